@@ -1,0 +1,224 @@
+#include "FileManUI.h"
+
+#include "core/session/SessionRegistry.h"
+#include "list/FileListModel.h"
+#include "platform/ErrorTrap.h"
+#include "platform/ShellServices.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QSysInfo>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QUrl>
+
+namespace dwfm {
+
+namespace {
+struct PanelSpec {
+    const char *key;
+    const char *toolTip;
+};
+constexpr PanelSpec kPanels[] = {{"infohuidig", nullptr},
+                                 {"computernaam", "Computer naam."},
+                                 {"infogebruiker", "Huidige gebruiker."},
+                                 {"infoserver", "Huidige connectie."}};
+} // namespace
+
+FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FileManUI"));
+
+    tvTreeView = new QTreeView(this);
+    tvTreeView->setObjectName(QStringLiteral("tvTreeView"));
+    tvTreeView->setHeaderHidden(true);
+
+    lvListView = new QTreeView(this);
+    lvListView->setObjectName(QStringLiteral("lvListView"));
+    lvListView->setRootIsDecorated(false);
+    lvListView->setUniformRowHeights(true);
+    lvListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvListView->setAllColumnsShowFocus(true);
+
+    WebBrowser = new QTextBrowser(this);
+    WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
+    WebBrowser->setOpenLinks(false);
+
+    for (int i = 0; i < 2; ++i) {
+        lblTitle[i] = new QLabel(this);
+        lblTitle[i]->setObjectName(QStringLiteral("lblTitle%1").arg(i));
+    }
+    lblTitle[0]->setText(QStringLiteral(" TreeView:"));
+    lblTitle[1]->setText(QStringLiteral(" ListView:"));
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+    for (const PanelSpec &spec : kPanels) {
+        auto *panel = new QLabel(StatusBar);
+        panel->setObjectName(QString::fromLatin1(spec.key));
+        if (spec.toolTip)
+            panel->setToolTip(QString::fromUtf8(spec.toolTip));
+        StatusBar->addPermanentWidget(panel, QLatin1String(spec.key) == QLatin1String("infohuidig") ? 1 : 0);
+    }
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::NoFrame);
+    Frame1->setAutoFillBackground(true);
+    Label2 = new QLabel(Frame1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(QFont(QStringLiteral("MS Sans Serif")));
+
+    UserControl_Initialize();
+}
+
+FileManUI::~FileManUI()
+{
+    // The preview page is ours alone; nothing else removes it.
+    SkipOnError([&] {
+        if (!m_state.PreviewPagePath.isEmpty() && QFile::exists(m_state.PreviewPagePath))
+            QFile::remove(m_state.PreviewPagePath);
+    });
+}
+
+void FileManUI::UserControl_Initialize()
+{
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIUserControl_Initialize"), [&] {
+        ShowOverlay();
+        SetUpListView();
+        SetupLanguage(QStringLiteral("DwKFM_NL.lng"));
+    });
+}
+
+void FileManUI::SetUpListView()
+{
+    m_listModel = new FileListModel(this);
+    lvListView->setModel(m_listModel);
+}
+
+QVariant FileManUI::SetupLanguage(const QString &)
+{
+    return QVariant();
+}
+
+bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser, const QString &strPassWord,
+                                const QString &strCatalog, bool bSQLSecurity)
+{
+    FileStoreSessionPtr session = SessionRegistry::createSession();
+    SessionRegistry::setCurrent(session);
+    WebBrowser->setSource(QUrl(QStringLiteral("about:blank")));
+    WebBrowser->clear();
+    if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
+        HideOverlay();
+        ShowConnectionInfo();
+        return true;
+    }
+    setEnabled(false);
+    return false;
+}
+
+void FileManUI::ShowConnectionInfo()
+{
+    const FileStoreSessionPtr session = SessionRegistry::current();
+    if (!session)
+        return;
+    SkipOnError([&] {
+        const QString server = session->Database().ConnectionProperty(QStringLiteral("Data Source")).toString();
+        const QString text = server.toUpper() + QStringLiteral(" (") + session->Database().DefaultDatabase() +
+                             QStringLiteral(")  ");
+        statusPanel(QStringLiteral("infoserver"))->setText(text);
+    });
+    SkipOnError([&] {
+        CurrentUserService &user = session->CurrentUser();
+        const QString name = user.CurrentUserName();
+        const QString text =
+            name + QStringLiteral(" (") + user.CurrentUserID().toUpper().trimmed() + QStringLiteral(")  ");
+        statusPanel(QStringLiteral("infogebruiker"))->setText(text);
+    });
+    SkipOnError([&] {
+        // The system's buffer for the computer name holds 31 characters and its end; a
+        // name that does not fit, or none at all, shows as a single blank.
+        QString computer = QSysInfo::machineHostName();
+        if (computer.isEmpty() || computer.size() > 31)
+            computer = QStringLiteral(" ");
+        statusPanel(QStringLiteral("computernaam"))->setText(QStringLiteral("[") + computer + QStringLiteral("]  "));
+    });
+}
+
+QLabel *FileManUI::statusPanel(const QString &key) const
+{
+    return StatusBar->findChild<QLabel *>(key);
+}
+
+bool FileManUI::isOverlayShown() const { return !Frame1->isHidden(); }
+
+void FileManUI::ShowOverlay()
+{
+    SkipOnError([&] {
+        Label2->move(0, 0);
+        Frame1->setGeometry(0, 0, width(), height());
+        Label2->resize(Frame1->size());
+        Label2->setVisible(true);
+        Frame1->setVisible(true);
+        Frame1->raise();
+    });
+}
+
+void FileManUI::HideOverlay()
+{
+    SkipOnError([&] { Frame1->setVisible(false); });
+}
+
+void FileManUI::ShowBusy()
+{
+    SkipOnError([&] {
+        setCursor(Qt::WaitCursor);
+        lvListView->setCursor(Qt::WaitCursor);
+        tvTreeView->setCursor(Qt::WaitCursor);
+    });
+}
+
+void FileManUI::ShowIdle()
+{
+    SkipOnError([&] {
+        unsetCursor();
+        lvListView->unsetCursor();
+        tvTreeView->unsetCursor();
+    });
+}
+
+void FileManUI::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void FileManUI::layoutChildren()
+{
+    // A plain arrangement: the tree on the left third, the list right of it with the
+    // preview below, the status bar at the bottom. The overlay covers everything.
+    const int statusHeight = StatusBar->sizeHint().height();
+    const int bodyHeight = std::max(0, height() - statusHeight);
+    const int treeWidth = width() / 3;
+    const int titleHeight = lblTitle[0]->sizeHint().height();
+    lblTitle[0]->setGeometry(0, 0, treeWidth, titleHeight);
+    tvTreeView->setGeometry(0, titleHeight, treeWidth, bodyHeight - titleHeight);
+    lblTitle[1]->setGeometry(treeWidth, 0, width() - treeWidth, titleHeight);
+    const int listHeight = (bodyHeight - titleHeight) * 2 / 3;
+    lvListView->setGeometry(treeWidth, titleHeight, width() - treeWidth, listHeight);
+    WebBrowser->setGeometry(treeWidth, titleHeight + listHeight, width() - treeWidth,
+                            bodyHeight - titleHeight - listHeight);
+    StatusBar->setGeometry(0, bodyHeight, width(), statusHeight);
+    if (isOverlayShown()) {
+        Frame1->setGeometry(0, 0, width(), height());
+        Label2->resize(Frame1->size());
+        Frame1->raise();
+    }
+}
+
+} // namespace dwfm

@@ -1,0 +1,41 @@
+#include "HostOptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+HostOptions parseHostOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "dwfileman shows the file manager control over a document store.\n"
+        "Connect with --server (a store folder, empty for the default demo store), --catalog\n"
+        "(the store's database name), --user and --password. Without --sql-security the\n"
+        "operating-system account logs on (integrated security); with it, the store's own\n"
+        "user and password."));
+    parser.addHelpOption();
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("Store folder or server."),
+                                    QStringLiteral("server"));
+    const QCommandLineOption catalog(QStringLiteral("catalog"), QStringLiteral("Catalogue (database) name."),
+                                     QStringLiteral("catalog"));
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name (with --sql-security)."),
+                                  QStringLiteral("user"));
+    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password (with --sql-security)."),
+                                      QStringLiteral("password"));
+    const QCommandLineOption sqlSecurity(QStringLiteral("sql-security"),
+                                         QStringLiteral("Log on with the store's own user and password."));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Render the window to this PNG file and quit."),
+                                        QStringLiteral("file"));
+    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot});
+    parser.process(arguments);
+
+    HostOptions options;
+    options.server = parser.value(server);
+    options.catalog = parser.value(catalog);
+    options.user = parser.value(user);
+    options.password = parser.value(password);
+    options.sqlSecurity = parser.isSet(sqlSecurity);
+    options.screenshot = parser.value(screenshot);
+    return options;
+}

@@ -1,0 +1,63 @@
+#include "MainWindow.h"
+
+#include "core/FileManUI.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTime>
+
+using dwfm::FileManUI;
+
+MainWindow::MainWindow()
+{
+    setWindowTitle(QStringLiteral("dwfileman"));
+    m_control = new FileManUI(this);
+    setCentralWidget(m_control);
+
+    m_log = new QPlainTextEdit(this);
+    m_log->setObjectName(QStringLiteral("eventLog"));
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(2000);
+    auto *dock = new QDockWidget(QStringLiteral("Gebeurtenissen"), this);
+    dock->setObjectName(QStringLiteral("eventDock"));
+    dock->setWidget(m_log);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Bestand"));
+    file->addAction(QStringLiteral("&Afsluiten"), qApp, &QApplication::closeAllWindows);
+
+    connectEvents();
+    resize(1100, 720);
+}
+
+void MainWindow::log(const QString &line)
+{
+    m_log->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss ")) + line);
+}
+
+void MainWindow::connectEvents()
+{
+    connect(m_control, &FileManUI::LocationChanged, this, [this](const QString &path, qint32 id) {
+        log(QStringLiteral("LocationChanged(\"%1\", %2)").arg(path).arg(id));
+    });
+    connect(m_control, &FileManUI::ProjectChanged, this,
+            [this](const QString &description, qint32 id, bool multiple, bool nothing) {
+                log(QStringLiteral("ProjectChanged(\"%1\", %2, %3, %4)")
+                        .arg(description)
+                        .arg(id)
+                        .arg(multiple ? "True" : "False", nothing ? "True" : "False"));
+            });
+    connect(m_control, &FileManUI::FileOpen, this, [this](const QString &path, qint32 id) {
+        log(QStringLiteral("FileOpen(\"%1\", %2)").arg(path).arg(id));
+    });
+    connect(m_control, &FileManUI::FileCheckOut, this, [this](const QString &path, qint32 id) {
+        log(QStringLiteral("FileCheckOut(\"%1\", %2)").arg(path).arg(id));
+    });
+    connect(m_control, &FileManUI::FileCheckIn, this,
+            [this](qint32 id) { log(QStringLiteral("FileCheckIn(%1)").arg(id)); });
+    connect(m_control, &FileManUI::FileCopy, this, [this](qint32 projectId, qint32 locationId) {
+        log(QStringLiteral("FileCopy(%1, %2)").arg(projectId).arg(locationId));
+    });
+}

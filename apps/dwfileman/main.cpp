@@ -1,0 +1,74 @@
+// dwfileman: a host program for the file manager control. It connects the control to a
+// document store given on the command line and shows the control's events in a log.
+// Without a display it renders its window to a PNG file and says where that is.
+#include "HostOptions.h"
+#include "MainWindow.h"
+
+#include "core/FileManUI.h"
+#include "core/session/SessionRegistry.h"
+#include "platform/DwError.h"
+
+#ifdef DW_HAVE_FILESTORE
+#include "DwFileStore.h"
+#endif
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+bool haveDisplay()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+}
+
+void print(const QString &text) { std::fprintf(stdout, "%s\n", qPrintable(text)); }
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool offscreen = !haveDisplay();
+    if (offscreen)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("dwfileman"));
+    HostOptions options = parseHostOptions(QApplication::arguments());
+    if (offscreen && options.screenshot.isEmpty())
+        options.screenshot = QDir::current().absoluteFilePath(QStringLiteral("dwfileman.png"));
+
+    MainWindow window;
+    bool connected = false;
+#ifdef DW_HAVE_FILESTORE
+    dwfm::store::registerDwFileStore();
+#endif
+    if (dwfm::SessionRegistry::hasFactory()) {
+        try {
+            connected = window.control()->SetupConnection(options.server, options.user, options.password,
+                                                          options.catalog, options.sqlSecurity);
+            if (!connected) {
+                const auto session = dwfm::SessionRegistry::current();
+                const QString why = session ? session->Database().LastError() : QString();
+                print(QStringLiteral("Geen verbinding met de store: %1").arg(why));
+            }
+        } catch (const dwfm::DwError &error) {
+            print(QStringLiteral("Geen verbinding met de store: %1").arg(error.description()));
+        }
+    } else {
+        print(QStringLiteral("This build has no document store: the control is shown unconnected."));
+    }
+    window.log(connected ? QStringLiteral("Verbonden.") : QStringLiteral("Niet verbonden."));
+    window.show();
+
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(200, &window, [&] {
+            const bool saved = window.grab().save(options.screenshot, "PNG");
+            print(saved ? QStringLiteral("Screenshot: %1").arg(options.screenshot)
+                        : QStringLiteral("Could not write the screenshot to %1").arg(options.screenshot));
+            app.exit(saved ? 0 : 1);
+        });
+    }
+    return app.exec();
+}
