@@ -1,5 +1,6 @@
 #include "FileManUI.h"
 
+#include "checkout/CheckOutCommands.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "platform/ErrorTrap.h"
@@ -75,6 +76,7 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     Label2->setFont(QFont(QStringLiteral("MS Sans Serif")));
 
     UserControl_Initialize();
+    SetUpCheckOut();
 }
 
 FileManUI::~FileManUI()
@@ -99,6 +101,23 @@ void FileManUI::SetUpListView()
 {
     m_listModel = new FileListModel(this);
     lvListView->setModel(m_listModel);
+}
+
+void FileManUI::SetUpCheckOut()
+{
+    CheckOutCommands::Context context;
+    context.owner = this;
+    context.listView = lvListView;
+    context.listModel = m_listModel;
+    context.treeNodeSelected = [this] { return tvTreeView->currentIndex().isValid(); };
+    context.readOnly = &ReadOnly;
+    context.noFileOpenOnDoubleClick = &NoFileOpenOnDoubleClick;
+    m_checkOut = new CheckOutCommands(std::move(context), this);
+    // The commands' events are the control's own, passed on unchanged and at once.
+    connect(m_checkOut, &CheckOutCommands::FileOpen, this, &FileManUI::FileOpen);
+    connect(m_checkOut, &CheckOutCommands::FileCheckOut, this, &FileManUI::FileCheckOut);
+    connect(m_checkOut, &CheckOutCommands::FileCheckIn, this, &FileManUI::FileCheckIn);
+    connect(lvListView, &QAbstractItemView::doubleClicked, m_checkOut, [this] { m_checkOut->lvListView_DblClick(); });
 }
 
 QVariant FileManUI::SetupLanguage(const QString &)

@@ -15,6 +15,7 @@ class QTreeView;
 
 namespace dwfm {
 
+class CheckOutCommands;
 class FileListModel;
 
 // The file manager control: a tree of the store's locations, the files of the chosen
@@ -67,6 +68,9 @@ public:
     // The status bar panel with this key ("infohuidig", "computernaam", "infogebruiker",
     // "infoserver").
     QLabel *statusPanel(const QString &key) const;
+    // Check-out, check-in, viewing and the list's double-click, for the menu and tool-bar
+    // dispatch and for tests.
+    CheckOutCommands &checkOutCommands() const { return *m_checkOut; }
 
 signals:
     void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
@@ -93,9 +97,11 @@ private:
     void SetUpListView();
     void ShowConnectionInfo();
     void layoutChildren();
+    void SetUpCheckOut();
 
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
+    CheckOutCommands *m_checkOut = nullptr;
 };
 
 } // namespace dwfm

@@ -3,10 +3,12 @@
 #include "core/FileManUI.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTime>
+#include <QUrl>
 
 using dwfm::FileManUI;
 
@@ -37,6 +39,14 @@ void MainWindow::log(const QString &line)
     m_log->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss ")) + line);
 }
 
+void MainWindow::openWorkingCopy(const QString &path)
+{
+    // The control only says which file to open; the desktop's default application for
+    // its type edits or shows it.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        log(QStringLiteral("Openen mislukt: \"%1\"").arg(path));
+}
+
 void MainWindow::connectEvents()
 {
     connect(m_control, &FileManUI::LocationChanged, this, [this](const QString &path, qint32 id) {
@@ -51,6 +61,7 @@ void MainWindow::connectEvents()
             });
     connect(m_control, &FileManUI::FileOpen, this, [this](const QString &path, qint32 id) {
         log(QStringLiteral("FileOpen(\"%1\", %2)").arg(path).arg(id));
+        openWorkingCopy(path);
     });
     connect(m_control, &FileManUI::FileCheckOut, this, [this](const QString &path, qint32 id) {
         log(QStringLiteral("FileCheckOut(\"%1\", %2)").arg(path).arg(id));

@@ -20,6 +20,8 @@ public:
 
 private:
     void connectEvents();
+    // Opens a file the control handed over with the desktop's default application.
+    void openWorkingCopy(const QString &path);
 
     dwfm::FileManUI *m_control;
     QPlainTextEdit *m_log;
