@@ -71,6 +71,25 @@ void CheckOutCommands::refreshListView()
         m_context.refreshListView();
 }
 
+template <typename Dialog>
+std::unique_ptr<Dialog> CheckOutCommands::loadWorkDialog(QPointer<Dialog> &slot, const Selection &selection)
+{
+    // The dialog lives only for one command. It is owned by the command rather than by
+    // `slot`, so a host that starts another command from its event handler cannot pull
+    // it away while it works.
+    std::unique_ptr<Dialog> dialog;
+    SkipOnError([&] {
+        dialog = std::make_unique<Dialog>(m_context.owner);
+        slot = dialog.get();
+        dialog->Form_Load();
+    });
+    if (dialog) {
+        SkipOnError([&] { dialog->ItemCount = selection.count(); });
+        SkipOnError([&] { dialog->SetData(selection.names, selection.keys); });
+    }
+    return dialog;
+}
+
 void CheckOutCommands::BewerkenProject(bool bOpenAfterCheckOut)
 {
     // Every step goes on past a failing one, so the list is refreshed and the dialog
@@ -82,19 +101,10 @@ void CheckOutCommands::BewerkenProject(bool bOpenAfterCheckOut)
     Selection selection;
     SkipOnError([&] { selection = selectedRows(); });
 
-    // The dialog lives only for this call. It is owned here rather than by fCheckOut, so a
-    // host that starts another check-out from its event handler cannot pull it away.
-    std::unique_ptr<frmCheckOutForm> dialog;
-    SkipOnError([&] {
-        dialog = std::make_unique<frmCheckOutForm>(m_context.owner);
-        fCheckOut = dialog.get();
+    std::unique_ptr<frmCheckOutForm> dialog = loadWorkDialog(fCheckOut, selection);
+    if (dialog) {
         connect(dialog.get(), &frmCheckOutForm::FileCheckOut, this, &CheckOutCommands::fCheckOut_FileCheckOut);
         connect(dialog.get(), &frmCheckOutForm::FileOpen, this, &CheckOutCommands::fCheckOut_FileOpen);
-        dialog->Form_Load();
-    });
-    if (dialog) {
-        SkipOnError([&] { dialog->ItemCount = selection.count(); });
-        SkipOnError([&] { dialog->SetData(selection.names, selection.keys); });
         SkipOnError([&] { dialog->OpenAfterCheckOut = bOpenAfterCheckOut; });
         SkipOnError([&] { dialog->AutoCheckOut(); });
     }
@@ -110,16 +120,9 @@ void CheckOutCommands::TerugzettenProject()
     if (nodeSelected) {
         Selection selection;
         SkipOnError([&] { selection = selectedRows(); });
-        std::unique_ptr<frmCheckInProject> dialog;
-        SkipOnError([&] {
-            dialog = std::make_unique<frmCheckInProject>(m_context.owner);
-            fCheckIn = dialog.get();
-            connect(dialog.get(), &frmCheckInProject::FileCheckIn, this, &CheckOutCommands::fCheckIn_FileCheckIn);
-            dialog->Form_Load();
-        });
+        std::unique_ptr<frmCheckInProject> dialog = loadWorkDialog(fCheckIn, selection);
         if (dialog) {
-            SkipOnError([&] { dialog->ItemCount = selection.count(); });
-            SkipOnError([&] { dialog->SetData(selection.names, selection.keys); });
+            connect(dialog.get(), &frmCheckInProject::FileCheckIn, this, &CheckOutCommands::fCheckIn_FileCheckIn);
             SkipOnError([&] { dialog->AutoCheckIn(); });
         }
         SkipOnError([&] { refreshListView(); });

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QTreeView;
 class QWidget;
@@ -87,6 +88,9 @@ private:
     void fCheckOut_FileCheckOut(const QString &strFilePath, qint32 lProjectID);
     void fCheckOut_FileOpen(const QString &strFilePath, qint32 lProjectID);
     void fCheckIn_FileCheckIn(qint32 lProjectID);
+    // A new work dialog, loaded and filled with the selection, without being shown.
+    template <typename Dialog>
+    std::unique_ptr<Dialog> loadWorkDialog(QPointer<Dialog> &slot, const Selection &selection);
     bool treeNodeSelected() const;
     void refreshListView();
 

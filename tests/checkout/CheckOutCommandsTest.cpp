@@ -7,7 +7,6 @@
 #include "list/FileListModel.h"
 #include "platform/DwError.h"
 
-#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardItemModel>
@@ -20,12 +19,10 @@ namespace {
 
 FileListRow fileRow(qint32 id, const QString &name, qint32 tag = 0)
 {
-    FileListRow row;
-    row.key = QString::number(id) + QLatin1Char('P');
-    row.text = name;
-    row.tag = tag;
-    return row;
+    return FileListRow{QString::number(id) + QLatin1Char('P'), name, {}, {}, tag};
 }
+
+const QString kFolder = QStringLiteral("/home/anna/werk");
 
 class Commands : public CheckOutFixture {
 protected:
@@ -34,82 +31,81 @@ protected:
         CheckOutFixture::SetUp();
         listView.setModel(&model);
         model.setRows({fileRow(11, "a.doc"), fileRow(12, "b.doc"), fileRow(13, "c.doc"), fileRow(14, "d.doc")});
-        CheckOutCommands::Context context;
-        context.listView = &listView;
-        context.listModel = &model;
-        context.treeNodeSelected = [this] { return nodeSelected; };
-        context.refreshListView = [this] { ++refreshes; };
-        context.readOnly = &readOnly;
-        context.noFileOpenOnDoubleClick = &noFileOpenOnDoubleClick;
-        commands = std::make_unique<CheckOutCommands>(std::move(context));
+        commands = std::make_unique<CheckOutCommands>(CheckOutCommands::Context{
+            nullptr, &listView, &model, [this] { return nodeSelected; }, [this] { ++refreshes; }, &readOnly,
+            &noFileOpenOnDoubleClick});
         record(commands.get());
-        session->answer(QStringLiteral("GetProjectLocalFolder"), folder);
+        session->answer(QStringLiteral("GetProjectLocalFolder"), kFolder);
+        session->answer(QStringLiteral("CheckOutProject"), true);
+        session->answer(QStringLiteral("CheckInProject"), true);
     }
 
     void select(std::initializer_list<int> rows)
     {
         for (int row : rows)
-            listView.selectionModel()->select(model.index(row, 0),
-                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            listView.selectionModel()->select(model.index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    static QString opened(const char *verb, const char *name, int id)
+    {
+        return QStringLiteral("%1(%2, %3)").arg(QLatin1String(verb), inFolder(kFolder, QLatin1String(name))).arg(id);
     }
 
-    const QString folder = QStringLiteral("/home/anna/werk");
     FileListModel model;
-    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
     QTreeView listView;
-    bool nodeSelected = true;
-    bool readOnly = false;
-    bool noFileOpenOnDoubleClick = false;
+    bool nodeSelected = true, readOnly = false, noFileOpenOnDoubleClick = false;
     int refreshes = 0;
     std::unique_ptr<CheckOutCommands> commands;
 };
 
-TEST_F(Commands, CheckOutWithoutLocationDoesNothing)
+TEST_F(Commands, WithoutLocationOrRowsNothingIsAskedAndOnlyTheRulesRefreshes)
 {
     nodeSelected = false;
     select({0});
     commands->BewerkenProject(false);
-    EXPECT_TRUE(session->calls().empty());
+    commands->BekijkenProject();
     EXPECT_EQ(refreshes, 0);
-}
+    commands->TerugzettenProject();
+    EXPECT_EQ(refreshes, 1);
 
-TEST_F(Commands, CheckOutWithoutRowsAsksNothingButRefreshes)
-{
+    nodeSelected = true;
+    listView.clearSelection();
     commands->BewerkenProject(true);
+    EXPECT_EQ(refreshes, 2);
+    commands->TerugzettenProject();
+    EXPECT_EQ(refreshes, 4);
     EXPECT_TRUE(session->calls().empty());
     EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(refreshes, 1);
 }
 
-TEST_F(Commands, OpenRaisesOnlyFileOpenAndPlainCheckOutOnlyFileCheckOutInDisplayOrder)
+TEST_F(Commands, OpenRaisesOnlyFileOpenAndCheckOutOnlyFileCheckOutInDisplayOrder)
 {
     session->on(QStringLiteral("CheckOutProject"), [](const QVariantList &args) { return args[0].toInt() != 12; });
-    // Selected out of order; the rows go in the list's order, the unselected one not at all.
-    select({2, 0, 1});
+    select({2, 0, 1}); // selected out of order; row 3 not at all
     commands->BewerkenProject(true);
-    EXPECT_EQ(events, (QStringList{QStringLiteral("FileOpen(%1, 11)").arg(inFolder(folder, "a.doc")),
-                                   QStringLiteral("FileOpen(%1, 13)").arg(inFolder(folder, "c.doc"))}));
+    EXPECT_EQ(events, (QStringList{opened("FileOpen", "a.doc", 11), opened("FileOpen", "c.doc", 13)}));
     EXPECT_EQ(argsOf(QStringLiteral("CheckOutProject")), (QStringList{"11,", "12,", "13,"}));
-    EXPECT_EQ(refreshes, 1);
-
     events.clear();
     commands->BewerkenProject(false);
-    EXPECT_EQ(events, (QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(folder, "a.doc")),
-                                   QStringLiteral("FileCheckOut(%1, 13)").arg(inFolder(folder, "c.doc"))}));
+    EXPECT_EQ(events, (QStringList{opened("FileCheckOut", "a.doc", 11), opened("FileCheckOut", "c.doc", 13)}));
     EXPECT_EQ(refreshes, 2);
 }
 
-TEST_F(Commands, EventPathsUseTheRowTextsFromWhenTheCommandStarted)
+TEST_F(Commands, HostHandlerMayRefillTheListAndStartAnotherCommand)
 {
-    session->answer(QStringLiteral("CheckOutProject"), true);
-    // A host that refills the list in its handler must not change the later paths.
-    QObject::connect(commands.get(), &CheckOutCommands::FileCheckOut, [this] {
+    bool nested = false;
+    QObject::connect(commands.get(), &CheckOutCommands::FileCheckOut, [&] {
         model.setRows({fileRow(11, "x.doc"), fileRow(12, "y.doc")});
+        if (!std::exchange(nested, true)) {
+            select({0});
+            commands->TerugzettenProject();
+        }
     });
     select({0, 1});
     commands->BewerkenProject(false);
-    EXPECT_EQ(events, (QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(folder, "a.doc")),
-                                   QStringLiteral("FileCheckOut(%1, 12)").arg(inFolder(folder, "b.doc"))}));
+    // The outer run goes on after the inner one, with the names it started with.
+    EXPECT_EQ(events, (QStringList{opened("FileCheckOut", "a.doc", 11), "FileCheckIn(11)",
+                                   opened("FileCheckOut", "b.doc", 12)}));
+    EXPECT_EQ(refreshes, 3);
 }
 
 TEST_F(Commands, CheckOutErrorIsReportedAndTheListStillRefreshed)
@@ -120,27 +116,12 @@ TEST_F(Commands, CheckOutErrorIsReportedAndTheListStillRefreshed)
         return true;
     });
     QString details;
-    expectErrorDialog(prompts, details);
+    expectErrorDialog(details);
     select({0, 1, 2});
     commands->BewerkenProject(false);
     EXPECT_TRUE(details.contains(QStringLiteral("frmCheckOutForm.AutoCheckOut")));
-    EXPECT_EQ(events.size(), 1);
+    EXPECT_EQ(events, QStringList{opened("FileCheckOut", "a.doc", 11)});
     EXPECT_EQ(refreshes, 1);
-}
-
-TEST_F(Commands, CheckInRefreshesOnceWithoutLocationAndTwiceWithOne)
-{
-    nodeSelected = false;
-    select({0});
-    commands->TerugzettenProject();
-    EXPECT_TRUE(session->calls().empty());
-    EXPECT_EQ(refreshes, 1);
-
-    nodeSelected = true;
-    listView.clearSelection();
-    commands->TerugzettenProject();
-    EXPECT_TRUE(session->calls().empty());
-    EXPECT_EQ(refreshes, 3);
 }
 
 TEST_F(Commands, CheckInOfTwoFilesFirstRefused)
@@ -150,34 +131,13 @@ TEST_F(Commands, CheckInOfTwoFilesFirstRefused)
     commands->TerugzettenProject();
     EXPECT_EQ(events, QStringList{QStringLiteral("FileCheckIn(14)")});
     EXPECT_EQ(argsOf(QStringLiteral("CheckInProject")), (QStringList{"12,,true", "14,,true"}));
-    EXPECT_EQ(refreshes, 2);
 }
 
-TEST_F(Commands, DoubleClickChecksOutAndOpensTheStoresFileName)
+TEST_F(Commands, DoubleClickOpensTheUsersOwnRowOnlyWhenReadOnly)
 {
-    session->answer(QStringLiteral("CheckOutProject"), true);
     session->answer(QStringLiteral("GetProjectFileName"), QStringLiteral("B.DOC"));
     commands->lvListView_DblClick(); // no row selected
-    EXPECT_TRUE(session->calls().empty());
-
-    select({1});
-    commands->lvListView_DblClick();
-    EXPECT_EQ(argsOf(QStringLiteral("CheckOutProject")), QStringList{"12,"});
-    EXPECT_EQ(events, QStringList{QStringLiteral("FileOpen(%1, 12)").arg(inFolder(folder, "B.DOC"))});
-    EXPECT_EQ(refreshes, 1);
-
-    session->answer(QStringLiteral("CheckOutProject"), false);
-    events.clear();
-    commands->lvListView_DblClick();
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(refreshes, 1);
-}
-
-TEST_F(Commands, DoubleClickReadOnlyOpensOnlyTheUsersOwnRow)
-{
     readOnly = true;
-    session->answer(QStringLiteral("CheckOutProject"), true);
-    session->answer(QStringLiteral("GetProjectFileName"), QStringLiteral("a.doc"));
     model.setRows({fileRow(11, "a.doc", 4 | 8), fileRow(12, "b.doc", 2 | 4)});
     select({0});
     commands->lvListView_DblClick();
@@ -187,34 +147,31 @@ TEST_F(Commands, DoubleClickReadOnlyOpensOnlyTheUsersOwnRow)
     select({1});
     commands->lvListView_DblClick();
     EXPECT_EQ(argsOf(QStringLiteral("CheckOutProject")), QStringList{"12,"});
+    EXPECT_EQ(events, QStringList{opened("FileOpen", "B.DOC", 12)});
+    EXPECT_EQ(refreshes, 1);
+
+    session->answer(QStringLiteral("CheckOutProject"), false); // refused: no event, no refresh
+    commands->lvListView_DblClick();
     EXPECT_EQ(events.size(), 1);
+    EXPECT_EQ(refreshes, 1);
+
+    session->on(QStringLiteral("CheckOutProject"),
+                [](const QVariantList &) -> ScriptedSession::Reply { throw DwError(DwError::FileNotFound, "weg"); });
+    QString details;
+    expectErrorDialog(details);
+    commands->lvListView_DblClick();
+    EXPECT_TRUE(details.contains(QStringLiteral("Procedure = DwProjectFileManUIlvListView_DblClick")));
 }
 
 TEST_F(Commands, DoubleClickWithNoFileOpenViewsWhateverTheTag)
 {
-    readOnly = true;
-    noFileOpenOnDoubleClick = true;
+    readOnly = noFileOpenOnDoubleClick = true;
     model.setRows({fileRow(11, "a.doc", 4)});
     select({0});
-    session->answer(QStringLiteral("GetViewCopy"), false);
     prompts.expectMessage();
     commands->lvListView_DblClick();
     EXPECT_EQ(session->callNames(), QStringList{"GetViewCopy"});
     EXPECT_EQ(prompts.messages(), QStringList{"Bekijken bestand niet mogelijk!"});
-}
-
-TEST_F(Commands, DoubleClickErrorIsReportedWithoutEvent)
-{
-    session->answer(QStringLiteral("CheckOutProject"), true);
-    session->on(QStringLiteral("GetProjectFileName"),
-                [](const QVariantList &) -> ScriptedSession::Reply { throw DwError(DwError::FileNotFound, "weg"); });
-    QString details;
-    expectErrorDialog(prompts, details);
-    select({0});
-    commands->lvListView_DblClick();
-    EXPECT_TRUE(details.contains(QStringLiteral("Procedure = DwProjectFileManUIlvListView_DblClick")));
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(refreshes, 0);
 }
 
 TEST_F(Commands, ViewGivesReadOnlyCopiesThatGoWhenTheControlEnds)
@@ -222,38 +179,24 @@ TEST_F(Commands, ViewGivesReadOnlyCopiesThatGoWhenTheControlEnds)
     QTemporaryDir temp;
     const QString copy = temp.filePath(QStringLiteral("view/b.doc"));
     QDir().mkpath(QFileInfo(copy).path());
-    QFile file(copy);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(QFile(copy).open(QIODevice::WriteOnly));
     session->on(QStringLiteral("GetViewCopy"), [&](const QVariantList &args) {
         ScriptedSession::Reply reply(args[0].toInt() == 12);
         reply.outs << copy;
         return reply;
     });
     prompts.expectMessage();
-    // The refusal of the first comes before the second is opened.
-    int messagesAtOpen = -1;
-    QObject::connect(commands.get(), &CheckOutCommands::FileOpen,
-                     [&] { messagesAtOpen = int(prompts.messages().size()); });
+    int messagesAtOpen = -1; // the first file's refusal comes before the second opens
+    QObject::connect(commands.get(), &CheckOutCommands::FileOpen, [&] { messagesAtOpen = int(prompts.messages().size()); });
     select({0, 1});
     commands->BekijkenProject();
 
     EXPECT_EQ(events, QStringList{QStringLiteral("FileOpen(%1, 12)").arg(copy)});
     EXPECT_EQ(messagesAtOpen, 1);
-    ASSERT_EQ(prompts.shown().size(), 1u);
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::None);
+    EXPECT_EQ(prompts.shown().at(0).icon, Prompts::Icon::None);
     EXPECT_FALSE(QFileInfo(copy).permissions() & QFile::WriteOwner);
     commands.reset();
-    EXPECT_FALSE(QFile::exists(copy));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(copy).path()));
-}
-
-TEST_F(Commands, ViewWithoutLocationAsksNothing)
-{
-    nodeSelected = false;
-    select({0});
-    commands->BekijkenProject();
-    EXPECT_TRUE(session->calls().empty());
 }
 
 // The control passes the commands' events on as its own and runs the double-click.
@@ -261,31 +204,26 @@ TEST_F(Commands, ControlForwardsEventsAndDoubleClickOpens)
 {
     FileManUI control;
     record(&control);
-    session->answer(QStringLiteral("CheckOutProject"), true);
-    session->answer(QStringLiteral("CheckInProject"), true);
     session->answer(QStringLiteral("GetProjectFileName"), QStringLiteral("a.doc"));
     control.listModel()->setRows({fileRow(11, "a.doc"), fileRow(12, "b.doc")});
     control.resize(800, 600);
     control.HideOverlay();
     control.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
-
     QTreeView *list = control.lvListView;
     const QPoint row = list->visualRect(control.listModel()->index(0, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
-    EXPECT_EQ(events, QStringList{QStringLiteral("FileOpen(%1, 11)").arg(inFolder(folder, "a.doc"))});
+    EXPECT_EQ(events, QStringList{opened("FileOpen", "a.doc", 11)});
 
-    // A location in the tree lets the menu commands run.
-    QStandardItemModel tree;
+    QStandardItemModel tree; // a selected location lets the menu commands run
     tree.appendRow(new QStandardItem(QStringLiteral("Offertes")));
     control.tvTreeView->setModel(&tree);
     control.tvTreeView->setCurrentIndex(tree.index(0, 0));
     events.clear();
     control.checkOutCommands().BewerkenProject(false);
     control.checkOutCommands().TerugzettenProject();
-    EXPECT_EQ(events, (QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(folder, "a.doc")),
-                                   QStringLiteral("FileCheckIn(11)")}));
+    EXPECT_EQ(events, (QStringList{opened("FileCheckOut", "a.doc", 11), "FileCheckIn(11)"}));
 }
 
 } // namespace

@@ -7,12 +7,13 @@
 
 #include <QDialog>
 #include <QDir>
-#include <QObject>
-#include <QStringList>
 
 #include <memory>
 
 namespace dwfm::test {
+
+// A file in a folder, with the platform's separator.
+inline QString inFolder(const QString &folder, const QString &name) { return folder + QDir::separator() + name; }
 
 // A scripted session as the process's session, prompts that must all be expected, and one
 // log of the events raised, in the order they came.
@@ -25,23 +26,18 @@ protected:
     template <typename Source>
     void record(Source *source)
     {
-        if constexpr (requires { &Source::FileOpen; }) {
-            QObject::connect(source, &Source::FileOpen, [this](const QString &path, qint32 id) {
-                events << QStringLiteral("FileOpen(%1, %2)").arg(path).arg(id);
-            });
-        }
-        if constexpr (requires { &Source::FileCheckOut; }) {
-            QObject::connect(source, &Source::FileCheckOut, [this](const QString &path, qint32 id) {
-                events << QStringLiteral("FileCheckOut(%1, %2)").arg(path).arg(id);
-            });
-        }
-        if constexpr (requires { &Source::FileCheckIn; }) {
-            QObject::connect(source, &Source::FileCheckIn,
-                             [this](qint32 id) { events << QStringLiteral("FileCheckIn(%1)").arg(id); });
-        }
+        const auto withPath = [this](const char *name) {
+            return [this, name](const QString &path, qint32 id) { events << QStringLiteral("%1(%2, %3)").arg(name, path).arg(id); };
+        };
+        if constexpr (requires { &Source::FileOpen; })
+            QObject::connect(source, &Source::FileOpen, withPath("FileOpen"));
+        if constexpr (requires { &Source::FileCheckOut; })
+            QObject::connect(source, &Source::FileCheckOut, withPath("FileCheckOut"));
+        if constexpr (requires { &Source::FileCheckIn; })
+            QObject::connect(source, &Source::FileCheckIn, [this](qint32 id) { events << QStringLiteral("FileCheckIn(%1)").arg(id); });
     }
 
-    // The arguments of every call of `operation`, one string per call.
+    // The arguments of every call of `operation`, one "a,b,c" per call.
     QStringList argsOf(const QString &operation) const
     {
         QStringList calls;
@@ -54,23 +50,21 @@ protected:
         return calls;
     }
 
-    // A working folder and a file in it, with the platform's separator.
-    static QString inFolder(const QString &folder, const QString &name) { return folder + QDir::separator() + name; }
+    // Expects the error dialog once; `details` receives its detail text, which names the
+    // reporting procedure.
+    void expectErrorDialog(QString &details)
+    {
+        prompts.expectDialog([&details](QDialog &dialog) {
+            EXPECT_EQ(dialog.objectName(), QStringLiteral("frmError"));
+            if (QObject *text = dialog.findChild<QObject *>(QStringLiteral("txtDetails")))
+                details = text->property("plainText").toString();
+            return 0;
+        });
+    }
 
     std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
     ScriptedPrompts prompts;
     QStringList events;
 };
-
-// Expects the error dialog once, and keeps its detail text (which names the procedure).
-inline void expectErrorDialog(ScriptedPrompts &prompts, QString &details)
-{
-    prompts.expectDialog([&details](QDialog &dialog) {
-        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmError"));
-        if (auto *text = dialog.findChild<QObject *>(QStringLiteral("txtDetails")))
-            details = text->property("plainText").toString();
-        return 0;
-    });
-}
 
 } // namespace dwfm::test
