@@ -43,7 +43,8 @@ protected:
     void select(std::initializer_list<int> rows)
     {
         for (int row : rows)
-            listView.selectionModel()->select(model.index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            listView.selectionModel()->select(model.index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     static QString opened(const char *verb, const char *name, int id)
     {
@@ -187,7 +188,8 @@ TEST_F(Commands, ViewGivesReadOnlyCopiesThatGoWhenTheControlEnds)
     });
     prompts.expectMessage();
     int messagesAtOpen = -1; // the first file's refusal comes before the second opens
-    QObject::connect(commands.get(), &CheckOutCommands::FileOpen, [&] { messagesAtOpen = int(prompts.messages().size()); });
+    QObject::connect(commands.get(), &CheckOutCommands::FileOpen,
+                     [&] { messagesAtOpen = int(prompts.messages().size()); });
     select({0, 1});
     commands->BekijkenProject();
 

@@ -28,7 +28,8 @@ QString outcome(const CheckWorkDialog &dialog)
     QStringList parts;
     for (int row = 0; row < dialog.items()->rowCount(); ++row)
         parts << dialog.resultText(row);
-    for (const QWidget *w : std::initializer_list<const QWidget *>{dialog.cmdOK, dialog.cmdAnnuleren, dialog.cmdSluiten, dialog.eBar}) {
+    const QWidget *controls[] = {dialog.cmdOK, dialog.cmdAnnuleren, dialog.cmdSluiten, dialog.eBar};
+    for (const QWidget *w : controls) {
         if (!w->isHidden())
             parts << w->objectName();
     }
