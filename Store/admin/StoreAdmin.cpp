@@ -114,6 +114,18 @@ QList<UserRecord> StoreAdmin::users()
     return list;
 }
 
+void StoreAdmin::setLocationKind(qint32 locationId, qint32 kind)
+{
+    if (kind != LocationKind::Files && kind != LocationKind::Archive)
+        throw DwError(DwError::InputError, QStringLiteral("Het soort locatie %1 bestaat niet (9 = bestanden, 1 = archief).").arg(kind));
+    const SqliteDbPtr &db = m_session->context()->db();
+    WriteTransaction tx(db);
+    m_session->context()->location(locationId);
+    Statement upd(db, "UPDATE locations SET kind = ? WHERE location_id = ?");
+    upd.bind(1, qint64(kind)).bind(2, qint64(locationId)).exec();
+    tx.commit();
+}
+
 ImportResult StoreAdmin::importTree(const QString &source, qint32 parentId)
 {
     const QFileInfo info(source);

@@ -54,6 +54,9 @@ public:
     void changeUser(const QString &id, const UserChange &change, int iterations = PasswordHasher::DefaultIterations);
     QList<UserRecord> users();
 
+    // Sets the kind of a location (e.g. makes it an archive that takes no new files).
+    void setLocationKind(qint32 locationId, qint32 kind);
+
     // Copies the folder tree `source` into the store as a new location under `parentId`
     // (0: a top location), with a sub-location per sub-folder.
     ImportResult importTree(const QString &source, qint32 parentId);
