@@ -103,4 +103,14 @@ private:
 
 using StoreContextPtr = std::shared_ptr<StoreContext>;
 
+// The boundary of every service call: `failed` without a connection, otherwise the
+// answer of `work`, or `failed` plus the last error when it throws.
+template <typename F, typename R>
+R guarded(const StoreContextPtr &context, F &&work, R failed)
+{
+    if (!context)
+        return failed;
+    return context->guard(std::forward<F>(work), failed);
+}
+
 } // namespace dwfm::store

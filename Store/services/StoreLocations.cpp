@@ -63,9 +63,7 @@ qint32 StoreLocations::create(const QString &name, const QString &remark, qint32
 bool StoreLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                                     qint32 &lNewID)
 {
-    if (!m_context)
-        return false;
-    return m_context->guard(
+    return guarded(m_context, 
         [&] {
             const qint32 kind = lParentID == 0 ? LocationKind::Files : m_context->location(lParentID).kind;
             lNewID = create(strName, strDescription, lParentID, kind);
@@ -76,9 +74,7 @@ bool StoreLocations::CreateLocation(const QString &strName, const QString &strDe
 
 bool StoreLocations::DeleteLocation(qint32 lLocationID)
 {
-    if (!m_context)
-        return false;
-    return m_context->guard(
+    return guarded(m_context, 
         [&] {
             m_context->requireWritable();
             WriteTransaction tx(m_context->db());
@@ -117,9 +113,7 @@ bool StoreLocations::DeleteLocation(qint32 lLocationID)
 
 bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 {
-    if (!m_context)
-        return false;
-    return m_context->guard(
+    return guarded(m_context, 
         [&] {
             m_context->requireWritable();
             WriteTransaction tx(m_context->db());
@@ -160,9 +154,7 @@ bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 
 QString StoreLocations::GetLocationPath(qint32 lLocationID)
 {
-    if (!m_context)
-        return QString();
-    return m_context->guard([&] { return m_context->locationPath(lLocationID); }, QString());
+    return guarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
 }
 
 QString StoreLocations::GetServerRootFolder()
@@ -172,9 +164,7 @@ QString StoreLocations::GetServerRootFolder()
 
 QString StoreLocations::GetLocationDescription(qint32 lLocationID)
 {
-    if (!m_context)
-        return QString();
-    return m_context->guard(
+    return guarded(m_context, 
         [&] {
             Statement q(m_context->db(), "SELECT name FROM locations WHERE location_id = ?");
             q.bind(1, qint64(lLocationID));
@@ -185,17 +175,13 @@ QString StoreLocations::GetLocationDescription(qint32 lLocationID)
 
 qint32 StoreLocations::GetLocationKind(qint32 lLocationID)
 {
-    if (!m_context)
-        return 0;
-    return m_context->guard([&] { return m_context->location(lLocationID).kind; }, qint32(0));
+    return guarded(m_context, [&] { return m_context->location(lLocationID).kind; }, qint32(0));
 }
 
 bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
 {
     rsChildren.reset();
-    if (!m_context)
-        return false;
-    return m_context->guard(
+    return guarded(m_context, 
         [&] {
             Statement q(m_context->db(), "SELECT location_id, name FROM locations WHERE parent_id = ? ORDER BY name");
             q.bind(1, qint64(lLocationID));

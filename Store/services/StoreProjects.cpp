@@ -10,9 +10,7 @@ namespace dwfm::store {
 template <typename F, typename R>
 R StoreProjects::run(F &&work, R failed)
 {
-    if (!m_context)
-        return failed;
-    return m_context->guard(std::forward<F>(work), failed);
+    return guarded(m_context, std::forward<F>(work), failed);
 }
 
 qint32 StoreProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,

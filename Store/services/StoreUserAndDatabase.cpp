@@ -67,9 +67,7 @@ bool StoreCurrentUser::IsAdministrator()
 bool StoreCurrentUser::GetRoots(RecordsetPtr &rsRoots)
 {
     rsRoots.reset();
-    if (!m_context)
-        return false;
-    return m_context->guard(
+    return guarded(m_context, 
         [&] {
             // Own roots when the user has any, else every top location.
             Statement q(m_context->db(), R"SQL(
