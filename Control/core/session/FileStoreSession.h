@@ -30,6 +30,9 @@ public:
     virtual QString DefaultDatabase() = 0;
     // The text of the last error the session met; empty when there was none.
     virtual QString LastError() = 0;
+    // The error number of the last error (DwError's numbers); 0 when there was none or
+    // the session does not keep numbers.
+    virtual qint32 LastErrorNumber() { return 0; }
     // Makes the last error known to the user (through the reporter of SessionRegistry).
     virtual void ReportLastError() = 0;
 };

@@ -1,0 +1,13 @@
+#include "DwFileStore.h"
+
+#include "DwFileStoreSession.h"
+#include "core/session/SessionRegistry.h"
+
+namespace dwfm::store {
+
+void registerDwFileStore()
+{
+    SessionRegistry::registerFactory([] { return std::make_shared<DwFileStoreSession>(); });
+}
+
+} // namespace dwfm::store

@@ -1,0 +1,120 @@
+#include "DwFileStoreSession.h"
+
+#include "StoreFolders.h"
+#include "db/Schema.h"
+#include "fs/NameRules.h"
+#include "platform/DwError.h"
+#include "security/PasswordHasher.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace dwfm::store {
+
+namespace {
+bool looksLikeFolder(const QString &server)
+{
+    return server.contains(QLatin1Char('/')) || server.contains(QLatin1Char('\\')) || server.startsWith(QLatin1Char('.'))
+        || server.startsWith(QLatin1Char('~')) || QFileInfo(server).isDir();
+}
+
+UserInfo readUser(const SqliteDbPtr &db, const QString &userId, QString *passwordHash)
+{
+    Statement q(db, "SELECT user_id, full_name, password_hash, is_admin, is_readonly, working_root FROM users "
+                    "WHERE user_key = ?");
+    q.bind(1, NameRules::key(userId));
+    if (!q.step())
+        throw DwError(DwError::PermissionDenied, QStringLiteral("De gebruiker '%1' is onbekend in deze store.").arg(userId));
+    if (passwordHash)
+        *passwordHash = q.text(2);
+    return UserInfo{q.text(0), q.text(1), q.int64(3) != 0, q.int64(4) != 0, q.text(5)};
+}
+} // namespace
+
+DwFileStoreSession::DwFileStoreSession() = default;
+DwFileStoreSession::~DwFileStoreSession() = default;
+
+SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &catalogue, QString &folder,
+                                          QString &catalogueOut)
+{
+    const QString srv = server.trimmed();
+    if (srv.isEmpty()) {
+        folder = StoreFolders::defaultStoreFolder();
+    } else if (looksLikeFolder(srv)) {
+        folder = srv.startsWith(QLatin1Char('~')) ? QDir::homePath() + srv.mid(1) : srv;
+        folder = QDir::cleanPath(QDir(folder).absolutePath());
+    } else {
+        throw DwError(DwError::CannotCreateObject,
+                      QStringLiteral("De server '%1' is niet bereikbaar: deze versie kent alleen de ingebouwde store "
+                                     "in een map.").arg(srv));
+    }
+    catalogueOut = catalogue.trimmed().isEmpty() ? StoreFolders::defaultCatalogue() : catalogue.trimmed();
+    NameRules::require(catalogueOut);
+    if (!QFileInfo(folder).isDir())
+        throw DwError(DwError::PathNotFound, QStringLiteral("De map van de store '%1' bestaat niet.").arg(folder));
+    const QString dbPath = StoreFolders::databasePath(folder, catalogueOut);
+    if (!QFileInfo(dbPath).isFile()) {
+        throw DwError(DwError::FileNotFound, QStringLiteral("In de map '%1' staat geen store '%2' (het bestand '%3' "
+                                                            "ontbreekt).").arg(folder, catalogueOut, dbPath));
+    }
+    SqliteDbPtr db = SqliteDb::open(dbPath, false);
+    Schema::verify(db, dbPath);
+    return db;
+}
+
+bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
+                                 const QString &strCatalog, bool bSQLSecurity)
+{
+    // A failed attempt leaves the session unconnected; LastError says why.
+    auto failed = [&](qint32 number, const QString &text) {
+        m_context.reset();
+        m_database.setConnectError(number, text);
+        return false;
+    };
+    try {
+        QString folder, catalogue;
+        SqliteDbPtr db = openStore(strServer, strCatalog, folder, catalogue);
+        UserInfo user;
+        if (bSQLSecurity) {
+            QString hash;
+            user = readUser(db, strUser.trimmed(), &hash);
+            if (hash.isEmpty() || !PasswordHasher::verify(strPassWord, hash))
+                throw DwError(DwError::PermissionDenied, QStringLiteral("Het wachtwoord van gebruiker '%1' is onjuist.").arg(user.id));
+        } else {
+            const QString account = StoreFolders::osAccount();
+            try {
+                user = readUser(db, account, nullptr);
+            } catch (const DwError &) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("Het account '%1' van het besturingssysteem is geen gebruiker van deze "
+                                             "store.").arg(account));
+            }
+        }
+        m_context = std::make_shared<StoreContext>(std::move(db), folder, catalogue, std::move(user));
+        m_database.setConnectError(0, QString());
+        return true;
+    } catch (const DwError &e) {
+        return failed(e.number(), e.description());
+    } catch (const std::exception &e) {
+        return failed(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool DwFileStoreSession::IsReadOnlySession()
+{
+    return !m_context || m_context->user().readOnly;
+}
+
+std::shared_ptr<DwFileStoreSession> DwFileStoreSession::openAsAdministrator(const QString &folder,
+                                                                            const QString &catalogue,
+                                                                            const QString &actingUser)
+{
+    QString resolved, cat;
+    SqliteDbPtr db = openStore(folder.isEmpty() ? QString() : QDir(folder).absolutePath(), catalogue, resolved, cat);
+    auto session = std::make_shared<DwFileStoreSession>();
+    UserInfo admin{actingUser, actingUser, true, false, QString()};
+    session->m_context = std::make_shared<StoreContext>(std::move(db), resolved, cat, admin);
+    return session;
+}
+
+} // namespace dwfm::store

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "DwStoreExport.h"
+#include "core/session/FileStoreSession.h"
+#include "services/StoreContext.h"
+#include "services/StoreLocations.h"
+#include "services/StoreProjects.h"
+#include "services/StoreUserAndDatabase.h"
+
+namespace dwfm::store {
+
+// The session of the embedded store: SQLite plus a folder tree on one machine. Several
+// processes and users may share one store on that machine; many machines need the
+// server backend.
+class DWSTORE_EXPORT DwFileStoreSession final : public FileStoreSession {
+public:
+    DwFileStoreSession();
+    ~DwFileStoreSession() override;
+
+    // strServer: empty for the default store folder, or the store's folder. strCatalog:
+    // the store in that folder (empty: the default catalogue). bSQLSecurity True checks
+    // strUser and strPassWord against the store's users; False logs on as the
+    // operating-system account, which must be a user of the store.
+    bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
+                 const QString &strCatalog, bool bSQLSecurity) override;
+    bool IsReadOnlySession() override;
+    SessionDatabase &Database() override { return m_database; }
+    CurrentUserService &CurrentUser() override { return m_currentUser; }
+    LocationsService &Locations() override { return m_locations; }
+    ProjectsService &Projects() override { return m_projects; }
+
+    // Opens a store as its administrator without a password, acting as `actingUser`
+    // (the name written in the history). For the administration program, which runs with
+    // direct access to the store's folder. Throws DwError.
+    static std::shared_ptr<DwFileStoreSession> openAsAdministrator(const QString &folder, const QString &catalogue,
+                                                                   const QString &actingUser);
+
+    // The shared state, for the administration code of the store.
+    const StoreContextPtr &context() const { return m_context; }
+
+    // Resolves the store folder and catalogue the way Connect does, and opens and checks
+    // the database. Throws DwError with a readable sentence.
+    static SqliteDbPtr openStore(const QString &server, const QString &catalogue, QString &folder, QString &catalogueOut);
+
+private:
+    StoreContextPtr m_context;
+    StoreDatabase m_database{m_context};
+    StoreCurrentUser m_currentUser{m_context};
+    StoreLocations m_locations{m_context};
+    StoreProjects m_projects{m_context};
+};
+
+} // namespace dwfm::store

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DwStoreExport.h"
+
+#include <QString>
+
+namespace dwfm::store {
+
+// Where an embedded store keeps its things. A store folder holds, per catalogue, the
+// database "<catalogue>.dwstore" and the folder "<catalogue>" with the files.
+namespace StoreFolders {
+
+// The catalogue used when none is given.
+DWSTORE_EXPORT QString defaultCatalogue();
+// $DW_STORE_DIR when set, otherwise "DwFileStore" in the user's generic data folder
+// (~/.local/share/DwFileStore): the same for every program of the user, so that dwstore
+// and a host agree on it without being told.
+DWSTORE_EXPORT QString defaultStoreFolder();
+DWSTORE_EXPORT QString databasePath(const QString &folder, const QString &catalogue);
+DWSTORE_EXPORT QString rootFolder(const QString &folder, const QString &catalogue);
+// A user's working copies lie by default in ~/DwWerkmap/<catalogue>/<user>.
+DWSTORE_EXPORT QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
+// The operating-system account of this process (for integrated security).
+DWSTORE_EXPORT QString osAccount();
+
+} // namespace StoreFolders
+} // namespace dwfm::store

@@ -1,0 +1,208 @@
+#include "db/SqliteDb.h"
+
+#include "platform/DwError.h"
+
+#include <sqlite3.h>
+
+namespace dwfm::store {
+
+namespace {
+constexpr int BusyTimeoutMs = 15000;
+
+qint32 errorNumber(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT:
+        return DwError::IntegrityViolation;
+    case SQLITE_FULL:
+        return DwError::DiskFull;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+        return DwError::PermissionDenied;
+    case SQLITE_CANTOPEN:
+        return DwError::FileNotFound;
+    default:
+        return DwError::DatabaseError;
+    }
+}
+} // namespace
+
+SqliteDbPtr SqliteDb::open(const QString &path, bool create)
+{
+    sqlite3 *raw = nullptr;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        QString msg = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("geen geheugen");
+        sqlite3_close(raw);
+        throw DwError(errorNumber(rc), QStringLiteral("De database '%1' kan niet worden geopend: %2.").arg(path, msg));
+    }
+    SqliteDbPtr db(new SqliteDb(raw));
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    db->exec("PRAGMA synchronous=FULL");
+    return db;
+}
+
+SqliteDb::~SqliteDb()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void SqliteDb::exec(const char *sql)
+{
+    char *err = nullptr;
+    int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        sqlite3_free(err);
+        fail(rc, sql);
+    }
+}
+
+qint64 SqliteDb::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int SqliteDb::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
+void SqliteDb::fail(int rc, const char *what) const
+{
+    Q_UNUSED(what);
+    QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if ((rc & 0xff) == SQLITE_NOTADB)
+        msg = QStringLiteral("het bestand is geen database");
+    else if ((rc & 0xff) == SQLITE_BUSY)
+        msg = QStringLiteral("de database is te lang bezet door een ander proces");
+    throw DwError(errorNumber(rc), QStringLiteral("Databasefout: %1.").arg(msg));
+}
+
+Statement::Statement(SqliteDbPtr db, const char *sql) : m_db(std::move(db))
+{
+    int rc = sqlite3_prepare_v3(m_db->handle(), sql, -1, 0, &m_stmt, nullptr);
+    if (rc != SQLITE_OK)
+        m_db->fail(rc, sql);
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+Statement &Statement::bind(int index, qint64 value)
+{
+    sqlite3_bind_int64(m_stmt, index, value);
+    return *this;
+}
+
+Statement &Statement::bind(int index, const QString &value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement &Statement::bind(int index, const QVariant &value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+        return bind(index, value.toLongLong());
+    default:
+        return bind(index, value.toString());
+    }
+}
+
+Statement &Statement::bindNull(int index)
+{
+    sqlite3_bind_null(m_stmt, index);
+    return *this;
+}
+
+bool Statement::step()
+{
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(m_stmt);
+    m_db->fail(rc, sqlite3_sql(m_stmt));
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+const char *Statement::columnName(int index) const
+{
+    return sqlite3_column_name(m_stmt, index);
+}
+
+bool Statement::isNull(int index) const
+{
+    return sqlite3_column_type(m_stmt, index) == SQLITE_NULL;
+}
+
+qint64 Statement::int64(int index) const
+{
+    return sqlite3_column_int64(m_stmt, index);
+}
+
+QString Statement::text(int index) const
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));
+    if (!p)
+        return QString();
+    return QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, index));
+}
+
+QVariant Statement::value(int index) const
+{
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(int64(index));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, index));
+    default:
+        return QVariant(text(index));
+    }
+}
+
+WriteTransaction::WriteTransaction(const SqliteDbPtr &db) : m_db(db)
+{
+    m_db->exec("BEGIN IMMEDIATE");
+}
+
+WriteTransaction::~WriteTransaction()
+{
+    if (!m_done)
+        sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void WriteTransaction::commit()
+{
+    m_db->exec("COMMIT");
+    m_done = true;
+}
+
+} // namespace dwfm::store

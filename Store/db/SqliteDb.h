@@ -1,0 +1,87 @@
+#pragma once
+
+#include "DwStoreExport.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dwfm::store {
+
+class SqliteDb;
+using SqliteDbPtr = std::shared_ptr<SqliteDb>;
+
+// One prepared statement. Values are bound by position (1-based, "?" placeholders, the
+// form both backends understand after the server backend rewrites them to $n).
+// Errors throw DwError with the database error numbers.
+class DWSTORE_EXPORT Statement {
+public:
+    Statement(SqliteDbPtr db, const char *sql);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    Statement &bind(int index, const QVariant &value);
+    Statement &bind(int index, qint64 value);
+    Statement &bind(int index, const QString &value);
+    Statement &bindNull(int index);
+
+    // Steps to the next row: true while there is one.
+    bool step();
+    void reset();
+    // Runs a statement that answers no rows.
+    void exec() { step(); }
+
+    int columnCount() const;
+    const char *columnName(int index) const;
+    bool isNull(int index) const;
+    qint64 int64(int index) const;
+    QString text(int index) const;
+    QVariant value(int index) const;
+
+    sqlite3_stmt *handle() const { return m_stmt; }
+
+private:
+    SqliteDbPtr m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// An open SQLite database in WAL mode with a busy timeout, so that several processes
+// share one store: readers never wait for a writer and writers queue up.
+class DWSTORE_EXPORT SqliteDb : public std::enable_shared_from_this<SqliteDb> {
+public:
+    // Opens an existing database (create = false) or creates it. Throws DwError.
+    static SqliteDbPtr open(const QString &path, bool create);
+    ~SqliteDb();
+
+    void exec(const char *sql);
+    qint64 lastInsertId() const;
+    int changes() const;
+    sqlite3 *handle() const { return m_db; }
+
+    // Throws the DwError that matches the SQLite result code `rc`.
+    [[noreturn]] void fail(int rc, const char *what) const;
+
+private:
+    explicit SqliteDb(sqlite3 *db) : m_db(db) {}
+    sqlite3 *m_db = nullptr;
+};
+
+// An IMMEDIATE transaction: it takes the write lock at the start, so two writers never
+// both read the old state and then collide. Rolled back unless committed.
+class DWSTORE_EXPORT WriteTransaction {
+public:
+    explicit WriteTransaction(const SqliteDbPtr &db);
+    ~WriteTransaction();
+    void commit();
+
+private:
+    SqliteDbPtr m_db;
+    bool m_done = false;
+};
+
+} // namespace dwfm::store

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/session/Recordset.h"
+#include "db/SqliteDb.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace dwfm::store {
+
+// How a column's stored value becomes a field value.
+enum class ColumnKind { Integer, Text, Boolean, DateTime, Date, Time };
+
+// A record set that steps its SQLite statement as the caller moves: no copy of the rows
+// is made, and each field is converted to a Qt type only when it is read. At the end of
+// the rows (or on close) the statement is finalised, which ends its read snapshot.
+class DWSTORE_EXPORT SqliteRecordset final : public Recordset {
+public:
+    // `statement` must already stand on its first row.
+    SqliteRecordset(std::unique_ptr<Statement> statement, QStringList fields, std::vector<ColumnKind> kinds);
+
+    int fieldCount() const override;
+    QString fieldName(int index) const override;
+    QVariant value(int index) const override;
+    using Recordset::value;
+    bool isEof() const override;
+    void moveNext() override;
+    void close() override;
+    bool isClosed() const override;
+    int fieldIndex(const QString &name) const override;
+
+    // Runs `statement` and answers a record set on its first row, or null when it has no rows.
+    static RecordsetPtr open(std::unique_ptr<Statement> statement, QStringList fields,
+                             std::vector<ColumnKind> kinds);
+
+private:
+    std::unique_ptr<Statement> m_statement;
+    QStringList m_fields;
+    std::vector<ColumnKind> m_kinds;
+    bool m_eof = false;
+    bool m_closed = false;
+};
+
+// Reads every row of `statement` into memory, for small answers that a caller may keep
+// open for long (no read snapshot stays open). Null when there are no rows.
+RecordsetPtr collectRows(Statement &statement, const QStringList &fields, const std::vector<ColumnKind> &kinds);
+
+// Milliseconds since the epoch (UTC) as a local date-time, the way the store keeps moments.
+QDateTime fromStoreTime(qint64 msecs);
+qint64 toStoreTime(const QDateTime &when);
+
+} // namespace dwfm::store

@@ -1,0 +1,235 @@
+#include "services/ProjectCatalog.h"
+
+#include "db/SqliteRecordset.h"
+#include "fs/FileOps.h"
+#include "fs/NameRules.h"
+#include "platform/DwError.h"
+#include "services/StoreLocations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+namespace dwfm::store {
+
+namespace {
+// The file row every list query answers with; field names as the control reads them.
+#define DW_FILE_ROW_COLUMNS                                                                                    \
+    "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
+    "p.checkout_remark, p.locked, p.default_project, p.location_id"
+
+const QStringList FileRowFields = {
+    QStringLiteral("Projectid"),     QStringLiteral("FileName"),    QStringLiteral("CheckedOut"),
+    QStringLiteral("UserID"),        QStringLiteral("Checkoutdate"), QStringLiteral("ComputerName"),
+    QStringLiteral("ProjectCheckoutlocation"), QStringLiteral("CheckOutDescription"), QStringLiteral("Locked"),
+    QStringLiteral("DefaultProject"), QStringLiteral("LocationID")};
+
+const std::vector<ColumnKind> FileRowKinds = {
+    ColumnKind::Integer, ColumnKind::Text,    ColumnKind::Boolean, ColumnKind::Text,
+    ColumnKind::DateTime, ColumnKind::Text,   ColumnKind::Text,    ColumnKind::Text,
+    ColumnKind::Boolean, ColumnKind::Boolean, ColumnKind::Integer};
+
+QString samePath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+} // namespace
+
+void ProjectCatalog::requireTarget(qint32 locationId, const QString &name)
+{
+    const LocationRow loc = m_context->location(locationId);
+    if (loc.kind != LocationKind::Files) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("In de map '%1' mogen geen bestanden worden geplaatst.").arg(loc.name));
+    }
+    NameRules::require(name);
+    Statement q(m_context->db(), "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ?");
+    q.bind(1, qint64(locationId)).bind(2, NameRules::key(name));
+    if (q.step()) {
+        throw DwError(DwError::IntegrityViolation,
+                      QStringLiteral("Er staat al een bestand '%1' in de map '%2'.").arg(q.text(0), loc.name));
+    }
+}
+
+qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore,
+                           bool logHistory)
+{
+    m_context->requireWritable();
+    if (!QFileInfo(source).isFile())
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
+    WriteTransaction tx(m_context->db());
+    requireTarget(locationId, name);
+    const QString folder = m_context->locationFolder(locationId);
+    const QString target = FileOps::join(folder, name);
+    if (copyIntoStore) {
+        if (QFileInfo::exists(target))
+            throw DwError(DwError::FileAlreadyExists,
+                          QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+    } else if (samePath(source) != samePath(target)) {
+        throw DwError(DwError::InvalidProcedureCall,
+                      QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target));
+    }
+    Statement ins(m_context->db(),
+                  "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
+    ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
+    const qint32 id = qint32(ins.int64(0));
+    ins.reset();
+    if (logHistory)
+        m_context->logHistory(id, QStringLiteral("Toegevoegd"), copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
+    if (copyIntoStore) {
+        FileOps::makePath(folder);
+        FileOps::installDurably(source, target, false);
+    }
+    try {
+        tx.commit();
+    } catch (...) {
+        if (copyIntoStore)
+            QFile::remove(target);
+        throw;
+    }
+    return id;
+}
+
+qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
+{
+    m_context->requireWritable();
+    WriteTransaction tx(m_context->db());
+    const ProjectRow src = m_context->project(projectId);
+    requireTarget(targetLocationId, src.fileName);
+    const QString from = m_context->serverFile(src);
+    const QString folder = m_context->locationFolder(targetLocationId);
+    const QString target = FileOps::join(folder, src.fileName);
+    Statement ins(m_context->db(),
+                  "INSERT INTO projects (location_id, file_name, name_key, default_project) "
+                  "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
+                  "RETURNING project_id");
+    ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
+    const qint32 id = qint32(ins.int64(0));
+    ins.reset();
+    m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
+    FileOps::makePath(folder);
+    FileOps::installDurably(from, target, false);
+    try {
+        tx.commit();
+    } catch (...) {
+        QFile::remove(target);
+        throw;
+    }
+    return id;
+}
+
+void ProjectCatalog::rename(qint32 projectId, const QString &name)
+{
+    m_context->requireWritable();
+    WriteTransaction tx(m_context->db());
+    const ProjectRow row = m_context->project(projectId);
+    if (row.fileName == name)
+        return;
+    m_context->requireNotHeldByOther(row, QStringLiteral("hernoemd"));
+    if (row.checkedOut) {
+        // The working copy is found by its name at check-in; it must keep it until then.
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("'%1' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.").arg(row.fileName));
+    }
+    NameRules::require(name);
+    Statement dup(m_context->db(),
+                  "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ? AND project_id <> ?");
+    dup.bind(1, qint64(row.locationId)).bind(2, NameRules::key(name)).bind(3, qint64(projectId));
+    if (dup.step())
+        throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(dup.text(0)));
+    const QString from = m_context->serverFile(row);
+    const QString to = FileOps::join(QFileInfo(from).absolutePath(), name);
+    if (NameRules::key(row.fileName) != NameRules::key(name) && QFileInfo::exists(to))
+        throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
+    Statement upd(m_context->db(), "UPDATE projects SET file_name = ?, name_key = ? WHERE project_id = ?");
+    upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
+    m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
+                          QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
+    if (!QFile::rename(from, to))
+        throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden hernoemd.").arg(from));
+    FileOps::syncFolder(QFileInfo(to).absolutePath());
+    try {
+        tx.commit();
+    } catch (...) {
+        QFile::rename(to, from);
+        throw;
+    }
+}
+
+void ProjectCatalog::remove(qint32 projectId)
+{
+    m_context->requireWritable();
+    WriteTransaction tx(m_context->db());
+    const ProjectRow row = m_context->project(projectId);
+    m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
+    const QString file = m_context->serverFile(row);
+    Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
+    del.bind(1, qint64(projectId)).exec();
+    Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
+    hist.bind(1, qint64(projectId)).exec();
+    // The file is first moved out of sight, so a failed commit can put it back as it was.
+    QString hidden;
+    if (QFileInfo::exists(file)) {
+        hidden = QStringLiteral("%1/.%2.dwdel-%3")
+                     .arg(QFileInfo(file).absolutePath(), row.fileName)
+                     .arg(QRandomGenerator::global()->generate64(), 0, 16);
+        if (!QFile::rename(file, hidden))
+            throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden verwijderd.").arg(file));
+    }
+    try {
+        tx.commit();
+    } catch (...) {
+        if (!hidden.isEmpty())
+            QFile::rename(hidden, file);
+        throw;
+    }
+    if (!hidden.isEmpty())
+        QFile::remove(hidden);
+}
+
+RecordsetPtr ProjectCatalog::inLocation(qint32 locationId)
+{
+    auto st = std::make_unique<Statement>(m_context->db(), "SELECT " DW_FILE_ROW_COLUMNS
+                                                           " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key");
+    st->bind(1, qint64(locationId));
+    return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds);
+}
+
+RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locationFilter)
+{
+    bool filtered = false;
+    const qint32 locationId = locationFilter.isNull() ? 0 : locationFilter.toInt(&filtered);
+    auto st = std::make_unique<Statement>(
+        m_context->db(),
+        "SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
+        " WHERE p.checked_out = 1 AND p.user_id IN (SELECT user_id FROM users WHERE user_key = ?1 UNION SELECT ?2)"
+        "   AND (?3 = 0 OR p.location_id = ?4) ORDER BY p.name_key");
+    st->bind(1, NameRules::key(userId)).bind(2, userId).bind(3, qint64(filtered ? 1 : 0)).bind(4, qint64(locationId));
+    return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds);
+}
+
+RecordsetPtr ProjectCatalog::info(qint32 projectId)
+{
+    Statement st(m_context->db(), "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?");
+    st.bind(1, qint64(projectId));
+    std::vector<ColumnKind> kinds = FileRowKinds;
+    kinds.push_back(ColumnKind::Text);
+    return collectRows(st, FileRowFields + QStringList{QStringLiteral("Workname")}, kinds);
+}
+
+RecordsetPtr ProjectCatalog::history(qint32 projectId)
+{
+    Statement st(m_context->db(), "SELECT action, action_at, action_at, user_name, memo, action_at FROM history "
+                                  "WHERE project_id = ? ORDER BY history_id");
+    st.bind(1, qint64(projectId));
+    return collectRows(st,
+                       {QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),
+                        QStringLiteral("UserName"), QStringLiteral("Memo"), QStringLiteral("ActionMoment")},
+                       {ColumnKind::Text, ColumnKind::Date, ColumnKind::Time, ColumnKind::Text, ColumnKind::Text,
+                        ColumnKind::DateTime});
+}
+
+} // namespace dwfm::store

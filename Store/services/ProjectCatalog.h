@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/session/Recordset.h"
+#include "services/StoreContext.h"
+
+#include <QVariant>
+
+namespace dwfm::store {
+
+// The files of the store as a catalogue: listing them and adding, copying, renaming and
+// deleting them. Every change keeps the database row and the server file in step: the
+// file work happens inside the write transaction and is undone when the commit fails.
+class DWSTORE_EXPORT ProjectCatalog {
+public:
+    explicit ProjectCatalog(StoreContextPtr &context) : m_context(context) {}
+
+    // bCopyIntoStore: copy `source` into the location's folder under `name`; otherwise
+    // `source` must already be that file in the location's folder and is only registered.
+    qint32 add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore, bool logHistory);
+    qint32 copy(qint32 projectId, qint32 targetLocationId, const QString &remark);
+    void rename(qint32 projectId, const QString &name);
+    void remove(qint32 projectId);
+
+    RecordsetPtr inLocation(qint32 locationId);
+    RecordsetPtr ofUser(const QString &userId, const QVariant &locationFilter);
+    RecordsetPtr info(qint32 projectId);
+    RecordsetPtr history(qint32 projectId);
+
+private:
+    void requireTarget(qint32 locationId, const QString &name);
+    StoreContextPtr &m_context;
+};
+
+} // namespace dwfm::store

@@ -1,0 +1,138 @@
+#include "services/StoreContext.h"
+
+#include "StoreFolders.h"
+#include "fs/FileOps.h"
+#include "fs/NameRules.h"
+#include "platform/DwError.h"
+
+#include <QDateTime>
+#include <QSysInfo>
+
+namespace dwfm::store {
+
+StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, UserInfo user)
+    : m_db(std::move(db)),
+      m_folder(std::move(folder)),
+      m_catalogue(std::move(catalogue)),
+      m_rootFolder(StoreFolders::rootFolder(m_folder, m_catalogue)),
+      m_user(std::move(user)),
+      m_computerName(QSysInfo::machineHostName())
+{
+}
+
+QString StoreContext::workingRoot() const
+{
+    if (!m_user.workingRoot.isEmpty())
+        return m_user.workingRoot;
+    return StoreFolders::defaultWorkingRoot(m_catalogue, m_user.id);
+}
+
+void StoreContext::setLastError(qint32 number, const QString &text)
+{
+    m_lastErrorNumber = number;
+    m_lastError = text;
+}
+
+void StoreContext::recordError(const std::exception &e)
+{
+    if (const auto *dw = dynamic_cast<const DwError *>(&e))
+        setLastError(dw->number(), dw->description());
+    else
+        setLastError(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
+}
+
+void StoreContext::requireWritable() const
+{
+    if (m_user.readOnly) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Gebruiker '%1' mag alleen lezen en kan niets wijzigen.").arg(m_user.id));
+    }
+}
+
+LocationRow StoreContext::location(qint32 id) const
+{
+    Statement q(m_db, "SELECT location_id, parent_id, name, kind FROM locations WHERE location_id = ?");
+    q.bind(1, qint64(id));
+    if (!q.step())
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
+    return LocationRow{qint32(q.int64(0)), qint32(q.int64(1)), q.text(2), qint32(q.int64(3))};
+}
+
+bool StoreContext::locationExists(qint32 id) const
+{
+    Statement q(m_db, "SELECT 1 FROM locations WHERE location_id = ?");
+    q.bind(1, qint64(id));
+    return q.step();
+}
+
+QString StoreContext::locationPath(qint32 id) const
+{
+    Statement q(m_db, R"SQL(
+        WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
+            SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = ?
+            UNION ALL
+            SELECT l.location_id, l.parent_id, l.name, up.depth + 1
+              FROM locations l JOIN up ON l.location_id = up.parent_id
+             WHERE up.depth < 200)
+        SELECT name FROM up ORDER BY depth DESC)SQL");
+    q.bind(1, qint64(id));
+    QStringList parts;
+    while (q.step())
+        parts << q.text(0);
+    if (parts.isEmpty())
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
+    return parts.join(QLatin1Char('/'));
+}
+
+QString StoreContext::locationFolder(qint32 id) const
+{
+    return FileOps::join(m_rootFolder, locationPath(id));
+}
+
+QString StoreContext::workingFolder(qint32 locationId) const
+{
+    return FileOps::join(workingRoot(), locationPath(locationId));
+}
+
+ProjectRow StoreContext::project(qint32 id) const
+{
+    Statement q(m_db, "SELECT project_id, location_id, file_name, checked_out, user_id, checkout_folder, locked "
+                      "FROM projects WHERE project_id = ?");
+    q.bind(1, qint64(id));
+    if (!q.step())
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Bestand %1 bestaat niet in de store.").arg(id));
+    return ProjectRow{qint32(q.int64(0)), qint32(q.int64(1)), q.text(2), q.int64(3) != 0,
+                      q.text(4),          q.text(5),           q.int64(6) != 0};
+}
+
+QString StoreContext::serverFile(const ProjectRow &row) const
+{
+    return FileOps::join(locationFolder(row.locationId), row.fileName);
+}
+
+bool StoreContext::heldByOther(const ProjectRow &row) const
+{
+    return row.checkedOut && NameRules::key(row.userId) != NameRules::key(m_user.id);
+}
+
+void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &action) const
+{
+    if (heldByOther(row)) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("'%1' kan niet worden %2: het is in gebruik bij %3.")
+                          .arg(row.fileName, action, row.userId));
+    }
+}
+
+void StoreContext::logHistory(qint32 projectId, const QString &action, const QString &memo)
+{
+    Statement q(m_db, "INSERT INTO history (project_id, action, action_at, user_name, memo) VALUES (?, ?, ?, ?, ?)");
+    q.bind(1, qint64(projectId))
+        .bind(2, action)
+        .bind(3, QDateTime::currentMSecsSinceEpoch())
+        .bind(4, m_user.id)
+        .bind(5, memo.trimmed().isEmpty() ? QString() : memo);
+    q.exec();
+}
+
+} // namespace dwfm::store

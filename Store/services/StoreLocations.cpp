@@ -1,0 +1,195 @@
+#include "services/StoreLocations.h"
+
+#include "db/SqliteRecordset.h"
+#include "fs/FileOps.h"
+#include "fs/NameRules.h"
+#include "platform/DwError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace dwfm::store {
+
+namespace {
+[[noreturn]] void notConnected()
+{
+    throw DwError(DwError::ObjectNotSet, QStringLiteral("De sessie is niet verbonden met een store."));
+}
+} // namespace
+
+void StoreLocations::requireFreeName(qint32 parentId, const QString &name, qint32 exceptId)
+{
+    NameRules::require(name);
+    Statement q(m_context->db(), "SELECT name FROM locations WHERE parent_id = ? AND name_key = ? AND location_id <> ?");
+    q.bind(1, qint64(parentId)).bind(2, NameRules::key(name)).bind(3, qint64(exceptId));
+    if (q.step()) {
+        throw DwError(DwError::IntegrityViolation,
+                      QStringLiteral("Er bestaat al een map '%1' op deze plaats.").arg(q.text(0)));
+    }
+}
+
+qint32 StoreLocations::create(const QString &name, const QString &remark, qint32 parentId, qint32 kind)
+{
+    if (!m_context)
+        notConnected();
+    m_context->requireWritable();
+    if (parentId == 0 && !m_context->user().admin)
+        throw DwError(DwError::PermissionDenied, QStringLiteral("Alleen een beheerder mag een hoofdlocatie maken."));
+    WriteTransaction tx(m_context->db());
+    const QString parentFolder = parentId == 0 ? m_context->rootFolder() : m_context->locationFolder(parentId);
+    requireFreeName(parentId, name, 0);
+    const QString folder = FileOps::join(parentFolder, name);
+    const bool existed = QFileInfo(folder).isDir();
+    if (QFileInfo::exists(folder) && !existed)
+        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(folder));
+    Statement ins(m_context->db(),
+                  "INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (?, ?, ?, ?, ?) "
+                  "RETURNING location_id");
+    ins.bind(1, qint64(parentId)).bind(2, name).bind(3, NameRules::key(name)).bind(4, remark).bind(5, qint64(kind));
+    ins.step();
+    const qint32 id = qint32(ins.int64(0));
+    ins.reset();
+    FileOps::makePath(folder);
+    try {
+        tx.commit();
+    } catch (...) {
+        if (!existed)
+            QDir().rmdir(folder);
+        throw;
+    }
+    return id;
+}
+
+bool StoreLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
+                                    qint32 &lNewID)
+{
+    return guarded(m_context, 
+        [&] {
+            const qint32 kind = lParentID == 0 ? LocationKind::Files : m_context->location(lParentID).kind;
+            lNewID = create(strName, strDescription, lParentID, kind);
+            return true;
+        },
+        false);
+}
+
+bool StoreLocations::DeleteLocation(qint32 lLocationID)
+{
+    return guarded(m_context, 
+        [&] {
+            m_context->requireWritable();
+            WriteTransaction tx(m_context->db());
+            const LocationRow loc = m_context->location(lLocationID);
+            Statement files(m_context->db(), "SELECT COUNT(*) FROM projects WHERE location_id = ?");
+            files.bind(1, qint64(lLocationID)).step();
+            Statement children(m_context->db(), "SELECT COUNT(*) FROM locations WHERE parent_id = ?");
+            children.bind(1, qint64(lLocationID)).step();
+            if (files.int64(0) > 0 || children.int64(0) > 0) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("De map '%1' is niet leeg: er staan nog %2 bestand(en) en %3 map(pen) in.")
+                                  .arg(loc.name)
+                                  .arg(files.int64(0))
+                                  .arg(children.int64(0)));
+            }
+            const QString folder = m_context->locationFolder(lLocationID);
+            Statement del(m_context->db(), "DELETE FROM locations WHERE location_id = ?");
+            del.bind(1, qint64(lLocationID)).exec();
+            Statement roots(m_context->db(), "DELETE FROM user_roots WHERE location_id = ?");
+            roots.bind(1, qint64(lLocationID)).exec();
+            if (QFileInfo(folder).isDir() && !QDir().rmdir(folder)) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
+                                             "store niet kent.").arg(folder));
+            }
+            try {
+                tx.commit();
+            } catch (...) {
+                QDir().mkpath(folder);
+                throw;
+            }
+            return true;
+        },
+        false);
+}
+
+bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
+{
+    return guarded(m_context, 
+        [&] {
+            m_context->requireWritable();
+            WriteTransaction tx(m_context->db());
+            const LocationRow loc = m_context->location(lLocationID);
+            if (loc.name == strName)
+                return true;
+            requireFreeName(loc.parentId, strName, lLocationID);
+            Statement busy(m_context->db(), R"SQL(
+                WITH RECURSIVE below (location_id) AS (
+                    SELECT ?1 UNION ALL
+                    SELECT l.location_id FROM locations l JOIN below b ON l.parent_id = b.location_id)
+                SELECT COUNT(*) FROM projects WHERE checked_out = 1 AND location_id IN (SELECT location_id FROM below))SQL");
+            busy.bind(1, qint64(lLocationID)).step();
+            if (busy.int64(0) > 0) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("De map '%1' kan niet worden hernoemd: er zijn nog %2 bestand(en) in "
+                                             "gebruik.").arg(loc.name).arg(busy.int64(0)));
+            }
+            const QString oldFolder = m_context->locationFolder(lLocationID);
+            const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
+            const bool caseOnly = NameRules::key(loc.name) == NameRules::key(strName);
+            if (!caseOnly && QFileInfo::exists(newFolder))
+                throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
+            Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
+            upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();
+            if (QFileInfo(oldFolder).isDir() && !QDir().rename(oldFolder, newFolder))
+                throw DwError(DwError::PermissionDenied, QStringLiteral("De map '%1' kan niet worden hernoemd.").arg(oldFolder));
+            try {
+                tx.commit();
+            } catch (...) {
+                QDir().rename(newFolder, oldFolder);
+                throw;
+            }
+            return true;
+        },
+        false);
+}
+
+QString StoreLocations::GetLocationPath(qint32 lLocationID)
+{
+    return guarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
+}
+
+QString StoreLocations::GetServerRootFolder()
+{
+    return m_context ? m_context->rootFolder() : QString();
+}
+
+QString StoreLocations::GetLocationDescription(qint32 lLocationID)
+{
+    return guarded(m_context, 
+        [&] {
+            Statement q(m_context->db(), "SELECT name FROM locations WHERE location_id = ?");
+            q.bind(1, qint64(lLocationID));
+            return q.step() ? q.text(0) : QString();
+        },
+        QString());
+}
+
+qint32 StoreLocations::GetLocationKind(qint32 lLocationID)
+{
+    return guarded(m_context, [&] { return m_context->location(lLocationID).kind; }, qint32(0));
+}
+
+bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
+{
+    rsChildren.reset();
+    return guarded(m_context, 
+        [&] {
+            Statement q(m_context->db(), "SELECT location_id, name FROM locations WHERE parent_id = ? ORDER BY name");
+            q.bind(1, qint64(lLocationID));
+            rsChildren = collectRows(q, {QStringLiteral("ChildID"), QStringLiteral("childpath")},
+                                     {ColumnKind::Integer, ColumnKind::Text});
+            return bool(rsChildren);
+        },
+        false);
+}
+
+} // namespace dwfm::store

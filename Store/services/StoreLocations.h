@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/session/FileStoreSession.h"
+#include "services/StoreContext.h"
+
+namespace dwfm::store {
+
+// Location kinds. Files may be added to a location of kind Files; an Archive keeps what it
+// holds but takes no new files (not added, copied or moved into it). A new sub-location
+// gets its parent's kind.
+namespace LocationKind {
+constexpr qint32 Archive = 1;
+constexpr qint32 Files = LocationsService::KindFiles;
+} // namespace LocationKind
+
+// The store's locations: rows in the database and folders under the root folder, kept
+// in step (a folder change is undone when the database change fails, and the other way
+// round).
+class DWSTORE_EXPORT StoreLocations final : public LocationsService {
+public:
+    explicit StoreLocations(StoreContextPtr &context) : m_context(context) {}
+
+    // lParentID 0 makes a top location (administrators only).
+    bool CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
+                        qint32 &lNewID) override;
+    // Only a location without files and sub-locations, and only when its folder is empty.
+    bool DeleteLocation(qint32 lLocationID) override;
+    bool RenameLocation(qint32 lLocationID, const QString &strName) override;
+    QString GetLocationPath(qint32 lLocationID) override;
+    QString GetServerRootFolder() override;
+    QString GetLocationDescription(qint32 lLocationID) override;
+    // The kind, or 0 for an unknown location.
+    qint32 GetLocationKind(qint32 lLocationID) override;
+    bool GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID) override;
+
+    // Creates a location of a given kind (CreateLocation takes the parent's kind).
+    qint32 create(const QString &name, const QString &remark, qint32 parentId, qint32 kind);
+
+private:
+    void requireFreeName(qint32 parentId, const QString &name, qint32 exceptId);
+    StoreContextPtr &m_context;
+};
+
+} // namespace dwfm::store

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/session/FileStoreSession.h"
+#include "services/CheckOutDesk.h"
+#include "services/ProjectCatalog.h"
+
+namespace dwfm::store {
+
+// The files service of the session: answers the control's calls, leaving the work to
+// the catalogue and the check-out desk, and turns their errors into False (or -1) plus
+// the session's last error.
+class DWSTORE_EXPORT StoreProjects final : public ProjectsService {
+public:
+    explicit StoreProjects(StoreContextPtr &context) : m_context(context), m_catalog(context), m_desk(context) {}
+
+    qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
+                      bool bCopyIntoStore, bool bLogHistory) override;
+    // strDescription: the remark written in the new file's history. vNewProjectID: the
+    // new file's ID.
+    bool CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
+                     QVariant &vNewProjectID) override;
+    bool RenameProject(qint32 lProjectID, const QString &strName) override;
+    bool DeleteProject(qint32 lProjectID) override;
+    bool CheckOutProject(qint32 lProjectID, const QString &strDescription) override;
+    bool CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy) override;
+    bool CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy) override;
+    bool GetViewCopy(qint32 lProjectID, QString &strPath) override;
+    bool GetLocalCopy(qint32 hWnd, qint32 lProjectID, const QString &strTargetPath) override;
+    bool CopyProjectsToFolders(qint32 hWnd, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths) override;
+    QString GetProjectLocalFolder(qint32 lProjectID) override;
+    // The location's path with a separator at the end, so root + "/" + this + name is the file.
+    QString GetProjectLocationPath(qint32 lProjectID) override;
+    QString GetProjectFileName(qint32 lProjectID) override;
+    bool GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID) override;
+    // vOptional: a location ID limits the list to that location.
+    bool GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID, const QVariant &vOptional) override;
+    bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
+    bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
+
+private:
+    template <typename F, typename R>
+    R run(F &&work, R failed);
+
+    StoreContextPtr &m_context;
+    ProjectCatalog m_catalog;
+    CheckOutDesk m_desk;
+};
+
+} // namespace dwfm::store

@@ -1,0 +1,87 @@
+#include "services/StoreUserAndDatabase.h"
+
+#include "core/session/SessionRegistry.h"
+#include "db/SqliteRecordset.h"
+#include "fs/NameRules.h"
+#include "platform/DwError.h"
+
+namespace dwfm::store {
+
+namespace {
+const QString NotConnected = QStringLiteral("De sessie is niet verbonden met een store.");
+}
+
+QVariant StoreDatabase::ConnectionProperty(const QString &strName)
+{
+    if (!m_context)
+        throw DwError(DwError::ObjectNotSet, NotConnected);
+    const QString name = strName.trimmed().toLower();
+    if (name == QLatin1String("data source"))
+        return m_context->folder();
+    if (name == QLatin1String("initial catalog"))
+        return m_context->catalogue();
+    if (name == QLatin1String("user id"))
+        return m_context->user().id;
+    if (name == QLatin1String("provider"))
+        return QStringLiteral("DwFileStore.SQLite");
+    throw DwError(DwError::ItemNotFound, QStringLiteral("De verbinding kent de eigenschap '%1' niet.").arg(strName));
+}
+
+QString StoreDatabase::DefaultDatabase()
+{
+    return m_context ? m_context->catalogue() : QString();
+}
+
+QString StoreDatabase::LastError()
+{
+    return m_context ? m_context->lastError() : m_connectError;
+}
+
+qint32 StoreDatabase::LastErrorNumber()
+{
+    return m_context ? m_context->lastErrorNumber() : m_connectNumber;
+}
+
+void StoreDatabase::ReportLastError()
+{
+    const QString text = LastError();
+    if (!text.isEmpty())
+        SessionRegistry::reportLastError(text);
+}
+
+QString StoreCurrentUser::CurrentUserID()
+{
+    return m_context ? m_context->user().id : QString();
+}
+
+QString StoreCurrentUser::CurrentUserName()
+{
+    return m_context ? m_context->user().name : QString();
+}
+
+bool StoreCurrentUser::IsAdministrator()
+{
+    return m_context && m_context->user().admin;
+}
+
+bool StoreCurrentUser::GetRoots(RecordsetPtr &rsRoots)
+{
+    rsRoots.reset();
+    return guarded(m_context, 
+        [&] {
+            // Own roots when the user has any, else every top location.
+            Statement q(m_context->db(), R"SQL(
+                SELECT l.location_id, l.name FROM locations l
+                 WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1)
+                        AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?1))
+                    OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1) AND l.parent_id = 0)
+                 ORDER BY l.name)SQL");
+            q.bind(1, NameRules::key(m_context->user().id));
+            rsRoots = collectRows(q, {QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
+                                  {ColumnKind::Integer, ColumnKind::Text});
+            return bool(rsRoots);
+        },
+        false);
+}
+
+} // namespace dwfm::store

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/session/FileStoreSession.h"
+#include "services/StoreContext.h"
+
+namespace dwfm::store {
+
+// The connection's properties and its last error.
+class DWSTORE_EXPORT StoreDatabase final : public SessionDatabase {
+public:
+    explicit StoreDatabase(StoreContextPtr &context) : m_context(context) {}
+
+    // "Data Source" (the store folder), "Initial Catalog", "User ID" and "Provider".
+    QVariant ConnectionProperty(const QString &strName) override;
+    QString DefaultDatabase() override;
+    QString LastError() override;
+    qint32 LastErrorNumber() override;
+    // Hands the last error text to SessionRegistry::reportLastError; nothing when there is none.
+    void ReportLastError() override;
+
+    // The reason the last Connect failed (cleared by a successful one).
+    void setConnectError(qint32 number, const QString &text)
+    {
+        m_connectNumber = number;
+        m_connectError = text;
+    }
+
+private:
+    StoreContextPtr &m_context;
+    QString m_connectError;
+    qint32 m_connectNumber = 0;
+};
+
+// The logged-on user and the locations shown at the top of the user's tree.
+class DWSTORE_EXPORT StoreCurrentUser final : public CurrentUserService {
+public:
+    explicit StoreCurrentUser(StoreContextPtr &context) : m_context(context) {}
+
+    QString CurrentUserID() override;
+    QString CurrentUserName() override;
+    bool IsAdministrator() override;
+    // The user's own roots; a user without roots of their own gets every top location.
+    bool GetRoots(RecordsetPtr &rsRoots) override;
+
+private:
+    StoreContextPtr &m_context;
+};
+
+} // namespace dwfm::store

@@ -1,0 +1,330 @@
+#include "Commands.h"
+
+#include "DemoStore.h"
+#include "DwFileStoreSession.h"
+#include "StoreFolders.h"
+#include "admin/StoreAdmin.h"
+#include "platform/DwError.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace dwfm;
+using namespace dwfm::store;
+
+namespace {
+
+struct UsageError {
+    QString text;
+};
+
+// Options of the form --name value or --flag; everything else is positional.
+struct Args {
+    QStringList positional;
+    QMap<QString, QString> options;
+
+    Args(const QStringList &words, const QStringList &valued, const QStringList &flags)
+    {
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const QString w = words[i];
+            if (!w.startsWith(QLatin1String("--"))) {
+                positional << w;
+                continue;
+            }
+            const QString name = w.mid(2);
+            if (flags.contains(name)) {
+                options[name] = QStringLiteral("yes");
+            } else if (valued.contains(name)) {
+                if (i + 1 >= words.size())
+                    throw UsageError{QStringLiteral("De optie --%1 verwacht een waarde.").arg(name)};
+                options[name] = words[++i];
+            } else {
+                throw UsageError{QStringLiteral("Onbekende optie --%1.").arg(name)};
+            }
+        }
+    }
+    bool has(const QString &n) const { return options.contains(n); }
+};
+
+qint32 number(const QString &text, const QString &what)
+{
+    bool ok = false;
+    const qint32 n = text.toInt(&ok);
+    if (!ok)
+        throw UsageError{QStringLiteral("%1 moet een getal zijn, niet '%2'.").arg(what, text)};
+    return n;
+}
+
+bool yesNo(const QString &text, const QString &what)
+{
+    const QString t = text.toLower();
+    if (t == QLatin1String("ja") || t == QLatin1String("yes") || t == QLatin1String("1") || t == QLatin1String("true"))
+        return true;
+    if (t == QLatin1String("nee") || t == QLatin1String("no") || t == QLatin1String("0") || t == QLatin1String("false"))
+        return false;
+    throw UsageError{QStringLiteral("%1 moet ja of nee zijn, niet '%2'.").arg(what, text)};
+}
+
+QString folderOf(const Invocation &inv)
+{
+    return inv.storeFolder.isEmpty() ? StoreFolders::defaultStoreFolder() : QDir(inv.storeFolder).absolutePath();
+}
+
+QString catalogueOf(const Invocation &inv, const QString &fallback = StoreFolders::defaultCatalogue())
+{
+    return inv.catalogue.isEmpty() ? fallback : inv.catalogue;
+}
+
+StoreAdmin openAdmin(const Invocation &inv)
+{
+    return StoreAdmin(DwFileStoreSession::openAsAdministrator(folderOf(inv), catalogueOf(inv),
+                                                              StoreFolders::osAccount()));
+}
+
+void need(const Args &a, int count, const char *usage)
+{
+    if (a.positional.size() != count)
+        throw UsageError{QStringLiteral("Gebruik: dwstore %1").arg(QLatin1String(usage))};
+}
+
+UserChange userChange(const Args &a)
+{
+    UserChange c;
+    if (a.has(QStringLiteral("name")))
+        c.name = a.options[QStringLiteral("name")];
+    if (a.has(QStringLiteral("password")))
+        c.password = a.options[QStringLiteral("password")];
+    if (a.has(QStringLiteral("admin")))
+        c.admin = yesNo(a.options[QStringLiteral("admin")], QStringLiteral("--admin"));
+    if (a.has(QStringLiteral("read-only")))
+        c.readOnly = yesNo(a.options[QStringLiteral("read-only")], QStringLiteral("--read-only"));
+    if (a.has(QStringLiteral("working-root")))
+        c.workingRoot = a.options[QStringLiteral("working-root")];
+    if (a.has(QStringLiteral("roots"))) {
+        QList<qint32> roots;
+        for (const QString &r : a.options[QStringLiteral("roots")].split(QLatin1Char(','), Qt::SkipEmptyParts))
+            roots << number(r.trimmed(), QStringLiteral("Een root"));
+        c.roots = roots;
+    }
+    return c;
+}
+
+const QStringList UserOptions = {QStringLiteral("name"),     QStringLiteral("password"),     QStringLiteral("admin"),
+                                 QStringLiteral("read-only"), QStringLiteral("working-root"), QStringLiteral("roots")};
+
+int userCommand(const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), UserOptions, {});
+    const QString sub = a.positional.value(0);
+    StoreAdmin admin = openAdmin(inv);
+    if (sub == QLatin1String("add")) {
+        need(a, 2, "user add ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee] [--working-root MAP] [--roots 1,2]");
+        admin.addUser(a.positional[1], userChange(a));
+        out << "Gebruiker " << a.positional[1] << " toegevoegd.\n";
+    } else if (sub == QLatin1String("set")) {
+        need(a, 2, "user set ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee] [--working-root MAP] [--roots 1,2]");
+        admin.changeUser(a.positional[1], userChange(a));
+        out << "Gebruiker " << a.positional[1] << " gewijzigd.\n";
+    } else if (sub == QLatin1String("list")) {
+        need(a, 1, "user list");
+        for (const UserRecord &u : admin.users()) {
+            QStringList roots;
+            for (qint32 r : u.roots)
+                roots << QString::number(r);
+            out << u.id << "\t" << u.name << "\t" << (u.admin ? "beheerder" : "gebruiker") << (u.readOnly ? ", alleen lezen" : "")
+                << (u.hasPassword ? ", wachtwoord" : ", geen wachtwoord") << "\twerkmap: "
+                << (u.workingRoot.isEmpty() ? StoreFolders::defaultWorkingRoot(admin.session().context()->catalogue(), u.id) : u.workingRoot)
+                << "\troots: " << (roots.isEmpty() ? QStringLiteral("alle hoofdlocaties") : roots.join(QLatin1Char(','))) << "\n";
+        }
+    } else {
+        throw UsageError{QStringLiteral("Gebruik: dwstore user add|list|set ...")};
+    }
+    return ExitOk;
+}
+
+void listLocations(DwFileStoreSession &s, qint32 parent, int depth, QTextStream &out)
+{
+    RecordsetPtr rs;
+    if (!s.Locations().GetChildLocations(rs, parent))
+        return;
+    for (; !rs->isEof(); rs->moveNext()) {
+        const qint32 id = rs->value(QStringLiteral("ChildID")).toInt();
+        const qint32 kind = s.Locations().GetLocationKind(id);
+        out << QString(depth * 2, QLatin1Char(' ')) << id << "\t" << rs->value(QStringLiteral("childpath")).toString()
+            << (kind == LocationsService::KindFiles ? "" : "\t(archief)") << "\n";
+        listLocations(s, id, depth + 1, out);
+    }
+}
+
+int locationCommand(const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("parent"), QStringLiteral("kind")}, {});
+    const QString sub = a.positional.value(0);
+    StoreAdmin admin = openAdmin(inv);
+    DwFileStoreSession &s = admin.session();
+    if (sub == QLatin1String("add")) {
+        need(a, 2, "location add NAAM [--parent ID] [--kind 9|1]");
+        const qint32 parent = a.has(QStringLiteral("parent")) ? number(a.options[QStringLiteral("parent")], QStringLiteral("--parent")) : 0;
+        qint32 id = 0;
+        if (!s.Locations().CreateLocation(a.positional[1], QString(), parent, id))
+            throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+        if (a.has(QStringLiteral("kind")))
+            admin.setLocationKind(id, number(a.options[QStringLiteral("kind")], QStringLiteral("--kind")));
+        out << "Locatie " << id << " (" << s.Locations().GetLocationPath(id) << ") gemaakt.\n";
+    } else if (sub == QLatin1String("rename")) {
+        need(a, 3, "location rename ID NAAM");
+        if (!s.Locations().RenameLocation(number(a.positional[1], QStringLiteral("ID")), a.positional[2]))
+            throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+        out << "Locatie hernoemd.\n";
+    } else if (sub == QLatin1String("list")) {
+        need(a, 1, "location list");
+        listLocations(s, 0, 0, out);
+    } else {
+        throw UsageError{QStringLiteral("Gebruik: dwstore location add|list|rename ...")};
+    }
+    return ExitOk;
+}
+
+int importCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("parent")}, {});
+    need(a, 1, "import MAP [--parent ID]");
+    const qint32 parent = a.has(QStringLiteral("parent")) ? number(a.options[QStringLiteral("parent")], QStringLiteral("--parent")) : 0;
+    StoreAdmin admin = openAdmin(inv);
+    const ImportResult r = admin.importTree(a.positional[0], parent);
+    out << "Geimporteerd in locatie " << r.locationId << ": " << r.locations << " locatie(s), " << r.files << " bestand(en).\n";
+    for (const QString &s : r.skipped)
+        err << "Overgeslagen: " << s << "\n";
+    return r.skipped.isEmpty() ? ExitOk : ExitFailed;
+}
+
+int lsCommand(const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {}, {});
+    need(a, 1, "ls LOCATIE-ID");
+    StoreAdmin admin = openAdmin(inv);
+    DwFileStoreSession &s = admin.session();
+    const qint32 id = number(a.positional[0], QStringLiteral("LOCATIE-ID"));
+    if (s.Locations().GetLocationDescription(id).isEmpty())
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
+    out << s.Locations().GetLocationPath(id) << ":\n";
+    RecordsetPtr rs;
+    if (!s.Projects().GetProjectsInLocation(rs, id)) {
+        out << "  (geen bestanden)\n";
+        return ExitOk;
+    }
+    for (; !rs->isEof(); rs->moveNext()) {
+        out << rs->value(QStringLiteral("Projectid")).toInt() << "\t" << rs->value(QStringLiteral("FileName")).toString();
+        if (rs->value(QStringLiteral("CheckedOut")).toBool()) {
+            out << "\tin gebruik bij " << rs->value(QStringLiteral("UserID")).toString() << " sinds "
+                << rs->value(QStringLiteral("Checkoutdate")).toDateTime().toString(QStringLiteral("dd-MM-yyyy HH:mm"))
+                << " op [" << rs->value(QStringLiteral("ComputerName")).toString() << "]"
+                << rs->value(QStringLiteral("ProjectCheckoutlocation")).toString();
+            const QString remark = rs->value(QStringLiteral("CheckOutDescription")).toString();
+            if (!remark.isEmpty())
+                out << " (" << remark << ")";
+        } else {
+            out << "\tvrij";
+        }
+        out << "\n";
+    }
+    return ExitOk;
+}
+
+int undoCommand(const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("remark")}, {});
+    need(a, 1, "undo-checkout BESTAND-ID [--remark TEKST]");
+    StoreAdmin admin = openAdmin(inv);
+    DwFileStoreSession &s = admin.session();
+    const qint32 id = number(a.positional[0], QStringLiteral("BESTAND-ID"));
+    if (!s.Projects().CancelCheckOut(id, a.options.value(QStringLiteral("remark")), false))
+        throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+    out << "Het in gebruik nemen van bestand " << id << " is ongedaan gemaakt.\n";
+    return ExitOk;
+}
+
+void printConnection(const QString &folder, const QString &catalogue, QTextStream &out)
+{
+    out << "Verbinden: server \"" << folder << "\", catalogus \"" << catalogue
+        << "\", gebruiker \"demo\", wachtwoord \"demo\", SQL-beveiliging aan\n"
+        << "  (of gebruiker \"collega\" / \"collega\"; of SQL-beveiliging uit als " << StoreFolders::osAccount() << ").\n";
+}
+
+int demoCommand(const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {}, {QStringLiteral("reset")});
+    need(a, 0, "demo [--reset]");
+    const QString folder = folderOf(inv);
+    const QString catalogue = catalogueOf(inv, QStringLiteral("Demo"));
+    const QString dbPath = StoreFolders::databasePath(folder, catalogue);
+    if (QFileInfo::exists(dbPath)) {
+        if (!a.has(QStringLiteral("reset"))) {
+            out << "De demostore bestaat al in " << folder << ".\n";
+            printConnection(folder, catalogue, out);
+            return ExitOk;
+        }
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(dbPath + suffix);
+        QDir(StoreFolders::rootFolder(folder, catalogue)).removeRecursively();
+    }
+    createDemoStore(folder, catalogue, out);
+    printConnection(folder, catalogue, out);
+    return ExitOk;
+}
+
+} // namespace
+
+void printUsage(QTextStream &out)
+{
+    out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
+           "  init                                  maak een lege store\n"
+           "  user add|set ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee]\n"
+           "                  [--working-root MAP] [--roots ID,ID]\n"
+           "  user list\n"
+           "  location add NAAM [--parent ID] [--kind 9|1]   (9 = bestanden, 1 = archief)\n"
+           "  location list | location rename ID NAAM\n"
+           "  import MAP [--parent ID]              neem een mappenboom op\n"
+           "  ls LOCATIE-ID                         bestanden en wie wat in gebruik heeft\n"
+           "  undo-checkout BESTAND-ID [--remark T] als beheerder\n"
+           "  demo [--reset]                        maak de demostore (catalogus Demo)\n"
+           "Standaardmap: $DW_STORE_DIR of "
+        << StoreFolders::defaultStoreFolder() << "\n";
+}
+
+int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
+{
+    const QString command = inv.words.value(0);
+    try {
+        if (command == QLatin1String("init")) {
+            need(Args(inv.words.mid(1), {}, {}), 0, "init");
+            StoreAdmin::createStore(folderOf(inv), catalogueOf(inv));
+            out << "Store " << catalogueOf(inv) << " gemaakt in " << folderOf(inv) << ".\n";
+            return ExitOk;
+        }
+        if (command == QLatin1String("user"))
+            return userCommand(inv, out);
+        if (command == QLatin1String("location"))
+            return locationCommand(inv, out);
+        if (command == QLatin1String("import"))
+            return importCommand(inv, out, err);
+        if (command == QLatin1String("ls"))
+            return lsCommand(inv, out);
+        if (command == QLatin1String("undo-checkout"))
+            return undoCommand(inv, out);
+        if (command == QLatin1String("demo"))
+            return demoCommand(inv, out);
+        if (command.isEmpty() || command == QLatin1String("help")) {
+            printUsage(command.isEmpty() ? err : out);
+            return command.isEmpty() ? ExitUsage : ExitOk;
+        }
+        throw UsageError{QStringLiteral("Onbekende opdracht '%1'.").arg(command)};
+    } catch (const UsageError &e) {
+        err << e.text << "\n";
+        return ExitUsage;
+    } catch (const DwError &e) {
+        err << e.description() << "\n";
+        return ExitFailed;
+    }
+}

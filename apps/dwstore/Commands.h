@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+// Exit codes of dwstore.
+enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// The arguments of one dwstore run: the global options and the command words.
+struct Invocation {
+    QString storeFolder; // empty: the default store folder
+    QString catalogue;   // empty: the default catalogue (Demo for the demo command)
+    QStringList words;   // command, sub-command and their arguments and options
+};
+
+// Runs one command; errors are written to `err` in one sentence.
+int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
+void printUsage(QTextStream &out);

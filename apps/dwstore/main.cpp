@@ -1,0 +1,31 @@
+// dwstore: creates and administers an embedded document store from the command line.
+#include "Commands.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dwstore"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    Invocation inv;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString a = args[i];
+        if (a == QLatin1String("--store") || a == QLatin1String("--catalog")) {
+            if (i + 1 >= args.size()) {
+                err << "De optie " << a << " verwacht een waarde.\n";
+                return ExitUsage;
+            }
+            (a == QLatin1String("--store") ? inv.storeFolder : inv.catalogue) = args[++i];
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            printUsage(out);
+            return ExitOk;
+        } else {
+            inv.words << a;
+        }
+    }
+    return runCommand(inv, out, err);
+}

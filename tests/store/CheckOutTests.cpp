@@ -1,0 +1,118 @@
+#include "StoreFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace dwfm;
+using namespace dwfm::store;
+
+namespace {
+QStringList keptAside(const QString &folder)
+{
+    return QDir(folder).entryList({"*bewaard*"}, QDir::Files);
+}
+} // namespace
+
+TEST_F(StoreTest, CheckOutAndCheckInMoveTheContent)
+{
+    auto &p = bert->Projects();
+    const qint32 id = addFile(*bert, "Rapport.txt", "versie 1", tekeningen);
+    const QString local = workingRoot("bert") + "/Projecten/Tekeningen/Rapport.txt";
+    EXPECT_EQ(p.GetProjectLocalFolder(id), workingRoot("bert") + "/Projecten/Tekeningen");
+
+    ASSERT_TRUE(p.CheckOutProject(id, ""));
+    EXPECT_EQ(readFile(local), "versie 1");
+    writeFile(local, "versie 2");
+    ASSERT_TRUE(p.CheckInProject(id, "", false));
+    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Rapport.txt"), "versie 2");
+    EXPECT_TRUE(QFileInfo::exists(local)) << "kept when not asked to remove";
+    EXPECT_TRUE(QDir(root() + "/Projecten/Tekeningen").entryList(QDir::Hidden | QDir::Files).size() == 1);
+
+    // Checking out again over an identical working copy keeps it; removal on check-in.
+    ASSERT_TRUE(p.CheckOutProject(id, ""));
+    EXPECT_TRUE(keptAside(QFileInfo(local).path()).isEmpty());
+    ASSERT_TRUE(p.CheckInProject(id, "", true));
+    EXPECT_FALSE(QFileInfo::exists(local));
+}
+
+TEST_F(StoreTest, CheckOutKeepsADifferentLocalFileAside)
+{
+    const qint32 id = addFile(*bert, "Notitie.txt", "server", tekeningen);
+    const QString local = workingRoot("bert") + "/Projecten/Tekeningen/Notitie.txt";
+    writeFile(local, "mijn eigen wijziging");
+    ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
+    EXPECT_EQ(readFile(local), "server");
+    const QStringList aside = keptAside(QFileInfo(local).path());
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(aside[0].startsWith("Notitie (bewaard "));
+    EXPECT_TRUE(aside[0].endsWith(").txt"));
+    EXPECT_EQ(readFile(QFileInfo(local).path() + "/" + aside[0]), "mijn eigen wijziging");
+}
+
+TEST_F(StoreTest, AFailedWorkingCopyGivesTheReservationBack)
+{
+    const qint32 id = addFile(*bert, "Plan.txt", "x", tekeningen);
+    // A file where the working folder must come makes the copy fail.
+    writeFile(workingRoot("bert") + "/Projecten", "in de weg");
+    const QStringList before = snapshot();
+    EXPECT_FALSE(bert->Projects().CheckOutProject(id, "probeer"));
+    EXPECT_FALSE(bert->Database().LastError().isEmpty());
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(anna->Projects().CheckOutProject(id, "")) << "the file is free again";
+}
+
+TEST_F(StoreTest, CheckInRefusalsChangeNothing)
+{
+    auto &p = bert->Projects();
+    const qint32 free = addFile(*bert, "Vrij.txt", "a", tekeningen);
+    const qint32 mine = addFile(*bert, "Mijn.txt", "b", tekeningen);
+    ASSERT_TRUE(p.CheckOutProject(mine, ""));
+    QFile::remove(workingRoot("bert") + "/Projecten/Tekeningen/Mijn.txt");
+    const QStringList before = snapshot();
+    EXPECT_FALSE(p.CheckInProject(free, "", true)) << "not checked out";
+    EXPECT_FALSE(p.CheckInProject(mine, "", true)) << "the working copy is gone";
+    EXPECT_FALSE(p.CheckInProject(31337, "", true));
+    EXPECT_FALSE(p.RenameProject(mine, "Anders.txt")) << "in use: the working copy keeps its name";
+    EXPECT_FALSE(p.CancelCheckOut(free, "", true));
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(StoreTest, OnlyAdministratorsUndoSomeoneElsesCheckOut)
+{
+    const qint32 id = addFile(*bert, "Tekening.txt", "server", tekeningen);
+    ASSERT_TRUE(anna->Projects().CheckOutProject(id, ""));
+    const QStringList before = snapshot();
+    EXPECT_FALSE(bert->Projects().CancelCheckOut(id, "", true));
+    EXPECT_TRUE(bert->Database().LastError().contains("beheerder"));
+    EXPECT_EQ(snapshot(), before);
+
+    ASSERT_TRUE(bert->Projects().CheckInProject(id, "", false) == false);
+    ASSERT_TRUE(anna->Projects().CheckInProject(id, "", false));
+    ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
+    const QString bertsCopy = workingRoot("bert") + "/Projecten/Tekeningen/Tekening.txt";
+    writeFile(bertsCopy, "bert werkt");
+    ASSERT_TRUE(anna->Projects().CancelCheckOut(id, "vergeten", true));
+    EXPECT_EQ(readFile(bertsCopy), "bert werkt") << "an administrator does not touch another user's files";
+    RecordsetPtr h;
+    ASSERT_TRUE(anna->Projects().GetProjectHistory(h, id));
+    QString last;
+    for (; !h->isEof(); h->moveNext())
+        last = h->value("Description").toString() + ":" + h->value("Memo").toString();
+    EXPECT_EQ(last, "In gebruik nemen ongedaan gemaakt:Voor bert. vergeten");
+}
+
+TEST_F(StoreTest, UndoingOwnCheckOutRestoresTheServerVersionAndKeepsTheChange)
+{
+    const qint32 id = addFile(*bert, "Begroting.txt", "server", tekeningen);
+    ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
+    const QString local = workingRoot("bert") + "/Projecten/Tekeningen/Begroting.txt";
+    writeFile(local, "half af");
+    ASSERT_TRUE(bert->Projects().CancelCheckOut(id, "", true));
+    EXPECT_EQ(readFile(local), "server");
+    const QStringList aside = keptAside(QFileInfo(local).path());
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(QFileInfo(local).path() + "/" + aside[0]), "half af");
+    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Begroting.txt"), "server");
+    RecordsetPtr rs;
+    EXPECT_FALSE(bert->Projects().GetProjectsOfUser(rs, "bert"));
+}

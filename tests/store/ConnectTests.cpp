@@ -1,0 +1,116 @@
+#include "StoreFixture.h"
+
+#include "DwFileStore.h"
+#include "StoreFolders.h"
+#include "core/session/SessionRegistry.h"
+#include "db/SqliteDb.h"
+#include "platform/DwError.h"
+
+#include <QFile>
+
+using namespace dwfm;
+using namespace dwfm::store;
+
+namespace {
+// Connects and answers the last error ("" when the connection was made).
+QString refusal(const QString &server, const QString &user, const QString &password, const QString &catalogue,
+                bool sql = true)
+{
+    DwFileStoreSession s;
+    if (s.Connect(server, user, password, catalogue, sql))
+        return QString();
+    EXPECT_TRUE(s.IsReadOnlySession());
+    return s.Database().LastError();
+}
+} // namespace
+
+TEST_F(StoreTest, ConnectRefusesWithOneReadableSentence)
+{
+    const QString folder = storeFolder();
+    EXPECT_TRUE(refusal(folder, "anna", "fout", "Test").contains("wachtwoord"));
+    EXPECT_TRUE(refusal(folder, "niemand", "x", "Test").contains("onbekend"));
+    EXPECT_TRUE(refusal(m_dir.filePath("bestaatniet"), "anna", "anna", "Test").contains("bestaat niet"));
+    EXPECT_TRUE(refusal(folder, "anna", "anna", "Anders").contains("ontbreekt"));
+    EXPECT_TRUE(refusal("dbserver:5432", "anna", "anna", "Test").contains("niet bereikbaar"));
+
+    writeFile(StoreFolders::databasePath(folder, "Rommel"), QByteArray(4096, 'x'));
+    EXPECT_TRUE(refusal(folder, "anna", "anna", "Rommel").contains("geen database"));
+
+    // A newer schema is refused rather than misread.
+    {
+        auto db = SqliteDb::open(StoreFolders::databasePath(folder, "Test"), false);
+        db->exec("UPDATE store_info SET value = '99' WHERE key = 'schema_version'");
+    }
+    EXPECT_TRUE(refusal(folder, "anna", "anna", "Test").contains("schemaversie 99"));
+}
+
+TEST_F(StoreTest, UserNamesAreCaseInsensitiveAndPasswordsAreSlowHashed)
+{
+    EXPECT_EQ(refusal(storeFolder(), "ANNA", "anna", "Test"), QString());
+    EXPECT_NE(refusal(storeFolder(), "anna", "ANNA", "Test"), QString());
+
+    auto db = SqliteDb::open(StoreFolders::databasePath(storeFolder(), "Test"), false);
+    Statement q(db, "SELECT password_hash FROM users WHERE user_id = 'anna'");
+    ASSERT_TRUE(q.step());
+    const QString stored = q.text(0);
+    EXPECT_TRUE(stored.startsWith("pbkdf2-sha256$1000$"));
+    EXPECT_FALSE(stored.contains("anna"));
+    // Same password, different salt.
+    Statement other(db, "SELECT password_hash FROM users WHERE user_id = 'bert'");
+    ASSERT_TRUE(other.step());
+    EXPECT_NE(stored.section('$', 2, 2), other.text(0).section('$', 2, 2));
+}
+
+TEST_F(StoreTest, IntegratedSecurityNeedsTheAccountToBeAUser)
+{
+    const QByteArray saved = qgetenv("USER");
+    qputenv("USER", "bert");
+    EXPECT_EQ(refusal(storeFolder(), "", "", "Test", false), QString());
+    qputenv("USER", "vreemde");
+    EXPECT_TRUE(refusal(storeFolder(), "anna", "anna", "Test", false).contains("vreemde"));
+    qputenv("USER", saved);
+}
+
+TEST_F(StoreTest, SessionDescribesItsUserAndConnection)
+{
+    EXPECT_EQ(anna->CurrentUser().CurrentUserID(), "anna");
+    EXPECT_TRUE(anna->CurrentUser().IsAdministrator());
+    EXPECT_FALSE(bert->CurrentUser().IsAdministrator());
+    EXPECT_TRUE(lezer->IsReadOnlySession());
+    EXPECT_FALSE(bert->IsReadOnlySession());
+    EXPECT_EQ(anna->Database().ConnectionProperty("Data Source").toString(), storeFolder());
+    EXPECT_EQ(anna->Database().DefaultDatabase(), "Test");
+    EXPECT_THROW(anna->Database().ConnectionProperty("Bestaat niet"), DwError);
+
+    // Without roots of one's own, every top location is a root.
+    RecordsetPtr roots;
+    ASSERT_TRUE(bert->CurrentUser().GetRoots(roots));
+    QStringList names;
+    for (; !roots->isEof(); roots->moveNext())
+        names << roots->value("tekstnode").toString() + "=" + roots->value("ROOTID").toString();
+    EXPECT_EQ(names, QStringList({"Archief=" + QString::number(archief), "Projecten=" + QString::number(projecten)}));
+
+    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
+    UserChange only;
+    only.roots = QList<qint32>{tekeningen};
+    admin.changeUser("bert", only);
+    ASSERT_TRUE(bert->CurrentUser().GetRoots(roots));
+    EXPECT_EQ(roots->value("RootID").toInt(), tekeningen);
+    roots->moveNext();
+    EXPECT_TRUE(roots->isEof());
+}
+
+TEST_F(StoreTest, ReportLastErrorHandsTheTextToTheReporter)
+{
+    QString reported;
+    SessionRegistry::setLastErrorReporter([&](const QString &t) { reported = t; });
+    EXPECT_FALSE(bert->Locations().RenameLocation(9999, "x"));
+    bert->Database().ReportLastError();
+    SessionRegistry::setLastErrorReporter(nullptr);
+    EXPECT_TRUE(reported.contains("9999"));
+    EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::ItemNotFound);
+
+    registerDwFileStore();
+    auto made = SessionRegistry::createSession();
+    EXPECT_NE(dynamic_cast<DwFileStoreSession *>(made.get()), nullptr);
+}

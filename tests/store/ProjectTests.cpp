@@ -1,0 +1,199 @@
+#include "StoreFixture.h"
+
+#include "platform/DwError.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace dwfm;
+using namespace dwfm::store;
+
+TEST_F(StoreTest, AddingCopiesOrRegistersAFile)
+{
+    auto &p = bert->Projects();
+    const QString source = makeSource("Brief.txt", "beste");
+    const qint32 copied = p.AddProject(source, tekeningen, QVariant(), true, true);
+    ASSERT_GT(copied, 0);
+    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Brief.txt"), "beste");
+    EXPECT_EQ(readFile(source), "beste") << "the source stays";
+
+    // A name given as a path: its last part is the name.
+    const qint32 renamed = p.AddProject(source, tekeningen, "/ergens/anders/Kopie.txt", true, false);
+    ASSERT_GT(renamed, 0);
+    EXPECT_EQ(p.GetProjectFileName(renamed), "Kopie.txt");
+    RecordsetPtr history;
+    EXPECT_FALSE(p.GetProjectHistory(history, renamed)) << "added without history";
+    EXPECT_EQ(history, nullptr);
+
+    // A file already placed in the location's server folder is only registered.
+    const QString placed = root() + "/Projecten/Tekeningen/Leeg.txt";
+    writeFile(placed, "FileManager TempFile");
+    const qint32 registered = p.AddProject(placed, tekeningen, placed, false, true);
+    ASSERT_GT(registered, 0);
+    EXPECT_EQ(readFile(placed), "FileManager TempFile");
+
+    // The preview joins root, location path and name directly.
+    EXPECT_EQ(root() + "/" + p.GetProjectLocationPath(registered) + p.GetProjectFileName(registered), placed);
+}
+
+TEST_F(StoreTest, AddRefusalsChangeNothing)
+{
+    auto &p = bert->Projects();
+    addFile(*bert, "Plan.txt", "een", tekeningen);
+    const QString source = makeSource("nieuw.txt", "twee");
+    writeFile(root() + "/Projecten/onbekend.txt", "van iemand anders");
+    const QStringList before = snapshot();
+    EXPECT_EQ(p.AddProject(source, tekeningen, "PLAN.TXT", true, true), -1) << "same name in other case";
+    EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::IntegrityViolation);
+    for (const QString &bad : {QString(".."), QString(QChar(7)) + "x", QString(254, 'n')})
+        EXPECT_EQ(p.AddProject(source, tekeningen, bad, true, true), -1);
+    EXPECT_EQ(p.AddProject(source, archief, QVariant(), true, true), -1) << "an archive takes no new files";
+    EXPECT_EQ(p.AddProject(source, 777, QVariant(), true, true), -1) << "unknown location";
+    EXPECT_EQ(p.AddProject(m_dir.filePath("weg.txt"), tekeningen, QVariant(), true, true), -1);
+    EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::FileNotFound);
+    EXPECT_EQ(p.AddProject(source, projecten, "onbekend.txt", true, true), -1) << "never overwrites a server file";
+    EXPECT_EQ(p.AddProject(source, tekeningen, QVariant(), false, true), -1) << "not in the server folder";
+    EXPECT_EQ(lezer->Projects().AddProject(source, tekeningen, QVariant(), true, true), -1);
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(StoreTest, FileRowsCarryEveryFieldAndEmptyQueriesAnswerNothing)
+{
+    auto &p = bert->Projects();
+    RecordsetPtr rs;
+    EXPECT_FALSE(p.GetProjectsInLocation(rs, tekeningen));
+    EXPECT_EQ(rs, nullptr);
+    EXPECT_FALSE(p.GetProjectsOfUser(rs, "bert"));
+    EXPECT_FALSE(p.GetProjectInfo(rs, 4711));
+
+    const qint32 b = addFile(*bert, "b.txt", "b", tekeningen);
+    const qint32 a = addFile(*bert, "A.txt", "a", tekeningen);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    ASSERT_TRUE(p.CheckOutProject(b, "tekst aanpassen"));
+
+    ASSERT_TRUE(p.GetProjectsInLocation(rs, tekeningen));
+    for (const char *field : {"Projectid", "FileName", "CheckedOut", "UserID", "Checkoutdate", "ComputerName",
+                              "ProjectCheckoutlocation", "CheckOutDescription", "Locked", "DefaultProject"})
+        EXPECT_TRUE(rs->hasField(QString::fromLatin1(field).toLower())) << field;
+    EXPECT_EQ(rs->value("projectid").toInt(), a) << "sorted by name without regard to case";
+    EXPECT_FALSE(rs->value("CheckedOut").toBool());
+    EXPECT_TRUE(rs->value("UserID").isNull());
+    rs->moveNext();
+    EXPECT_EQ(rs->value("FileName").toString(), "b.txt");
+    EXPECT_TRUE(rs->value("CheckedOut").toBool());
+    EXPECT_EQ(rs->value("UserID").toString(), "bert");
+    EXPECT_EQ(rs->value("Checkoutdate").typeId(), QMetaType::QDateTime);
+    EXPECT_GE(rs->value("Checkoutdate").toDateTime(), before);
+    EXPECT_FALSE(rs->value("ComputerName").toString().isEmpty());
+    EXPECT_EQ(rs->value("ProjectCheckoutlocation").toString(), workingRoot("bert") + "/Projecten/Tekeningen");
+    EXPECT_EQ(rs->value("CheckOutDescription").toString(), "tekst aanpassen");
+    EXPECT_EQ(rs->value("Locked").typeId(), QMetaType::Bool);
+    EXPECT_THROW(rs->value("Onbekend"), DwError);
+    rs->moveNext();
+    EXPECT_TRUE(rs->isEof());
+    EXPECT_THROW(rs->value(0), DwError);
+
+    ASSERT_TRUE(anna->Projects().GetProjectsOfUser(rs, "BERT"));
+    EXPECT_EQ(rs->value("Projectid").toInt(), b);
+    rs->moveNext();
+    EXPECT_TRUE(rs->isEof());
+    EXPECT_FALSE(anna->Projects().GetProjectsOfUser(rs, "bert", projecten)) << "limited to another location";
+
+    ASSERT_TRUE(p.GetProjectInfo(rs, b));
+    EXPECT_EQ(rs->value("Workname").toString(), "b.txt");
+    EXPECT_EQ(rs->value("Projectid").toInt(), b);
+}
+
+TEST_F(StoreTest, HistoryLogsEveryChangeInDutch)
+{
+    auto &p = bert->Projects();
+    const qint32 id = addFile(*bert, "log.txt", "1", tekeningen);
+    ASSERT_TRUE(p.CheckOutProject(id, "begin"));
+    ASSERT_TRUE(p.CheckInProject(id, "klaar", false));
+    ASSERT_TRUE(p.RenameProject(id, "logboek.txt"));
+    RecordsetPtr h;
+    ASSERT_TRUE(p.GetProjectHistory(h, id));
+    QStringList lines;
+    for (; !h->isEof(); h->moveNext()) {
+        EXPECT_EQ(h->value("ActionDate").toDate(), QDate::currentDate());
+        EXPECT_EQ(h->value("ActionTime").typeId(), QMetaType::QTime);
+        EXPECT_EQ(h->value("UserName").toString(), "bert");
+        lines << h->value("Description").toString() + ":" + h->value("Memo").toString();
+    }
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("Toegevoegd:Van "));
+    EXPECT_EQ(lines[1], "In gebruik genomen:begin");
+    EXPECT_EQ(lines[2], "Vrijgegeven:klaar");
+    EXPECT_EQ(lines[3], "Naam gewijzigd:Van 'log.txt' in 'logboek.txt'");
+}
+
+TEST_F(StoreTest, CopyRenameAndDeleteKeepDiskAndDatabaseInStep)
+{
+    auto &p = bert->Projects();
+    const qint32 id = addFile(*bert, "Tekst.txt", "origineel", tekeningen);
+    QVariant copyId;
+    ASSERT_TRUE(p.CopyProject(id, projecten, "", copyId));
+    EXPECT_EQ(readFile(root() + "/Projecten/Tekst.txt"), "origineel");
+    EXPECT_NE(copyId.toInt(), id);
+
+    ASSERT_TRUE(p.RenameProject(copyId.toInt(), "Nieuw.txt"));
+    EXPECT_FALSE(QFileInfo::exists(root() + "/Projecten/Tekst.txt"));
+    EXPECT_EQ(readFile(root() + "/Projecten/Nieuw.txt"), "origineel");
+    ASSERT_TRUE(p.RenameProject(copyId.toInt(), "NIEUW.txt")) << "a change of case is a rename";
+    EXPECT_EQ(readFile(root() + "/Projecten/NIEUW.txt"), "origineel");
+
+    ASSERT_TRUE(p.DeleteProject(copyId.toInt()));
+    EXPECT_FALSE(QFileInfo::exists(root() + "/Projecten/NIEUW.txt"));
+    EXPECT_TRUE(QDir(root() + "/Projecten").entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no hidden leftovers";
+    RecordsetPtr rs;
+    EXPECT_FALSE(p.GetProjectInfo(rs, copyId.toInt()));
+}
+
+TEST_F(StoreTest, ChangesToAFileSomeoneElseHoldsAreRefused)
+{
+    const qint32 id = addFile(*bert, "Bezet.txt", "van bert", tekeningen);
+    const qint32 other = addFile(*bert, "Ander.txt", "x", tekeningen);
+    ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
+    const QStringList before = snapshot();
+    auto &p = anna->Projects(); // an administrator, yet not the holder
+    QVariant newId = -7;
+    EXPECT_FALSE(p.RenameProject(id, "Anders.txt"));
+    EXPECT_TRUE(anna->Database().LastError().contains("bert"));
+    EXPECT_FALSE(p.DeleteProject(id));
+    EXPECT_FALSE(p.CheckInProject(id, "", true));
+    EXPECT_FALSE(p.CheckOutProject(id, ""));
+    EXPECT_FALSE(bert->Projects().CheckOutProject(id, "")) << "already checked out";
+    EXPECT_FALSE(p.RenameProject(other, "bezet.TXT")) << "name in use";
+    EXPECT_FALSE(p.RenameProject(other, "a/b"));
+    EXPECT_FALSE(p.CopyProject(other, tekeningen, "", newId)) << "same name in the target";
+    EXPECT_FALSE(p.CopyProject(other, archief, "", newId));
+    EXPECT_FALSE(p.DeleteProject(9999));
+    EXPECT_FALSE(lezer->Projects().DeleteProject(other));
+    EXPECT_FALSE(lezer->Projects().CheckOutProject(other, ""));
+    EXPECT_EQ(newId.toInt(), -7);
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(StoreTest, CopiesForTheUserNeverOverwrite)
+{
+    auto &p = bert->Projects();
+    const qint32 id = addFile(*bert, "Foto.png", "pixels", tekeningen);
+    QString view;
+    ASSERT_TRUE(p.GetViewCopy(id, view));
+    EXPECT_TRUE(view.endsWith("/Foto.png"));
+    EXPECT_EQ(readFile(view), "pixels");
+
+    const QString target = m_dir.filePath("uit/Foto.png");
+    writeFile(target, "eigen werk");
+    EXPECT_FALSE(p.GetLocalCopy(0, id, target));
+    EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::FileAlreadyExists);
+    EXPECT_EQ(readFile(target), "eigen werk");
+
+    ASSERT_TRUE(p.CopyProjectsToFolders(0, {id, id}, {target, m_dir.filePath("uit/Tweede.png")}));
+    EXPECT_EQ(readFile(target), "eigen werk");
+    EXPECT_EQ(readFile(m_dir.filePath("uit/Foto (2).png")), "pixels");
+    EXPECT_EQ(readFile(m_dir.filePath("uit/Tweede.png")), "pixels");
+    EXPECT_FALSE(p.CopyProjectsToFolders(0, {id}, {}));
+    EXPECT_FALSE(p.CopyProjectsToFolders(0, {id}, {m_dir.filePath("geen/map/x.png")}));
+}
