@@ -3,6 +3,7 @@
 #include "core/FileManUI.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -14,6 +15,10 @@ MainWindow::MainWindow()
 {
     setWindowTitle(QStringLiteral("dwfileman"));
     m_control = new FileManUI(this);
+    m_control->StatusBarVisible = true;
+    m_control->HeaderLabelsVisible = true;
+    m_control->FileInfoVisible = true;
+    m_control->AllowPopupMenu = true;
     setCentralWidget(m_control);
 
     m_log = new QPlainTextEdit(this);
@@ -27,6 +32,7 @@ MainWindow::MainWindow()
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Bestand"));
     file->addAction(QStringLiteral("&Afsluiten"), qApp, &QApplication::closeAllWindows);
+    menuBar()->addMenu(m_control->createViewMenu(this));
 
     connectEvents();
     resize(1100, 720);
@@ -35,6 +41,22 @@ MainWindow::MainWindow()
 void MainWindow::log(const QString &line)
 {
     m_log->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss ")) + line);
+}
+
+namespace {
+// The description under which the control keeps this program's layout.
+const QString kAppDescription = QStringLiteral("dwfileman");
+} // namespace
+
+void MainWindow::restoreLayout()
+{
+    m_control->RestoreSettings(kAppDescription);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    m_control->SaveSettings(kAppDescription);
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::connectEvents()
