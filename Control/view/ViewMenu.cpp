@@ -37,6 +37,8 @@ ViewMenu::ViewMenu(const ViewFields &fields, std::function<void()> relayout, QWi
     connect(mnuWeergaveKnoppenBalk, &QAction::triggered, this, &ViewMenu::mnuWeergaveKnoppenBalk_Click);
     connect(mnuWeergaveKopTekst, &QAction::triggered, this, &ViewMenu::mnuWeergaveKopTekst_Click);
     connect(mnuWeergaveStatusBalk, &QAction::triggered, this, &ViewMenu::mnuWeergaveStatusBalk_Click);
+    // The host may have changed a field since the menu last opened.
+    connect(m_menu, &QMenu::aboutToShow, this, [this] { syncChecks(m_menu); });
     syncChecks(m_menu);
 }
 
