@@ -2,42 +2,37 @@
 
 namespace dwfm::PaneLayout {
 
-double clampX(double X, double W, bool hideLocations)
+namespace {
+// The layout raises to the lower bound first and then lowers to the upper one, so on a
+// control too small for both the upper bound wins.
+double layoutClamp(double p, double low, double high)
 {
-    if (hideLocations)
-        return 0;
-    if (X < MinPaneWidth)
-        X = MinPaneWidth;
-    if (X > W - MinPaneWidth)
-        X = W - MinPaneWidth;
-    return X;
-}
-
-double clampY(double Y, double H)
-{
-    if (Y < MinPaneHeight)
-        Y = MinPaneHeight;
-    if (Y > H - MinPaneHeight)
-        Y = H - MinPaneHeight;
-    return Y;
-}
-
-double clampVerticalDrag(double p, double W)
-{
-    if (p < VerticalDragLimit)
-        return VerticalDragLimit;
-    if (p > W - VerticalDragLimit)
-        return W - VerticalDragLimit;
+    if (p < low)
+        p = low;
+    if (p > high)
+        p = high;
     return p;
 }
+
+// A drag bar stops at the first bound it passes; on a too small control the lower wins.
+double dragClamp(double p, double low, double high)
+{
+    return p < low ? low : (p > high ? high : p);
+}
+} // namespace
+
+double clampX(double X, double W, bool hideLocations)
+{
+    return hideLocations ? 0 : layoutClamp(X, MinPaneWidth, W - MinPaneWidth);
+}
+
+double clampY(double Y, double H) { return layoutClamp(Y, MinPaneHeight, H - MinPaneHeight); }
+
+double clampVerticalDrag(double p, double W) { return dragClamp(p, VerticalDragLimit, W - VerticalDragLimit); }
 
 double clampHorizontalDrag(double p, double H)
 {
-    if (p < HorizontalDragLimit)
-        return HorizontalDragLimit;
-    if (p > H - HorizontalDragLimit)
-        return H - HorizontalDragLimit;
-    return p;
+    return dragClamp(p, HorizontalDragLimit, H - HorizontalDragLimit);
 }
 
 namespace {

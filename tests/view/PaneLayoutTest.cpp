@@ -158,4 +158,7 @@ TEST(PaneLayout, DragBarsStayAwayFromTheEdges)
     EXPECT_EQ(clampHorizontalDrag(100, 9000), 2000);
     EXPECT_EQ(clampHorizontalDrag(8000, 9000), 7000);
     EXPECT_EQ(clampHorizontalDrag(4500, 9000), 4500);
+    // Unlike the layout's clamps, a drag bar on a too small control keeps the lower bound.
+    EXPECT_EQ(clampVerticalDrag(100, 800), 500);
+    EXPECT_EQ(clampHorizontalDrag(1500, 3000), 2000);
 }

@@ -12,7 +12,6 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
-#include <QToolBar>
 #include <QTreeView>
 
 using namespace dwfm;
@@ -90,15 +89,6 @@ TEST_F(ShownControl, HorizontalSplitterDragSetsTheListHeight)
     EXPECT_EQ(rectOf(control.WebBrowser).top(), H() - 2000 + 50);
 }
 
-TEST_F(ShownControl, MovesWithoutAPressDoNothing)
-{
-    const double before = layout().barLeft();
-    layout().imgSplitter_MouseMove(QPointF(-1000, 0));
-    layout().imgSplitterVertical_MouseMove(QPointF(0, 9000));
-    EXPECT_EQ(layout().barLeft(), before);
-    EXPECT_FALSE(layout().picSplitter->isVisible());
-}
-
 TEST_F(ShownControl, ResizeKeepsTheSplitWithinTheNewSize)
 {
     layout().setVerticalSplit(6000);
@@ -164,18 +154,6 @@ TEST_F(ShownControl, HostMenuFollowsTheFieldsAndToggles)
     entry("mnuWeergaveMappen")->trigger();
     EXPECT_TRUE(control.HideLocations);
     EXPECT_FALSE(control.tvTreeView->isVisible());
-}
-
-TEST_F(ShownControl, FileToolbarCarriesItsButtonsUnconnected)
-{
-    QToolBar *toolbar = layout().tbToolbar;
-    QStringList keys;
-    for (QAction *action : toolbar->actions())
-        keys << action->objectName();
-    EXPECT_EQ(keys.join(QLatin1Char(',')), QStringLiteral("nieuwproject,bewerkenproject,terugzettenproject,,Copy,"
-                                                          "Paste,verwijderenprojecten,eigenschappen"));
-    EXPECT_EQ(toolbar->actions().at(3)->toolTip(), QStringLiteral("Cut"));
-    EXPECT_FALSE(layout().picToolbar->isVisible());
 }
 
 TEST(ViewLayoutOverlay, CoveredControlLaysOutOnlyTheOverlay)
