@@ -17,7 +17,6 @@
 #include <QSysInfo>
 #include <QTextBrowser>
 #include <QTreeView>
-#include <QUrl>
 
 namespace dwfm {
 
@@ -122,7 +121,7 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
 {
     FileStoreSessionPtr session = SessionRegistry::createSession();
     SessionRegistry::setCurrent(session);
-    WebBrowser->setSource(QUrl(QStringLiteral("about:blank")));
+    // The preview shows a blank page while the new session connects.
     WebBrowser->clear();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
         HideOverlay();

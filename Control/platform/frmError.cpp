@@ -93,7 +93,11 @@ void frmError::SetImage(qint32 lType)
 }
 
 void frmError::setMessage(const QString &message) { lblMelding->setText(message); }
-void frmError::setDetails(const QString &details) { txtDetails->setPlainText(details); }
+void frmError::setDetails(const QString &details)
+{
+    m_details = details;
+    txtDetails->setPlainText(details);
+}
 
 void frmError::Form_Load()
 {
@@ -105,7 +109,7 @@ void frmError::Form_Load()
 
 void frmError::Form_Activate()
 {
-    const bool noDetails = txtDetails->toPlainText().isEmpty();
+    const bool noDetails = m_details.isEmpty();
     SkipOnError([&] {
         cmdDetails->setVisible(!noDetails);
         txtDetails->setVisible(!noDetails);
@@ -155,7 +159,7 @@ void frmError::cmdCopyToClipboard_Click()
     SkipOnError([&] {
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear();
-        clipboard->setText(txtDetails->toPlainText());
+        clipboard->setText(m_details);
     });
 }
 

@@ -30,6 +30,7 @@ public:
 
     void setMessage(const QString &message);
     void setDetails(const QString &details);
+    const QString &details() const { return m_details; }
 
     // The steps of the form's life, run by ShowError in order.
     void Form_Load();
@@ -66,6 +67,8 @@ private:
     double m_heightTwips = 5160;
     bool m_expanded = false;
     qint32 m_imageType = 1;
+    // The detail text exactly as given (the text box shows it with plain line ends).
+    QString m_details;
 };
 
 } // namespace dwfm

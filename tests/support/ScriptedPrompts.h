@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Prompts.h"
+#include "QtPrinters.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,6 +2,7 @@
 
 #include "core/session/FileStoreSession.h"
 #include "core/session/SessionRegistry.h"
+#include "QtPrinters.h"
 
 #include <QString>
 #include <QStringList>
