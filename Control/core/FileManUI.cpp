@@ -5,6 +5,10 @@
 #include "list/FileListModel.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
+#include "view/ControlView.h"
+#include "view/LayoutSettings.h"
+#include "view/PopupMenuController.h"
+#include "view/ViewMenu.h"
 
 #include <QFile>
 #include <QFrame>
@@ -73,6 +77,13 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     Label2 = new QLabel(Frame1);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(QFont(QStringLiteral("MS Sans Serif")));
+
+    const ViewWidgets viewWidgets{this, Frame1, Label2, tvTreeView, lvListView, WebBrowser, StatusBar,
+                                  {lblTitle[0], lblTitle[1]}};
+    const ViewFields viewFields{StatusBarVisible, ToolbarVisible, HeaderLabelsVisible, FileInfoVisible,
+                                HideLocations};
+    m_view = new ControlView(viewWidgets, viewFields,
+                             PopupContext{tvTreeView, lvListView, &AllowPopupMenu, &ReadOnly, &m_state}, this);
 
     UserControl_Initialize();
     SetUpCheckOut();
@@ -190,6 +201,8 @@ void FileManUI::ShowOverlay()
 void FileManUI::HideOverlay()
 {
     SkipOnError([&] { Frame1->setVisible(false); });
+    // While the overlay covered the control nothing else was laid out.
+    layoutChildren();
 }
 
 void FileManUI::ShowBusy()
@@ -218,25 +231,23 @@ void FileManUI::resizeEvent(QResizeEvent *event)
 
 void FileManUI::layoutChildren()
 {
-    // A plain arrangement: the tree on the left third, the list right of it with the
-    // preview below, the status bar at the bottom. The overlay covers everything.
-    const int statusHeight = StatusBar->sizeHint().height();
-    const int bodyHeight = std::max(0, height() - statusHeight);
-    const int treeWidth = width() / 3;
-    const int titleHeight = lblTitle[0]->sizeHint().height();
-    lblTitle[0]->setGeometry(0, 0, treeWidth, titleHeight);
-    tvTreeView->setGeometry(0, titleHeight, treeWidth, bodyHeight - titleHeight);
-    lblTitle[1]->setGeometry(treeWidth, 0, width() - treeWidth, titleHeight);
-    const int listHeight = (bodyHeight - titleHeight) * 2 / 3;
-    lvListView->setGeometry(treeWidth, titleHeight, width() - treeWidth, listHeight);
-    WebBrowser->setGeometry(treeWidth, titleHeight + listHeight, width() - treeWidth,
-                            bodyHeight - titleHeight - listHeight);
-    StatusBar->setGeometry(0, bodyHeight, width(), statusHeight);
-    if (isOverlayShown()) {
-        Frame1->setGeometry(0, 0, width(), height());
-        Label2->resize(Frame1->size());
-        Frame1->raise();
-    }
+    if (m_view)
+        m_view->layout().UserControl_Resize();
+}
+
+void FileManUI::RestoreSettings(const QString &vAppDescription)
+{
+    LayoutSettings::RestoreSettings(m_view->layout(), lvListView, vAppDescription);
+}
+
+void FileManUI::SaveSettings(const QString &vAppDescription)
+{
+    LayoutSettings::SaveSettings(m_view->layout(), lvListView, Initialized, HideLocations, vAppDescription);
+}
+
+QMenu *FileManUI::createViewMenu(QWidget *parent)
+{
+    return m_view->viewMenu().createHostMenu(parent);
 }
 
 } // namespace dwfm

@@ -9,6 +9,7 @@
 
 class QFrame;
 class QLabel;
+class QMenu;
 class QStatusBar;
 class QTextBrowser;
 class QTreeView;
@@ -16,6 +17,7 @@ class QTreeView;
 namespace dwfm {
 
 class CheckOutCommands;
+class ControlView;
 class FileListModel;
 
 // The file manager control: a tree of the store's locations, the files of the chosen
@@ -50,6 +52,20 @@ public:
     // The language hook: every text of the control is its fixed Dutch text, so this reads
     // nothing and answers an empty value.
     QVariant SetupLanguage(const QString &vLanguageFile);
+
+    // Puts the splitters and the list's column widths back as SaveSettings kept them for
+    // this host description (the splitters in the middle and columns of 1000 twips the
+    // first time) and lays the control out anew.
+    void RestoreSettings(const QString &vAppDescription);
+    // Keeps the split positions and column widths for this host description. Writes
+    // nothing before a mode method has succeeded.
+    void SaveSettings(const QString &vAppDescription);
+    // A "&Weergave" menu for the host's menu bar: it shows and hides the tree, the
+    // preview, the tool bar, the title row and the status bar.
+    QMenu *createViewMenu(QWidget *parent);
+    // The layout, view menu and popup menu of the control; commands connect to the popup
+    // menu's and the tool bar's actions through it.
+    ControlView &view() const { return *m_view; }
 
     // The control's private state, for the subsystems and for tests.
     const ControlState &state() const { return m_state; }
@@ -102,6 +118,7 @@ private:
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
     CheckOutCommands *m_checkOut = nullptr;
+    ControlView *m_view = nullptr;
 };
 
 } // namespace dwfm

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QCloseEvent>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -16,6 +17,10 @@ MainWindow::MainWindow()
 {
     setWindowTitle(QStringLiteral("dwfileman"));
     m_control = new FileManUI(this);
+    m_control->StatusBarVisible = true;
+    m_control->HeaderLabelsVisible = true;
+    m_control->FileInfoVisible = true;
+    m_control->AllowPopupMenu = true;
     setCentralWidget(m_control);
 
     m_log = new QPlainTextEdit(this);
@@ -29,6 +34,7 @@ MainWindow::MainWindow()
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Bestand"));
     file->addAction(QStringLiteral("&Afsluiten"), qApp, &QApplication::closeAllWindows);
+    menuBar()->addMenu(m_control->createViewMenu(this));
 
     connectEvents();
     resize(1100, 720);
@@ -45,6 +51,22 @@ void MainWindow::openWorkingCopy(const QString &path)
     // its type edits or shows it.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         log(QStringLiteral("Openen mislukt: \"%1\"").arg(path));
+}
+
+namespace {
+// The description under which the control keeps this program's layout.
+const QString kAppDescription = QStringLiteral("dwfileman");
+} // namespace
+
+void MainWindow::restoreLayout()
+{
+    m_control->RestoreSettings(kAppDescription);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    m_control->SaveSettings(kAppDescription);
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::connectEvents()

@@ -17,6 +17,13 @@ public:
     dwfm::FileManUI *control() const { return m_control; }
     // Adds a line to the event log.
     void log(const QString &line);
+    // Puts the control's splitters and columns back as the last run left them; called
+    // once a mode has been chosen.
+    void restoreLayout();
+
+protected:
+    // Keeps the control's layout for the next run.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void connectEvents();

@@ -61,6 +61,8 @@ int main(int argc, char **argv)
     }
     window.log(connected ? QStringLiteral("Verbonden.") : QStringLiteral("Niet verbonden."));
     window.show();
+    // After the mode: the control keeps its layout only once a mode has succeeded.
+    window.restoreLayout();
 
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(200, &window, [&] {
