@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Builds the project and starts dwfileman. Without a display it renders the window to a
-# PNG file and prints where that is. Extra arguments go to dwfileman.
+# Builds the project and starts dwfileman on the demo store, which is created on first
+# use (dwstore demo; $DW_STORE_DIR chooses its folder). Without a display dwfileman
+# renders its window to a PNG file and prints where that is. Extra arguments go to
+# dwfileman and replace the demo connection (see dwfileman --help).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${DW_BUILD_DIR:-$here/build}
-"$here/scripts/build.sh" dwfileman
+"$here/scripts/build.sh" dwfileman dwstore
 cd "$build"
-exec "$build/bin/dwfileman" "$@"
+if [ "$#" -gt 0 ]; then
+  exec "$build/bin/dwfileman" "$@"
+fi
+"$build/bin/dwstore" demo | head -n 1
+exec "$build/bin/dwfileman" --catalog Demo --user demo --password demo --sql-security
