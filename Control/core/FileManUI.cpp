@@ -62,12 +62,12 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
-    for (const PanelSpec &spec : kPanels) {
+    for (const PanelSpec &def : kPanels) {
         auto *panel = new QLabel(StatusBar);
-        panel->setObjectName(QString::fromLatin1(spec.key));
-        if (spec.toolTip)
-            panel->setToolTip(QString::fromUtf8(spec.toolTip));
-        StatusBar->addPermanentWidget(panel, QLatin1String(spec.key) == QLatin1String("infohuidig") ? 1 : 0);
+        panel->setObjectName(QString::fromLatin1(def.key));
+        if (def.toolTip)
+            panel->setToolTip(QString::fromUtf8(def.toolTip));
+        StatusBar->addPermanentWidget(panel, QLatin1String(def.key) == QLatin1String("infohuidig") ? 1 : 0);
     }
 
     Frame1 = new QFrame(this);

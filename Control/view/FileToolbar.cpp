@@ -34,12 +34,12 @@ QToolBar *createFileToolbar(QWidget *parent)
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (const ButtonSpec &spec : kButtons) {
-        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(spec.themeIcon),
-                                            toolbar->style()->standardIcon(spec.fallback));
-        QAction *action = toolbar->addAction(icon, QString::fromUtf8(spec.toolTip));
-        action->setObjectName(QString::fromLatin1(spec.key));
-        action->setToolTip(QString::fromUtf8(spec.toolTip));
+    for (const ButtonSpec &def : kButtons) {
+        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(def.themeIcon),
+                                            toolbar->style()->standardIcon(def.fallback));
+        QAction *action = toolbar->addAction(icon, QString::fromUtf8(def.toolTip));
+        action->setObjectName(QString::fromLatin1(def.key));
+        action->setToolTip(QString::fromUtf8(def.toolTip));
     }
     return toolbar;
 }

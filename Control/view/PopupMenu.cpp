@@ -58,27 +58,27 @@ PopupMenu::PopupMenu(QMenu *viewMenu, QWidget *parent) : QObject(parent)
     m_menu = new QMenu(parent);
     m_menu->setObjectName(QStringLiteral("mnuPopUp"));
 
-    for (const EntrySpec &spec : kTopLevel) {
+    for (const EntrySpec &def : kTopLevel) {
         QAction *action = nullptr;
-        if (spec.entry == E::ProjectStuurNaar) {
-            QMenu *stuurNaar = m_menu->addMenu(QString::fromUtf8(spec.caption));
-            stuurNaar->setObjectName(popupEntryName(spec.entry));
+        if (def.entry == E::ProjectStuurNaar) {
+            QMenu *stuurNaar = m_menu->addMenu(QString::fromUtf8(def.caption));
+            stuurNaar->setObjectName(popupEntryName(def.entry));
             for (const EntrySpec &sub : kStuurNaar) {
                 QAction *subAction = stuurNaar->addAction(QString::fromUtf8(sub.caption));
                 subAction->setObjectName(popupEntryName(sub.entry));
                 m_actions[std::size_t(sub.entry)] = subAction;
             }
             action = stuurNaar->menuAction();
-        } else if (spec.entry == E::Weergave) {
+        } else if (def.entry == E::Weergave) {
             viewMenu->setParent(m_menu, viewMenu->windowFlags());
             action = m_menu->addMenu(viewMenu);
-        } else if (!spec.caption) {
+        } else if (!def.caption) {
             action = m_menu->addSeparator();
         } else {
-            action = m_menu->addAction(QString::fromUtf8(spec.caption));
+            action = m_menu->addAction(QString::fromUtf8(def.caption));
         }
-        action->setObjectName(popupEntryName(spec.entry));
-        m_actions[std::size_t(spec.entry)] = action;
+        action->setObjectName(popupEntryName(def.entry));
+        m_actions[std::size_t(def.entry)] = action;
     }
     for (int i = int(E::WeergaveMappen); i < PopupEntryCount; ++i)
         m_actions[std::size_t(i)] = viewMenu->findChild<QAction *>(popupEntryName(E(i)));
