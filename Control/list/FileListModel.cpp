@@ -86,28 +86,50 @@ const QString &FileListModel::cellText(const FileListRow &row, int column)
 
 std::vector<int> FileListModel::sortedOrder() const
 {
-    // Folding each text once and sorting (folded text, row) pairs keeps the comparisons
-    // as cheap as plain string comparisons; the row number makes equal texts keep their
-    // order in both directions.
-    std::vector<std::pair<QString, int>> keys;
+    // Every text is folded once into one shared buffer, so that sorting compares plain
+    // runs of characters without allocating; the row number breaks ties, so equal texts
+    // keep their order in both directions.
+    struct SortKey {
+        quint32 offset;
+        quint32 length;
+        int row;
+    };
+    std::size_t total = 0;
+    for (const FileListRow &row : m_rows)
+        total += std::size_t(cellText(row, m_sortKey).size());
+    std::vector<char16_t> folded;
+    folded.reserve(total);
+    std::vector<SortKey> keys;
     keys.reserve(m_rows.size());
-    for (std::size_t i = 0; i < m_rows.size(); ++i)
-        keys.emplace_back(cellText(m_rows[i], m_sortKey).toCaseFolded(), int(i));
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const QString &text = cellText(m_rows[i], m_sortKey);
+        keys.push_back({quint32(folded.size()), quint32(text.size()), int(i)});
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            folded.push_back(u < 0x80 ? ((u >= u'A' && u <= u'Z') ? char16_t(u + 32) : u)
+                                      : char16_t(QChar::toCaseFolded(u)));
+        }
+    }
+    const char16_t *base = folded.data();
+    const auto compare = [base](const SortKey &a, const SortKey &b) {
+        return QtPrivate::compareStrings(QStringView(base + a.offset, qsizetype(a.length)),
+                                         QStringView(base + b.offset, qsizetype(b.length)), Qt::CaseSensitive);
+    };
     if (m_sortOrder == Qt::AscendingOrder) {
-        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
-            const int c = QString::compare(a.first, b.first);
-            return c < 0 || (c == 0 && a.second < b.second);
+        std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+            const int c = compare(a, b);
+            return c < 0 || (c == 0 && a.row < b.row);
         });
     } else {
-        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
-            const int c = QString::compare(a.first, b.first);
-            return c > 0 || (c == 0 && a.second < b.second);
+        std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+            const int c = compare(a, b);
+            return c > 0 || (c == 0 && a.row < b.row);
         });
     }
     std::vector<int> order;
     order.reserve(keys.size());
-    for (const auto &k : keys)
-        order.push_back(k.second);
+    for (const SortKey &k : keys)
+        order.push_back(k.row);
     return order;
 }
 
