@@ -13,17 +13,7 @@ namespace dwfm::test {
 namespace {
 ScriptedSession::Reply rowsReply(const QStringList &fields, const QList<QVariantList> &rows)
 {
-    ScriptedSession::Reply reply;
-    reply.result = !rows.isEmpty();
-    if (!rows.isEmpty()) {
-        reply.recordset = [fields, rows]() -> RecordsetPtr {
-            auto rs = MemoryRecordset::create(fields);
-            for (const QVariantList &row : rows)
-                rs->addRow(row);
-            return rs;
-        };
-    }
-    return reply;
+    return ScriptedSession::rowsReply(fields, rows);
 }
 } // namespace
 
