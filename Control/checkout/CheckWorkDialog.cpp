@@ -17,7 +17,6 @@ namespace dwfm {
 
 namespace {
 constexpr qint32 kSubscriptOutOfRange = 9;
-constexpr qint32 kTypeMismatch = 13;
 
 struct ColumnSpec {
     const char *key;
@@ -29,23 +28,6 @@ constexpr ColumnSpec kColumns[] = {
 const QString kResultOk = QStringLiteral("OK");
 const QString kResultFailed = QStringLiteral("Mislukt!");
 } // namespace
-
-FileStoreSessionPtr RequireSession()
-{
-    FileStoreSessionPtr session = SessionRegistry::current();
-    if (!session)
-        throw DwError(DwError::ObjectNotSet, QStringLiteral("Er is geen verbinding met de bestandsopslag."));
-    return session;
-}
-
-qint32 FileIdOfKey(const QString &key)
-{
-    bool ok = false;
-    const qint32 id = StripLastChar(key).trimmed().toInt(&ok);
-    if (!ok)
-        throw DwError(kTypeMismatch, QStringLiteral("De sleutel \"%1\" bevat geen bestandsnummer.").arg(key));
-    return id;
-}
 
 CheckWorkDialog::CheckWorkDialog(const Design &design, QWidget *parent) : QDialog(parent)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Keys.h"
+#include "core/SessionAccess.h"
 #include "DwExport.h"
 #include "core/session/SessionRegistry.h"
 
@@ -16,14 +18,6 @@ class QStandardItemModel;
 class QTreeView;
 
 namespace dwfm {
-
-// The current session of the process, for one call; throws DwError 91 when there is none.
-// Callers keep the pointer while they use the session, so a host that connects anew in an
-// event handler cannot pull it away under them.
-FileStoreSessionPtr RequireSession();
-// The file ID in a file-list row key ("1234P" gives 1234); throws DwError 13 when the key
-// holds no number.
-DWFILEMANUI_EXPORT qint32 FileIdOfKey(const QString &key);
 
 // What check-out and check-in share: a dialog that lists the chosen files, works through
 // them one by one when its OK button runs, writes "OK" or "Mislukt!" per file, and goes

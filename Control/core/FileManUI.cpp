@@ -1,8 +1,12 @@
 #include "FileManUI.h"
 
 #include "checkout/CheckOutCommands.h"
+#include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
+#include "list/FileList.h"
 #include "list/FileListModel.h"
+#include "tree/LocationTree.h"
+#include "tree/LocationTreeModel.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
 #include "view/ControlView.h"
@@ -86,6 +90,7 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
                              PopupContext{tvTreeView, lvListView, &AllowPopupMenu, &ReadOnly, &m_state}, this);
 
     UserControl_Initialize();
+    setUpSubsystems();
     SetUpCheckOut();
 }
 
@@ -119,7 +124,8 @@ void FileManUI::SetUpCheckOut()
     context.owner = this;
     context.listView = lvListView;
     context.listModel = m_listModel;
-    context.treeNodeSelected = [this] { return tvTreeView->currentIndex().isValid(); };
+    context.treeNodeSelected = [this] { return m_tree->selectedNode().isValid(); };
+    context.refreshListView = [this] { RefreshListView(); };
     context.readOnly = &ReadOnly;
     context.noFileOpenOnDoubleClick = &NoFileOpenOnDoubleClick;
     m_checkOut = new CheckOutCommands(std::move(context), this);
@@ -128,6 +134,86 @@ void FileManUI::SetUpCheckOut()
     connect(m_checkOut, &CheckOutCommands::FileCheckOut, this, &FileManUI::FileCheckOut);
     connect(m_checkOut, &CheckOutCommands::FileCheckIn, this, &FileManUI::FileCheckIn);
     connect(lvListView, &QAbstractItemView::doubleClicked, m_checkOut, [this] { m_checkOut->lvListView_DblClick(); });
+}
+
+void FileManUI::setUpSubsystems()
+{
+    m_tree = new LocationTree(
+        LocationTreeContext{.state = m_state,
+                            .view = tvTreeView,
+                            .showBusy = [this] { ShowBusy(); },
+                            .showIdle = [this] { ShowIdle(); },
+                            .showOverlay = [this] { ShowOverlay(); },
+                            .clearList = [this] { m_list->clear(); },
+                            .refreshListView = [this] { RefreshListView(); }},
+        this);
+    connect(m_tree, &LocationTree::LocationChanged, this, &FileManUI::LocationChanged);
+
+    m_list = new FileList(
+        FileListContext{.state = m_state,
+                        .view = lvListView,
+                        .model = m_listModel,
+                        .title = lblTitle[1],
+                        .selectedLocation =
+                            [this] {
+                                const QModelIndex node = m_tree->selectedNode();
+                                return SelectedLocation{node.isValid(), m_tree->model()->key(node),
+                                                        m_tree->model()->fullPath(node)};
+                            },
+                        .showBusy = [this] { ShowBusy(); },
+                        .showIdle = [this] { ShowIdle(); },
+                        .previewFollowsSelection = [this] { return FileInfoVisible && AutoShowPreview; },
+                        .showLocationPage = {}},
+        this);
+
+    m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
+                                             *m_list);
+}
+
+LocationTreeModel *FileManUI::treeModel() const { return m_tree->model(); }
+
+bool FileManUI::ControlInRootMode() { return m_modes->ControlInRootMode(); }
+
+bool FileManUI::ControlInUserMode(const QString &strUserID, const QString &strUserDescription)
+{
+    return m_modes->ControlInUserMode(strUserID, strUserDescription);
+}
+
+bool FileManUI::ControlInSpecificLocationMode(qint32 lLocationID, const QString &strDescription, bool bNoInit)
+{
+    return m_modes->ControlInSpecificLocationMode(lLocationID, strDescription, bNoInit);
+}
+
+bool FileManUI::ControlInSaveFileMode(qint32 lLocationID, const QString &strDescription)
+{
+    return m_modes->ControlInSaveFileMode(lLocationID, strDescription);
+}
+
+bool FileManUI::ControlInSelectFileMode(qint32 lLocationID, const QString &strDescription)
+{
+    return m_modes->ControlInSelectFileMode(lLocationID, strDescription);
+}
+
+void FileManUI::AddAdditionalSpecificLocation(qint32 lLocationID, const QString &strDescription)
+{
+    m_modes->AddAdditionalSpecificLocation(lLocationID, strDescription);
+}
+
+void FileManUI::RefreshTreeView() { m_modes->RefreshTreeView(); }
+void FileManUI::RefreshListView() { m_list->RefreshListView(); }
+qint32 FileManUI::GetCurrentLocationID() { return m_tree->GetCurrentLocationID(); }
+QString FileManUI::GetCurrentLocationDescription() { return m_tree->GetCurrentLocationDescription(); }
+qint32 FileManUI::GetCurrentProjectID() { return m_list->GetCurrentProjectID(); }
+QString FileManUI::GetCurrentProjectDescription() { return m_list->GetCurrentProjectDescription(); }
+qint32 FileManUI::LastSavedProjectID() const { return m_state.LastSavedProjectID; }
+QString FileManUI::LastSavedFileName() const { return m_state.LastSavedFileName; }
+void FileManUI::ShowListViewGrid(bool vOn) { m_list->ShowListViewGrid(vOn); }
+void FileManUI::SetAcceptableProjects(const QString &strProjectList) { m_modes->SetAcceptableProjects(strProjectList); }
+qint32 FileManUI::CountOfProjectsInUseByUser() { return m_modes->CountOfProjectsInUseByUser(); }
+
+bool FileManUI::FileManSessionProjectsGetLocalCopy(qint32 hWnd, qint32 vProjectID, const QString &strTargetPath)
+{
+    return m_modes->FileManSessionProjectsGetLocalCopy(hWnd, vProjectID, strTargetPath);
 }
 
 QVariant FileManUI::SetupLanguage(const QString &)

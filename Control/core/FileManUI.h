@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <memory>
+
 class QFrame;
 class QLabel;
 class QMenu;
@@ -18,7 +20,11 @@ namespace dwfm {
 
 class CheckOutCommands;
 class ControlView;
+class ControlModes;
+class FileList;
 class FileListModel;
+class LocationTree;
+class LocationTreeModel;
 
 // The file manager control: a tree of the store's locations, the files of the chosen
 // location with who has them in use, a preview and a status bar. A host creates it,
@@ -66,6 +72,48 @@ public:
     // The layout, view menu and popup menu of the control; commands connect to the popup
     // menu's and the tool bar's actions through it.
     ControlView &view() const { return *m_view; }
+    // The modes: what the tree shows at the top. Each answers True when the tree was
+    // built (Initialized follows it) and reports a failure under its own name.
+    // Root mode: the user's root locations under "Applicaties".
+    bool ControlInRootMode();
+    // User mode: one node for the user; the list shows the files the user has checked out.
+    bool ControlInUserMode(const QString &strUserID, const QString &strUserDescription);
+    // One location as the top node (strDescription as its text, or the location's own name
+    // when empty). Without bNoInit nothing is built yet: add extra locations with
+    // AddAdditionalSpecificLocation, then call RefreshTreeView.
+    bool ControlInSpecificLocationMode(qint32 lLocationID, const QString &strDescription, bool bNoInit = false);
+    // The specific-location mode, built at once, for a host that saves a file.
+    bool ControlInSaveFileMode(qint32 lLocationID, const QString &strDescription);
+    // The specific-location mode, built at once, read-only and without popup menu, for a
+    // host that lets the user pick a file.
+    bool ControlInSelectFileMode(qint32 lLocationID, const QString &strDescription);
+    // Adds an extra top location for the next build of the specific-location mode.
+    void AddAdditionalSpecificLocation(qint32 lLocationID, const QString &strDescription);
+    // Rebuilds the tree and selects again the node that was selected.
+    void RefreshTreeView();
+    // Refills the file list from the store, keeping the selected file selected.
+    void RefreshListView();
+
+    // The selected location's ID (0 for a node that is not a location, -1 when none) and
+    // its name.
+    qint32 GetCurrentLocationID();
+    QString GetCurrentLocationDescription();
+    // The selected file's ID (-1 when none) and its name.
+    qint32 GetCurrentProjectID();
+    QString GetCurrentProjectDescription();
+    // The file last added to the store through the control; 0 and empty before the first.
+    qint32 LastSavedProjectID() const;
+    QString LastSavedFileName() const;
+    // Grid lines in the file list on or off.
+    void ShowListViewGrid(bool vOn);
+    // Lists only these files ("12|15|99"); an empty text lists every file again. Takes
+    // effect at the next refill of the list.
+    void SetAcceptableProjects(const QString &strProjectList);
+    // In user mode: rebuilds the tree and answers how many listed files the current user
+    // has. -1 in any other mode.
+    qint32 CountOfProjectsInUseByUser();
+    // Asks the store for a copy of a file at strTargetPath.
+    bool FileManSessionProjectsGetLocalCopy(qint32 hWnd, qint32 vProjectID, const QString &strTargetPath);
 
     // The control's private state, for the subsystems and for tests.
     const ControlState &state() const { return m_state; }
@@ -81,6 +129,9 @@ public:
     QStatusBar *StatusBar = nullptr;
     QLabel *lblTitle[2] = {nullptr, nullptr};
     FileListModel *listModel() const { return m_listModel; }
+    LocationTreeModel *treeModel() const;
+    LocationTree *locationTree() const { return m_tree; }
+    FileList *fileList() const { return m_list; }
     // The status bar panel with this key ("infohuidig", "computernaam", "infogebruiker",
     // "infoserver").
     QLabel *statusPanel(const QString &key) const;
@@ -114,11 +165,15 @@ private:
     void ShowConnectionInfo();
     void layoutChildren();
     void SetUpCheckOut();
+    void setUpSubsystems();
 
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
     CheckOutCommands *m_checkOut = nullptr;
     ControlView *m_view = nullptr;
+    LocationTree *m_tree = nullptr;
+    FileList *m_list = nullptr;
+    std::unique_ptr<ControlModes> m_modes;
 };
 
 } // namespace dwfm

@@ -1,5 +1,11 @@
 #include "FileListModel.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QStyle>
+
+#include <algorithm>
+
 namespace dwfm {
 
 FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -35,9 +41,124 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return columnCaptions().at(section);
+    if (role == Qt::DisplayRole)
+        return columnCaptions().at(section);
+    if (role == Qt::DecorationRole && m_headerImages[std::size_t(section)] != NoHeaderImage)
+        return headerIcon(m_headerImages[std::size_t(section)]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QIcon FileListModel::headerIcon(int image)
+{
+    const bool descending = image == HeaderImageDescending;
+    const QString name = descending ? QStringLiteral("view-sort-descending") : QStringLiteral("view-sort-ascending");
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    QStyle *style = QApplication::style();
+    return style ? style->standardIcon(descending ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp) : QIcon();
+}
+
+void FileListModel::clearHeaderImages()
+{
+    m_headerImages.fill(NoHeaderImage);
+    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+}
+
+void FileListModel::setHeaderImage(int column, int image)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_headerImages[std::size_t(column)] = image;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+int FileListModel::headerImage(int column) const
+{
+    return column >= 0 && column < ColumnCount ? m_headerImages[std::size_t(column)] : NoHeaderImage;
+}
+
+const QString &FileListModel::cellText(const FileListRow &row, int column)
+{
+    return column <= ColFileName ? row.text : row.subItems[std::size_t(std::min(column, int(ColumnCount) - 1) - 1)];
+}
+
+std::vector<int> FileListModel::sortedOrder() const
+{
+    // Every text is folded once into one shared buffer, so that sorting compares plain
+    // runs of characters without allocating; the row number breaks ties, so equal texts
+    // keep their order in both directions.
+    struct SortKey {
+        quint32 offset;
+        quint32 length;
+        int row;
+    };
+    std::size_t total = 0;
+    for (const FileListRow &row : m_rows)
+        total += std::size_t(cellText(row, m_sortKey).size());
+    std::vector<char16_t> folded;
+    folded.reserve(total);
+    std::vector<SortKey> keys;
+    keys.reserve(m_rows.size());
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const QString &text = cellText(m_rows[i], m_sortKey);
+        keys.push_back({quint32(folded.size()), quint32(text.size()), int(i)});
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            folded.push_back(u < 0x80 ? ((u >= u'A' && u <= u'Z') ? char16_t(u + 32) : u)
+                                      : char16_t(QChar::toCaseFolded(u)));
+        }
+    }
+    const char16_t *base = folded.data();
+    const auto compare = [base](const SortKey &a, const SortKey &b) {
+        return QtPrivate::compareStrings(QStringView(base + a.offset, qsizetype(a.length)),
+                                         QStringView(base + b.offset, qsizetype(b.length)), Qt::CaseSensitive);
+    };
+    if (m_sortOrder == Qt::AscendingOrder) {
+        std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+            const int c = compare(a, b);
+            return c < 0 || (c == 0 && a.row < b.row);
+        });
+    } else {
+        std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+            const int c = compare(a, b);
+            return c > 0 || (c == 0 && a.row < b.row);
+        });
+    }
+    std::vector<int> order;
+    order.reserve(keys.size());
+    for (const SortKey &k : keys)
+        order.push_back(k.row);
+    return order;
+}
+
+void FileListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_sorted = true;
+    m_sortKey = column;
+    m_sortOrder = order;
+    if (m_rows.size() < 2)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> newOrder = sortedOrder();
+    std::vector<int> newRowOf(m_rows.size());
+    std::vector<FileListRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (std::size_t to = 0; to < newOrder.size(); ++to) {
+        newRowOf[std::size_t(newOrder[to])] = int(to);
+        sorted.push_back(std::move(m_rows[std::size_t(newOrder[to])]));
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before)
+        after << createIndex(newRowOf[std::size_t(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void FileListModel::clear()
@@ -53,6 +174,14 @@ void FileListModel::setRows(std::vector<FileListRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    if (m_sorted && m_rows.size() > 1) {
+        const std::vector<int> order = sortedOrder();
+        std::vector<FileListRow> sorted;
+        sorted.reserve(m_rows.size());
+        for (int from : order)
+            sorted.push_back(std::move(m_rows[std::size_t(from)]));
+        m_rows = std::move(sorted);
+    }
     endResetModel();
 }
 

@@ -9,6 +9,8 @@
 #include <array>
 #include <vector>
 
+class QIcon;
+
 namespace dwfm {
 
 // One row of the file list: the key ("1234P"), the text (the file name), the four
@@ -28,6 +30,8 @@ class DWFILEMANUI_EXPORT FileListModel : public QAbstractTableModel {
 public:
     enum Column { ColFileName, ColUser, ColDateTime, ColLocation, ColRemark, ColumnCount };
     enum Role { KeyRole = Qt::UserRole + 1, TagRole };
+    // The pictures a column header can show: none, or the sort direction.
+    enum HeaderImage { NoHeaderImage = 0, HeaderImageDescending = 1, HeaderImageAscending = 2 };
 
     explicit FileListModel(QObject *parent = nullptr);
 
@@ -47,9 +51,33 @@ public:
     const std::vector<FileListRow> &rows() const { return m_rows; }
     // Row number of the row with this key; -1 when none.
     int findKey(const QString &key) const;
+    // The text a row shows in a column.
+    static const QString &cellText(const FileListRow &row, int column);
+
+    // Sorts the rows by the texts of `column` (compared as text, without regard to case;
+    // equal texts keep their order) and keeps sorting every later fill the same way.
+    // Selections and other persistent indexes follow their rows.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    bool isSorted() const { return m_sorted; }
+    int sortKey() const { return m_sortKey; }
+    // The order of the next sort; ascending until the first header click.
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    // The header pictures: one per column, kept across fills.
+    void clearHeaderImages();
+    void setHeaderImage(int column, int image);
+    int headerImage(int column) const;
+    static QIcon headerIcon(int image);
 
 protected:
+    // The order in which the rows are shown after sorting them by the current key.
+    std::vector<int> sortedOrder() const;
+
     std::vector<FileListRow> m_rows;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    std::array<int, ColumnCount> m_headerImages{};
 };
 
 } // namespace dwfm

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "ModeMenu.h"
 
 #include "core/FileManUI.h"
 
@@ -35,6 +36,8 @@ MainWindow::MainWindow()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Bestand"));
     file->addAction(QStringLiteral("&Afsluiten"), qApp, &QApplication::closeAllWindows);
     menuBar()->addMenu(m_control->createViewMenu(this));
+
+    addModeMenu(menuBar(), m_control, this, [this](const QString &line) { log(line); });
 
     connectEvents();
     resize(1100, 720);
@@ -90,6 +93,7 @@ void MainWindow::connectEvents()
     });
     connect(m_control, &FileManUI::FileCheckIn, this,
             [this](qint32 id) { log(QStringLiteral("FileCheckIn(%1)").arg(id)); });
+    connect(m_control, &FileManUI::ProjectDblClick, this, [this] { log(QStringLiteral("ProjectDblClick()")); });
     connect(m_control, &FileManUI::FileCopy, this, [this](qint32 projectId, qint32 locationId) {
         log(QStringLiteral("FileCopy(%1, %2)").arg(projectId).arg(locationId));
     });

@@ -60,6 +60,11 @@ int main(int argc, char **argv)
         print(QStringLiteral("This build has no document store: the control is shown unconnected."));
     }
     window.log(connected ? QStringLiteral("Verbonden.") : QStringLiteral("Niet verbonden."));
+    // A connected control starts with all of the user's locations; the "Modus" menu
+    // switches to the other modes.
+    if (connected)
+        window.log(QStringLiteral("ControlInRootMode() = %1")
+                       .arg(window.control()->ControlInRootMode() ? QStringLiteral("True") : QStringLiteral("False")));
     window.show();
     // After the mode: the control keeps its layout only once a mode has succeeded.
     window.restoreLayout();

@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -218,10 +217,14 @@ TEST_F(Commands, ControlForwardsEventsAndDoubleClickOpens)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
     EXPECT_EQ(events, QStringList{opened("FileOpen", "a.doc", 11)});
 
-    QStandardItemModel tree; // a selected location lets the menu commands run
-    tree.appendRow(new QStandardItem(QStringLiteral("Offertes")));
-    control.tvTreeView->setModel(&tree);
-    control.tvTreeView->setCurrentIndex(tree.index(0, 0));
+    // A selected location lets the menu commands run.
+    session->answer(QStringLiteral("GetLocationDescription"), QStringLiteral("Offertes"));
+    session->answerRows(QStringLiteral("GetProjectsInLocation"), fileRowFields(),
+                        {{11, QStringLiteral("a.doc"), false}, {12, QStringLiteral("b.doc"), false}});
+    ASSERT_TRUE(control.ControlInSpecificLocationMode(5, QStringLiteral("Offertes"), true));
+    ASSERT_EQ(control.listModel()->rowCount(), 2);
+    list->selectionModel()->select(control.listModel()->index(0, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     events.clear();
     control.checkOutCommands().BewerkenProject(false);
     control.checkOutCommands().TerugzettenProject();

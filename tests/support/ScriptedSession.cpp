@@ -30,8 +30,7 @@ ScriptedSession &ScriptedSession::answer(const QString &operation, Reply reply)
     return on(operation, [reply](const QVariantList &) { return reply; });
 }
 
-ScriptedSession &ScriptedSession::answerRows(const QString &operation, const QStringList &fields,
-                                             const QList<QVariantList> &rows)
+ScriptedSession::Reply ScriptedSession::rowsReply(const QStringList &fields, const QList<QVariantList> &rows)
 {
     Reply reply;
     reply.result = !rows.isEmpty();
@@ -43,7 +42,13 @@ ScriptedSession &ScriptedSession::answerRows(const QString &operation, const QSt
             return rs;
         };
     }
-    return answer(operation, reply);
+    return reply;
+}
+
+ScriptedSession &ScriptedSession::answerRows(const QString &operation, const QStringList &fields,
+                                             const QList<QVariantList> &rows)
+{
+    return answer(operation, rowsReply(fields, rows));
 }
 
 QStringList ScriptedSession::callNames() const

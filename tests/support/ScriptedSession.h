@@ -57,6 +57,10 @@ public:
     ScriptedSession &answerRows(const QString &operation, const QStringList &fields,
                                 const QList<QVariantList> &rows);
 
+    // The answer of a query with these rows: True with a record set, or False with none
+    // when there are no rows.
+    static Reply rowsReply(const QStringList &fields, const QList<QVariantList> &rows);
+
     const std::vector<Call> &calls() const { return m_calls; }
     QStringList callNames() const;
     // The calls of one operation, in order.

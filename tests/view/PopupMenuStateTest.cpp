@@ -15,7 +15,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QStandardItemModel>
+#include "tree/LocationTreeModel.h"
 #include <QTest>
 #include <QTreeView>
 
@@ -266,22 +266,22 @@ TEST_F(PopupMenuStateTest, EveryEntryIsAnActionOfItsMenu)
 }
 
 namespace {
-// A tree of one top location with one sub-location, and a user node.
+// The control's own tree over a scripted store: one top location with one sub-location;
+// user mode gives a user node.
 class TreeClickTest : public PopupMenuStateTest {
 protected:
     void SetUp() override
     {
         PopupMenuStateTest::SetUp();
-        auto *top = new QStandardItem(QStringLiteral("Projecten"));
-        top->setData(QStringLiteral("12C"), PopupMenuController::TreeKeyRole);
-        auto *child = new QStandardItem(QStringLiteral("Tekeningen"));
-        child->setData(QStringLiteral("13C"), PopupMenuController::TreeKeyRole);
-        top->appendRow(child);
-        auto *user = new QStandardItem(QStringLiteral("Jansen"));
-        user->setData(QStringLiteral("7U"), PopupMenuController::TreeKeyRole);
-        model.appendRow(top);
-        model.appendRow(user);
-        control.tvTreeView->setModel(&model);
+        session->answer(QStringLiteral("GetLocationDescription"), "Projecten");
+        session->on(QStringLiteral("GetChildLocations"), [](const QVariantList &args) {
+            if (args.value(0).toInt() != 12)
+                return ScriptedSession::Reply(false);
+            return ScriptedSession::rowsReply({QStringLiteral("ChildID"), QStringLiteral("childpath")},
+                                              {{13, QStringLiteral("Tekeningen")}});
+        });
+        ASSERT_TRUE(control.ControlInSpecificLocationMode(12, QStringLiteral("Projecten"), true));
+        control.AllowPopupMenu = true;
         control.tvTreeView->expandAll();
         control.resize(800, 500);
         control.HideOverlay();
@@ -289,8 +289,10 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
     }
 
-    void rightClickNode(const QModelIndex &index)
+    void rightClickNode(const QString &key)
     {
+        const QModelIndex index = control.treeModel()->findNode(key);
+        ASSERT_TRUE(index.isValid()) << key.toStdString();
         const QPoint at = control.tvTreeView->visualRect(index).center();
         QTest::mouseClick(control.tvTreeView->viewport(), Qt::RightButton, {}, at);
     }
@@ -302,23 +304,23 @@ protected:
             names << (popupMenu().action(entry)->isEnabled() ? "on" : "off");
         return names.join(QLatin1Char(' '));
     }
-
-    QStandardItemModel model;
 };
 } // namespace
 
 TEST_F(TreeClickTest, RightClickOnNodesDecidesTheFolderEntries)
 {
-    rightClickNode(model.index(0, 0));
+    rightClickNode(QStringLiteral("12C"));
     EXPECT_EQ(folderEntries(), "on off off");
     EXPECT_TRUE(popupMenu().mnuPopUp()->isVisible());
     popupMenu().mnuPopUp()->hide();
 
-    rightClickNode(model.index(0, 0, model.index(0, 0)));
+    rightClickNode(QStringLiteral("13C"));
     EXPECT_EQ(folderEntries(), "on on on");
     popupMenu().mnuPopUp()->hide();
 
-    rightClickNode(model.index(1, 0));
+    ASSERT_TRUE(control.ControlInUserMode(QStringLiteral("7"), QStringLiteral("Jansen")));
+    control.AllowPopupMenu = true;
+    rightClickNode(QStringLiteral("7U"));
     EXPECT_EQ(folderEntries(), "off off off");
     EXPECT_FALSE(popupMenu().action(E::ProjectBekijken)->isVisible());
 }

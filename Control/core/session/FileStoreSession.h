@@ -68,7 +68,9 @@ public:
     // The location's name; empty for an unknown ID.
     virtual QString GetLocationDescription(qint32 lLocationID) = 0;
     virtual qint32 GetLocationKind(qint32 lLocationID) = 0;
-    // The sub-locations: rows `ChildID`, `childpath`. True when there are any.
+    // The sub-locations: rows `ChildID`, `childpath`. True when there are any. A store may
+    // add a Boolean field `HasChildren` (the child has sub-locations of its own); the tree
+    // then reads it instead of asking GetChildLocations once for every child.
     virtual bool GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID) = 0;
 };
 

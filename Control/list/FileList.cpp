@@ -1,0 +1,208 @@
+#include "FileList.h"
+
+#include "FileListModel.h"
+#include "FileRowReader.h"
+#include "ListGridDelegate.h"
+
+#include "core/ControlState.h"
+#include "core/Keys.h"
+#include "core/SessionAccess.h"
+#include "platform/DwError.h"
+#include "platform/ErrorTrap.h"
+#include "platform/TextHelpers.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace dwfm {
+
+FileList::FileList(FileListContext context, QObject *parent) : QObject(parent), m_ctx(std::move(context))
+{
+    m_grid = new ListGridDelegate(m_ctx.view);
+    m_ctx.view->setItemDelegate(m_grid);
+    // The list sorts itself on a header click (the view's own sort indicator stays off:
+    // the header pictures show the direction).
+    m_ctx.view->setSortingEnabled(false);
+    QHeaderView *header = m_ctx.view->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    connect(header, &QHeaderView::sectionClicked, this, &FileList::headerClicked);
+}
+
+void FileList::clear()
+{
+    m_ctx.model->clear();
+}
+
+int FileList::selectedRow() const
+{
+    QItemSelectionModel *selection = m_ctx.view->selectionModel();
+    if (!selection)
+        return -1;
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
+        return current.row();
+    const QModelIndexList rows = selection->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void FileList::RefreshListView()
+{
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIRefreshListView"), [&] {
+        const SelectedLocation node = m_ctx.selectedLocation();
+        if (!node.selected)
+            return;
+        QString rememberedKey;
+        const int row = selectedRow();
+        if (row >= 0)
+            rememberedKey = m_ctx.model->row(row).key;
+        FillProjectList(node.key);
+        if (m_ctx.previewFollowsSelection && m_ctx.previewFollowsSelection() && node.key.endsWith(QLatin1Char('C')) &&
+            m_ctx.showLocationPage)
+            m_ctx.showLocationPage(IdOfKey(node.key));
+        if (!rememberedKey.isEmpty())
+            SelectListItem(rememberedKey);
+    });
+}
+
+void FileList::FillProjectList(const QString &strKey)
+{
+    m_ctx.showBusy();
+    std::vector<FileListRow> rows;
+    RecordsetPtr rs;
+    try {
+        m_ctx.model->clear();
+        const SelectedLocation node = m_ctx.selectedLocation();
+        if (node.selected)
+            m_ctx.title->setText(node.fullPath);
+        if (strKey.size() >= 2) {
+            const FileStoreSessionPtr store = RequireSession();
+            const QChar kind = strKey.back();
+            if (kind == QLatin1Char('U')) {
+                store->Projects().GetProjectsOfUser(rs, StripLastChar(strKey), QVariant());
+            } else if (kind == QLatin1Char('C')) {
+                bool ok = false;
+                const qint32 locationID = StripLastChar(strKey).toInt(&ok);
+                if (!ok)
+                    throw DwError(13, QStringLiteral("Type mismatch: ") + strKey);
+                store->Projects().GetProjectsInLocation(rs, locationID);
+            }
+            m_ctx.view->setVisible(true);
+            // A record set without rows is treated as none: the store answers a query that
+            // finds nothing either way.
+            if (rs && !rs->isEof()) {
+                FileRowReader::Context context;
+                context.currentUserID = store->CurrentUser().CurrentUserID();
+                context.userMode = m_ctx.state.ControlMode == ControlState::ModeUser;
+                context.shadow = m_ctx.view->palette().color(QPalette::Dark);
+                const FileRowReader reader(*rs, context);
+                while (!rs->isEof()) {
+                    if (MayShowProject(reader.projectID(*rs)))
+                        rows.push_back(reader.read(*rs));
+                    rs->moveNext();
+                }
+            }
+            if (rs)
+                rs->close();
+        }
+        m_ctx.model->setRows(std::move(rows));
+    } catch (const std::exception &error) {
+        // The rows read so far stay in the list.
+        SkipOnError([&] { m_ctx.model->setRows(std::move(rows)); });
+        SkipOnError([&] {
+            if (rs)
+                rs->close();
+        });
+        ShowError(QStringLiteral("DwProjectFileManUIFillProjectList"), error);
+    }
+    m_ctx.showIdle();
+    SkipOnError([&] {
+        m_ctx.view->selectionModel()->clear();
+    });
+}
+
+bool FileList::MayShowProject(qint32 lProjectID)
+{
+    return TrapErrors(
+        QStringLiteral("DwProjectFileManUIMayShowProject"),
+        [&] {
+            const auto &accepted = m_ctx.state.AcceptableProjects;
+            if (!accepted)
+                return true;
+            return std::find(accepted->begin(), accepted->end(), lProjectID) != accepted->end();
+        },
+        false);
+}
+
+void FileList::SelectListItem(const QString &strKey)
+{
+    SkipOnError([&] {
+        QItemSelectionModel *selection = m_ctx.view->selectionModel();
+        selection->clearSelection();
+        const int row = m_ctx.model->findKey(strKey);
+        if (row < 0)
+            return;
+        const QModelIndex index = m_ctx.model->index(row, 0);
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_ctx.view->scrollTo(index);
+        m_ctx.view->viewport()->update();
+    });
+}
+
+void FileList::headerClicked(int column)
+{
+    FileListModel *model = m_ctx.model;
+    model->clearHeaderImages();
+    if (model->sortOrder() == Qt::AscendingOrder) {
+        model->sort(column, Qt::DescendingOrder);
+        model->setHeaderImage(column, FileListModel::HeaderImageDescending);
+    } else {
+        model->sort(column, Qt::AscendingOrder);
+        model->setHeaderImage(column, FileListModel::HeaderImageAscending);
+    }
+    const int row = selectedRow();
+    if (row >= 0)
+        m_ctx.view->scrollTo(model->index(row, 0));
+}
+
+qint32 FileList::GetCurrentProjectID()
+{
+    return TrapErrors(
+        QStringLiteral("DwProjectFileManUIGetCurrentProjectID"),
+        [&] {
+            const int row = selectedRow();
+            return row < 0 ? qint32(-1) : IdOfKey(m_ctx.model->row(row).key);
+        },
+        qint32(0));
+}
+
+QString FileList::GetCurrentProjectDescription()
+{
+    return TrapErrors(QStringLiteral("DwProjectFileManUIGetCurrentProjectDescription"), [&] {
+        const int row = selectedRow();
+        return row < 0 ? QString() : m_ctx.model->row(row).text;
+    });
+}
+
+int FileList::countOfCurrentUsersRows() const
+{
+    const auto &rows = m_ctx.model->rows();
+    return int(std::count_if(rows.begin(), rows.end(),
+                             [](const FileListRow &r) { return (r.tag & TagCurrentUser) != 0; }));
+}
+
+void FileList::ShowListViewGrid(bool vOn)
+{
+    SkipOnError([&] {
+        m_grid->setGridShown(vOn);
+        m_ctx.view->viewport()->update();
+    });
+}
+
+bool FileList::gridShown() const { return m_grid->gridShown(); }
+
+} // namespace dwfm

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "DwExport.h"
+#include "FileListModel.h"
+
+#include <QColor>
+#include <QString>
+#include <QVariant>
+
+namespace dwfm {
+
+class Recordset;
+
+// The tag bits of a file row.
+enum FileRowTag : qint32 {
+    TagCurrentUser = 2, // the row's UserID is the current user's
+    TagCheckedOut = 4,
+    TagLocked = 8,
+    TagDefaultFile = 16,
+};
+
+// The tag of a file row. Bit 2 looks only at the user, not at whether the file is
+// checked out.
+DWFILEMANUI_EXPORT qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, bool checkedOut,
+                                        bool locked, bool defaultFile);
+// The fore colour of a file row: invalid (the list's default) for a free file; `shadow`
+// for a file someone else has; pure blue for one the current user has, except in user
+// mode, where the list shows only the user's own files and keeps the default colour.
+DWFILEMANUI_EXPORT QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool checkedOut,
+                                       bool userMode, const QColor &shadow);
+// The check-out moment as the list shows it, "dd-mm-yy hh:nn"; empty for a null value.
+DWFILEMANUI_EXPORT QString FormatCheckoutDate(const QVariant &value);
+
+// Turns the rows of a list query into file list rows. The field positions are looked up
+// once, when the reader is made, so that reading a row costs no name look-ups.
+class DWFILEMANUI_EXPORT FileRowReader {
+public:
+    struct Context {
+        QString currentUserID;
+        bool userMode = false;
+        QColor shadow; // the colour of rows that someone else has checked out
+    };
+
+    // Throws DwError 3265 when the record set lacks one of the file-row fields.
+    FileRowReader(const Recordset &rs, Context context);
+
+    // The file ID of the current row.
+    qint32 projectID(const Recordset &rs) const;
+    // The current row as the list shows it.
+    FileListRow read(const Recordset &rs) const;
+
+private:
+    int field(const Recordset &rs, const char *name) const;
+
+    Context m_context;
+    int m_id, m_fileName, m_checkedOut, m_user, m_date, m_computer, m_folder, m_remark, m_locked, m_default;
+};
+
+} // namespace dwfm

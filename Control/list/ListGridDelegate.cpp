@@ -1,0 +1,20 @@
+#include "ListGridDelegate.h"
+
+#include <QPainter>
+
+namespace dwfm {
+
+void ListGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    if (!m_grid)
+        return;
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Midlight));
+    const QRect r = option.rect;
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->restore();
+}
+
+} // namespace dwfm

@@ -1,0 +1,334 @@
+#include "LocationTree.h"
+
+#include "LocationTreeModel.h"
+
+#include "core/ControlState.h"
+#include "core/Keys.h"
+#include "core/SessionAccess.h"
+#include "platform/DwError.h"
+#include "platform/ErrorTrap.h"
+#include "platform/TextHelpers.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QSet>
+#include <QTreeView>
+
+namespace dwfm {
+
+namespace {
+qint32 toLocationID(const QVariant &value)
+{
+    bool ok = false;
+    const qint32 id = value.toInt(&ok);
+    if (!ok)
+        throw DwError(13, QStringLiteral("Type mismatch: '%1' is geen locatienummer.").arg(NullToEmpty(value)));
+    return id;
+}
+
+void closeQuietly(const RecordsetPtr &rs)
+{
+    if (rs)
+        SkipOnError([&] { rs->close(); });
+}
+} // namespace
+
+LocationTree::LocationTree(LocationTreeContext context, QObject *parent)
+    : QObject(parent), m_ctx(std::move(context)), m_model(new LocationTreeModel(this))
+{
+    QTreeView *view = m_ctx.view;
+    view->setModel(m_model);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->installEventFilter(this);
+    connect(view, &QTreeView::expanded, this, &LocationTree::nodeExpanded);
+    connect(view, &QTreeView::clicked, this, &LocationTree::onClicked);
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { onCurrentChanged(current); });
+}
+
+LocationTree::~LocationTree() = default;
+
+bool LocationTree::RefreshLists()
+{
+    return TrapErrors(
+        QStringLiteral("DwProjectFileManUIRefreshLists"),
+        [&] {
+            m_ctx.clearList();
+            m_clickedNode = QPersistentModelIndex();
+            m_clickedImage = 0;
+            const QString key = m_model->key(selectedNode());
+            m_model->clear();
+            FillTreeViewLocations();
+            if (!key.isEmpty())
+                ReselectNode(key);
+            return true;
+        },
+        false);
+}
+
+void LocationTree::FillTreeViewLocations()
+{
+    m_ctx.showBusy();
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIFillTreeViewLocations"), [&] {
+        const FileStoreSessionPtr session = RequireSession();
+        switch (m_ctx.state.ModeLocationID) {
+        case -1: buildRootMode(*session); break;
+        case -2: buildUserMode(); break;
+        default: buildSpecificMode(*session); break;
+        }
+    });
+    m_ctx.showIdle();
+}
+
+bool LocationTree::hasChildLocations(FileStoreSession &session, qint32 locationID)
+{
+    RecordsetPtr children;
+    const bool has = session.Locations().GetChildLocations(children, locationID);
+    closeQuietly(children);
+    return has;
+}
+
+void LocationTree::buildRootMode(FileStoreSession &session)
+{
+    const QModelIndex root =
+        m_model->addNode(QModelIndex(), {QString(), m_ctx.state.ModeDescription, LocationTreeModel::ImageFolder});
+    RecordsetPtr roots;
+    if (!session.CurrentUser().GetRoots(roots)) {
+        closeQuietly(roots);
+        return;
+    }
+    if (roots) {
+        const int idField = roots->fieldIndex(QStringLiteral("RootID"));
+        const int textField = roots->fieldIndex(QStringLiteral("Tekstnode"));
+        while (!roots->isEof()) {
+            const QVariant rootID = roots->value(idField);
+            const qint32 id = toLocationID(rootID);
+            const QModelIndex node = m_model->addNode(
+                root, {QString::number(id) + QLatin1Char('P'), NullToEmpty(roots->value(textField)),
+                       LocationTreeModel::ImageFolder});
+            if (hasChildLocations(session, id))
+                m_model->addPlaceholder(node);
+            roots->moveNext();
+        }
+        roots->close();
+    }
+    m_ctx.view->expand(root);
+    selectNode(root);
+    nodeClick(selectedNode());
+}
+
+void LocationTree::buildUserMode()
+{
+    const QModelIndex node =
+        m_model->addNode(QModelIndex(), {m_ctx.state.UserID + QLatin1Char('U'), m_ctx.state.ModeDescription,
+                                         LocationTreeModel::ImageFolder});
+    selectNode(node);
+    nodeClick(selectedNode());
+}
+
+void LocationTree::buildSpecificMode(FileStoreSession &session)
+{
+    const qint32 id = m_ctx.state.ModeLocationID;
+    const QString description = session.Locations().GetLocationDescription(id);
+    if (description.isEmpty()) {
+        ShowCriticalMessage(QStringLiteral("Aangegeven RootID (") + QString::number(id) +
+                            QStringLiteral(") bestaat niet!"));
+        m_ctx.showOverlay();
+        return;
+    }
+    const QString text = m_ctx.state.ModeDescription.isEmpty() ? description : m_ctx.state.ModeDescription;
+    const QModelIndex top =
+        m_model->addNode(QModelIndex(), {QString::number(id) + QLatin1Char('C'), text, LocationTreeModel::ImageFolder});
+    RecordsetPtr children;
+    if (session.Locations().GetChildLocations(children, id))
+        LoadChildLocations(top, children);
+    else
+        closeQuietly(children);
+
+    for (const AdditionalLocation &extra : m_ctx.state.AdditionalLocations) {
+        if (extra.LocationID == 0 || extra.Description.trimmed().isEmpty())
+            continue;
+        const QModelIndex node =
+            m_model->addNode(QModelIndex(), {QString::number(extra.LocationID) + QLatin1Char('C'), extra.Description,
+                                             LocationTreeModel::ImageFolder});
+        if (hasChildLocations(session, extra.LocationID))
+            m_model->addPlaceholder(node);
+    }
+
+    const QModelIndex built = m_model->findNode(QString::number(id) + QLatin1Char('C'));
+    m_ctx.view->expand(built);
+    selectNode(built);
+    nodeClick(selectedNode());
+}
+
+void LocationTree::LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs)
+{
+    if (!rs)
+        return;
+    const QPersistentModelIndex parentNode(parent);
+    FileStoreSessionPtr session = SessionRegistry::current();
+    // A store may tell with each row whether that location has sub-folders; the tree then
+    // need not ask the store once per child.
+    const int idField = rs->fieldIndex(QStringLiteral("ChildID"));
+    const int textField = rs->fieldIndex(QStringLiteral("childpath"));
+    const int hasChildrenField = rs->fieldIndex(QStringLiteral("HasChildren"));
+    std::vector<LocationNodeSpec> children;
+    QSet<QString> keys;
+    for (;;) {
+        bool atEnd = true;
+        SkipOnError([&] { atEnd = rs->isEof(); });
+        if (atEnd)
+            break;
+        SkipOnError([&] {
+            const QVariant childID = rs->value(idField);
+            const QString key = NullToEmpty(childID).trimmed() + QLatin1Char('C');
+            if (m_model->findNode(key).isValid() || keys.contains(key))
+                return;
+            LocationNodeSpec spec{key, NullToEmpty(rs->value(textField)), LocationTreeModel::ImageFolder};
+            SkipOnError([&] {
+                if (hasChildrenField >= 0)
+                    spec.withPlaceholder = rs->value(hasChildrenField).toBool();
+                else
+                    spec.withPlaceholder = session && hasChildLocations(*session, toLocationID(childID));
+            });
+            keys.insert(key);
+            children.push_back(std::move(spec));
+        });
+        if (!SkipOnError([&] { rs->moveNext(); }))
+            break;
+    }
+    closeQuietly(rs);
+    SkipOnError([&] { m_model->addNodes(parentNode, std::move(children)); });
+}
+
+void LocationTree::ExpandLocation(const QModelIndex &node)
+{
+    const FileStoreSessionPtr session = RequireSession();
+    RecordsetPtr children;
+    if (session->Locations().GetChildLocations(children, IdOfKey(m_model->key(node))))
+        LoadChildLocations(node, children);
+    else
+        closeQuietly(children);
+}
+
+void LocationTree::nodeExpanded(const QModelIndex &node)
+{
+    m_ctx.showBusy();
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUItvTreeView_Expand"), [&] {
+        if (!m_model->holdsPlaceholder(node))
+            return;
+        const QPersistentModelIndex expanding(node);
+        m_model->removeNode(m_model->index(0, 0, node));
+        m_ctx.view->viewport()->update();
+        ExpandLocation(expanding);
+    });
+    m_ctx.showIdle();
+}
+
+void LocationTree::ReselectNode(const QString &key)
+{
+    SkipOnError([&] {
+        const QModelIndex node = FindNode(key);
+        if (!node.isValid())
+            throw DwError(35601, QStringLiteral("Element not found: ") + key);
+        selectNode(node);
+        m_ctx.view->scrollTo(node);
+        m_ctx.view->viewport()->update();
+    });
+    const QModelIndex selected = selectedNode();
+    if (selected.isValid())
+        nodeClick(selected);
+}
+
+QModelIndex LocationTree::FindNode(const QString &key) const { return m_model->findNode(key); }
+
+void LocationTree::nodeClick(const QModelIndex &clicked)
+{
+    if (!clicked.isValid()) {
+        SkipOnError([&] { m_ctx.refreshListView(); });
+        return;
+    }
+    const QPersistentModelIndex node(clicked);
+    SkipOnError([&] {
+        if (m_clickedNode.isValid())
+            m_model->setImage(m_clickedNode, m_clickedImage);
+    });
+    m_clickedNode = node;
+    m_clickedImage = m_model->image(node);
+    const QModelIndex selected = selectedNode();
+    const QString path = m_model->fullPath(selected);
+    const QString key = m_model->key(selected);
+    SkipOnError([&] { emit LocationChanged(path, IdOfKey(key)); });
+    SkipOnError([&] { m_ctx.refreshListView(); });
+    SkipOnError([&] {
+        if (m_model->key(selectedNode()).endsWith(QLatin1Char('C')) && node.isValid())
+            m_model->setImage(node, LocationTreeModel::ImageOpenFolder);
+    });
+}
+
+QModelIndex LocationTree::selectedNode() const
+{
+    const QItemSelectionModel *selection = m_ctx.view->selectionModel();
+    return selection ? selection->currentIndex() : QModelIndex();
+}
+
+void LocationTree::selectNode(const QModelIndex &node)
+{
+    m_selectingQuietly = true;
+    m_ctx.view->selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
+    m_selectingQuietly = false;
+}
+
+void LocationTree::onCurrentChanged(const QModelIndex &current)
+{
+    m_pressHandled = QPersistentModelIndex();
+    if (m_selectingQuietly || !current.isValid())
+        return;
+    // The user moved the selection (mouse or keyboard): that is a node click. A mouse
+    // click emits `clicked` afterwards, which must not handle the node again.
+    if (QApplication::mouseButtons() != Qt::NoButton)
+        m_pressHandled = current;
+    nodeClick(current);
+}
+
+void LocationTree::onClicked(const QModelIndex &index)
+{
+    if (m_pressHandled.isValid() && m_pressHandled == index) {
+        m_pressHandled = QPersistentModelIndex();
+        return;
+    }
+    m_pressHandled = QPersistentModelIndex();
+    // A click on the node that is already selected refreshes it.
+    if (index == selectedNode())
+        nodeClick(index);
+}
+
+bool LocationTree::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ctx.view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
+        RefreshLists();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+qint32 LocationTree::GetCurrentLocationID()
+{
+    return TrapErrors(
+        QStringLiteral("DwProjectFileManUIGetCurrentLocationID (Property get)"),
+        [&] {
+            const QModelIndex node = selectedNode();
+            return node.isValid() ? IdOfKey(m_model->key(node)) : qint32(-1);
+        },
+        qint32(0));
+}
+
+QString LocationTree::GetCurrentLocationDescription()
+{
+    return TrapErrors(QStringLiteral("DwProjectFileManUIGetCurrentLocationDescription"),
+                      [&] { return m_model->text(selectedNode()); });
+}
+
+} // namespace dwfm

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "DwExport.h"
+
+#include "core/session/Recordset.h"
+
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QString>
+
+#include <functional>
+
+class QTreeView;
+
+namespace dwfm {
+
+struct ControlState;
+class LocationTreeModel;
+
+// What the location tree works with: the shared state, its view, and the parts of the
+// control it drives (busy pointer, overlay, the file list).
+struct LocationTreeContext {
+    ControlState &state;
+    QTreeView *view = nullptr;
+    std::function<void()> showBusy;
+    std::function<void()> showIdle;
+    std::function<void()> showOverlay;
+    // Empties the file list.
+    std::function<void()> clearList;
+    // Refills the file list for the selected node.
+    std::function<void()> refreshListView;
+};
+
+// The tree of locations on the left of the control. It builds the top nodes for the
+// control's mode, loads sub-folders when a node is first expanded, remembers the node
+// the user clicked (showing it as an open folder) and raises LocationChanged with the
+// node's full path and ID.
+class DWFILEMANUI_EXPORT LocationTree : public QObject {
+    Q_OBJECT
+public:
+    LocationTree(LocationTreeContext context, QObject *parent = nullptr);
+    ~LocationTree() override;
+
+    LocationTreeModel *model() const { return m_model; }
+
+    // Rebuilds the whole tree for the mode and selects again the node that was selected,
+    // when its key is still in the tree. False after a failure (reported).
+    bool RefreshLists();
+    // Builds the top nodes for the control's mode and selects the mode's top node.
+    void FillTreeViewLocations();
+    // Adds a child under `parent` for every row (`ChildID`, `childpath`) not in the tree
+    // yet; each new child that has sub-folders gets the placeholder.
+    void LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs);
+    // Loads the sub-folders of a node from the store.
+    void ExpandLocation(const QModelIndex &node);
+    // Selects the node with this key, makes it visible and handles it as if clicked.
+    void ReselectNode(const QString &key);
+    // The node with this key; invalid when there is none.
+    QModelIndex FindNode(const QString &key) const;
+    // What a click on a node does: the clicked node becomes the current location, shows
+    // the open-folder picture, LocationChanged is raised and the file list refilled.
+    void nodeClick(const QModelIndex &node);
+    // The expand handling: a node that still holds the placeholder loads its children.
+    void nodeExpanded(const QModelIndex &node);
+
+    // The selected node; invalid when none.
+    QModelIndex selectedNode() const;
+    // Selects a node without handling it as a click.
+    void selectNode(const QModelIndex &node);
+    qint32 GetCurrentLocationID();
+    QString GetCurrentLocationDescription();
+
+signals:
+    void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildRootMode(class FileStoreSession &session);
+    void buildUserMode();
+    void buildSpecificMode(class FileStoreSession &session);
+    bool hasChildLocations(class FileStoreSession &session, qint32 locationID);
+    void onCurrentChanged(const QModelIndex &current);
+    void onClicked(const QModelIndex &index);
+
+    LocationTreeContext m_ctx;
+    LocationTreeModel *m_model;
+    // The node clicked last and the picture it had before.
+    QPersistentModelIndex m_clickedNode;
+    int m_clickedImage = 0;
+    bool m_selectingQuietly = false;
+    // The node a mouse press just handled, so that the click that follows is not handled
+    // a second time.
+    QPersistentModelIndex m_pressHandled;
+};
+
+} // namespace dwfm

@@ -1,0 +1,313 @@
+#include "LocationTreeModel.h"
+
+#include "TreeImages.h"
+#include "platform/DwError.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace dwfm {
+
+namespace {
+// The number the tree control always gave a key that is already in use.
+constexpr qint32 kKeyNotUnique = 35602;
+
+DwError keyNotUnique(const QString &key)
+{
+    return DwError(kKeyNotUnique, QStringLiteral("Key is not unique in collection: ") + key);
+}
+} // namespace
+
+struct LocationTreeModel::Node {
+    QString key;
+    QString text;
+    int image = 0;
+    bool placeholder = false;
+    Node *parent = nullptr;
+    int row = 0;
+    std::vector<std::unique_ptr<Node>> children;
+};
+
+QString LocationTreeModel::placeholderText() { return QStringLiteral("<DWO_EMPTY>"); }
+
+LocationTreeModel::LocationTreeModel(QObject *parent)
+    : QAbstractItemModel(parent), m_root(std::make_unique<Node>())
+{
+}
+
+LocationTreeModel::~LocationTreeModel() = default;
+
+bool LocationTreeModel::textLess(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
+LocationTreeModel::Node *LocationTreeModel::nodeOf(const QModelIndex &index) const
+{
+    return index.isValid() ? static_cast<Node *>(index.internalPointer()) : m_root.get();
+}
+
+QModelIndex LocationTreeModel::indexOf(const Node *node) const
+{
+    if (!node || node == m_root.get())
+        return QModelIndex();
+    return createIndex(node->row, 0, const_cast<Node *>(node));
+}
+
+QModelIndex LocationTreeModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (column != 0 || row < 0 || (parent.isValid() && parent.model() != this))
+        return QModelIndex();
+    const Node *p = nodeOf(parent);
+    if (std::size_t(row) >= p->children.size())
+        return QModelIndex();
+    return createIndex(row, 0, p->children[std::size_t(row)].get());
+}
+
+QModelIndex LocationTreeModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid())
+        return QModelIndex();
+    return indexOf(nodeOf(child)->parent);
+}
+
+int LocationTreeModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() && parent.column() != 0)
+        return 0;
+    return int(nodeOf(parent)->children.size());
+}
+
+int LocationTreeModel::columnCount(const QModelIndex &) const { return 1; }
+
+QVariant LocationTreeModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    const Node *n = nodeOf(index);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: return n->text;
+    case Qt::DecorationRole: return n->image > 0 ? QVariant(treeImage(n->image)) : QVariant();
+    case KeyRole: return n->key;
+    case ImageRole: return n->image;
+    default: return QVariant();
+    }
+}
+
+Qt::ItemFlags LocationTreeModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *parent, const LocationNodeSpec &spec)
+{
+    auto node = std::make_unique<Node>();
+    node->key = spec.key;
+    node->text = spec.text;
+    node->image = spec.image;
+    node->parent = parent;
+    if (spec.withPlaceholder) {
+        auto placeholder = std::make_unique<Node>();
+        placeholder->text = placeholderText();
+        placeholder->placeholder = true;
+        placeholder->parent = node.get();
+        node->children.push_back(std::move(placeholder));
+    }
+    return node;
+}
+
+int LocationTreeModel::nodesIn(const LocationNodeSpec &spec) { return spec.withPlaceholder ? 2 : 1; }
+
+void LocationTreeModel::renumber(Node *parent, std::size_t from)
+{
+    for (std::size_t i = from; i < parent->children.size(); ++i)
+        parent->children[i]->row = int(i);
+}
+
+void LocationTreeModel::insertSorted(Node *parent, std::unique_ptr<Node> node, const QModelIndex &parentIndex)
+{
+    auto &kids = parent->children;
+    // The placeholder stays the first child whatever the texts beside it, so that the
+    // expand handling always finds it there.
+    auto first = kids.begin();
+    if (first != kids.end() && (*first)->placeholder)
+        ++first;
+    const auto at = std::upper_bound(first, kids.end(), node->text,
+                                     [](const QString &t, const std::unique_ptr<Node> &n) {
+                                         return textLess(t, n->text);
+                                     });
+    const int row = int(at - kids.begin());
+    beginInsertRows(parentIndex, row, row);
+    if (!node->key.isEmpty())
+        m_byKey.insert(node->key, node.get());
+    m_nodeCount += node->children.empty() ? 1 : 2;
+    kids.insert(at, std::move(node));
+    renumber(parent, std::size_t(row));
+    endInsertRows();
+}
+
+QModelIndex LocationTreeModel::addNode(const QModelIndex &parent, const LocationNodeSpec &spec)
+{
+    if (!spec.key.isEmpty() && m_byKey.contains(spec.key))
+        throw keyNotUnique(spec.key);
+    Node *p = nodeOf(parent);
+    auto node = makeNode(p, spec);
+    Node *raw = node.get();
+    insertSorted(p, std::move(node), parent);
+    return indexOf(raw);
+}
+
+void LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs)
+{
+    QSet<QString> seen;
+    seen.reserve(qsizetype(specs.size()));
+    for (const LocationNodeSpec &spec : specs) {
+        if (spec.key.isEmpty())
+            continue;
+        if (m_byKey.contains(spec.key) || seen.contains(spec.key))
+            throw keyNotUnique(spec.key);
+        seen.insert(spec.key);
+    }
+    if (specs.empty())
+        return;
+    Node *p = nodeOf(parent);
+    if (!p->children.empty()) {
+        for (const LocationNodeSpec &spec : specs)
+            insertSorted(p, makeNode(p, spec), parent);
+        return;
+    }
+    // A node without children (the usual case: its placeholder was just taken away) gets
+    // all of them at once, already in order.
+    std::stable_sort(specs.begin(), specs.end(),
+                     [](const LocationNodeSpec &a, const LocationNodeSpec &b) { return textLess(a.text, b.text); });
+    beginInsertRows(parent, 0, int(specs.size()) - 1);
+    p->children.reserve(specs.size());
+    m_byKey.reserve(m_byKey.size() + qsizetype(specs.size()));
+    for (const LocationNodeSpec &spec : specs) {
+        auto node = makeNode(p, spec);
+        node->row = int(p->children.size());
+        if (!node->key.isEmpty())
+            m_byKey.insert(node->key, node.get());
+        p->children.push_back(std::move(node));
+    }
+    for (const LocationNodeSpec &spec : specs)
+        m_nodeCount += nodesIn(spec);
+    endInsertRows();
+}
+
+void LocationTreeModel::addPlaceholder(const QModelIndex &parent)
+{
+    Node *p = nodeOf(parent);
+    auto node = makeNode(p, {QString(), placeholderText(), NoImage});
+    node->placeholder = true;
+    beginInsertRows(parent, 0, 0);
+    p->children.insert(p->children.begin(), std::move(node));
+    ++m_nodeCount;
+    renumber(p, 0);
+    endInsertRows();
+}
+
+bool LocationTreeModel::holdsPlaceholder(const QModelIndex &index) const
+{
+    const Node *n = nodeOf(index);
+    return !n->children.empty() && n->children.front()->text == placeholderText();
+}
+
+void LocationTreeModel::forget(Node *node)
+{
+    if (!node->key.isEmpty())
+        m_byKey.remove(node->key);
+    --m_nodeCount;
+    for (auto &child : node->children)
+        forget(child.get());
+}
+
+void LocationTreeModel::removeNode(const QModelIndex &index)
+{
+    if (!index.isValid() || index.model() != this)
+        return;
+    Node *n = nodeOf(index);
+    Node *p = n->parent;
+    const int row = n->row;
+    beginRemoveRows(indexOf(p), row, row);
+    forget(n);
+    p->children.erase(p->children.begin() + row);
+    renumber(p, std::size_t(row));
+    endRemoveRows();
+}
+
+void LocationTreeModel::clear()
+{
+    beginResetModel();
+    m_root->children.clear();
+    m_byKey.clear();
+    m_nodeCount = 0;
+    endResetModel();
+}
+
+QModelIndex LocationTreeModel::findNode(const QString &key) const
+{
+    if (key.isEmpty())
+        return QModelIndex();
+    return indexOf(m_byKey.value(key, nullptr));
+}
+
+QString LocationTreeModel::key(const QModelIndex &index) const { return index.isValid() ? nodeOf(index)->key : QString(); }
+
+QString LocationTreeModel::text(const QModelIndex &index) const
+{
+    return index.isValid() ? nodeOf(index)->text : QString();
+}
+
+int LocationTreeModel::image(const QModelIndex &index) const { return index.isValid() ? nodeOf(index)->image : 0; }
+
+void LocationTreeModel::setImage(const QModelIndex &index, int image)
+{
+    if (!index.isValid())
+        return;
+    nodeOf(index)->image = image;
+    emit dataChanged(index, index, {Qt::DecorationRole, ImageRole});
+}
+
+void LocationTreeModel::setText(const QModelIndex &index, const QString &text)
+{
+    if (!index.isValid())
+        return;
+    Node *n = nodeOf(index);
+    Node *p = n->parent;
+    n->text = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+
+    // Find the node's sorted place among the others and move it there.
+    const int old = n->row;
+    auto &kids = p->children;
+    int target = (!kids.empty() && kids.front()->placeholder) ? 1 : 0;
+    for (int i = target; i < int(kids.size()); ++i) {
+        if (i != old && !textLess(text, kids[std::size_t(i)]->text))
+            target = i + 1;
+    }
+    // `target` counts positions in the list as it is now, the node itself included.
+    if (target == old || target == old + 1)
+        return;
+    const QModelIndex parentIndex = indexOf(p);
+    beginMoveRows(parentIndex, old, old, parentIndex, target);
+    auto moving = std::move(kids[std::size_t(old)]);
+    kids.erase(kids.begin() + old);
+    kids.insert(kids.begin() + (target > old ? target - 1 : target), std::move(moving));
+    renumber(p, 0);
+    endMoveRows();
+}
+
+QString LocationTreeModel::fullPath(const QModelIndex &index) const
+{
+    QStringList parts;
+    for (const Node *n = index.isValid() ? nodeOf(index) : nullptr; n && n != m_root.get(); n = n->parent)
+        parts.prepend(n->text);
+    return parts.join(m_pathSeparator);
+}
+
+} // namespace dwfm

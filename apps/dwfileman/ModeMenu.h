@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+
+class QMenuBar;
+class QString;
+class QWidget;
+
+namespace dwfm {
+class FileManUI;
+}
+
+// The host's "Modus" menu: one entry per mode of the control, asking for the location or
+// user the mode needs, and a refresh of the tree. Every answer of the control is logged.
+void addModeMenu(QMenuBar *menuBar, dwfm::FileManUI *control, QWidget *dialogParent,
+                 std::function<void(const QString &)> log);

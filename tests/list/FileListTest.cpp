@@ -1,0 +1,209 @@
+// The file list: row rules (tag, colour, columns), the fill from the store, the filter,
+// the header sort and the selection kept across refills.
+#include "support/ControlFixture.h"
+
+#include "list/FileList.h"
+#include "list/FileListModel.h"
+#include "list/FileRowReader.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPalette>
+#include <QTreeView>
+
+using namespace dwfm;
+using namespace dwfm::test;
+
+namespace {
+
+const QColor kShadow(128, 128, 128);
+
+TEST(FileRowRules, TagBit2FollowsTheUserEvenWithoutACheckOut)
+{
+    EXPECT_EQ(FileRowTagFor(QStringLiteral("jan"), QStringLiteral("JAN"), false, false, false), TagCurrentUser);
+    EXPECT_EQ(FileRowTagFor(QStringLiteral("JAN"), QStringLiteral("PIET"), true, true, true),
+              TagCheckedOut | TagLocked | TagDefaultFile);
+    EXPECT_EQ(FileRowTagFor(QString(), QStringLiteral("JAN"), false, false, false), 0);
+    // The tag compares without trimming; the colour trims the current user's ID.
+    EXPECT_EQ(FileRowTagFor(QStringLiteral("JAN"), QStringLiteral("JAN "), true, false, false), TagCheckedOut);
+    EXPECT_EQ(FileRowColor(QStringLiteral("JAN"), QStringLiteral("jan "), true, false, kShadow), QColor(0, 0, 255));
+}
+
+TEST(FileRowRules, ColoursShowWhoHasTheFileExceptTheUsersOwnInUserMode)
+{
+    EXPECT_FALSE(FileRowColor(QStringLiteral("JAN"), QStringLiteral("JAN"), false, false, kShadow).isValid());
+    EXPECT_EQ(FileRowColor(QStringLiteral("PIET"), QStringLiteral("JAN"), true, false, kShadow), kShadow);
+    EXPECT_EQ(FileRowColor(QStringLiteral("PIET"), QStringLiteral("JAN"), true, true, kShadow), kShadow);
+    EXPECT_EQ(FileRowColor(QStringLiteral("jan"), QStringLiteral("JAN"), true, false, kShadow), QColor(0, 0, 255));
+    EXPECT_FALSE(FileRowColor(QStringLiteral("jan"), QStringLiteral("JAN"), true, true, kShadow).isValid());
+}
+
+TEST(FileRowRules, CheckOutMomentIsShownDayFirstWithTwoDigitYear)
+{
+    EXPECT_EQ(FormatCheckoutDate(QDateTime(QDate(2024, 3, 7), QTime(15, 4, 59))), QStringLiteral("07-03-24 15:04"));
+    EXPECT_EQ(FormatCheckoutDate(QStringLiteral("2023-12-31T23:59:00")), QStringLiteral("31-12-23 23:59"));
+    EXPECT_EQ(FormatCheckoutDate(QVariant()), QString());
+}
+
+TEST(FileRowRules, AFreeFileShowsOnlyItsNameAndNullFolderPartsGiveEmptyBrackets)
+{
+    auto rs = MemoryRecordset::create(fileRowFields());
+    rs->addRow({1, QStringLiteral("vrij.txt"), false, QStringLiteral("TEST"), QDateTime::currentDateTime(),
+                QStringLiteral("PC"), QStringLiteral("/w"), QStringLiteral("oud"), false, true});
+    rs->addRow({2, QStringLiteral("bezet.txt"), true, QStringLiteral("PIET"), QVariant(), QVariant(), QVariant(),
+                QVariant(), true, false});
+    const FileRowReader reader(*rs, {QStringLiteral("TEST"), false, kShadow});
+    const FileListRow free = reader.read(*rs);
+    EXPECT_EQ(free.key, QStringLiteral("1P"));
+    EXPECT_EQ(free.subItems, (std::array<QString, 4>{}));
+    EXPECT_EQ(free.tag, TagCurrentUser | TagDefaultFile);
+    EXPECT_FALSE(free.foreColor.isValid());
+    rs->moveNext();
+    const FileListRow taken = reader.read(*rs);
+    EXPECT_EQ(taken.subItems, (std::array<QString, 4>{QStringLiteral("PIET"), QString(), QStringLiteral("[]"), QString()}));
+    EXPECT_EQ(taken.foreColor, kShadow);
+    EXPECT_EQ(taken.tag, TagCheckedOut | TagLocked);
+}
+
+class FileListTest : public ControlFixture {
+protected:
+    void SetUp() override
+    {
+        ControlFixture::SetUp();
+        addLocation(10, QStringLiteral("Documenten"), {{11, QStringLiteral("Leeg")}});
+        setFiles(10, {fileRow(1, QStringLiteral("beta.txt")), fileRow(2, QStringLiteral("Alpha.txt"), QStringLiteral("TEST"), QStringLiteral("bezig")),
+                      fileRow(3, QStringLiteral("gamma.txt"), QStringLiteral("PIET"))});
+    }
+    FileListModel *model() const { return control->listModel(); }
+    QStringList column(int col) const
+    {
+        QStringList out;
+        for (const FileListRow &row : model()->rows())
+            out << FileListModel::cellText(row, col);
+        return out;
+    }
+    void selectRow(const QString &key)
+    {
+        control->lvListView->setCurrentIndex(model()->index(model()->findKey(key), 0));
+    }
+};
+
+TEST_F(FileListTest, AFolderListsItsFilesWithColumnsColoursAndTags)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Docs"), true));
+    EXPECT_EQ(listRows(), (QStringList{QStringLiteral("1P|beta.txt|0"), QStringLiteral("2P|Alpha.txt|6"),
+                                       QStringLiteral("3P|gamma.txt|4")}));
+    const FileListRow &mine = model()->row(1);
+    EXPECT_EQ(mine.subItems, (std::array<QString, 4>{QStringLiteral("TEST"), QStringLiteral("07-03-24 09:05"),
+                                                     QStringLiteral("[PC1]/home/w"), QStringLiteral("bezig")}));
+    EXPECT_EQ(model()->data(model()->index(1, 3), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+    EXPECT_EQ(model()->data(model()->index(2, 4), Qt::ForegroundRole).value<QColor>(),
+              control->lvListView->palette().color(QPalette::Dark));
+    EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Docs"));
+    EXPECT_EQ(control->GetCurrentProjectID(), -1);
+    EXPECT_EQ(control->GetCurrentProjectDescription(), QString());
+}
+
+TEST_F(FileListTest, TheUsersOwnFilesKeepTheDefaultColourInUserMode)
+{
+    setUserFiles(QStringLiteral("TEST"), {fileRow(2, QStringLiteral("Alpha.txt"), QStringLiteral("TEST"))});
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("TEST"), QStringLiteral("Ik")));
+    ASSERT_EQ(model()->rowCount(), 1);
+    EXPECT_FALSE(model()->data(model()->index(0, 0), Qt::ForegroundRole).isValid());
+}
+
+TEST_F(FileListTest, TheAcceptableFilesFilterListsOnlyItsMembersAndWhenEmptyNothing)
+{
+    control->SetAcceptableProjects(QStringLiteral("3|1"));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    EXPECT_EQ(column(0), (QStringList{QStringLiteral("beta.txt"), QStringLiteral("gamma.txt")}));
+
+    control->state().AcceptableProjects.emplace();
+    control->RefreshListView();
+    EXPECT_EQ(model()->rowCount(), 0);
+
+    control->SetAcceptableProjects(QStringLiteral("  "));
+    control->RefreshListView();
+    EXPECT_EQ(model()->rowCount(), 3);
+}
+
+TEST_F(FileListTest, KeysThatNameNoFolderListNothingButTheTitleFollowsTheNode)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Docs"), true));
+    FileList *list = control->fileList();
+    list->FillProjectList(QStringLiteral("C"));
+    EXPECT_EQ(model()->rowCount(), 0);
+    list->FillProjectList(QStringLiteral("10P"));
+    EXPECT_EQ(model()->rowCount(), 0);
+    EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Docs"));
+    EXPECT_EQ(session->count(QStringLiteral("GetProjectsInLocation")), 1);
+    // A folder without files answers no record set: the list stays empty.
+    clickNode(QStringLiteral("11C"));
+    EXPECT_EQ(model()->rowCount(), 0);
+    EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Docs\\Leeg"));
+}
+
+TEST_F(FileListTest, HeaderClicksAlternateTheDirectionAndTheSortSurvivesARefill)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    QHeaderView *header = control->lvListView->header();
+    emit header->sectionClicked(0);
+    EXPECT_EQ(column(0), (QStringList{QStringLiteral("gamma.txt"), QStringLiteral("beta.txt"), QStringLiteral("Alpha.txt")}));
+    EXPECT_EQ(model()->headerImage(0), FileListModel::HeaderImageDescending);
+    emit header->sectionClicked(0);
+    EXPECT_EQ(column(0), (QStringList{QStringLiteral("Alpha.txt"), QStringLiteral("beta.txt"), QStringLiteral("gamma.txt")}));
+    EXPECT_EQ(model()->headerImage(0), FileListModel::HeaderImageAscending);
+
+    // Another column: the order goes on alternating and only that header has a picture.
+    emit header->sectionClicked(1);
+    EXPECT_EQ(model()->headerImage(0), FileListModel::NoHeaderImage);
+    EXPECT_EQ(model()->headerImage(1), FileListModel::HeaderImageDescending);
+    EXPECT_EQ(column(1), (QStringList{QStringLiteral("TEST"), QStringLiteral("PIET"), QString()}));
+    EXPECT_FALSE(model()->headerData(1, Qt::Horizontal, Qt::DecorationRole).isNull());
+
+    control->RefreshListView();
+    EXPECT_EQ(column(1), (QStringList{QStringLiteral("TEST"), QStringLiteral("PIET"), QString()}));
+}
+
+TEST_F(FileListTest, SortingKeepsTheSelectedRowSelected)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    selectRow(QStringLiteral("3P"));
+    emit control->lvListView->header()->sectionClicked(0);
+    EXPECT_EQ(control->GetCurrentProjectID(), 3);
+    EXPECT_EQ(control->GetCurrentProjectDescription(), QStringLiteral("gamma.txt"));
+    EXPECT_EQ(control->lvListView->currentIndex().row(), 0);
+}
+
+TEST_F(FileListTest, ARefreshSelectsTheSameFileAgainWhenItIsStillThere)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    selectRow(QStringLiteral("2P"));
+    files[10].prepend(fileRow(7, QStringLiteral("nieuw.txt")));
+    control->RefreshListView();
+    EXPECT_EQ(model()->rowCount(), 4);
+    EXPECT_EQ(control->GetCurrentProjectID(), 2);
+    EXPECT_EQ(control->lvListView->selectionModel()->selectedRows().size(), 1);
+
+    files[10].removeAt(2); // 2P
+    control->RefreshListView();
+    EXPECT_EQ(control->GetCurrentProjectID(), -1);
+}
+
+TEST_F(FileListTest, AFailingRowEndsTheFillButTheRowsReadSoFarStay)
+{
+    files[10].insert(2, QVariantList{QStringLiteral("geen getal"), QStringLiteral("kapot.txt")});
+    expectError(QStringLiteral("DwProjectFileManUIFillProjectList"));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    EXPECT_EQ(column(0), (QStringList{QStringLiteral("beta.txt"), QStringLiteral("Alpha.txt")}));
+}
+
+TEST_F(FileListTest, GridLinesCanBeSwitchedOnAndOff)
+{
+    control->ShowListViewGrid(true);
+    EXPECT_TRUE(control->fileList()->gridShown());
+    control->ShowListViewGrid(false);
+    EXPECT_FALSE(control->fileList()->gridShown());
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+// The location tree inside the control, over a scripted store: building per mode, lazy
+// loading, reselection after a refresh, F5, the node click and its pictures, failures.
+#include "support/ControlFixture.h"
+
+#include "core/ControlState.h"
+#include "list/FileListModel.h"
+#include "tree/LocationTree.h"
+#include "tree/LocationTreeModel.h"
+
+#include <QFrame>
+#include <QTest>
+#include <QTreeView>
+
+using namespace dwfm;
+using namespace dwfm::test;
+
+namespace {
+
+class LocationTreeTest : public ControlFixture {
+protected:
+    void SetUp() override
+    {
+        ControlFixture::SetUp();
+        addLocation(10, QStringLiteral("Documenten"), {{11, QStringLiteral("Brieven")}, {12, QStringLiteral("archief")}});
+        addLocation(11, QStringLiteral("Brieven"), {{13, QStringLiteral("2023")}});
+    }
+    LocationTreeModel *model() const { return control->treeModel(); }
+};
+
+TEST_F(LocationTreeTest, SpecificModeLoadsTheFirstLevelAndGivesPlaceholdersOnlyToFoldersWithSubFolders)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    // The location's own name stands in for an empty description.
+    EXPECT_EQ(childTexts({}), QStringList{QStringLiteral("Documenten")});
+    const QModelIndex top = node(QStringLiteral("10C"));
+    EXPECT_TRUE(control->tvTreeView->isExpanded(top));
+    EXPECT_EQ(childTexts(top), (QStringList{QStringLiteral("archief"), QStringLiteral("Brieven")}));
+    EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("11C"))));
+    EXPECT_EQ(model()->rowCount(node(QStringLiteral("12C"))), 0);
+    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Documenten|10")});
+    EXPECT_EQ(control->GetCurrentLocationID(), 10);
+    EXPECT_EQ(control->GetCurrentLocationDescription(), QStringLiteral("Documenten"));
+}
+
+TEST_F(LocationTreeTest, ExpandingANodeTwiceAsksTheStoreOnce)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    const int before = callsFor(QStringLiteral("GetChildLocations"), 11);
+    const QModelIndex brieven = node(QStringLiteral("11C"));
+    control->tvTreeView->expand(brieven);
+    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), before + 1);
+    EXPECT_EQ(childTexts(brieven), QStringList{QStringLiteral("2023")});
+    control->tvTreeView->collapse(brieven);
+    control->tvTreeView->expand(brieven);
+    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), before + 1);
+    EXPECT_EQ(childTexts(brieven), QStringList{QStringLiteral("2023")});
+}
+
+TEST_F(LocationTreeTest, ChildRowsThatTellWhetherTheyHaveSubFoldersSpareThePerChildQuestion)
+{
+    childRowsTellHasChildren = true;
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), 0);
+    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 12), 0);
+    EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("11C"))));
+    EXPECT_EQ(model()->rowCount(node(QStringLiteral("12C"))), 0);
+}
+
+TEST_F(LocationTreeTest, ARowWhoseKeyIsAlreadyInTheTreeIsSkippedWhenChildrenLoad)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    // A folder made beside the placeholder before the node was first expanded.
+    model()->addNode(node(QStringLiteral("11C")), {QStringLiteral("13C"), QStringLiteral("2023"), 3});
+    control->tvTreeView->expand(node(QStringLiteral("11C")));
+    EXPECT_EQ(childTexts(node(QStringLiteral("11C"))), QStringList{QStringLiteral("2023")});
+    EXPECT_EQ(model()->image(node(QStringLiteral("13C"))), 3);
+}
+
+TEST_F(LocationTreeTest, ARefreshRaisesLocationChangedTwiceWhenItReselects)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Mijn map"), true));
+    clickNode(QStringLiteral("12C"));
+    locationSpy->clear();
+    control->RefreshTreeView();
+    EXPECT_EQ(locationEvents(), (QStringList{QStringLiteral("Mijn map|10"), QStringLiteral("Mijn map\\archief|12")}));
+    EXPECT_EQ(control->GetCurrentLocationID(), 12);
+
+    // When the selected folder is gone, the top node is handled twice.
+    children[10] = {QVariantList{11, QStringLiteral("Brieven")}};
+    locationSpy->clear();
+    control->RefreshTreeView();
+    EXPECT_EQ(locationEvents(), (QStringList{QStringLiteral("Mijn map|10"), QStringLiteral("Mijn map|10")}));
+    EXPECT_EQ(control->GetCurrentLocationID(), 10);
+}
+
+TEST_F(LocationTreeTest, F5KeepsASubFolderSelectedOnlyWhenItsParentIsLoadedAgain)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    control->tvTreeView->expand(node(QStringLiteral("11C")));
+    clickNode(QStringLiteral("13C"));
+    ASSERT_EQ(control->GetCurrentLocationID(), 13);
+    QTest::keyClick(control->tvTreeView, Qt::Key_F5);
+    // 11C was collapsed and holds its placeholder again, so 13C is not in the tree.
+    EXPECT_FALSE(node(QStringLiteral("13C")).isValid());
+    EXPECT_EQ(control->GetCurrentLocationID(), 10);
+
+    clickNode(QStringLiteral("11C"));
+    QTest::keyClick(control->tvTreeView, Qt::Key_F5);
+    EXPECT_EQ(control->GetCurrentLocationID(), 11);
+}
+
+TEST_F(LocationTreeTest, TheClickedFolderShowsOpenAndTheOneBeforeGetsItsPictureBack)
+{
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    EXPECT_EQ(model()->image(node(QStringLiteral("10C"))), LocationTreeModel::ImageOpenFolder);
+    clickNode(QStringLiteral("12C"));
+    EXPECT_EQ(model()->image(node(QStringLiteral("12C"))), LocationTreeModel::ImageOpenFolder);
+    EXPECT_EQ(model()->image(node(QStringLiteral("10C"))), LocationTreeModel::ImageFolder);
+    // A new folder keeps its own picture once it is left again.
+    model()->addNode(node(QStringLiteral("10C")), {QStringLiteral("99C"), QStringLiteral("nieuw"), 3});
+    clickNode(QStringLiteral("99C"));
+    clickNode(QStringLiteral("11C"));
+    EXPECT_EQ(model()->image(node(QStringLiteral("99C"))), LocationTreeModel::ImageNewFolder);
+    EXPECT_EQ(model()->image(node(QStringLiteral("12C"))), LocationTreeModel::ImageFolder);
+}
+
+TEST_F(LocationTreeTest, RootModeShowsTheRootsUnderApplicatiesAndPassesFullPaths)
+{
+    setRoots({{10, QStringLiteral("Projecten")}, {20, QStringLiteral("Algemeen")}});
+    ASSERT_TRUE(control->ControlInRootMode());
+    const QModelIndex root = model()->index(0, 0);
+    EXPECT_EQ(model()->text(root), QStringLiteral("Applicaties"));
+    EXPECT_EQ(model()->key(root), QString());
+    EXPECT_EQ(childTexts(root), (QStringList{QStringLiteral("Algemeen"), QStringLiteral("Projecten")}));
+    EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("10P"))));
+    EXPECT_EQ(model()->rowCount(node(QStringLiteral("20P"))), 0);
+    EXPECT_EQ(control->GetCurrentLocationID(), 0);
+    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Applicaties|0")});
+
+    control->tvTreeView->expand(node(QStringLiteral("10P")));
+    control->tvTreeView->expand(node(QStringLiteral("11C")));
+    locationSpy->clear();
+    clickNode(QStringLiteral("13C"));
+    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Applicaties\\Projecten\\Brieven\\2023|13")});
+    // A root location groups only: selecting it lists nothing and it keeps its picture.
+    clickNode(QStringLiteral("10P"));
+    EXPECT_EQ(model()->image(node(QStringLiteral("10P"))), LocationTreeModel::ImageFolder);
+    EXPECT_EQ(session->count(QStringLiteral("GetProjectsInLocation")), 1);
+}
+
+TEST_F(LocationTreeTest, RootModeWithoutRootsLeavesTheRootNodeAloneAndUnselected)
+{
+    ASSERT_TRUE(control->ControlInRootMode());
+    EXPECT_EQ(childTexts({}), QStringList{QStringLiteral("Applicaties")});
+    EXPECT_EQ(control->GetCurrentLocationID(), -1);
+    EXPECT_FALSE(control->tvTreeView->isExpanded(model()->index(0, 0)));
+    EXPECT_TRUE(locationEvents().isEmpty());
+    EXPECT_EQ(control->listModel()->rowCount(), 0);
+}
+
+TEST_F(LocationTreeTest, AnUnknownLocationIsReportedAndCoversTheControl)
+{
+    prompts->expectMessage();
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(77, QStringLiteral("Weg"), true));
+    EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (77) bestaat niet!")});
+    EXPECT_EQ(prompts->shown().front().icon, Prompts::Icon::Critical);
+    EXPECT_TRUE(control->isOverlayShown());
+    EXPECT_EQ(model()->rowCount(), 0);
+    EXPECT_EQ(control->GetCurrentLocationID(), -1);
+    EXPECT_TRUE(locationEvents().isEmpty());
+}
+
+TEST_F(LocationTreeTest, AdditionalLocationsAreTopNodesAndBlankOrZeroOnesAreSkipped)
+{
+    addLocation(30, QStringLiteral("Extra"), {{31, QStringLiteral("Sub")}});
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Hoofd")));
+    EXPECT_EQ(model()->rowCount(), 0);
+    control->AddAdditionalSpecificLocation(30, QStringLiteral("Extra map"));
+    control->AddAdditionalSpecificLocation(0, QStringLiteral("Nul"));
+    control->AddAdditionalSpecificLocation(40, QStringLiteral("   "));
+    control->RefreshTreeView();
+    EXPECT_EQ(childTexts({}), (QStringList{QStringLiteral("Extra map"), QStringLiteral("Hoofd")}));
+    EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("30C"))));
+    EXPECT_FALSE(control->tvTreeView->isExpanded(node(QStringLiteral("30C"))));
+    EXPECT_EQ(control->GetCurrentLocationID(), 10);
+    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 40), 0);
+}
+
+TEST_F(LocationTreeTest, TwoAdditionalLocationsWithOneIDStopTheBuildWithAReport)
+{
+    addLocation(30, QStringLiteral("Extra"));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString()));
+    control->AddAdditionalSpecificLocation(30, QStringLiteral("Een"));
+    control->AddAdditionalSpecificLocation(30, QStringLiteral("Twee"));
+    expectError(QStringLiteral("DwProjectFileManUIFillTreeViewLocations"));
+    control->RefreshTreeView();
+    // The nodes added before the failure stay; nothing was selected.
+    EXPECT_EQ(childTexts({}), (QStringList{QStringLiteral("Documenten"), QStringLiteral("Een")}));
+    EXPECT_EQ(control->GetCurrentLocationID(), -1);
+}
+
+TEST_F(LocationTreeTest, UserModeShowsOneUserNodeAndListsTheUsersFiles)
+{
+    setUserFiles(QStringLiteral("TEST"), {fileRow(5, QStringLiteral("plan.odt"), QStringLiteral("TEST"))});
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("TEST"), QStringLiteral("Jan Jansen")));
+    EXPECT_EQ(model()->key(model()->index(0, 0)), QStringLiteral("TESTU"));
+    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Jan Jansen|0")});
+    EXPECT_EQ(model()->image(model()->index(0, 0)), LocationTreeModel::ImageFolder);
+    ASSERT_EQ(session->count(QStringLiteral("GetProjectsOfUser")), 1);
+    EXPECT_EQ(session->callsOf(QStringLiteral("GetProjectsOfUser")).front().args.first().toString(),
+              QStringLiteral("TEST"));
+    EXPECT_EQ(listRows(), QStringList{QStringLiteral("5P|plan.odt|6")});
+}
+
+} // namespace
