@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${DW_BUILD_DIR:-$here/build}
-"$here/scripts/build.sh" dwfileman dwstore
+"$here/scripts/build.sh" --target dwfileman dwstore
 cd "$build"
 if [ "$#" -gt 0 ]; then
   exec "$build/bin/dwfileman" "$@"
