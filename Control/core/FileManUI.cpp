@@ -229,6 +229,11 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
 {
     FileStoreSessionPtr session = SessionRegistry::createSession();
     SessionRegistry::setCurrent(session);
+    // What the store reports as its last error reaches the user as a plain refusal.
+    SessionRegistry::setLastErrorReporter([](const QString &text) {
+        if (!text.trimmed().isEmpty())
+            ShowCriticalMessage(text);
+    });
     // The preview shows a blank page while the new session connects.
     WebBrowser->clear();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
