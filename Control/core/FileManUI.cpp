@@ -4,6 +4,7 @@
 #include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
+#include "list/ListCommandDispatch.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
@@ -134,6 +135,8 @@ void FileManUI::SetUpCheckOut()
     connect(m_checkOut, &CheckOutCommands::FileCheckOut, this, &FileManUI::FileCheckOut);
     connect(m_checkOut, &CheckOutCommands::FileCheckIn, this, &FileManUI::FileCheckIn);
     connect(lvListView, &QAbstractItemView::doubleClicked, m_checkOut, [this] { m_checkOut->lvListView_DblClick(); });
+    // The popup menu's and the tool bar's check-out, check-in and view commands.
+    new ListCommandDispatch(m_view->popupMenu(), m_view->layout().tbToolbar, *m_checkOut, this);
 }
 
 void FileManUI::setUpSubsystems()

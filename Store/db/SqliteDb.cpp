@@ -8,6 +8,9 @@ namespace dwfm::store {
 
 namespace {
 constexpr int BusyTimeoutMs = 15000;
+// More distinct statement texts than the store's own code has; text built at run time
+// beyond this is prepared afresh each time instead of growing the cache.
+constexpr std::size_t MaxCachedStatements = 128;
 
 qint32 errorNumber(int rc)
 {
@@ -47,7 +50,43 @@ SqliteDbPtr SqliteDb::open(const QString &path, bool create)
 
 SqliteDb::~SqliteDb()
 {
+    for (auto &entry : m_cache)
+        sqlite3_finalize(entry.second.stmt);
     sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt *SqliteDb::acquire(const char *sql, bool &cached)
+{
+    auto it = m_cache.find(sql);
+    if (it != m_cache.end() && !it->second.inUse) {
+        it->second.inUse = true;
+        cached = true;
+        return it->second.stmt;
+    }
+    const bool keep = it == m_cache.end() && m_cache.size() < MaxCachedStatements;
+    sqlite3_stmt *stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(m_db, sql, -1, keep ? SQLITE_PREPARE_PERSISTENT : 0, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(rc, sql);
+    }
+    if (keep)
+        m_cache.emplace(sql, Cached{stmt, true});
+    cached = keep;
+    return stmt;
+}
+
+void SqliteDb::giveBack(sqlite3_stmt *stmt)
+{
+    // Reset ends the statement's read of the database; cleared bindings do not keep the
+    // previous call's values alive.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    auto it = m_cache.find(sqlite3_sql(stmt));
+    if (it != m_cache.end() && it->second.stmt == stmt)
+        it->second.inUse = false;
+    else
+        sqlite3_finalize(stmt);
 }
 
 void SqliteDb::exec(const char *sql)
@@ -83,14 +122,15 @@ void SqliteDb::fail(int rc, const char *what) const
 
 Statement::Statement(SqliteDbPtr db, const char *sql) : m_db(std::move(db))
 {
-    int rc = sqlite3_prepare_v3(m_db->handle(), sql, -1, 0, &m_stmt, nullptr);
-    if (rc != SQLITE_OK)
-        m_db->fail(rc, sql);
+    m_stmt = m_db->acquire(sql, m_cached);
 }
 
 Statement::~Statement()
 {
-    sqlite3_finalize(m_stmt);
+    if (m_cached)
+        m_db->giveBack(m_stmt);
+    else
+        sqlite3_finalize(m_stmt);
 }
 
 Statement &Statement::bind(int index, qint64 value)

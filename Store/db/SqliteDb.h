@@ -6,6 +6,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -48,6 +50,7 @@ public:
 private:
     SqliteDbPtr m_db;
     sqlite3_stmt *m_stmt = nullptr;
+    bool m_cached = false;
 };
 
 // An open SQLite database in WAL mode with a busy timeout, so that several processes
@@ -67,8 +70,22 @@ public:
     [[noreturn]] void fail(int rc, const char *what) const;
 
 private:
+    friend class Statement;
     explicit SqliteDb(sqlite3 *db) : m_db(db) {}
+
+    // Prepared statements are kept per SQL text and handed out again once their Statement
+    // is gone, so a call that runs the same few statements every time does not parse and
+    // plan them anew. A statement still in use is never handed out twice: a second user
+    // of the same text gets a fresh, uncached one.
+    struct Cached {
+        sqlite3_stmt *stmt = nullptr;
+        bool inUse = false;
+    };
+    sqlite3_stmt *acquire(const char *sql, bool &cached);
+    void giveBack(sqlite3_stmt *stmt);
+
     sqlite3 *m_db = nullptr;
+    std::unordered_map<std::string, Cached> m_cache;
 };
 
 // An IMMEDIATE transaction: it takes the write lock at the start, so two writers never

@@ -24,6 +24,8 @@ MainWindow::MainWindow()
     m_control->HeaderLabelsVisible = true;
     m_control->FileInfoVisible = true;
     m_control->AllowPopupMenu = true;
+    // Check-out and check-in are on the tool bar too; the view menu hides it.
+    m_control->ToolbarVisible = true;
     setCentralWidget(m_control);
 
     m_log = new QPlainTextEdit(this);
