@@ -59,7 +59,7 @@ void ControlFixture::SetUp()
 
 void ControlFixture::TearDown()
 {
-    treeTester.reset();
+    treeTester.reset(); // the testers and the spy go before the control they watch
     listTester.reset();
     locationSpy.reset();
     control.reset();
@@ -94,8 +94,6 @@ QStringList ControlFixture::locationEvents() const
         events << args[0].toString() + QLatin1Char('|') + args[1].toString();
     return events;
 }
-
-QModelIndex ControlFixture::node(const QString &key) const { return control->treeModel()->findNode(key); }
 
 QStringList ControlFixture::childTexts(const QModelIndex &parent) const
 {

@@ -157,16 +157,6 @@ TEST_F(PopupMenuStateTest, ClipboardDecidesPaste)
     EXPECT_FALSE(popupMenu().action(E::ProjectPlakken)->isEnabled());
 }
 
-TEST_F(PopupMenuStateTest, EveryUpdateSetsEveryEntry)
-{
-    rows({0}, {0});
-    enabledAfterListClick();
-    rows({0}, {});
-    EXPECT_EQ(enabledAfterListClick(), "Toevoegen");
-    rows({Out}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Toevoegen Eigenschappen");
-}
-
 TEST_F(PopupMenuStateTest, ListAndTreeEntriesShowOnlyInTheirPane)
 {
     rows({0}, {0});
