@@ -85,7 +85,8 @@ TEST_F(WorkDialogs, ThreeFilesSecondRefusedGiveTwoEventsInListOrder)
     EXPECT_EQ(events, (QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(kFolder, "a.doc")),
                                    QStringLiteral("FileCheckOut(%1, 13)").arg(inFolder(kFolder, "c.doc"))}));
     EXPECT_EQ(checkOutsAtEvent, (QList<int>{1, 3}));
-    EXPECT_EQ(session->argsOf(QStringLiteral("CheckOutProject")), (QStringList{"11,prijzen", "12,prijzen", "13,prijzen"}));
+    EXPECT_EQ(session->argsOf(QStringLiteral("CheckOutProject")),
+              (QStringList{"11,prijzen", "12,prijzen", "13,prijzen"}));
     EXPECT_TRUE(dialog.OKPressed);
     EXPECT_FALSE(dialog.txtOmschrijving->isEnabled());
 }

@@ -99,7 +99,8 @@ TEST_F(ErrorReportTest, DetailsStateIsRememberedBetweenReportsAndLaysTheButtonsO
     onErrorDialog(prompts, [](frmError &form) {
         EXPECT_EQ(form.cmdDetails->text(), QStringLiteral("<< Details"));
         EXPECT_DOUBLE_EQ(form.heightTwips(), frmError::ExpandedHeight);
-        EXPECT_TRUE(form.lblMelding->text().endsWith(QStringLiteral("\r\n\r\nKlik op de knop details voor meer informatie.")));
+        EXPECT_TRUE(form.lblMelding->text().endsWith(
+            QStringLiteral("\r\n\r\nKlik op de knop details voor meer informatie.")));
         EXPECT_FALSE(form.cmdDetails->isHidden() || form.cmdCopyToClipboard->isHidden() || form.txtDetails->isHidden());
         const double width = form.widthTwips(), margin = 60;
         const double okLeft = Twips::rect(form.cmdOK).left(), detailsLeft = Twips::rect(form.cmdDetails).left();

@@ -40,8 +40,9 @@ void ControlFixture::SetUp()
         }
         return ScriptedSession::rowsReply(fields, rows);
     });
-    session->on(QStringLiteral("GetProjectsInLocation"),
-                [this](const QVariantList &args) { return ScriptedSession::rowsReply(fileRowFields(), files.value(args[0].toInt())); });
+    session->on(QStringLiteral("GetProjectsInLocation"), [this](const QVariantList &args) {
+        return ScriptedSession::rowsReply(fileRowFields(), files.value(args[0].toInt()));
+    });
     session->on(QStringLiteral("GetProjectsOfUser"), [this](const QVariantList &args) {
         return ScriptedSession::rowsReply(fileRowFields(), userFiles.value(args[0].toString()));
     });

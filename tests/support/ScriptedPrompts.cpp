@@ -94,7 +94,8 @@ Prompts::Answer ScriptedPrompts::message(const QString &text, const QString &tit
 std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title,
                                               const QString &defaultText)
 {
-    const auto next = take({Kind::Input, prompt, title, Icon::None, Buttons::OkCancel, Answer::Ok, defaultText}, prompt);
+    const auto next =
+        take({Kind::Input, prompt, title, Icon::None, Buttons::OkCancel, Answer::Ok, defaultText}, prompt);
     return next ? next->text : std::nullopt;
 }
 

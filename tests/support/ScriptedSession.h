@@ -104,7 +104,10 @@ public:
     QString GetServerRootFolder() override { return textCall("GetServerRootFolder", {}); }
     QString GetLocationDescription(qint32 id) override { return textCall("GetLocationDescription", {id}); }
     qint32 GetLocationKind(qint32 id) override { return call("GetLocationKind", {id}).result.toInt(); }
-    bool GetChildLocations(RecordsetPtr &rs, qint32 id) override { return recordsetCall("GetChildLocations", rs, {id}); }
+    bool GetChildLocations(RecordsetPtr &rs, qint32 id) override
+    {
+        return recordsetCall("GetChildLocations", rs, {id});
+    }
 
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
                       bool bCopyIntoStore, bool bLogHistory) override;

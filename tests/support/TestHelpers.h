@@ -48,14 +48,17 @@ struct EventLog : QStringList {
     void record(Source *source)
     {
         const auto withPath = [this](const char *name) {
-            return [this, name](const QString &path, qint32 id) { *this << QStringLiteral("%1(%2, %3)").arg(name, path).arg(id); };
+            return [this, name](const QString &path, qint32 id) {
+                *this << QStringLiteral("%1(%2, %3)").arg(name, path).arg(id);
+            };
         };
         if constexpr (requires { &Source::FileOpen; })
             QObject::connect(source, &Source::FileOpen, withPath("FileOpen"));
         if constexpr (requires { &Source::FileCheckOut; })
             QObject::connect(source, &Source::FileCheckOut, withPath("FileCheckOut"));
         if constexpr (requires { &Source::FileCheckIn; })
-            QObject::connect(source, &Source::FileCheckIn, [this](qint32 id) { *this << QStringLiteral("FileCheckIn(%1)").arg(id); });
+            QObject::connect(source, &Source::FileCheckIn,
+                             [this](qint32 id) { *this << QStringLiteral("FileCheckIn(%1)").arg(id); });
     }
 };
 
