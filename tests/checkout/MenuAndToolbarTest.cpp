@@ -1,17 +1,14 @@
 // The popup menu's file entries and the tool bar's buttons, triggered as the user does,
 // run the check-out commands of a control over the scripted store.
-#include "CheckOutFixture.h"
 #include "support/ControlFixture.h"
 
-#include "core/FileManUI.h"
-#include "list/FileListModel.h"
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 #include "view/ViewLayout.h"
 
 #include <QAction>
-#include <QItemSelectionModel>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -37,21 +34,13 @@ protected:
         });
         ASSERT_TRUE(control->ControlInSpecificLocationMode(5, QStringLiteral("Offertes"), true));
         ASSERT_EQ(control->listModel()->rowCount(), 2);
-        QObject::connect(control.get(), &FileManUI::FileOpen, [this](const QString &path, qint32 id) {
-            events << QStringLiteral("FileOpen(%1, %2)").arg(path).arg(id);
-        });
-        QObject::connect(control.get(), &FileManUI::FileCheckOut, [this](const QString &path, qint32 id) {
-            events << QStringLiteral("FileCheckOut(%1, %2)").arg(path).arg(id);
-        });
-        QObject::connect(control.get(), &FileManUI::FileCheckIn,
-                         [this](qint32 id) { events << QStringLiteral("FileCheckIn(%1)").arg(id); });
+        events.record(control.get());
     }
 
     // Selects one row and sets the menu as a right-click on it does.
     void rightClickRow(int row)
     {
-        control->lvListView->selectionModel()->setCurrentIndex(
-            control->listModel()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectRows(control->lvListView, {row});
         control->view().popup().SetPopupMenuState(false, true, true);
     }
     QAction *entry(PopupEntry which) const { return control->view().popupMenu().action(which); }
@@ -75,7 +64,7 @@ protected:
         return calls;
     }
 
-    QStringList events;
+    EventLog events;
 };
 
 TEST_F(MenuAndToolbar, EachFileEntryRunsItsCommandOnTheSelectedRow)
@@ -137,6 +126,18 @@ TEST_F(MenuAndToolbar, ToolbarChecksOutAndInByKeyAndButtonsWithoutCommandDoNothi
     }
     EXPECT_TRUE(session->calls().empty()) << session->callNames().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(events.isEmpty());
+}
+
+TEST_F(MenuAndToolbar, DoubleClickOnAFreeRowChecksItOutAndOpensIt)
+{
+    session->answer(QStringLiteral("GetProjectFileName"), QStringLiteral("a.doc"));
+    ASSERT_TRUE(showUncovered(*control));
+    QTreeView *list = control->lvListView;
+    const QPoint row = list->visualRect(control->listModel()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(commandCalls(), QStringList{"CheckOutProject(11)"});
+    EXPECT_EQ(events, QStringList{QStringLiteral("FileOpen(%1, 11)").arg(inFolder("/w", "a.doc"))});
 }
 
 } // namespace

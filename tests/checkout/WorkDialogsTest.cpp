@@ -36,6 +36,14 @@ QString outcome(const CheckWorkDialog &dialog)
     return parts.join(QLatin1Char('|'));
 }
 
+// Gives the dialog the first `count` of the three files.
+template <typename Dialog>
+void fill(Dialog &dialog, int count)
+{
+    dialog.ItemCount = count;
+    dialog.SetData(kNames, kKeys);
+}
+
 using WorkDialogs = CheckOutFixture;
 
 TEST_F(WorkDialogs, LoadAndSetDataGiveReadyDialogWithUnselectedRows)
@@ -49,8 +57,7 @@ TEST_F(WorkDialogs, LoadAndSetDataGiveReadyDialogWithUnselectedRows)
         EXPECT_EQ(dialog.lvOverzicht->header()->sectionSize(c), Twips::toPixelsX(1500, dialog.lvOverzicht));
     }
     EXPECT_EQ(columns, (QStringList{"project", "projectdir", "bestanddir", "ophalen"}));
-    dialog.ItemCount = 2;
-    dialog.SetData(kNames, kKeys);
+    fill(dialog, 2);
     EXPECT_EQ(dialog.items()->rowCount(), 2);
     EXPECT_FALSE(dialog.lvOverzicht->selectionModel()->hasSelection());
     EXPECT_EQ(outcome(dialog), QStringLiteral("||cmdOK|cmdAnnuleren"));
@@ -64,14 +71,13 @@ TEST_F(WorkDialogs, LoadAndSetDataGiveReadyDialogWithUnselectedRows)
 TEST_F(WorkDialogs, ThreeFilesSecondRefusedGiveTwoEventsInListOrder)
 {
     frmCheckOutForm dialog;
-    record(&dialog);
+    events.record(&dialog);
     QList<int> checkOutsAtEvent; // each event comes before the next file is asked for
     QObject::connect(&dialog, &frmCheckOutForm::FileCheckOut,
                      [&] { checkOutsAtEvent << session->count(QStringLiteral("CheckOutProject")); });
     session->on(QStringLiteral("CheckOutProject"), [](const QVariantList &args) { return args[0].toInt() != 12; });
     session->answer(QStringLiteral("GetProjectLocalFolder"), kFolder);
-    dialog.ItemCount = 3;
-    dialog.SetData(kNames, kKeys);
+    fill(dialog, 3);
     dialog.txtOmschrijving->setPlainText(QStringLiteral("prijzen"));
     dialog.AutoCheckOut();
 
@@ -79,53 +85,45 @@ TEST_F(WorkDialogs, ThreeFilesSecondRefusedGiveTwoEventsInListOrder)
     EXPECT_EQ(events, (QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(kFolder, "a.doc")),
                                    QStringLiteral("FileCheckOut(%1, 13)").arg(inFolder(kFolder, "c.doc"))}));
     EXPECT_EQ(checkOutsAtEvent, (QList<int>{1, 3}));
-    EXPECT_EQ(argsOf(QStringLiteral("CheckOutProject")), (QStringList{"11,prijzen", "12,prijzen", "13,prijzen"}));
+    EXPECT_EQ(session->argsOf(QStringLiteral("CheckOutProject")),
+              (QStringList{"11,prijzen", "12,prijzen", "13,prijzen"}));
     EXPECT_TRUE(dialog.OKPressed);
     EXPECT_FALSE(dialog.txtOmschrijving->isEnabled());
 }
 
-struct PathCase {
-    QString folder;
-    QString expected;
-    friend void PrintTo(const PathCase &c, std::ostream *os) { *os << '"' << c.folder.toStdString() << '"'; }
-};
-class WorkingCopyPath : public CheckOutFixture, public ::testing::WithParamInterface<PathCase> {};
-
-TEST_P(WorkingCopyPath, IsTheLocalFolderWithOneSeparatorAndTheRowText)
+TEST_F(WorkDialogs, WorkingCopyPathIsTheLocalFolderWithOneSeparatorAndTheRowText)
 {
-    frmCheckOutForm dialog;
-    dialog.OpenAfterCheckOut = true;
-    record(&dialog);
     session->answer(QStringLiteral("CheckOutProject"), true);
-    session->answer(QStringLiteral("GetProjectLocalFolder"), GetParam().folder);
-    dialog.ItemCount = 1;
-    dialog.SetData({QStringLiteral("plan.xls")}, {QStringLiteral("7P")});
-    dialog.AutoCheckOut();
-    EXPECT_EQ(events, QStringList{QStringLiteral("FileOpen(%1, 7)").arg(GetParam().expected)});
+    const std::pair<QString, QString> cases[] = {{kFolder, inFolder(kFolder, "plan.xls")},
+                                                 {kFolder + QDir::separator(), inFolder(kFolder, "plan.xls")},
+                                                 {QString(), QStringLiteral("plan.xls")}};
+    for (const auto &[folder, expected] : cases) {
+        frmCheckOutForm dialog;
+        dialog.OpenAfterCheckOut = true;
+        events.clear();
+        events.record(&dialog);
+        session->answer(QStringLiteral("GetProjectLocalFolder"), folder);
+        dialog.ItemCount = 1;
+        dialog.SetData({QStringLiteral("plan.xls")}, {QStringLiteral("7P")});
+        dialog.AutoCheckOut();
+        EXPECT_EQ(events, QStringList{QStringLiteral("FileOpen(%1, 7)").arg(expected)}) << folder.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(LocalFolders, WorkingCopyPath,
-                         ::testing::Values(PathCase{kFolder, inFolder(kFolder, "plan.xls")},
-                                           PathCase{kFolder + QDir::separator(), inFolder(kFolder, "plan.xls")},
-                                           PathCase{QString(), QStringLiteral("plan.xls")}));
 
 TEST_F(WorkDialogs, AnErrorHalfWayEndsTheLoopAndIsReportedUnderTheDialogsName)
 {
     frmCheckOutForm dialog;
-    record(&dialog);
+    events.record(&dialog);
     session->on(QStringLiteral("CheckOutProject"), [](const QVariantList &args) -> ScriptedSession::Reply {
         if (args[0].toInt() == 12)
             throw DwError(DwError::DatabaseError, QStringLiteral("verbinding verbroken"));
         return true;
     });
     session->answer(QStringLiteral("GetProjectLocalFolder"), kFolder);
-    QString details;
-    expectErrorDialog(details);
-    dialog.ItemCount = 3;
-    dialog.SetData(kNames, kKeys);
+    expectErrorReport(prompts, QStringLiteral("frmCheckOutForm.AutoCheckOut"));
+    fill(dialog, 3);
     dialog.AutoCheckOut();
 
-    EXPECT_TRUE(details.contains(QStringLiteral("Procedure = frmCheckOutForm.AutoCheckOut"))) << details.toStdString();
     EXPECT_EQ(events, QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(kFolder, "a.doc"))});
     EXPECT_EQ(session->count(QStringLiteral("CheckOutProject")), 2);
     // The work stopped where it was: still busy, no "Sluiten".
@@ -135,31 +133,27 @@ TEST_F(WorkDialogs, AnErrorHalfWayEndsTheLoopAndIsReportedUnderTheDialogsName)
 TEST_F(WorkDialogs, CheckInSendsTrueAndRaisesOnlyForReturnedFiles)
 {
     frmCheckInProject dialog;
-    record(&dialog);
+    events.record(&dialog);
     session->on(QStringLiteral("CheckInProject"), [](const QVariantList &args) { return args[0].toInt() == 12; });
-    dialog.ItemCount = 2;
-    dialog.SetData(kNames, kKeys);
+    fill(dialog, 2);
     dialog.AutoCheckIn();
     EXPECT_EQ(outcome(dialog), QStringLiteral("Mislukt!|OK|cmdSluiten"));
     EXPECT_EQ(events, QStringList{QStringLiteral("FileCheckIn(12)")});
-    EXPECT_EQ(argsOf(QStringLiteral("CheckInProject")), (QStringList{"11,,true", "12,,true"}));
+    EXPECT_EQ(session->argsOf(QStringLiteral("CheckInProject")), (QStringList{"11,,true", "12,,true"}));
 
     // A key without a number stops the work before the store is asked.
     frmCheckInProject badKey;
-    QString details;
-    expectErrorDialog(details);
+    expectErrorReport(prompts, QStringLiteral("frmCheckInProject.AutoCheckIn"));
     badKey.ItemCount = 1;
     badKey.SetData(kNames, {QStringLiteral("xP")});
     badKey.AutoCheckIn();
-    EXPECT_TRUE(details.contains(QStringLiteral("Procedure = frmCheckInProject.AutoCheckIn")));
     EXPECT_EQ(session->count(QStringLiteral("CheckInProject")), 2);
 }
 
 TEST_F(WorkDialogs, ShownDialogRowClickLeavesNothingSelectedAndCancelClearsOk)
 {
     frmCheckOutForm dialog;
-    dialog.ItemCount = 2;
-    dialog.SetData(kNames, kKeys);
+    fill(dialog, 2);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QTreeView *list = dialog.lvOverzicht;

@@ -60,8 +60,6 @@ TEST_F(ControlModesTest, SelectModeForAnUnknownLocationStillSucceedsUnderTheOver
     EXPECT_TRUE(control->ControlInSelectFileMode(404, QStringLiteral("Nergens")));
     EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (404) bestaat niet!")});
     EXPECT_EQ(state().ControlMode, ControlState::ModeSelectFile);
-    EXPECT_TRUE(control->ReadOnly);
-    EXPECT_FALSE(control->AllowPopupMenu);
     EXPECT_TRUE(control->isOverlayShown());
     EXPECT_TRUE(control->Initialized);
 }
@@ -96,19 +94,6 @@ TEST_F(ControlModesTest, CountOfFilesInUseWorksOnlyInUserMode)
                                          fileRow(2, QStringLiteral("b.txt"), QStringLiteral("PIET")), stale});
     ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("TEST"), QStringLiteral("Ik")));
     EXPECT_EQ(control->CountOfProjectsInUseByUser(), 2);
-}
-
-TEST_F(ControlModesTest, AccessorsAnswerTheirNeutralValuesWithNothingSelected)
-{
-    EXPECT_EQ(control->GetCurrentLocationID(), -1);
-    EXPECT_EQ(control->GetCurrentLocationDescription(), QString());
-    EXPECT_EQ(control->GetCurrentProjectID(), -1);
-    EXPECT_EQ(control->LastSavedProjectID(), 0);
-    EXPECT_EQ(control->LastSavedFileName(), QString());
-    control->state().LastSavedProjectID = 8;
-    control->state().LastSavedFileName = QStringLiteral("x.odt");
-    EXPECT_EQ(control->LastSavedProjectID(), 8);
-    EXPECT_EQ(control->LastSavedFileName(), QStringLiteral("x.odt"));
 }
 
 TEST_F(ControlModesTest, GetLocalCopyPassesItsArgumentsToTheStore)

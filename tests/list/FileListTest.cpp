@@ -198,12 +198,4 @@ TEST_F(FileListTest, AFailingRowEndsTheFillButTheRowsReadSoFarStay)
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("beta.txt"), QStringLiteral("Alpha.txt")}));
 }
 
-TEST_F(FileListTest, GridLinesCanBeSwitchedOnAndOff)
-{
-    control->ShowListViewGrid(true);
-    EXPECT_TRUE(control->fileList()->gridShown());
-    control->ShowListViewGrid(false);
-    EXPECT_FALSE(control->fileList()->gridShown());
-}
-
 } // namespace

@@ -20,41 +20,15 @@ using dwfm::test::ScriptedSession;
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-// What the error dialog looked like while it was shown.
-struct DialogSnapshot {
-    QString title;
-    QString message;
-    QString details;
-    qint32 icon = 0;
-    double width = 0;
-    double height = 0;
-    bool detailsButtonShown = false;
-    bool copyButtonShown = false;
-    bool detailsBoxShown = false;
-    QString detailsCaption;
-    double okLeft = 0;
-    double okWidth = 0;
-};
-
-// Expects one error dialog, records it, and optionally clicks "Details" before closing.
-void expectErrorDialog(ScriptedPrompts &prompts, DialogSnapshot &snapshot, bool clickDetails = false)
+// Expects one error dialog and hands it to `look` while it is shown, after clicking
+// "Details" when asked to; then closes it with OK.
+void onErrorDialog(ScriptedPrompts &prompts, std::function<void(frmError &)> look, bool clickDetails = false)
 {
-    prompts.expectDialog([&snapshot, clickDetails](QDialog &dialog) {
+    prompts.expectDialog([look, clickDetails](QDialog &dialog) {
         auto &form = dynamic_cast<frmError &>(dialog);
         if (clickDetails)
             form.cmdDetails->click();
-        snapshot.title = form.windowTitle();
-        snapshot.message = form.lblMelding->text();
-        snapshot.details = form.txtDetails->toPlainText();
-        snapshot.icon = form.imageType();
-        snapshot.width = form.widthTwips();
-        snapshot.height = form.heightTwips();
-        snapshot.detailsButtonShown = !form.cmdDetails->isHidden();
-        snapshot.copyButtonShown = !form.cmdCopyToClipboard->isHidden();
-        snapshot.detailsBoxShown = !form.txtDetails->isHidden();
-        snapshot.detailsCaption = form.cmdDetails->text();
-        snapshot.okLeft = Twips::rect(form.cmdOK).left();
-        snapshot.okWidth = Twips::rect(form.cmdOK).width();
+        look(form);
         form.cmdOK->click();
         return int(QDialog::Accepted);
     });
@@ -104,84 +78,65 @@ TEST_F(ErrorReportTest, ClassesGiveTheirTextsAndIcons)
 TEST_F(ErrorReportTest, InputErrorShowsWarningWithoutDetailsCentredAndCollapsed)
 {
     ScriptedPrompts prompts;
-    DialogSnapshot shown;
-    expectErrorDialog(prompts, shown);
+    onErrorDialog(prompts, [](frmError &form) {
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("DwProjectFileManUI"));
+        EXPECT_EQ(form.lblMelding->text(), QStringLiteral("Invoer onjuist!\r\nTe kort"));
+        EXPECT_EQ(form.imageType(), 3);
+        EXPECT_TRUE(form.cmdDetails->isHidden() && form.cmdCopyToClipboard->isHidden() && form.txtDetails->isHidden());
+        EXPECT_DOUBLE_EQ(form.heightTwips(), frmError::CollapsedHeight);
+        // A short message still gives the minimum width, with OK centred in it.
+        EXPECT_DOUBLE_EQ(form.widthTwips(), frmError::MinimumWidth);
+        const QRectF ok = Twips::rect(form.cmdOK);
+        EXPECT_DOUBLE_EQ(ok.left(), frmError::MinimumWidth / 2 - ok.width() / 2);
+    });
     ShowError(QStringLiteral("frmLocatie.cmdOK_Click"), DwError(1, QStringLiteral("Te kort")));
-
-    EXPECT_EQ(shown.title, QStringLiteral("DwProjectFileManUI"));
-    EXPECT_EQ(shown.message, QStringLiteral("Invoer onjuist!\r\nTe kort"));
-    EXPECT_EQ(shown.icon, 3);
-    EXPECT_FALSE(shown.detailsButtonShown);
-    EXPECT_FALSE(shown.copyButtonShown);
-    EXPECT_FALSE(shown.detailsBoxShown);
-    EXPECT_DOUBLE_EQ(shown.height, frmError::CollapsedHeight);
-    // A short message still gives the minimum width, with OK centred in it.
-    EXPECT_DOUBLE_EQ(shown.width, frmError::MinimumWidth);
-    EXPECT_DOUBLE_EQ(shown.okLeft, frmError::MinimumWidth / 2 - shown.okWidth / 2);
     EXPECT_EQ(prompts.beeps(), 1);
 }
 
-TEST_F(ErrorReportTest, DetailsStateIsRememberedBetweenReports)
+TEST_F(ErrorReportTest, DetailsStateIsRememberedBetweenReportsAndLaysTheButtonsOutFromTheCentre)
 {
     ScriptedPrompts prompts;
-    DialogSnapshot first, second, withoutDetails, third;
-    expectErrorDialog(prompts, first, /*clickDetails=*/true);
-    expectErrorDialog(prompts, second);
-    expectErrorDialog(prompts, withoutDetails);
-    expectErrorDialog(prompts, third, /*clickDetails=*/true);
-
+    onErrorDialog(prompts, [](frmError &form) {
+        EXPECT_EQ(form.cmdDetails->text(), QStringLiteral("<< Details"));
+        EXPECT_DOUBLE_EQ(form.heightTwips(), frmError::ExpandedHeight);
+        EXPECT_TRUE(form.lblMelding->text().endsWith(
+            QStringLiteral("\r\n\r\nKlik op de knop details voor meer informatie.")));
+        EXPECT_FALSE(form.cmdDetails->isHidden() || form.cmdCopyToClipboard->isHidden() || form.txtDetails->isHidden());
+        const double width = form.widthTwips(), margin = 60;
+        const double okLeft = Twips::rect(form.cmdOK).left(), detailsLeft = Twips::rect(form.cmdDetails).left();
+        EXPECT_GE(width, frmError::MinimumWidth);
+        EXPECT_DOUBLE_EQ(okLeft, width / 2 - 1275 - margin / 2);
+        EXPECT_DOUBLE_EQ(detailsLeft, okLeft + 1275 + margin);
+        EXPECT_DOUBLE_EQ(Twips::rect(form.cmdCopyToClipboard).left(), detailsLeft + 1335 + margin);
+        EXPECT_DOUBLE_EQ(Twips::rect(form.txtDetails).width(), width - 2 * margin);
+    }, /*clickDetails=*/true);
     ShowError(QStringLiteral("a"), DwError(DwError::DatabaseError, QStringLiteral("eerste")));
-    EXPECT_EQ(first.detailsCaption, QStringLiteral("<< Details"));
-    EXPECT_DOUBLE_EQ(first.height, frmError::ExpandedHeight);
-    EXPECT_TRUE(first.message.endsWith(QStringLiteral("\r\n\r\nKlik op de knop details voor meer informatie.")));
-    EXPECT_TRUE(first.detailsButtonShown && first.copyButtonShown && first.detailsBoxShown);
     EXPECT_TRUE(frmError::DetailsShown());
 
+    onErrorDialog(prompts, [](frmError &form) {
+        EXPECT_DOUBLE_EQ(form.heightTwips(), frmError::ExpandedHeight);
+        EXPECT_EQ(form.cmdDetails->text(), QStringLiteral("<< Details"));
+    });
     ShowError(QStringLiteral("b"), DwError(53, QStringLiteral("tweede")));
-    EXPECT_DOUBLE_EQ(second.height, frmError::ExpandedHeight);
-    EXPECT_EQ(second.detailsCaption, QStringLiteral("<< Details"));
 
     // A report without details opens collapsed and leaves the remembered state alone.
+    onErrorDialog(prompts, [](frmError &form) { EXPECT_DOUBLE_EQ(form.heightTwips(), frmError::CollapsedHeight); });
     ShowError(QStringLiteral("c"), DwError(1, QStringLiteral("invoer")));
-    EXPECT_DOUBLE_EQ(withoutDetails.height, frmError::CollapsedHeight);
     EXPECT_TRUE(frmError::DetailsShown());
 
     // Collapsing again is remembered too.
+    onErrorDialog(prompts, [](frmError &form) {
+        EXPECT_EQ(form.cmdDetails->text(), QStringLiteral("Details >>"));
+        EXPECT_DOUBLE_EQ(form.heightTwips(), frmError::CollapsedHeight);
+    }, /*clickDetails=*/true);
     ShowError(QStringLiteral("d"), DwError(53, QStringLiteral("vierde")));
-    EXPECT_EQ(third.detailsCaption, QStringLiteral("Details >>"));
-    EXPECT_DOUBLE_EQ(third.height, frmError::CollapsedHeight);
     EXPECT_FALSE(frmError::DetailsShown());
-}
-
-TEST_F(ErrorReportTest, ButtonsAreLaidOutFromTheCentreWhenDetailsShow)
-{
-    ScriptedPrompts prompts;
-    double okLeft = 0, detailsLeft = 0, copyLeft = 0, width = 0, detailsWidth = 0;
-    prompts.expectDialog([&](QDialog &dialog) {
-        auto &form = dynamic_cast<frmError &>(dialog);
-        width = form.widthTwips();
-        okLeft = Twips::rect(form.cmdOK).left();
-        detailsLeft = Twips::rect(form.cmdDetails).left();
-        copyLeft = Twips::rect(form.cmdCopyToClipboard).left();
-        detailsWidth = Twips::rect(form.txtDetails).width();
-        return int(QDialog::Accepted);
-    });
-    ShowError(QStringLiteral("p"), DwError(DwError::DatabaseError, QStringLiteral("d")));
-    const double margin = 60;
-    EXPECT_GE(width, frmError::MinimumWidth);
-    EXPECT_DOUBLE_EQ(okLeft, width / 2 - 1275 - margin / 2);
-    EXPECT_DOUBLE_EQ(detailsLeft, okLeft + 1275 + margin);
-    EXPECT_DOUBLE_EQ(copyLeft, detailsLeft + 1335 + margin);
-    EXPECT_DOUBLE_EQ(detailsWidth, width - 2 * margin);
 }
 
 TEST_F(ErrorReportTest, CopyPutsTheDetailsOnTheClipboard)
 {
     ScriptedPrompts prompts;
-    prompts.expectDialog([](QDialog &dialog) {
-        dynamic_cast<frmError &>(dialog).cmdCopyToClipboard->click();
-        return int(QDialog::Accepted);
-    });
+    onErrorDialog(prompts, [](frmError &form) { form.cmdCopyToClipboard->click(); });
     QApplication::clipboard()->setText(QStringLiteral("oud"));
     ShowError(QStringLiteral("frmX.Y"), DwError(DwError::IntegrityViolation, QStringLiteral("beperking")));
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Procedure = frmX.Y\r\nError = beperking"));
@@ -217,8 +172,7 @@ TEST_F(ErrorReportTest, CriticalMessageUsesTheStopSymbolAndTheLibraryTitle)
     prompts.expectMessage();
     ShowCriticalMessage(QStringLiteral("Geen doel folder geselecteerd!"));
     ASSERT_EQ(prompts.shown().size(), 1u);
-    EXPECT_EQ(prompts.shown()[0].text, QStringLiteral("Geen doel folder geselecteerd!"));
-    EXPECT_EQ(prompts.shown()[0].title, QStringLiteral("DwProjectFileManUI"));
-    EXPECT_EQ(prompts.shown()[0].icon, Prompts::Icon::Critical);
-    EXPECT_EQ(prompts.shown()[0].buttons, Prompts::Buttons::Ok);
+    const ScriptedPrompts::Shown &shown = prompts.shown()[0];
+    EXPECT_EQ(shown.text + '|' + shown.title, QStringLiteral("Geen doel folder geselecteerd!|DwProjectFileManUI"));
+    EXPECT_TRUE(shown.icon == Prompts::Icon::Critical && shown.buttons == Prompts::Buttons::Ok);
 }

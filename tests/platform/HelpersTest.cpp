@@ -5,13 +5,12 @@
 #include "platform/WindowPlacement.h"
 #include "platform/frmError.h"
 
-#include "support/ScriptedPrompts.h"
+#include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <QDialog>
 #include <QDir>
-#include <QLabel>
 
 using namespace dwfm;
 using dwfm::test::ScriptedPrompts;
@@ -42,20 +41,15 @@ TEST(FileNameValid, EachForbiddenCharacterIsRefusedButWildcardsPass)
 
 TEST(KeyAllowed, LettersDigitsFiveSignsAndControlKeys)
 {
-    for (const char c : {'a', 'Z', '0', '9', '!', '@', '#', '$', '%'}) {
-        qint16 key = qint16(c);
-        EXPECT_TRUE(KeyAllowed(key)) << c;
-        EXPECT_EQ(key, qint16(c)) << "an allowed key keeps its case";
-    }
-    for (const qint16 control : {qint16(8), qint16(13), qint16(27)}) {
-        qint16 key = control;
-        EXPECT_TRUE(KeyAllowed(key));
-        EXPECT_EQ(key, control);
-    }
-    for (const char c : {' ', '.', '-', '_', '&'}) {
-        qint16 key = qint16(c);
-        EXPECT_FALSE(KeyAllowed(key)) << c;
-        EXPECT_EQ(key, 0);
+    // Allowed keys keep their code and case; refused keys become 0.
+    const std::pair<qint16, bool> keys[] = {{'a', true},  {'Z', true},  {'0', true},  {'9', true},  {'!', true},
+                                            {'@', true},  {'#', true},  {'$', true},  {'%', true},  {8, true},
+                                            {13, true},   {27, true},   {' ', false}, {'.', false}, {'-', false},
+                                            {'_', false}, {'&', false}};
+    for (const auto &[code, allowed] : keys) {
+        qint16 key = code;
+        EXPECT_EQ(KeyAllowed(key), allowed) << code;
+        EXPECT_EQ(key, allowed ? code : 0) << code;
     }
 }
 
@@ -119,17 +113,11 @@ TEST(WindowPlacement, MaximisedWritesOnlyTheStateAndFirstRestoreGivesNothing)
 
 TEST(ErrorTrap, TrapReportsWithTheProcedureNameAndReturnsTheNeutralResult)
 {
-    frmError::setDetailsShown(false);
     ScriptedPrompts prompts;
-    QString reported;
-    prompts.expectDialog([&](QDialog &dialog) {
-        reported = dialog.findChild<QLabel *>(QStringLiteral("lblMelding"))->text();
-        return int(QDialog::Accepted);
-    });
+    dwfm::test::expectErrorReport(prompts, QStringLiteral("DwProjectFileManUIGetCurrentProjectID"));
     const int result = TrapErrors(QStringLiteral("DwProjectFileManUIGetCurrentProjectID"),
                                   []() -> int { throw DwError(53, QStringLiteral("weg")); }, -1);
     EXPECT_EQ(result, -1);
-    EXPECT_TRUE(reported.startsWith(QStringLiteral("Er is een fout opgetreden!")));
 
     int statementsRun = 0;
     EXPECT_FALSE(SkipOnError([&] { ++statementsRun; throw DwError(5, QString()); }));

@@ -1,21 +1,12 @@
 #include "ControlFixture.h"
 
 #include "list/FileListModel.h"
-#include "platform/frmError.h"
 #include "tree/LocationTreeModel.h"
 
 #include <QDateTime>
-#include <QPlainTextEdit>
 #include <QTreeView>
 
 namespace dwfm::test {
-
-namespace {
-ScriptedSession::Reply rowsReply(const QStringList &fields, const QList<QVariantList> &rows)
-{
-    return ScriptedSession::rowsReply(fields, rows);
-}
-} // namespace
 
 QVariantList fileRow(qint32 id, const QString &name, const QString &user, const QString &remark)
 {
@@ -47,12 +38,13 @@ void ControlFixture::SetUp()
             for (QVariantList &row : rows)
                 row << !children.value(row[0].toInt()).isEmpty();
         }
-        return rowsReply(fields, rows);
+        return ScriptedSession::rowsReply(fields, rows);
     });
-    session->on(QStringLiteral("GetProjectsInLocation"),
-                [this](const QVariantList &args) { return rowsReply(fileRowFields(), files.value(args[0].toInt())); });
+    session->on(QStringLiteral("GetProjectsInLocation"), [this](const QVariantList &args) {
+        return ScriptedSession::rowsReply(fileRowFields(), files.value(args[0].toInt()));
+    });
     session->on(QStringLiteral("GetProjectsOfUser"), [this](const QVariantList &args) {
-        return rowsReply(fileRowFields(), userFiles.value(args[0].toString()));
+        return ScriptedSession::rowsReply(fileRowFields(), userFiles.value(args[0].toString()));
     });
 
     control = std::make_unique<FileManUI>();
@@ -68,7 +60,7 @@ void ControlFixture::SetUp()
 
 void ControlFixture::TearDown()
 {
-    treeTester.reset();
+    treeTester.reset(); // the testers and the spy go before the control they watch
     listTester.reset();
     locationSpy.reset();
     control.reset();
@@ -95,25 +87,6 @@ void ControlFixture::setRoots(const QList<QPair<qint32, QString>> &roots)
     session->answerRows(QStringLiteral("GetRoots"), {QStringLiteral("RootID"), QStringLiteral("Tekstnode")}, rows);
 }
 
-void ControlFixture::setFiles(qint32 locationID, const QList<QVariantList> &rows) { files[locationID] = rows; }
-
-void ControlFixture::setUserFiles(const QString &userID, const QList<QVariantList> &rows)
-{
-    userFiles[userID] = rows;
-}
-
-void ControlFixture::expectError(const QString &procedure)
-{
-    prompts->expectDialog([procedure](QDialog &dialog) {
-        auto *error = qobject_cast<frmError *>(&dialog);
-        EXPECT_NE(error, nullptr);
-        if (error) {
-            EXPECT_TRUE(error->txtDetails->toPlainText().contains(QStringLiteral("Procedure = ") + procedure))
-                << error->txtDetails->toPlainText().toStdString();
-        }
-        return 0;
-    });
-}
 
 QStringList ControlFixture::locationEvents() const
 {
@@ -122,8 +95,6 @@ QStringList ControlFixture::locationEvents() const
         events << args[0].toString() + QLatin1Char('|') + args[1].toString();
     return events;
 }
-
-QModelIndex ControlFixture::node(const QString &key) const { return control->treeModel()->findNode(key); }
 
 QStringList ControlFixture::childTexts(const QModelIndex &parent) const
 {

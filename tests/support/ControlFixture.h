@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ScriptedPrompts.h"
-#include "ScriptedSession.h"
+#include "TestHelpers.h"
 
 #include "core/FileManUI.h"
+#include "tree/LocationTreeModel.h"
 
 #include <gtest/gtest.h>
 
@@ -30,15 +30,15 @@ protected:
     // The user's root locations of root mode (ID, text).
     void setRoots(const QList<QPair<qint32, QString>> &roots);
     // The file rows of a location, in the store's field order (see fileRowFields).
-    void setFiles(qint32 locationID, const QList<QVariantList> &rows);
-    void setUserFiles(const QString &userID, const QList<QVariantList> &rows);
+    void setFiles(qint32 locationID, const QList<QVariantList> &rows) { files[locationID] = rows; }
+    void setUserFiles(const QString &userID, const QList<QVariantList> &rows) { userFiles[userID] = rows; }
     // Expects the error dialog for a failure reported by `procedure`.
-    void expectError(const QString &procedure);
+    void expectError(const QString &procedure) { expectErrorReport(*prompts, procedure); }
 
     // The events LocationChanged raised so far, each as "path|ID".
     QStringList locationEvents() const;
     // The node with this key, as the view shows it.
-    QModelIndex node(const QString &key) const;
+    QModelIndex node(const QString &key) const { return control->treeModel()->findNode(key); }
     // The texts of the children of a node (invalid = the top nodes).
     QStringList childTexts(const QModelIndex &parent) const;
     // Selects a node the way the user does, with the node-click handling.

@@ -31,32 +31,32 @@ ScriptedPrompts::~ScriptedPrompts()
 
 ScriptedPrompts &ScriptedPrompts::expectMessage(Answer answer)
 {
-    m_queue.push_back({Kind::Message, answer, {}, {}, {}, {}});
+    m_queue.push_back({.kind = Kind::Message, .answer = answer});
     return *this;
 }
 
 ScriptedPrompts &ScriptedPrompts::expectInput(std::optional<QString> text)
 {
-    m_queue.push_back({Kind::Input, Answer::Ok, std::move(text), {}, {}, {}});
+    m_queue.push_back({.kind = Kind::Input, .text = std::move(text)});
     return *this;
 }
 
 ScriptedPrompts &ScriptedPrompts::expectDialog(std::function<int(QDialog &)> handler)
 {
-    m_queue.push_back({Kind::Dialog, Answer::Ok, {}, {}, std::move(handler), {}});
+    m_queue.push_back({.kind = Kind::Dialog, .dialogHandler = std::move(handler)});
     return *this;
 }
 
 ScriptedPrompts &ScriptedPrompts::expectFileDialog(QStringList paths,
                                                    std::function<void(const FileDialogRequest &)> check)
 {
-    m_queue.push_back({Kind::FileDialog, Answer::Ok, {}, std::move(paths), {}, std::move(check)});
+    m_queue.push_back({.kind = Kind::FileDialog, .paths = std::move(paths), .fileCheck = std::move(check)});
     return *this;
 }
 
 ScriptedPrompts &ScriptedPrompts::expectFolderDialog(std::optional<QString> folder)
 {
-    m_queue.push_back({Kind::FolderDialog, Answer::Ok, std::move(folder), {}, {}, {}});
+    m_queue.push_back({.kind = Kind::FolderDialog, .text = std::move(folder)});
     return *this;
 }
 
@@ -70,15 +70,13 @@ QStringList ScriptedPrompts::messages() const
     return texts;
 }
 
-std::optional<ScriptedPrompts::Expectation> ScriptedPrompts::take(Kind kind, const QString &what)
+std::optional<ScriptedPrompts::Expectation> ScriptedPrompts::take(Shown shown, const QString &what)
 {
-    if (m_queue.empty()) {
-        ADD_FAILURE() << "Unexpected " << kindName(kind) << ": " << what.toStdString();
-        return std::nullopt;
-    }
-    if (m_queue.front().kind != kind) {
-        ADD_FAILURE() << "Expected a " << kindName(m_queue.front().kind) << " but a " << kindName(kind)
-                      << " was shown: " << what.toStdString();
+    const Kind kind = shown.kind;
+    m_shown.push_back(std::move(shown));
+    if (m_queue.empty() || m_queue.front().kind != kind) {
+        ADD_FAILURE() << "Unexpected " << kindName(kind) << " (expected: "
+                      << (m_queue.empty() ? "none" : kindName(m_queue.front().kind)) << "): " << what.toStdString();
         return std::nullopt;
     }
     Expectation next = std::move(m_queue.front());
@@ -89,24 +87,22 @@ std::optional<ScriptedPrompts::Expectation> ScriptedPrompts::take(Kind kind, con
 Prompts::Answer ScriptedPrompts::message(const QString &text, const QString &title, Icon icon,
                                          Buttons buttons, Answer defaultButton)
 {
-    m_shown.push_back({Kind::Message, text, title, icon, buttons, defaultButton, {}, {}});
-    const auto next = take(Kind::Message, text);
+    const auto next = take({Kind::Message, text, title, icon, buttons, defaultButton}, text);
     return next ? next->answer : defaultButton;
 }
 
 std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title,
                                               const QString &defaultText)
 {
-    m_shown.push_back({Kind::Input, prompt, title, Icon::None, Buttons::OkCancel, Answer::Ok, defaultText, {}});
-    const auto next = take(Kind::Input, prompt);
+    const auto next =
+        take({Kind::Input, prompt, title, Icon::None, Buttons::OkCancel, Answer::Ok, defaultText}, prompt);
     return next ? next->text : std::nullopt;
 }
 
 int ScriptedPrompts::execDialog(QDialog &dialog)
 {
-    m_shown.push_back({Kind::Dialog, {}, dialog.windowTitle(), Icon::None, Buttons::Ok, Answer::Ok, {},
-                       dialog.objectName()});
-    const auto next = take(Kind::Dialog, dialog.objectName() + QStringLiteral(" \"") + dialog.windowTitle() + '"');
+    const auto next = take({.kind = Kind::Dialog, .title = dialog.windowTitle(), .dialogName = dialog.objectName()},
+                           dialog.objectName() + QStringLiteral(" \"") + dialog.windowTitle() + '"');
     if (!next)
         return QDialog::Rejected;
     return next->dialogHandler ? next->dialogHandler(dialog) : QDialog::Accepted;
@@ -114,20 +110,17 @@ int ScriptedPrompts::execDialog(QDialog &dialog)
 
 QStringList ScriptedPrompts::fileDialog(const FileDialogRequest &request)
 {
-    m_shown.push_back({Kind::FileDialog, {}, request.title, Icon::None, Buttons::OkCancel, Answer::Ok,
-                       request.initialName, {}});
-    const auto next = take(Kind::FileDialog, request.title);
-    if (!next)
-        return {};
-    if (next->fileCheck)
+    const auto next = take({.kind = Kind::FileDialog, .title = request.title, .buttons = Buttons::OkCancel,
+                            .defaultText = request.initialName},
+                           request.title);
+    if (next && next->fileCheck)
         next->fileCheck(request);
-    return next->paths;
+    return next ? next->paths : QStringList();
 }
 
 std::optional<QString> ScriptedPrompts::folderDialog(const QString &title, QWidget *)
 {
-    m_shown.push_back({Kind::FolderDialog, {}, title, Icon::None, Buttons::OkCancel, Answer::Ok, {}, {}});
-    const auto next = take(Kind::FolderDialog, title);
+    const auto next = take({.kind = Kind::FolderDialog, .title = title, .buttons = Buttons::OkCancel}, title);
     return next ? next->text : std::nullopt;
 }
 

@@ -68,7 +68,8 @@ private:
         std::function<int(QDialog &)> dialogHandler;
         std::function<void(const FileDialogRequest &)> fileCheck;
     };
-    std::optional<Expectation> take(Kind kind, const QString &what);
+    // Records what was shown and takes the next expectation, which must be of its kind.
+    std::optional<Expectation> take(Shown shown, const QString &what);
 
     std::deque<Expectation> m_queue;
     std::vector<Shown> m_shown;

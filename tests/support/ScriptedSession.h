@@ -66,72 +66,96 @@ public:
     // The calls of one operation, in order.
     std::vector<Call> callsOf(const QString &operation) const;
     int count(const QString &operation) const { return int(callsOf(operation).size()); }
+    // The arguments of every call of `operation`, one "a,b,c" per call.
+    QStringList argsOf(const QString &operation) const;
     void clearCalls() { m_calls.clear(); }
 
     // Registers a factory that hands out `session` for every SetupConnection.
     static void install(const std::shared_ptr<ScriptedSession> &session);
 
-    // FileStoreSession
+    // FileStoreSession and its services: each call recorded under its own name.
     bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
-                 const QString &strCatalog, bool bSQLSecurity) override;
-    bool IsReadOnlySession() override;
-    SessionDatabase &Database() override;
-    CurrentUserService &CurrentUser() override;
-    LocationsService &Locations() override;
-    ProjectsService &Projects() override;
+                 const QString &strCatalog, bool bSQLSecurity) override
+    {
+        return boolCall("Connect", {strServer, strUser, strPassWord, strCatalog, bSQLSecurity});
+    }
+    bool IsReadOnlySession() override { return boolCall("IsReadOnlySession", {}); }
+    SessionDatabase &Database() override { return *this; }
+    CurrentUserService &CurrentUser() override { return *this; }
+    LocationsService &Locations() override { return *this; }
+    ProjectsService &Projects() override { return *this; }
 
-    // SessionDatabase
+    // Unscripted, ConnectionProperty throws as for an unknown property.
     QVariant ConnectionProperty(const QString &strName) override;
-    QString DefaultDatabase() override;
-    QString LastError() override;
-    void ReportLastError() override;
+    QString DefaultDatabase() override { return textCall("DefaultDatabase", {}); }
+    QString LastError() override { return textCall("LastError", {}); }
+    void ReportLastError() override { call("ReportLastError", {}); }
 
-    // CurrentUserService
-    QString CurrentUserID() override;
-    QString CurrentUserName() override;
-    bool IsAdministrator() override;
-    bool GetRoots(RecordsetPtr &rsRoots) override;
+    QString CurrentUserID() override { return textCall("CurrentUserID", {}); }
+    QString CurrentUserName() override { return textCall("CurrentUserName", {}); }
+    bool IsAdministrator() override { return boolCall("IsAdministrator", {}); }
+    bool GetRoots(RecordsetPtr &rs) override { return recordsetCall("GetRoots", rs, {}); }
 
-    // LocationsService
     bool CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                         qint32 &lNewID) override;
-    bool DeleteLocation(qint32 lLocationID) override;
-    bool RenameLocation(qint32 lLocationID, const QString &strName) override;
-    QString GetLocationPath(qint32 lLocationID) override;
-    QString GetServerRootFolder() override;
-    QString GetLocationDescription(qint32 lLocationID) override;
-    qint32 GetLocationKind(qint32 lLocationID) override;
-    bool GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID) override;
+    bool DeleteLocation(qint32 id) override { return boolCall("DeleteLocation", {id}); }
+    bool RenameLocation(qint32 id, const QString &name) override { return boolCall("RenameLocation", {id, name}); }
+    QString GetLocationPath(qint32 id) override { return textCall("GetLocationPath", {id}); }
+    QString GetServerRootFolder() override { return textCall("GetServerRootFolder", {}); }
+    QString GetLocationDescription(qint32 id) override { return textCall("GetLocationDescription", {id}); }
+    qint32 GetLocationKind(qint32 id) override { return call("GetLocationKind", {id}).result.toInt(); }
+    bool GetChildLocations(RecordsetPtr &rs, qint32 id) override
+    {
+        return recordsetCall("GetChildLocations", rs, {id});
+    }
 
-    // ProjectsService
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
                       bool bCopyIntoStore, bool bLogHistory) override;
     bool CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
                      QVariant &vNewProjectID) override;
-    bool RenameProject(qint32 lProjectID, const QString &strName) override;
-    bool DeleteProject(qint32 lProjectID) override;
-    bool CheckOutProject(qint32 lProjectID, const QString &strDescription) override;
-    bool CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy) override;
-    bool CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy) override;
+    bool RenameProject(qint32 id, const QString &name) override { return boolCall("RenameProject", {id, name}); }
+    bool DeleteProject(qint32 id) override { return boolCall("DeleteProject", {id}); }
+    bool CheckOutProject(qint32 id, const QString &text) override { return boolCall("CheckOutProject", {id, text}); }
+    bool CheckInProject(qint32 id, const QString &text, bool removeLocalCopy) override
+    {
+        return boolCall("CheckInProject", {id, text, removeLocalCopy});
+    }
+    bool CancelCheckOut(qint32 id, const QString &text, bool restoreLocalCopy) override
+    {
+        return boolCall("CancelCheckOut", {id, text, restoreLocalCopy});
+    }
     bool GetViewCopy(qint32 lProjectID, QString &strPath) override;
-    bool GetLocalCopy(qint32 hWnd, qint32 lProjectID, const QString &strTargetPath) override;
+    bool GetLocalCopy(qint32 hWnd, qint32 id, const QString &target) override
+    {
+        return boolCall("GetLocalCopy", {hWnd, id, target});
+    }
     bool CopyProjectsToFolders(qint32 hWnd, const QList<qint32> &lProjectIDs,
                                const QStringList &strTargetPaths) override;
-    QString GetProjectLocalFolder(qint32 lProjectID) override;
-    QString GetProjectLocationPath(qint32 lProjectID) override;
-    QString GetProjectFileName(qint32 lProjectID) override;
-    bool GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID) override;
-    bool GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID,
-                           const QVariant &vOptional) override;
-    bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
-    bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
+    QString GetProjectLocalFolder(qint32 id) override { return textCall("GetProjectLocalFolder", {id}); }
+    QString GetProjectLocationPath(qint32 id) override { return textCall("GetProjectLocationPath", {id}); }
+    QString GetProjectFileName(qint32 id) override { return textCall("GetProjectFileName", {id}); }
+    bool GetProjectsInLocation(RecordsetPtr &rs, qint32 id) override
+    {
+        return recordsetCall("GetProjectsInLocation", rs, {id});
+    }
+    bool GetProjectsOfUser(RecordsetPtr &rs, const QString &userID, const QVariant &vOptional) override
+    {
+        return recordsetCall("GetProjectsOfUser", rs, {userID, vOptional});
+    }
+    bool GetProjectInfo(RecordsetPtr &rs, qint32 id) override { return recordsetCall("GetProjectInfo", rs, {id}); }
+    bool GetProjectHistory(RecordsetPtr &rs, qint32 id) override
+    {
+        return recordsetCall("GetProjectHistory", rs, {id});
+    }
 
 private:
-    Reply call(const QString &operation, QVariantList args);
-    bool boolCall(const QString &operation, QVariantList args);
-    QString textCall(const QString &operation, QVariantList args);
-    bool recordsetCall(const QString &operation, RecordsetPtr &rs, QVariantList args);
-
+    Reply call(const char *operation, QVariantList args);
+    bool boolCall(const char *operation, QVariantList args) { return call(operation, std::move(args)).result.toBool(); }
+    QString textCall(const char *operation, QVariantList args)
+    {
+        return call(operation, std::move(args)).result.toString();
+    }
+    bool recordsetCall(const char *operation, RecordsetPtr &rs, QVariantList args);
     std::vector<Call> m_calls;
     std::map<QString, Handler> m_handlers;
 };

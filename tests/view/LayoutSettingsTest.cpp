@@ -39,6 +39,16 @@ protected:
         settings->setValue(QStringLiteral("Settings/") + key, value);
     }
 
+    // Puts the splitters at x and y (twips), lays out and saves as after a successful mode.
+    static void saveLayout(FileManUI &target, double x, double y, const QString &host)
+    {
+        target.view().layout().setVerticalSplit(x);
+        target.view().layout().setHorizontalSplit(y);
+        target.view().layout().UserControl_Resize();
+        target.Initialized = true;
+        target.SaveSettings(host);
+    }
+
     double splitLeft() { return Twips::rect(control.view().layout().imgSplitter).left(); }
     double splitTop() { return Twips::rect(control.view().layout().imgSplitterVertical).top(); }
     double W() { return Twips::toTwipsX(control.width(), &control); }
@@ -63,23 +73,6 @@ TEST_F(LayoutSettingsTest, NothingIsWrittenBeforeAModeSucceeded)
 {
     control.SaveSettings(QStringLiteral("Host"));
     EXPECT_TRUE(stored().isEmpty());
-}
-
-TEST_F(LayoutSettingsTest, EmptyDescriptionGivesThePlainKeys)
-{
-    control.view().layout().setVerticalSplit(3000);
-    control.view().layout().setHorizontalSplit(4000);
-    control.view().layout().UserControl_Resize();
-    control.Initialized = true;
-    control.SaveSettings(QString());
-
-    const QMap<QString, QString> values = stored();
-    EXPECT_EQ(values.keys(), (QStringList{"ColWidth1", "ColWidth2", "ColWidth3", "ColWidth4", "ColWidth5",
-                                          "PicHorLeft", "PicVerTop"}));
-    EXPECT_EQ(values.value("PicHorLeft"), QStringLiteral("3000"));
-    EXPECT_EQ(values.value("PicVerTop"), QStringLiteral("4000"));
-    const int pixels = control.lvListView->columnWidth(0);
-    EXPECT_EQ(values.value("ColWidth1"), QString::number(std::round(Twips::toTwipsX(pixels, control.lvListView))));
 }
 
 TEST_F(LayoutSettingsTest, FirstRestorePutsTheSplittersInTheMiddle)
@@ -120,10 +113,7 @@ TEST_F(LayoutSettingsTest, HiddenLocationsLeaveTheStoredVerticalSplitAlone)
 {
     store(QStringLiteral("HostPicHorLeft"), QStringLiteral("4321"));
     control.HideLocations = true;
-    control.view().layout().setHorizontalSplit(3300);
-    control.view().layout().UserControl_Resize();
-    control.Initialized = true;
-    control.SaveSettings(QStringLiteral("Host"));
+    saveLayout(control, 3000, 3300, QStringLiteral("Host"));
 
     const QMap<QString, QString> values = stored();
     EXPECT_EQ(values.value("HostPicHorLeft"), QStringLiteral("4321"));
@@ -131,20 +121,24 @@ TEST_F(LayoutSettingsTest, HiddenLocationsLeaveTheStoredVerticalSplitAlone)
     EXPECT_TRUE(values.contains("HostColWidth5"));
 }
 
-TEST_F(LayoutSettingsTest, LayoutSurvivesARestart)
+// An empty description gives the plain keys; a new control reads back what the last one saved.
+TEST_F(LayoutSettingsTest, EmptyDescriptionGivesThePlainKeysAndTheLayoutSurvivesARestart)
 {
     {
         FileManUI first;
         first.resize(800, 600);
         first.HideOverlay();
-        first.view().layout().setVerticalSplit(4200);
-        first.view().layout().setHorizontalSplit(3900);
-        first.view().layout().UserControl_Resize();
         first.lvListView->setColumnWidth(2, 150);
-        first.Initialized = true;
-        first.SaveSettings(QStringLiteral("dwfileman"));
+        saveLayout(first, 4200, 3900, QString());
     }
-    control.RestoreSettings(QStringLiteral("dwfileman"));
+    const QMap<QString, QString> values = stored();
+    EXPECT_EQ(values.keys(), (QStringList{"ColWidth1", "ColWidth2", "ColWidth3", "ColWidth4", "ColWidth5",
+                                          "PicHorLeft", "PicVerTop"}));
+    EXPECT_EQ(values.value("PicHorLeft"), QStringLiteral("4200"));
+    EXPECT_EQ(values.value("PicVerTop"), QStringLiteral("3900"));
+    EXPECT_EQ(values.value("ColWidth3"), QString::number(std::round(Twips::toTwipsX(150, control.lvListView))));
+
+    control.RestoreSettings(QString());
     EXPECT_EQ(splitLeft(), 4200);
     EXPECT_EQ(splitTop(), 3900);
     EXPECT_EQ(control.lvListView->columnWidth(2), 150);

@@ -1,26 +1,21 @@
 // The popup menu's state: computed on a real control from its selected rows, the mode,
 // the session and the clipboard.
-#include "core/FileManUI.h"
-#include "core/session/SessionRegistry.h"
-#include "list/FileListModel.h"
-#include "support/ScriptedSession.h"
+#include "support/ControlFixture.h"
+
+#include "tree/LocationTreeModel.h"
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 
-#include <gtest/gtest.h>
-
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
-#include "tree/LocationTreeModel.h"
 #include <QTest>
 #include <QTreeView>
 
 using namespace dwfm;
-using dwfm::test::ScriptedSession;
+using namespace dwfm::test;
 using E = PopupEntry;
 
 namespace {
@@ -38,46 +33,37 @@ const std::pair<E, const char *> kFileEntries[] = {
     {E::ProjectEigenschappen, "Eigenschappen"},
 };
 
-class PopupMenuStateTest : public ::testing::Test {
+class PopupMenuStateTest : public ControlFixture {
 protected:
     void SetUp() override
     {
-        session = std::make_shared<ScriptedSession>();
-        SessionRegistry::setCurrent(session);
+        ControlFixture::SetUp();
         QGuiApplication::clipboard()->setText(QString());
-        control.AllowPopupMenu = true;
-        control.state().ControlMode = 1;
+        control->AllowPopupMenu = true;
+        control->state().ControlMode = 1;
     }
     void TearDown() override
     {
         popupMenu().mnuPopUp()->hide();
-        SessionRegistry::setCurrent(nullptr);
+        ControlFixture::TearDown();
     }
 
-    PopupMenu &popupMenu() { return control.view().popupMenu(); }
-    PopupMenuController &popup() { return control.view().popup(); }
+    PopupMenu &popupMenu() { return control->view().popupMenu(); }
+    PopupMenuController &popup() { return control->view().popup(); }
 
     // Fills the list with one row per tag (keys 1P, 2P, ...) and selects the given rows.
     void rows(const std::vector<qint32> &tags, const std::vector<int> &selected)
     {
         std::vector<FileListRow> list;
         for (std::size_t i = 0; i < tags.size(); ++i)
-            list.push_back({QString::number(i + 1) + QLatin1Char('P'), QStringLiteral("f%1.doc").arg(i + 1), {}, {},
-                            tags[i]});
-        control.listModel()->setRows(std::move(list));
-        control.lvListView->clearSelection();
-        for (int row : selected) {
-            control.lvListView->selectionModel()->select(
-                control.listModel()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-        if (!selected.empty())
-            control.lvListView->selectionModel()->setCurrentIndex(control.listModel()->index(selected.front(), 0),
-                                                                  QItemSelectionModel::NoUpdate);
+            list.push_back(listRow(qint32(i + 1), QStringLiteral("f%1.doc").arg(i + 1), tags[i]));
+        control->listModel()->setRows(std::move(list));
+        selectRows(control->lvListView, selected);
     }
 
     QString enabledAfterListClick()
     {
-        popup().SetPopupMenuState(false, !control.lvListView->selectionModel()->selectedRows().isEmpty(), false);
+        popup().SetPopupMenuState(false, !control->lvListView->selectionModel()->selectedRows().isEmpty(), false);
         QStringList names;
         for (const auto &[entry, name] : kFileEntries) {
             if (popupMenu().action(entry)->isEnabled())
@@ -85,98 +71,68 @@ protected:
         }
         return names.join(QLatin1Char(' '));
     }
-
-    std::shared_ptr<ScriptedSession> session;
-    FileManUI control;
 };
 } // namespace
 
-TEST_F(PopupMenuStateTest, FreeFileOffersEverything)
+// Every row of the menu table, run one after the other on the same control, so an entry
+// that an update forgot to set would keep the previous row's state and fail the next row.
+TEST_F(PopupMenuStateTest, EachSelectionGivesItsRowOfTheTable)
 {
-    rows({0}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Openen InGebruik Knippen Kopieren Naam Verwijderen "
-                                       "Toevoegen Eigenschappen");
-}
-
-TEST_F(PopupMenuStateTest, OwnCheckOutCanBeOpenedReturnedAndTakenBack)
-{
-    control.state().ControlMode = 5;
-    rows({Own | Out}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Openen Vrijgeven Ongedaan Knippen Kopieren Verwijderen "
-                                       "Toevoegen Eigenschappen");
-    // In user mode the own file may not be deleted, copied or added to.
-    control.state().ControlMode = 4;
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Openen Vrijgeven Ongedaan Eigenschappen");
-}
-
-TEST_F(PopupMenuStateTest, SomeoneElsesCheckOutIsUndoneOnlyByAnAdministrator)
-{
-    rows({Out}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Toevoegen Eigenschappen");
-    session->answer(QStringLiteral("IsAdministrator"), true);
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Ongedaan Knippen Kopieren Toevoegen Eigenschappen");
-}
-
-TEST_F(PopupMenuStateTest, LockedFileMayBeRenamedButNotTaken)
-{
-    rows({Locked}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Naam Toevoegen Eigenschappen");
-    session->answer(QStringLiteral("IsAdministrator"), true);
-    EXPECT_TRUE(enabledAfterListClick().contains("Ongedaan"));
-}
-
-TEST_F(PopupMenuStateTest, ReadOnlyFieldOpensOnlyTheUsersOwnFile)
-{
-    control.ReadOnly = true;
-    rows({0, Own | Out}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Naam Eigenschappen");
-    rows({0, Own | Out}, {1});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Openen Knippen Kopieren Eigenschappen");
-}
-
-TEST_F(PopupMenuStateTest, ReadOnlySessionEnablesNothingThatChangesTheStore)
-{
-    session->answer(QStringLiteral("IsReadOnlySession"), true);
-    session->answer(QStringLiteral("IsAdministrator"), true);
-    QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?12;345|"));
-    rows({0}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Eigenschappen");
-    rows({Out}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Eigenschappen");
-}
-
-TEST_F(PopupMenuStateTest, ModesWithoutFileCommands)
-{
-    rows({0}, {0});
-    control.state().ControlMode = 0;
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Naam Eigenschappen");
-    // The select mode, with the host having allowed changes again.
-    control.state().ControlMode = 3;
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Naam Toevoegen Eigenschappen");
-    // As the select mode leaves it.
-    control.ReadOnly = true;
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Naam Eigenschappen");
-}
-
-TEST_F(PopupMenuStateTest, NoRowLeavesOnlyAddingAndPasting)
-{
-    rows({0, 0}, {});
-    EXPECT_EQ(enabledAfterListClick(), "Toevoegen");
-    QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Cut?"));
-    EXPECT_EQ(enabledAfterListClick(), "Plakken Toevoegen");
-    control.state().ControlMode = 4;
-    EXPECT_EQ(enabledAfterListClick(), "Plakken");
-}
-
-TEST_F(PopupMenuStateTest, MixedSelectionWithholdsTheFileCommands)
-{
-    rows({0, Out}, {0, 1});
-    EXPECT_EQ(enabledAfterListClick(), "StuurNaar Knippen Kopieren Toevoegen");
-    // Rows of one status are treated as the selected row.
-    rows({Locked, Locked}, {0, 1});
-    EXPECT_EQ(enabledAfterListClick(), "StuurNaar Knippen Kopieren Toevoegen");
-    rows({0, 0}, {0, 1});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Openen InGebruik Knippen Kopieren Verwijderen Toevoegen");
+    struct Case {
+        const char *what;
+        int mode;
+        bool readOnly, admin, readOnlySession;
+        const char *clipboard;
+        std::vector<qint32> tags;
+        std::vector<int> selected;
+        const char *enabled;
+    };
+    const Case cases[] = {
+        {"free file", 1, false, false, false, "", {0}, {0},
+         "Bekijken StuurNaar Openen InGebruik Knippen Kopieren Naam Verwijderen Toevoegen Eigenschappen"},
+        {"no row", 1, false, false, false, "", {0, 0}, {}, "Toevoegen"},
+        {"no row, cut on the clipboard", 1, false, false, false, "DwF_Cut?", {0, 0}, {}, "Plakken Toevoegen"},
+        {"no row in user mode", 4, false, false, false, "DwF_Cut?", {0, 0}, {}, "Plakken"},
+        {"own check-out", 5, false, false, false, "", {Own | Out}, {0},
+         "Bekijken StuurNaar Openen Vrijgeven Ongedaan Knippen Kopieren Verwijderen Toevoegen Eigenschappen"},
+        {"own check-out in user mode", 4, false, false, false, "", {Own | Out}, {0},
+         "Bekijken StuurNaar Openen Vrijgeven Ongedaan Eigenschappen"},
+        {"someone else's", 1, false, false, false, "", {Out}, {0},
+         "Bekijken StuurNaar Knippen Kopieren Toevoegen Eigenschappen"},
+        {"someone else's as administrator", 1, false, true, false, "", {Out}, {0},
+         "Bekijken StuurNaar Ongedaan Knippen Kopieren Toevoegen Eigenschappen"},
+        {"locked", 1, false, false, false, "", {Locked}, {0},
+         "Bekijken StuurNaar Knippen Kopieren Naam Toevoegen Eigenschappen"},
+        {"locked as administrator", 1, false, true, false, "", {Locked}, {0},
+         "Bekijken StuurNaar Ongedaan Knippen Kopieren Naam Toevoegen Eigenschappen"},
+        {"read-only field, free file", 1, true, false, false, "", {0, Own | Out}, {0},
+         "Bekijken StuurNaar Knippen Kopieren Naam Eigenschappen"},
+        {"read-only field, own file", 1, true, false, false, "", {0, Own | Out}, {1},
+         "Bekijken StuurNaar Openen Knippen Kopieren Eigenschappen"},
+        {"read-only session, free file", 1, false, true, true, "DwF_Copy?12;345|", {0}, {0},
+         "Bekijken StuurNaar Eigenschappen"},
+        {"read-only session, someone else's", 1, false, true, true, "DwF_Copy?12;345|", {Out}, {0},
+         "Bekijken StuurNaar Eigenschappen"},
+        {"mode 0", 0, false, false, false, "", {0}, {0}, "Bekijken StuurNaar Knippen Kopieren Naam Eigenschappen"},
+        {"select mode, changes allowed", 3, false, false, false, "", {0}, {0},
+         "Bekijken StuurNaar Knippen Kopieren Naam Toevoegen Eigenschappen"},
+        {"select mode as it leaves it", 3, true, false, false, "", {0}, {0},
+         "Bekijken StuurNaar Knippen Kopieren Naam Eigenschappen"},
+        {"mixed selection", 1, false, false, false, "", {0, Out}, {0, 1}, "StuurNaar Knippen Kopieren Toevoegen"},
+        {"two locked rows", 1, false, false, false, "", {Locked, Locked}, {0, 1},
+         "StuurNaar Knippen Kopieren Toevoegen"},
+        {"two free rows", 1, false, false, false, "", {0, 0}, {0, 1},
+         "Bekijken StuurNaar Openen InGebruik Knippen Kopieren Verwijderen Toevoegen"},
+    };
+    for (const Case &c : cases) {
+        control->state().ControlMode = c.mode;
+        control->ReadOnly = c.readOnly;
+        session->answer(QStringLiteral("IsAdministrator"), c.admin);
+        session->answer(QStringLiteral("IsReadOnlySession"), c.readOnlySession);
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(c.clipboard));
+        rows(c.tags, c.selected);
+        EXPECT_EQ(enabledAfterListClick(), QString::fromLatin1(c.enabled)) << c.what;
+    }
 }
 
 TEST_F(PopupMenuStateTest, ClipboardDecidesPaste)
@@ -201,16 +157,6 @@ TEST_F(PopupMenuStateTest, ClipboardDecidesPaste)
     EXPECT_FALSE(popupMenu().action(E::ProjectPlakken)->isEnabled());
 }
 
-TEST_F(PopupMenuStateTest, EveryUpdateSetsEveryEntry)
-{
-    rows({0}, {0});
-    enabledAfterListClick();
-    rows({0}, {});
-    EXPECT_EQ(enabledAfterListClick(), "Toevoegen");
-    rows({Out}, {0});
-    EXPECT_EQ(enabledAfterListClick(), "Bekijken StuurNaar Knippen Kopieren Toevoegen Eigenschappen");
-}
-
 TEST_F(PopupMenuStateTest, ListAndTreeEntriesShowOnlyInTheirPane)
 {
     rows({0}, {0});
@@ -231,9 +177,9 @@ TEST_F(PopupMenuStateTest, ListAndTreeEntriesShowOnlyInTheirPane)
 
 TEST_F(PopupMenuStateTest, ViewSubmenuShowsThreeEntriesWithTheFieldsChecked)
 {
-    control.FileInfoVisible = true;
-    control.HideLocations = true;
-    control.HeaderLabelsVisible = true;
+    control->FileInfoVisible = true;
+    control->HideLocations = true;
+    control->HeaderLabelsVisible = true;
     popup().SetPopupMenuState(true, false, false);
     const PopupMenuState state = popupMenu().current();
     EXPECT_TRUE(state[E::WeergaveMappen].visible && state[E::WeergaveVoorbeeld].visible &&
@@ -273,28 +219,18 @@ protected:
     void SetUp() override
     {
         PopupMenuStateTest::SetUp();
-        session->answer(QStringLiteral("GetLocationDescription"), "Projecten");
-        session->on(QStringLiteral("GetChildLocations"), [](const QVariantList &args) {
-            if (args.value(0).toInt() != 12)
-                return ScriptedSession::Reply(false);
-            return ScriptedSession::rowsReply({QStringLiteral("ChildID"), QStringLiteral("childpath")},
-                                              {{13, QStringLiteral("Tekeningen")}});
-        });
-        ASSERT_TRUE(control.ControlInSpecificLocationMode(12, QStringLiteral("Projecten"), true));
-        control.AllowPopupMenu = true;
-        control.tvTreeView->expandAll();
-        control.resize(800, 500);
-        control.HideOverlay();
-        control.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
+        addLocation(12, QStringLiteral("Projecten"), {{13, QStringLiteral("Tekeningen")}});
+        ASSERT_TRUE(control->ControlInSpecificLocationMode(12, QStringLiteral("Projecten"), true));
+        control->tvTreeView->expandAll();
+        ASSERT_TRUE(showUncovered(*control));
     }
 
     void rightClickNode(const QString &key)
     {
-        const QModelIndex index = control.treeModel()->findNode(key);
+        const QModelIndex index = node(key);
         ASSERT_TRUE(index.isValid()) << key.toStdString();
-        const QPoint at = control.tvTreeView->visualRect(index).center();
-        QTest::mouseClick(control.tvTreeView->viewport(), Qt::RightButton, {}, at);
+        const QPoint at = control->tvTreeView->visualRect(index).center();
+        QTest::mouseClick(control->tvTreeView->viewport(), Qt::RightButton, {}, at);
     }
 
     QString folderEntries()
@@ -318,8 +254,8 @@ TEST_F(TreeClickTest, RightClickOnNodesDecidesTheFolderEntries)
     EXPECT_EQ(folderEntries(), "on on on");
     popupMenu().mnuPopUp()->hide();
 
-    ASSERT_TRUE(control.ControlInUserMode(QStringLiteral("7"), QStringLiteral("Jansen")));
-    control.AllowPopupMenu = true;
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("7"), QStringLiteral("Jansen")));
+    control->AllowPopupMenu = true;
     rightClickNode(QStringLiteral("7U"));
     EXPECT_EQ(folderEntries(), "off off off");
     EXPECT_FALSE(popupMenu().action(E::ProjectBekijken)->isVisible());
@@ -327,22 +263,21 @@ TEST_F(TreeClickTest, RightClickOnNodesDecidesTheFolderEntries)
 
 TEST_F(TreeClickTest, OnlyTheRightButtonActsAndOnlyAllowedMenusShow)
 {
-    new QAbstractItemModelTester(control.listModel(), control.listModel());
     rows({0}, {});
     popup().SetPopupMenuState(true, false, true);
-    const QPoint rowAt = control.lvListView->visualRect(control.listModel()->index(0, 0)).center();
+    const QPoint rowAt = control->lvListView->visualRect(control->listModel()->index(0, 0)).center();
 
-    QTest::mouseClick(control.lvListView->viewport(), Qt::LeftButton, {}, rowAt);
+    QTest::mouseClick(control->lvListView->viewport(), Qt::LeftButton, {}, rowAt);
     EXPECT_FALSE(popupMenu().action(E::ProjectBekijken)->isVisible());
     EXPECT_FALSE(popupMenu().mnuPopUp()->isVisible());
 
-    control.AllowPopupMenu = false;
-    QTest::mouseClick(control.lvListView->viewport(), Qt::RightButton, {}, rowAt);
+    control->AllowPopupMenu = false;
+    QTest::mouseClick(control->lvListView->viewport(), Qt::RightButton, {}, rowAt);
     EXPECT_TRUE(popupMenu().action(E::ProjectBekijken)->isVisible());
     EXPECT_TRUE(popupMenu().action(E::ProjectEigenschappen)->isEnabled());
     EXPECT_FALSE(popupMenu().mnuPopUp()->isVisible());
 
-    control.AllowPopupMenu = true;
-    QTest::mouseClick(control.lvListView->viewport(), Qt::RightButton, {}, rowAt);
+    control->AllowPopupMenu = true;
+    QTest::mouseClick(control->lvListView->viewport(), Qt::RightButton, {}, rowAt);
     EXPECT_TRUE(popupMenu().mnuPopUp()->isVisible());
 }

@@ -1,5 +1,6 @@
 // The splitters dragged with the mouse and the view menu's toggles, on a real control.
-#include "core/FileManUI.h"
+#include "support/TestHelpers.h"
+
 #include "platform/Twips.h"
 #include "view/ControlView.h"
 #include "view/SplitterHandle.h"
@@ -24,10 +25,7 @@ protected:
         control.HeaderLabelsVisible = true;
         control.StatusBarVisible = true;
         control.FileInfoVisible = true;
-        control.resize(800, 500);
-        control.HideOverlay();
-        control.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
+        ASSERT_TRUE(dwfm::test::showUncovered(control));
     }
 
     ViewLayout &layout() { return control.view().layout(); }
