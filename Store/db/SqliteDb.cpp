@@ -47,7 +47,36 @@ SqliteDbPtr SqliteDb::open(const QString &path, bool create)
 
 SqliteDb::~SqliteDb()
 {
+    for (const auto &[sql, statement] : m_idle)
+        sqlite3_finalize(statement);
     sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt *SqliteDb::takePrepared(const char *sql)
+{
+    if (auto it = m_idle.find(sql); it != m_idle.end()) {
+        sqlite3_stmt *statement = it->second;
+        m_idle.erase(it);
+        return statement;
+    }
+    sqlite3_stmt *statement = nullptr;
+    int rc = sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, sql);
+    return statement;
+}
+
+void SqliteDb::returnPrepared(sqlite3_stmt *statement)
+{
+    if (!statement)
+        return;
+    // A reset statement holds no read snapshot, so keeping it blocks no writer and no
+    // checkpoint.
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    const char *sql = sqlite3_sql(statement);
+    if (!sql || m_idle.size() >= StatementCacheSize || !m_idle.emplace(sql, statement).second)
+        sqlite3_finalize(statement);
 }
 
 void SqliteDb::exec(const char *sql)
@@ -83,14 +112,12 @@ void SqliteDb::fail(int rc, const char *what) const
 
 Statement::Statement(SqliteDbPtr db, const char *sql) : m_db(std::move(db))
 {
-    int rc = sqlite3_prepare_v3(m_db->handle(), sql, -1, 0, &m_stmt, nullptr);
-    if (rc != SQLITE_OK)
-        m_db->fail(rc, sql);
+    m_stmt = m_db->takePrepared(sql);
 }
 
 Statement::~Statement()
 {
-    sqlite3_finalize(m_stmt);
+    m_db->returnPrepared(m_stmt);
 }
 
 Statement &Statement::bind(int index, qint64 value)

@@ -6,6 +6,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -17,7 +19,8 @@ using SqliteDbPtr = std::shared_ptr<SqliteDb>;
 
 // One prepared statement. Values are bound by position (1-based, "?" placeholders, the
 // form both backends understand after the server backend rewrites them to $n).
-// Errors throw DwError with the database error numbers.
+// Errors throw DwError with the database error numbers. The compiled statement comes from
+// the database's cache when the same SQL ran before, and goes back to it afterwards.
 class DWSTORE_EXPORT Statement {
 public:
     Statement(SqliteDbPtr db, const char *sql);
@@ -66,9 +69,24 @@ public:
     // Throws the DwError that matches the SQLite result code `rc`.
     [[noreturn]] void fail(int rc, const char *what) const;
 
+    // A compiled statement for `sql`: an idle one from the cache, or a new one. Throws
+    // DwError when the SQL does not compile.
+    sqlite3_stmt *takePrepared(const char *sql);
+    // Hands a statement from takePrepared back: reset and kept for the next use of its
+    // SQL, or finalised when the cache already holds one for that SQL or is full.
+    void returnPrepared(sqlite3_stmt *statement);
+    // How many compiled statements wait in the cache.
+    int cachedStatementCount() const { return int(m_idle.size()); }
+
+    // The cache keeps at most this many statements (one per SQL text).
+    static constexpr std::size_t StatementCacheSize = 48;
+
 private:
     explicit SqliteDb(sqlite3 *db) : m_db(db) {}
     sqlite3 *m_db = nullptr;
+    // Idle compiled statements by their SQL text. A statement in use is not in here, so
+    // two uses of the same SQL at once (a nested query) each get their own.
+    std::unordered_map<std::string, sqlite3_stmt *> m_idle;
 };
 
 // An IMMEDIATE transaction: it takes the write lock at the start, so two writers never
