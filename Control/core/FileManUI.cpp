@@ -4,6 +4,7 @@
 #include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
+#include "list/ListCommandDispatch.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
@@ -134,6 +135,8 @@ void FileManUI::SetUpCheckOut()
     connect(m_checkOut, &CheckOutCommands::FileCheckOut, this, &FileManUI::FileCheckOut);
     connect(m_checkOut, &CheckOutCommands::FileCheckIn, this, &FileManUI::FileCheckIn);
     connect(lvListView, &QAbstractItemView::doubleClicked, m_checkOut, [this] { m_checkOut->lvListView_DblClick(); });
+    // The popup menu's and the tool bar's check-out, check-in and view commands.
+    new ListCommandDispatch(m_view->popupMenu(), m_view->layout().tbToolbar, *m_checkOut, this);
 }
 
 void FileManUI::setUpSubsystems()
@@ -226,6 +229,11 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
 {
     FileStoreSessionPtr session = SessionRegistry::createSession();
     SessionRegistry::setCurrent(session);
+    // What the store reports as its last error reaches the user as a plain refusal.
+    SessionRegistry::setLastErrorReporter([](const QString &text) {
+        if (!text.trimmed().isEmpty())
+            ShowCriticalMessage(text);
+    });
     // The preview shows a blank page while the new session connects.
     WebBrowser->clear();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QTreeView>
 
 namespace dwfm {
@@ -270,6 +271,50 @@ void LocationTree::nodeClick(const QModelIndex &clicked)
         if (m_model->key(selectedNode()).endsWith(QLatin1Char('C')) && node.isValid())
             m_model->setImage(node, LocationTreeModel::ImageOpenFolder);
     });
+}
+
+QModelIndex LocationTree::childWithText(const QModelIndex &parent, const QString &text) const
+{
+    for (int row = 0; row < m_model->rowCount(parent); ++row) {
+        const QModelIndex child = m_model->index(row, 0, parent);
+        if (m_model->text(child).compare(text, Qt::CaseInsensitive) == 0)
+            return child;
+    }
+    return {};
+}
+
+QModelIndex LocationTree::openPath(const QString &path)
+{
+    QStringList texts;
+    for (const QString &piece : path.split(QRegularExpression(QStringLiteral("[/\\\\]")), Qt::SkipEmptyParts)) {
+        if (!piece.trimmed().isEmpty())
+            texts << piece.trimmed();
+    }
+    if (texts.isEmpty())
+        return {};
+    QModelIndex node;
+    if (!childWithText(QModelIndex(), texts.first()).isValid() && m_model->rowCount() > 0)
+        node = m_model->index(0, 0);
+    for (const QString &text : texts) {
+        // Expanding loads the sub-folders of a node that still holds the placeholder.
+        if (node.isValid())
+            m_ctx.view->expand(node);
+        node = childWithText(node, text);
+        if (!node.isValid())
+            return {};
+    }
+    return node;
+}
+
+bool LocationTree::selectPath(const QString &path)
+{
+    const QModelIndex node = openPath(path);
+    if (!node.isValid())
+        return false;
+    selectNode(node);
+    m_ctx.view->scrollTo(node);
+    nodeClick(node);
+    return true;
 }
 
 QModelIndex LocationTree::selectedNode() const

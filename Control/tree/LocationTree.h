@@ -63,6 +63,15 @@ public:
     // The expand handling: a node that still holds the placeholder loads its children.
     void nodeExpanded(const QModelIndex &node);
 
+    // The node at a path of node texts separated by "/" or the tree's separator
+    // ("Projecten/Brug Noord"), opening every node on the way as a user expanding it
+    // would, so sub-folders load as they do then. A path whose first text is not a top
+    // node's starts below the first top node (the "Applicaties" node of root mode).
+    // Texts are compared without regard to case. Invalid when a text is not found.
+    QModelIndex openPath(const QString &path);
+    // Opens the path and handles its node as if clicked. False when it is not found.
+    bool selectPath(const QString &path);
+
     // The selected node; invalid when none.
     QModelIndex selectedNode() const;
     // Selects a node without handling it as a click.
@@ -83,6 +92,7 @@ private:
     bool hasChildLocations(class FileStoreSession &session, qint32 locationID);
     void onCurrentChanged(const QModelIndex &current);
     void onClicked(const QModelIndex &index);
+    QModelIndex childWithText(const QModelIndex &parent, const QString &text) const;
 
     LocationTreeContext m_ctx;
     LocationTreeModel *m_model;

@@ -8,6 +8,9 @@ namespace dwfm::store {
 
 namespace {
 constexpr int BusyTimeoutMs = 15000;
+// More distinct statement texts than the store's own code has; text built at run time
+// beyond this is prepared afresh each time instead of growing the cache.
+constexpr std::size_t MaxCachedStatements = 128;
 
 qint32 errorNumber(int rc)
 {
@@ -47,36 +50,43 @@ SqliteDbPtr SqliteDb::open(const QString &path, bool create)
 
 SqliteDb::~SqliteDb()
 {
-    for (const auto &[sql, statement] : m_idle)
-        sqlite3_finalize(statement);
+    for (auto &entry : m_cache)
+        sqlite3_finalize(entry.second.stmt);
     sqlite3_close_v2(m_db);
 }
 
-sqlite3_stmt *SqliteDb::takePrepared(const char *sql)
+sqlite3_stmt *SqliteDb::acquire(const char *sql, bool &cached)
 {
-    if (auto it = m_idle.find(sql); it != m_idle.end()) {
-        sqlite3_stmt *statement = it->second;
-        m_idle.erase(it);
-        return statement;
+    auto it = m_cache.find(sql);
+    if (it != m_cache.end() && !it->second.inUse) {
+        it->second.inUse = true;
+        cached = true;
+        return it->second.stmt;
     }
-    sqlite3_stmt *statement = nullptr;
-    int rc = sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
-    if (rc != SQLITE_OK)
+    const bool keep = it == m_cache.end() && m_cache.size() < MaxCachedStatements;
+    sqlite3_stmt *stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(m_db, sql, -1, keep ? SQLITE_PREPARE_PERSISTENT : 0, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
         fail(rc, sql);
-    return statement;
+    }
+    if (keep)
+        m_cache.emplace(sql, Cached{stmt, true});
+    cached = keep;
+    return stmt;
 }
 
-void SqliteDb::returnPrepared(sqlite3_stmt *statement)
+void SqliteDb::giveBack(sqlite3_stmt *stmt)
 {
-    if (!statement)
-        return;
-    // A reset statement holds no read snapshot, so keeping it blocks no writer and no
-    // checkpoint.
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    const char *sql = sqlite3_sql(statement);
-    if (!sql || m_idle.size() >= StatementCacheSize || !m_idle.emplace(sql, statement).second)
-        sqlite3_finalize(statement);
+    // Reset ends the statement's read of the database; cleared bindings do not keep the
+    // previous call's values alive.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    auto it = m_cache.find(sqlite3_sql(stmt));
+    if (it != m_cache.end() && it->second.stmt == stmt)
+        it->second.inUse = false;
+    else
+        sqlite3_finalize(stmt);
 }
 
 void SqliteDb::exec(const char *sql)
@@ -112,12 +122,15 @@ void SqliteDb::fail(int rc, const char *what) const
 
 Statement::Statement(SqliteDbPtr db, const char *sql) : m_db(std::move(db))
 {
-    m_stmt = m_db->takePrepared(sql);
+    m_stmt = m_db->acquire(sql, m_cached);
 }
 
 Statement::~Statement()
 {
-    m_db->returnPrepared(m_stmt);
+    if (m_cached)
+        m_db->giveBack(m_stmt);
+    else
+        sqlite3_finalize(m_stmt);
 }
 
 Statement &Statement::bind(int index, qint64 value)

@@ -19,8 +19,7 @@ using SqliteDbPtr = std::shared_ptr<SqliteDb>;
 
 // One prepared statement. Values are bound by position (1-based, "?" placeholders, the
 // form both backends understand after the server backend rewrites them to $n).
-// Errors throw DwError with the database error numbers. The compiled statement comes from
-// the database's cache when the same SQL ran before, and goes back to it afterwards.
+// Errors throw DwError with the database error numbers.
 class DWSTORE_EXPORT Statement {
 public:
     Statement(SqliteDbPtr db, const char *sql);
@@ -51,6 +50,7 @@ public:
 private:
     SqliteDbPtr m_db;
     sqlite3_stmt *m_stmt = nullptr;
+    bool m_cached = false;
 };
 
 // An open SQLite database in WAL mode with a busy timeout, so that several processes
@@ -69,24 +69,23 @@ public:
     // Throws the DwError that matches the SQLite result code `rc`.
     [[noreturn]] void fail(int rc, const char *what) const;
 
-    // A compiled statement for `sql`: an idle one from the cache, or a new one. Throws
-    // DwError when the SQL does not compile.
-    sqlite3_stmt *takePrepared(const char *sql);
-    // Hands a statement from takePrepared back: reset and kept for the next use of its
-    // SQL, or finalised when the cache already holds one for that SQL or is full.
-    void returnPrepared(sqlite3_stmt *statement);
-    // How many compiled statements wait in the cache.
-    int cachedStatementCount() const { return int(m_idle.size()); }
-
-    // The cache keeps at most this many statements (one per SQL text).
-    static constexpr std::size_t StatementCacheSize = 48;
-
 private:
+    friend class Statement;
     explicit SqliteDb(sqlite3 *db) : m_db(db) {}
+
+    // Prepared statements are kept per SQL text and handed out again once their Statement
+    // is gone, so a call that runs the same few statements every time does not parse and
+    // plan them anew. A statement still in use is never handed out twice: a second user
+    // of the same text gets a fresh, uncached one.
+    struct Cached {
+        sqlite3_stmt *stmt = nullptr;
+        bool inUse = false;
+    };
+    sqlite3_stmt *acquire(const char *sql, bool &cached);
+    void giveBack(sqlite3_stmt *stmt);
+
     sqlite3 *m_db = nullptr;
-    // Idle compiled statements by their SQL text. A statement in use is not in here, so
-    // two uses of the same SQL at once (a nested query) each get their own.
-    std::unordered_map<std::string, sqlite3_stmt *> m_idle;
+    std::unordered_map<std::string, Cached> m_cache;
 };
 
 // An IMMEDIATE transaction: it takes the write lock at the start, so two writers never

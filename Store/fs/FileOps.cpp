@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -115,28 +116,77 @@ void copyBytes(int in, int out, const QString &target)
 }
 } // namespace
 
+namespace {
+// Opens the source for reading; -1 with errno set when that fails or it is a folder.
+int openSource(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+int createTarget(const QByteArray &path)
+{
+    return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
+// Fills the new, empty target; on failure removes it so no partial file stays behind.
+void fill(int in, int out, const QByteArray &outPath, const QString &target, bool durable)
+{
+    try {
+        copyBytes(in, out, target);
+        if (durable && ::fsync(out) != 0)
+            failErrno(errno, target);
+    } catch (...) {
+        ::unlink(outPath.constData());
+        throw;
+    }
+}
+} // namespace
+
 void copyNew(const QString &source, const QString &target, bool durable)
 {
     Fd in;
-    in.fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    in.fd = openSource(QFile::encodeName(source));
     if (in.fd < 0)
         failErrno(errno, source);
-    struct stat st {};
-    if (::fstat(in.fd, &st) == 0 && S_ISDIR(st.st_mode))
-        failErrno(EISDIR, source);
     const QByteArray out = QFile::encodeName(target);
     Fd dst;
-    dst.fd = ::open(out.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    dst.fd = createTarget(out);
     if (dst.fd < 0)
         failErrno(errno, target);
-    try {
-        copyBytes(in.fd, dst.fd, target);
-        if (durable && ::fsync(dst.fd) != 0)
-            failErrno(errno, target);
-    } catch (...) {
-        ::unlink(out.constData());
-        throw;
+    fill(in.fd, dst.fd, out, target, durable);
+}
+
+NewCopy copyIfAbsent(const QString &source, const QString &target)
+{
+    Fd in;
+    in.fd = openSource(QFile::encodeName(source));
+    if (in.fd < 0) {
+        if (errno == ENOENT)
+            return NewCopy::SourceMissing;
+        failErrno(errno, source);
     }
+    const QByteArray out = QFile::encodeName(target);
+    Fd dst;
+    dst.fd = createTarget(out);
+    if (dst.fd < 0 && errno == ENOENT) {
+        // Only the first file into a folder pays for making it.
+        makePath(QFileInfo(target).absolutePath());
+        dst.fd = createTarget(out);
+    }
+    if (dst.fd < 0) {
+        if (errno == EEXIST)
+            return NewCopy::TargetExists;
+        failErrno(errno, target);
+    }
+    fill(in.fd, dst.fd, out, target, false);
+    return NewCopy::Made;
 }
 
 void syncFolder(const QString &folder)
@@ -160,6 +210,17 @@ void copyNew(const QString &source, const QString &target, bool durable)
         if (f.open(QIODevice::ReadWrite))
             f.flush();
     }
+}
+
+NewCopy copyIfAbsent(const QString &source, const QString &target)
+{
+    if (!QFileInfo(source).isFile())
+        return NewCopy::SourceMissing;
+    if (QFileInfo::exists(target))
+        return NewCopy::TargetExists;
+    makePath(QFileInfo(target).absolutePath());
+    copyNew(source, target, false);
+    return NewCopy::Made;
 }
 
 void syncFolder(const QString &)
@@ -225,14 +286,28 @@ QString moveAside(const QString &path)
 bool sameContent(const QString &a, const QString &b)
 {
     QFile fa(a), fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+    if (!fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !fb.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+        || fa.size() != fb.size())
         return false;
+    // Two fixed buffers: no allocation per block, and reads go straight to the files.
     constexpr qint64 Chunk = 1 << 20;
-    while (!fa.atEnd()) {
-        if (fa.read(Chunk) != fb.read(Chunk))
+    std::unique_ptr<char[]> bufA(new char[Chunk]), bufB(new char[Chunk]);
+    for (;;) {
+        const qint64 na = fa.read(bufA.get(), Chunk);
+        if (na < 0)
+            return false;
+        qint64 nb = 0;
+        while (nb < na) {
+            const qint64 n = fb.read(bufB.get() + nb, na - nb);
+            if (n <= 0)
+                return false;
+            nb += n;
+        }
+        if (na == 0)
+            return fb.read(bufB.get(), 1) == 0;
+        if (std::memcmp(bufA.get(), bufB.get(), size_t(na)) != 0)
             return false;
     }
-    return true;
 }
 
 } // namespace dwfm::store::FileOps

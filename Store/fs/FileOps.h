@@ -14,6 +14,14 @@ namespace FileOps {
 // disk before the function returns.
 DWSTORE_EXPORT void copyNew(const QString &source, const QString &target, bool durable);
 
+// What copyIfAbsent did.
+enum class NewCopy { Made, TargetExists, SourceMissing };
+
+// Copies `source` to `target` like copyNew (not flushed), making the target's folder when
+// it is missing. An existing target or a missing source is answered, not thrown, so that a
+// caller that usually finds neither pays for no checks beforehand.
+DWSTORE_EXPORT NewCopy copyIfAbsent(const QString &source, const QString &target);
+
 // Puts a copy of `source` at `target` through a flushed temporary file in the target's
 // folder and a rename, so that a crash leaves either the old or the new file, never a torn
 // one. With `replace` false an existing target is refused.

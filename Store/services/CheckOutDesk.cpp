@@ -15,15 +15,19 @@ namespace dwfm::store {
 void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
 {
     m_context->requireWritable();
-    const ProjectRow row = m_context->project(projectId);
-    const QString folder = m_context->workingFolder(row.locationId);
-    const QString server = m_context->serverFile(row);
-    const QString local = FileOps::join(folder, row.fileName);
     const SqliteDbPtr &db = m_context->db();
 
+    // One durable commit per check-out: the row is read, taken and logged in the same
+    // transaction, and the location's path is looked up once for both folders.
     qint64 historyId = 0;
+    QString folder, server, local;
     {
         WriteTransaction tx(db);
+        const ProjectRow row = m_context->project(projectId);
+        const QString path = m_context->locationPath(row.locationId);
+        folder = FileOps::join(m_context->workingRoot(), path);
+        server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
+        local = FileOps::join(folder, row.fileName);
         Statement take(db, "UPDATE projects SET checked_out = 1, user_id = ?, checkout_at = ?, computer_name = ?, "
                            "checkout_folder = ?, checkout_remark = ? "
                            "WHERE project_id = ? AND checked_out = 0 AND locked = 0");
@@ -35,27 +39,31 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
             .bind(6, qint64(projectId))
             .exec();
         if (db->changes() != 1) {
-            const ProjectRow now = m_context->project(projectId);
-            if (now.locked)
-                throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is vergrendeld.").arg(now.fileName));
+            if (row.locked)
+                throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is vergrendeld.").arg(row.fileName));
             throw DwError(DwError::PermissionDenied,
-                          QStringLiteral("'%1' is al in gebruik bij %2.").arg(now.fileName, now.userId));
+                          QStringLiteral("'%1' is al in gebruik bij %2.").arg(row.fileName, row.userId));
         }
         m_context->logHistory(projectId, QStringLiteral("In gebruik genomen"), remark);
         historyId = db->lastInsertId();
         tx.commit();
     }
 
+    // The working copy is not flushed: it is the user's scratch copy, the server keeps the
+    // content. The usual case (no working copy yet, folder present) costs just the copy.
     QString aside;
     try {
-        if (!QFileInfo::exists(server))
+        switch (FileOps::copyIfAbsent(server, local)) {
+        case FileOps::NewCopy::Made:
+            return;
+        case FileOps::NewCopy::SourceMissing:
             throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
-        FileOps::makePath(folder);
-        if (QFileInfo::exists(local)) {
-            if (FileOps::sameContent(local, server))
-                return;
-            aside = FileOps::moveAside(local);
+        case FileOps::NewCopy::TargetExists:
+            break;
         }
+        if (FileOps::sameContent(local, server))
+            return;
+        aside = FileOps::moveAside(local);
         FileOps::copyNew(server, local, false);
     } catch (...) {
         if (!aside.isEmpty() && !QFileInfo::exists(local))

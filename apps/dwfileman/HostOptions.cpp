@@ -27,7 +27,11 @@ HostOptions parseHostOptions(const QStringList &arguments)
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Render the window to this PNG file and quit."),
                                         QStringLiteral("file"));
-    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot});
+    const QCommandLineOption location(
+        QStringLiteral("location"),
+        QStringLiteral("Open this location after connecting: its path of names, e.g. \"Projecten/Brug Noord\"."),
+        QStringLiteral("path"));
+    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location});
     parser.process(arguments);
 
     HostOptions options;
@@ -37,5 +41,6 @@ HostOptions parseHostOptions(const QStringList &arguments)
     options.password = parser.value(password);
     options.sqlSecurity = parser.isSet(sqlSecurity);
     options.screenshot = parser.value(screenshot);
+    options.location = parser.value(location);
     return options;
 }

@@ -11,6 +11,7 @@ struct HostOptions {
     QString password;
     bool sqlSecurity = false;
     QString screenshot; // render the window to this PNG and quit
+    QString location;   // the location to open after connecting ("Projecten/Brug Noord")
     bool offscreen = false;
 };
 

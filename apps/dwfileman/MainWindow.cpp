@@ -2,6 +2,8 @@
 #include "ModeMenu.h"
 
 #include "core/FileManUI.h"
+#include "platform/Settings.h"
+#include "platform/Twips.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -22,6 +24,8 @@ MainWindow::MainWindow()
     m_control->HeaderLabelsVisible = true;
     m_control->FileInfoVisible = true;
     m_control->AllowPopupMenu = true;
+    // Check-out and check-in are on the tool bar too; the view menu hides it.
+    m_control->ToolbarVisible = true;
     setCentralWidget(m_control);
 
     m_log = new QPlainTextEdit(this);
@@ -63,7 +67,28 @@ const QString kAppDescription = QStringLiteral("dwfileman");
 
 void MainWindow::restoreLayout()
 {
+    storeFirstLayout();
     m_control->RestoreSettings(kAppDescription);
+}
+
+void MainWindow::storeFirstLayout()
+{
+    // The control's own first layout puts the splitter in the middle and gives every
+    // column 1000 twips, too narrow for a file name or a date. Until this program has
+    // kept a layout of its own, it stores one that suits it, in the control's keys, and
+    // the control restores that like any other.
+    const std::unique_ptr<QSettings> settings = dwfm::UserSettings();
+    settings->beginGroup(QStringLiteral("Settings"));
+    if (settings->contains(kAppDescription + QStringLiteral("ColWidth1")))
+        return;
+    const double treeWidth = dwfm::Twips::toTwipsX(m_control->width() / 3, m_control);
+    settings->setValue(kAppDescription + QStringLiteral("PicHorLeft"), QString::number(qRound(treeWidth)));
+    // Bestandsnaam, Gebruiker, Datum-Tijd, Locatie; Opmerking takes the rest.
+    const int widths[] = {2200, 1000, 1500, 3600, 2400};
+    for (int n = 1; n <= int(std::size(widths)); ++n)
+        settings->setValue(kAppDescription + QStringLiteral("ColWidth") + QString::number(n), QString::number(widths[n - 1]));
+    settings->endGroup();
+    settings->sync();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -27,6 +27,8 @@ protected:
 
 private:
     void connectEvents();
+    // Stores a first layout for this program when it has none yet.
+    void storeFirstLayout();
     // Opens a file the control handed over with the desktop's default application.
     void openWorkingCopy(const QString &path);
 

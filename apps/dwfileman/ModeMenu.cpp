@@ -18,6 +18,14 @@ bool askLocation(QWidget *parent, const QString &title, qint32 &id)
 }
 
 QString yesNo(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+// The select-file mode makes the control read-only and takes its popup menu away; every
+// other mode gives the user the menu and the check-out commands back.
+void allowChanges(FileManUI *control)
+{
+    control->ReadOnly = false;
+    control->AllowPopupMenu = true;
+}
 } // namespace
 
 void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
@@ -29,6 +37,7 @@ void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
     auto lastLocation = std::make_shared<qint32>(0);
 
     menu->addAction(QStringLiteral("&Alle locaties"), control, [control, log] {
+        allowChanges(control);
         log(QStringLiteral("ControlInRootMode() = %1").arg(yesNo(control->ControlInRootMode())));
     });
     menu->addAction(QStringLiteral("&Gebruiker..."), control, [control, dialogParent, log] {
@@ -37,18 +46,21 @@ void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
                                                    QStringLiteral("Gebruikers-ID:"), QLineEdit::Normal, QString(), &ok);
         if (!ok || user.trimmed().isEmpty())
             return;
+        allowChanges(control);
         const bool built = control->ControlInUserMode(user.trimmed(), QStringLiteral("Bestanden van ") + user.trimmed());
         log(QStringLiteral("ControlInUserMode(\"%1\") = %2").arg(user.trimmed(), yesNo(built)));
     });
     menu->addAction(QStringLiteral("&Specifieke locatie..."), control, [control, dialogParent, log, lastLocation] {
         if (!askLocation(dialogParent, QStringLiteral("Specifieke locatie"), *lastLocation))
             return;
+        allowChanges(control);
         const bool built = control->ControlInSpecificLocationMode(*lastLocation, QString(), true);
         log(QStringLiteral("ControlInSpecificLocationMode(%1) = %2").arg(*lastLocation).arg(yesNo(built)));
     });
     menu->addAction(QStringLiteral("Bestand &opslaan..."), control, [control, dialogParent, log, lastLocation] {
         if (!askLocation(dialogParent, QStringLiteral("Bestand opslaan"), *lastLocation))
             return;
+        allowChanges(control);
         const bool built = control->ControlInSaveFileMode(*lastLocation, QString());
         log(QStringLiteral("ControlInSaveFileMode(%1) = %2").arg(*lastLocation).arg(yesNo(built)));
     });

@@ -7,6 +7,7 @@
 #include "core/FileManUI.h"
 #include "core/session/SessionRegistry.h"
 #include "platform/DwError.h"
+#include "tree/LocationTree.h"
 
 #ifdef DW_HAVE_FILESTORE
 #include "DwFileStore.h"
@@ -65,6 +66,10 @@ int main(int argc, char **argv)
     if (connected)
         window.log(QStringLiteral("ControlInRootMode() = %1")
                        .arg(window.control()->ControlInRootMode() ? QStringLiteral("True") : QStringLiteral("False")));
+    // The location asked for is opened and clicked as the user would: LocationChanged
+    // follows and the list fills.
+    if (connected && !options.location.isEmpty() && !window.control()->locationTree()->selectPath(options.location))
+        print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
     window.show();
     // After the mode: the control keeps its layout only once a mode has succeeded.
     window.restoreLayout();

@@ -3,6 +3,10 @@
 //     stepped with the raw SQLite C API;
 //  2. check-out and check-in of 1,000 small files vs. `svn lock` and `svn commit`;
 //  3. check-out of a 1 GiB file vs. `cp`, its durable check-in vs. `cp` + `sync`.
+// The file benchmarks run ours and the baseline several times in alternating order, each
+// run starting from the same state: everything written before is on disk (sync), the
+// source is in the page cache, and the target is new (check-out, cp) or replaces a file of
+// the same size (check-in, cp + sync). The median of each side is compared.
 // Usage: bench_store WORKDIR [--quick]   (--quick: 10,000 rows, 200 files, 64 MiB)
 #include "DwFileStoreSession.h"
 #include "StoreFolders.h"
@@ -18,6 +22,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -43,6 +48,13 @@ double bestOf(int runs, const std::function<void()> &work)
     return *std::min_element(times.begin(), times.end());
 }
 
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 void run(const QString &program, const QStringList &args, const QString &cwd = QString())
 {
     QProcess p;
@@ -63,9 +75,44 @@ void writeFile(const QString &path, const QByteArray &data)
         std::exit(1);
 }
 
+// Puts the file system in the same state before each measured run: nothing of earlier
+// runs left to write back (or to discard, for deleted files), and `source` in the page cache.
+void settle(const QString &source = QString())
+{
+    run("sync", {});
+    if (source.isEmpty())
+        return;
+    QFile f(source);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        std::exit(1);
+    static char buffer[1 << 20];
+    while (f.read(buffer, sizeof buffer) > 0) {
+    }
+}
+
+// Runs `ours` and `base` `runs` times, alternating which goes first, and answers the
+// medians (ours, base). `prepare` readies the state before each run of either.
+std::pair<double, double> alternate(int runs, const std::function<void()> &prepareOurs, const std::function<void()> &ours,
+                                    const std::function<void()> &prepareBase, const std::function<void()> &base)
+{
+    std::vector<double> a, b;
+    for (int i = 0; i < runs; ++i) {
+        for (int side : i % 2 ? std::array{1, 0} : std::array{0, 1}) {
+            if (side == 0) {
+                prepareOurs();
+                a.push_back(timeMs(ours));
+            } else {
+                prepareBase();
+                b.push_back(timeMs(base));
+            }
+        }
+    }
+    return {median(a), median(b)};
+}
+
 void report(const char *what, double ours, double base, const char *baseName, double goal)
 {
-    std::printf("%-44s %9.1f ms   %-22s %9.1f ms   ratio %.2f (goal <= %.2f)\n", what, ours, baseName, base,
+    std::printf("%-44s %9.1f ms   %-24s %9.1f ms   ratio %.2f (goal <= %.2f)\n", what, ours, baseName, base,
                 ours / base, goal);
 }
 
@@ -127,7 +174,7 @@ void benchListing(DwFileStoreSession &s, qint32 location, int rows)
         std::puts("");
 }
 
-void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work, int count)
+void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work, int count, int runs)
 {
     const QString src = work + "/klein";
     QDir().mkpath(src);
@@ -137,19 +184,7 @@ void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work
         writeFile(path, QByteArray("regel\n").repeated(20));
         ids.push_back(s.Projects().AddProject(path, location, QVariant(), true, true));
     }
-    const double out = timeMs([&] {
-        for (qint32 id : ids)
-            if (!s.Projects().CheckOutProject(id, QString()))
-                std::exit(1);
-    });
     const QString local = s.Projects().GetProjectLocalFolder(ids.front());
-    for (int i = 0; i < count; ++i)
-        writeFile(QStringLiteral("%1/f%2.txt").arg(local).arg(i), QByteArray("gewijzigd\n").repeated(20));
-    const double in = timeMs([&] {
-        for (qint32 id : ids)
-            if (!s.Projects().CheckInProject(id, QString(), false))
-                std::exit(1);
-    });
 
     // The peer: a local repository with the same files.
     const QString repo = work + "/svnrepo", wc = work + "/svnwc";
@@ -162,9 +197,47 @@ void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work
     }
     run("svn", QStringList{"add", "-q"} + files, wc);
     run("svn", {"commit", "-q", "-m", "begin"}, wc);
-    const double lock = timeMs([&] { run("svn", QStringList{"lock", "-q"} + files, wc); });
+
+    // Each run starts with nothing checked out or locked and no working copies.
+    bool outDone = false, lockDone = false;
+    const auto [out, lock] = alternate(
+        runs,
+        [&] {
+            if (outDone) {
+                for (qint32 id : ids)
+                    if (!s.Projects().CancelCheckOut(id, QString(), false))
+                        std::exit(1);
+                QDir(local).removeRecursively();
+            }
+            settle();
+        },
+        [&] {
+            for (qint32 id : ids)
+                if (!s.Projects().CheckOutProject(id, QString()))
+                    std::exit(1);
+            outDone = true;
+        },
+        [&] {
+            if (lockDone)
+                run("svn", QStringList{"unlock", "-q"} + files, wc);
+            settle();
+        },
+        [&] {
+            run("svn", QStringList{"lock", "-q"} + files, wc);
+            lockDone = true;
+        });
+
+    for (int i = 0; i < count; ++i)
+        writeFile(QStringLiteral("%1/f%2.txt").arg(local).arg(i), QByteArray("gewijzigd\n").repeated(20));
     for (const QString &f : files)
         writeFile(wc + "/" + f, QByteArray("gewijzigd\n").repeated(20));
+    settle();
+    const double in = timeMs([&] {
+        for (qint32 id : ids)
+            if (!s.Projects().CheckInProject(id, QString(), false))
+                std::exit(1);
+    });
+    settle();
     const double commit = timeMs([&] { run("svn", {"commit", "-q", "-m", "klaar"}, wc); });
     char what[64];
     std::snprintf(what, sizeof what, "check-out of %d small files", count);
@@ -173,7 +246,7 @@ void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work
     report(what, in, commit, "svn commit", 1.0);
 }
 
-void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work, qint64 bytes)
+void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work, qint64 bytes, int runs)
 {
     const QString server = s.Locations().GetServerRootFolder() + "/" + s.Locations().GetLocationPath(location) + "/groot.bin";
     {
@@ -188,23 +261,55 @@ void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work,
         }
     }
     const qint32 id = s.Projects().AddProject(server, location, server, false, false);
-    run("sync", {});
-    const double cp = timeMs([&] { run("cp", {server, work + "/cp-kopie.bin"}); });
-    run("sync", {}); // so the check-out does not pay for writing back cp's copy
-    const double out = timeMs([&] {
-        if (!s.Projects().CheckOutProject(id, QString()))
-            std::exit(1);
-    });
     const QString local = s.Projects().GetProjectLocalFolder(id) + "/groot.bin";
-    run("sync", {});
-    const double cpSync = timeMs([&] {
-        run("cp", {local, work + "/cp-sync-kopie.bin"});
-        run("sync", {});
-    });
-    const double in = timeMs([&] {
-        if (!s.Projects().CheckInProject(id, QString(), false))
-            std::exit(1);
-    });
+
+    // Check-out and cp both make a new file from the cached server file.
+    const QString cpCopy = work + "/cp-kopie.bin";
+    bool checkedOut = false;
+    const auto [out, cp] = alternate(
+        runs,
+        [&] {
+            if (checkedOut && !s.Projects().CancelCheckOut(id, QString(), false))
+                std::exit(1);
+            QFile::remove(local);
+            settle(server);
+        },
+        [&] {
+            if (!s.Projects().CheckOutProject(id, QString()))
+                std::exit(1);
+            checkedOut = true;
+        },
+        [&] {
+            QFile::remove(cpCopy);
+            settle(server);
+        },
+        [&] { run("cp", {server, cpCopy}); });
+
+    // Check-in and cp + sync both durably replace a file of the same size with the cached
+    // working copy.
+    const QString cpSyncCopy = work + "/cp-sync-kopie.bin";
+    run("cp", {local, cpSyncCopy});
+    const auto [in, cpSync] = alternate(
+        runs,
+        [&] {
+            if (!checkedOut) {
+                QFile::remove(local);
+                if (!s.Projects().CheckOutProject(id, QString()))
+                    std::exit(1);
+                checkedOut = true;
+            }
+            settle(local);
+        },
+        [&] {
+            if (!s.Projects().CheckInProject(id, QString(), false))
+                std::exit(1);
+            checkedOut = false;
+        },
+        [&] { settle(local); },
+        [&] {
+            run("cp", {local, cpSyncCopy});
+            run("sync", {});
+        });
     char what[64];
     std::snprintf(what, sizeof what, "check-out of a %lld MiB file", bytes >> 20);
     report(what, out, cp, "cp", 1.2);
@@ -240,7 +345,8 @@ int main(int argc, char **argv)
     admin.session().Locations().CreateLocation("Groot", "", 0, groot);
 
     benchListing(s, lijst, quick ? 10000 : 100000);
-    benchSmallFiles(s, klein, work, quick ? 200 : 1000);
-    benchLargeFile(s, groot, work, quick ? (qint64(64) << 20) : (qint64(1) << 30));
+    const int runs = quick ? 3 : 5;
+    benchSmallFiles(s, klein, work, quick ? 200 : 1000, runs);
+    benchLargeFile(s, groot, work, quick ? (qint64(64) << 20) : (qint64(1) << 30), runs);
     return 0;
 }

@@ -95,6 +95,12 @@ TEST_F(StartupTest, SuccessfulConnectionUncoversAndFillsTheStatusBar)
     EXPECT_EQ(control.statusPanel(QStringLiteral("computernaam"))->text(),
               QStringLiteral("[") + expectedComputer + QStringLiteral("]  "));
     EXPECT_TRUE(control.statusPanel(QStringLiteral("infohuidig"))->text().isEmpty());
+
+    // The store's last error, reported when no error is pending, reaches the user.
+    prompts.expectMessage();
+    SessionRegistry::reportLastError(QStringLiteral("Het bestand is al in gebruik bij bert."));
+    SessionRegistry::reportLastError(QString());
+    EXPECT_EQ(prompts.messages(), QStringList{QStringLiteral("Het bestand is al in gebruik bij bert.")});
 }
 
 TEST_F(StartupTest, FailedConnectionDisablesAndStaysCoveredUntilALaterSuccess)

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "DwExport.h"
+
+#include <QObject>
+
+class QAction;
+class QToolBar;
+
+namespace dwfm {
+
+class CheckOutCommands;
+class PopupMenu;
+
+// Connects the popup menu's file entries and the file tool bar's buttons to the commands
+// they run. Each entry and each button runs exactly one command on the selected rows;
+// a failure in a command is passed over silently, as the commands report their own.
+// Entries and buttons without a handler here stay unconnected and do nothing.
+class DWFILEMANUI_EXPORT ListCommandDispatch : public QObject {
+    Q_OBJECT
+public:
+    // The menu, the tool bar and the commands must outlive the dispatch.
+    ListCommandDispatch(PopupMenu &menu, QToolBar *toolbar, CheckOutCommands &checkOut, QObject *parent = nullptr);
+
+    // "Bestand &Bekijken": a read-only copy of each selected file.
+    void mnuPopUpProjectBekijken_Click();
+    // "Bestand &Openen": check out and open.
+    void mnuPopupProjectProjectOpenen_Click();
+    // "Bestand In Gebruik Nemen": check out without opening.
+    void mnuPopupProjectProjectBewerken_Click();
+    // "Bestand Vrijgeven": check in.
+    void mnuPopupProjectProjectTerugzetten_Click();
+    // A tool-bar button, by its key compared exactly; an unknown key (or none) does nothing.
+    void tbToolbar_ButtonClick(const QString &key);
+
+private:
+    void onToolbarAction(QAction *action);
+
+    CheckOutCommands &m_checkOut;
+};
+
+} // namespace dwfm

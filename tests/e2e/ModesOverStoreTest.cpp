@@ -1,0 +1,219 @@
+// The control's user, specific-location, save and select modes and its file filter over
+// the real embedded store.
+#include "StoreControlFixture.h"
+
+#include "core/ControlState.h"
+#include "list/FileList.h"
+#include "list/FileListModel.h"
+#include "list/FileRowReader.h"
+#include "platform/frmError.h"
+#include "tree/LocationTreeModel.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTreeView>
+
+using namespace dwfm;
+using namespace dwfm::test;
+
+namespace {
+
+class ModesOverStoreTest : public StoreControlFixture {
+protected:
+    void TearDown() override
+    {
+        spy.reset();
+        control.reset();
+        StoreControlFixture::TearDown();
+    }
+    void connectAs(const QString &user)
+    {
+        spy.reset();
+        control = connectControl(user);
+        spy = std::make_unique<QSignalSpy>(control.get(), &FileManUI::LocationChanged);
+    }
+    // Expects the error dialog of a failure that `procedure` reports.
+    void expectError(const QString &procedure)
+    {
+        prompts->expectDialog([procedure](QDialog &dialog) {
+            auto *error = qobject_cast<frmError *>(&dialog);
+            EXPECT_NE(error, nullptr);
+            if (error) {
+                EXPECT_TRUE(error->txtDetails->toPlainText().contains(QStringLiteral("Procedure = ") + procedure));
+            }
+            return 0;
+        });
+    }
+    QStringList fileNames() const
+    {
+        QStringList names;
+        for (const FileListRow &row : control->listModel()->rows())
+            names << row.text;
+        return names;
+    }
+    QString key(qint32 id, char kind) const { return QString::number(id) + QLatin1Char(kind); }
+
+    std::unique_ptr<FileManUI> control;
+    std::unique_ptr<QSignalSpy> spy;
+};
+
+TEST_F(ModesOverStoreTest, UserModeListsTheFilesTheUserHasInUseFromEveryLocation)
+{
+    auto bert = openSession(QStringLiteral("bert"));
+    ASSERT_TRUE(bert->Projects().CheckOutProject(telefoonlijst, QStringLiteral("Nummers")));
+
+    connectAs(QStringLiteral("bert"));
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("bert"), QStringLiteral("Mijn bestanden")));
+    EXPECT_EQ(childTexts(*control, {}), QStringList{QStringLiteral("Mijn bestanden")});
+    EXPECT_EQ(control->treeModel()->key(control->treeModel()->index(0, 0)), QStringLiteral("bertU"));
+    EXPECT_EQ(locationEvents(*spy), QStringList{QStringLiteral("Mijn bestanden|0")});
+    EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Offerte.txt"), QStringLiteral("Telefoonlijst.txt")}));
+    // The user's own files keep the default colour in this mode.
+    for (const FileListRow &row : control->listModel()->rows()) {
+        EXPECT_FALSE(row.foreColor.isValid()) << row.text.toStdString();
+        EXPECT_EQ(row.tag, TagCurrentUser | TagCheckedOut);
+    }
+    EXPECT_EQ(control->CountOfProjectsInUseByUser(), 2);
+
+    // The count rebuilds the tree, so it sees a file given back meanwhile; the user ID
+    // is matched without regard to case.
+    ASSERT_TRUE(bert->Projects().CheckInProject(telefoonlijst, QString(), true));
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("BERT"), QStringLiteral("Bert")));
+    EXPECT_EQ(control->CountOfProjectsInUseByUser(), 1);
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Offerte.txt")});
+}
+
+TEST_F(ModesOverStoreTest, UserModeOfSomeoneElseShowsTheirFilesInGreyAndCountsNone)
+{
+    connectAs(QStringLiteral("anna"));
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("bert"), QStringLiteral("Bert")));
+    ASSERT_EQ(fileNames(), QStringList{QStringLiteral("Offerte.txt")});
+    EXPECT_EQ(control->listModel()->row(0).foreColor, control->lvListView->palette().color(QPalette::Dark));
+    EXPECT_EQ(control->CountOfProjectsInUseByUser(), 0);
+
+    // A user with nothing in use, and one the store does not know: an empty list.
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("anna"), QStringLiteral("Anna")));
+    EXPECT_EQ(control->listModel()->rowCount(), 0);
+    EXPECT_EQ(control->CountOfProjectsInUseByUser(), 0);
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("niemand"), QStringLiteral("Niemand")));
+    EXPECT_EQ(control->listModel()->rowCount(), 0);
+}
+
+TEST_F(ModesOverStoreTest, OwnCheckOutsAreBlueOutsideUserMode)
+{
+    connectAs(QStringLiteral("bert"));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, QString(), true));
+    const FileListModel &list = *control->listModel();
+    const int row = listRowOf(*control, QStringLiteral("Offerte.txt"));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list.data(list.index(row, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+    EXPECT_EQ(list.row(row).tag, TagCurrentUser | TagCheckedOut);
+}
+
+TEST_F(ModesOverStoreTest, SpecificLocationModeBuildsWithItsExtraLocationsOnRefresh)
+{
+    connectAs(QStringLiteral("anna"));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, QString()));
+    EXPECT_EQ(control->treeModel()->rowCount(), 0);
+    control->AddAdditionalSpecificLocation(kantoor, QStringLiteral("Kantoor"));
+    control->AddAdditionalSpecificLocation(archief, QStringLiteral("Oud archief"));
+    control->AddAdditionalSpecificLocation(0, QStringLiteral("Geen"));
+    control->AddAdditionalSpecificLocation(projecten, QStringLiteral("  "));
+    control->RefreshTreeView();
+
+    // The mode's location with its sub-locations loaded, the extra ones closed.
+    EXPECT_EQ(childTexts(*control, {}),
+              (QStringList{QStringLiteral("Brug Noord"), QStringLiteral("Kantoor"), QStringLiteral("Oud archief")}));
+    const QModelIndex top = control->treeModel()->findNode(key(brugNoord, 'C'));
+    EXPECT_TRUE(control->tvTreeView->isExpanded(top));
+    EXPECT_EQ(childTexts(*control, top), QStringList{QStringLiteral("Tekeningen")});
+    EXPECT_EQ(control->treeModel()->rowCount(control->treeModel()->findNode(key(archief, 'C'))), 0);
+    EXPECT_EQ(locationEvents(*spy), QStringList{QStringLiteral("Brug Noord|") + QString::number(brugNoord)});
+    EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Begroting.txt"), QStringLiteral("Notulen.txt"),
+                                        QStringLiteral("Offerte.txt")}));
+
+    // An extra location is a location like any other: its files, its own path.
+    clickPath(*control, QStringLiteral("Oud archief"));
+    EXPECT_EQ(locationEvents(*spy).last(), QStringLiteral("Oud archief|") + QString::number(archief));
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Jaarverslag.txt")});
+    EXPECT_EQ(control->GetCurrentLocationID(), archief);
+}
+
+TEST_F(ModesOverStoreTest, SaveModeShowsTheLocationUnderTheHostsTextAndLeavesCommandsOn)
+{
+    connectAs(QStringLiteral("anna"));
+    ASSERT_TRUE(control->ControlInSaveFileMode(projecten, QStringLiteral("Opslaan in")));
+    EXPECT_EQ(control->state().ControlMode, ControlState::ModeSaveFile);
+    EXPECT_TRUE(control->Initialized);
+    EXPECT_FALSE(control->ReadOnly);
+    const QModelIndex top = control->treeModel()->index(0, 0);
+    EXPECT_EQ(control->treeModel()->text(top), QStringLiteral("Opslaan in"));
+    EXPECT_EQ(childTexts(*control, top), (QStringList{QStringLiteral("Brug Noord"), QStringLiteral("Kantoor")}));
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Lees mij.txt")});
+    EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Opslaan in"));
+
+    // Sub-locations open lazily below the mode's location, with paths under its text.
+    clickPath(*control, QStringLiteral("Brug Noord/Tekeningen"));
+    EXPECT_EQ(locationEvents(*spy).last(),
+              QStringLiteral("Opslaan in\\Brug Noord\\Tekeningen|") + QString::number(tekeningen));
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Situatie.png")});
+}
+
+TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyAndADoubleClickChecksNothingOut)
+{
+    connectAs(QStringLiteral("anna"));
+    control->AllowPopupMenu = true;
+    ASSERT_TRUE(control->ControlInSelectFileMode(kantoor, QString()));
+    EXPECT_EQ(control->state().ControlMode, ControlState::ModeSelectFile);
+    EXPECT_TRUE(control->ReadOnly);
+    EXPECT_FALSE(control->AllowPopupMenu);
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Telefoonlijst.txt")});
+
+    QSignalSpy opened(control.get(), &FileManUI::FileOpen);
+    control->fileList()->SelectListItem(key(telefoonlijst, 'P'));
+    emit control->lvListView->doubleClicked(control->listModel()->index(0, 0));
+    EXPECT_TRUE(opened.isEmpty());
+    RecordsetPtr info;
+    ASSERT_TRUE(openSession(QStringLiteral("bert"))->Projects().GetProjectInfo(info, telefoonlijst));
+    EXPECT_FALSE(info->value(info->fieldIndex(QStringLiteral("CheckedOut"))).toBool());
+}
+
+TEST_F(ModesOverStoreTest, SelectModeOfAnUnknownLocationSaysSoAndCoversTheControl)
+{
+    connectAs(QStringLiteral("anna"));
+    prompts->expectMessage();
+    EXPECT_TRUE(control->ControlInSelectFileMode(99999, QString()));
+    EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (99999) bestaat niet!")});
+    EXPECT_TRUE(control->isOverlayShown());
+    EXPECT_EQ(control->treeModel()->rowCount(), 0);
+    EXPECT_EQ(control->listModel()->rowCount(), 0);
+    EXPECT_TRUE(spy->isEmpty());
+    EXPECT_TRUE(control->ReadOnly);
+    EXPECT_EQ(control->GetCurrentLocationID(), -1);
+}
+
+TEST_F(ModesOverStoreTest, AcceptableFilesLimitTheListFromItsNextRefill)
+{
+    connectAs(QStringLiteral("anna"));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, QString(), true));
+    // Lees mij.txt lies elsewhere: accepting it adds nothing here.
+    control->SetAcceptableProjects(QStringLiteral("%1|%2|%3").arg(offerte).arg(leesMij).arg(notulen));
+    EXPECT_EQ(fileNames().size(), 3);
+    control->RefreshListView();
+    EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Notulen.txt"), QStringLiteral("Offerte.txt")}));
+    // The filter holds for other locations and modes as well.
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("bert"), QStringLiteral("Bert")));
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Offerte.txt")});
+
+    // A list that fails at its first piece leaves a filter that lets nothing through.
+    expectError(QStringLiteral("DwProjectFileManUISetAcceptableProjects"));
+    control->SetAcceptableProjects(QStringLiteral("Offerte|") + QString::number(offerte));
+    control->RefreshListView();
+    EXPECT_TRUE(fileNames().isEmpty());
+
+    control->SetAcceptableProjects(QStringLiteral(" "));
+    control->RefreshListView();
+    EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Offerte.txt")});
+}
+
+} // namespace
