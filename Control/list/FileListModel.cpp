@@ -1,5 +1,7 @@
 #include "FileListModel.h"
 
+#include "platform/FoldedTexts.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QStyle>
@@ -86,51 +88,16 @@ const QString &FileListModel::cellText(const FileListRow &row, int column)
 
 std::vector<int> FileListModel::sortedOrder() const
 {
-    // Every text is folded once into one shared buffer, so that sorting compares plain
-    // runs of characters without allocating; the row number breaks ties, so equal texts
-    // keep their order in both directions.
-    struct SortKey {
-        quint32 offset;
-        quint32 length;
-        int row;
-    };
+    // Every text is folded once, so that sorting compares plain runs of characters
+    // without allocating; equal texts keep their order in both directions.
     std::size_t total = 0;
     for (const FileListRow &row : m_rows)
         total += std::size_t(cellText(row, m_sortKey).size());
-    std::vector<char16_t> folded;
-    folded.reserve(total);
-    std::vector<SortKey> keys;
-    keys.reserve(m_rows.size());
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const QString &text = cellText(m_rows[i], m_sortKey);
-        keys.push_back({quint32(folded.size()), quint32(text.size()), int(i)});
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            folded.push_back(u < 0x80 ? ((u >= u'A' && u <= u'Z') ? char16_t(u + 32) : u)
-                                      : char16_t(QChar::toCaseFolded(u)));
-        }
-    }
-    const char16_t *base = folded.data();
-    const auto compare = [base](const SortKey &a, const SortKey &b) {
-        return QtPrivate::compareStrings(QStringView(base + a.offset, qsizetype(a.length)),
-                                         QStringView(base + b.offset, qsizetype(b.length)), Qt::CaseSensitive);
-    };
-    if (m_sortOrder == Qt::AscendingOrder) {
-        std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
-            const int c = compare(a, b);
-            return c < 0 || (c == 0 && a.row < b.row);
-        });
-    } else {
-        std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
-            const int c = compare(a, b);
-            return c > 0 || (c == 0 && a.row < b.row);
-        });
-    }
-    std::vector<int> order;
-    order.reserve(keys.size());
-    for (const SortKey &k : keys)
-        order.push_back(k.row);
-    return order;
+    FoldedTexts folded;
+    folded.reserve(m_rows.size(), total);
+    for (const FileListRow &row : m_rows)
+        folded.add(cellText(row, m_sortKey));
+    return folded.sortedOrder(m_sortOrder);
 }
 
 void FileListModel::sort(int column, Qt::SortOrder order)

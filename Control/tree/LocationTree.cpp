@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTreeView>
 
 namespace dwfm {
@@ -25,6 +24,14 @@ qint32 toLocationID(const QVariant &value)
     if (!ok)
         throw DwError(13, QStringLiteral("Type mismatch: '%1' is geen locatienummer.").arg(NullToEmpty(value)));
     return id;
+}
+
+// The key of a child location's node: its ID with "C".
+QString childKey(const QVariant &childID)
+{
+    if (childID.typeId() == QMetaType::Int)
+        return QString::number(childID.toInt()) + QLatin1Char('C');
+    return NullToEmpty(childID).trimmed() + QLatin1Char('C');
 }
 
 void closeQuietly(const RecordsetPtr &rs)
@@ -175,7 +182,6 @@ void LocationTree::LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs
     const int textField = rs->fieldIndex(QStringLiteral("childpath"));
     const int hasChildrenField = rs->fieldIndex(QStringLiteral("HasChildren"));
     std::vector<LocationNodeSpec> children;
-    QSet<QString> keys;
     for (;;) {
         bool atEnd = true;
         SkipOnError([&] { atEnd = rs->isEof(); });
@@ -183,24 +189,23 @@ void LocationTree::LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs
             break;
         SkipOnError([&] {
             const QVariant childID = rs->value(idField);
-            const QString key = NullToEmpty(childID).trimmed() + QLatin1Char('C');
-            if (m_model->findNode(key).isValid() || keys.contains(key))
-                return;
-            LocationNodeSpec spec{key, NullToEmpty(rs->value(textField)), LocationTreeModel::ImageFolder};
-            SkipOnError([&] {
-                if (hasChildrenField >= 0)
-                    spec.withPlaceholder = rs->value(hasChildrenField).toBool();
-                else
-                    spec.withPlaceholder = session && hasChildLocations(*session, toLocationID(childID));
-            });
-            keys.insert(key);
+            LocationNodeSpec spec{childKey(childID), NullToEmpty(rs->value(textField)), LocationTreeModel::ImageFolder};
+            if (hasChildrenField >= 0) {
+                SkipOnError([&] { spec.withPlaceholder = rs->value(hasChildrenField).toBool(); });
+            } else {
+                // The store is asked about each child, but not about one the tree holds.
+                if (m_model->findNode(spec.key).isValid())
+                    return;
+                SkipOnError([&] { spec.withPlaceholder = session && hasChildLocations(*session, toLocationID(childID)); });
+            }
             children.push_back(std::move(spec));
         });
         if (!SkipOnError([&] { rs->moveNext(); }))
             break;
     }
     closeQuietly(rs);
-    SkipOnError([&] { m_model->addNodes(parentNode, std::move(children)); });
+    // A row whose key the tree already holds (or that came twice) is left out.
+    SkipOnError([&] { m_model->addNodes(parentNode, std::move(children), LocationTreeModel::KnownKeys::Skip); });
 }
 
 void LocationTree::ExpandLocation(const QModelIndex &node)

@@ -2,6 +2,7 @@
 
 #include "TreeImages.h"
 #include "platform/DwError.h"
+#include "platform/FoldedTexts.h"
 
 #include <QSet>
 
@@ -40,7 +41,7 @@ LocationTreeModel::~LocationTreeModel() = default;
 
 bool LocationTreeModel::textLess(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
+    return compareFolded(a, b) < 0;
 }
 
 LocationTreeModel::Node *LocationTreeModel::nodeOf(const QModelIndex &index) const
@@ -103,11 +104,11 @@ Qt::ItemFlags LocationTreeModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *parent, const LocationNodeSpec &spec)
+std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *parent, LocationNodeSpec spec)
 {
     auto node = std::make_unique<Node>();
-    node->key = spec.key;
-    node->text = spec.text;
+    node->key = std::move(spec.key);
+    node->text = std::move(spec.text);
     node->image = spec.image;
     node->parent = parent;
     if (spec.withPlaceholder) {
@@ -119,8 +120,6 @@ std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *paren
     }
     return node;
 }
-
-int LocationTreeModel::nodesIn(const LocationNodeSpec &spec) { return spec.withPlaceholder ? 2 : 1; }
 
 void LocationTreeModel::renumber(Node *parent, std::size_t from)
 {
@@ -161,7 +160,7 @@ QModelIndex LocationTreeModel::addNode(const QModelIndex &parent, const Location
     return indexOf(raw);
 }
 
-void LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs)
+void LocationTreeModel::requireNewKeys(const std::vector<LocationNodeSpec> &specs) const
 {
     QSet<QString> seen;
     seen.reserve(qsizetype(specs.size()));
@@ -172,31 +171,90 @@ void LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<Location
             throw keyNotUnique(spec.key);
         seen.insert(spec.key);
     }
+}
+
+int LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs, KnownKeys known)
+{
+    if (known == KnownKeys::Refuse)
+        requireNewKeys(specs);
     if (specs.empty())
-        return;
+        return 0;
     Node *p = nodeOf(parent);
-    if (!p->children.empty()) {
-        for (const LocationNodeSpec &spec : specs)
-            insertSorted(p, makeNode(p, spec), parent);
-        return;
+    if (p->children.empty())
+        return addToEmpty(p, parent, std::move(specs));
+    int added = 0;
+    for (LocationNodeSpec &spec : specs) {
+        if (!spec.key.isEmpty() && m_byKey.contains(spec.key))
+            continue;
+        insertSorted(p, makeNode(p, std::move(spec)), parent);
+        ++added;
     }
-    // A node without children (the usual case: its placeholder was just taken away) gets
-    // all of them at once, already in order.
-    std::stable_sort(specs.begin(), specs.end(),
-                     [](const LocationNodeSpec &a, const LocationNodeSpec &b) { return textLess(a.text, b.text); });
-    beginInsertRows(parent, 0, int(specs.size()) - 1);
-    p->children.reserve(specs.size());
+    return added;
+}
+
+// A node without children (the usual case: its placeholder was just taken away) gets all
+// of them at once, already in order: one insertion for the views instead of one per node.
+int LocationTreeModel::addToEmpty(Node *parent, const QModelIndex &parentIndex, std::vector<LocationNodeSpec> specs)
+{
+    std::vector<std::unique_ptr<Node>> nodes;
+    nodes.reserve(specs.size());
     m_byKey.reserve(m_byKey.size() + qsizetype(specs.size()));
-    for (const LocationNodeSpec &spec : specs) {
-        auto node = makeNode(p, spec);
-        node->row = int(p->children.size());
-        if (!node->key.isEmpty())
-            m_byKey.insert(node->key, node.get());
-        p->children.push_back(std::move(node));
+    try {
+        for (LocationNodeSpec &spec : specs) {
+            auto node = makeNode(parent, std::move(spec));
+            if (!node->key.isEmpty()) {
+                // One look-up both finds a key already used and claims a new one.
+                Node *&slot = m_byKey[node->key];
+                if (slot)
+                    continue;
+                slot = node.get();
+            }
+            nodes.push_back(std::move(node));
+        }
+    } catch (...) {
+        for (const auto &node : nodes) {
+            if (!node->key.isEmpty())
+                m_byKey.remove(node->key);
+        }
+        throw;
     }
-    for (const LocationNodeSpec &spec : specs)
-        m_nodeCount += nodesIn(spec);
+    if (nodes.empty())
+        return 0;
+    putInOrder(nodes);
+    int count = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        nodes[i]->row = int(i);
+        count += nodes[i]->children.empty() ? 1 : 2;
+    }
+    beginInsertRows(parentIndex, 0, int(nodes.size()) - 1);
+    parent->children = std::move(nodes);
+    m_nodeCount += count;
     endInsertRows();
+    return int(parent->children.size());
+}
+
+void LocationTreeModel::putInOrder(std::vector<std::unique_ptr<Node>> &nodes)
+{
+    // The store answers sub-folders in this order already; checking that costs one
+    // comparison per node, sorting many more.
+    bool inOrder = true;
+    for (std::size_t i = 1; i < nodes.size() && inOrder; ++i)
+        inOrder = !textLess(nodes[i]->text, nodes[i - 1]->text);
+    if (inOrder)
+        return;
+    // Each text is folded once; equal texts keep the order they came in.
+    FoldedTexts folded;
+    std::size_t units = 0;
+    for (const auto &node : nodes)
+        units += std::size_t(node->text.size());
+    folded.reserve(nodes.size(), units);
+    for (const auto &node : nodes)
+        folded.add(node->text);
+    std::vector<std::unique_ptr<Node>> sorted;
+    sorted.reserve(nodes.size());
+    for (int from : folded.sortedOrder())
+        sorted.push_back(std::move(nodes[std::size_t(from)]));
+    nodes = std::move(sorted);
 }
 
 void LocationTreeModel::addPlaceholder(const QModelIndex &parent)

@@ -51,10 +51,15 @@ public:
     // Adds one node under `parent` (invalid = a top node) at its sorted place. Throws
     // DwError 35602 when the key is already in the tree; nothing is added then.
     QModelIndex addNode(const QModelIndex &parent, const LocationNodeSpec &spec);
-    // Adds many children under `parent` in one go, each at its sorted place. Every key
-    // must be new and the keys must differ from each other (throws DwError 35602 before
-    // anything is added otherwise).
-    void addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs);
+    // What addNodes does with a node whose key is already in the tree or earlier in the
+    // same batch: refuse the whole batch, or leave that one node out.
+    enum class KnownKeys { Refuse, Skip };
+    // Adds many children under `parent` in one go, each at its sorted place. With Refuse,
+    // every key must be new and the keys must differ from each other (throws DwError 35602
+    // before anything is added otherwise); with Skip, such a node is left out. Answers
+    // how many nodes were added. A batch that comes already in order (as the store gives
+    // it) is not sorted again.
+    int addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs, KnownKeys known = KnownKeys::Refuse);
     void addPlaceholder(const QModelIndex &parent);
     // True when the node's first child is the placeholder.
     bool holdsPlaceholder(const QModelIndex &index) const;
@@ -84,11 +89,13 @@ private:
     struct Node;
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(const Node *node) const;
-    std::unique_ptr<Node> makeNode(Node *parent, const LocationNodeSpec &spec);
+    std::unique_ptr<Node> makeNode(Node *parent, LocationNodeSpec spec);
+    void requireNewKeys(const std::vector<LocationNodeSpec> &specs) const;
+    int addToEmpty(Node *parent, const QModelIndex &parentIndex, std::vector<LocationNodeSpec> specs);
+    static void putInOrder(std::vector<std::unique_ptr<Node>> &nodes);
     void insertSorted(Node *parent, std::unique_ptr<Node> node, const QModelIndex &parentIndex);
     void forget(Node *node);
     static void renumber(Node *parent, std::size_t from);
-    static int nodesIn(const LocationNodeSpec &spec);
 
     std::unique_ptr<Node> m_root;
     QHash<QString, Node *> m_byKey;

@@ -190,10 +190,14 @@ void ProjectCatalog::remove(qint32 projectId)
         QFile::remove(hidden);
 }
 
+const char *ProjectCatalog::inLocationSql()
+{
+    return "SELECT " DW_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
+}
+
 RecordsetPtr ProjectCatalog::inLocation(qint32 locationId)
 {
-    auto st = std::make_unique<Statement>(m_context->db(), "SELECT " DW_FILE_ROW_COLUMNS
-                                                           " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key");
+    auto st = std::make_unique<Statement>(m_context->db(), inLocationSql());
     st->bind(1, qint64(locationId));
     return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds);
 }

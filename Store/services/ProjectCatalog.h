@@ -22,6 +22,8 @@ public:
     void remove(qint32 projectId);
 
     RecordsetPtr inLocation(qint32 locationId);
+    // The statement inLocation runs, with the location's ID as its one parameter.
+    static const char *inLocationSql();
     RecordsetPtr ofUser(const QString &userId, const QVariant &locationFilter);
     RecordsetPtr info(qint32 projectId);
     RecordsetPtr history(qint32 projectId);

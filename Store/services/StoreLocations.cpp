@@ -178,15 +178,26 @@ qint32 StoreLocations::GetLocationKind(qint32 lLocationID)
     return guarded(m_context, [&] { return m_context->location(lLocationID).kind; }, qint32(0));
 }
 
+const char *StoreLocations::childRowsSql()
+{
+    // Both the rows and the HasChildren test are searches in the (parent_id, name_key)
+    // index, which also gives the order: no sort step, and one query answers what the
+    // tree needs of every child.
+    return "SELECT l.location_id, l.name, "
+           "EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
+           "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key";
+}
+
 bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
 {
     rsChildren.reset();
     return guarded(m_context, 
         [&] {
-            Statement q(m_context->db(), "SELECT location_id, name FROM locations WHERE parent_id = ? ORDER BY name");
-            q.bind(1, qint64(lLocationID));
-            rsChildren = collectRows(q, {QStringLiteral("ChildID"), QStringLiteral("childpath")},
-                                     {ColumnKind::Integer, ColumnKind::Text});
+            auto q = std::make_unique<Statement>(m_context->db(), childRowsSql());
+            q->bind(1, qint64(lLocationID));
+            rsChildren = SqliteRecordset::open(
+                std::move(q), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
+                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Boolean});
             return bool(rsChildren);
         },
         false);

@@ -31,7 +31,12 @@ public:
     QString GetLocationDescription(qint32 lLocationID) override;
     // The kind, or 0 for an unknown location.
     qint32 GetLocationKind(qint32 lLocationID) override;
+    // Rows `ChildID`, `childpath` and `HasChildren` (the child has sub-locations), in the
+    // order of the names without regard to case. The rows are read from the database as
+    // the caller moves through them; close the record set when done with it early.
     bool GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID) override;
+    // The statement GetChildLocations runs, with the parent's ID as its one parameter.
+    static const char *childRowsSql();
 
     // Creates a location of a given kind (CreateLocation takes the parent's kind).
     qint32 create(const QString &name, const QString &remark, qint32 parentId, qint32 kind);

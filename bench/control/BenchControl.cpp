@@ -1,13 +1,21 @@
-// Times the control's file list and location tree against raw SQLite over the same rows,
-// all measured in one run, and prints each figure with its ratio to the baseline.
+// Times the control over the embedded store against raw SQLite stepping the store's own
+// statements over the same rows, all measured in one run, and prints each figure with its
+// ratio to the baseline.
 //
 //   fill + paint   clicking a folder of 100,000 files until the list has painted, against
-//                  stepping the same SELECT with the C API and reading every column
+//                  stepping the store's file query with the C API and reading every column
 //   sort           sorting those rows by a column, against std::sort of the same texts
 //   memory         what the 100,000 listed rows add to the process
 //   expand         expanding a folder with 10,000 sub-folders until the tree has painted,
 //                  against stepping the store's query for those rows
-#include "SqliteBenchStore.h"
+//
+// Usage: bench_control [RUNS]   (RUNS: how many runs each median is taken over, 7 by default)
+#include "DwFileStore.h"
+#include "DwFileStoreSession.h"
+#include "admin/StoreAdmin.h"
+#include "db/SqliteDb.h"
+#include "services/ProjectCatalog.h"
+#include "services/StoreLocations.h"
 
 #include "core/FileManUI.h"
 #include "core/session/SessionRegistry.h"
@@ -30,81 +38,106 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <vector>
+
+using namespace dwfm;
+using namespace dwfm::store;
 
 namespace {
 
 constexpr int kFiles = 100000;
 constexpr int kSubFolders = 10000;
-constexpr int kRuns = 7;
-// Locations: 1 the top, 2 a folder of 100,000 files, 3 a folder of 10,000 sub-folders,
-// 4 an empty folder.
-constexpr int kTop = 1, kBigFolder = 2, kWideFolder = 3, kEmptyFolder = 4;
+int runs = 7;
 
-void exec(sqlite3 *db, const char *sql)
+// The store of the benchmark: a top folder with a folder of 100,000 files, a folder of
+// 10,000 sub-folders (one in ten with a sub-folder of its own) and an empty folder. The
+// rows are written straight into the database in one transaction each: the control never
+// looks at the folders on disk, and creating them one by one would only make the set-up
+// slow.
+struct BenchStore {
+    QTemporaryDir dir;
+    QString folder;
+    std::shared_ptr<DwFileStoreSession> admin;
+    qint32 top = 0, big = 0, wide = 0, empty = 0;
+
+    void create();
+    sqlite3 *raw() const { return admin->context()->db()->handle(); }
+};
+
+void BenchStore::create()
 {
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s\n", error);
+    folder = dir.filePath(QStringLiteral("store"));
+    StoreAdmin::createStore(folder, QStringLiteral("Bench"));
+    admin = DwFileStoreSession::openAsAdministrator(folder, QStringLiteral("Bench"), QStringLiteral("beheer"));
+    StoreAdmin administration(admin);
+    UserChange user;
+    user.password = QStringLiteral("bench");
+    user.workingRoot = dir.filePath(QStringLiteral("werk"));
+    administration.addUser(QStringLiteral("bench"), user, 1000);
+    LocationsService &locations = admin->Locations();
+    if (!locations.CreateLocation(QStringLiteral("Bench"), QString(), 0, top) ||
+        !locations.CreateLocation(QStringLiteral("Groot"), QString(), top, big) ||
+        !locations.CreateLocation(QStringLiteral("Breed"), QString(), top, wide) ||
+        !locations.CreateLocation(QStringLiteral("Leeg"), QString(), top, empty)) {
+        std::fprintf(stderr, "%s\n", qPrintable(admin->Database().LastError()));
         std::exit(2);
     }
-}
 
-void fillDatabase(sqlite3 *db)
-{
-    exec(db, "PRAGMA journal_mode=WAL; BEGIN;"
-             "CREATE TABLE locations(id INTEGER PRIMARY KEY, parent INTEGER, name TEXT);"
-             "CREATE INDEX locations_parent ON locations(parent);"
-             "CREATE TABLE projects(projectid INTEGER PRIMARY KEY, locationid INTEGER, filename TEXT,"
-             " checkedout INTEGER, userid TEXT, checkoutdate TEXT, computername TEXT, checkoutlocation TEXT,"
-             " checkoutdescription TEXT, locked INTEGER, defaultproject INTEGER);"
-             "CREATE INDEX projects_location ON projects(locationid);"
-             "INSERT INTO locations VALUES (1, 0, 'Bench'), (2, 1, 'Groot'), (3, 1, 'Breed'), (4, 1, 'Leeg');");
-    sqlite3_stmt *location = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO locations VALUES (?, ?, ?)", -1, &location, nullptr);
-    for (int i = 0; i < kSubFolders; ++i) {
-        sqlite3_bind_int(location, 1, 100 + i);
-        sqlite3_bind_int(location, 2, kWideFolder);
-        const QByteArray name = QStringLiteral("Map %1").arg((i * 7919) % kSubFolders, 5, 10, QLatin1Char('0')).toUtf8();
-        sqlite3_bind_text(location, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_step(location);
-        sqlite3_reset(location);
-    }
-    sqlite3_finalize(location);
-    sqlite3_stmt *file = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO projects VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", -1, &file, nullptr);
-    for (int i = 0; i < kFiles; ++i) {
-        // One file in ten is checked out, half of those by the bench's own user.
-        const bool out = i % 10 == 0;
-        const QByteArray name = QStringLiteral("Document %1 rapport.odt").arg((qint64(i) * 48271) % kFiles).toUtf8();
-        sqlite3_bind_int(file, 1, i + 1);
-        sqlite3_bind_int(file, 2, kBigFolder);
-        sqlite3_bind_text(file, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(file, 4, out ? 1 : 0);
-        if (out) {
-            sqlite3_bind_text(file, 5, i % 20 == 0 ? "JAN" : "PIET", -1, SQLITE_STATIC);
-            sqlite3_bind_text(file, 6, "2024-03-07T09:05:00", -1, SQLITE_STATIC);
-            sqlite3_bind_text(file, 7, "WERKPLEK-12", -1, SQLITE_STATIC);
-            sqlite3_bind_text(file, 8, "/home/jan/werk/projecten", -1, SQLITE_STATIC);
-            sqlite3_bind_text(file, 9, "bezig met hoofdstuk 3", -1, SQLITE_STATIC);
-        } else {
-            for (int c = 5; c <= 9; ++c)
-                sqlite3_bind_null(file, c);
+    const SqliteDbPtr db = admin->context()->db();
+    WriteTransaction tx(db);
+    {
+        Statement folderRow(db, "INSERT INTO locations (parent_id, name, name_key, kind) VALUES (?, ?, ?, 9) "
+                                "RETURNING location_id");
+        Statement inner(db, "INSERT INTO locations (parent_id, name, name_key, kind) VALUES (?, 'Binnen', 'binnen', 9)");
+        for (int i = 0; i < kSubFolders; ++i) {
+            // Names in mixed case, added out of order, as users make them.
+            const QString name = QStringLiteral("%1 %2").arg(i % 3 == 0 ? QStringLiteral("map") : QStringLiteral("Map"))
+                                     .arg((i * 7919) % kSubFolders, 5, 10, QLatin1Char('0'));
+            folderRow.bind(1, qint64(wide)).bind(2, name).bind(3, name.toCaseFolded());
+            folderRow.step();
+            const qint64 id = folderRow.int64(0);
+            folderRow.reset();
+            if (i % 10 == 0) {
+                inner.bind(1, id).exec();
+                inner.reset();
+            }
         }
-        sqlite3_bind_int(file, 10, 0);
-        sqlite3_bind_int(file, 11, 0);
-        sqlite3_step(file);
-        sqlite3_reset(file);
     }
-    sqlite3_finalize(file);
-    exec(db, "COMMIT; ANALYZE;");
+    {
+        Statement fileRow(db, "INSERT INTO projects (location_id, file_name, name_key, checked_out, user_id, "
+                              "checkout_at, computer_name, checkout_folder, checkout_remark) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        for (int i = 0; i < kFiles; ++i) {
+            // One file in ten is checked out, half of those by the bench's own user.
+            const bool out = i % 10 == 0;
+            const QString name = QStringLiteral("Document %1 rapport.odt").arg((qint64(i) * 48271) % kFiles);
+            fileRow.bind(1, qint64(big)).bind(2, name).bind(3, name.toCaseFolded()).bind(4, qint64(out));
+            if (out) {
+                fileRow.bind(5, i % 20 == 0 ? QStringLiteral("bench") : QStringLiteral("piet"))
+                    .bind(6, qint64(1709798700000) + i)
+                    .bind(7, QStringLiteral("WERKPLEK-12"))
+                    .bind(8, QStringLiteral("/home/bench/werk/projecten"))
+                    .bind(9, QStringLiteral("bezig met hoofdstuk 3"));
+            } else {
+                fileRow.bindNull(5).bindNull(6).bindNull(7).bindNull(8).bindNull(9);
+            }
+            fileRow.exec();
+            fileRow.reset();
+        }
+    }
+    tx.commit();
 }
 
-// Steps a query raw, reading every column of every row as its type; answers the rows.
+// Prepares and steps `sql` with the C API, reading every column of every row as its type;
+// answers the rows.
 int stepRaw(sqlite3 *db, const char *sql, int parameter)
 {
     sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
+        std::exit(2);
+    }
     sqlite3_bind_int(statement, 1, parameter);
     int rows = 0;
     std::size_t bytes = 0;
@@ -112,7 +145,7 @@ int stepRaw(sqlite3 *db, const char *sql, int parameter)
         const int columns = sqlite3_column_count(statement);
         for (int c = 0; c < columns; ++c) {
             if (sqlite3_column_type(statement, c) == SQLITE_INTEGER)
-                bytes += std::size_t(sqlite3_column_int(statement, c) & 1);
+                bytes += std::size_t(sqlite3_column_int64(statement, c) & 1);
             else
                 bytes += std::size_t(sqlite3_column_bytes(statement, c)) + (sqlite3_column_text(statement, c) ? 1 : 0);
         }
@@ -122,11 +155,11 @@ int stepRaw(sqlite3 *db, const char *sql, int parameter)
     return bytes > 0 ? rows : -1;
 }
 
-// The median time in ms of `runs` runs of `body`; `prepare` runs untimed before each.
+// The median time in ms of the runs of `body`; `prepare` runs untimed before each.
 double medianMs(const std::function<void()> &body, const std::function<void()> &prepare = {})
 {
     std::vector<double> times;
-    for (int i = 0; i < kRuns; ++i) {
+    for (int i = 0; i < runs; ++i) {
         if (prepare)
             prepare();
         QElapsedTimer timer;
@@ -155,8 +188,25 @@ double heapMiB()
 void report(const char *what, double ms, double baselineMs, double limit)
 {
     const double ratio = ms / baselineMs;
-    std::printf("%-44s %9.1f ms  baseline %8.1f ms  ratio %5.2f  (at most %.0fx: %s)\n", what, ms, baselineMs, ratio,
+    std::printf("%-46s %8.1f ms  baseline %7.1f ms  ratio %5.2f  (at most %.0fx: %s)\n", what, ms, baselineMs, ratio,
                 limit, ratio <= limit ? "ok" : "OVER");
+}
+
+void detail(const char *what, double ms)
+{
+    std::printf("%-46s %8.1f ms\n", what, ms);
+}
+
+// Reads every field of every row through the session contract.
+void readAll(const RecordsetPtr &rs)
+{
+    if (!rs)
+        std::exit(1);
+    const int fields = rs->fieldCount();
+    for (; !rs->isEof(); rs->moveNext()) {
+        for (int c = 0; c < fields; ++c)
+            rs->value(c);
+    }
 }
 
 } // namespace
@@ -166,106 +216,122 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir folder;
-    sqlite3 *db = nullptr;
-    sqlite3_open(qPrintable(folder.filePath(QStringLiteral("bench.db"))), &db);
-    fillDatabase(db);
+    if (argc > 1)
+        runs = std::max(1, std::atoi(argv[1]));
+    BenchStore store;
+    store.create();
 
-    auto store = std::make_shared<SqliteBenchStore>(db);
-    dwfm::SessionRegistry::registerFactory([store] { return store; });
-    dwfm::FileManUI control;
+    registerDwFileStore();
+    FileManUI control;
     control.resize(1200, 800);
     control.show();
     if (!QTest::qWaitForWindowExposed(&control))
         std::fprintf(stderr, "the window was not exposed; paint times may be low\n");
-    control.SetupConnection(QString(), QString(), QString(), QString(), false);
-    control.ControlInSpecificLocationMode(kTop, QString(), true);
+    if (!control.SetupConnection(store.folder, QStringLiteral("bench"), QStringLiteral("bench"), QStringLiteral("Bench"),
+                                 true)) {
+        std::fprintf(stderr, "the control could not connect to the store\n");
+        return 1;
+    }
+    control.ControlInSpecificLocationMode(store.top, QString(), true);
     QApplication::processEvents();
 
-    dwfm::LocationTreeModel *tree = control.treeModel();
-    const auto click = [&](int location) {
-        control.tvTreeView->setCurrentIndex(tree->findNode(QString::number(location) + QLatin1Char('C')));
+    LocationTreeModel *tree = control.treeModel();
+    const auto nodeOf = [&](qint32 location) { return tree->findNode(QString::number(location) + QLatin1Char('C')); };
+    const auto click = [&](qint32 location) {
+        control.tvTreeView->setCurrentIndex(nodeOf(location));
         control.lvListView->viewport()->repaint();
     };
+    FileStoreSession &session = *SessionRegistry::current();
 
-    std::printf("%d files, %d sub-folders, median of %d runs\n\n", kFiles, kSubFolders, kRuns);
+    std::printf("embedded store, %d files, %d sub-folders, median of %d runs\n\n", kFiles, kSubFolders, runs);
 
     // Memory first, while the process has never listed the big folder.
-    click(kEmptyFolder);
+    click(store.empty);
     const double rssBefore = residentMiB(), heapBefore = heapMiB();
-    click(kBigFolder);
+    click(store.big);
     const double rssAfter = residentMiB(), heapAfter = heapMiB();
     if (control.listModel()->rowCount() != kFiles) {
         std::fprintf(stderr, "listed %d rows, expected %d\n", control.listModel()->rowCount(), kFiles);
         return 1;
     }
 
-    const double raw = medianMs([&] { stepRaw(db, SqliteBenchStore::filesQuery(), kBigFolder); });
+    const double raw = medianMs([&] { stepRaw(store.raw(), ProjectCatalog::inLocationSql(), store.big); });
     const double recordset = medianMs([&] {
-        dwfm::RecordsetPtr rs;
-        store->GetProjectsInLocation(rs, kBigFolder);
-        for (; !rs->isEof(); rs->moveNext()) {
-            for (int c = 0; c < rs->fieldCount(); ++c)
-                rs->value(c);
-        }
+        RecordsetPtr rs;
+        session.Projects().GetProjectsInLocation(rs, store.big);
+        readAll(rs);
     });
-    const double fill = medianMs([&] { click(kBigFolder); }, [&] { click(kEmptyFolder); });
+    const double fill = medianMs([&] { click(store.big); }, [&] { click(store.empty); });
     report("fill + first paint of the list", fill, raw, 3);
-    std::printf("%-44s %9.1f ms\n", "  of which the record set alone", recordset);
+    detail("  of which the store's record set", recordset);
 
+    // Both sorts start from the same shuffled order of the same 100,000 rows: the model's
+    // own sort by file name against std::sort of the file names.
+    std::vector<FileListRow> shuffled = control.listModel()->rows();
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20240307));
     std::vector<QString> texts;
-    for (const dwfm::FileListRow &row : control.listModel()->rows())
+    for (const FileListRow &row : shuffled)
         texts.push_back(row.text);
     std::vector<QString> copy;
     const double plainSort = medianMs([&] { std::sort(copy.begin(), copy.end()); }, [&] { copy = texts; });
-    const double modelSort = medianMs([&] { control.listModel()->sort(0, Qt::DescendingOrder); },
-                                      [&] { control.listModel()->sort(3, Qt::AscendingOrder); });
+    std::unique_ptr<FileListModel> unsorted;
+    const double modelSort = medianMs([&] { unsorted->sort(0, Qt::AscendingOrder); },
+                                      [&] {
+                                          unsorted = std::make_unique<FileListModel>();
+                                          unsorted->setRows(shuffled);
+                                      });
     report("sort by file name (the model's own sort)", modelSort, plainSort, 2);
+    control.listModel()->sort(0, Qt::AscendingOrder);
     const double clickSort = medianMs(
         [&] {
             control.fileList()->headerClicked(0);
             control.lvListView->viewport()->repaint();
-        },
-        [&] { control.listModel()->sort(3, Qt::AscendingOrder); });
-    std::printf("%-44s %9.1f ms\n", "  header click with repaint", clickSort);
+        });
+    detail("  header click (order turned) with repaint", clickSort);
 
-    std::printf("%-44s %9.1f MiB resident, %.1f MiB heap  (at most 40 MiB: %s)\n", "memory of 100,000 listed rows",
+    std::printf("%-46s %8.1f MiB resident, %.1f MiB heap  (at most 40 MiB: %s)\n", "memory of 100,000 listed rows",
                 rssAfter - rssBefore, heapAfter - heapBefore, rssAfter - rssBefore <= 40 ? "ok" : "OVER");
 
     const auto expand = [&] {
-        control.tvTreeView->expand(tree->findNode(QString::number(kWideFolder) + QLatin1Char('C')));
+        control.tvTreeView->expand(nodeOf(store.wide));
         control.tvTreeView->viewport()->repaint();
     };
     const auto rebuild = [&] {
-        click(kEmptyFolder);
+        click(store.empty);
         control.RefreshTreeView();
     };
-    for (bool flag : {true, false}) {
-        store->childRowsTellHasChildren = flag;
-        const char *sql = flag ? SqliteBenchStore::childrenWithFlagQuery() : SqliteBenchStore::childrenQuery();
-        const double baseline = medianMs([&] { stepRaw(db, sql, kWideFolder); });
-        const double ms = medianMs(expand, rebuild);
-        if (tree->rowCount(tree->findNode(QString::number(kWideFolder) + QLatin1Char('C'))) != kSubFolders) {
-            std::fprintf(stderr, "expanding did not load %d sub-folders\n", kSubFolders);
-            return 1;
-        }
-        report(flag ? "expand 10,000 sub-folders (rows tell HasChildren)"
-                    : "expand 10,000 sub-folders (one query per child)",
-               ms, baseline, 3);
-        const double modelOnly = medianMs(
-            [&] {
-                dwfm::RecordsetPtr rs;
-                store->GetChildLocations(rs, kWideFolder);
-                control.locationTree()->LoadChildLocations(
-                    tree->findNode(QString::number(kWideFolder) + QLatin1Char('C')), rs);
-            },
-            [&] {
-                rebuild();
-                tree->removeNode(tree->index(0, 0, tree->findNode(QString::number(kWideFolder) + QLatin1Char('C'))));
-            });
-        std::printf("%-44s %9.1f ms\n", "  of which loading the nodes (collapsed)", modelOnly);
+    const double query = medianMs([&] { stepRaw(store.raw(), StoreLocations::childRowsSql(), store.wide); });
+    const double expanded = medianMs(expand, rebuild);
+    if (tree->rowCount(nodeOf(store.wide)) != kSubFolders) {
+        std::fprintf(stderr, "expanding did not load %d sub-folders\n", kSubFolders);
+        return 1;
     }
+    int withPlaceholder = 0;
+    for (int row = 0; row < kSubFolders; ++row)
+        withPlaceholder += tree->holdsPlaceholder(tree->index(row, 0, nodeOf(store.wide))) ? 1 : 0;
+    if (withPlaceholder != kSubFolders / 10) {
+        std::fprintf(stderr, "%d sub-folders show they have sub-folders, expected %d\n", withPlaceholder,
+                     kSubFolders / 10);
+        return 1;
+    }
+    report("expand 10,000 sub-folders until painted", expanded, query, 3);
+    const double children = medianMs([&] {
+        RecordsetPtr rs;
+        session.Locations().GetChildLocations(rs, store.wide);
+        readAll(rs);
+    });
+    detail("  of which the store's record set", children);
+    const double loading = medianMs(
+        [&] {
+            RecordsetPtr rs;
+            session.Locations().GetChildLocations(rs, store.wide);
+            control.locationTree()->LoadChildLocations(nodeOf(store.wide), rs);
+        },
+        [&] {
+            rebuild();
+            tree->removeNode(tree->index(0, 0, nodeOf(store.wide)));
+        });
+    detail("  of which the record set and loading the nodes", loading);
     control.close();
-    sqlite3_close(db);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 
 using dwfm::DwError;
 using dwfm::LocationNodeSpec;
@@ -28,8 +29,9 @@ protected:
         for (int row = 0; row < model.rowCount(parent); ++row) {
             const QModelIndex child = model.index(row, 0, parent);
             const QString key = model.key(child);
-            if (!key.isEmpty())
+            if (!key.isEmpty()) {
                 EXPECT_EQ(model.findNode(key), child) << key.toStdString();
+            }
             expectIndexConsistent(child);
         }
     }
@@ -79,6 +81,68 @@ TEST_F(TreeModelTest, ADuplicateKeyIsRefusedAndAddsNothing)
     model.addNode({}, {QString(), QStringLiteral("x"), 1});
     model.addNode({}, {QString(), QStringLiteral("x"), 1});
     EXPECT_EQ(model.rowCount(), 3);
+}
+
+TEST_F(TreeModelTest, ABatchThatSkipsKnownKeysKeepsTheFirstOfEachAndTheNodesAlreadyThere)
+{
+    const QModelIndex other = model.addNode({}, {QStringLiteral("9C"), QStringLiteral("Elders"), 1});
+    const QModelIndex top = model.addNode({}, {QStringLiteral("1C"), QStringLiteral("Top"), 1});
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    const int added = model.addNodes(top,
+                                     {{QStringLiteral("3C"), QStringLiteral("beta"), 1},
+                                      {QStringLiteral("9C"), QStringLiteral("al in de boom"), 1},
+                                      {QStringLiteral("4C"), QStringLiteral("Alpha"), 1},
+                                      {QStringLiteral("3C"), QStringLiteral("nog eens"), 1},
+                                      {QStringLiteral("5C"), QStringLiteral("alpha"), 1, true}},
+                                     LocationTreeModel::KnownKeys::Skip);
+    EXPECT_EQ(added, 3);
+    EXPECT_EQ(texts(top), (QStringList{QStringLiteral("Alpha"), QStringLiteral("alpha"), QStringLiteral("beta")}));
+    // One insertion for the whole batch.
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
+    EXPECT_EQ(inserted[0][2].toInt(), 2);
+    EXPECT_EQ(model.findNode(QStringLiteral("9C")), other);
+    EXPECT_EQ(model.text(model.findNode(QStringLiteral("3C"))), QStringLiteral("beta"));
+    EXPECT_EQ(model.nodeCount(), 2 + 3 + 1);
+    expectIndexConsistent();
+
+    // Into a node that has children already, known keys are skipped the same way.
+    EXPECT_EQ(model.addNodes(top, {{QStringLiteral("4C"), QStringLiteral("x"), 1}, {QStringLiteral("6C"), QStringLiteral("Gamma"), 1}},
+                             LocationTreeModel::KnownKeys::Skip),
+              1);
+    EXPECT_EQ(texts(top).last(), QStringLiteral("Gamma"));
+    expectIndexConsistent();
+}
+
+TEST_F(TreeModelTest, ABatchAndNodesAddedOneByOneEndInTheSameOrder)
+{
+    // Texts that differ only in case or accents, in no particular order; equal texts (here
+    // "map" and "MAP") keep the order they came in.
+    const QStringList given = {QStringLiteral("map"),     QStringLiteral("Zoë"),   QStringLiteral("Émile"),
+                               QStringLiteral("zoe"),     QStringLiteral("MAP"),   QStringLiteral("emile"),
+                               QStringLiteral("Ärger"),   QStringLiteral("2024"),  QStringLiteral("map 2"),
+                               QStringLiteral("Ölkanne"), QStringLiteral("_oud"),  QStringLiteral("Map1")};
+    const QModelIndex oneByOne = model.addNode({}, {QString(), QStringLiteral("los"), 1});
+    const QModelIndex batch = model.addNode({}, {QString(), QStringLiteral("samen"), 1});
+    std::vector<LocationNodeSpec> specs;
+    for (int i = 0; i < given.size(); ++i) {
+        model.addNode(oneByOne, {QStringLiteral("%1L").arg(i), given[i], 1});
+        specs.push_back({QStringLiteral("%1C").arg(i), given[i], 1});
+    }
+    model.addNodes(batch, specs);
+    const QStringList sorted = texts(batch);
+    EXPECT_EQ(texts(oneByOne), sorted);
+    EXPECT_LT(sorted.indexOf(QStringLiteral("map")), sorted.indexOf(QStringLiteral("MAP")));
+    for (int i = 1; i < sorted.size(); ++i)
+        EXPECT_FALSE(LocationTreeModel::textLess(sorted[i], sorted[i - 1])) << sorted[i].toStdString();
+
+    // A batch already in order stays exactly as it came.
+    const QModelIndex ordered = model.addNode({}, {QString(), QStringLiteral("op volgorde"), 1});
+    std::vector<LocationNodeSpec> inOrder;
+    for (int i = 0; i < sorted.size(); ++i)
+        inOrder.push_back({QStringLiteral("%1O").arg(i), sorted[i], 1});
+    model.addNodes(ordered, inOrder);
+    EXPECT_EQ(texts(ordered), sorted);
 }
 
 TEST_F(TreeModelTest, RemovingANodeForgetsTheKeysBelowItAndRenumbersItsSiblings)

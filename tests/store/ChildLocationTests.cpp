@@ -1,0 +1,170 @@
+// Child locations as the store answers them (with HasChildren, in name order without
+// regard to case, read as the caller moves), the control's tree over them, and the
+// cache of compiled statements those answers come from.
+#include "StoreFixture.h"
+
+#include "DwFileStore.h"
+#include "core/FileManUI.h"
+#include "core/session/SessionRegistry.h"
+#include "db/SqliteDb.h"
+#include "platform/DwError.h"
+#include "tree/LocationTreeModel.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QAbstractItemModelTester>
+#include <QTreeView>
+
+using namespace dwfm;
+using namespace dwfm::store;
+
+namespace {
+
+// The rows of a child record set as "name:HasChildren", read to the end.
+QStringList childRows(LocationsService &locations, qint32 parent)
+{
+    RecordsetPtr rs;
+    if (!locations.GetChildLocations(rs, parent))
+        return {};
+    QStringList out;
+    for (; !rs->isEof(); rs->moveNext()) {
+        const QVariant has = rs->value(QStringLiteral("HasChildren"));
+        EXPECT_EQ(has.typeId(), QMetaType::Bool);
+        out << rs->value(QStringLiteral("childpath")).toString() + (has.toBool() ? ":1" : ":0");
+    }
+    return out;
+}
+
+qint32 makeLocation(DwFileStoreSession &s, const QString &name, qint32 parent)
+{
+    qint32 id = 0;
+    EXPECT_TRUE(s.Locations().CreateLocation(name, QString(), parent, id)) << s.Database().LastError().toStdString();
+    return id;
+}
+
+} // namespace
+
+TEST_F(StoreTest, ChildRowsTellWhetherEachChildHasSubLocationsAndFollowChanges)
+{
+    auto &loc = bert->Locations();
+    EXPECT_EQ(childRows(anna->Locations(), 0), (QStringList{"Archief:0", "Projecten:1"}));
+    EXPECT_EQ(childRows(loc, projecten), QStringList{"Tekeningen:0"});
+
+    const qint32 fase = makeLocation(*bert, "Fase 1", tekeningen);
+    EXPECT_EQ(childRows(loc, projecten), QStringList{"Tekeningen:1"});
+    const qint32 sub = makeLocation(*bert, "Sub", fase);
+    ASSERT_TRUE(loc.RenameLocation(fase, "Fase 2"));
+    EXPECT_EQ(childRows(loc, tekeningen), QStringList{"Fase 2:1"});
+    ASSERT_TRUE(loc.DeleteLocation(sub));
+    EXPECT_EQ(childRows(loc, tekeningen), QStringList{"Fase 2:0"});
+    // Files do not count as sub-locations.
+    addFile(*bert, "plan.txt", "inhoud", fase);
+    EXPECT_EQ(childRows(loc, tekeningen), QStringList{"Fase 2:0"});
+}
+
+TEST_F(StoreTest, ChildRowsComeInNameOrderWithoutRegardToCase)
+{
+    for (const char *name : {"zeta", "Beta", "alpha", "Éclair", "echo", "Delta"})
+        makeLocation(*bert, QString::fromUtf8(name), tekeningen);
+    // A name in capitals does not sort before every name in small letters.
+    EXPECT_EQ(childRows(bert->Locations(), tekeningen),
+              (QStringList{"alpha:0", "Beta:0", "Delta:0", "echo:0", "zeta:0", QString::fromUtf8("Éclair:0")}));
+}
+
+TEST_F(StoreTest, AnOpenChildRecordSetKeepsItsSnapshotUntilClosedAndBlocksNoWriter)
+{
+    makeLocation(*bert, "Een", tekeningen);
+    makeLocation(*bert, "Twee", tekeningen);
+    RecordsetPtr open;
+    ASSERT_TRUE(bert->Locations().GetChildLocations(open, tekeningen));
+
+    // Another session adds a location while bert's rows are still being read, and sees it.
+    const qint32 drie = makeLocation(*anna, "Drie", tekeningen);
+    EXPECT_GT(drie, 0);
+    EXPECT_EQ(childRows(anna->Locations(), tekeningen), (QStringList{"Drie:0", "Een:0", "Twee:0"}));
+    // Bert's session reads from the snapshot of its open answer, a second question too.
+    EXPECT_EQ(childRows(bert->Locations(), tekeningen), (QStringList{"Een:0", "Twee:0"}));
+    open->close();
+    EXPECT_EQ(childRows(bert->Locations(), tekeningen), (QStringList{"Drie:0", "Een:0", "Twee:0"}));
+}
+
+TEST_F(StoreTest, NestedQuestionsForChildLocationsEachGetTheirOwnRows)
+{
+    const qint32 a = makeLocation(*bert, "A", tekeningen);
+    makeLocation(*bert, "A1", a);
+    makeLocation(*bert, "A2", a);
+    const qint32 b = makeLocation(*bert, "B", tekeningen);
+    makeLocation(*bert, "B1", b);
+    // Walks the tree the way a listing does: the inner question for the same SQL runs while
+    // the outer one stands on a row.
+    QStringList walk;
+    std::function<void(qint32, int)> visit = [&](qint32 parent, int depth) {
+        RecordsetPtr rs;
+        if (!bert->Locations().GetChildLocations(rs, parent))
+            return;
+        for (; !rs->isEof(); rs->moveNext()) {
+            walk << QString(depth, '-') + rs->value(QStringLiteral("childpath")).toString();
+            visit(rs->value(QStringLiteral("ChildID")).toInt(), depth + 1);
+        }
+    };
+    visit(projecten, 0);
+    EXPECT_EQ(walk, (QStringList{"Tekeningen", "-A", "--A1", "--A2", "-B", "--B1"}));
+}
+
+TEST_F(StoreTest, TheTreeOverTheStoreShowsPlaceholdersWhereTheStoreSaysAndLoadsOnExpand)
+{
+    test::ScriptedPrompts prompts;
+    const qint32 a = makeLocation(*bert, "a", tekeningen);
+    makeLocation(*bert, "Binnen", a);
+    makeLocation(*bert, "B", tekeningen);
+    registerDwFileStore();
+    FileManUI control;
+    QAbstractItemModelTester tester(control.treeModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_TRUE(control.SetupConnection(storeFolder(), "bert", "bert", "Test", true));
+    ASSERT_TRUE(control.ControlInSpecificLocationMode(projecten, QString(), true));
+
+    LocationTreeModel *tree = control.treeModel();
+    const auto nodeOf = [&](qint32 id) { return tree->findNode(QStringLiteral("%1C").arg(id)); };
+    const QModelIndex tekeningenNode = nodeOf(tekeningen);
+    ASSERT_TRUE(tekeningenNode.isValid());
+    ASSERT_TRUE(tree->holdsPlaceholder(tekeningenNode));
+    control.tvTreeView->expand(tekeningenNode);
+    ASSERT_EQ(tree->rowCount(tekeningenNode), 2);
+    EXPECT_EQ(tree->text(tree->index(0, 0, tekeningenNode)), "a");
+    EXPECT_TRUE(tree->holdsPlaceholder(tree->index(0, 0, tekeningenNode)));
+    EXPECT_EQ(tree->text(tree->index(1, 0, tekeningenNode)), "B");
+    EXPECT_EQ(tree->rowCount(tree->index(1, 0, tekeningenNode)), 0);
+
+    const QModelIndex aNode = nodeOf(a);
+    control.tvTreeView->expand(aNode);
+    ASSERT_EQ(tree->rowCount(aNode), 1);
+    EXPECT_EQ(tree->text(tree->index(0, 0, aNode)), "Binnen");
+    SessionRegistry::registerFactory({});
+}
+
+// A compiled statement goes back to the database's cache when its Statement is gone.
+TEST(StatementCacheTest, AStatementLeftHalfReadHoldsNoSnapshotOnceGivenBack)
+{
+    QTemporaryDir dir;
+    SqliteDbPtr db = SqliteDb::open(dir.filePath("cache.db"), true);
+    db->exec("PRAGMA journal_mode=WAL; CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT);"
+             "INSERT INTO t VALUES (1, 'een'), (2, 'twee'), (3, 'drie')");
+    {
+        Statement q(db, "SELECT name FROM t ORDER BY id");
+        ASSERT_TRUE(q.step());
+    }
+    // Another connection writes and truncates the log; a reader still holding a snapshot
+    // would make the checkpoint busy.
+    SqliteDbPtr other = SqliteDb::open(dir.filePath("cache.db"), false);
+    other->exec("INSERT INTO t VALUES (4, 'vier')");
+    {
+        Statement checkpoint(other, "PRAGMA wal_checkpoint(TRUNCATE)");
+        ASSERT_TRUE(checkpoint.step());
+        EXPECT_EQ(checkpoint.int64(0), 0) << "the checkpoint was blocked";
+    }
+
+    Statement q(db, "SELECT name FROM t ORDER BY id");
+    int rows = 0;
+    while (q.step())
+        ++rows;
+    EXPECT_EQ(rows, 4) << "the cached statement read an old snapshot";
+}
