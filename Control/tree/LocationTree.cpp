@@ -181,7 +181,7 @@ void LocationTree::LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs
     const int idField = rs->fieldIndex(QStringLiteral("ChildID"));
     const int textField = rs->fieldIndex(QStringLiteral("childpath"));
     const int hasChildrenField = rs->fieldIndex(QStringLiteral("HasChildren"));
-    std::vector<LocationNodeSpec> children;
+    std::vector<NewLocationNode> children;
     for (;;) {
         bool atEnd = true;
         SkipOnError([&] { atEnd = rs->isEof(); });
@@ -189,16 +189,16 @@ void LocationTree::LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs
             break;
         SkipOnError([&] {
             const QVariant childID = rs->value(idField);
-            LocationNodeSpec spec{childKey(childID), NullToEmpty(rs->value(textField)), LocationTreeModel::ImageFolder};
+            NewLocationNode newNode{childKey(childID), NullToEmpty(rs->value(textField)), LocationTreeModel::ImageFolder};
             if (hasChildrenField >= 0) {
-                SkipOnError([&] { spec.withPlaceholder = rs->value(hasChildrenField).toBool(); });
+                SkipOnError([&] { newNode.withPlaceholder = rs->value(hasChildrenField).toBool(); });
             } else {
                 // The store is asked about each child, but not about one the tree holds.
-                if (m_model->findNode(spec.key).isValid())
+                if (m_model->findNode(newNode.key).isValid())
                     return;
-                SkipOnError([&] { spec.withPlaceholder = session && hasChildLocations(*session, toLocationID(childID)); });
+                SkipOnError([&] { newNode.withPlaceholder = session && hasChildLocations(*session, toLocationID(childID)); });
             }
-            children.push_back(std::move(spec));
+            children.push_back(std::move(newNode));
         });
         if (!SkipOnError([&] { rs->moveNext(); }))
             break;

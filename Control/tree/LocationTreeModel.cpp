@@ -104,14 +104,14 @@ Qt::ItemFlags LocationTreeModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *parent, LocationNodeSpec spec)
+std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *parent, NewLocationNode newNode)
 {
     auto node = std::make_unique<Node>();
-    node->key = std::move(spec.key);
-    node->text = std::move(spec.text);
-    node->image = spec.image;
+    node->key = std::move(newNode.key);
+    node->text = std::move(newNode.text);
+    node->image = newNode.image;
     node->parent = parent;
-    if (spec.withPlaceholder) {
+    if (newNode.withPlaceholder) {
         auto placeholder = std::make_unique<Node>();
         placeholder->text = placeholderText();
         placeholder->placeholder = true;
@@ -149,44 +149,44 @@ void LocationTreeModel::insertSorted(Node *parent, std::unique_ptr<Node> node, c
     endInsertRows();
 }
 
-QModelIndex LocationTreeModel::addNode(const QModelIndex &parent, const LocationNodeSpec &spec)
+QModelIndex LocationTreeModel::addNode(const QModelIndex &parent, const NewLocationNode &newNode)
 {
-    if (!spec.key.isEmpty() && m_byKey.contains(spec.key))
-        throw keyNotUnique(spec.key);
+    if (!newNode.key.isEmpty() && m_byKey.contains(newNode.key))
+        throw keyNotUnique(newNode.key);
     Node *p = nodeOf(parent);
-    auto node = makeNode(p, spec);
+    auto node = makeNode(p, newNode);
     Node *raw = node.get();
     insertSorted(p, std::move(node), parent);
     return indexOf(raw);
 }
 
-void LocationTreeModel::requireNewKeys(const std::vector<LocationNodeSpec> &specs) const
+void LocationTreeModel::requireNewKeys(const std::vector<NewLocationNode> &newNodes) const
 {
     QSet<QString> seen;
-    seen.reserve(qsizetype(specs.size()));
-    for (const LocationNodeSpec &spec : specs) {
-        if (spec.key.isEmpty())
+    seen.reserve(qsizetype(newNodes.size()));
+    for (const NewLocationNode &newNode : newNodes) {
+        if (newNode.key.isEmpty())
             continue;
-        if (m_byKey.contains(spec.key) || seen.contains(spec.key))
-            throw keyNotUnique(spec.key);
-        seen.insert(spec.key);
+        if (m_byKey.contains(newNode.key) || seen.contains(newNode.key))
+            throw keyNotUnique(newNode.key);
+        seen.insert(newNode.key);
     }
 }
 
-int LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs, KnownKeys known)
+int LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<NewLocationNode> newNodes, KnownKeys known)
 {
     if (known == KnownKeys::Refuse)
-        requireNewKeys(specs);
-    if (specs.empty())
+        requireNewKeys(newNodes);
+    if (newNodes.empty())
         return 0;
     Node *p = nodeOf(parent);
     if (p->children.empty())
-        return addToEmpty(p, parent, std::move(specs));
+        return addToEmpty(p, parent, std::move(newNodes));
     int added = 0;
-    for (LocationNodeSpec &spec : specs) {
-        if (!spec.key.isEmpty() && m_byKey.contains(spec.key))
+    for (NewLocationNode &newNode : newNodes) {
+        if (!newNode.key.isEmpty() && m_byKey.contains(newNode.key))
             continue;
-        insertSorted(p, makeNode(p, std::move(spec)), parent);
+        insertSorted(p, makeNode(p, std::move(newNode)), parent);
         ++added;
     }
     return added;
@@ -194,14 +194,14 @@ int LocationTreeModel::addNodes(const QModelIndex &parent, std::vector<LocationN
 
 // A node without children (the usual case: its placeholder was just taken away) gets all
 // of them at once, already in order: one insertion for the views instead of one per node.
-int LocationTreeModel::addToEmpty(Node *parent, const QModelIndex &parentIndex, std::vector<LocationNodeSpec> specs)
+int LocationTreeModel::addToEmpty(Node *parent, const QModelIndex &parentIndex, std::vector<NewLocationNode> newNodes)
 {
     std::vector<std::unique_ptr<Node>> nodes;
-    nodes.reserve(specs.size());
-    m_byKey.reserve(m_byKey.size() + qsizetype(specs.size()));
+    nodes.reserve(newNodes.size());
+    m_byKey.reserve(m_byKey.size() + qsizetype(newNodes.size()));
     try {
-        for (LocationNodeSpec &spec : specs) {
-            auto node = makeNode(parent, std::move(spec));
+        for (NewLocationNode &newNode : newNodes) {
+            auto node = makeNode(parent, std::move(newNode));
             if (!node->key.isEmpty()) {
                 // One look-up both finds a key already used and claims a new one.
                 Node *&slot = m_byKey[node->key];

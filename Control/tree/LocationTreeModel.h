@@ -14,7 +14,7 @@ namespace dwfm {
 // What a new node of the location tree carries: its key ("12C", "3P", "JANU"; empty for
 // the root node of root mode and for the placeholder), its text and its image, and
 // whether it gets the placeholder child that stands for sub-folders not loaded yet.
-struct LocationNodeSpec {
+struct NewLocationNode {
     QString key;
     QString text;
     int image = 0;
@@ -50,7 +50,7 @@ public:
 
     // Adds one node under `parent` (invalid = a top node) at its sorted place. Throws
     // DwError 35602 when the key is already in the tree; nothing is added then.
-    QModelIndex addNode(const QModelIndex &parent, const LocationNodeSpec &spec);
+    QModelIndex addNode(const QModelIndex &parent, const NewLocationNode &newNode);
     // What addNodes does with a node whose key is already in the tree or earlier in the
     // same batch: refuse the whole batch, or leave that one node out.
     enum class KnownKeys { Refuse, Skip };
@@ -59,7 +59,7 @@ public:
     // before anything is added otherwise); with Skip, such a node is left out. Answers
     // how many nodes were added. A batch that comes already in order (as the store gives
     // it) is not sorted again.
-    int addNodes(const QModelIndex &parent, std::vector<LocationNodeSpec> specs, KnownKeys known = KnownKeys::Refuse);
+    int addNodes(const QModelIndex &parent, std::vector<NewLocationNode> newNodes, KnownKeys known = KnownKeys::Refuse);
     void addPlaceholder(const QModelIndex &parent);
     // True when the node's first child is the placeholder.
     bool holdsPlaceholder(const QModelIndex &index) const;
@@ -89,9 +89,9 @@ private:
     struct Node;
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(const Node *node) const;
-    std::unique_ptr<Node> makeNode(Node *parent, LocationNodeSpec spec);
-    void requireNewKeys(const std::vector<LocationNodeSpec> &specs) const;
-    int addToEmpty(Node *parent, const QModelIndex &parentIndex, std::vector<LocationNodeSpec> specs);
+    std::unique_ptr<Node> makeNode(Node *parent, NewLocationNode newNode);
+    void requireNewKeys(const std::vector<NewLocationNode> &newNodes) const;
+    int addToEmpty(Node *parent, const QModelIndex &parentIndex, std::vector<NewLocationNode> newNodes);
     static void putInOrder(std::vector<std::unique_ptr<Node>> &nodes);
     void insertSorted(Node *parent, std::unique_ptr<Node> node, const QModelIndex &parentIndex);
     void forget(Node *node);

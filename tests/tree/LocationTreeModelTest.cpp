@@ -9,7 +9,7 @@
 #include <QSignalSpy>
 
 using dwfm::DwError;
-using dwfm::LocationNodeSpec;
+using dwfm::NewLocationNode;
 using dwfm::LocationTreeModel;
 
 namespace {
@@ -124,12 +124,12 @@ TEST_F(TreeModelTest, ABatchAndNodesAddedOneByOneEndInTheSameOrder)
                                QStringLiteral("Ölkanne"), QStringLiteral("_oud"),  QStringLiteral("Map1")};
     const QModelIndex oneByOne = model.addNode({}, {QString(), QStringLiteral("los"), 1});
     const QModelIndex batch = model.addNode({}, {QString(), QStringLiteral("samen"), 1});
-    std::vector<LocationNodeSpec> specs;
+    std::vector<NewLocationNode> newNodes;
     for (int i = 0; i < given.size(); ++i) {
         model.addNode(oneByOne, {QStringLiteral("%1L").arg(i), given[i], 1});
-        specs.push_back({QStringLiteral("%1C").arg(i), given[i], 1});
+        newNodes.push_back({QStringLiteral("%1C").arg(i), given[i], 1});
     }
-    model.addNodes(batch, specs);
+    model.addNodes(batch, newNodes);
     const QStringList sorted = texts(batch);
     EXPECT_EQ(texts(oneByOne), sorted);
     EXPECT_LT(sorted.indexOf(QStringLiteral("map")), sorted.indexOf(QStringLiteral("MAP")));
@@ -138,7 +138,7 @@ TEST_F(TreeModelTest, ABatchAndNodesAddedOneByOneEndInTheSameOrder)
 
     // A batch already in order stays exactly as it came.
     const QModelIndex ordered = model.addNode({}, {QString(), QStringLiteral("op volgorde"), 1});
-    std::vector<LocationNodeSpec> inOrder;
+    std::vector<NewLocationNode> inOrder;
     for (int i = 0; i < sorted.size(); ++i)
         inOrder.push_back({QStringLiteral("%1O").arg(i), sorted[i], 1});
     model.addNodes(ordered, inOrder);
