@@ -99,17 +99,6 @@ TEST_F(ModesOverStoreTest, UserModeOfSomeoneElseShowsTheirFilesInGreyAndCountsNo
     EXPECT_EQ(control->listModel()->rowCount(), 0);
 }
 
-TEST_F(ModesOverStoreTest, OwnCheckOutsAreBlueOutsideUserMode)
-{
-    connectAs(QStringLiteral("bert"));
-    ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, QString(), true));
-    const FileListModel &list = *control->listModel();
-    const int row = listRowOf(*control, QStringLiteral("Offerte.txt"));
-    ASSERT_GE(row, 0);
-    EXPECT_EQ(list.data(list.index(row, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
-    EXPECT_EQ(list.row(row).tag, TagCurrentUser | TagCheckedOut);
-}
-
 TEST_F(ModesOverStoreTest, SpecificLocationModeBuildsWithItsExtraLocationsOnRefresh)
 {
     connectAs(QStringLiteral("anna"));
@@ -186,10 +175,7 @@ TEST_F(ModesOverStoreTest, SelectModeOfAnUnknownLocationSaysSoAndCoversTheContro
     EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (99999) bestaat niet!")});
     EXPECT_TRUE(control->isOverlayShown());
     EXPECT_EQ(control->treeModel()->rowCount(), 0);
-    EXPECT_EQ(control->listModel()->rowCount(), 0);
     EXPECT_TRUE(spy->isEmpty());
-    EXPECT_TRUE(control->ReadOnly);
-    EXPECT_EQ(control->GetCurrentLocationID(), -1);
 }
 
 TEST_F(ModesOverStoreTest, AcceptableFilesLimitTheListFromItsNextRefill)
