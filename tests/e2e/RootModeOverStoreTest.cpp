@@ -106,6 +106,7 @@ TEST_F(RootModeOverStoreTest, ClickingALocationListsItsFilesWithWhoHasThemAndGiv
     clickPath(*control, QStringLiteral("Projecten"));
     EXPECT_EQ(locationEvents(*spy).last(), QStringLiteral("Applicaties\\Projecten|") + QString::number(projecten));
     EXPECT_EQ(control->listModel()->rowCount(), 0);
+    EXPECT_EQ(tree().image(node(QStringLiteral("Projecten"))), LocationTreeModel::ImageFolder);
 }
 
 TEST_F(RootModeOverStoreTest, ARefreshOfTheListShowsWhatAnotherProgramChangedAndKeepsTheSelectedFile)

@@ -5,7 +5,6 @@
 
 #include "db/SqliteDb.h"
 
-#include <functional>
 using namespace dwfm;
 using namespace dwfm::store;
 
@@ -70,29 +69,6 @@ TEST_F(StoreTest, AnOpenChildRecordSetKeepsItsSnapshotUntilClosedAndBlocksNoWrit
     EXPECT_EQ(childRows(bert->Locations(), tekeningen), (QStringList{"Een:0", "Twee:0"}));
     open->close();
     EXPECT_EQ(childRows(bert->Locations(), tekeningen), (QStringList{"Drie:0", "Een:0", "Twee:0"}));
-}
-
-TEST_F(StoreTest, NestedQuestionsForChildLocationsEachGetTheirOwnRows)
-{
-    const qint32 a = makeLocation(*bert, "A", tekeningen);
-    makeLocation(*bert, "A1", a);
-    makeLocation(*bert, "A2", a);
-    const qint32 b = makeLocation(*bert, "B", tekeningen);
-    makeLocation(*bert, "B1", b);
-    // Walks the tree the way a listing does: the inner question for the same SQL runs while
-    // the outer one stands on a row.
-    QStringList walk;
-    std::function<void(qint32, int)> visit = [&](qint32 parent, int depth) {
-        RecordsetPtr rs;
-        if (!bert->Locations().GetChildLocations(rs, parent))
-            return;
-        for (; !rs->isEof(); rs->moveNext()) {
-            walk << QString(depth, '-') + rs->value(QStringLiteral("childpath")).toString();
-            visit(rs->value(QStringLiteral("ChildID")).toInt(), depth + 1);
-        }
-    };
-    visit(projecten, 0);
-    EXPECT_EQ(walk, (QStringList{"Tekeningen", "-A", "--A1", "--A2", "-B", "--B1"}));
 }
 
 // A compiled statement goes back to the database's cache when its Statement is gone.
