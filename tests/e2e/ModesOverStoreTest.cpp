@@ -88,8 +88,6 @@ TEST_F(ModesOverStoreTest, SpecificLocationModeBuildsWithItsExtraLocationsOnRefr
     EXPECT_EQ(control->treeModel()->rowCount(), 0);
     control->AddAdditionalSpecificLocation(kantoor, QStringLiteral("Kantoor"));
     control->AddAdditionalSpecificLocation(archief, QStringLiteral("Oud archief"));
-    control->AddAdditionalSpecificLocation(0, QStringLiteral("Geen"));
-    control->AddAdditionalSpecificLocation(projecten, QStringLiteral("  "));
     control->RefreshTreeView();
 
     // The mode's location with its sub-locations loaded, the extra ones closed.
@@ -130,7 +128,7 @@ TEST_F(ModesOverStoreTest, SaveModeShowsTheLocationUnderTheHostsTextAndLeavesCom
     EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Situatie.png")});
 }
 
-TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyAndADoubleClickChecksNothingOut)
+TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyADoubleClickChecksNothingOutAndAnUnknownLocationIsSaid)
 {
     connectAs(QStringLiteral("anna"));
     control->AllowPopupMenu = true;
@@ -147,11 +145,9 @@ TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyAndADoubleClickChecksNothingOut)
     RecordsetPtr info;
     ASSERT_TRUE(openSession(QStringLiteral("bert"))->Projects().GetProjectInfo(info, telefoonlijst));
     EXPECT_FALSE(info->value(info->fieldIndex(QStringLiteral("CheckedOut"))).toBool());
-}
 
-TEST_F(ModesOverStoreTest, SelectModeOfAnUnknownLocationSaysSoAndCoversTheControl)
-{
-    connectAs(QStringLiteral("anna"));
+    // An unknown location: said so, the control covered, nothing built or clicked.
+    spy->clear();
     prompts->expectMessage();
     EXPECT_TRUE(control->ControlInSelectFileMode(99999, QString()));
     EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (99999) bestaat niet!")});

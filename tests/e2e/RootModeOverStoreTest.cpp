@@ -1,6 +1,6 @@
 // The control in root mode over the real embedded store: the roots, sub-locations loaded
-// when opened, the files of a location with who has them, and refills that show what
-// another program changed in the store meanwhile.
+// when opened, the files of a location with who has them, and a refill of the list that
+// shows what another program changed in the store meanwhile.
 #include "StoreControlFixture.h"
 
 #include "list/FileList.h"
@@ -32,7 +32,7 @@ protected:
         control.reset();
         StoreControlFixture::TearDown();
     }
-    QModelIndex node(const QString &path) { return openPath(*control, path); }
+    QModelIndex node(const QString &path) { return control->locationTree()->openPath(path); }
     const LocationTreeModel &tree() const { return *control->treeModel(); }
 
     std::unique_ptr<FileManUI> control;
@@ -136,25 +136,6 @@ TEST_F(RootModeOverStoreTest, ARefreshOfTheListShowsWhatAnotherProgramChangedAnd
     EXPECT_FALSE(list.row(2).foreColor.isValid());
     EXPECT_EQ(control->GetCurrentProjectID(), notulen);
     EXPECT_EQ(control->GetCurrentProjectDescription(), QStringLiteral("Notulen.txt"));
-}
-
-TEST_F(RootModeOverStoreTest, ARefreshOfTheTreeKeepsASubLocationOnlyWhenTheBuildLoadedItsParent)
-{
-    clickPath(*control, QStringLiteral("Projecten/Brug Noord"));
-    spy->clear();
-    // The build loads only the roots, so Brug Noord is gone and the root node, which the
-    // build clicked, is clicked once more in its place.
-    control->RefreshTreeView();
-    EXPECT_EQ(locationEvents(*spy), (QStringList{QStringLiteral("Applicaties|0"), QStringLiteral("Applicaties|0")}));
-    EXPECT_EQ(control->GetCurrentLocationID(), 0);
-
-    // A root location is rebuilt and selected again: the build's click, then the reselection.
-    clickPath(*control, QStringLiteral("Archief"));
-    spy->clear();
-    control->RefreshTreeView();
-    EXPECT_EQ(locationEvents(*spy), (QStringList{QStringLiteral("Applicaties|0"),
-                                                 QStringLiteral("Applicaties\\Archief|") + QString::number(archief)}));
-    EXPECT_EQ(control->GetCurrentLocationDescription(), QStringLiteral("Archief"));
 }
 
 TEST_F(RootModeOverStoreTest, APathOfNodeTextsOpensTheNodesOnTheWayAndIgnoresCase)
