@@ -112,19 +112,6 @@ protected:
     {
         return QStringLiteral("%1(%2, %3)").arg(QLatin1String(name), QDir::toNativeSeparators(path)).arg(notulen);
     }
-    // The store's history of the file, one "action|user|remark" per line.
-    QStringList history()
-    {
-        RecordsetPtr rs;
-        EXPECT_TRUE(openSession(QStringLiteral("anna"))->Projects().GetProjectHistory(rs, notulen));
-        QStringList lines;
-        for (; rs && !rs->isEof(); rs->moveNext())
-            lines << QStringList{rs->value(QStringLiteral("Description")).toString(),
-                                 rs->value(QStringLiteral("UserName")).toString(),
-                                 rs->value(QStringLiteral("Memo")).toString()}
-                         .join(QLatin1Char('|'));
-        return lines;
-    }
 
     std::map<QString, Desk> desks;
 };
@@ -175,7 +162,13 @@ TEST_F(CheckOutTwoUsersTest, AnnaChecksOutEditsAndChecksInThenBertTakesTheFile)
     EXPECT_EQ(row(anna).subItems, (std::array<QString, 4>{}));
     // After the addition, both of Anna's actions, each with the empty remark the control
     // hands the store.
-    const QStringList log = history();
+    RecordsetPtr rs;
+    ASSERT_TRUE(desks[anna].session->Projects().GetProjectHistory(rs, notulen));
+    QStringList log;
+    for (; !rs->isEof(); rs->moveNext())
+        log << QStringLiteral("%1|%2|%3").arg(rs->value(QStringLiteral("Description")).toString(),
+                                              rs->value(QStringLiteral("UserName")).toString(),
+                                              rs->value(QStringLiteral("Memo")).toString());
     ASSERT_EQ(log.size(), 3);
     EXPECT_TRUE(log[0].startsWith(QStringLiteral("Toegevoegd|anna|"))) << log[0].toStdString();
     EXPECT_EQ(log.mid(1), (QStringList{QStringLiteral("In gebruik genomen|anna|"), QStringLiteral("Vrijgegeven|anna|")}));

@@ -152,13 +152,4 @@ TEST_F(TreeModelTest, RemovingANodeForgetsTheKeysBelowItAndANewTextMovesANode)
     expectIndexConsistent();
 }
 
-TEST_F(TreeModelTest, FullPathJoinsTheTextsFromTheTopWithTheSeparator)
-{
-    const QModelIndex top = model.addNode({}, n({}, "Applicaties"));
-    const QModelIndex sub = model.addNode(model.addNode(top, n("7P", "Projecten")), n("8C", "2024"));
-    EXPECT_EQ(model.fullPath(sub), "Applicaties\\Projecten\\2024");
-    EXPECT_EQ(model.fullPath(QModelIndex()), QString());
-    EXPECT_EQ(model.data(sub, LocationTreeModel::KeyRole).toString(), "8C");
-}
-
 } // namespace
