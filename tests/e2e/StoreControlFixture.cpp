@@ -112,14 +112,9 @@ qint32 StoreControlFixture::addFile(FileStoreSession &session, qint32 location, 
     return id;
 }
 
-QModelIndex StoreControlFixture::openPath(FileManUI &control, const QString &path)
-{
-    return control.locationTree()->openPath(path);
-}
-
 void StoreControlFixture::clickPath(FileManUI &control, const QString &path)
 {
-    const QModelIndex node = openPath(control, path);
+    const QModelIndex node = control.locationTree()->openPath(path);
     ASSERT_TRUE(node.isValid()) << path.toStdString();
     // A click on the node that is already current handles it again, as the mouse does.
     if (control.tvTreeView->currentIndex() == node)

@@ -46,10 +46,8 @@ protected:
     // Adds a file with this content to a location through `session`; its ID.
     qint32 addFile(FileStoreSession &session, qint32 location, const QString &name, const QByteArray &content);
 
-    // The node at a path of node texts ("Applicaties/Projecten/Brug Noord"), opening the
-    // nodes on the way as a user expanding them would; invalid when a text is not found.
-    static QModelIndex openPath(FileManUI &control, const QString &path);
-    // Opens the path and clicks its node (selects it, or handles it again when it is
+    // Opens the path of node texts ("Applicaties/Projecten/Brug Noord") as a user expanding
+    // the nodes would, and clicks its node (selects it, or handles it again when it is
     // selected already).
     static void clickPath(FileManUI &control, const QString &path);
     // The texts of the children of a node (invalid = the top nodes).

@@ -7,9 +7,15 @@ using namespace dwfm;
 using namespace dwfm::store;
 
 namespace {
+// The files kept aside in a folder, as "name=content".
 QStringList keptAside(const QString &folder)
 {
-    return QDir(folder).entryList({"*bewaard*"}, QDir::Files);
+    QStringList out;
+    for (const QString &name : QDir(folder).entryList({"*bewaard*"}, QDir::Files)) {
+        QFile f(folder + "/" + name);
+        out << name + "=" + (f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+    }
+    return out;
 }
 } // namespace
 
@@ -17,16 +23,16 @@ TEST_F(StoreTest, CheckOutAndCheckInMoveTheContent)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "Rapport.txt", "versie 1", tekeningen);
-    const QString local = workingRoot("bert") + "/Projecten/Tekeningen/Rapport.txt";
+    const QString local = localFile("bert", "Rapport.txt");
     EXPECT_EQ(p.GetProjectLocalFolder(id), workingRoot("bert") + "/Projecten/Tekeningen");
 
     ASSERT_TRUE(p.CheckOutProject(id, ""));
     EXPECT_EQ(readFile(local), "versie 1");
     writeFile(local, "versie 2");
     ASSERT_TRUE(p.CheckInProject(id, "", false));
-    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Rapport.txt"), "versie 2");
+    EXPECT_EQ(readFile(serverFile("Rapport.txt")), "versie 2");
     EXPECT_TRUE(QFileInfo::exists(local)) << "kept when not asked to remove";
-    EXPECT_TRUE(QDir(root() + "/Projecten/Tekeningen").entryList(QDir::Hidden | QDir::Files).size() == 1);
+    EXPECT_EQ(QDir(root() + "/Projecten/Tekeningen").entryList(QDir::Hidden | QDir::Files).size(), 1);
 
     // Checking out again over an identical working copy keeps it; removal on check-in.
     ASSERT_TRUE(p.CheckOutProject(id, ""));
@@ -35,18 +41,26 @@ TEST_F(StoreTest, CheckOutAndCheckInMoveTheContent)
     EXPECT_FALSE(QFileInfo::exists(local));
 }
 
-TEST_F(StoreTest, CheckOutKeepsADifferentLocalFileAside)
+TEST_F(StoreTest, CheckOutAndUndoingItKeepADifferentLocalFileAside)
 {
     const qint32 id = addFile(*bert, "Notitie.txt", "server", tekeningen);
-    const QString local = workingRoot("bert") + "/Projecten/Tekeningen/Notitie.txt";
+    const QString local = localFile("bert", "Notitie.txt");
     writeFile(local, "mijn eigen wijziging");
     ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
     EXPECT_EQ(readFile(local), "server");
     const QStringList aside = keptAside(QFileInfo(local).path());
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_TRUE(aside[0].startsWith("Notitie (bewaard "));
-    EXPECT_TRUE(aside[0].endsWith(").txt"));
-    EXPECT_EQ(readFile(QFileInfo(local).path() + "/" + aside[0]), "mijn eigen wijziging");
+    EXPECT_TRUE(aside[0].startsWith("Notitie (bewaard ")) << aside[0].toStdString();
+    EXPECT_TRUE(aside[0].endsWith(").txt=mijn eigen wijziging")) << aside[0].toStdString();
+
+    // Undoing one's own check-out restores the server version and keeps the change too.
+    writeFile(local, "half af");
+    ASSERT_TRUE(bert->Projects().CancelCheckOut(id, "", true));
+    EXPECT_EQ(readFile(local), "server");
+    EXPECT_EQ(keptAside(QFileInfo(local).path()).filter("=half af").size(), 1);
+    EXPECT_EQ(readFile(serverFile("Notitie.txt")), "server");
+    RecordsetPtr rs;
+    EXPECT_FALSE(bert->Projects().GetProjectsOfUser(rs, "bert"));
 }
 
 TEST_F(StoreTest, AFailedWorkingCopyGivesTheReservationBack)
@@ -67,7 +81,7 @@ TEST_F(StoreTest, CheckInRefusalsChangeNothing)
     const qint32 free = addFile(*bert, "Vrij.txt", "a", tekeningen);
     const qint32 mine = addFile(*bert, "Mijn.txt", "b", tekeningen);
     ASSERT_TRUE(p.CheckOutProject(mine, ""));
-    QFile::remove(workingRoot("bert") + "/Projecten/Tekeningen/Mijn.txt");
+    QFile::remove(localFile("bert", "Mijn.txt"));
     const QStringList before = snapshot();
     EXPECT_FALSE(p.CheckInProject(free, "", true)) << "not checked out";
     EXPECT_FALSE(p.CheckInProject(mine, "", true)) << "the working copy is gone";
@@ -86,33 +100,16 @@ TEST_F(StoreTest, OnlyAdministratorsUndoSomeoneElsesCheckOut)
     EXPECT_TRUE(bert->Database().LastError().contains("beheerder"));
     EXPECT_EQ(snapshot(), before);
 
-    ASSERT_TRUE(bert->Projects().CheckInProject(id, "", false) == false);
     ASSERT_TRUE(anna->Projects().CheckInProject(id, "", false));
     ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
-    const QString bertsCopy = workingRoot("bert") + "/Projecten/Tekeningen/Tekening.txt";
-    writeFile(bertsCopy, "bert werkt");
+    writeFile(localFile("bert", "Tekening.txt"), "bert werkt");
     ASSERT_TRUE(anna->Projects().CancelCheckOut(id, "vergeten", true));
-    EXPECT_EQ(readFile(bertsCopy), "bert werkt") << "an administrator does not touch another user's files";
+    EXPECT_EQ(readFile(localFile("bert", "Tekening.txt")), "bert werkt")
+        << "an administrator does not touch another user's files";
     RecordsetPtr h;
     ASSERT_TRUE(anna->Projects().GetProjectHistory(h, id));
     QString last;
     for (; !h->isEof(); h->moveNext())
         last = h->value("Description").toString() + ":" + h->value("Memo").toString();
     EXPECT_EQ(last, "In gebruik nemen ongedaan gemaakt:Voor bert. vergeten");
-}
-
-TEST_F(StoreTest, UndoingOwnCheckOutRestoresTheServerVersionAndKeepsTheChange)
-{
-    const qint32 id = addFile(*bert, "Begroting.txt", "server", tekeningen);
-    ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
-    const QString local = workingRoot("bert") + "/Projecten/Tekeningen/Begroting.txt";
-    writeFile(local, "half af");
-    ASSERT_TRUE(bert->Projects().CancelCheckOut(id, "", true));
-    EXPECT_EQ(readFile(local), "server");
-    const QStringList aside = keptAside(QFileInfo(local).path());
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readFile(QFileInfo(local).path() + "/" + aside[0]), "half af");
-    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Begroting.txt"), "server");
-    RecordsetPtr rs;
-    EXPECT_FALSE(bert->Projects().GetProjectsOfUser(rs, "bert"));
 }

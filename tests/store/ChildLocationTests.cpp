@@ -1,18 +1,9 @@
 // Child locations as the store answers them (with HasChildren, in name order without
-// regard to case, read as the caller moves), the control's tree over them, and the
-// cache of compiled statements those answers come from.
+// regard to case, read as the caller moves), and the cache of compiled statements those
+// answers come from.
 #include "StoreFixture.h"
 
-#include "DwFileStore.h"
-#include "core/FileManUI.h"
-#include "core/session/SessionRegistry.h"
 #include "db/SqliteDb.h"
-#include "platform/DwError.h"
-#include "tree/LocationTreeModel.h"
-#include "support/ScriptedPrompts.h"
-
-#include <QAbstractItemModelTester>
-#include <QTreeView>
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -32,13 +23,6 @@ QStringList childRows(LocationsService &locations, qint32 parent)
         out << rs->value(QStringLiteral("childpath")).toString() + (has.toBool() ? ":1" : ":0");
     }
     return out;
-}
-
-qint32 makeLocation(DwFileStoreSession &s, const QString &name, qint32 parent)
-{
-    qint32 id = 0;
-    EXPECT_TRUE(s.Locations().CreateLocation(name, QString(), parent, id)) << s.Database().LastError().toStdString();
-    return id;
 }
 
 } // namespace
@@ -85,60 +69,6 @@ TEST_F(StoreTest, AnOpenChildRecordSetKeepsItsSnapshotUntilClosedAndBlocksNoWrit
     EXPECT_EQ(childRows(bert->Locations(), tekeningen), (QStringList{"Een:0", "Twee:0"}));
     open->close();
     EXPECT_EQ(childRows(bert->Locations(), tekeningen), (QStringList{"Drie:0", "Een:0", "Twee:0"}));
-}
-
-TEST_F(StoreTest, NestedQuestionsForChildLocationsEachGetTheirOwnRows)
-{
-    const qint32 a = makeLocation(*bert, "A", tekeningen);
-    makeLocation(*bert, "A1", a);
-    makeLocation(*bert, "A2", a);
-    const qint32 b = makeLocation(*bert, "B", tekeningen);
-    makeLocation(*bert, "B1", b);
-    // Walks the tree the way a listing does: the inner question for the same SQL runs while
-    // the outer one stands on a row.
-    QStringList walk;
-    std::function<void(qint32, int)> visit = [&](qint32 parent, int depth) {
-        RecordsetPtr rs;
-        if (!bert->Locations().GetChildLocations(rs, parent))
-            return;
-        for (; !rs->isEof(); rs->moveNext()) {
-            walk << QString(depth, '-') + rs->value(QStringLiteral("childpath")).toString();
-            visit(rs->value(QStringLiteral("ChildID")).toInt(), depth + 1);
-        }
-    };
-    visit(projecten, 0);
-    EXPECT_EQ(walk, (QStringList{"Tekeningen", "-A", "--A1", "--A2", "-B", "--B1"}));
-}
-
-TEST_F(StoreTest, TheTreeOverTheStoreShowsPlaceholdersWhereTheStoreSaysAndLoadsOnExpand)
-{
-    test::ScriptedPrompts prompts;
-    const qint32 a = makeLocation(*bert, "a", tekeningen);
-    makeLocation(*bert, "Binnen", a);
-    makeLocation(*bert, "B", tekeningen);
-    registerDwFileStore();
-    FileManUI control;
-    QAbstractItemModelTester tester(control.treeModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ASSERT_TRUE(control.SetupConnection(storeFolder(), "bert", "bert", "Test", true));
-    ASSERT_TRUE(control.ControlInSpecificLocationMode(projecten, QString(), true));
-
-    LocationTreeModel *tree = control.treeModel();
-    const auto nodeOf = [&](qint32 id) { return tree->findNode(QStringLiteral("%1C").arg(id)); };
-    const QModelIndex tekeningenNode = nodeOf(tekeningen);
-    ASSERT_TRUE(tekeningenNode.isValid());
-    ASSERT_TRUE(tree->holdsPlaceholder(tekeningenNode));
-    control.tvTreeView->expand(tekeningenNode);
-    ASSERT_EQ(tree->rowCount(tekeningenNode), 2);
-    EXPECT_EQ(tree->text(tree->index(0, 0, tekeningenNode)), "a");
-    EXPECT_TRUE(tree->holdsPlaceholder(tree->index(0, 0, tekeningenNode)));
-    EXPECT_EQ(tree->text(tree->index(1, 0, tekeningenNode)), "B");
-    EXPECT_EQ(tree->rowCount(tree->index(1, 0, tekeningenNode)), 0);
-
-    const QModelIndex aNode = nodeOf(a);
-    control.tvTreeView->expand(aNode);
-    ASSERT_EQ(tree->rowCount(aNode), 1);
-    EXPECT_EQ(tree->text(tree->index(0, 0, aNode)), "Binnen");
-    SessionRegistry::registerFactory({});
 }
 
 // A compiled statement goes back to the database's cache when its Statement is gone.

@@ -1,6 +1,5 @@
 #include "StoreFixture.h"
 
-#include "DwFileStore.h"
 #include "StoreFolders.h"
 #include "core/session/SessionRegistry.h"
 #include "db/SqliteDb.h"
@@ -109,8 +108,4 @@ TEST_F(StoreTest, ReportLastErrorHandsTheTextToTheReporter)
     SessionRegistry::setLastErrorReporter(nullptr);
     EXPECT_TRUE(reported.contains("9999"));
     EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::ItemNotFound);
-
-    registerDwFileStore();
-    auto made = SessionRegistry::createSession();
-    EXPECT_NE(dynamic_cast<DwFileStoreSession *>(made.get()), nullptr);
 }

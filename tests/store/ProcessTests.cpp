@@ -82,13 +82,14 @@ TEST_F(StoreTest, TwoProcessesRacingForTheSameFilesNeverBothHoldOne)
     ASSERT_EQ(first->exitCode(), 0);
     ASSERT_EQ(second->exitCode(), 0);
 
-    QSet<qint32> annas, berts;
-    for (const QByteArray &id : readFile(m_dir.filePath("anna.out")).split(','))
-        if (!id.isEmpty())
-            annas << id.toInt();
-    for (const QByteArray &id : readFile(m_dir.filePath("bert.out")).split(','))
-        if (!id.isEmpty())
-            berts << id.toInt();
+    const auto got = [this](const char *user) {
+        QSet<qint32> ids;
+        for (const QByteArray &id : readFile(m_dir.filePath(QString(user) + ".out")).split(','))
+            if (!id.isEmpty())
+                ids << id.toInt();
+        return ids;
+    };
+    const QSet<qint32> annas = got("anna"), berts = got("bert");
     EXPECT_TRUE(QSet<qint32>(annas).intersect(berts).isEmpty());
     EXPECT_EQ(QSet<qint32>(annas).unite(berts), all);
 
@@ -109,7 +110,7 @@ TEST_F(StoreTest, ACheckInKilledBeforeTheRenameLeavesTheOldVersion)
 {
     const qint32 id = addFile(*bert, "Contract.txt", "oude versie", tekeningen);
     ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
-    writeFile(workingRoot("bert") + "/Projecten/Tekeningen/Contract.txt", QByteArray(1 << 20, 'n'));
+    writeFile(localFile("bert", "Contract.txt"), QByteArray(1 << 20, 'n'));
 
     std::unique_ptr<QProcess> child(startChild("DISABLED_CheckIn", {{"DW_CHILD_STORE", storeFolder()},
                                                                      {"DW_CHILD_FILE", QString::number(id)},
@@ -117,7 +118,7 @@ TEST_F(StoreTest, ACheckInKilledBeforeTheRenameLeavesTheOldVersion)
     ASSERT_TRUE(child->waitForFinished(60000));
     EXPECT_EQ(child->exitStatus(), QProcess::CrashExit) << "the fault point must have fired";
 
-    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Contract.txt"), "oude versie");
+    EXPECT_EQ(readFile(serverFile("Contract.txt")), "oude versie");
     auto fresh = connect("bert");
     QString view;
     ASSERT_TRUE(fresh->Projects().GetViewCopy(id, view));
@@ -127,5 +128,5 @@ TEST_F(StoreTest, ACheckInKilledBeforeTheRenameLeavesTheOldVersion)
 
     // The same check-in without the fault completes.
     ASSERT_TRUE(fresh->Projects().CheckInProject(id, "", false));
-    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Contract.txt"), QByteArray(1 << 20, 'n'));
+    EXPECT_EQ(readFile(serverFile("Contract.txt")), QByteArray(1 << 20, 'n'));
 }

@@ -59,6 +59,13 @@ qint32 StoreTest::addFile(DwFileStoreSession &s, const QString &name, const QByt
     return id;
 }
 
+qint32 StoreTest::makeLocation(DwFileStoreSession &s, const QString &name, qint32 parent)
+{
+    qint32 id = 0;
+    EXPECT_TRUE(s.Locations().CreateLocation(name, QString(), parent, id)) << s.Database().LastError().toStdString();
+    return id;
+}
+
 QByteArray StoreTest::readFile(const QString &path)
 {
     QFile f(path);

@@ -25,6 +25,13 @@ protected:
     // Writes a file outside the store and answers its path.
     QString makeSource(const QString &name, const QByteArray &content);
     qint32 addFile(dwfm::store::DwFileStoreSession &s, const QString &name, const QByteArray &content, qint32 location);
+    static qint32 makeLocation(dwfm::store::DwFileStoreSession &s, const QString &name, qint32 parent);
+    // The file as the user's working copy of a file in Projecten/Tekeningen, and as the server's.
+    QString localFile(const QString &user, const QString &name) const
+    {
+        return workingRoot(user) + QStringLiteral("/Projecten/Tekeningen/") + name;
+    }
+    QString serverFile(const QString &name) const { return root() + QStringLiteral("/Projecten/Tekeningen/") + name; }
 
     // Everything the store keeps: every table row and every file (path, size, content hash)
     // under the store folder and the working roots. Equal snapshots = nothing changed.

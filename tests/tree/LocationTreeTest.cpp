@@ -124,30 +124,6 @@ TEST_F(LocationTreeTest, TheClickedFolderShowsOpenAndTheOneBeforeGetsItsPictureB
     EXPECT_EQ(model()->image(node(QStringLiteral("12C"))), LocationTreeModel::ImageFolder);
 }
 
-TEST_F(LocationTreeTest, RootModeShowsTheRootsUnderApplicatiesAndPassesFullPaths)
-{
-    setRoots({{10, QStringLiteral("Projecten")}, {20, QStringLiteral("Algemeen")}});
-    ASSERT_TRUE(control->ControlInRootMode());
-    const QModelIndex root = model()->index(0, 0);
-    EXPECT_EQ(model()->text(root), QStringLiteral("Applicaties"));
-    EXPECT_EQ(model()->key(root), QString());
-    EXPECT_EQ(childTexts(root), (QStringList{QStringLiteral("Algemeen"), QStringLiteral("Projecten")}));
-    EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("10P"))));
-    EXPECT_EQ(model()->rowCount(node(QStringLiteral("20P"))), 0);
-    EXPECT_EQ(control->GetCurrentLocationID(), 0);
-    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Applicaties|0")});
-
-    control->tvTreeView->expand(node(QStringLiteral("10P")));
-    control->tvTreeView->expand(node(QStringLiteral("11C")));
-    locationSpy->clear();
-    clickNode(QStringLiteral("13C"));
-    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Applicaties\\Projecten\\Brieven\\2023|13")});
-    // A root location groups only: selecting it lists nothing and it keeps its picture.
-    clickNode(QStringLiteral("10P"));
-    EXPECT_EQ(model()->image(node(QStringLiteral("10P"))), LocationTreeModel::ImageFolder);
-    EXPECT_EQ(session->count(QStringLiteral("GetProjectsInLocation")), 1);
-}
-
 TEST_F(LocationTreeTest, RootModeWithoutRootsLeavesTheRootNodeAloneAndUnselected)
 {
     ASSERT_TRUE(control->ControlInRootMode());
@@ -197,19 +173,6 @@ TEST_F(LocationTreeTest, TwoAdditionalLocationsWithOneIDStopTheBuildWithAReport)
     // The nodes added before the failure stay; nothing was selected.
     EXPECT_EQ(childTexts({}), (QStringList{QStringLiteral("Documenten"), QStringLiteral("Een")}));
     EXPECT_EQ(control->GetCurrentLocationID(), -1);
-}
-
-TEST_F(LocationTreeTest, UserModeShowsOneUserNodeAndListsTheUsersFiles)
-{
-    setUserFiles(QStringLiteral("TEST"), {fileRow(5, QStringLiteral("plan.odt"), QStringLiteral("TEST"))});
-    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("TEST"), QStringLiteral("Jan Jansen")));
-    EXPECT_EQ(model()->key(model()->index(0, 0)), QStringLiteral("TESTU"));
-    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Jan Jansen|0")});
-    EXPECT_EQ(model()->image(model()->index(0, 0)), LocationTreeModel::ImageFolder);
-    ASSERT_EQ(session->count(QStringLiteral("GetProjectsOfUser")), 1);
-    EXPECT_EQ(session->callsOf(QStringLiteral("GetProjectsOfUser")).front().args.first().toString(),
-              QStringLiteral("TEST"));
-    EXPECT_EQ(listRows(), QStringList{QStringLiteral("5P|plan.odt|6")});
 }
 
 } // namespace
