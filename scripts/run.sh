@@ -12,4 +12,5 @@ if [ "$#" -gt 0 ]; then
   exec "$build/bin/dwfileman" "$@"
 fi
 "$build/bin/dwstore" demo | head -n 1
-exec "$build/bin/dwfileman" --catalog Demo --user demo --password demo --sql-security
+exec "$build/bin/dwfileman" --catalog Demo --user demo --password demo --sql-security \
+  --location "Projecten/Brug Noord"
