@@ -104,7 +104,9 @@ QList<UserRecord> StoreAdmin::users()
     Statement q(db, "SELECT user_id, full_name, is_admin, is_readonly, password_hash IS NOT NULL, working_root, user_key "
                     "FROM users ORDER BY user_key");
     while (q.step()) {
-        UserRecord u{q.text(0), q.text(1), q.int64(2) != 0, q.int64(3) != 0, q.int64(4) != 0, q.text(5), {}};
+        UserRecord u;
+        static_cast<UserInfo &>(u) = UserInfo{q.text(0), q.text(1), q.int64(2) != 0, q.int64(3) != 0, q.text(5)};
+        u.hasPassword = q.int64(4) != 0;
         Statement r(db, "SELECT location_id FROM user_roots WHERE user_key = ? ORDER BY location_id");
         r.bind(1, q.text(6));
         while (r.step())

@@ -3,6 +3,7 @@
 #include "DwFileStoreSession.h"
 #include "DwStoreExport.h"
 #include "security/PasswordHasher.h"
+#include "services/StoreContext.h"
 
 #include <QList>
 #include <QString>
@@ -11,13 +12,10 @@
 
 namespace dwfm::store {
 
-struct UserRecord {
-    QString id;
-    QString name;
-    bool admin = false;
-    bool readOnly = false;
+// A user as the administration lists it: what a session knows of the user, and whether a
+// password is set and which roots the user has.
+struct UserRecord : UserInfo {
     bool hasPassword = false;
-    QString workingRoot;
     QList<qint32> roots;
 };
 
