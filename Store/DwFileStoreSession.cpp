@@ -5,6 +5,7 @@
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
 #include "security/PasswordHasher.h"
+#include "services/PendingWork.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,6 +60,12 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
     }
     SqliteDbPtr db = SqliteDb::open(dbPath, false);
     Schema::verify(db, dbPath);
+    // Work that a killed process left half done is finished (or its leftovers removed)
+    // before this session reads anything. A store that cannot be written stays as it is.
+    try {
+        PendingWork::recover(db, folder, catalogueOut);
+    } catch (const DwError &) {
+    }
     return db;
 }
 

@@ -5,6 +5,11 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace dwfm::store::StoreFolders {
 
 QString defaultCatalogue()
@@ -36,14 +41,22 @@ QString defaultWorkingRoot(const QString &catalogue, const QString &userId)
     return QDir::homePath() + QStringLiteral("/DwWerkmap/") + catalogue + QLatin1Char('/') + userId;
 }
 
+QString stagingFolder(const QString &folder, const QString &catalogue)
+{
+    return FileOps::join(folder, QLatin1Char('.') + catalogue + QStringLiteral(".staging"));
+}
+
 QString osAccount()
 {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
-    if (name.isEmpty())
-        name = QDir::home().dirName();
-    return name;
+#ifdef Q_OS_UNIX
+    // The account of the process's real user, as the system knows it: environment
+    // variables are the caller's to set and prove nothing.
+    if (const passwd *pw = ::getpwuid(::getuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QString();
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
 }
 
 } // namespace dwfm::store::StoreFolders

@@ -18,6 +18,9 @@ DWSTORE_EXPORT QString defaultCatalogue();
 DWSTORE_EXPORT QString defaultStoreFolder();
 DWSTORE_EXPORT QString databasePath(const QString &folder, const QString &catalogue);
 DWSTORE_EXPORT QString rootFolder(const QString &folder, const QString &catalogue);
+// The hidden folder beside the root folder where new content is written and flushed
+// before it is renamed into place (same file system, so the rename is one step).
+DWSTORE_EXPORT QString stagingFolder(const QString &folder, const QString &catalogue);
 // A user's working copies lie by default in ~/DwWerkmap/<catalogue>/<user>.
 DWSTORE_EXPORT QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
 // The operating-system account of this process (for integrated security).

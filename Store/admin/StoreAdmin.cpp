@@ -133,6 +133,15 @@ ImportResult StoreAdmin::importTree(const QString &source, qint32 parentId)
     const QFileInfo info(source);
     if (!info.isDir())
         throw DwError(DwError::PathNotFound, QStringLiteral("De map '%1' bestaat niet.").arg(source));
+    // The store's own folder (or one that holds it) would be copied into itself.
+    const QString inside = QDir::cleanPath(info.canonicalFilePath()) + QLatin1Char('/');
+    for (const QString &own : {m_session->context()->folder(), m_session->context()->rootFolder()}) {
+        const QString ownPath = QDir::cleanPath(QFileInfo(own).canonicalFilePath()) + QLatin1Char('/');
+        if (ownPath.startsWith(inside) || inside.startsWith(ownPath)) {
+            throw DwError(DwError::InputError,
+                          QStringLiteral("De map '%1' hoort bij de store zelf en kan niet worden geïmporteerd.").arg(source));
+        }
+    }
     ImportResult result;
     auto &locations = static_cast<StoreLocations &>(m_session->Locations());
     const qint32 kind = parentId == 0 ? LocationKind::Files : m_session->context()->location(parentId).kind;

@@ -61,6 +61,20 @@ CREATE TABLE history (
 );
 CREATE INDEX history_by_project ON history (project_id, history_id);
 )SQL";
+
+// Version 2: the disk steps that follow a committed change until they are done.
+const char *const PendingWorkSql = R"SQL(
+CREATE TABLE IF NOT EXISTS pending_work (
+    work_id   INTEGER PRIMARY KEY,
+    kind      INTEGER NOT NULL,
+    from_path TEXT NOT NULL,
+    to_path   TEXT,
+    item_id   INTEGER NOT NULL DEFAULT 0,
+    name_key  TEXT,
+    owner     TEXT NOT NULL,
+    noted_at  INTEGER NOT NULL
+);
+)SQL";
 } // namespace
 
 void create(const SqliteDbPtr &db)
@@ -68,6 +82,7 @@ void create(const SqliteDbPtr &db)
     db->exec("PRAGMA journal_mode=WAL");
     WriteTransaction tx(db);
     db->exec(CreateSqlite);
+    db->exec(PendingWorkSql);
     Statement ins(db, "INSERT INTO store_info (key, value) VALUES ('schema_version', ?)");
     ins.bind(1, QString::number(CurrentVersion)).exec();
     tx.commit();
@@ -91,6 +106,18 @@ void verify(const SqliteDbPtr &db, const QString &path)
         throw DwError(DwError::DatabaseError,
                       QStringLiteral("De store '%1' heeft schemaversie %2; dit programma kent alleen versie %3 en "
                                      "ouder.").arg(path).arg(version).arg(CurrentVersion));
+    }
+    if (version < CurrentVersion) {
+        // An older store gets the newer tables; a store that cannot be written (read-only
+        // media) is still read as it is.
+        try {
+            WriteTransaction tx(db);
+            db->exec(PendingWorkSql);
+            Statement upd(db, "UPDATE store_info SET value = ? WHERE key = 'schema_version'");
+            upd.bind(1, QString::number(CurrentVersion)).exec();
+            tx.commit();
+        } catch (const DwError &) {
+        }
     }
 }
 

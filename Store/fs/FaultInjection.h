@@ -10,6 +10,14 @@ namespace dwfm::store {
 namespace FaultInjection {
 
 DWSTORE_EXPORT void point(const char *name);
+// Like point, and also throws a disk-full DwError when DW_STORE_FAULT is "fail:<name>":
+// a step that fails there, as a full disk would make it.
+DWSTORE_EXPORT void check(const char *name);
+
+// A test's own action at every point (e.g. a user saving a file at that moment); null
+// removes it.
+using Hook = void (*)(const char *name);
+DWSTORE_EXPORT void setHook(Hook hook);
 
 } // namespace FaultInjection
 } // namespace dwfm::store

@@ -15,6 +15,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -228,33 +229,96 @@ void syncFolder(const QString &)
 }
 #endif
 
-QString stage(const QString &source, const QString &target)
+FileStamp stampOf(const QString &path)
 {
-    const QFileInfo info(target);
-    const QString temp = QStringLiteral("%1/.%2.dwtmp-%3")
-                             .arg(info.absolutePath(), info.fileName())
-                             .arg(QRandomGenerator::global()->generate64(), 0, 16);
-    copyNew(source, temp, true);
-    return temp;
+    FileStamp stamp;
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    stamp.size = qint64(st.st_size);
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#else
+    const QFileInfo info(path);
+    if (info.exists()) {
+        stamp.size = info.size();
+        stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    }
+#endif
+    return stamp;
 }
 
-void replaceWith(const QString &staged, const QString &target)
+QString tempName()
+{
+    return QStringLiteral(".dwtmp-%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
+{
+    Staged staged{join(folder, name), stampOf(source)};
+    if (staged.source.size < 0)
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
+    if (copyIfAbsent(source, staged.path) != NewCopy::Made)
+        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' kan niet worden klaargezet.").arg(source));
+    FaultInjection::point("after-stage");
+    // The stamp taken before the copy must still hold after it: the staged bytes are then
+    // one version of the source, and that stamp names the version that was stored.
+    if (stampOf(source) != staged.source) {
+        QFile::remove(staged.path);
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
+                          .arg(source));
+    }
+    if (durable) {
+        QFile f(staged.path);
+#ifdef Q_OS_UNIX
+        if (!f.open(QIODevice::ReadOnly) || ::fsync(f.handle()) != 0) {
+            const int err = errno;
+            QFile::remove(staged.path);
+            failErrno(err, staged.path);
+        }
+#endif
+    }
+    return staged;
+}
+
+void install(const QString &staged, const QString &target, bool replace)
 {
     FaultInjection::point("before-rename");
-    // Only now does the target change: rename swaps the directory entry in one step.
-    if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) != 0) {
-        const int err = errno;
-        QFile::remove(staged);
-        failErrno(err, target);
-    }
+    const QByteArray from = QFile::encodeName(staged), to = QFile::encodeName(target);
+#ifdef __linux__
+    // Without replace the rename itself refuses an existing target: no window in which a
+    // file put there meanwhile could be overwritten.
+    const int rc = replace ? std::rename(from.constData(), to.constData())
+                           : ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+#else
+    if (!replace && QFileInfo::exists(target))
+        failErrno(EEXIST, target);
+    const int rc = std::rename(from.constData(), to.constData());
+#endif
+    if (rc != 0)
+        failErrno(errno, target);
     syncFolder(QFileInfo(target).absolutePath());
 }
 
-void installDurably(const QString &source, const QString &target, bool replace)
+QString removeIfUnchanged(const QString &path, const FileStamp &stamp)
 {
-    if (!replace && QFileInfo::exists(target))
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' bestaat al.").arg(target));
-    replaceWith(stage(source, target), target);
+    if (stampOf(path) != stamp)
+        return stampOf(path).size < 0 ? QString() : moveAside(path);
+    // Taken out of the way first, so that a save that lands now makes a new file at `path`
+    // instead of being deleted with the old one.
+    const QString hidden = join(QFileInfo(path).absolutePath(), tempName());
+    if (!QFile::rename(path, hidden))
+        return moveAside(path);
+    if (stampOf(hidden) == stamp) {
+        QFile::remove(hidden);
+        return QString();
+    }
+    const QString back = QFileInfo::exists(path) ? freePath(path) : path;
+    QFile::rename(hidden, back);
+    return back;
 }
 
 QString freePath(const QString &path)

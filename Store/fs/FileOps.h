@@ -22,16 +22,36 @@ enum class NewCopy { Made, TargetExists, SourceMissing };
 // caller that usually finds neither pays for no checks beforehand.
 DWSTORE_EXPORT NewCopy copyIfAbsent(const QString &source, const QString &target);
 
-// Puts a copy of `source` at `target` through a flushed temporary file in the target's
-// folder and a rename, so that a crash leaves either the old or the new file, never a torn
-// one. With `replace` false an existing target is refused.
-DWSTORE_EXPORT void installDurably(const QString &source, const QString &target, bool replace);
+// What identifies one version of a file without reading it: the inode and its size and
+// modification time. A program that saves the file changes at least one of them.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1; // -1: no such file
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+DWSTORE_EXPORT FileStamp stampOf(const QString &path);
 
-// The two halves of installDurably, for a caller that must do the quick second half under
-// a lock: stage writes and flushes a hidden temporary copy beside `target` and answers its
-// path; replaceWith renames it over `target` and flushes the folder.
-DWSTORE_EXPORT QString stage(const QString &source, const QString &target);
-DWSTORE_EXPORT void replaceWith(const QString &staged, const QString &target);
+// A flushed copy of a source in a staging folder, and the stamp of the source as it was
+// read. A source that changes while it is copied is refused (its copy could be torn).
+struct Staged {
+    QString path;
+    FileStamp source;
+};
+// `name` is the staged file's name inside `folder` (made when missing).
+DWSTORE_EXPORT Staged stage(const QString &source, const QString &folder, const QString &name, bool durable);
+
+// Renames `staged` to `target` in one step and flushes the target's folder. With `replace`
+// false an existing target is refused (and the staged file stays).
+DWSTORE_EXPORT void install(const QString &staged, const QString &target, bool replace);
+
+// Removes `path` only when it is still the version `stamp` describes; a file that changed
+// since is kept aside instead. Answers the kept-aside name, or empty when removed (or gone).
+DWSTORE_EXPORT QString removeIfUnchanged(const QString &path, const FileStamp &stamp);
+
+// A short random hidden name for a temporary file: ".dwtmp-<hex>".
+DWSTORE_EXPORT QString tempName();
 
 // Renames `path` to a free name beside it that says it was kept, and answers that name.
 DWSTORE_EXPORT QString moveAside(const QString &path);

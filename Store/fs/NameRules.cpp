@@ -2,14 +2,24 @@
 
 #include "platform/DwError.h"
 
+#include <QFile>
+
 namespace dwfm::store::NameRules {
+
+int byteLength(const QString &name)
+{
+    return int(QFile::encodeName(name).size());
+}
 
 QString problem(const QString &name)
 {
     if (name.trimmed().isEmpty())
         return QStringLiteral("Een naam mag niet leeg zijn.");
-    if (name.size() > MaxLength)
-        return QStringLiteral("De naam is langer dan %1 tekens.").arg(MaxLength);
+    if (const int bytes = byteLength(name); bytes > MaxBytes) {
+        return QStringLiteral("De naam is te lang: op schijf telt hij %1 bytes, hoogstens %2 zijn toegestaan.")
+            .arg(bytes)
+            .arg(MaxBytes);
+    }
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("De naam '%1' is niet toegestaan.").arg(name);
     for (QChar c : name) {
@@ -17,6 +27,10 @@ QString problem(const QString &name)
             return QStringLiteral("De naam '%1' mag geen scheidingsteken van mappen bevatten.").arg(name);
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return QStringLiteral("De naam mag geen stuurtekens bevatten.");
+        for (char16_t forbidden : ForbiddenCharacters) {
+            if (forbidden != 0 && c.unicode() == forbidden)
+                return QStringLiteral("De naam '%1' mag het teken '%2' niet bevatten.").arg(name, c);
+        }
     }
     if (name.contains(QLatin1String("..")))
         return QStringLiteral("De naam '%1' mag geen '..' bevatten.").arg(name);

@@ -1,8 +1,10 @@
 #include "services/CheckOutDesk.h"
 
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
+#include "services/PendingWork.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,68 +14,85 @@
 
 namespace dwfm::store {
 
+void CheckOutDesk::reopen(const ProjectRow &row)
+{
+    // The holder asks again: the file stays theirs. A working copy in place is their work
+    // and stays as it is; a missing one is made again from the server's version.
+    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+    if (FileOps::copyIfAbsent(m_context->serverFile(row), local) == FileOps::NewCopy::SourceMissing)
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand van '%1' ontbreekt.").arg(row.fileName));
+}
+
 void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
 {
     m_context->requireWritable();
     const SqliteDbPtr &db = m_context->db();
+    const ProjectRow row = m_context->project(projectId);
+    if (row.checkedOut && !m_context->heldByOther(row))
+        return reopen(row);
+    if (row.locked)
+        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is vergrendeld.").arg(row.fileName));
+    if (row.checkedOut)
+        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is al in gebruik bij %2.").arg(row.fileName, row.userId));
+    const QString path = m_context->locationPath(row.locationId);
+    const QString folder = FileOps::join(m_context->workingRoot(), path);
+    const QString server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
+    const QString local = FileOps::join(folder, row.fileName);
 
-    // One durable commit per check-out: the row is read, taken and logged in the same
-    // transaction, and the location's path is looked up once for both folders.
-    qint64 historyId = 0;
-    QString folder, server, local;
-    {
+    // The working copy is made before the reservation, so that nothing is left to undo in
+    // the database when it fails: a new copy where none was, or, over a different local
+    // file, a hidden copy that replaces it (the local file kept aside) once the file is ours.
+    // It is not flushed: it is the user's scratch copy, the server keeps the content.
+    FileOps::FileStamp made;
+    QString replacement;
+    switch (FileOps::copyIfAbsent(server, local)) {
+    case FileOps::NewCopy::Made:
+        made = FileOps::stampOf(local);
+        break;
+    case FileOps::NewCopy::SourceMissing:
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
+    case FileOps::NewCopy::TargetExists:
+        if (!FileOps::sameContent(local, server)) {
+            replacement = FileOps::join(folder, FileOps::tempName());
+            FileOps::copyNew(server, replacement, false);
+        }
+        break;
+    }
+    try {
+        // One durable commit per check-out: take the file only when it is still free, under
+        // the name and in the location the copy was made from.
         WriteTransaction tx(db);
-        const ProjectRow row = m_context->project(projectId);
-        const QString path = m_context->locationPath(row.locationId);
-        folder = FileOps::join(m_context->workingRoot(), path);
-        server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
-        local = FileOps::join(folder, row.fileName);
         Statement take(db, "UPDATE projects SET checked_out = 1, user_id = ?, checkout_at = ?, computer_name = ?, "
                            "checkout_folder = ?, checkout_remark = ? "
-                           "WHERE project_id = ? AND checked_out = 0 AND locked = 0");
+                           "WHERE project_id = ? AND checked_out = 0 AND locked = 0 AND location_id = ? AND file_name = ?");
         take.bind(1, m_context->user().id)
             .bind(2, QDateTime::currentMSecsSinceEpoch())
             .bind(3, m_context->computerName())
             .bind(4, folder)
             .bind(5, remark.isEmpty() ? QString() : remark)
             .bind(6, qint64(projectId))
+            .bind(7, qint64(row.locationId))
+            .bind(8, row.fileName)
             .exec();
-        if (db->changes() != 1) {
-            if (row.locked)
-                throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is vergrendeld.").arg(row.fileName));
-            throw DwError(DwError::PermissionDenied,
-                          QStringLiteral("'%1' is al in gebruik bij %2.").arg(row.fileName, row.userId));
+        if (db->changes() != 1 || m_context->locationPath(row.locationId) != path) {
+            const ProjectRow now = m_context->project(projectId);
+            throw DwError(DwError::PermissionDenied, now.checkedOut
+                              ? QStringLiteral("'%1' is al in gebruik bij %2.").arg(now.fileName, now.userId)
+                              : QStringLiteral("'%1' is intussen gewijzigd; probeer het opnieuw.").arg(now.fileName));
         }
         m_context->logHistory(projectId, QStringLiteral("In gebruik genomen"), remark);
-        historyId = db->lastInsertId();
+        FaultInjection::check("before-commit");
         tx.commit();
-    }
-
-    // The working copy is not flushed: it is the user's scratch copy, the server keeps the
-    // content. The usual case (no working copy yet, folder present) costs just the copy.
-    QString aside;
-    try {
-        switch (FileOps::copyIfAbsent(server, local)) {
-        case FileOps::NewCopy::Made:
-            return;
-        case FileOps::NewCopy::SourceMissing:
-            throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
-        case FileOps::NewCopy::TargetExists:
-            break;
-        }
-        if (FileOps::sameContent(local, server))
-            return;
-        aside = FileOps::moveAside(local);
-        FileOps::copyNew(server, local, false);
     } catch (...) {
-        if (!aside.isEmpty() && !QFileInfo::exists(local))
-            QFile::rename(aside, local);
-        WriteTransaction tx(db);
-        release(projectId, m_context->user().id);
-        Statement drop(db, "DELETE FROM history WHERE history_id = ?");
-        drop.bind(1, historyId).exec();
-        tx.commit();
+        if (made.size >= 0)
+            FileOps::removeIfUnchanged(local, made);
+        if (!replacement.isEmpty())
+            QFile::remove(replacement);
         throw;
+    }
+    if (!replacement.isEmpty()) {
+        FileOps::moveAside(local);
+        FileOps::install(replacement, local, false);
     }
 }
 
@@ -98,22 +117,28 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
     const QString local = FileOps::join(row.checkoutFolder, row.fileName);
     if (!QFileInfo(local).isFile())
         throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local));
-    const QString server = m_context->serverFile(row);
 
-    // The slow part, writing and flushing the new content, happens before the write lock.
-    const QString staged = FileOps::stage(local, server);
+    // The slow part, writing and flushing the new content, happens before the write lock;
+    // the commit decides, and the server file follows it (see PendingWork).
+    const FileOps::Staged staged = m_context->stage(local, true);
+    PendingWork::Step step;
     try {
         WriteTransaction tx(m_context->db());
         release(projectId, m_context->user().id);
         m_context->logHistory(projectId, QStringLiteral("Vrijgegeven"), remark);
-        FileOps::replaceWith(staged, server);
+        const ProjectRow now = m_context->project(projectId);
+        step = {0, PendingWork::Replace, staged.path, m_context->serverFile(now), projectId, NameRules::key(now.fileName)};
+        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        FaultInjection::check("before-commit");
         tx.commit();
     } catch (...) {
-        QFile::remove(staged);
+        QFile::remove(staged.path);
         throw;
     }
+    PendingWork::finish(m_context->db(), m_context->folder(), step);
+    // Only the version that was stored goes; a save that came after it is kept aside.
     if (removeLocalCopy)
-        QFile::remove(local);
+        FileOps::removeIfUnchanged(local, staged.source);
 }
 
 void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreLocalCopy)
@@ -128,19 +153,37 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
                       QStringLiteral("Alleen een beheerder mag het in gebruik nemen van '%1' door %2 ongedaan maken.")
                           .arg(row.fileName, row.userId));
     }
-    WriteTransaction tx(m_context->db());
-    release(projectId, row.userId);
-    m_context->logHistory(projectId, QStringLiteral("In gebruik nemen ongedaan gemaakt"),
-                          mine ? remark : QStringLiteral("Voor %1. %2").arg(row.userId, remark).trimmed());
+    // The server's version is copied beside the working copy first; only after the commit
+    // does it take the working copy's place (a changed copy kept aside), so a refusal
+    // leaves the working copy as it was.
+    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+    QString restored;
     if (restoreLocalCopy && mine) {
-        const QString local = FileOps::join(row.checkoutFolder, row.fileName);
         const QString server = m_context->serverFile(row);
-        if (QFileInfo::exists(local) && !FileOps::sameContent(local, server))
-            FileOps::moveAside(local);
-        if (!QFileInfo::exists(local) && QFileInfo::exists(server))
-            FileOps::copyNew(server, local, false);
+        if (QFileInfo::exists(server) && !(QFileInfo::exists(local) && FileOps::sameContent(local, server))) {
+            FileOps::makePath(row.checkoutFolder);
+            restored = FileOps::join(row.checkoutFolder, FileOps::tempName());
+            FileOps::copyNew(server, restored, false);
+        }
     }
-    tx.commit();
+    try {
+        WriteTransaction tx(m_context->db());
+        release(projectId, row.userId);
+        m_context->logHistory(projectId, QStringLiteral("In gebruik nemen ongedaan gemaakt"),
+                              mine ? remark : QStringLiteral("Voor %1. %2").arg(row.userId, remark).trimmed());
+        FaultInjection::check("before-commit");
+        tx.commit();
+    } catch (...) {
+        if (!restored.isEmpty())
+            QFile::remove(restored);
+        throw;
+    }
+    FaultInjection::point("after-commit");
+    if (!restored.isEmpty()) {
+        if (QFileInfo::exists(local))
+            FileOps::moveAside(local);
+        FileOps::install(restored, local, false);
+    }
 }
 
 QString CheckOutDesk::viewCopy(qint32 projectId)

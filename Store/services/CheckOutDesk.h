@@ -9,11 +9,14 @@ namespace dwfm::store {
 
 // Check-out, check-in and the copies a user takes of the server's files.
 //
-// Check-out is one conditional update (free and not locked -> mine) committed before
-// the working copy is made; when the copy fails the reservation is given back. Check-in
-// writes the server file through a flushed temporary file and a rename, then releases the
-// file. A working copy that differs from what would replace it is never overwritten: it
-// is renamed to "<name> (bewaard <moment>).<ext>" beside it first.
+// Every change here is decided by one commit; the file work is prepared before it (a copy
+// that can simply be removed again when the commit is refused) and finished after it.
+// Check-out makes the working copy, then takes the file with one conditional update
+// (free and not locked -> mine); checking out a file one holds already answers True and
+// puts a missing working copy back. Check-in writes and flushes the new content in the
+// staging folder, commits, then renames it over the server file. A working copy that
+// differs from what would replace it is never overwritten: it is renamed to
+// "<name> (bewaard <moment>).<ext>" beside it first.
 class DWSTORE_EXPORT CheckOutDesk {
 public:
     explicit CheckOutDesk(StoreContextPtr &context) : m_context(context) {}
@@ -39,6 +42,7 @@ public:
 
 private:
     void release(qint32 projectId, const QString &holder);
+    void reopen(const ProjectRow &row);
     StoreContextPtr &m_context;
 };
 

@@ -1,15 +1,16 @@
 #include "services/ProjectCatalog.h"
 
 #include "db/SqliteRecordset.h"
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
+#include "services/PendingWork.h"
 #include "services/StoreLocations.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 namespace dwfm::store {
 
@@ -60,134 +61,136 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
     m_context->requireWritable();
     if (!QFileInfo(source).isFile())
         throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
-    WriteTransaction tx(m_context->db());
-    requireTarget(locationId, name);
-    const QString folder = m_context->locationFolder(locationId);
-    const QString target = FileOps::join(folder, name);
-    if (copyIntoStore) {
-        if (QFileInfo::exists(target))
-            throw DwError(DwError::FileAlreadyExists,
-                          QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
-    } else if (samePath(source) != samePath(target)) {
-        throw DwError(DwError::InvalidProcedureCall,
-                      QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target));
-    }
-    Statement ins(m_context->db(),
-                  "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
-    ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
-    const qint32 id = qint32(ins.int64(0));
-    ins.reset();
-    if (logHistory)
-        m_context->logHistory(id, QStringLiteral("Toegevoegd"), copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
-    if (copyIntoStore) {
-        FileOps::makePath(folder);
-        FileOps::installDurably(source, target, false);
-    }
+    NameRules::require(name);
+    // The data is copied and flushed before the write lock, so that others are not kept
+    // waiting; the commit decides and the staged file then takes its place.
+    const FileOps::Staged staged = copyIntoStore ? m_context->stage(source, true) : FileOps::Staged{};
+    PendingWork::Step step;
+    qint32 id = 0;
     try {
+        WriteTransaction tx(m_context->db());
+        requireTarget(locationId, name);
+        const QString target = FileOps::join(m_context->locationFolder(locationId), name);
+        if (copyIntoStore) {
+            if (QFileInfo::exists(target))
+                throw DwError(DwError::FileAlreadyExists,
+                              QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+        } else if (samePath(source) != samePath(target)) {
+            throw DwError(DwError::InvalidProcedureCall,
+                          QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target));
+        }
+        Statement ins(m_context->db(),
+                      "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
+        ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
+        id = qint32(ins.int64(0));
+        ins.reset();
+        if (logHistory)
+            m_context->logHistory(id, QStringLiteral("Toegevoegd"), copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
+        if (copyIntoStore) {
+            step = {0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
+            step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        }
+        FaultInjection::check("before-commit");
         tx.commit();
     } catch (...) {
         if (copyIntoStore)
-            QFile::remove(target);
+            QFile::remove(staged.path);
         throw;
     }
+    if (copyIntoStore)
+        PendingWork::finish(m_context->db(), m_context->folder(), step);
     return id;
 }
 
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
 {
     m_context->requireWritable();
-    WriteTransaction tx(m_context->db());
-    const ProjectRow src = m_context->project(projectId);
-    requireTarget(targetLocationId, src.fileName);
-    const QString from = m_context->serverFile(src);
-    const QString folder = m_context->locationFolder(targetLocationId);
-    const QString target = FileOps::join(folder, src.fileName);
-    Statement ins(m_context->db(),
-                  "INSERT INTO projects (location_id, file_name, name_key, default_project) "
-                  "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
-                  "RETURNING project_id");
-    ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
-    const qint32 id = qint32(ins.int64(0));
-    ins.reset();
-    m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
-    FileOps::makePath(folder);
-    FileOps::installDurably(from, target, false);
+    const FileOps::Staged staged = m_context->stage(m_context->serverFile(m_context->project(projectId)), true);
+    PendingWork::Step step;
+    qint32 id = 0;
     try {
+        WriteTransaction tx(m_context->db());
+        const ProjectRow src = m_context->project(projectId);
+        requireTarget(targetLocationId, src.fileName);
+        const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
+        if (QFileInfo::exists(target))
+            throw DwError(DwError::FileAlreadyExists,
+                          QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+        Statement ins(m_context->db(),
+                      "INSERT INTO projects (location_id, file_name, name_key, default_project) "
+                      "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
+                      "RETURNING project_id");
+        ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
+        id = qint32(ins.int64(0));
+        ins.reset();
+        m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
+        step = {0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName)};
+        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        FaultInjection::check("before-commit");
         tx.commit();
     } catch (...) {
-        QFile::remove(target);
+        QFile::remove(staged.path);
         throw;
     }
+    PendingWork::finish(m_context->db(), m_context->folder(), step);
     return id;
 }
 
 void ProjectCatalog::rename(qint32 projectId, const QString &name)
 {
     m_context->requireWritable();
-    WriteTransaction tx(m_context->db());
-    const ProjectRow row = m_context->project(projectId);
-    if (row.fileName == name)
-        return;
-    m_context->requireNotHeldByOther(row, QStringLiteral("hernoemd"));
-    if (row.checkedOut) {
-        // The working copy is found by its name at check-in; it must keep it until then.
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("'%1' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.").arg(row.fileName));
-    }
-    NameRules::require(name);
-    Statement dup(m_context->db(),
-                  "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ? AND project_id <> ?");
-    dup.bind(1, qint64(row.locationId)).bind(2, NameRules::key(name)).bind(3, qint64(projectId));
-    if (dup.step())
-        throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(dup.text(0)));
-    const QString from = m_context->serverFile(row);
-    const QString to = FileOps::join(QFileInfo(from).absolutePath(), name);
-    if (NameRules::key(row.fileName) != NameRules::key(name) && QFileInfo::exists(to))
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
-    Statement upd(m_context->db(), "UPDATE projects SET file_name = ?, name_key = ? WHERE project_id = ?");
-    upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
-    m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
-                          QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
-    if (!QFile::rename(from, to))
-        throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden hernoemd.").arg(from));
-    FileOps::syncFolder(QFileInfo(to).absolutePath());
-    try {
+    PendingWork::Step step;
+    {
+        WriteTransaction tx(m_context->db());
+        const ProjectRow row = m_context->project(projectId);
+        if (row.fileName == name)
+            return;
+        m_context->requireNotHeldByOther(row, QStringLiteral("hernoemd"));
+        if (row.checkedOut) {
+            // The working copy is found by its name at check-in; it must keep it until then.
+            throw DwError(DwError::PermissionDenied,
+                          QStringLiteral("'%1' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.").arg(row.fileName));
+        }
+        NameRules::require(name);
+        Statement dup(m_context->db(),
+                      "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ? AND project_id <> ?");
+        dup.bind(1, qint64(row.locationId)).bind(2, NameRules::key(name)).bind(3, qint64(projectId));
+        if (dup.step())
+            throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(dup.text(0)));
+        const QString from = m_context->serverFile(row);
+        const QString to = FileOps::join(QFileInfo(from).absolutePath(), name);
+        if (NameRules::key(row.fileName) != NameRules::key(name) && QFileInfo::exists(to))
+            throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
+        Statement upd(m_context->db(), "UPDATE projects SET file_name = ?, name_key = ? WHERE project_id = ?");
+        upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
+        m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
+                              QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
+        step = {0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
+        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        FaultInjection::check("before-commit");
         tx.commit();
-    } catch (...) {
-        QFile::rename(to, from);
-        throw;
     }
+    PendingWork::finish(m_context->db(), m_context->folder(), step);
 }
 
 void ProjectCatalog::remove(qint32 projectId)
 {
     m_context->requireWritable();
-    WriteTransaction tx(m_context->db());
-    const ProjectRow row = m_context->project(projectId);
-    m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
-    const QString file = m_context->serverFile(row);
-    Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
-    del.bind(1, qint64(projectId)).exec();
-    Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
-    hist.bind(1, qint64(projectId)).exec();
-    // The file is first moved out of sight, so a failed commit can put it back as it was.
-    QString hidden;
-    if (QFileInfo::exists(file)) {
-        hidden = QStringLiteral("%1/.%2.dwdel-%3")
-                     .arg(QFileInfo(file).absolutePath(), row.fileName)
-                     .arg(QRandomGenerator::global()->generate64(), 0, 16);
-        if (!QFile::rename(file, hidden))
-            throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden verwijderd.").arg(file));
-    }
-    try {
+    PendingWork::Step step;
+    {
+        WriteTransaction tx(m_context->db());
+        const ProjectRow row = m_context->project(projectId);
+        m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
+        Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
+        del.bind(1, qint64(projectId)).exec();
+        Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
+        hist.bind(1, qint64(projectId)).exec();
+        step = {0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId, NameRules::key(row.fileName)};
+        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        FaultInjection::check("before-commit");
         tx.commit();
-    } catch (...) {
-        if (!hidden.isEmpty())
-            QFile::rename(hidden, file);
-        throw;
     }
-    if (!hidden.isEmpty())
-        QFile::remove(hidden);
+    PendingWork::finish(m_context->db(), m_context->folder(), step);
 }
 
 const char *ProjectCatalog::inLocationSql()

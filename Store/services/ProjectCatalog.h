@@ -8,8 +8,9 @@
 namespace dwfm::store {
 
 // The files of the store as a catalogue: listing them and adding, copying, renaming and
-// deleting them. Every change keeps the database row and the server file in step: the
-// file work happens inside the write transaction and is undone when the commit fails.
+// deleting them. Every change keeps the database row and the server file in step: new
+// content is staged before the write lock, the commit decides, and the disk follows with
+// steps recorded in the same commit (PendingWork), so a crash anywhere is finished later.
 class DWSTORE_EXPORT ProjectCatalog {
 public:
     explicit ProjectCatalog(StoreContextPtr &context) : m_context(context) {}

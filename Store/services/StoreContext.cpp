@@ -4,6 +4,7 @@
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
+#include "services/PendingWork.h"
 
 #include <QDateTime>
 #include <QSysInfo>
@@ -15,6 +16,7 @@ StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, Us
       m_folder(std::move(folder)),
       m_catalogue(std::move(catalogue)),
       m_rootFolder(StoreFolders::rootFolder(m_folder, m_catalogue)),
+      m_stagingFolder(StoreFolders::stagingFolder(m_folder, m_catalogue)),
       m_user(std::move(user)),
       m_computerName(QSysInfo::machineHostName())
 {
@@ -25,6 +27,11 @@ QString StoreContext::workingRoot() const
     if (!m_user.workingRoot.isEmpty())
         return m_user.workingRoot;
     return StoreFolders::defaultWorkingRoot(m_catalogue, m_user.id);
+}
+
+FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
+{
+    return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable);
 }
 
 void StoreContext::setLastError(qint32 number, const QString &text)
@@ -73,14 +80,21 @@ QString StoreContext::locationPath(qint32 id) const
             UNION ALL
             SELECT l.location_id, l.parent_id, l.name, up.depth + 1
               FROM locations l JOIN up ON l.location_id = up.parent_id
-             WHERE up.depth < 200)
-        SELECT name FROM up ORDER BY depth DESC)SQL");
+             WHERE up.depth < 100000)
+        SELECT name, parent_id FROM up ORDER BY depth DESC)SQL");
     q.bind(1, qint64(id));
     QStringList parts;
-    while (q.step())
+    bool fromTop = false;
+    while (q.step()) {
+        if (parts.isEmpty())
+            fromTop = q.int64(1) == 0;
         parts << q.text(0);
+    }
     if (parts.isEmpty())
         throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
+    // Every part or none: a cut-off path would name a folder outside the location's own.
+    if (!fromTop)
+        throw DwError(DwError::DatabaseError, QStringLiteral("Het pad van locatie %1 is onvolledig.").arg(id));
     return parts.join(QLatin1Char('/'));
 }
 

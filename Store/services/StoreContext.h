@@ -2,6 +2,7 @@
 
 #include "DwStoreExport.h"
 #include "db/SqliteDb.h"
+#include "fs/FileOps.h"
 
 #include <QString>
 
@@ -47,6 +48,10 @@ public:
     const QString &folder() const { return m_folder; }
     const QString &catalogue() const { return m_catalogue; }
     const QString &rootFolder() const { return m_rootFolder; }
+    const QString &stagingFolder() const { return m_stagingFolder; }
+    // A copy of `source` in the staging folder under a name that says which process owns
+    // it (flushed when durable), to be renamed into place after the commit.
+    FileOps::Staged stage(const QString &source, bool durable) const;
     const UserInfo &user() const { return m_user; }
     const QString &computerName() const { return m_computerName; }
     // The folder under which this user's working copies lie.
@@ -95,6 +100,7 @@ private:
     QString m_folder;
     QString m_catalogue;
     QString m_rootFolder;
+    QString m_stagingFolder;
     UserInfo m_user;
     QString m_computerName;
     QString m_lastError;

@@ -1,9 +1,11 @@
 #include "services/StoreLocations.h"
 
 #include "db/SqliteRecordset.h"
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
+#include "services/PendingWork.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,11 +22,26 @@ namespace {
 void StoreLocations::requireFreeName(qint32 parentId, const QString &name, qint32 exceptId)
 {
     NameRules::require(name);
+    const QString path = parentId == 0 ? name : m_context->locationPath(parentId) + QLatin1Char('/') + name;
+    if (NameRules::byteLength(path) > NameRules::MaxPathBytes) {
+        throw DwError(DwError::InputError, QStringLiteral("Het pad van de map wordt te lang: %1 bytes, hoogstens %2.")
+                                               .arg(NameRules::byteLength(path))
+                                               .arg(NameRules::MaxPathBytes));
+    }
     Statement q(m_context->db(), "SELECT name FROM locations WHERE parent_id = ? AND name_key = ? AND location_id <> ?");
     q.bind(1, qint64(parentId)).bind(2, NameRules::key(name)).bind(3, qint64(exceptId));
     if (q.step()) {
         throw DwError(DwError::IntegrityViolation,
                       QStringLiteral("Er bestaat al een map '%1' op deze plaats.").arg(q.text(0)));
+    }
+}
+
+void StoreLocations::requireMayChange(const LocationRow &loc) const
+{
+    // Top locations are made by administrators only, and only they rename or delete them.
+    if (loc.parentId == 0 && !m_context->user().admin) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Alleen een beheerder mag de hoofdlocatie '%1' wijzigen.").arg(loc.name));
     }
 }
 
@@ -72,43 +89,83 @@ bool StoreLocations::CreateLocation(const QString &strName, const QString &strDe
         false);
 }
 
+PendingWork::Step StoreLocations::decideDelete(qint32 lLocationID)
+{
+    PendingWork::Step step;
+    WriteTransaction tx(m_context->db());
+    const LocationRow loc = m_context->location(lLocationID);
+    requireMayChange(loc);
+    Statement files(m_context->db(), "SELECT COUNT(*) FROM projects WHERE location_id = ?");
+    files.bind(1, qint64(lLocationID)).step();
+    Statement children(m_context->db(), "SELECT COUNT(*) FROM locations WHERE parent_id = ?");
+    children.bind(1, qint64(lLocationID)).step();
+    if (files.int64(0) > 0 || children.int64(0) > 0) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De map '%1' is niet leeg: er staan nog %2 bestand(en) en %3 map(pen) in.")
+                          .arg(loc.name)
+                          .arg(files.int64(0))
+                          .arg(children.int64(0)));
+    }
+    const QString folder = m_context->locationFolder(lLocationID);
+    if (QFileInfo(folder).isDir() && !QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
+                                     "store niet kent.").arg(folder));
+    }
+    Statement del(m_context->db(), "DELETE FROM locations WHERE location_id = ?");
+    del.bind(1, qint64(lLocationID)).exec();
+    Statement roots(m_context->db(), "DELETE FROM user_roots WHERE location_id = ?");
+    roots.bind(1, qint64(lLocationID)).exec();
+    step = {0, PendingWork::RemoveFolder, folder, QString(), lLocationID, QString()};
+    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    FaultInjection::check("before-commit");
+    tx.commit();
+    return step;
+}
+
 bool StoreLocations::DeleteLocation(qint32 lLocationID)
 {
     return guarded(m_context, 
         [&] {
             m_context->requireWritable();
-            WriteTransaction tx(m_context->db());
-            const LocationRow loc = m_context->location(lLocationID);
-            Statement files(m_context->db(), "SELECT COUNT(*) FROM projects WHERE location_id = ?");
-            files.bind(1, qint64(lLocationID)).step();
-            Statement children(m_context->db(), "SELECT COUNT(*) FROM locations WHERE parent_id = ?");
-            children.bind(1, qint64(lLocationID)).step();
-            if (files.int64(0) > 0 || children.int64(0) > 0) {
-                throw DwError(DwError::PermissionDenied,
-                              QStringLiteral("De map '%1' is niet leeg: er staan nog %2 bestand(en) en %3 map(pen) in.")
-                                  .arg(loc.name)
-                                  .arg(files.int64(0))
-                                  .arg(children.int64(0)));
-            }
-            const QString folder = m_context->locationFolder(lLocationID);
-            Statement del(m_context->db(), "DELETE FROM locations WHERE location_id = ?");
-            del.bind(1, qint64(lLocationID)).exec();
-            Statement roots(m_context->db(), "DELETE FROM user_roots WHERE location_id = ?");
-            roots.bind(1, qint64(lLocationID)).exec();
-            if (QFileInfo(folder).isDir() && !QDir().rmdir(folder)) {
-                throw DwError(DwError::PermissionDenied,
-                              QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
-                                             "store niet kent.").arg(folder));
-            }
-            try {
-                tx.commit();
-            } catch (...) {
-                QDir().mkpath(folder);
-                throw;
-            }
+            PendingWork::finish(m_context->db(), m_context->folder(), decideDelete(lLocationID));
             return true;
         },
         false);
+}
+
+PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString &strName)
+{
+    PendingWork::Step step;
+    WriteTransaction tx(m_context->db());
+    const LocationRow loc = m_context->location(lLocationID);
+    if (loc.name == strName)
+        return {};
+    requireMayChange(loc);
+    requireFreeName(loc.parentId, strName, lLocationID);
+    Statement busy(m_context->db(), R"SQL(
+        WITH RECURSIVE below (location_id) AS (
+            SELECT ?1 UNION ALL
+            SELECT l.location_id FROM locations l JOIN below b ON l.parent_id = b.location_id)
+        SELECT COUNT(*) FROM projects WHERE checked_out = 1 AND location_id IN (SELECT location_id FROM below))SQL");
+    busy.bind(1, qint64(lLocationID)).step();
+    if (busy.int64(0) > 0) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De map '%1' kan niet worden hernoemd: er zijn nog %2 bestand(en) in "
+                                     "gebruik.").arg(loc.name).arg(busy.int64(0)));
+    }
+    const QString oldFolder = m_context->locationFolder(lLocationID);
+    const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
+    const bool caseOnly = NameRules::key(loc.name) == NameRules::key(strName);
+    if (!caseOnly && QFileInfo::exists(newFolder))
+        throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
+    Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
+    upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();
+    step = {0, PendingWork::RenameFolder, oldFolder, newFolder, lLocationID, NameRules::key(strName)};
+    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    FaultInjection::check("before-commit");
+    tx.commit();
+    return step;
 }
 
 bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
@@ -116,37 +173,7 @@ bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
     return guarded(m_context, 
         [&] {
             m_context->requireWritable();
-            WriteTransaction tx(m_context->db());
-            const LocationRow loc = m_context->location(lLocationID);
-            if (loc.name == strName)
-                return true;
-            requireFreeName(loc.parentId, strName, lLocationID);
-            Statement busy(m_context->db(), R"SQL(
-                WITH RECURSIVE below (location_id) AS (
-                    SELECT ?1 UNION ALL
-                    SELECT l.location_id FROM locations l JOIN below b ON l.parent_id = b.location_id)
-                SELECT COUNT(*) FROM projects WHERE checked_out = 1 AND location_id IN (SELECT location_id FROM below))SQL");
-            busy.bind(1, qint64(lLocationID)).step();
-            if (busy.int64(0) > 0) {
-                throw DwError(DwError::PermissionDenied,
-                              QStringLiteral("De map '%1' kan niet worden hernoemd: er zijn nog %2 bestand(en) in "
-                                             "gebruik.").arg(loc.name).arg(busy.int64(0)));
-            }
-            const QString oldFolder = m_context->locationFolder(lLocationID);
-            const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
-            const bool caseOnly = NameRules::key(loc.name) == NameRules::key(strName);
-            if (!caseOnly && QFileInfo::exists(newFolder))
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
-            Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
-            upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();
-            if (QFileInfo(oldFolder).isDir() && !QDir().rename(oldFolder, newFolder))
-                throw DwError(DwError::PermissionDenied, QStringLiteral("De map '%1' kan niet worden hernoemd.").arg(oldFolder));
-            try {
-                tx.commit();
-            } catch (...) {
-                QDir().rename(newFolder, oldFolder);
-                throw;
-            }
+            PendingWork::finish(m_context->db(), m_context->folder(), decideRename(lLocationID, strName));
             return true;
         },
         false);

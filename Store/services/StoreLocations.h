@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session/FileStoreSession.h"
+#include "services/PendingWork.h"
 #include "services/StoreContext.h"
 
 namespace dwfm::store {
@@ -42,6 +43,10 @@ public:
     qint32 create(const QString &name, const QString &remark, qint32 parentId, qint32 kind);
 
 private:
+    void requireMayChange(const LocationRow &loc) const;
+    // The committed database half of a delete or rename; the folder follows in finish.
+    PendingWork::Step decideDelete(qint32 lLocationID);
+    PendingWork::Step decideRename(qint32 lLocationID, const QString &strName);
     void requireFreeName(qint32 parentId, const QString &name, qint32 exceptId);
     StoreContextPtr &m_context;
 };

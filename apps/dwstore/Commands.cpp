@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include "Args.h"
+
 #include "DemoStore.h"
 #include "DwFileStoreSession.h"
 #include "StoreFolders.h"
@@ -14,38 +16,6 @@ using namespace dwfm;
 using namespace dwfm::store;
 
 namespace {
-
-struct UsageError {
-    QString text;
-};
-
-// Options of the form --name value or --flag; everything else is positional.
-struct Args {
-    QStringList positional;
-    QMap<QString, QString> options;
-
-    Args(const QStringList &words, const QStringList &valued, const QStringList &flags)
-    {
-        for (qsizetype i = 0; i < words.size(); ++i) {
-            const QString w = words[i];
-            if (!w.startsWith(QLatin1String("--"))) {
-                positional << w;
-                continue;
-            }
-            const QString name = w.mid(2);
-            if (flags.contains(name)) {
-                options[name] = QStringLiteral("yes");
-            } else if (valued.contains(name)) {
-                if (i + 1 >= words.size())
-                    throw UsageError{QStringLiteral("De optie --%1 verwacht een waarde.").arg(name)};
-                options[name] = words[++i];
-            } else {
-                throw UsageError{QStringLiteral("Onbekende optie --%1.").arg(name)};
-            }
-        }
-    }
-    bool has(const QString &n) const { return options.contains(n); }
-};
 
 qint32 number(const QString &text, const QString &what)
 {
@@ -76,11 +46,15 @@ QString catalogueOf(const Invocation &inv, const QString &fallback = StoreFolder
     return inv.catalogue.isEmpty() ? fallback : inv.catalogue;
 }
 
+} // namespace
+
 StoreAdmin openAdmin(const Invocation &inv)
 {
     return StoreAdmin(DwFileStoreSession::openAsAdministrator(folderOf(inv), catalogueOf(inv),
                                                               StoreFolders::osAccount()));
 }
+
+namespace {
 
 void need(const Args &a, int count, const char *usage)
 {
@@ -289,6 +263,8 @@ void printUsage(QTextStream &out)
            "  ls LOCATIE-ID                         bestanden en wie wat in gebruik heeft\n"
            "  undo-checkout BESTAND-ID [--remark T] als beheerder\n"
            "  demo [--reset]                        maak de demostore (catalogus Demo)\n"
+           "  check                                 klopen database en schijf met elkaar?\n"
+           "  repair [--yes]                        herstel wat check vindt (na bevestiging)\n"
            "Standaardmap: $DW_STORE_DIR of "
         << StoreFolders::defaultStoreFolder() << "\n";
 }
@@ -315,6 +291,12 @@ int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
             return undoCommand(inv, out);
         if (command == QLatin1String("demo"))
             return demoCommand(inv, out);
+        if (command == QLatin1String("check") || command == QLatin1String("repair")) {
+            const Args a(inv.words.mid(1), {}, {QStringLiteral("yes")});
+            if (!a.positional.isEmpty() || (command == QLatin1String("check") && a.has(QStringLiteral("yes"))))
+                throw UsageError{QStringLiteral("Gebruik: dwstore check | dwstore repair [--yes]")};
+            return checkCommand(inv, command == QLatin1String("repair"), a.has(QStringLiteral("yes")), out);
+        }
         if (command.isEmpty() || command == QLatin1String("help")) {
             printUsage(command.isEmpty() ? err : out);
             return command.isEmpty() ? ExitUsage : ExitOk;

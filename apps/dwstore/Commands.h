@@ -13,6 +13,20 @@ struct Invocation {
     QStringList words;   // command, sub-command and their arguments and options
 };
 
+// Reads the command line (without the program name): the global options --store and
+// --catalog anywhere, the rest as command words. Answers false with `error` set when an
+// option lacks its value; `help` is set for --help / -h.
+bool parseInvocation(const QStringList &args, Invocation &inv, bool &help, QString &error);
+
+// `dwstore check` and `dwstore repair`: 0 when the store is (now) sound.
+int checkCommand(const Invocation &inv, bool repair, bool confirmed, QTextStream &out);
+
+namespace dwfm::store {
+class StoreAdmin;
+}
+// The store of the invocation, opened as an administrator acting for the system account.
+dwfm::store::StoreAdmin openAdmin(const Invocation &inv);
+
 // Runs one command; errors are written to `err` in one sentence.
 int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 void printUsage(QTextStream &out);

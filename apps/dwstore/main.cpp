@@ -11,21 +11,15 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
 
     Invocation inv;
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString a = args[i];
-        if (a == QLatin1String("--store") || a == QLatin1String("--catalog")) {
-            if (i + 1 >= args.size()) {
-                err << "De optie " << a << " verwacht een waarde.\n";
-                return ExitUsage;
-            }
-            (a == QLatin1String("--store") ? inv.storeFolder : inv.catalogue) = args[++i];
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            printUsage(out);
-            return ExitOk;
-        } else {
-            inv.words << a;
-        }
+    bool help = false;
+    QString error;
+    if (!parseInvocation(QCoreApplication::arguments().mid(1), inv, help, error)) {
+        err << error << "\n";
+        return ExitUsage;
+    }
+    if (help) {
+        printUsage(out);
+        return ExitOk;
     }
     return runCommand(inv, out, err);
 }

@@ -60,16 +60,6 @@ TEST_F(StoreTest, UserNamesAreCaseInsensitiveAndPasswordsAreSlowHashed)
     EXPECT_NE(stored.section('$', 2, 2), other.text(0).section('$', 2, 2));
 }
 
-TEST_F(StoreTest, IntegratedSecurityNeedsTheAccountToBeAUser)
-{
-    const QByteArray saved = qgetenv("USER");
-    qputenv("USER", "bert");
-    EXPECT_EQ(refusal(storeFolder(), "", "", "Test", false), QString());
-    qputenv("USER", "vreemde");
-    EXPECT_TRUE(refusal(storeFolder(), "anna", "anna", "Test", false).contains("vreemde"));
-    qputenv("USER", saved);
-}
-
 TEST_F(StoreTest, SessionDescribesItsUserAndConnection)
 {
     EXPECT_EQ(anna->CurrentUser().CurrentUserID(), "anna");

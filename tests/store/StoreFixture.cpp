@@ -84,7 +84,7 @@ QStringList StoreTest::snapshot() const
 {
     QStringList lines;
     auto db = SqliteDb::open(StoreFolders::databasePath(storeFolder(), QStringLiteral("Test")), false);
-    for (const char *table : {"users", "locations", "user_roots", "projects", "history"}) {
+    for (const char *table : {"users", "locations", "user_roots", "projects", "history", "pending_work"}) {
         Statement q(db, (QByteArray("SELECT * FROM ") + table + " ORDER BY 1, 2").constData());
         while (q.step()) {
             QStringList cells{QString::fromLatin1(table)};
@@ -93,7 +93,8 @@ QStringList StoreTest::snapshot() const
             lines << cells.join(QLatin1Char('|'));
         }
     }
-    for (const QString &base : {root(), m_dir.filePath(QStringLiteral("werk"))}) {
+    for (const QString &base : {root(), m_dir.filePath(QStringLiteral("werk")),
+                                StoreFolders::stagingFolder(storeFolder(), QStringLiteral("Test"))}) {
         QDirIterator it(base, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();

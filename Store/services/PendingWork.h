@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DwStoreExport.h"
+#include "db/SqliteDb.h"
+
+#include <QString>
+
+namespace dwfm::store {
+
+// Disk work that follows a decision of the database. A change of the store is decided by
+// one commit; the disk follows with steps that can each be done again without harm
+// (renames and removals). The deciding transaction records those steps in pending_work,
+// the process that made the change forgets them once they are done, and whoever later
+// finds steps of a process that no longer runs finishes them: the next connect, or
+// `dwstore repair`. New content is first written and flushed in the staging folder, so a
+// process killed before its decision leaves nothing beside the store's files.
+namespace PendingWork {
+
+enum Kind : int {
+    Replace = 1,      // a staged file over a server file (check-in)
+    Place = 2,        // a staged file at a free place (add, copy)
+    RenameFile = 3,   // a server file to its new name
+    RemoveFile = 4,   // a deleted file's server file
+    RenameFolder = 5, // a location's folder to its new name
+    RemoveFolder = 6, // a deleted location's (empty) folder
+};
+
+// One step. Paths are relative to the store folder, so that a moved store recovers too.
+// `itemId` and `key` say what the database must still say for the step to apply: the
+// file's or location's ID and the case-folded name it has after the change.
+struct Step {
+    qint64 id = 0;
+    int kind = 0;
+    QString from;
+    QString to;
+    qint64 itemId = 0;
+    QString key;
+};
+
+// This process as "pid-start": the start time tells a reused pid from the one that wrote.
+DWSTORE_EXPORT QString ownerTag();
+// True when the process of `tag` still runs.
+DWSTORE_EXPORT bool ownerAlive(const QString &tag);
+// A new name in the staging folder that says which process owns it.
+DWSTORE_EXPORT QString stagedName();
+
+// Inside the deciding transaction: records `step` for this process; answers its ID.
+DWSTORE_EXPORT qint64 record(const SqliteDbPtr &db, const QString &storeFolder, Step step);
+// After the commit: does the step and forgets it (a step never recorded, ID 0, is skipped). A step that fails stays recorded
+// without an owner, for the next recovery.
+DWSTORE_EXPORT void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step);
+
+// Finishes the steps of processes that no longer run and removes the staged files they
+// left. Answers what it did, one line per step; throws only when the database fails.
+DWSTORE_EXPORT QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QString &catalogue);
+
+} // namespace PendingWork
+} // namespace dwfm::store

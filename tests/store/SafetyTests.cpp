@@ -1,0 +1,233 @@
+// What keeps someone's work safe: refusals that change nothing, edits saved while a check-in
+// runs, names the disk can always hold, the account integrated logon trusts, and the store's
+// own check and repair.
+#include "StoreFixture.h"
+
+#include "StoreFolders.h"
+#include "admin/StoreCheck.h"
+#include "db/SqliteDb.h"
+#include "fs/FaultInjection.h"
+#include "platform/DwError.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+using namespace dwfm;
+using namespace dwfm::store;
+
+namespace {
+// What a hook does at a fault point: the test's stand-in for another program.
+std::function<void(const char *)> atPoint;
+void runHook(const char *name)
+{
+    if (atPoint)
+        atPoint(name);
+}
+
+struct Armed {
+    explicit Armed(const char *fault) { qputenv("DW_STORE_FAULT", fault); }
+    ~Armed() { qunsetenv("DW_STORE_FAULT"); }
+};
+} // namespace
+
+TEST_F(StoreTest, ARefusedCommitLeavesDiskAndDatabaseAsTheyWere)
+{
+    auto &p = bert->Projects();
+    const qint32 held = addFile(*bert, "Werk.txt", "server", tekeningen);
+    const qint32 other = addFile(*bert, "Ander.txt", "ander", tekeningen);
+    ASSERT_TRUE(p.CheckOutProject(held, ""));
+    writeFile(localFile("bert", "Werk.txt"), "mijn wijziging");
+    writeFile(localFile("bert", "Ander.txt"), "een eigen bestand");
+    const QString source = makeSource("Nieuw.txt", "nieuw");
+    qint32 folder = makeLocation(*anna, "Fase", projecten);
+    const QStringList before = snapshot();
+    QVariant newId;
+    const std::pair<const char *, std::function<bool()>> refused[] = {
+        {"check-in", [&] { return p.CheckInProject(held, "", true); }},
+        {"undo", [&] { return p.CancelCheckOut(held, "", true); }},
+        {"check-out over a local file", [&] { return p.CheckOutProject(other, ""); }},
+        {"add", [&] { return p.AddProject(source, tekeningen, QVariant(), true, true) > 0; }},
+        {"copy", [&] { return p.CopyProject(other, projecten, "", newId); }},
+        {"rename", [&] { return p.RenameProject(other, "Hernoemd.txt"); }},
+        {"delete", [&] { return p.DeleteProject(other); }},
+        {"folder rename", [&] { return bert->Locations().RenameLocation(folder, "Anders"); }},
+        {"folder delete", [&] { return bert->Locations().DeleteLocation(folder); }},
+    };
+    const Armed full("fail:before-commit");
+    for (const auto &[what, op] : refused) {
+        EXPECT_FALSE(op()) << what;
+        EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::DiskFull) << what;
+        EXPECT_EQ(snapshot(), before) << what;
+    }
+}
+
+TEST_F(StoreTest, AnEditSavedDuringACheckInIsNeverLost)
+{
+    const qint32 id = addFile(*bert, "Tekst.txt", "v1", tekeningen);
+    const QString local = localFile("bert", "Tekst.txt");
+    FaultInjection::setHook(runHook);
+    struct Case {
+        const char *point;
+        bool checkedIn;
+    };
+    // While the copy is made the edit refuses the check-in; after it, the edit is kept aside.
+    for (const Case c : {Case{"after-stage", false}, Case{"after-commit", true}}) {
+        SCOPED_TRACE(c.point);
+        ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
+        writeFile(local, "opgeslagen");
+        atPoint = [&](const char *name) {
+            if (qstrcmp(name, c.point) == 0)
+                writeFile(local, "later nog opgeslagen");
+        };
+        EXPECT_EQ(bert->Projects().CheckInProject(id, "", true), c.checkedIn);
+        atPoint = nullptr;
+        EXPECT_EQ(readFile(serverFile("Tekst.txt")), c.checkedIn ? "opgeslagen" : "v1");
+        const QStringList kept = QDir(QFileInfo(local).path()).entryList({"*bewaard*"});
+        EXPECT_EQ(readFile(c.checkedIn ? QFileInfo(local).path() + "/" + kept.value(0) : local), "later nog opgeslagen");
+        if (!c.checkedIn)
+            ASSERT_TRUE(bert->Projects().CheckInProject(id, "", true));
+        EXPECT_TRUE(QDir(root() + "/Projecten/Tekeningen").entryList(QDir::Hidden | QDir::Files).size() == 1);
+    }
+    FaultInjection::setHook(nullptr);
+}
+
+TEST_F(StoreTest, AddingStagesTheDataWithoutHoldingUpOtherUsers)
+{
+    const qint32 id = addFile(*bert, "Plan.txt", "x", tekeningen);
+    FaultInjection::setHook(runHook);
+    bool checkedOut = false;
+    atPoint = [&](const char *name) {
+        if (qstrcmp(name, "after-stage") == 0 && !checkedOut)
+            checkedOut = bert->Projects().CheckOutProject(id, "");
+    };
+    EXPECT_GT(anna->Projects().AddProject(makeSource("Groot.bin", QByteArray(1 << 20, 'g')), tekeningen, QVariant(), true, true), 0);
+    atPoint = nullptr;
+    FaultInjection::setHook(nullptr);
+    EXPECT_TRUE(checkedOut) << bert->Database().LastError().toStdString();
+}
+
+TEST_F(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingWorkingCopyBack)
+{
+    auto &p = bert->Projects();
+    const qint32 id = addFile(*bert, "Eigen.txt", "server", tekeningen);
+    const QString local = localFile("bert", "Eigen.txt");
+    ASSERT_TRUE(p.CheckOutProject(id, ""));
+    writeFile(local, "half af");
+    EXPECT_TRUE(p.CheckOutProject(id, "")) << bert->Database().LastError().toStdString();
+    EXPECT_EQ(readFile(local), "half af") << "the holder's work stays";
+    QFile::remove(local);
+    EXPECT_TRUE(p.CheckOutProject(id, ""));
+    EXPECT_EQ(readFile(local), "server");
+    RecordsetPtr h;
+    ASSERT_TRUE(p.GetProjectHistory(h, id));
+    int taken = 0;
+    for (; !h->isEof(); h->moveNext())
+        taken += h->value("Description").toString() == "In gebruik genomen";
+    EXPECT_EQ(taken, 1);
+    EXPECT_FALSE(anna->Projects().CheckOutProject(id, "")) << "someone else still cannot";
+}
+
+TEST_F(StoreTest, NamesFitTheDiskWithRoomForEveryNameDerivedFromThem)
+{
+    auto &p = bert->Projects();
+    const qint32 id = addFile(*bert, "kort.txt", "server", tekeningen);
+    const QString e = QString::fromUtf8("é");
+    struct Case {
+        QString name;
+        bool accepted;
+    };
+    const Case cases[] = {{QString(216, 'a') + ".txt", true}, {QString(217, 'a') + ".txt", false},
+                          {e.repeated(108) + ".txt", true},   {e.repeated(109) + ".txt", false},
+                          {"a:b.txt", false}, {"a<b", false}, {"a|b", false}, {"a\"b", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QStringList before = snapshot();
+        EXPECT_EQ(p.RenameProject(id, c.name), c.accepted);
+        qint32 loc = 0;
+        EXPECT_EQ(bert->Locations().CreateLocation(c.name, "", projecten, loc), c.accepted);
+        if (!c.accepted) {
+            EXPECT_EQ(snapshot(), before);
+            continue;
+        }
+        // Check-out over a different local file keeps it aside under a longer name, and
+        // check-in stages the content: both must work with the longest name.
+        writeFile(localFile("bert", c.name), "eigen");
+        ASSERT_TRUE(p.CheckOutProject(id, "")) << bert->Database().LastError().toStdString();
+        ASSERT_TRUE(p.CheckInProject(id, "", true)) << bert->Database().LastError().toStdString();
+        ASSERT_TRUE(bert->Locations().DeleteLocation(loc));
+    }
+    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
+    EXPECT_THROW(admin.addUser(e.repeated(200), {}, 1000), DwError) << "a user name becomes a folder name";
+}
+
+TEST_F(StoreTest, LocationsStayInsideTheirFolderHoweverDeepAndOnlyAdministratorsChangeTopOnes)
+{
+    qint32 parent = tekeningen;
+    for (int depth = 0; depth < 205; ++depth)
+        parent = makeLocation(*bert, "d", parent);
+    EXPECT_EQ(bert->Locations().GetLocationPath(parent).count('/'), 206);
+    const qint32 id = addFile(*bert, "diep.txt", "diep", parent);
+    EXPECT_EQ(readFile(root() + "/" + bert->Projects().GetProjectLocationPath(id) + "diep.txt"), "diep");
+    // A path that would grow past what the disk accepts is refused.
+    qint32 loc = 0;
+    int made = 0;
+    for (parent = tekeningen; made < 30 && bert->Locations().CreateLocation(QString(200, 'p'), "", parent, loc); ++made)
+        parent = loc;
+    EXPECT_LT(made, 30);
+    EXPECT_TRUE(bert->Database().LastError().contains("te lang"));
+
+    EXPECT_FALSE(bert->Locations().RenameLocation(archief, "Oud"));
+    EXPECT_FALSE(bert->Locations().DeleteLocation(archief));
+    EXPECT_TRUE(anna->Locations().RenameLocation(archief, "Oud"));
+    EXPECT_TRUE(anna->Locations().DeleteLocation(archief));
+
+    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
+    for (const QString &own : {storeFolder(), root(), root() + "/Projecten", m_dir.path()})
+        EXPECT_THROW(admin.importTree(own, 0), DwError) << own.toStdString();
+}
+
+TEST_F(StoreTest, IntegratedLogonTrustsTheProcesssRealUserNotItsEnvironment)
+{
+    const QString account = StoreFolders::osAccount();
+    ASSERT_FALSE(account.isEmpty());
+    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
+    admin.addUser(account, {}, 1000);
+    const QByteArray saved = qgetenv("USER");
+    qputenv("USER", "anna");
+    DwFileStoreSession s;
+    const bool connected = s.Connect(storeFolder(), "", "", "Test", false);
+    qputenv("USER", saved);
+    ASSERT_TRUE(connected) << s.Database().LastError().toStdString();
+    EXPECT_EQ(s.CurrentUser().CurrentUserID(), account);
+    EXPECT_FALSE(s.CurrentUser().IsAdministrator());
+}
+
+TEST_F(StoreTest, RepairPutsRightWhatCheckFindsAndKeepsUnknownFiles)
+{
+    const qint32 gone = addFile(*bert, "Weg.txt", "x", tekeningen);
+    const qint32 held = addFile(*bert, "Vast.txt", "y", tekeningen);
+    ASSERT_TRUE(bert->Projects().CheckOutProject(held, ""));
+    QFile::remove(serverFile("Weg.txt"));
+    writeFile(root() + "/Projecten/vreemd.txt", "iemands werk");
+    writeFile(StoreFolders::stagingFolder(storeFolder(), "Test") + "/999999999-1-dood", "half");
+    {
+        auto db = SqliteDb::open(StoreFolders::databasePath(storeFolder(), "Test"), false);
+        db->exec("UPDATE projects SET user_id = 'verdwenen' WHERE checked_out = 1");
+        db->exec("INSERT INTO history (project_id, action, action_at) VALUES (999, 'Toegevoegd', 0)");
+    }
+    StoreCheck check(anna->context());
+    EXPECT_EQ(check.check().size(), 5) << check.check().join('\n').toStdString();
+    check.repair();
+    EXPECT_EQ(check.check(), QStringList());
+    EXPECT_TRUE(anna->Projects().GetProjectFileName(gone).isEmpty());
+    RecordsetPtr rs;
+    EXPECT_FALSE(anna->Projects().GetProjectsOfUser(rs, "verdwenen"));
+    QStringList kept;
+    for (QDirIterator it(check.lostFolder(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        kept << QFileInfo(path).fileName() + "=" + readFile(path);
+    }
+    EXPECT_EQ(kept.filter("vreemd.txt=iemands werk").size(), 1);
+    EXPECT_EQ(kept.filter("LEESMIJ.txt=").size(), 1);
+}
