@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev libssl-dev
   libgtest-dev
+  clang libclang-rt-14-dev
   fonts-dejavu-core xdg-utils
 )
 [ "$#" -gt 0 ] && packages+=("$@")

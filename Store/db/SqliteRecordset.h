@@ -45,7 +45,7 @@ private:
 
 // Reads every row of `statement` into memory, for small answers that a caller may keep
 // open for long (no read snapshot stays open). Null when there are no rows.
-RecordsetPtr collectRows(Statement &statement, const QStringList &fields, const std::vector<ColumnKind> &kinds);
+DWSTORE_EXPORT RecordsetPtr collectRows(Statement &statement, const QStringList &fields, const std::vector<ColumnKind> &kinds);
 
 // Milliseconds since the epoch (UTC) as a local date-time, the way the store keeps moments.
 QDateTime fromStoreTime(qint64 msecs);

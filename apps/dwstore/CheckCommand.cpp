@@ -1,4 +1,4 @@
-// dwstore check / repair, and reading the command line.
+// dwstore check / repair.
 #include "Commands.h"
 
 #include "admin/StoreAdmin.h"
@@ -7,26 +7,6 @@
 #include <cstdio>
 
 using namespace dwfm::store;
-
-bool parseInvocation(const QStringList &args, Invocation &inv, bool &help, QString &error)
-{
-    help = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == QLatin1String("--store") || a == QLatin1String("--catalog")) {
-            if (i + 1 >= args.size()) {
-                error = QStringLiteral("De optie %1 verwacht een waarde.").arg(a);
-                return false;
-            }
-            (a == QLatin1String("--store") ? inv.storeFolder : inv.catalogue) = args[++i];
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            help = true;
-        } else {
-            inv.words << a;
-        }
-    }
-    return true;
-}
 
 int checkCommand(const Invocation &inv, bool repair, bool confirmed, QTextStream &out)
 {
