@@ -37,27 +37,6 @@ TEST_F(StoreTest, AddingCopiesOrRegistersAFile)
     EXPECT_EQ(root() + "/" + p.GetProjectLocationPath(registered) + p.GetProjectFileName(registered), placed);
 }
 
-TEST_F(StoreTest, AddRefusalsChangeNothing)
-{
-    auto &p = bert->Projects();
-    addFile(*bert, "Plan.txt", "een", tekeningen);
-    const QString source = makeSource("nieuw.txt", "twee");
-    writeFile(root() + "/Projecten/onbekend.txt", "van iemand anders");
-    const QStringList before = snapshot();
-    EXPECT_EQ(p.AddProject(source, tekeningen, "PLAN.TXT", true, true), -1) << "same name in other case";
-    EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::IntegrityViolation);
-    for (const QString &bad : {QString(".."), QString(QChar(7)) + "x", QString(254, 'n')})
-        EXPECT_EQ(p.AddProject(source, tekeningen, bad, true, true), -1);
-    EXPECT_EQ(p.AddProject(source, archief, QVariant(), true, true), -1) << "an archive takes no new files";
-    EXPECT_EQ(p.AddProject(source, 777, QVariant(), true, true), -1) << "unknown location";
-    EXPECT_EQ(p.AddProject(m_dir.filePath("weg.txt"), tekeningen, QVariant(), true, true), -1);
-    EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::FileNotFound);
-    EXPECT_EQ(p.AddProject(source, projecten, "onbekend.txt", true, true), -1) << "never overwrites a server file";
-    EXPECT_EQ(p.AddProject(source, tekeningen, QVariant(), false, true), -1) << "not in the server folder";
-    EXPECT_EQ(lezer->Projects().AddProject(source, tekeningen, QVariant(), true, true), -1);
-    EXPECT_EQ(snapshot(), before);
-}
-
 TEST_F(StoreTest, FileRowsCarryEveryFieldAndEmptyQueriesAnswerNothing)
 {
     auto &p = bert->Projects();
@@ -148,30 +127,6 @@ TEST_F(StoreTest, CopyRenameAndDeleteKeepDiskAndDatabaseInStep)
     EXPECT_TRUE(QDir(root() + "/Projecten").entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no hidden leftovers";
     RecordsetPtr rs;
     EXPECT_FALSE(p.GetProjectInfo(rs, copyId.toInt()));
-}
-
-TEST_F(StoreTest, ChangesToAFileSomeoneElseHoldsAreRefused)
-{
-    const qint32 id = addFile(*bert, "Bezet.txt", "van bert", tekeningen);
-    const qint32 other = addFile(*bert, "Ander.txt", "x", tekeningen);
-    ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
-    const QStringList before = snapshot();
-    auto &p = anna->Projects(); // an administrator, yet not the holder
-    QVariant newId = -7;
-    EXPECT_FALSE(p.RenameProject(id, "Anders.txt"));
-    EXPECT_TRUE(anna->Database().LastError().contains("bert"));
-    EXPECT_FALSE(p.DeleteProject(id));
-    EXPECT_FALSE(p.CheckInProject(id, "", true));
-    EXPECT_FALSE(p.CheckOutProject(id, ""));
-    EXPECT_FALSE(p.RenameProject(other, "bezet.TXT")) << "name in use";
-    EXPECT_FALSE(p.RenameProject(other, "a/b"));
-    EXPECT_FALSE(p.CopyProject(other, tekeningen, "", newId)) << "same name in the target";
-    EXPECT_FALSE(p.CopyProject(other, archief, "", newId));
-    EXPECT_FALSE(p.DeleteProject(9999));
-    EXPECT_FALSE(lezer->Projects().DeleteProject(other));
-    EXPECT_FALSE(lezer->Projects().CheckOutProject(other, ""));
-    EXPECT_EQ(newId.toInt(), -7);
-    EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(StoreTest, CopiesForTheUserNeverOverwrite)

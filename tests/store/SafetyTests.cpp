@@ -31,34 +31,93 @@ struct Armed {
 };
 } // namespace
 
-TEST_F(StoreTest, ARefusedCommitLeavesDiskAndDatabaseAsTheyWere)
+TEST_F(StoreTest, RefusalsAndRefusedCommitsChangeNothing)
 {
     auto &p = bert->Projects();
+    auto &loc = bert->Locations();
+    const qint32 free = addFile(*bert, "Vrij.txt", "a", tekeningen);
+    const qint32 mine = addFile(*bert, "Mijn.txt", "b", tekeningen);
     const qint32 held = addFile(*bert, "Werk.txt", "server", tekeningen);
-    const qint32 other = addFile(*bert, "Ander.txt", "ander", tekeningen);
-    ASSERT_TRUE(p.CheckOutProject(held, ""));
+    const qint32 annas = addFile(*anna, "Anna.txt", "c", tekeningen);
+    ASSERT_TRUE(p.CheckOutProject(mine, "") && p.CheckOutProject(held, "") && anna->Projects().CheckOutProject(annas, ""));
+    QFile::remove(localFile("bert", "Mijn.txt"));
     writeFile(localFile("bert", "Werk.txt"), "mijn wijziging");
-    writeFile(localFile("bert", "Ander.txt"), "een eigen bestand");
+    writeFile(localFile("bert", "Vrij.txt"), "een eigen bestand");
+    writeFile(workingRoot("lezer") + "/Projecten", "in de weg"); // the working copy cannot be made
+    writeFile(root() + "/Projecten/onbekend.txt", "van iemand anders");
+    const qint32 leeg = makeLocation(*bert, "Leeg", projecten);
+    writeFile(root() + "/Projecten/Leeg/vreemd.txt", "x");
     const QString source = makeSource("Nieuw.txt", "nieuw");
-    qint32 folder = makeLocation(*anna, "Fase", projecten);
+    QVariant newId = -7;
+    qint32 id = -5;
+    auto add = [&](qint32 at, const QVariant &name, bool copy = true) { return p.AddProject(source, at, name, copy, true) > 0; };
+    std::vector<std::pair<QString, std::function<bool()>>> refused = {
+        {"same name in other case", [&] { return add(tekeningen, "VRIJ.TXT"); }},
+        {"archive", [&] { return add(archief, QVariant()); }},
+        {"unknown location", [&] { return add(777, QVariant()); }},
+        {"missing source", [&] { return p.AddProject(m_dir.filePath("weg.txt"), tekeningen, QVariant(), true, true) > 0; }},
+        {"unknown server file", [&] { return add(projecten, "onbekend.txt"); }},
+        {"register outside the server folder", [&] { return add(tekeningen, QVariant(), false); }},
+        {"read-only add", [&] { return lezer->Projects().AddProject(source, tekeningen, QVariant(), true, true) > 0; }},
+        {"check in a free file", [&] { return p.CheckInProject(free, "", true); }},
+        {"check in without working copy", [&] { return p.CheckInProject(mine, "", true); }},
+        {"check in unknown", [&] { return p.CheckInProject(31337, "", true); }},
+        {"rename in use", [&] { return p.RenameProject(mine, "Anders.txt"); }},
+        {"undo a free file", [&] { return p.CancelCheckOut(free, "", true); }},
+        {"undo someone else's", [&] { return p.CancelCheckOut(annas, "", true); }},
+        {"rename held by other", [&] { return anna->Projects().RenameProject(held, "Anders.txt"); }},
+        {"delete held by other", [&] { return anna->Projects().DeleteProject(held); }},
+        {"check in held by other", [&] { return anna->Projects().CheckInProject(held, "", true); }},
+        {"check out held by other", [&] { return anna->Projects().CheckOutProject(held, ""); }},
+        {"rename to a used name", [&] { return p.RenameProject(free, "werk.TXT"); }},
+        {"copy to the same name", [&] { return p.CopyProject(free, tekeningen, "", newId); }},
+        {"copy into archive", [&] { return p.CopyProject(free, archief, "", newId); }},
+        {"delete unknown", [&] { return p.DeleteProject(9999); }},
+        {"read-only delete", [&] { return lezer->Projects().DeleteProject(free); }},
+        {"working copy blocked", [&] { return lezer->Projects().CheckOutProject(free, ""); }},
+        {"top location by non-administrator", [&] { return loc.CreateLocation("Top", "", 0, id); }},
+        {"unknown parent", [&] { return loc.CreateLocation("Los", "", 4242, id); }},
+        {"read-only location", [&] { return lezer->Locations().CreateLocation("Nieuw", "", projecten, id); }},
+        {"rename location to a path", [&] { return loc.RenameLocation(tekeningen, "archief/x"); }},
+        {"delete with sub-location", [&] { return loc.DeleteLocation(projecten); }},
+        {"delete with files", [&] { return loc.DeleteLocation(tekeningen); }},
+        {"delete with unknown files", [&] { return loc.DeleteLocation(leeg); }},
+        {"read-only rename location", [&] { return lezer->Locations().RenameLocation(tekeningen, "Anders"); }},
+    };
+    for (const QString &bad : {QString(), QString("   "), QString(254, 'a'), QString("a/b"), QString("a\\b"), QString(".."),
+                               QString("x..y"), QString("tab\there"), QString("TEKENINGEN"), QString(QChar(7))}) {
+        refused.push_back({"name " + bad, [&, bad] { return loc.CreateLocation(bad, "", projecten, id); }});
+        if (!bad.isEmpty() && !bad.contains('/') && !bad.contains('\\') && bad != "TEKENINGEN") // else a usable name
+            refused.push_back({"file name " + bad, [&, bad] { return add(tekeningen, bad); }});
+    }
     const QStringList before = snapshot();
-    QVariant newId;
-    const std::pair<const char *, std::function<bool()>> refused[] = {
+    for (const auto &[what, op] : refused) {
+        EXPECT_FALSE(op()) << what.toStdString();
+        EXPECT_FALSE(bert->Database().LastError().isEmpty() && anna->Database().LastError().isEmpty());
+        EXPECT_TRUE(snapshot() == before) << what.toStdString();
+    }
+    EXPECT_EQ(id, -5);
+    EXPECT_EQ(newId.toInt(), -7);
+
+    // The same when the database refuses the commit (a full disk): nothing was done yet.
+    const qint32 fase = makeLocation(*anna, "Fase", projecten);
+    const std::pair<const char *, std::function<bool()>> refusedCommits[] = {
         {"check-in", [&] { return p.CheckInProject(held, "", true); }},
         {"undo", [&] { return p.CancelCheckOut(held, "", true); }},
-        {"check-out over a local file", [&] { return p.CheckOutProject(other, ""); }},
-        {"add", [&] { return p.AddProject(source, tekeningen, QVariant(), true, true) > 0; }},
-        {"copy", [&] { return p.CopyProject(other, projecten, "", newId); }},
-        {"rename", [&] { return p.RenameProject(other, "Hernoemd.txt"); }},
-        {"delete", [&] { return p.DeleteProject(other); }},
-        {"folder rename", [&] { return bert->Locations().RenameLocation(folder, "Anders"); }},
-        {"folder delete", [&] { return bert->Locations().DeleteLocation(folder); }},
+        {"check-out over a local file", [&] { return p.CheckOutProject(free, ""); }},
+        {"add", [&] { return add(tekeningen, QVariant()); }},
+        {"copy", [&] { return p.CopyProject(free, projecten, "", newId); }},
+        {"rename", [&] { return p.RenameProject(free, "Hernoemd.txt"); }},
+        {"delete", [&] { return p.DeleteProject(free); }},
+        {"folder rename", [&] { return loc.RenameLocation(leeg, "Anders"); }},
+        {"folder delete", [&] { return loc.DeleteLocation(fase); }},
     };
     const Armed full("fail:before-commit");
-    for (const auto &[what, op] : refused) {
+    for (const auto &[what, op] : refusedCommits) {
+        const QStringList now = snapshot();
         EXPECT_FALSE(op()) << what;
         EXPECT_EQ(bert->Database().LastErrorNumber(), DwError::DiskFull) << what;
-        EXPECT_EQ(snapshot(), before) << what;
+        EXPECT_TRUE(snapshot() == now) << what;
     }
 }
 
