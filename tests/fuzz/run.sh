@@ -12,7 +12,7 @@ cmake --build "$build" -j2 >/dev/null
 status=0
 for t in $targets; do
   mkdir -p "$build/corpus-$t"
-  if ! (cd "$build" && "./fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! (cd "$build" && "./fuzz_$t" -max_total_time="$seconds" -timeout=120 -rss_limit_mb=2048 -print_final_stats=1 \
         "corpus-$t" "$here/corpus/$t" >"fuzz_$t.log" 2>&1); then
     echo "fuzz_$t: fout gevonden, zie $build/fuzz_$t.log"; status=1
   else
