@@ -59,6 +59,7 @@ public:
     bool beforeNavigate(const QString &address);
 
     bool ownPageFlag() const { return m_ownPage; }
+    PreviewBrowser &browser() const { return m_ctx.browser; }
     // The store path of each stored file the shown page links to, with its file ID.
     const std::map<QString, qint32> &linkedFiles() const { return m_linkedFiles; }
 
