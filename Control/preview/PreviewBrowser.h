@@ -10,7 +10,6 @@ class QTextBrowser;
 
 namespace dwfm {
 
-class PreviewTextBrowser;
 
 // The browser of the preview pane, as the preview uses it: navigate to an address, and be
 // told before every navigation (the control's own and a followed link) where it goes.
