@@ -158,6 +158,26 @@ void CheckOutCommands::BekijkenProject()
     });
 }
 
+void CheckOutCommands::viewStoredFile(qint32 lProjectID)
+{
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIBekijkenProject"), [&] {
+        QString path;
+        bool copied = false;
+        {
+            const FileStoreSessionPtr session = RequireSession();
+            copied = session->Projects().GetViewCopy(lProjectID, path);
+        }
+        if (!copied) {
+            prompts().message(QStringLiteral("Bekijken bestand niet mogelijk!"), ApplicationTitle(),
+                              Prompts::Icon::None, Prompts::Buttons::Ok, Prompts::Answer::Ok);
+            return;
+        }
+        SetReadOnly(path);
+        m_viewCopies.push_back(NewProcessRecord(0, path));
+        emit FileOpen(path, lProjectID);
+    });
+}
+
 void CheckOutCommands::lvListView_DblClick()
 {
     TrapErrorsVoid(QStringLiteral("DwProjectFileManUIlvListView_DblClick"), [&] {

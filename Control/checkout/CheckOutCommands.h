@@ -67,6 +67,10 @@ public:
     // Fetches a read-only copy of each selected file and raises FileOpen for it; a file
     // the store cannot copy gets "Bekijken bestand niet mogelijk!".
     void BekijkenProject();
+    // A read-only copy of one stored file, handed to the host through FileOpen as
+    // BekijkenProject does; the preview's followed file links come here. Reports a
+    // failure as "DwProjectFileManUIBekijkenProject".
+    void viewStoredFile(qint32 lProjectID);
     // The double-click of the file list: view (NoFileOpenOnDoubleClick), or check the
     // selected file out and raise FileOpen with its working copy (with ReadOnly only the
     // user's own file).

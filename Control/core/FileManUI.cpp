@@ -1,15 +1,22 @@
 #include "FileManUI.h"
 
 #include "checkout/CheckOutCommands.h"
+#include "clipboard/ClipboardCommands.h"
+#include "filecommands/FileCommands.h"
 #include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/ListCommandDispatch.h"
+#include "list/ListRowClick.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
+#include "preview/PreviewBrowser.h"
+#include "preview/PreviewPages.h"
+#include "preview/PreviewPane.h"
+#include "preview/PreviewTextBrowser.h"
 #include "view/ControlView.h"
 #include "view/LayoutSettings.h"
 #include "view/PopupMenuController.h"
@@ -53,7 +60,7 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     lvListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvListView->setAllColumnsShowFocus(true);
 
-    WebBrowser = new QTextBrowser(this);
+    WebBrowser = new PreviewTextBrowser(this);
     WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
     WebBrowser->setOpenLinks(false);
 
@@ -93,6 +100,8 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     UserControl_Initialize();
     setUpSubsystems();
     SetUpCheckOut();
+    setUpPreview();
+    setUpFileCommands();
 }
 
 FileManUI::~FileManUI()
@@ -136,7 +145,7 @@ void FileManUI::SetUpCheckOut()
     connect(m_checkOut, &CheckOutCommands::FileCheckIn, this, &FileManUI::FileCheckIn);
     connect(lvListView, &QAbstractItemView::doubleClicked, m_checkOut, [this] { m_checkOut->lvListView_DblClick(); });
     // The popup menu's and the tool bar's check-out, check-in and view commands.
-    new ListCommandDispatch(m_view->popupMenu(), m_view->layout().tbToolbar, *m_checkOut, this);
+    m_dispatch = new ListCommandDispatch(m_view->popupMenu(), m_view->layout().tbToolbar, *m_checkOut, this);
 }
 
 void FileManUI::setUpSubsystems()
@@ -166,12 +175,61 @@ void FileManUI::setUpSubsystems()
                         .showBusy = [this] { ShowBusy(); },
                         .showIdle = [this] { ShowIdle(); },
                         .previewFollowsSelection = [this] { return FileInfoVisible && AutoShowPreview; },
-                        .showLocationPage = {}},
+                        .showLocationPage = [this](qint32 locationID) { m_preview->ShowLocationPage(locationID); }},
         this);
 
     m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
                                              *m_list);
 }
+
+void FileManUI::setUpPreview()
+{
+    m_browser = std::make_unique<TextBrowserPreview>(WebBrowser);
+    m_preview = new PreviewPane(
+        PreviewContext{.state = m_state,
+                       .browser = *m_browser,
+                       .selectedNodeKey =
+                           [this]() -> std::optional<QString> {
+                               const QModelIndex node = m_tree->selectedNode();
+                               if (!node.isValid())
+                                   return std::nullopt;
+                               return m_tree->model()->key(node);
+                           },
+                       .fileInfoVisible = &FileInfoVisible,
+                       .autoShowPreview = &AutoShowPreview,
+                       .viewStoredFile = [this](qint32 id) { m_checkOut->viewStoredFile(id); }},
+        this);
+    m_rowClick = new ListRowClick(
+        ListRowClickContext{.view = lvListView,
+                            .model = m_listModel,
+                            .previewFile = [this](qint32 id, const QString &text) { m_preview->showFileRow(id, text); },
+                            .previewFolderOrBlank = [this] { m_preview->showFolderLinkOrBlank(); }},
+        this);
+    connect(m_rowClick, &ListRowClick::ProjectChanged, this, &FileManUI::ProjectChanged);
+}
+
+void FileManUI::setUpFileCommands()
+{
+    const ListSelection list{lvListView, m_listModel, [this]() -> std::optional<QString> {
+                                 const QModelIndex node = m_tree->selectedNode();
+                                 if (!node.isValid())
+                                     return std::nullopt;
+                                 return m_tree->model()->key(node);
+                             }};
+    m_clipboard = new ClipboardCommands(ClipboardContext{.owner = this,
+                                                         .list = list,
+                                                         .externalFileCopy = &ExternalFileCopy,
+                                                         .refreshListView = [this] { RefreshListView(); },
+                                                         .showBusy = [this] { ShowBusy(); },
+                                                         .showIdle = [this] { ShowIdle(); }},
+                                        this);
+    connect(m_clipboard, &ClipboardCommands::FileCopy, this, &FileManUI::FileCopy);
+    m_fileCommands = new FileCommands(FileCommandsContext{.list = list, .refreshListView = [this] { RefreshListView(); }},
+                                      this);
+    m_dispatch->wireFileCommands(m_view->popupMenu(), *m_clipboard, *m_fileCommands);
+}
+
+QVariant FileManUI::GetCSSString() { return PreviewPages::styleSheet(); }
 
 LocationTreeModel *FileManUI::treeModel() const { return m_tree->model(); }
 

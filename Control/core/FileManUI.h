@@ -25,6 +25,12 @@ class FileList;
 class FileListModel;
 class LocationTree;
 class LocationTreeModel;
+class ClipboardCommands;
+class FileCommands;
+class ListCommandDispatch;
+class ListRowClick;
+class PreviewPane;
+class TextBrowserPreview;
 
 // The file manager control: a tree of the store's locations, the files of the chosen
 // location with who has them in use, a preview and a status bar. A host creates it,
@@ -114,6 +120,8 @@ public:
     qint32 CountOfProjectsInUseByUser();
     // Asks the store for a copy of a file at strTargetPath.
     bool FileManSessionProjectsGetLocalCopy(qint32 hWnd, qint32 vProjectID, const QString &strTargetPath);
+    // The style sheet of the preview's pages, as text.
+    QVariant GetCSSString();
 
     // The control's private state, for the subsystems and for tests.
     const ControlState &state() const { return m_state; }
@@ -138,6 +146,12 @@ public:
     // Check-out, check-in, viewing and the list's double-click, for the menu and tool-bar
     // dispatch and for tests.
     CheckOutCommands &checkOutCommands() const { return *m_checkOut; }
+    // The preview pane and the list's row click that drives it.
+    PreviewPane &previewPane() const { return *m_preview; }
+    ListRowClick &rowClick() const { return *m_rowClick; }
+    // Cut, copy and paste; rename, delete and undo of a check-out.
+    ClipboardCommands &clipboardCommands() const { return *m_clipboard; }
+    FileCommands &fileCommands() const { return *m_fileCommands; }
 
 signals:
     void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
@@ -166,6 +180,8 @@ private:
     void layoutChildren();
     void SetUpCheckOut();
     void setUpSubsystems();
+    void setUpPreview();
+    void setUpFileCommands();
 
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
@@ -174,6 +190,12 @@ private:
     LocationTree *m_tree = nullptr;
     FileList *m_list = nullptr;
     std::unique_ptr<ControlModes> m_modes;
+    std::unique_ptr<TextBrowserPreview> m_browser;
+    PreviewPane *m_preview = nullptr;
+    ListRowClick *m_rowClick = nullptr;
+    ListCommandDispatch *m_dispatch = nullptr;
+    ClipboardCommands *m_clipboard = nullptr;
+    FileCommands *m_fileCommands = nullptr;
 };
 
 } // namespace dwfm

@@ -10,6 +10,8 @@ class QToolBar;
 namespace dwfm {
 
 class CheckOutCommands;
+class ClipboardCommands;
+class FileCommands;
 class PopupMenu;
 
 // Connects the popup menu's file entries and the file tool bar's buttons to the commands
@@ -33,10 +35,25 @@ public:
     // A tool-bar button, by its key compared exactly; an unknown key (or none) does nothing.
     void tbToolbar_ButtonClick(const QString &key);
 
+    // Connects cut, copy, paste, rename, delete and undo of a check-out to their entries
+    // (and delete to the tool-bar button "verwijderenprojecten"). The commands must
+    // outlive the dispatch.
+    void wireFileCommands(PopupMenu &menu, ClipboardCommands &clipboard, FileCommands &files);
+    // "Bestand Knippen", "Bestand Kopiëren", "Bestand Plakken".
+    void mnuPopUpProjectKnippen_Click();
+    void mnuPopUpProjectKopieren_Click();
+    void mnuPopUpProjectPlakken_Click();
+    // "Naam &Wijzigen", "Bestand &Verwijderen", "Vrijgeven Ongedaan Maken".
+    void mnuPopUpProjectNaamWijzigen_Click();
+    void mnuPopupProjectVerwijderen_Click();
+    void mnuPopupProjectUndoCheckOut_Click();
+
 private:
     void onToolbarAction(QAction *action);
 
     CheckOutCommands &m_checkOut;
+    ClipboardCommands *m_clipboard = nullptr;
+    FileCommands *m_files = nullptr;
 };
 
 } // namespace dwfm

@@ -1,5 +1,7 @@
 #include "PopupMenuState.h"
 
+#include "clipboard/ClipboardList.h"
+
 #include <QStringList>
 
 namespace dwfm {
@@ -190,9 +192,8 @@ QString popupEntryName(PopupEntry entry)
 
 bool isClipboardList(const QString &text)
 {
-    const QStringList pieces = text.split(QLatin1Char('?'));
-    return pieces.size() == 2 &&
-           (pieces[0] == QLatin1String("DwF_Copy") || pieces[0] == QLatin1String("DwF_Cut"));
+    // Only a list that a paste would act on enables the entry.
+    return ClipboardList::parseClipboardText(text).has_value();
 }
 
 PopupMenuState computePopupMenuState(const PopupSelection &s)

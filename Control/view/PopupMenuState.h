@@ -101,7 +101,7 @@ constexpr qint32 CheckedOut = 4;
 constexpr qint32 Locked = 8;
 } // namespace RowTag
 
-// True when `text` is a cut or copy list: "DwF_Copy" or "DwF_Cut", one "?", and the rest.
+// True when `text` is a whole cut or copy list (see ClipboardList).
 DWFILEMANUI_EXPORT bool isClipboardList(const QString &text);
 
 // Computes the whole menu from one summary of the selection.

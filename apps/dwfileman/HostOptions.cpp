@@ -31,7 +31,10 @@ HostOptions parseHostOptions(const QStringList &arguments)
         QStringLiteral("location"),
         QStringLiteral("Open this location after connecting: its path of names, e.g. \"Projecten/Brug Noord\"."),
         QStringLiteral("path"));
-    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location});
+    const QCommandLineOption file(QStringLiteral("file"),
+                                  QStringLiteral("Click this file of the opened location, e.g. \"Situatie.png\"."),
+                                  QStringLiteral("name"));
+    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location, file});
     parser.process(arguments);
 
     HostOptions options;
@@ -42,5 +45,6 @@ HostOptions parseHostOptions(const QStringList &arguments)
     options.sqlSecurity = parser.isSet(sqlSecurity);
     options.screenshot = parser.value(screenshot);
     options.location = parser.value(location);
+    options.file = parser.value(file);
     return options;
 }

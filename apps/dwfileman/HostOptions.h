@@ -12,6 +12,7 @@ struct HostOptions {
     bool sqlSecurity = false;
     QString screenshot; // render the window to this PNG and quit
     QString location;   // the location to open after connecting ("Projecten/Brug Noord")
+    QString file;       // a file of that location to click ("Situatie.png")
     bool offscreen = false;
 };
 

@@ -23,6 +23,8 @@ MainWindow::MainWindow()
     m_control->StatusBarVisible = true;
     m_control->HeaderLabelsVisible = true;
     m_control->FileInfoVisible = true;
+    // The preview follows the selection: a location's files, a picture itself.
+    m_control->AutoShowPreview = true;
     m_control->AllowPopupMenu = true;
     // Check-out and check-in are on the tool bar too; the view menu hides it.
     m_control->ToolbarVisible = true;

@@ -6,6 +6,8 @@
 
 #include "core/FileManUI.h"
 #include "core/session/SessionRegistry.h"
+#include "list/FileListModel.h"
+#include "list/ListRowClick.h"
 #include "platform/DwError.h"
 #include "tree/LocationTree.h"
 
@@ -15,6 +17,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QItemSelectionModel>
+#include <QTreeView>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,6 +31,22 @@ bool haveDisplay()
 }
 
 void print(const QString &text) { std::fprintf(stdout, "%s\n", qPrintable(text)); }
+
+// Selects the file's row and clicks it as the user would: the host hears ProjectChanged
+// and the preview shows the file.
+bool clickFile(dwfm::FileManUI &control, const QString &name)
+{
+    const auto &rows = control.listModel()->rows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].text != name)
+            continue;
+        control.lvListView->selectionModel()->setCurrentIndex(
+            control.listModel()->index(int(row), 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        control.rowClick().lvListView_ItemClick(int(row));
+        return true;
+    }
+    return false;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -70,6 +90,8 @@ int main(int argc, char **argv)
     // follows and the list fills.
     if (connected && !options.location.isEmpty() && !window.control()->locationTree()->selectPath(options.location))
         print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
+    if (connected && !options.file.isEmpty() && !clickFile(*window.control(), options.file))
+        print(QStringLiteral("Bestand niet gevonden: %1").arg(options.file));
     window.show();
     // After the mode: the control keeps its layout only once a mode has succeeded.
     window.restoreLayout();

@@ -1,0 +1,158 @@
+#include "ClipboardCommands.h"
+
+#include "ClipboardList.h"
+#include "PasteProgress.h"
+
+#include "core/Keys.h"
+#include "core/SessionAccess.h"
+#include "list/FileListModel.h"
+#include "platform/ErrorReport.h"
+#include "platform/ErrorTrap.h"
+#include "platform/Prompts.h"
+#include "platform/ShellServices.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace dwfm {
+
+namespace {
+// From this many files on a paste shows its progress and can be stopped.
+constexpr std::size_t kProgressFrom = 2;
+
+void setClipboardText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
+} // namespace
+
+ClipboardCommands::ClipboardCommands(ClipboardContext context, QObject *parent)
+    : QObject(parent), m_ctx(std::move(context))
+{
+}
+
+qint32 ClipboardCommands::windowHandle() const
+{
+    return m_ctx.owner ? qint32(m_ctx.owner->effectiveWinId()) : 0;
+}
+
+void ClipboardCommands::SetFilesOnClipBoard(const QString &strMode)
+{
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUISetFilesOnClipBoard"), [&] {
+        QStringList keys;
+        for (const int row : m_ctx.list.selectedRows())
+            keys << m_ctx.list.row(row).key;
+        setClipboardText(ClipboardList::writeClipboardText(strMode, m_ctx.list.selectedNodeKey(), keys));
+    });
+}
+
+void ClipboardCommands::copyCommand()
+{
+    const std::optional<QString> node = m_ctx.list.selectedNodeKey();
+    const int row = m_ctx.list.selectedRow();
+    if (!node || row < 0)
+        return;
+    if (m_ctx.externalFileCopy && *m_ctx.externalFileCopy) {
+        qint32 projectID = 0;
+        if (SkipOnError([&] { projectID = FileIdOfKey(m_ctx.list.row(row).key); }))
+            emit FileCopy(projectID, IdOfKey(*node));
+        return;
+    }
+    SkipOnError([&] { SetFilesOnClipBoard(QLatin1String(ClipboardList::CopyWord)); });
+}
+
+void ClipboardCommands::PasteProject()
+{
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIPasteProject"), [&] {
+        const QString text = QGuiApplication::clipboard()->text();
+        const std::optional<ClipboardList::Parsed> parsed = ClipboardList::parseClipboardText(text);
+        // Another program's text, or a damaged list, is no list: nothing happens.
+        if (!parsed)
+            return;
+        ProjectenPlakkenKopieren(text.mid(text.indexOf(QLatin1Char('?')) + 1), parsed->move);
+    });
+}
+
+void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bMove)
+{
+    const std::optional<QString> node = m_ctx.list.selectedNodeKey();
+    if (!node) {
+        m_ctx.showIdle();
+        return;
+    }
+    const std::optional<std::vector<ClipboardList::Entry>> entries = ClipboardList::parseFileList(strList);
+    if (!entries) {
+        m_ctx.showIdle();
+        return;
+    }
+    PasteProgress &progress = pasteProgress();
+    const bool showProgress = entries->size() >= kProgressFrom;
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIProjectenPlakkenKopieren"), [&] {
+        m_ctx.showBusy();
+        const QString target = node->left(node->size() - 1).trimmed();
+        if (entries->empty())
+            return;
+        if (showProgress)
+            progress.start(int(entries->size()), m_ctx.owner);
+        for (std::size_t i = 0; i < entries->size(); ++i) {
+            const ClipboardList::Entry &entry = (*entries)[i];
+            if (entry.locationID != target) {
+                const FileStoreSessionPtr session = RequireSession();
+                QVariant newID;
+                // A refused copy leaves its original where it is; the paste goes on.
+                if (session->Projects().CopyProject(entry.projectID, IdOfKey(*node), QString(), newID) && bMove)
+                    session->Projects().DeleteProject(entry.projectID);
+            } else if (!bMove) {
+                if (entries->size() > 1) {
+                    ShowCriticalMessage(QStringLiteral("Doelbestanden bestaan reeds!"));
+                    break;
+                }
+                CopyAProjectToSameLocation(entry.projectID, entry.locationID.toInt());
+            }
+            // Stopped between two files: what was pasted stays pasted.
+            if (showProgress && !progress.advance(int(i + 1)))
+                break;
+        }
+        m_ctx.refreshListView();
+    });
+    if (showProgress)
+        SkipOnError([&] { progress.finish(); });
+    // Every list is pasted once, after a copy as after a cut.
+    SkipOnError([&] { setClipboardText(QString()); });
+    m_ctx.showIdle();
+}
+
+bool ClipboardCommands::CopyAProjectToSameLocation(qint32 lProjectID, qint32 lLocationID)
+{
+    bool copied = false;
+    QString tempPath;
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUICopyAProjectToSameLocation"), [&] {
+        tempPath = NewTempFilePath(GetTempDirectory());
+        if (!m_ctx.list.selectedNodeKey() || m_ctx.list.selectedRow() < 0)
+            return;
+        const QString current = RequireSession()->Projects().GetProjectFileName(lProjectID);
+        for (;;) {
+            const std::optional<QString> answer =
+                prompts().input(QStringLiteral("Doelbestand bestaat al, geef een nieuwe bestandsnaam:"),
+                                QStringLiteral("Bestand kopiëren"), current);
+            if (!answer || answer->isEmpty())
+                return;
+            if (answer->toUpper() == current.toUpper()) {
+                ShowCriticalMessage(QStringLiteral("Naam van het doelbestand mag niet hetzelfde zijn als het origineel!"));
+                continue;
+            }
+            DeleteFileIfExists(tempPath);
+            const FileStoreSessionPtr session = RequireSession();
+            if (!session->Projects().GetLocalCopy(windowHandle(), lProjectID, tempPath))
+                return;
+            if (session->Projects().AddProject(tempPath, lLocationID, *answer, true, true) != -1) {
+                copied = true;
+                return;
+            }
+            // The store's reason (a name in use, a character it refuses), then ask again.
+            session->Database().ReportLastError();
+        }
+    });
+    SkipOnError([&] { DeleteFileIfExists(tempPath); });
+    return copied;
+}
+
+} // namespace dwfm

@@ -1,0 +1,48 @@
+#include "PreviewBrowser.h"
+
+#include "PreviewPages.h"
+
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace dwfm {
+
+PreviewBrowser::~PreviewBrowser() = default;
+
+bool PreviewBrowser::allowNavigation(const QString &address)
+{
+    const int before = ++m_navigations;
+    if (m_beforeNavigate && m_beforeNavigate(address))
+        return false;
+    // A handler that navigated elsewhere itself has the last word: its page is shown.
+    return m_navigations == before;
+}
+
+TextBrowserPreview::TextBrowserPreview(QTextBrowser *browser) : m_browser(browser)
+{
+    m_browser->setOpenLinks(false);
+    m_browser->setOpenExternalLinks(false);
+    QObject::connect(m_browser, &QTextBrowser::anchorClicked, m_browser,
+                     [this](const QUrl &url) { navigate(url.toString()); });
+}
+
+void TextBrowserPreview::navigate(const QString &address)
+{
+    if (!allowNavigation(address))
+        return;
+    if (address == QLatin1String("about:blank")) {
+        m_browser->clear();
+        m_address = address;
+        return;
+    }
+    // Only the preview's own pages are shown here; a stored file is never opened in the
+    // pane (the preview hands it to a viewer before it gets here).
+    const QString file = PreviewPages::localFileOfAddress(address);
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    m_address = address;
+    m_browser->setSource(QUrl::fromLocalFile(file), QTextDocument::HtmlResource);
+}
+
+} // namespace dwfm

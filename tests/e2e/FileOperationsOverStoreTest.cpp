@@ -1,0 +1,135 @@
+// Copy, cut and paste, rename, delete and undo of a check-out through the popup menu of a
+// control on the real embedded store, with the files on disk checked after each step.
+#include "StoreControlFixture.h"
+
+#include "StoreFolders.h"
+#include "clipboard/ClipboardCommands.h"
+#include "core/Keys.h"
+#include "core/session/SessionRegistry.h"
+#include "filecommands/FileCommands.h"
+#include "list/FileListModel.h"
+#include "view/ControlView.h"
+#include "view/PopupMenu.h"
+#include "view/PopupMenuController.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+using namespace dwfm;
+using namespace dwfm::test;
+
+namespace {
+
+class FileOperationsOverStoreTest : public StoreControlFixture {
+protected:
+    void SetUp() override
+    {
+        StoreControlFixture::SetUp();
+        control = connectControl(QStringLiteral("anna"));
+        ASSERT_TRUE(control->ControlInRootMode());
+    }
+    void TearDown() override
+    {
+        control.reset();
+        StoreControlFixture::TearDown();
+    }
+    // Shows a location of Projecten, selects a file in it (if given) and picks a popup entry
+    // (if given) as the user does: only an enabled entry acts. The list's names after it.
+    QStringList act(const QString &location, const QString &file = {}, std::optional<PopupEntry> entry = {})
+    {
+        clickPath(*control, QStringLiteral("Applicaties/Projecten/") + location);
+        const int row = listRowOf(*control, file);
+        if (row >= 0)
+            control->lvListView->selectionModel()->setCurrentIndex(
+                control->listModel()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        if (entry) {
+            control->view().popup().SetPopupMenuState(false, row >= 0, true);
+            QAction *action = control->view().popupMenu().action(*entry);
+            EXPECT_TRUE(action->isEnabled()) << popupEntryName(*entry).toStdString();
+            if (action->isEnabled())
+                action->trigger();
+        }
+        QStringList names;
+        for (const FileListRow &r : control->listModel()->rows())
+            names << r.text;
+        return names;
+    }
+    QByteArray onServer(const QString &location, const QString &file) const
+    {
+        QFile f(store::StoreFolders::rootFolder(storeFolder(), catalogue) + "/Projecten/" + location + '/' + file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ontbreekt>");
+    }
+
+    std::unique_ptr<FileManUI> control;
+    const QString brug = QStringLiteral("Brug Noord"), kantoor = QStringLiteral("Kantoor");
+};
+
+TEST_F(FileOperationsOverStoreTest, CopyCutAndPasteBetweenAndWithinLocations)
+{
+    act(brug, "Begroting.txt", PopupEntry::ProjectKopieren);
+    EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), QStringList({"Begroting.txt", "Telefoonlijst.txt"}));
+    EXPECT_EQ(onServer(kantoor, "Begroting.txt"), "Post 1\n");
+    EXPECT_EQ(onServer(brug, "Begroting.txt"), "Post 1\n");
+    RecordsetPtr history;
+    const qint32 copy = IdOfKey(control->listModel()->row(0).key);
+    ASSERT_TRUE(SessionRegistry::current()->Projects().GetProjectHistory(history, copy));
+    EXPECT_TRUE(history->value(QStringLiteral("Description")).toString().startsWith("Gekopieerd van"));
+    // Pasted once: a second paste changes nothing.
+    control->clipboardCommands().PasteProject();
+    EXPECT_EQ(act(kantoor).size(), 2);
+
+    // Cut and paste moves the file; cut and paste into its own location changes nothing.
+    act(brug, "Notulen.txt", PopupEntry::ProjectKnippen);
+    const QStringList moved{"Begroting.txt", "Notulen.txt", "Telefoonlijst.txt"};
+    EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
+    EXPECT_EQ(onServer(brug, "Notulen.txt"), "<ontbreekt>");
+    EXPECT_EQ(onServer(kantoor, "Notulen.txt"), "1. Opening\n");
+    act(kantoor, "Notulen.txt", PopupEntry::ProjectKnippen);
+    EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
+
+    // A copy pasted into its own location is stored under the name the user gives.
+    act(brug, "Begroting.txt", PopupEntry::ProjectKopieren);
+    prompts->expectInput(QStringLiteral("Begroting 2.txt"));
+    EXPECT_EQ(act(brug, {}, PopupEntry::ProjectPlakken), QStringList({"Begroting 2.txt", "Begroting.txt", "Offerte.txt"}));
+    EXPECT_EQ(onServer(brug, "Begroting 2.txt"), "Post 1\n");
+}
+
+TEST_F(FileOperationsOverStoreTest, RenameDeleteAndUndoOfACheckOut)
+{
+    prompts->expectInput(QStringLiteral("Raming.txt"));
+    EXPECT_EQ(act(brug, "Begroting.txt", PopupEntry::ProjectNaamWijzigen),
+              QStringList({"Notulen.txt", "Offerte.txt", "Raming.txt"}));
+    EXPECT_EQ(onServer(brug, "Raming.txt"), "Post 1\n");
+    EXPECT_EQ(onServer(brug, "Begroting.txt"), "<ontbreekt>");
+
+    // Bert has Offerte.txt (the menu leaves the entry off): the store refuses and says why.
+    act(brug, "Offerte.txt");
+    prompts->expectInput(QStringLiteral("Prijzen.txt")).expectMessage();
+    control->fileCommands().NaamWijzigenProject();
+    EXPECT_TRUE(prompts->messages().last().contains("in gebruik bij bert")) << prompts->messages().last().toStdString();
+
+    prompts->expectMessage(Prompts::Answer::No);
+    EXPECT_EQ(act(brug, "Notulen.txt", PopupEntry::ProjectVerwijderen).size(), 3);
+    prompts->expectMessage(Prompts::Answer::Yes);
+    EXPECT_EQ(act(brug, "Notulen.txt", PopupEntry::ProjectVerwijderen), QStringList({"Offerte.txt", "Raming.txt"}));
+    EXPECT_EQ(onServer(brug, "Notulen.txt"), "<ontbreekt>");
+
+    // Anna takes Raming.txt, changes her copy and undoes the check-out: her copy is the
+    // server's again (her change kept aside) and Bert can take the file.
+    act(brug, "Raming.txt", PopupEntry::ProjectBewerken);
+    QFile working(QDir(workingRoot("anna")).filePath("Projecten/Brug Noord/Raming.txt"));
+    ASSERT_TRUE(working.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    working.write("gewijzigd\n");
+    working.close();
+    prompts->expectMessage(Prompts::Answer::Yes);
+    act(brug, "Raming.txt", PopupEntry::UndoCheckOut);
+    ASSERT_TRUE(working.open(QIODevice::ReadOnly));
+    EXPECT_EQ(working.readAll(), "Post 1\n");
+    EXPECT_EQ(QFileInfo(working).dir().entryList(QDir::Files).size(), 2);
+    EXPECT_TRUE(openSession(QStringLiteral("bert"))->Projects().CheckOutProject(begroting, QString()));
+}
+
+} // namespace

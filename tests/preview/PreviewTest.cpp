@@ -1,0 +1,151 @@
+// The preview: its page texts, the pages a row click and a followed link show, the
+// ProjectChanged event of the row click, and pictures drawn no wider than the pane.
+#include "support/ControlFixture.h"
+
+#include "list/ListRowClick.h"
+#include "preview/PreviewBrowser.h"
+#include "preview/PreviewPages.h"
+#include "preview/PreviewPane.h"
+#include "preview/PreviewTextBrowser.h"
+
+#include <QFile>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+
+using namespace dwfm;
+using namespace dwfm::test;
+namespace Pages = dwfm::PreviewPages;
+
+namespace {
+
+// Location 12 ("Map") in /srv/store/Map/ shows b.txt (2), c.txt (3) and p.PNG (4).
+class PreviewTest : public ControlFixture {
+protected:
+    void SetUp() override
+    {
+        ControlFixture::SetUp();
+        addLocation(12, QStringLiteral("Map"));
+        setFiles(12, {fileRow(2, QStringLiteral("b.txt")), fileRow(3, QStringLiteral("c.txt")),
+                      fileRow(4, QStringLiteral("p.PNG"))});
+        session->answer(QStringLiteral("GetServerRootFolder"), "/srv/store");
+        session->answer(QStringLiteral("GetProjectLocationPath"), "Map/");
+        session->on(QStringLiteral("GetProjectFileName"), [](const QVariantList &a) {
+            return ScriptedSession::Reply(QStringList{"", "", "b.txt", "c.txt", "p.PNG"}.value(a[0].toInt()));
+        });
+        ASSERT_TRUE(control->ControlInSpecificLocationMode(12, QStringLiteral("Map"), true));
+    }
+    // "blank", or the text of the page file shown.
+    QString shownPage() const
+    {
+        const QString address = control->previewPane().browser().currentAddress();
+        if (address != QUrl::fromLocalFile(control->state().PreviewPagePath).toString())
+            return address;
+        QFile page(control->state().PreviewPagePath);
+        return page.open(QIODevice::ReadOnly) ? QString::fromUtf8(page.readAll()) : QStringLiteral("<gone>");
+    }
+};
+
+TEST_F(PreviewTest, ARowClickTellsTheHostWhatIsSelectedAndShowsItsPage)
+{
+    const QString link = Pages::folderLink(QStringLiteral("12C")), png = QStringLiteral("/srv/store/Map/p.PNG");
+    struct Case {
+        const char *name;
+        std::vector<int> rows;
+        int clicked;
+        bool pictures, node;
+        QVariantList event;
+        QString page;
+    };
+    const Case cases[] = {
+        {"one file", {0}, 0, true, true, {"b.txt", 2, false, false},
+         Pages::pageFileText(Pages::styleSheet() + "<A href='file:/srv/store/Map/b.txt' target='_self'>Klik om "
+                                                   "'b.txt' te bekijken.</A><BR>" + link)},
+        {"a picture", {2}, 2, true, true, {"p.PNG", 4, false, false}, Pages::pageFileText(Pages::picturePageBody(png, link))},
+        {"a picture, no automatic previews", {2}, 2, false, true, {"p.PNG", 4, false, false},
+         Pages::pageFileText(Pages::filePageBody(png, "p.PNG", link))},
+        {"two rows", {0, 1}, 1, true, true, {"", -1, true, false}, Pages::pageFileText(link)},
+        {"the last row deselected", {}, 0, true, true, {"", -1, true, false}, Pages::pageFileText(link)},
+        {"no row", {}, -1, true, true, {"", -1, false, true}, Pages::pageFileText(link)},
+        {"two rows without a node", {0, 1}, 0, true, false, {"", -1, true, false}, "about:blank"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        control->FileInfoVisible = control->AutoShowPreview = c.pictures;
+        if (!c.node)
+            control->tvTreeView->selectionModel()->clearCurrentIndex();
+        selectRows(control->lvListView, c.rows);
+        QSignalSpy changed(control.get(), &FileManUI::ProjectChanged);
+        control->rowClick().lvListView_ItemClick(c.clicked);
+        ASSERT_EQ(changed.size(), 1);
+        EXPECT_EQ(changed[0], c.event);
+        EXPECT_EQ(shownPage(), c.page);
+    }
+}
+
+TEST_F(PreviewTest, FollowedLinksShowALocationOrAViewCopyNeverTheStoredFile)
+{
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("b.txt");
+    QFile(copy).open(QIODevice::WriteOnly);
+    session->on(QStringLiteral("GetViewCopy"), [&](const QVariantList &) {
+        ScriptedSession::Reply reply(true);
+        return reply.outs = {copy}, reply;
+    });
+    QSignalSpy opened(control.get(), &FileManUI::FileOpen);
+
+    PreviewBrowser &browser = control->previewPane().browser();
+    browser.navigate(QStringLiteral("#F12E#"));
+    EXPECT_EQ(shownPage(), Pages::pageFileText(Pages::locationPageBody(
+                               {{"/srv/store/Map/b.txt", "b.txt"}, {"/srv/store/Map/c.txt", "c.txt"},
+                                {"/srv/store/Map/p.PNG", "p.PNG"}})));
+    const QString locationPage = shownPage();
+    // The stored files are never shown in the pane: each opens as a read-only copy.
+    browser.navigate(QStringLiteral("file:/srv/store/Map/b.txt"));
+    browser.navigate(QStringLiteral("/srv/store/Map/p.PNG"));
+    EXPECT_EQ(session->argsOf(QStringLiteral("GetViewCopy")), QStringList({"2", "4"}));
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0], QVariantList({copy, 2}));
+    EXPECT_EQ(shownPage(), locationPage);
+    // A location without files shows a blank page.
+    browser.navigate(QStringLiteral("#F77E#"));
+    EXPECT_EQ(shownPage(), "about:blank");
+    EXPECT_FALSE(Pages::isPictureFile("Foto.jpeg")); // JPEG is not among the pictures
+}
+
+TEST_F(PreviewTest, MouseClicksOnARowAndBesideTheRowsReachTheHost)
+{
+    ASSERT_TRUE(showUncovered(*control));
+    QSignalSpy changed(control.get(), &FileManUI::ProjectChanged);
+    QTreeView *list = control->lvListView;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(control->listModel()->index(1, 0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed[0], QVariantList({"c.txt", 3, false, false}));
+    EXPECT_EQ(changed[1], QVariantList({"", -1, false, true}));
+}
+
+TEST(PreviewPictures, ArePaintedNoWiderThanThePaneAndTheStyleSheetAllow)
+{
+    QTemporaryDir dir;
+    const QString wide = dir.filePath("wide.png"), small = dir.filePath("small.png");
+    QImage(1600, 800, QImage::Format_RGB32).save(wide);
+    QImage(60, 30, QImage::Format_RGB32).save(small);
+    PreviewTextBrowser browser;
+    browser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
+    const auto widthAt = [&](int paneWidth, const QString &file) {
+        browser.resize(paneWidth, 300);
+        return browser.loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(file)).value<QImage>().width();
+    };
+    const int narrow = widthAt(300, wide);
+    EXPECT_EQ(narrow, browser.pictureWidthLimit());
+    EXPECT_LT(narrow, 300);
+    EXPECT_EQ(widthAt(2000, wide), PreviewTextBrowser::MaxPictureWidth);
+    EXPECT_EQ(widthAt(300, small), 60);
+}
+
+} // namespace
