@@ -1,5 +1,6 @@
 #include "FileManUI.h"
 
+#include "adding/FileAdding.h"
 #include "checkout/CheckOutCommands.h"
 #include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
@@ -169,6 +170,18 @@ void FileManUI::setUpSubsystems()
                         .showLocationPage = {}},
         this);
 
+    m_adding = new FileAdding(FileAddingContext{.state = m_state,
+                                                .owner = this,
+                                                .selectedNodeKey =
+                                                    [this]() -> std::optional<QString> {
+                                                        const QModelIndex node = m_tree->selectedNode();
+                                                        if (!node.isValid())
+                                                            return std::nullopt;
+                                                        return m_tree->model()->key(node);
+                                                    },
+                                                .refreshListView = [this] { RefreshListView(); }},
+                              this);
+
     m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
                                              *m_list);
 }
@@ -210,6 +223,16 @@ qint32 FileManUI::GetCurrentProjectID() { return m_list->GetCurrentProjectID(); 
 QString FileManUI::GetCurrentProjectDescription() { return m_list->GetCurrentProjectDescription(); }
 qint32 FileManUI::LastSavedProjectID() const { return m_state.LastSavedProjectID; }
 QString FileManUI::LastSavedFileName() const { return m_state.LastSavedFileName; }
+bool FileManUI::AddFileToCurrentLocation(const QString &strFilePath, bool bSilent)
+{
+    return m_adding->AddFileToCurrentLocation(strFilePath, bSilent);
+}
+
+bool FileManUI::CreateEmptyFileInCurrentLocation(const QString &strFileName, const QString &strExtentionName)
+{
+    return m_adding->CreateEmptyFileInCurrentLocation(strFileName, strExtentionName);
+}
+
 void FileManUI::ShowListViewGrid(bool vOn) { m_list->ShowListViewGrid(vOn); }
 void FileManUI::SetAcceptableProjects(const QString &strProjectList) { m_modes->SetAcceptableProjects(strProjectList); }
 qint32 FileManUI::CountOfProjectsInUseByUser() { return m_modes->CountOfProjectsInUseByUser(); }
