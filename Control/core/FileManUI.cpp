@@ -2,6 +2,10 @@
 
 #include "adding/FileAdding.h"
 #include "checkout/CheckOutCommands.h"
+#include "dispatch/CommandDispatch.h"
+#include "properties/PropertiesCommand.h"
+#include "sendto/SendToCommands.h"
+#include "tree/FolderCommands.h"
 #include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
@@ -94,6 +98,7 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     UserControl_Initialize();
     setUpSubsystems();
     SetUpCheckOut();
+    setUpFolderAndFileWork();
 }
 
 FileManUI::~FileManUI()
@@ -184,6 +189,27 @@ void FileManUI::setUpSubsystems()
 
     m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
                                              *m_list);
+}
+
+void FileManUI::setUpFolderAndFileWork()
+{
+    const auto refresh = [this] { RefreshListView(); };
+    const auto nodeSelected = [this] { return m_tree->selectedNode().isValid(); };
+    m_folders = new FolderCommands(*m_tree, tvTreeView, refresh, this);
+    m_sendTo = new SendToCommands(SendToContext{this, lvListView, m_listModel, nodeSelected}, this);
+    m_properties = new PropertiesCommand(PropertiesCommand::Context{this, nodeSelected, refresh}, this);
+    m_commandDispatch = new CommandDispatch(CommandDispatchContext{.menu = m_view->popupMenu(),
+                                                                   .popup = m_view->popup(),
+                                                                   .toolbar = m_view->layout().tbToolbar,
+                                                                   .tree = *m_tree,
+                                                                   .listView = lvListView,
+                                                                   .listModel = m_listModel,
+                                                                   .folders = *m_folders,
+                                                                   .adding = *m_adding,
+                                                                   .sendTo = *m_sendTo,
+                                                                   .properties = *m_properties,
+                                                                   .refreshListView = refresh},
+                                            this);
 }
 
 LocationTreeModel *FileManUI::treeModel() const { return m_tree->model(); }

@@ -20,7 +20,11 @@ namespace dwfm {
 
 class CheckOutCommands;
 class ControlView;
+class CommandDispatch;
 class FileAdding;
+class FolderCommands;
+class PropertiesCommand;
+class SendToCommands;
 class ControlModes;
 class FileList;
 class FileListModel;
@@ -149,6 +153,11 @@ public:
     CheckOutCommands &checkOutCommands() const { return *m_checkOut; }
     // Adding and creating files, for the dispatch and for tests.
     FileAdding &fileAdding() const { return *m_adding; }
+    // Folder operations, send-to, properties and the dispatch of their entries and buttons.
+    FolderCommands &folderCommands() const { return *m_folders; }
+    SendToCommands &sendToCommands() const { return *m_sendTo; }
+    PropertiesCommand &propertiesCommand() const { return *m_properties; }
+    CommandDispatch &commandDispatch() const { return *m_commandDispatch; }
 
 signals:
     void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
@@ -177,11 +186,16 @@ private:
     void layoutChildren();
     void SetUpCheckOut();
     void setUpSubsystems();
+    void setUpFolderAndFileWork();
 
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
     CheckOutCommands *m_checkOut = nullptr;
     FileAdding *m_adding = nullptr;
+    FolderCommands *m_folders = nullptr;
+    SendToCommands *m_sendTo = nullptr;
+    PropertiesCommand *m_properties = nullptr;
+    CommandDispatch *m_commandDispatch = nullptr;
     ControlView *m_view = nullptr;
     LocationTree *m_tree = nullptr;
     FileList *m_list = nullptr;
