@@ -130,11 +130,14 @@ void CommandDispatch::UpdateToolbarState()
     if (!m_ctx.toolbar)
         return;
     SkipOnError([&] {
-        // The entries' state for the list, as a right-click in the list would set it.
-        m_ctx.popup.SetPopupMenuState(false, selectedRow() >= 0, false);
+        // The entries' state for the list, as a right-click in the list would set it; the
+        // menu itself keeps what its last right-click set.
+        const PopupMenuState state = computePopupMenuState(m_ctx.popup.selection(false, selectedRow() >= 0, false));
         for (QAction *button : m_ctx.toolbar->actions()) {
-            if (QAction *entry = buttonEntry(button->objectName()))
-                button->setEnabled(entry->isEnabled());
+            for (const ButtonEntry &entry : kButtonEntries) {
+                if (button->objectName() == QLatin1String(entry.key))
+                    button->setEnabled(state[entry.entry].enabled);
+            }
         }
     });
 }
@@ -149,8 +152,9 @@ void CommandDispatch::tbToolbar_ButtonClick(const QString &key)
         QAction *entry = buttonEntry(key);
         if (!entry)
             return;
-        UpdateToolbarState();
-        // A disabled entry ignores the trigger, so the button does what the menu allows.
+        // The entries as a right-click in the list sets them; a disabled entry ignores the
+        // trigger, so the button does only what the menu would allow.
+        m_ctx.popup.SetPopupMenuState(false, selectedRow() >= 0, false);
         entry->trigger();
     });
 }
