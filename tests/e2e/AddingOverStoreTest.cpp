@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
@@ -176,4 +177,62 @@ TEST_F(AddingOverStoreTest, TheAddFilesDialogStopsBetweenFilesWhenCancelled)
     control->RefreshListView();
     EXPECT_EQ(names(), (QStringList{QStringLiteral("Drie.txt"), QStringLiteral("Een.txt"),
                                     QStringLiteral("Telefoonlijst.txt")}));
+}
+
+// Every refusal shows its written message (or, for a file handed over silently, only
+// answers False) and leaves the store's folders and its list of files as they were.
+TEST_F(AddingOverStoreTest, RefusalsShowTheirMessageAndChangeNothing)
+{
+    {
+        store::StoreAdmin admin(
+            store::DwFileStoreSession::openAsAdministrator(storeFolder(), catalogue, QStringLiteral("beheer")));
+        store::UserChange readOnly;
+        readOnly.readOnly = true;
+        admin.changeUser(QStringLiteral("bert"), readOnly, 1000);
+    }
+    const QString notRegistered = QStringLiteral("Het tijdelijke bestand kan niet worden toegevoegd aan de server database!");
+    const struct {
+        const char *why, *user;
+        qint32 *location;
+        const char *name;
+        QString message;
+    } cases[] = {
+        {"read-only session", "bert", &brugNoord, "Nieuw", notRegistered},
+        {"archive location", "anna", &archief, "Nieuw", notRegistered},
+        {"refused name", "anna", &kantoor, "Slecht\tnaam", notRegistered},
+        {"name outside the folder", "anna", &kantoor, "../Nieuw", QString()},
+    };
+    const QString handed = sourceFile(QStringLiteral("Nieuw.txt"));
+    const auto snapshot = [&](qint32 location) {
+        QStringList seen;
+        QDirIterator it(storeFolder(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (!path.contains(QStringLiteral(".db")) && !path.contains(QStringLiteral(".sqlite")))
+                seen << path;
+        }
+        seen.sort();
+        RecordsetPtr rows;
+        if (openSession(QStringLiteral("anna"))->Projects().GetProjectsInLocation(rows, location))
+            for (; !rows->isEof(); rows->moveNext())
+                seen << rows->value(QStringLiteral("FileName")).toString();
+        return seen;
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        control = connectControl(QString::fromLatin1(c.user));
+        ASSERT_TRUE(control->ControlInSpecificLocationMode(*c.location, QString(), true));
+        const QStringList before = snapshot(*c.location);
+        prompts->expectMessage();
+        EXPECT_FALSE(control->CreateEmptyFileInCurrentLocation(QString::fromLatin1(c.name), QStringLiteral("txt")));
+        const QString shown = prompts->messages().last();
+        EXPECT_EQ(shown, c.message.isEmpty() ? shown : c.message);
+        if (c.message.isEmpty())
+            EXPECT_TRUE(shown.startsWith(QStringLiteral("Het bestand '")) && shown.endsWith("' kan niet worden aangemaakt!"))
+                << shown.toStdString();
+        if (*c.location != kantoor)
+            EXPECT_FALSE(control->AddFileToCurrentLocation(handed, true));
+        EXPECT_EQ(snapshot(*c.location), before);
+        control.reset();
+    }
 }
