@@ -31,7 +31,12 @@ HostOptions parseHostOptions(const QStringList &arguments)
         QStringLiteral("location"),
         QStringLiteral("Open this location after connecting: its path of names, e.g. \"Projecten/Brug Noord\"."),
         QStringLiteral("path"));
-    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location});
+    const QCommandLineOption dialogShots(
+        QStringLiteral("dialog-screenshots"),
+        QStringLiteral("Render the add-files and properties dialogs of the opened location to PNG files in this "
+                       "folder and quit."),
+        QStringLiteral("folder"));
+    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location, dialogShots});
     parser.process(arguments);
 
     HostOptions options;
@@ -42,5 +47,6 @@ HostOptions parseHostOptions(const QStringList &arguments)
     options.sqlSecurity = parser.isSet(sqlSecurity);
     options.screenshot = parser.value(screenshot);
     options.location = parser.value(location);
+    options.dialogScreenshots = parser.value(dialogShots);
     return options;
 }

@@ -12,6 +12,7 @@ struct HostOptions {
     bool sqlSecurity = false;
     QString screenshot; // render the window to this PNG and quit
     QString location;   // the location to open after connecting ("Projecten/Brug Noord")
+    QString dialogScreenshots; // render two dialogs into this folder and quit
     bool offscreen = false;
 };
 
