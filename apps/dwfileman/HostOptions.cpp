@@ -34,7 +34,12 @@ HostOptions parseHostOptions(const QStringList &arguments)
     const QCommandLineOption file(QStringLiteral("file"),
                                   QStringLiteral("Click this file of the opened location, e.g. \"Situatie.png\"."),
                                   QStringLiteral("name"));
-    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location, file});
+    const QCommandLineOption dialogShots(
+        QStringLiteral("dialog-screenshots"),
+        QStringLiteral("Render the add-files and properties dialogs of the opened location to PNG files in this "
+                       "folder and quit."),
+        QStringLiteral("folder"));
+    parser.addOptions({server, catalog, user, password, sqlSecurity, screenshot, location, file, dialogShots});
     parser.process(arguments);
 
     HostOptions options;
@@ -46,5 +51,6 @@ HostOptions parseHostOptions(const QStringList &arguments)
     options.screenshot = parser.value(screenshot);
     options.location = parser.value(location);
     options.file = parser.value(file);
+    options.dialogScreenshots = parser.value(dialogShots);
     return options;
 }

@@ -13,6 +13,7 @@ struct HostOptions {
     QString screenshot; // render the window to this PNG and quit
     QString location;   // the location to open after connecting ("Projecten/Brug Noord")
     QString file;       // a file of that location to click ("Situatie.png")
+    QString dialogScreenshots; // render two dialogs into this folder and quit
     bool offscreen = false;
 };
 

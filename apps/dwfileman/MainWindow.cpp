@@ -2,12 +2,14 @@
 #include "ModeMenu.h"
 
 #include "core/FileManUI.h"
+#include "dispatch/CommandDispatch.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -46,6 +48,7 @@ MainWindow::MainWindow()
     addModeMenu(menuBar(), m_control, this, [this](const QString &line) { log(line); });
 
     connectEvents();
+    setAcceptDrops(true);
     resize(1100, 720);
 }
 
@@ -91,6 +94,29 @@ void MainWindow::storeFirstLayout()
         settings->setValue(kAppDescription + QStringLiteral("ColWidth") + QString::number(n), QString::number(widths[n - 1]));
     settings->endGroup();
     settings->sync();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); }
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (m_control->commandDispatch().dropAllowed(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    if (!m_control->commandDispatch().dropAllowed(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    m_control->commandDispatch().lvListView_OLEDragDrop(event->mimeData());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

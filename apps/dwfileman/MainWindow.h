@@ -24,6 +24,11 @@ public:
 protected:
     // Keeps the control's layout for the next run.
     void closeEvent(QCloseEvent *event) override;
+    // Files dragged from the desktop anywhere onto the window go to the selected location,
+    // as they do when dropped on the control's list.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void connectEvents();

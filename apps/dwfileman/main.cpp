@@ -1,6 +1,7 @@
 // dwfileman: a host program for the file manager control. It connects the control to a
 // document store given on the command line and shows the control's events in a log.
 // Without a display it renders its window to a PNG file and says where that is.
+#include "DialogShots.h"
 #include "HostOptions.h"
 #include "MainWindow.h"
 
@@ -92,6 +93,12 @@ int main(int argc, char **argv)
         print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
     if (connected && !options.file.isEmpty() && !clickFile(*window.control(), options.file))
         print(QStringLiteral("Bestand niet gevonden: %1").arg(options.file));
+    if (!options.dialogScreenshots.isEmpty()) {
+        const bool saved = connected && saveDialogScreenshots(*window.control(), options.dialogScreenshots);
+        print(saved ? QStringLiteral("Dialogs: %1").arg(options.dialogScreenshots)
+                    : QStringLiteral("Could not render the dialogs (connected, with a location that has files?)"));
+        return saved ? 0 : 1;
+    }
     window.show();
     // After the mode: the control keeps its layout only once a mode has succeeded.
     window.restoreLayout();
