@@ -136,7 +136,8 @@ bool ClipboardCommands::CopyAProjectToSameLocation(qint32 lProjectID, qint32 lLo
             if (!answer || answer->isEmpty())
                 return;
             if (answer->toUpper() == current.toUpper()) {
-                ShowCriticalMessage(QStringLiteral("Naam van het doelbestand mag niet hetzelfde zijn als het origineel!"));
+                ShowCriticalMessage(
+                    QStringLiteral("Naam van het doelbestand mag niet hetzelfde zijn als het origineel!"));
                 continue;
             }
             DeleteFileIfExists(tempPath);

@@ -242,8 +242,8 @@ void FileManUI::setUpFileCommands()
                                                          .showIdle = [this] { ShowIdle(); }},
                                         this);
     connect(m_clipboard, &ClipboardCommands::FileCopy, this, &FileManUI::FileCopy);
-    m_fileCommands = new FileCommands(FileCommandsContext{.list = list, .refreshListView = [this] { RefreshListView(); }},
-                                      this);
+    m_fileCommands =
+        new FileCommands(FileCommandsContext{.list = list, .refreshListView = [this] { RefreshListView(); }}, this);
     m_dispatch->wireFileCommands(m_view->popupMenu(), *m_clipboard, *m_fileCommands);
 }
 

@@ -36,7 +36,8 @@ void FileCommands::NaamWijzigenProject()
             if (proposed.isEmpty())
                 return;
             if (proposed.toUpper() == item.text.toUpper()) {
-                ShowCriticalMessage(QStringLiteral("Doelbestandsnaam mag niet hetzelfde zijn als de bronbestandsnaam!"));
+                ShowCriticalMessage(
+                    QStringLiteral("Doelbestandsnaam mag niet hetzelfde zijn als de bronbestandsnaam!"));
                 continue;
             }
             const FileStoreSessionPtr session = RequireSession();

@@ -18,7 +18,8 @@ int PreviewTextBrowser::pictureWidthLimit() const
 {
     // The page's margins and the frame of the document take their share of the viewport,
     // and a vertical scroll bar may yet appear.
-    const int margins = 2 * int(document()->documentMargin()) + 2 * int(document()->rootFrame()->frameFormat().margin()) +
+    const int margins = 2 * int(document()->documentMargin()) +
+                        2 * int(document()->rootFrame()->frameFormat().margin()) +
                         verticalScrollBar()->sizeHint().width() + 16;
     return std::clamp(viewport()->width() - margins, 16, MaxPictureWidth);
 }

@@ -102,7 +102,8 @@ int main(int argc, char **argv)
     std::vector<double> ours, cp, cpSync;
     for (int run = 0; run < runs; ++run) {
         qint32 target = 0;
-        SessionRegistry::current()->Locations().CreateLocation(QStringLiteral("Doel %1").arg(run), QString(), 0, target);
+        SessionRegistry::current()->Locations().CreateLocation(QStringLiteral("Doel %1").arg(run), QString(), 0,
+                                                               target);
         control.ControlInSpecificLocationMode(target, QString(), true);
         const QString cpTarget = dir.filePath(QStringLiteral("cp%1").arg(run));
         QDir().mkpath(cpTarget);

@@ -22,24 +22,17 @@ QString clipboardText() { return QGuiApplication::clipboard()->text(); }
 
 TEST(ClipboardListText, OnlyWholeListsAreReadAndTheWriterMakesThem)
 {
-    struct Case {
-        const char *text;
-        int entries; // -1: no list
-        bool move;
-    };
-    const Case cases[] = {
-        {"DwF_Copy?12;345|12;346|", 2, false}, {"DwF_Cut? 7 ; 9 |", 1, true}, {"DwF_Copy?", 0, false},
-        {"DwF_Move?12;345|", -1, false},       {"DwF_Copy?1;2|?3", -1, false}, {"DwF_Copy?1;2", -1, false},
-        {"DwF_Copy?a;2|", -1, false},          {"DwF_Copy?1;2;3|", -1, false}, {"DwF_Copy?1;|", -1, false},
-        {"DwF_Copy?1;99999999999|", -1, false}, {"dwf_copy?1;2|", -1, false},  {"Hallo wereld", -1, false},
-        {"", -1, false},                        {"DwF_Copy?1;2||", -1, false}, {"DwF_Copy?1;2|x", -1, false},
-    };
-    for (const Case &c : cases) {
-        const auto parsed = ClipboardList::parseClipboardText(QString::fromUtf8(c.text));
-        EXPECT_EQ(parsed ? int(parsed->entries.size()) : -1, c.entries) << c.text;
-        if (parsed)
-            EXPECT_EQ(parsed->move, c.move) << c.text;
+    const std::pair<const char *, int> cases[] = { // the text, its number of files (-1: no list)
+        {"DwF_Copy?12;345|12;346|", 2}, {"DwF_Cut? 7 ; 9 |", 1},   {"DwF_Copy?", 0},        {"DwF_Move?12;345|", -1},
+        {"DwF_Copy?1;2|?3", -1},        {"DwF_Copy?1;2", -1},      {"DwF_Copy?a;2|", -1},   {"DwF_Copy?1;2;3|", -1},
+        {"DwF_Copy?1;|", -1},           {"DwF_Copy?1;99999999999|", -1}, {"dwf_copy?1;2|", -1}, {"Hallo wereld", -1},
+        {"", -1},                       {"DwF_Copy?1;2||", -1},    {"DwF_Copy?1;2|x", -1}};
+    for (const auto &[text, files] : cases) {
+        const auto parsed = ClipboardList::parseClipboardText(QString::fromUtf8(text));
+        EXPECT_EQ(parsed ? int(parsed->entries.size()) : -1, files) << text;
     }
+    EXPECT_TRUE(ClipboardList::parseClipboardText("DwF_Cut?7;9|")->move);
+    EXPECT_FALSE(ClipboardList::parseClipboardText("DwF_Copy?7;9|")->move);
     EXPECT_EQ(ClipboardList::writeClipboardText("DwF_Copy", QStringLiteral("12C"), {"345P", "346P"}),
               "DwF_Copy?12;345|12;346|");
     EXPECT_EQ(ClipboardList::writeClipboardText("DwF_Cut", std::nullopt, {"345P"}), "DwF_Cut?");
@@ -133,7 +126,6 @@ TEST_F(PasteTest, EveryRuleOfThePaste)
         const char *messages;
     };
     const Case cases[] = {
-        {"another program's text", "Hallo", true, "", 0, "", nullptr, false, ""},
         {"a damaged list", "DwF_Cut?5;1|5;x|", true, "", 0, "", nullptr, false, ""},
         {"no location selected", "DwF_Copy?5;1|", false, "", 0, "", nullptr, false, ""},
         {"a list without files", "DwF_Copy?", true, "", 0, "", "", false, ""},
@@ -148,13 +140,15 @@ TEST_F(PasteTest, EveryRuleOfThePaste)
          "Naam van het doelbestand mag niet hetzelfde zijn als het origineel!"},
         {"one into its own location, fetch refused", "DwF_Copy?12;3|", true, "z.txt", 0, "Fetch(3)", "", true, ""},
     };
-    session->on(QStringLiteral("AddProject"), [](const QVariantList &a) { return a[2].toString() == "y.txt" ? 9 : -1; });
+    session->on(QStringLiteral("AddProject"),
+                [](const QVariantList &a) { return a[2].toString() == "y.txt" ? 9 : -1; });
     // The store cannot fetch a copy of c.txt.
     session->on(QStringLiteral("GetLocalCopy"), [](const QVariantList &a) { return a[1].toInt() != 3; });
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const qsizetype shown = prompts->messages().size();
-        session->on(QStringLiteral("CopyProject"), [&](const QVariantList &a) { return a[0].toInt() != c.refusedCopy; });
+        session->on(QStringLiteral("CopyProject"),
+                    [&](const QVariantList &a) { return a[0].toInt() != c.refusedCopy; });
         for (const QString &answer : QString::fromUtf8(c.answers).split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
             answer == QLatin1String("!") ? prompts->expectMessage()
                                          : prompts->expectInput(answer == QLatin1String("~") ? std::nullopt

@@ -93,7 +93,8 @@ TEST_F(FileOperationsOverStoreTest, CopyCutAndPasteBetweenAndWithinLocations)
     // A copy pasted into its own location is stored under the name the user gives.
     act(brug, "Begroting.txt", PopupEntry::ProjectKopieren);
     prompts->expectInput(QStringLiteral("Begroting 2.txt"));
-    EXPECT_EQ(act(brug, {}, PopupEntry::ProjectPlakken), QStringList({"Begroting 2.txt", "Begroting.txt", "Offerte.txt"}));
+    EXPECT_EQ(act(brug, {}, PopupEntry::ProjectPlakken),
+              QStringList({"Begroting 2.txt", "Begroting.txt", "Offerte.txt"}));
     EXPECT_EQ(onServer(brug, "Begroting 2.txt"), "Post 1\n");
 }
 

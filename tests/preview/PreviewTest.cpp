@@ -64,7 +64,8 @@ TEST_F(PreviewTest, ARowClickTellsTheHostWhatIsSelectedAndShowsItsPage)
         {"one file", {0}, 0, true, true, {"b.txt", 2, false, false},
          Pages::pageFileText(Pages::styleSheet() + "<A href='file:/srv/store/Map/b.txt' target='_self'>Klik om "
                                                    "'b.txt' te bekijken.</A><BR>" + link)},
-        {"a picture", {2}, 2, true, true, {"p.PNG", 4, false, false}, Pages::pageFileText(Pages::picturePageBody(png, link))},
+        {"a picture", {2}, 2, true, true, {"p.PNG", 4, false, false},
+         Pages::pageFileText(Pages::picturePageBody(png, link))},
         {"a picture, no automatic previews", {2}, 2, false, true, {"p.PNG", 4, false, false},
          Pages::pageFileText(Pages::filePageBody(png, "p.PNG", link))},
         {"two rows", {0, 1}, 1, true, true, {"", -1, true, false}, Pages::pageFileText(link)},
@@ -121,7 +122,8 @@ TEST_F(PreviewTest, MouseClicksOnARowAndBesideTheRowsReachTheHost)
     ASSERT_TRUE(showUncovered(*control));
     QSignalSpy changed(control.get(), &FileManUI::ProjectChanged);
     QTreeView *list = control->lvListView;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(control->listModel()->index(1, 0)).center());
+    const QPoint secondRow = list->visualRect(control->listModel()->index(1, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, secondRow);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
     ASSERT_EQ(changed.size(), 2);
     EXPECT_EQ(changed[0], QVariantList({"c.txt", 3, false, false}));
