@@ -205,7 +205,6 @@ TEST_F(AddingOverStoreTest, RefusalsShowTheirMessageAndChangeNothing)
         {"read-only session", "bert", &brugNoord, "Nieuw", notRegistered},
         {"archive location", "anna", &archief, "Nieuw", notRegistered},
         {"refused name", "anna", &kantoor, "Slecht\tnaam", notRegistered},
-        {"name outside the folder", "anna", &kantoor, "../Nieuw", QString()},
     };
     const QString handed = sourceFile(QStringLiteral("Nieuw.txt"));
     const auto snapshot = [&](qint32 location) {
@@ -230,11 +229,7 @@ TEST_F(AddingOverStoreTest, RefusalsShowTheirMessageAndChangeNothing)
         const QStringList before = snapshot(*c.location);
         prompts->expectMessage();
         EXPECT_FALSE(control->CreateEmptyFileInCurrentLocation(QString::fromLatin1(c.name), QStringLiteral("txt")));
-        const QString shown = prompts->messages().last();
-        EXPECT_EQ(shown, c.message.isEmpty() ? shown : c.message);
-        if (c.message.isEmpty())
-            EXPECT_TRUE(shown.startsWith(QStringLiteral("Het bestand '")) && shown.endsWith("' kan niet worden aangemaakt!"))
-                << shown.toStdString();
+        EXPECT_EQ(prompts->messages().last(), c.message);
         if (*c.location != kantoor)
             EXPECT_FALSE(control->AddFileToCurrentLocation(handed, true));
         EXPECT_EQ(snapshot(*c.location), before);
