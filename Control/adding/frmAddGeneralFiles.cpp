@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QUrl>

@@ -260,6 +260,7 @@ void FileManUI::setUpFolderAndFileWork()
                                                                    .popup = m_view->popup(),
                                                                    .toolbar = m_view->layout().tbToolbar,
                                                                    .tree = *m_tree,
+                                                                   .treeView = tvTreeView,
                                                                    .listView = lvListView,
                                                                    .listModel = m_listModel,
                                                                    .folders = *m_folders,

@@ -70,6 +70,10 @@ CommandDispatch::CommandDispatch(CommandDispatchContext context, QObject *parent
         connect(m_ctx.listView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this] { UpdateToolbarState(); });
     }
+    if (m_ctx.treeView) {
+        m_ctx.treeView->viewport()->setAcceptDrops(true);
+        m_ctx.treeView->viewport()->installEventFilter(this);
+    }
     connect(&m_ctx.tree, &LocationTree::LocationChanged, this, [this] { UpdateToolbarState(); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateToolbarState(); });
     UpdateToolbarState();
@@ -182,8 +186,43 @@ void CommandDispatch::lvListView_OLEDragDrop(const QMimeData *data)
     });
 }
 
+QModelIndex CommandDispatch::treeDropTarget(const QPoint &position, const QMimeData *data) const
+{
+    const QModelIndex node = m_ctx.treeView->indexAt(position);
+    const bool folder = node.isValid() && m_ctx.tree.model()->key(node).endsWith(QLatin1Char('C'));
+    return folder && !frmAddGeneralFiles::FilePathsOf(data).isEmpty() ? node : QModelIndex();
+}
+
+void CommandDispatch::tvTreeView_OLEDragDrop(const QModelIndex &node, const QMimeData *data)
+{
+    SkipOnError([&] {
+        if (!node.isValid())
+            return;
+        m_ctx.adding.AddFilesToLocation(IdOfKey(m_ctx.tree.model()->key(node)), data);
+        if (node == m_ctx.tree.selectedNode() && m_ctx.refreshListView)
+            m_ctx.refreshListView();
+    });
+}
+
 bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_ctx.treeView && watched == m_ctx.treeView->viewport()) {
+        const auto type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            QModelIndex target;
+            SkipOnError([&] { target = treeDropTarget(drag->position().toPoint(), drag->mimeData()); });
+            // Entering anywhere on the tree is accepted so the drag may move on to a folder;
+            // the copy effect shows only over one.
+            drag->setDropAction(target.isValid() ? Qt::CopyAction : Qt::IgnoreAction);
+            drag->setAccepted(type == QEvent::DragEnter ? !frmAddGeneralFiles::FilePathsOf(drag->mimeData()).isEmpty()
+                                                        : target.isValid());
+            if (type == QEvent::Drop)
+                tvTreeView_OLEDragDrop(target, drag->mimeData());
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
     if (!m_ctx.listView)
         return QObject::eventFilter(watched, event);
     if (watched == m_ctx.listView && event->type() == QEvent::KeyPress &&

@@ -29,6 +29,7 @@ struct CommandDispatchContext {
     PopupMenuController &popup;
     QToolBar *toolbar = nullptr;
     LocationTree &tree;
+    QTreeView *treeView = nullptr;
     QTreeView *listView = nullptr;
     FileListModel *listModel = nullptr;
     FolderCommands &folders;
@@ -64,6 +65,8 @@ public:
     bool dropAllowed(const QMimeData *data) const;
     // Files dropped on the list: added through the add-files dialog; the list is refilled.
     void lvListView_OLEDragDrop(const QMimeData *data);
+    // Files dropped on a folder of the tree go to that folder, whichever node is selected.
+    void tvTreeView_OLEDragDrop(const QModelIndex &node, const QMimeData *data);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,6 +74,8 @@ protected:
 private:
     QAction *buttonEntry(const QString &key) const;
     int selectedRow() const;
+    // The folder node under a drag over the tree that may take these files; invalid when none.
+    QModelIndex treeDropTarget(const QPoint &position, const QMimeData *data) const;
 
     CommandDispatchContext m_ctx;
 };
