@@ -3,7 +3,7 @@
 # of operation, then 8 processes racing over the same files with random operations; the
 # store's own check after each trial.
 # Usage: run.sh DWTORTURE DWSTORE [--kills N] [--files N] [--ops N] [--rounds N]
-#   --kills   killed operations (default 27, spread over the nine kinds)
+#   --kills   workers to kill (default 27: three trials of one worker of each of the nine kinds)
 #   --files   files in the racing store (default 100); --ops operations per racing process
 #   --rounds  racing rounds (default 1)
 set -uo pipefail
@@ -31,21 +31,27 @@ check() { # $1: what was done; the worker's own figures, then dwstore's check
 }
 
 "$torture" setup "$work/kill" 40 || exit 1
-for ((i = 0; i < kills; i++)); do
-  kind=${kinds[$((i % ${#kinds[@]}))]}
-  "$torture" op "$work/kill" "u$((i % 8))" "$kind" "$i" >"$work/log" 2>/dev/null &
-  pid=$!
-  # A random moment after the start-up (the worker is then always inside an operation).
-  sleep "0.$((RANDOM % 40 + 15))"
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  last=$(tail -n 1 "$work/log")
-  case $last in BEGIN\ *) at=${last#BEGIN }; killed[$at]=$((${killed[$at]:-0} + 1)) ;; esac
-  check "kill $i ($kind, in ${last:-start-up})"
+# Each trial starts one worker of every kind at once and kills them all at a random moment
+# (each then stands somewhere inside an operation), then checks the store.
+trials=$(( (kills + ${#kinds[@]} - 1) / ${#kinds[@]} ))
+for ((i = 0; i < trials; i++)); do
+  pids=()
+  for ((k = 0; k < ${#kinds[@]}; k++)); do
+    "$torture" op "$work/kill" "u$((k % 8))" "${kinds[$k]}" "$((i * 10 + k))" >"$work/log$k" 2>/dev/null &
+    pids+=($!)
+  done
+  sleep "$((RANDOM % 2 + 1)).$((RANDOM % 10))"
+  kill -9 "${pids[@]}" 2>/dev/null
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  for ((k = 0; k < ${#kinds[@]}; k++)); do
+    last=$(tail -n 1 "$work/log$k")
+    case $last in BEGIN\ *) at=${last#BEGIN }; killed[$at]=$((${killed[$at]:-0} + 1)) ;; esac
+  done
+  check "trial $i"
 done
 total=0
 for k in "${kinds[@]}"; do printf '%s=%s ' "$k" "${killed[$k]:-0}"; total=$((total + ${killed[$k]:-0})); done
-echo; echo "Gedood midden in een bewerking: $total van $kills; mislukte controles: $bad"
+echo; echo "Gedood midden in een bewerking: $total (in $trials proeven van ${#kinds[@]} processen); mislukte controles: $bad"
 
 for ((r = 0; r < rounds; r++)); do
   rm -rf "$work/kill"

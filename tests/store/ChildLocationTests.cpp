@@ -27,7 +27,7 @@ QStringList childRows(LocationsService &locations, qint32 parent)
 
 } // namespace
 
-TEST_F(StoreTest, ChildRowsTellWhetherEachChildHasSubLocationsAndFollowChanges)
+TEST_F(StoreTest, ChildRowsTellWhetherEachChildHasSubLocationsFollowChangesAndComeInNameOrder)
 {
     auto &loc = bert->Locations();
     EXPECT_EQ(childRows(anna->Locations(), 0), (QStringList{"Archief:0", "Projecten:1"}));
@@ -43,15 +43,13 @@ TEST_F(StoreTest, ChildRowsTellWhetherEachChildHasSubLocationsAndFollowChanges)
     // Files do not count as sub-locations.
     addFile(*bert, "plan.txt", "inhoud", fase);
     EXPECT_EQ(childRows(loc, tekeningen), QStringList{"Fase 2:0"});
-}
 
-TEST_F(StoreTest, ChildRowsComeInNameOrderWithoutRegardToCase)
-{
+    // Name order without regard to case: a name in capitals does not sort before every
+    // name in small letters.
     for (const char *name : {"zeta", "Beta", "alpha", "Éclair", "echo", "Delta"})
-        makeLocation(*bert, QString::fromUtf8(name), tekeningen);
-    // A name in capitals does not sort before every name in small letters.
-    EXPECT_EQ(childRows(bert->Locations(), tekeningen),
-              (QStringList{"alpha:0", "Beta:0", "Delta:0", "echo:0", "zeta:0", QString::fromUtf8("Éclair:0")}));
+        makeLocation(*bert, QString::fromUtf8(name), projecten);
+    EXPECT_EQ(childRows(loc, projecten), (QStringList{"alpha:0", "Beta:0", "Delta:0", "echo:0", "Tekeningen:1", "zeta:0",
+                                                       QString::fromUtf8("Éclair:0")}));
 }
 
 TEST_F(StoreTest, AnOpenChildRecordSetKeepsItsSnapshotUntilClosedAndBlocksNoWriter)
