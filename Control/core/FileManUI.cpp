@@ -1,6 +1,11 @@
 #include "FileManUI.h"
 
+#include "adding/FileAdding.h"
 #include "checkout/CheckOutCommands.h"
+#include "dispatch/CommandDispatch.h"
+#include "properties/PropertiesCommand.h"
+#include "sendto/SendToCommands.h"
+#include "tree/FolderCommands.h"
 #include "core/ControlModes.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
@@ -93,6 +98,7 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     UserControl_Initialize();
     setUpSubsystems();
     SetUpCheckOut();
+    setUpFolderAndFileWork();
 }
 
 FileManUI::~FileManUI()
@@ -169,8 +175,41 @@ void FileManUI::setUpSubsystems()
                         .showLocationPage = {}},
         this);
 
+    m_adding = new FileAdding(FileAddingContext{.state = m_state,
+                                                .owner = this,
+                                                .selectedNodeKey =
+                                                    [this]() -> std::optional<QString> {
+                                                        const QModelIndex node = m_tree->selectedNode();
+                                                        if (!node.isValid())
+                                                            return std::nullopt;
+                                                        return m_tree->model()->key(node);
+                                                    },
+                                                .refreshListView = [this] { RefreshListView(); }},
+                              this);
+
     m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
                                              *m_list);
+}
+
+void FileManUI::setUpFolderAndFileWork()
+{
+    const auto refresh = [this] { RefreshListView(); };
+    const auto nodeSelected = [this] { return m_tree->selectedNode().isValid(); };
+    m_folders = new FolderCommands(*m_tree, tvTreeView, refresh, this);
+    m_sendTo = new SendToCommands(SendToContext{this, lvListView, m_listModel, nodeSelected}, this);
+    m_properties = new PropertiesCommand(PropertiesCommand::Context{this, nodeSelected, refresh}, this);
+    m_commandDispatch = new CommandDispatch(CommandDispatchContext{.menu = m_view->popupMenu(),
+                                                                   .popup = m_view->popup(),
+                                                                   .toolbar = m_view->layout().tbToolbar,
+                                                                   .tree = *m_tree,
+                                                                   .listView = lvListView,
+                                                                   .listModel = m_listModel,
+                                                                   .folders = *m_folders,
+                                                                   .adding = *m_adding,
+                                                                   .sendTo = *m_sendTo,
+                                                                   .properties = *m_properties,
+                                                                   .refreshListView = refresh},
+                                            this);
 }
 
 LocationTreeModel *FileManUI::treeModel() const { return m_tree->model(); }
@@ -210,6 +249,16 @@ qint32 FileManUI::GetCurrentProjectID() { return m_list->GetCurrentProjectID(); 
 QString FileManUI::GetCurrentProjectDescription() { return m_list->GetCurrentProjectDescription(); }
 qint32 FileManUI::LastSavedProjectID() const { return m_state.LastSavedProjectID; }
 QString FileManUI::LastSavedFileName() const { return m_state.LastSavedFileName; }
+bool FileManUI::AddFileToCurrentLocation(const QString &strFilePath, bool bSilent)
+{
+    return m_adding->AddFileToCurrentLocation(strFilePath, bSilent);
+}
+
+bool FileManUI::CreateEmptyFileInCurrentLocation(const QString &strFileName, const QString &strExtentionName)
+{
+    return m_adding->CreateEmptyFileInCurrentLocation(strFileName, strExtentionName);
+}
+
 void FileManUI::ShowListViewGrid(bool vOn) { m_list->ShowListViewGrid(vOn); }
 void FileManUI::SetAcceptableProjects(const QString &strProjectList) { m_modes->SetAcceptableProjects(strProjectList); }
 qint32 FileManUI::CountOfProjectsInUseByUser() { return m_modes->CountOfProjectsInUseByUser(); }

@@ -20,6 +20,11 @@ namespace dwfm {
 
 class CheckOutCommands;
 class ControlView;
+class CommandDispatch;
+class FileAdding;
+class FolderCommands;
+class PropertiesCommand;
+class SendToCommands;
 class ControlModes;
 class FileList;
 class FileListModel;
@@ -104,6 +109,14 @@ public:
     // The file last added to the store through the control; 0 and empty before the first.
     qint32 LastSavedProjectID() const;
     QString LastSavedFileName() const;
+    // Registers the file at strFilePath in the selected location, silently; True when the
+    // store took it, and LastSavedProjectID / LastSavedFileName then name the new file.
+    // Without a selected location: "Geen doel folder geselecteerd!" and False.
+    bool AddFileToCurrentLocation(const QString &strFilePath, bool bSilent);
+    // Creates a small file strFileName (with "." + strExtentionName appended unless it
+    // already ends in exactly that) in the selected location's folder and registers it;
+    // True on success, with LastSavedProjectID / LastSavedFileName naming it.
+    bool CreateEmptyFileInCurrentLocation(const QString &strFileName, const QString &strExtentionName);
     // Grid lines in the file list on or off.
     void ShowListViewGrid(bool vOn);
     // Lists only these files ("12|15|99"); an empty text lists every file again. Takes
@@ -138,6 +151,13 @@ public:
     // Check-out, check-in, viewing and the list's double-click, for the menu and tool-bar
     // dispatch and for tests.
     CheckOutCommands &checkOutCommands() const { return *m_checkOut; }
+    // Adding and creating files, for the dispatch and for tests.
+    FileAdding &fileAdding() const { return *m_adding; }
+    // Folder operations, send-to, properties and the dispatch of their entries and buttons.
+    FolderCommands &folderCommands() const { return *m_folders; }
+    SendToCommands &sendToCommands() const { return *m_sendTo; }
+    PropertiesCommand &propertiesCommand() const { return *m_properties; }
+    CommandDispatch &commandDispatch() const { return *m_commandDispatch; }
 
 signals:
     void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
@@ -166,10 +186,16 @@ private:
     void layoutChildren();
     void SetUpCheckOut();
     void setUpSubsystems();
+    void setUpFolderAndFileWork();
 
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
     CheckOutCommands *m_checkOut = nullptr;
+    FileAdding *m_adding = nullptr;
+    FolderCommands *m_folders = nullptr;
+    SendToCommands *m_sendTo = nullptr;
+    PropertiesCommand *m_properties = nullptr;
+    CommandDispatch *m_commandDispatch = nullptr;
     ControlView *m_view = nullptr;
     LocationTree *m_tree = nullptr;
     FileList *m_list = nullptr;

@@ -101,7 +101,8 @@ Qt::ItemFlags LocationTreeModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // Only the folder commands open an editor, and only for the nodes they allow.
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
 std::unique_ptr<LocationTreeModel::Node> LocationTreeModel::makeNode(Node *parent, NewLocationNode newNode)

@@ -1,0 +1,225 @@
+#include "CommandDispatch.h"
+
+#include "adding/FileAdding.h"
+#include "adding/frmAddGeneralFiles.h"
+#include "core/Keys.h"
+#include "core/SessionAccess.h"
+#include "list/FileListModel.h"
+#include "platform/ErrorTrap.h"
+#include "properties/PropertiesCommand.h"
+#include "sendto/SendToCommands.h"
+#include "tree/FolderCommands.h"
+#include "tree/LocationTree.h"
+#include "tree/LocationTreeModel.h"
+#include "view/PopupMenu.h"
+#include "view/PopupMenuController.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace dwfm {
+
+namespace {
+// The tool-bar buttons that stand for a popup entry, by key (the cut button has none).
+struct ButtonEntry {
+    const char *key;
+    PopupEntry entry;
+};
+constexpr ButtonEntry kButtonEntries[] = {{"nieuwproject", PopupEntry::ProjectToevoegen},
+                                          {"", PopupEntry::ProjectKnippen},
+                                          {"Copy", PopupEntry::ProjectKopieren},
+                                          {"Paste", PopupEntry::ProjectPlakken}};
+} // namespace
+
+CommandDispatch::CommandDispatch(CommandDispatchContext context, QObject *parent)
+    : QObject(parent), m_ctx(std::move(context))
+{
+    const auto wire = [&](PopupEntry entry, auto handler) {
+        if (QAction *action = m_ctx.menu.action(entry))
+            connect(action, &QAction::triggered, this, [this, handler] { SkipOnError(handler); });
+    };
+    FolderCommands *folders = &m_ctx.folders;
+    SendToCommands *sendTo = &m_ctx.sendTo;
+    wire(PopupEntry::MappenNieuweMap, [folders] { folders->mnuPopUpMappenNieuweMap_Click(); });
+    wire(PopupEntry::MappenNaamWijzigen, [folders] { folders->mnuPopupMappenNaamWijzigen_Click(); });
+    wire(PopupEntry::MappenVerwijderMap, [folders] { folders->mnuPopupMappenVerwijderMap_Click(); });
+    wire(PopupEntry::StuurNaarA, [sendTo] { sendTo->StuurNaarA(); });
+    wire(PopupEntry::StuurNaarEmail, [sendTo] { sendTo->StuurNaarEmail(); });
+    wire(PopupEntry::StuurNaarMijnDoc, [sendTo] { sendTo->StuurNaarMijnDocumenten(); });
+    wire(PopupEntry::StuurNaarKiesEenFolder, [sendTo] { sendTo->StuurNaarKiesEenFolder(); });
+    wire(PopupEntry::ProjectToevoegen, [this] { mnuPopUpProjectToevoegen_Click(); });
+    wire(PopupEntry::ProjectEigenschappen, [this] { mnuPopupProjectProjectEigenschappen_Click(); });
+
+    if (m_ctx.toolbar)
+        connect(m_ctx.toolbar, &QToolBar::actionTriggered, this,
+                [this](QAction *action) { tbToolbar_ButtonClick(action ? action->objectName() : QString()); });
+
+    // The buttons that follow popup entries change with the selection and the clipboard.
+    if (m_ctx.listView) {
+        m_ctx.listView->setAcceptDrops(true);
+        m_ctx.listView->viewport()->setAcceptDrops(true);
+        m_ctx.listView->setDropIndicatorShown(false);
+        m_ctx.listView->installEventFilter(this);
+        m_ctx.listView->viewport()->installEventFilter(this);
+        connect(m_ctx.listView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this] { UpdateToolbarState(); });
+    }
+    connect(&m_ctx.tree, &LocationTree::LocationChanged, this, [this] { UpdateToolbarState(); });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateToolbarState(); });
+    UpdateToolbarState();
+}
+
+int CommandDispatch::selectedRow() const
+{
+    const QItemSelectionModel *selected = m_ctx.listView ? m_ctx.listView->selectionModel() : nullptr;
+    if (!selected || !m_ctx.listModel)
+        return -1;
+    const QModelIndex current = selected->currentIndex();
+    if (current.isValid() && selected->isRowSelected(current.row(), QModelIndex()))
+        return current.row();
+    for (int row = 0; row < m_ctx.listModel->rowCount(); ++row) {
+        if (selected->isRowSelected(row, QModelIndex()))
+            return row;
+    }
+    return -1;
+}
+
+void CommandDispatch::mnuPopUpProjectToevoegen_Click()
+{
+    SkipOnError([&] {
+        const QModelIndex node = m_ctx.tree.selectedNode();
+        if (!node.isValid())
+            return;
+        const qint32 locationID = IdOfKey(m_ctx.tree.model()->key(node));
+        if (RequireSession()->Locations().GetLocationKind(locationID) != LocationsService::KindFiles)
+            return;
+        m_ctx.adding.AddFilesToLocation(locationID, nullptr);
+        if (m_ctx.refreshListView)
+            m_ctx.refreshListView();
+    });
+}
+
+void CommandDispatch::mnuPopupProjectProjectEigenschappen_Click()
+{
+    SkipOnError([&] {
+        const int row = selectedRow();
+        if (row < 0)
+            return;
+        const FileListRow &item = m_ctx.listModel->row(row);
+        m_ctx.properties.EigenschappenProject(FileIdOfKey(item.key), item.text);
+    });
+}
+
+QAction *CommandDispatch::buttonEntry(const QString &key) const
+{
+    for (const ButtonEntry &button : kButtonEntries) {
+        if (key == QLatin1String(button.key))
+            return m_ctx.menu.action(button.entry);
+    }
+    return nullptr;
+}
+
+void CommandDispatch::UpdateToolbarState()
+{
+    if (!m_ctx.toolbar)
+        return;
+    SkipOnError([&] {
+        // The entries' state for the list, as a right-click in the list would set it; the
+        // menu itself keeps what its last right-click set.
+        const PopupMenuState state = computePopupMenuState(m_ctx.popup.selection(false, selectedRow() >= 0, false));
+        for (QAction *button : m_ctx.toolbar->actions()) {
+            for (const ButtonEntry &entry : kButtonEntries) {
+                if (button->objectName() == QLatin1String(entry.key))
+                    button->setEnabled(state[entry.entry].enabled);
+            }
+        }
+    });
+}
+
+void CommandDispatch::tbToolbar_ButtonClick(const QString &key)
+{
+    SkipOnError([&] {
+        if (key == QLatin1String("eigenschappen")) {
+            mnuPopupProjectProjectEigenschappen_Click();
+            return;
+        }
+        QAction *entry = buttonEntry(key);
+        if (!entry)
+            return;
+        // The entries as a right-click in the list sets them; a disabled entry ignores the
+        // trigger, so the button does only what the menu would allow.
+        m_ctx.popup.SetPopupMenuState(false, selectedRow() >= 0, false);
+        entry->trigger();
+    });
+}
+
+bool CommandDispatch::dropAllowed(const QMimeData *data) const
+{
+    bool allowed = false;
+    SkipOnError([&] {
+        const QModelIndex node = m_ctx.tree.selectedNode();
+        allowed = node.isValid() && m_ctx.tree.model()->key(node).endsWith(QLatin1Char('C')) &&
+                  !frmAddGeneralFiles::FilePathsOf(data).isEmpty();
+    });
+    return allowed;
+}
+
+void CommandDispatch::lvListView_OLEDragDrop(const QMimeData *data)
+{
+    SkipOnError([&] {
+        if (dropAllowed(data))
+            m_ctx.adding.AddFilesToLocation(IdOfKey(m_ctx.tree.model()->key(m_ctx.tree.selectedNode())), data);
+    });
+    SkipOnError([&] {
+        if (m_ctx.refreshListView)
+            m_ctx.refreshListView();
+    });
+}
+
+bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_ctx.listView)
+        return QObject::eventFilter(watched, event);
+    if (watched == m_ctx.listView && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
+        SkipOnError([&] { m_ctx.refreshListView(); });
+        return true;
+    }
+    if (watched != m_ctx.listView->viewport())
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDropEvent *>(event);
+        // Files from outside only copy, and only onto a location.
+        if (dropAllowed(drag->mimeData())) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->setDropAction(Qt::IgnoreAction);
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const bool allowed = dropAllowed(drop->mimeData());
+        lvListView_OLEDragDrop(drop->mimeData());
+        drop->setDropAction(allowed ? Qt::CopyAction : Qt::IgnoreAction);
+        drop->setAccepted(allowed);
+        // The list takes the keyboard focus when a drag ends on it.
+        m_ctx.listView->setFocus();
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+} // namespace dwfm

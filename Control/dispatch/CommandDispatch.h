@@ -1,0 +1,78 @@
+#pragma once
+
+#include "DwExport.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QMimeData;
+class QToolBar;
+class QTreeView;
+
+namespace dwfm {
+
+class FileAdding;
+class FileListModel;
+class FolderCommands;
+class LocationTree;
+class PopupMenu;
+class PopupMenuController;
+class PropertiesCommand;
+class SendToCommands;
+
+// What the dispatch reaches: the menu and tool bar, both panes, and the commands it runs.
+struct CommandDispatchContext {
+    PopupMenu &menu;
+    PopupMenuController &popup;
+    QToolBar *toolbar = nullptr;
+    LocationTree &tree;
+    QTreeView *listView = nullptr;
+    FileListModel *listModel = nullptr;
+    FolderCommands &folders;
+    FileAdding &adding;
+    SendToCommands &sendTo;
+    PropertiesCommand &properties;
+    std::function<void()> refreshListView;
+};
+
+// The folder entries, adding, sending and properties of the popup menu, the tool-bar
+// buttons for new files, properties, cut, copy and paste, F5 in the list, and files
+// dragged in from other programs. (Viewing, check-out and check-in, and the clipboard
+// and file commands are ListCommandDispatch's.) Every entry and button runs exactly one
+// command; failures are passed over, as the commands report their own.
+class DWFILEMANUI_EXPORT CommandDispatch : public QObject {
+    Q_OBJECT
+public:
+    explicit CommandDispatch(CommandDispatchContext context, QObject *parent = nullptr);
+
+    // "Toevoegen Bestand(en)": the add-files dialog for the selected location, when it
+    // takes files (kind 9); the list is refilled after.
+    void mnuPopUpProjectToevoegen_Click();
+    // "Eigenschappen" and its button: the properties of the selected file.
+    void mnuPopupProjectProjectEigenschappen_Click();
+    // A tool-bar button by its key. "nieuwproject", the cut button (no key), "Copy" and
+    // "Paste" run their popup entries, and only when the menu's state enables them.
+    void tbToolbar_ButtonClick(const QString &key);
+    // Sets the enabled state of the buttons that follow popup entries from the selection.
+    void UpdateToolbarState();
+
+    // Whether files dragged in may drop on the list: a location node is selected and the
+    // data names local files.
+    bool dropAllowed(const QMimeData *data) const;
+    // Files dropped on the list: added through the add-files dialog; the list is refilled.
+    void lvListView_OLEDragDrop(const QMimeData *data);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QAction *buttonEntry(const QString &key) const;
+    int selectedRow() const;
+
+    CommandDispatchContext m_ctx;
+};
+
+} // namespace dwfm

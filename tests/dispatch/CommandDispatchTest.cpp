@@ -1,0 +1,167 @@
+// Each popup entry, tool-bar button and key of the dispatch runs exactly its own command,
+// and nothing that the menu's state disables runs.
+#include "support/ControlFixture.h"
+
+#include "tree/LocationTree.h"
+
+#include "dispatch/CommandDispatch.h"
+#include "view/ControlView.h"
+#include "view/PopupMenu.h"
+#include "view/PopupMenuController.h"
+#include "view/ViewLayout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <functional>
+
+namespace dwfm::test {
+namespace {
+
+// The store calls by which each command shows itself.
+const QStringList kCommandCalls{"DeleteLocation", "GetViewCopy",   "CopyProjectsToFolders",
+                                "GetLocationKind", "GetProjectInfo", "GetProjectsInLocation"};
+
+class CommandDispatchTest : public ControlFixture {
+protected:
+    void SetUp() override
+    {
+        ControlFixture::SetUp();
+        addLocation(5, QStringLiteral("Offertes"), {{6, QStringLiteral("Oud")}});
+        addLocation(6, QStringLiteral("Oud"));
+        setFiles(5, {fileRow(11, QStringLiteral("a.doc")), fileRow(12, QStringLiteral("b.doc"))});
+        ASSERT_TRUE(control->ControlInSpecificLocationMode(5, QStringLiteral("Offertes"), true));
+        QGuiApplication::clipboard()->clear();
+    }
+    QAction *entry(PopupEntry which) const { return control->view().popupMenu().action(which); }
+    QAction *button(const QString &key) const
+    {
+        for (QAction *action : control->view().layout().tbToolbar->actions())
+            if (action->objectName() == key)
+                return action;
+        return nullptr;
+    }
+    // The command calls the store received, each as "Name(first argument)".
+    QStringList commandCalls() const
+    {
+        QStringList seen;
+        for (const auto &call : session->calls())
+            if (kCommandCalls.contains(call.name))
+                seen << QStringLiteral("%1(%2)").arg(call.name, call.args.value(0).toString());
+        return seen;
+    }
+    void pressF5()
+    {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+        QApplication::sendEvent(control->lvListView, &key);
+    }
+    // The text the first prompt of a case must show, when it matters.
+    QString expected;
+};
+
+TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
+{
+    struct Case {
+        const char *what;
+        bool inTree;                    // the menu is set for the tree (the sub-folder) or a row
+        std::function<void()> trigger;
+        QStringList calls;              // the command calls it must make, and no others
+        std::function<void()> prompted; // the prompts it shows, scripted before it runs
+    };
+    const auto fire = [this](PopupEntry e) { return [this, e] { entry(e)->trigger(); }; };
+    const auto press = [this](const char *key) { return [this, key] { button(QString::fromLatin1(key))->trigger(); }; };
+    const auto message = [this](const char *text) {
+        return [this, text] {
+            prompts->expectMessage();
+            expected = QString::fromUtf8(text);
+        };
+    };
+    const auto properties = [this] {
+        prompts->expectMessage();
+        prompts->expectDialog([](QDialog &d) {
+            EXPECT_EQ(d.objectName(), QStringLiteral("frmGeneralProjectProperties"));
+            return int(QDialog::Accepted);
+        });
+        expected = QStringLiteral("Geen eigenschappen gevonden!");
+    };
+    // A file the store does not know any more: the list is refilled after the dialog.
+    const QStringList refillAfterProperties{"GetProjectInfo(11)", "GetProjectsInLocation(5)"};
+    const Case cases[] = {
+        {"Nieuwe map", true, fire(PopupEntry::MappenNieuweMap), {}, [this] { prompts->expectInput(std::nullopt); }},
+        {"Verwijderen map", true, fire(PopupEntry::MappenVerwijderMap), {"DeleteLocation(6)"}, {}},
+        {"Floppy Drive (A)", false, fire(PopupEntry::StuurNaarA), {}, message("Er zijn geen bestanden gekopieerd naar 'A:\\!")},
+        {"Email", false, fire(PopupEntry::StuurNaarEmail), {"GetViewCopy(11)"},
+         [this] { expectError(QStringLiteral("DwProjectFileManUIStuurNaarEmail")); }},
+        {"Mijn Documenten", false, fire(PopupEntry::StuurNaarMijnDoc), {"CopyProjectsToFolders(0)"},
+         message("Er zijn geen bestanden gekopieerd naar 'Mijn Documenten!")},
+        {"Kies een folder...", false, fire(PopupEntry::StuurNaarKiesEenFolder), {},
+         [this] { prompts->expectFolderDialog(std::nullopt); }},
+        {"Toevoegen Bestand(en)", false, fire(PopupEntry::ProjectToevoegen), {"GetLocationKind(5)"}, {}},
+        {"Eigenschappen", false, fire(PopupEntry::ProjectEigenschappen), refillAfterProperties, properties},
+        {"nieuwproject", false, press("nieuwproject"), {"GetLocationKind(5)"}, {}},
+        {"eigenschappen", false, press("eigenschappen"), refillAfterProperties, properties},
+        {"F5", false, [this] { pressF5(); }, {"GetProjectsInLocation(5)"}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        selectRows(control->lvListView, {0});
+        control->locationTree()->selectNode(node(QString::fromLatin1(c.inTree ? "6C" : "5C")));
+        control->view().popup().SetPopupMenuState(c.inTree, !c.inTree, c.inTree);
+        expected.clear();
+        if (c.prompted)
+            c.prompted();
+        const auto shownBefore = prompts->shown().size();
+        session->clearCalls();
+        c.trigger();
+        EXPECT_EQ(commandCalls(), c.calls);
+        EXPECT_EQ(prompts->pending(), 0u);
+        if (!expected.isEmpty()) {
+            ASSERT_GT(prompts->shown().size(), shownBefore);
+            EXPECT_EQ(prompts->shown()[shownBefore].text, expected);
+        }
+    }
+}
+
+TEST_F(CommandDispatchTest, ButtonsOfCutCopyAndPasteRunTheirEntriesOnlyWhenTheMenuAllows)
+{
+    struct Case {
+        const char *key;
+        PopupEntry entry;
+    };
+    for (const Case c : {Case{"", PopupEntry::ProjectKnippen}, Case{"Copy", PopupEntry::ProjectKopieren},
+                         Case{"Paste", PopupEntry::ProjectPlakken}, Case{"nieuwproject", PopupEntry::ProjectToevoegen}}) {
+        SCOPED_TRACE(c.key);
+        QSignalSpy runs(entry(c.entry), &QAction::triggered);
+        // Nothing selected and an empty clipboard: only adding stays possible.
+        control->lvListView->clearSelection();
+        const bool enabledEmpty = c.entry == PopupEntry::ProjectToevoegen;
+        EXPECT_EQ(button(QString::fromLatin1(c.key))->isEnabled(), enabledEmpty);
+        button(QString::fromLatin1(c.key))->trigger();
+        EXPECT_EQ(runs.size(), enabledEmpty ? 1 : 0);
+
+        // A selected row enables cut and copy; a cut or copy list enables paste.
+        selectRows(control->lvListView, {1});
+        QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?5;12|"));
+        EXPECT_TRUE(button(QString::fromLatin1(c.key))->isEnabled());
+        runs.clear();
+        button(QString::fromLatin1(c.key))->trigger();
+        EXPECT_EQ(runs.size(), 1);
+        QGuiApplication::clipboard()->clear();
+    }
+    // A session that may not change the store disables adding, so the button does nothing.
+    session->answer(QStringLiteral("IsReadOnlySession"), true);
+    control->commandDispatch().UpdateToolbarState();
+    session->clearCalls();
+    button(QStringLiteral("nieuwproject"))->trigger();
+    EXPECT_FALSE(button(QStringLiteral("nieuwproject"))->isEnabled());
+    EXPECT_EQ(commandCalls(), QStringList{});
+}
+
+} // namespace
+} // namespace dwfm::test

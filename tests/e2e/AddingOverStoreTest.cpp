@@ -1,0 +1,179 @@
+// Files entering the real embedded store through the control: created empty, handed over
+// by the host, and dropped from the desktop onto the list.
+#include "StoreControlFixture.h"
+
+#include "DwFileStore.h"
+#include "adding/FileAdding.h"
+#include "adding/frmAddGeneralFiles.h"
+#include "admin/StoreAdmin.h"
+#include "core/session/SessionRegistry.h"
+#include "list/FileListModel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+
+using namespace dwfm;
+using namespace dwfm::test;
+
+namespace {
+
+class AddingOverStoreTest : public StoreControlFixture {
+protected:
+    void SetUp() override
+    {
+        StoreControlFixture::SetUp();
+        ASSERT_TRUE(source.isValid());
+    }
+    void TearDown() override
+    {
+        control.reset();
+        StoreControlFixture::TearDown();
+    }
+    void open(const QString &user, const QString &path)
+    {
+        control = connectControl(user);
+        ASSERT_TRUE(control->ControlInRootMode());
+        clickPath(*control, path);
+    }
+    // Where the store keeps a file of this name in this location.
+    static QString onDisk(qint32 location, const QString &name)
+    {
+        LocationsService &locations = SessionRegistry::current()->Locations();
+        return QDir(locations.GetServerRootFolder()).filePath(locations.GetLocationPath(location) + QLatin1Char('/') + name);
+    }
+    QString sourceFile(const QString &name, const QByteArray &content = "inhoud")
+    {
+        QFile file(source.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return file.fileName();
+    }
+    QStringList names() const
+    {
+        QStringList texts;
+        for (const FileListRow &row : control->listModel()->rows())
+            texts << row.text;
+        return texts;
+    }
+
+    QTemporaryDir source;
+    std::unique_ptr<FileManUI> control;
+};
+
+} // namespace
+
+TEST(EmptyFileName, AppendsTheExtensionUnlessTheNameEndsInExactlyIt)
+{
+    const struct {
+        const char *name, *extension, *expected;
+    } cases[] = {{"Brief", "doc", "Brief.doc"},       {"Brief.doc", "doc", "Brief.doc"},
+                 {"Brief.DOC", "doc", "Brief.DOC.doc"}, {"Brief", "", "Brief"},
+                 {"Brief.v2", "doc", "Brief.v2.doc"},  {"doc", "doc", "doc.doc"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(FileAdding::EmptyFileName(QString::fromUtf8(c.name), QString::fromUtf8(c.extension)),
+                  QString::fromUtf8(c.expected))
+            << c.name << " / " << c.extension;
+}
+
+TEST_F(AddingOverStoreTest, CreatesAnEmptyFileAndAddsOneHandedOver)
+{
+    open(QStringLiteral("bert"), QStringLiteral("Applicaties/Projecten/Brug Noord"));
+    FileStoreSession &session = *SessionRegistry::current();
+    ASSERT_TRUE(control->CreateEmptyFileInCurrentLocation(QStringLiteral("Verslag"), QStringLiteral("txt")));
+    EXPECT_EQ(control->LastSavedFileName(), QStringLiteral("Verslag.txt"));
+    QFile file(onDisk(brugNoord, QStringLiteral("Verslag.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    EXPECT_EQ(file.readAll(), QByteArray("FileManager TempFile"));
+    EXPECT_TRUE(names().contains(QStringLiteral("Verslag.txt")));
+
+    // A file handed over by the host is copied into the location.
+    const QString handed = sourceFile(QStringLiteral("Bijlage.pdf"), "%PDF");
+    ASSERT_TRUE(control->AddFileToCurrentLocation(handed, false));
+    EXPECT_EQ(control->LastSavedFileName(), QStringLiteral("Bijlage.pdf"));
+    EXPECT_EQ(session.Projects().GetProjectFileName(control->LastSavedProjectID()), QStringLiteral("Bijlage.pdf"));
+    EXPECT_TRUE(names().contains(QStringLiteral("Bijlage.pdf")));
+
+    // A second time the name is taken: the store refuses, the host hears False.
+    const qint32 before = control->LastSavedProjectID();
+    EXPECT_FALSE(control->AddFileToCurrentLocation(handed, false));
+    EXPECT_EQ(control->LastSavedProjectID(), before);
+}
+
+// Dropping real files from the desktop: the drag shows the copy effect only over a
+// location, and the drop opens the add-files dialog with one row per existing file.
+TEST_F(AddingOverStoreTest, DroppedFilesLandInTheLocationAndTheList)
+{
+    open(QStringLiteral("bert"), QStringLiteral("Applicaties"));
+    const QString plan = sourceFile(QStringLiteral("Plan.txt"), "fase 1");
+    const QString foto = sourceFile(QStringLiteral("Foto.png"), "PNG");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(plan), QUrl::fromLocalFile(foto), QUrl::fromLocalFile(plan),
+                  QUrl::fromLocalFile(source.filePath(QStringLiteral("weg.txt")))});
+    QWidget *viewport = control->lvListView->viewport();
+    // A drag from the desktop enters, moves, and drops (Qt delivers the last two only
+    // after an accepted enter).
+    const auto dragOver = [&] {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        return enter.isAccepted() && move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+    };
+    // The root node of root mode is no location: no effect, and no drop reaches the list.
+    EXPECT_EQ(dragOver(), Qt::IgnoreAction);
+
+    clickPath(*control, QStringLiteral("Applicaties/Projecten/Kantoor"));
+    EXPECT_EQ(dragOver(), Qt::CopyAction);
+    prompts->expectDialog([&](QDialog &dialog) {
+        auto &form = dynamic_cast<frmAddGeneralFiles &>(dialog);
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Bestanden toevoegen"));
+        QStringList rows;
+        for (int i = 0; i < form.lvFiles->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = form.lvFiles->topLevelItem(i);
+            rows << QStringList{item->text(0), item->text(1), item->text(2)}.join(QLatin1Char('|'));
+        }
+        const QString from = QDir::toNativeSeparators(source.path());
+        const QString to = SessionRegistry::current()->Locations().GetLocationPath(kantoor);
+        EXPECT_EQ(rows, (QStringList{QStringLiteral("Plan|") + to + QLatin1Char('|') + from,
+                                     QStringLiteral("Foto|") + to + QLatin1Char('|') + from}));
+        form.cmdOK->click();
+        return int(QDialog::Accepted);
+    });
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Foto.png"), QStringLiteral("Plan.txt"),
+                                    QStringLiteral("Telefoonlijst.txt")}));
+    QFile landed(onDisk(kantoor, QStringLiteral("Plan.txt")));
+    ASSERT_TRUE(landed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(landed.readAll(), QByteArray("fase 1"));
+}
+
+// Many files: "Annuleren" between two files stops the rest; unchecked rows never go.
+TEST_F(AddingOverStoreTest, TheAddFilesDialogStopsBetweenFilesWhenCancelled)
+{
+    open(QStringLiteral("anna"), QStringLiteral("Applicaties/Projecten/Kantoor"));
+    frmAddGeneralFiles dialog;
+    dialog.setTargetKey(kantoor);
+    for (const char *name : {"Een.txt", "Twee.txt", "Drie.txt", "Vier.txt"})
+        dialog.AddFile(sourceFile(QString::fromLatin1(name)), false);
+    dialog.lvFiles->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    QObject::connect(&dialog, &frmAddGeneralFiles::fileSaved, [&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        if (done == 2)
+            dialog.cmdCancel->click();
+    });
+    dialog.cmdOK->click();
+    EXPECT_TRUE(dialog.SaveCancelled());
+    EXPECT_EQ(dialog.LastSavedFileName(), QStringLiteral("Drie.txt"));
+    control->RefreshListView();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Drie.txt"), QStringLiteral("Een.txt"),
+                                    QStringLiteral("Telefoonlijst.txt")}));
+}

@@ -1,0 +1,111 @@
+// Folder operations through the tree's popup entries on the real embedded store: the
+// folders on disk and the nodes of the tree follow what the store decided.
+#include "StoreControlFixture.h"
+
+#include "core/session/SessionRegistry.h"
+#include "support/TestHelpers.h"
+#include "tree/FolderCommands.h"
+#include "tree/LocationTree.h"
+#include "tree/LocationTreeModel.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+
+using namespace dwfm;
+using namespace dwfm::test;
+
+namespace {
+
+class FoldersOverStoreTest : public StoreControlFixture {
+protected:
+    void TearDown() override
+    {
+        control.reset();
+        StoreControlFixture::TearDown();
+    }
+    QString folderOnDisk(qint32 location) const
+    {
+        LocationsService &locations = SessionRegistry::current()->Locations();
+        return QDir(locations.GetServerRootFolder()).filePath(locations.GetLocationPath(location));
+    }
+    // Renames the selected node in place as the user does: the entry, typing, Enter.
+    void renameTo(const QString &text)
+    {
+        control->folderCommands().mnuPopupMappenNaamWijzigen_Click();
+        auto *editor = control->tvTreeView->findChild<QLineEdit *>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The editor hands its text over, then goes, through posted events.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QModelIndex selected() const { return control->locationTree()->selectedNode(); }
+
+    std::unique_ptr<FileManUI> control;
+};
+
+TEST_F(FoldersOverStoreTest, NewRenamedAndDeletedFolderOnDiskAndInTheTree)
+{
+    control = connectControl(QStringLiteral("bert"));
+    ASSERT_TRUE(control->ControlInRootMode());
+    ASSERT_TRUE(showUncovered(*control));
+    clickPath(*control, QStringLiteral("Applicaties/Projecten/Brug Noord"));
+    const QModelIndex brug = selected();
+
+    prompts->expectInput(QStringLiteral("  Details  "));
+    control->folderCommands().mnuPopUpMappenNieuweMap_Click();
+    LocationTreeModel &tree = *control->treeModel();
+    const QModelIndex made = selected();
+    ASSERT_EQ(made.parent(), brug);
+    EXPECT_EQ(tree.text(made), QStringLiteral("Details"));
+    EXPECT_EQ(tree.image(made), LocationTreeModel::ImageNewFolder);
+    const qint32 id = tree.key(made).chopped(1).toInt();
+    EXPECT_TRUE(QDir(folderOnDisk(id)).exists()) << folderOnDisk(id).toStdString();
+    // Expanding loaded the other sub-folder without adding the new one twice.
+    EXPECT_EQ(childTexts(*control, brug), (QStringList{QStringLiteral("Details"), QStringLiteral("Tekeningen")}));
+
+    const QString before = folderOnDisk(id);
+    renameTo(QStringLiteral("Ontwerp"));
+    EXPECT_EQ(tree.text(tree.findNode(tree.key(made))), QStringLiteral("Ontwerp"));
+    EXPECT_FALSE(QDir(before).exists());
+    EXPECT_TRUE(QDir(folderOnDisk(id)).exists());
+    EXPECT_TRUE(folderOnDisk(id).endsWith(QStringLiteral("Ontwerp")));
+
+    // A name the store refuses: the old text stays, no message, the disk unchanged.
+    renameTo(QStringLiteral("a/b"));
+    EXPECT_EQ(tree.text(tree.findNode(QString::number(id) + QLatin1Char('C'))), QStringLiteral("Ontwerp"));
+    EXPECT_TRUE(QDir(folderOnDisk(id)).exists());
+
+    control->locationTree()->selectNode(tree.findNode(QString::number(id) + QLatin1Char('C')));
+    control->folderCommands().mnuPopupMappenVerwijderMap_Click();
+    EXPECT_FALSE(tree.findNode(QString::number(id) + QLatin1Char('C')).isValid());
+    EXPECT_FALSE(QDir(before.chopped(QStringLiteral("Details").size()) + QStringLiteral("Ontwerp")).exists());
+}
+
+TEST_F(FoldersOverStoreTest, RefusedFolderOperationsChangeNothing)
+{
+    control = connectControl(QStringLiteral("bert"));
+    ASSERT_TRUE(control->ControlInRootMode());
+    ASSERT_TRUE(showUncovered(*control));
+    LocationTreeModel &tree = *control->treeModel();
+
+    // Top nodes are never renamed: no editor opens.
+    clickPath(*control, QStringLiteral("Applicaties/Projecten"));
+    control->folderCommands().mnuPopupMappenNaamWijzigen_Click();
+    EXPECT_EQ(control->tvTreeView->findChild<QLineEdit *>(), nullptr);
+
+    // A folder that holds files is not deleted; a blank name creates nothing.
+    clickPath(*control, QStringLiteral("Applicaties/Projecten/Brug Noord"));
+    control->folderCommands().mnuPopupMappenVerwijderMap_Click();
+    EXPECT_TRUE(tree.findNode(QString::number(brugNoord) + QLatin1Char('C')).isValid());
+    EXPECT_TRUE(QDir(folderOnDisk(brugNoord)).exists());
+    const QStringList children = childTexts(*control, selected());
+    prompts->expectInput(QStringLiteral("   "));
+    control->folderCommands().mnuPopUpMappenNieuweMap_Click();
+    EXPECT_EQ(childTexts(*control, selected()), children);
+}
+
+} // namespace
