@@ -16,6 +16,24 @@
 
 namespace dwfm {
 
+namespace {
+// The designed label widths suit a smaller font than this platform's: a label whose text
+// does not fit grows, and the field beside it starts that much later and is as much
+// narrower, so the resize rules go on from the new left edge.
+void fitLabel(QLabel *label, QLineEdit *field)
+{
+    const QRectF labelRect = Twips::rect(label);
+    const double needed = Twips::toTwipsX(label->sizeHint().width(), label);
+    const double gap = Twips::rect(field).left() - labelRect.right();
+    if (needed <= labelRect.width())
+        return;
+    Twips::setWidth(label, needed);
+    QRectF fieldRect = Twips::rect(field);
+    fieldRect.setLeft(labelRect.left() + needed + gap);
+    Twips::place(field, fieldRect);
+}
+} // namespace
+
 QString frmSaveAsDialog::SettingsDescription() { return ApplicationTitle() + QStringLiteral("SaveFileAs"); }
 
 frmSaveAsDialog::frmSaveAsDialog(QWidget *parent) : QDialog(parent)
@@ -50,6 +68,7 @@ frmSaveAsDialog::frmSaveAsDialog(QWidget *parent) : QDialog(parent)
     Twips::place(txtBestandsNaam, r.txtBestandsNaam);
     Twips::place(cmdOK, r.cmdOK);
     Twips::place(cmdAnnuleren, r.cmdAnnuleren);
+    fitLabel(Label1, txtCurrentLocation);
 
     connect(DwBestandsBeheer1, &FileManUI::LocationChanged, this,
             [this](const QString &strLocationPath, qint32) { txtCurrentLocation->setText(strLocationPath); });
@@ -104,6 +123,8 @@ void frmSaveAsDialog::Form_Activate()
         }
         txtBestandsNaam->setReadOnly(!m_createEmptyFile);
         Label2->setText(m_createEmptyFile ? QStringLiteral("Bestandsnaam:") : QStringLiteral("Bronbestand:"));
+        fitLabel(Label2, txtBestandsNaam);
+        Form_Resize();
         if (m_createEmptyFile)
             txtBestandsNaam->setFocus();
     });
