@@ -25,7 +25,7 @@ using namespace dwfm;
 namespace {
 // The host's prompts: messages are recorded and answered with their default button; the
 // save-as dialog runs for real, and `user` acts in it once it is shown.
-struct HostPrompts : Prompts {
+struct HostPrompts : QtPrompts {
     QStringList messages;
     std::function<void(frmSaveAsDialog &)> user;
 
@@ -34,15 +34,11 @@ struct HostPrompts : Prompts {
         messages << text;
         return defaultButton;
     }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
     int execDialog(QDialog &dialog) override
     {
         QTimer::singleShot(0, &dialog, [&] { user(static_cast<frmSaveAsDialog &>(dialog)); });
         return dialog.exec();
     }
-    QStringList fileDialog(const FileDialogRequest &) override { return {}; }
-    std::optional<QString> folderDialog(const QString &, QWidget *) override { return {}; }
-    void beep() override {}
 };
 
 struct Outcome {
@@ -95,43 +91,43 @@ protected:
     qint32 brugNoord = 0;
 };
 
-TEST_F(SaveAsHost, AddsAnExistingFile)
+TEST_F(SaveAsHost, AddsAFileOrCreatesAnEmptyOne)
 {
     const QString source = m_dir.filePath(QStringLiteral("Rapport.txt"));
     QFile f(source);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Inhoud van het rapport\n");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("Inhoud\n") == 7);
     f.close();
-    const Outcome o = save(source, false, [](frmSaveAsDialog &d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Documenten opslaan"));
-        EXPECT_TRUE(d.txtBestandsNaam->isReadOnly());
-        d.cmdOK->click();
-    });
-    EXPECT_TRUE(o.stored);
-    EXPECT_EQ(o.location, brugNoord);
-    EXPECT_GT(o.file, 0);
-    EXPECT_EQ(o.name, QString());
-    EXPECT_EQ(stored(o.file), QByteArray("Inhoud van het rapport\n"));
+    // Adding shows the source path read-only and answers no name; an empty file gets the
+    // typed name with the extension.
+    const std::tuple<bool, QString, QString, QByteArray> cases[] = {
+        {false, source, QString(), "Inhoud\n"},
+        {true, QStringLiteral("Verslag"), QStringLiteral("Verslag.txt"), "FileManager TempFile"},
+    };
+    for (const auto &[emptyFile, typed, name, content] : cases) {
+        const Outcome o = save(emptyFile ? QString() : source, emptyFile, [&](frmSaveAsDialog &d) {
+            EXPECT_EQ(d.txtBestandsNaam->isReadOnly(), !emptyFile);
+            d.txtBestandsNaam->setText(typed);
+            d.cmdOK->click();
+        });
+        EXPECT_TRUE(o.stored);
+        EXPECT_EQ(o.location, brugNoord);
+        EXPECT_EQ(o.name, name);
+        EXPECT_EQ(stored(o.file), content) << name.toStdString();
+    }
     EXPECT_EQ(prompts.messages, QStringList());
 }
 
-TEST_F(SaveAsHost, CreatesAnEmptyFileUnderTheTypedName)
+TEST_F(SaveAsHost, RefusalsKeepItOpenWaysOutAnswerFalseAndTheNextRunOpensWhereThisClosed)
 {
-    const Outcome o = save(QString(), true, [](frmSaveAsDialog &d) {
-        EXPECT_FALSE(d.txtBestandsNaam->isReadOnly());
-        d.txtBestandsNaam->setText(QStringLiteral("Verslag"));
-        d.cmdOK->click();
-    });
-    EXPECT_TRUE(o.stored);
-    EXPECT_EQ(o.location, brugNoord);
-    EXPECT_EQ(o.name, QStringLiteral("Verslag.txt"));
-    EXPECT_EQ(stored(o.file), QByteArray("FileManager TempFile"));
-}
-
-TEST_F(SaveAsHost, RefusalsKeepTheDialogOpenAndEveryWayOutWithoutSavingAnswersFalse)
-{
-    // A refused name, then a name the location already has: the dialog stays open each time.
-    Outcome o = save(QString(), true, [this](frmSaveAsDialog &d) {
+    // A first run opens 10000 x 4000 twips at the top-left corner. A refused name, then a
+    // name the location already has: the dialog stays open each time.
+    QRect first;
+    double perTwip = 0;
+    Outcome o = save(QString(), true, [&](frmSaveAsDialog &d) {
+        first = QRect(d.pos(), d.size());
+        perTwip = d.logicalDpiX() / 1440.0;
+        d.move(120, 80);
+        d.resize(700, 420);
         d.txtBestandsNaam->setText(QStringLiteral("a<b"));
         d.cmdOK->click();
         EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("Bestandsnaam bevat ongeldige karakters!\r\n\r\na<b")});
@@ -142,17 +138,22 @@ TEST_F(SaveAsHost, RefusalsKeepTheDialogOpenAndEveryWayOutWithoutSavingAnswersFa
         EXPECT_TRUE(d.isVisible());
         d.cmdAnnuleren->click();
     });
+    EXPECT_EQ(first.topLeft(), QPoint(0, 0));
+    EXPECT_NEAR(first.width(), 10000 * perTwip, 1);
+    EXPECT_NEAR(first.height(), 4000 * perTwip, 1);
     EXPECT_FALSE(o.stored);
     EXPECT_EQ(o.location, -1);
     EXPECT_EQ(o.file, -1);
     EXPECT_EQ(o.name, QString());
 
-    // A file whose name the location already has is refused; then the close button.
+    // Where the first run closed; a file whose name the location already has is refused;
+    // then the window's close button.
     const QString offerte = m_dir.filePath(QStringLiteral("Offerte.txt"));
     QFile f(offerte);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     o = save(offerte, false, [](frmSaveAsDialog &d) {
+        EXPECT_EQ(QRect(d.pos(), d.size()), QRect(120, 80, 700, 420));
         d.cmdOK->click();
         EXPECT_TRUE(d.isVisible());
         EXPECT_TRUE(d.Failed);
@@ -160,27 +161,4 @@ TEST_F(SaveAsHost, RefusalsKeepTheDialogOpenAndEveryWayOutWithoutSavingAnswersFa
     });
     EXPECT_FALSE(o.stored);
     EXPECT_EQ(o.file, -1);
-}
-
-TEST_F(SaveAsHost, FirstRunAtTopLeftAndASecondRunWhereTheFirstClosed)
-{
-    // Placement is the window's outer position and its size.
-    QRect first;
-    double perTwip = 0;
-    save(QString(), true, [&](frmSaveAsDialog &d) {
-        first = QRect(d.pos(), d.size());
-        perTwip = d.logicalDpiX() / 1440.0;
-        d.move(120, 80);
-        d.resize(700, 420);
-        d.cmdAnnuleren->click();
-    });
-    EXPECT_EQ(first.topLeft(), QPoint(0, 0));
-    EXPECT_NEAR(first.width(), 10000 * perTwip, 1);
-    EXPECT_NEAR(first.height(), 4000 * perTwip, 1);
-    QRect second;
-    save(QString(), true, [&](frmSaveAsDialog &d) {
-        second = QRect(d.pos(), d.size());
-        d.cmdAnnuleren->click();
-    });
-    EXPECT_EQ(second, QRect(120, 80, 700, 420));
 }
