@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "ModeMenu.h"
+#include "SaveToStore.h"
 
 #include "core/FileManUI.h"
 #include "dispatch/CommandDispatch.h"
@@ -18,7 +19,7 @@
 
 using dwfm::FileManUI;
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(const HostOptions &connection)
 {
     setWindowTitle(QStringLiteral("dwfileman"));
     m_control = new FileManUI(this);
@@ -42,6 +43,8 @@ MainWindow::MainWindow()
     addDockWidget(Qt::BottomDockWidgetArea, dock);
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Bestand"));
+    addSaveToStoreAction(file, m_control, this, connection, [this](const QString &line) { log(line); });
+    file->addSeparator();
     file->addAction(QStringLiteral("&Afsluiten"), qApp, &QApplication::closeAllWindows);
     menuBar()->addMenu(m_control->createViewMenu(this));
 

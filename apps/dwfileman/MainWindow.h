@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostOptions.h"
+
 #include <QMainWindow>
 
 class QPlainTextEdit;
@@ -12,7 +14,7 @@ class FileManUI;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow();
+    explicit MainWindow(const HostOptions &connection);
 
     dwfm::FileManUI *control() const { return m_control; }
     // Adds a line to the event log.

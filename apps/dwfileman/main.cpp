@@ -61,7 +61,7 @@ int main(int argc, char **argv)
     if (offscreen && options.screenshot.isEmpty())
         options.screenshot = QDir::current().absoluteFilePath(QStringLiteral("dwfileman.png"));
 
-    MainWindow window;
+    MainWindow window(options);
     bool connected = false;
 #ifdef DW_HAVE_FILESTORE
     dwfm::store::registerDwFileStore();

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "HostOptions.h"
+
+#include <functional>
+
+class QMenu;
+class QString;
+class QWidget;
+
+namespace dwfm {
+class FileManUI;
+}
+
+// "Opslaan in de store…" in the host's file menu: asks for a local file and stores it
+// through the library's save-as service, starting at the location the control shows.
+// The service's answer is logged; a stored file shows in the list at once.
+void addSaveToStoreAction(QMenu *fileMenu, dwfm::FileManUI *control, QWidget *dialogParent,
+                          const HostOptions &connection, std::function<void(const QString &)> log);
