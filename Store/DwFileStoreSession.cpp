@@ -67,6 +67,7 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
 {
     // A failed attempt leaves the session unconnected; LastError says why.
     auto failed = [&](qint32 number, const QString &text) {
+        m_changes.reset();
         m_context.reset();
         m_database.setConnectError(number, text);
         return false;
@@ -90,6 +91,7 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
                                              "store.").arg(account));
             }
         }
+        m_changes = std::make_unique<StoreChangeWatch>(db);
         m_context = std::make_shared<StoreContext>(std::move(db), folder, catalogue, std::move(user));
         m_database.setConnectError(0, QString());
         return true;

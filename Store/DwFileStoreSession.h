@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DwStoreExport.h"
+#include "StoreChangeWatch.h"
 #include "core/session/FileStoreSession.h"
 #include "services/StoreContext.h"
 #include "services/StoreLocations.h"
@@ -28,6 +29,8 @@ public:
     CurrentUserService &CurrentUser() override { return m_currentUser; }
     LocationsService &Locations() override { return m_locations; }
     ProjectsService &Projects() override { return m_projects; }
+    // Tells of changes that other connections commit, while connected.
+    SessionChanges *Changes() override { return m_changes.get(); }
 
     // Opens a store as its administrator without a password, acting as `actingUser`
     // (the name written in the history). For the administration program, which runs with
@@ -48,6 +51,7 @@ private:
     StoreCurrentUser m_currentUser{m_context};
     StoreLocations m_locations{m_context};
     StoreProjects m_projects{m_context};
+    std::unique_ptr<StoreChangeWatch> m_changes;
 };
 
 } // namespace dwfm::store

@@ -5,6 +5,7 @@
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/ListCommandDispatch.h"
+#include "list/LiveListRefresh.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
@@ -169,6 +170,14 @@ void FileManUI::setUpSubsystems()
                         .showLocationPage = {}},
         this);
 
+    m_live = new LiveListRefresh(
+        *m_list, lvListView,
+        [this] {
+            const QModelIndex node = m_tree->selectedNode();
+            return SelectedLocation{node.isValid(), m_tree->model()->key(node), QString()};
+        },
+        this);
+
     m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
                                              *m_list);
 }
@@ -237,6 +246,7 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
     // The preview shows a blank page while the new session connects.
     WebBrowser->clear();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
+        m_live->follow(session->Changes());
         HideOverlay();
         ShowConnectionInfo();
         return true;

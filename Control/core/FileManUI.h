@@ -23,6 +23,7 @@ class ControlView;
 class ControlModes;
 class FileList;
 class FileListModel;
+class LiveListRefresh;
 class LocationTree;
 class LocationTreeModel;
 
@@ -173,6 +174,7 @@ private:
     ControlView *m_view = nullptr;
     LocationTree *m_tree = nullptr;
     FileList *m_list = nullptr;
+    LiveListRefresh *m_live = nullptr;
     std::unique_ptr<ControlModes> m_modes;
 };
 
