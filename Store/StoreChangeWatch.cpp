@@ -1,5 +1,7 @@
 #include "StoreChangeWatch.h"
 
+#include <sqlite3.h>
+
 #include <exception>
 
 namespace dwfm::store {
@@ -7,9 +9,8 @@ namespace dwfm::store {
 StoreChangeWatch::StoreChangeWatch(SqliteDbPtr db, QObject *parent) : SessionChanges(parent), m_db(std::move(db))
 {
     m_version = dataVersion();
-    Statement q(m_db, "SELECT COALESCE(MAX(change_serial), 0) FROM location_changes");
-    q.step();
-    m_serial = q.int64(0);
+    m_ownChanges = sqlite3_total_changes64(m_db->handle());
+    m_serial = highestSerial();
     m_timer.setInterval(IntervalMs);
     connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
     m_timer.start();
@@ -21,14 +22,28 @@ qint64 StoreChangeWatch::dataVersion() const
     return q.step() ? q.int64(0) : 0;
 }
 
+qint64 StoreChangeWatch::highestSerial() const
+{
+    Statement q(m_db, "SELECT COALESCE(MAX(change_serial), 0) FROM location_changes");
+    return q.step() ? q.int64(0) : 0;
+}
+
 QList<qint32> StoreChangeWatch::poll()
 {
     QList<qint32> changed;
     try {
         const qint64 version = dataVersion();
-        if (version == m_version)
+        const qint64 own = sqlite3_total_changes64(m_db->handle());
+        if (version == m_version) {
+            // Only this connection wrote since the last look: its own changes are not told.
+            if (own != m_ownChanges) {
+                m_ownChanges = own;
+                m_serial = highestSerial();
+            }
             return changed;
+        }
         m_version = version;
+        m_ownChanges = own;
         Statement q(m_db, "SELECT location_id, change_serial FROM location_changes WHERE change_serial > ? "
                           "ORDER BY change_serial");
         q.bind(1, m_serial);
