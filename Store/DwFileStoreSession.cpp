@@ -31,6 +31,12 @@ UserInfo readUser(const SqliteDbPtr &db, const QString &userId, QString *passwor
 }
 } // namespace
 
+bool DwFileStoreSession::isServerAddress(const QString &server)
+{
+    const QString srv = server.trimmed();
+    return !srv.isEmpty() && !looksLikeFolder(srv);
+}
+
 DwFileStoreSession::DwFileStoreSession() = default;
 DwFileStoreSession::~DwFileStoreSession() = default;
 
@@ -65,6 +71,13 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
 bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                                  const QString &strCatalog, bool bSQLSecurity)
 {
+    m_server.reset();
+    if (isServerAddress(strServer)) {
+        m_changes.reset();
+        m_context.reset();
+        m_server = std::make_unique<pg::PgSession>();
+        return m_server->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity);
+    }
     // A failed attempt leaves the session unconnected; LastError says why.
     auto failed = [&](qint32 number, const QString &text) {
         m_changes.reset();
@@ -104,6 +117,8 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
 
 bool DwFileStoreSession::IsReadOnlySession()
 {
+    if (m_server)
+        return m_server->IsReadOnlySession();
     return !m_context || m_context->user().readOnly;
 }
 

@@ -14,12 +14,13 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString a = args[i];
-        if (a == QLatin1String("--store") || a == QLatin1String("--catalog")) {
+        if (a == QLatin1String("--store") || a == QLatin1String("--catalog") || a == QLatin1String("--server")) {
             if (i + 1 >= args.size()) {
                 err << "De optie " << a << " verwacht een waarde.\n";
                 return ExitUsage;
             }
-            (a == QLatin1String("--store") ? inv.storeFolder : inv.catalogue) = args[++i];
+            (a == QLatin1String("--store") ? inv.storeFolder
+                                            : a == QLatin1String("--catalog") ? inv.catalogue : inv.server) = args[++i];
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             printUsage(out);
             return ExitOk;
@@ -27,5 +28,5 @@ int main(int argc, char **argv)
             inv.words << a;
         }
     }
-    return runCommand(inv, out, err);
+    return inv.server.isEmpty() ? runCommand(inv, out, err) : runServerCommand(inv, out, err);
 }

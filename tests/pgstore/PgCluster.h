@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// A throwaway PostgreSQL cluster for the tests of this program: made with initdb in a
+// temporary folder on first use, listening on 127.0.0.1 at a free port and on a Unix
+// socket in that folder, stopped and removed when the program ends. Run as root, the
+// server runs as the unprivileged account "nobody". The administrator's login is put in
+// PGUSER / PGPASSWORD, where the store's administration finds it.
+namespace PgCluster {
+
+// True when the cluster runs; false (with the reason in `why`) when the PostgreSQL
+// programs are not installed or the cluster could not start.
+bool start(QString *why);
+// "127.0.0.1:port".
+QString server();
+
+} // namespace PgCluster
