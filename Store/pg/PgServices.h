@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DwStoreExport.h"
 #include "core/session/FileStoreSession.h"
 #include "pg/PgContext.h"
 
@@ -59,7 +60,7 @@ private:
     const PgContextPtr &m_context;
 };
 
-class PgProjects final : public ProjectsService {
+class DWSTORE_EXPORT PgProjects final : public ProjectsService {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,

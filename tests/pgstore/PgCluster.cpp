@@ -84,7 +84,9 @@ struct Cluster {
                           {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"),
                            base + QStringLiteral("/log"), QStringLiteral("-w"), QStringLiteral("-o"),
                            QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
-                                          "-c max_connections=40").arg(port).arg(base),
+                                          "-c max_connections=40 %3")
+                               .arg(port)
+                               .arg(base, qEnvironmentVariable("DW_PG_OPTIONS")),
                            QStringLiteral("start")},
                           &out);
         }

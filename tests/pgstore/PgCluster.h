@@ -6,7 +6,8 @@
 // temporary folder on first use, listening on 127.0.0.1 at a free port and on a Unix
 // socket in that folder, stopped and removed when the program ends. Run as root, the
 // server runs as the unprivileged account "nobody". The administrator's login is put in
-// PGUSER / PGPASSWORD, where the store's administration finds it.
+// PGUSER / PGPASSWORD, where the store's administration finds it. The tests' cluster does
+// not flush (fsync off); $DW_PG_OPTIONS adds server options (e.g. "-c fsync=on").
 namespace PgCluster {
 
 // True when the cluster runs; false (with the reason in `why`) when the PostgreSQL
