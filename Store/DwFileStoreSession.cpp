@@ -51,8 +51,8 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
         folder = QDir::cleanPath(QDir(folder).absolutePath());
     } else {
         throw DwError(DwError::CannotCreateObject,
-                      QStringLiteral("De server '%1' is niet bereikbaar: deze versie kent alleen de ingebouwde store "
-                                     "in een map.").arg(srv));
+                      QStringLiteral("'%1' is geen map maar een server: een serverstore wordt beheerd met "
+                                     "dwstore --server.").arg(srv));
     }
     catalogueOut = catalogue.trimmed().isEmpty() ? StoreFolders::defaultCatalogue() : catalogue.trimmed();
     NameRules::require(catalogueOut);
