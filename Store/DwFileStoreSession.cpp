@@ -32,6 +32,12 @@ UserInfo readUser(const SqliteDbPtr &db, const QString &userId, QString *passwor
 }
 } // namespace
 
+bool DwFileStoreSession::isServerAddress(const QString &server)
+{
+    const QString srv = server.trimmed();
+    return !srv.isEmpty() && !looksLikeFolder(srv);
+}
+
 DwFileStoreSession::DwFileStoreSession() = default;
 DwFileStoreSession::~DwFileStoreSession() = default;
 
@@ -46,8 +52,8 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
         folder = QDir::cleanPath(QDir(folder).absolutePath());
     } else {
         throw DwError(DwError::CannotCreateObject,
-                      QStringLiteral("De server '%1' is niet bereikbaar: deze versie kent alleen de ingebouwde store "
-                                     "in een map.").arg(srv));
+                      QStringLiteral("'%1' is geen map maar een server: een serverstore wordt beheerd met "
+                                     "dwstore --server.").arg(srv));
     }
     catalogueOut = catalogue.trimmed().isEmpty() ? StoreFolders::defaultCatalogue() : catalogue.trimmed();
     NameRules::require(catalogueOut);
@@ -72,8 +78,16 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
 bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                                  const QString &strCatalog, bool bSQLSecurity)
 {
+    m_server.reset();
+    if (isServerAddress(strServer)) {
+        m_changes.reset();
+        m_context.reset();
+        m_server = std::make_unique<pg::PgSession>();
+        return m_server->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity);
+    }
     // A failed attempt leaves the session unconnected; LastError says why.
     auto failed = [&](qint32 number, const QString &text) {
+        m_changes.reset();
         m_context.reset();
         m_database.setConnectError(number, text);
         return false;
@@ -97,6 +111,7 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
                                              "store.").arg(account));
             }
         }
+        m_changes = std::make_unique<StoreChangeWatch>(db);
         m_context = std::make_shared<StoreContext>(std::move(db), folder, catalogue, std::move(user));
         m_database.setConnectError(0, QString());
         return true;
@@ -109,6 +124,8 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
 
 bool DwFileStoreSession::IsReadOnlySession()
 {
+    if (m_server)
+        return m_server->IsReadOnlySession();
     return !m_context || m_context->user().readOnly;
 }
 

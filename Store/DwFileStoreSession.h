@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DwStoreExport.h"
+#include "StoreChangeWatch.h"
+#include "pg/PgSession.h"
 #include "core/session/FileStoreSession.h"
 #include "services/StoreContext.h"
 #include "services/StoreLocations.h"
@@ -10,8 +12,9 @@
 namespace dwfm::store {
 
 // The session of the embedded store: SQLite plus a folder tree on one machine. Several
-// processes and users may share one store on that machine; many machines need the
-// server backend.
+// processes and users may share one store on that machine. A server address instead of a
+// folder connects to the server store (PostgreSQL and a shared folder, for many machines)
+// and the session hands out that store's services.
 class DWSTORE_EXPORT DwFileStoreSession final : public FileStoreSession {
 public:
     DwFileStoreSession();
@@ -24,10 +27,15 @@ public:
     bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                  const QString &strCatalog, bool bSQLSecurity) override;
     bool IsReadOnlySession() override;
-    SessionDatabase &Database() override { return m_database; }
-    CurrentUserService &CurrentUser() override { return m_currentUser; }
-    LocationsService &Locations() override { return m_locations; }
-    ProjectsService &Projects() override { return m_projects; }
+    SessionDatabase &Database() override { return m_server ? m_server->Database() : m_database; }
+    CurrentUserService &CurrentUser() override { return m_server ? m_server->CurrentUser() : m_currentUser; }
+    LocationsService &Locations() override { return m_server ? m_server->Locations() : m_locations; }
+    ProjectsService &Projects() override { return m_server ? m_server->Projects() : m_projects; }
+    // Tells of changes that other connections commit, while connected.
+    SessionChanges *Changes() override { return m_server ? m_server->Changes() : m_changes.get(); }
+
+    // True for a server address ("host" or "host:port"), false for a folder or empty.
+    static bool isServerAddress(const QString &server);
 
     // Opens a store as its administrator without a password, acting as `actingUser`
     // (the name written in the history). For the administration program, which runs with
@@ -48,6 +56,8 @@ private:
     StoreCurrentUser m_currentUser{m_context};
     StoreLocations m_locations{m_context};
     StoreProjects m_projects{m_context};
+    std::unique_ptr<StoreChangeWatch> m_changes;
+    std::unique_ptr<pg::PgSession> m_server;
 };
 
 } // namespace dwfm::store

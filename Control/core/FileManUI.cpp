@@ -13,6 +13,7 @@
 #include "list/FileList.h"
 #include "list/ListCommandDispatch.h"
 #include "list/ListRowClick.h"
+#include "list/LiveListRefresh.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
@@ -195,6 +196,13 @@ void FileManUI::setUpSubsystems()
                                                     },
                                                 .refreshListView = [this] { RefreshListView(); }},
                               this);
+    m_live = new LiveListRefresh(
+        *m_list, lvListView,
+        [this] {
+            const QModelIndex node = m_tree->selectedNode();
+            return SelectedLocation{node.isValid(), m_tree->model()->key(node), QString()};
+        },
+        this);
 
     m_modes = std::make_unique<ControlModes>(m_state, ModeFields{Initialized, ReadOnly, AllowPopupMenu}, *m_tree,
                                              *m_list);
@@ -345,6 +353,7 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
     // The preview shows a blank page while the new session connects.
     WebBrowser->clear();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
+        m_live->follow(session->Changes());
         HideOverlay();
         ShowConnectionInfo();
         return true;

@@ -28,6 +28,7 @@ class SendToCommands;
 class ControlModes;
 class FileList;
 class FileListModel;
+class LiveListRefresh;
 class LocationTree;
 class LocationTreeModel;
 class ClipboardCommands;
@@ -215,6 +216,7 @@ private:
     ControlView *m_view = nullptr;
     LocationTree *m_tree = nullptr;
     FileList *m_list = nullptr;
+    LiveListRefresh *m_live = nullptr;
     std::unique_ptr<ControlModes> m_modes;
     std::unique_ptr<TextBrowserPreview> m_browser;
     PreviewPane *m_preview = nullptr;

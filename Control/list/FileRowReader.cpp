@@ -12,7 +12,8 @@ qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, boo
                      bool defaultFile)
 {
     qint32 tag = 0;
-    if (rowUserID.toUpper() == currentUserID.toUpper())
+    // Most rows have no holder: they are told apart without making upper-case copies.
+    if (rowUserID.isEmpty() ? currentUserID.isEmpty() : rowUserID.toUpper() == currentUserID.toUpper())
         tag |= TagCurrentUser;
     if (checkedOut)
         tag |= TagCheckedOut;

@@ -75,6 +75,53 @@ CREATE TABLE IF NOT EXISTS pending_work (
     noted_at  INTEGER NOT NULL
 );
 )SQL";
+
+// Version 3: the serial of the last change to each location's files, taken from one
+// counter over the whole store (the highest serial plus one), in a table of its own. A
+// session that remembers the highest serial it saw finds what others changed with one
+// index search. Triggers keep it, so no statement that changes files has to remember to.
+const char *const ChangeSerialsSql = R"SQL(
+CREATE TABLE location_changes (
+    location_id   INTEGER PRIMARY KEY,
+    change_serial INTEGER NOT NULL
+);
+CREATE INDEX location_changes_by_serial ON location_changes (change_serial);
+CREATE TRIGGER projects_added AFTER INSERT ON projects BEGIN
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (NEW.location_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+END;
+CREATE TRIGGER projects_changed AFTER UPDATE ON projects BEGIN
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (OLD.location_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (NEW.location_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+END;
+CREATE TRIGGER projects_removed AFTER DELETE ON projects BEGIN
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (OLD.location_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+END;
+)SQL";
+
+int readVersion(const SqliteDbPtr &db)
+{
+    try {
+        Statement q(db, "SELECT value FROM store_info WHERE key = 'schema_version'");
+        return q.step() ? q.text(0).toInt() : 0;
+    } catch (const DwError &) {
+        return 0;
+    }
+}
+
+// Brings a store of an older version up to this one; inside the caller's write transaction.
+void upgrade(const SqliteDbPtr &db, int from)
+{
+    if (from < 2)
+        db->exec(PendingWorkSql);
+    if (from < 3)
+        db->exec(ChangeSerialsSql);
+    Statement set(db, "UPDATE store_info SET value = ? WHERE key = 'schema_version'");
+    set.bind(1, QString::number(CurrentVersion)).exec();
+}
 } // namespace
 
 void create(const SqliteDbPtr &db)
@@ -82,22 +129,15 @@ void create(const SqliteDbPtr &db)
     db->exec("PRAGMA journal_mode=WAL");
     WriteTransaction tx(db);
     db->exec(CreateSqlite);
-    db->exec(PendingWorkSql);
-    Statement ins(db, "INSERT INTO store_info (key, value) VALUES ('schema_version', ?)");
-    ins.bind(1, QString::number(CurrentVersion)).exec();
+    Statement ins(db, "INSERT INTO store_info (key, value) VALUES ('schema_version', '1')");
+    ins.exec();
+    upgrade(db, 1);
     tx.commit();
 }
 
 void verify(const SqliteDbPtr &db, const QString &path)
 {
-    int version = 0;
-    try {
-        Statement q(db, "SELECT value FROM store_info WHERE key = 'schema_version'");
-        if (q.step())
-            version = q.text(0).toInt();
-    } catch (const DwError &) {
-        version = 0;
-    }
+    const int version = readVersion(db);
     if (version <= 0) {
         throw DwError(DwError::DatabaseError,
                       QStringLiteral("Het bestand '%1' is geen database van een documentenstore.").arg(path));
@@ -108,13 +148,14 @@ void verify(const SqliteDbPtr &db, const QString &path)
                                      "ouder.").arg(path).arg(version).arg(CurrentVersion));
     }
     if (version < CurrentVersion) {
-        // An older store gets the newer tables; a store that cannot be written (read-only
-        // media) is still read as it is.
+        // Another process may be upgrading at the same moment: the version is read again
+        // under the write lock. A store that cannot be written (read-only media) is still
+        // read as it is.
         try {
             WriteTransaction tx(db);
-            db->exec(PendingWorkSql);
-            Statement upd(db, "UPDATE store_info SET value = ? WHERE key = 'schema_version'");
-            upd.bind(1, QString::number(CurrentVersion)).exec();
+            const int locked = readVersion(db);
+            if (locked < CurrentVersion)
+                upgrade(db, locked);
             tx.commit();
         } catch (const DwError &) {
         }

@@ -10,13 +10,14 @@ namespace dwfm::store {
 namespace Schema {
 
 // The version this code writes and understands.
-constexpr int CurrentVersion = 2;
+constexpr int CurrentVersion = 3;
 
 // Creates the tables of a new, empty store and switches the database to WAL.
 void create(const SqliteDbPtr &db);
 
-// Checks that the database is a store this code can use (bringing an older one up to
-// date); throws DwError with a readable sentence when it is not a store or is newer.
+// Checks that the database is a store this code can use and brings an older one up to
+// this version; throws DwError with a readable sentence when it is not a store or has a
+// newer schema.
 void verify(const SqliteDbPtr &db, const QString &path);
 
 } // namespace Schema

@@ -8,6 +8,12 @@ namespace dwfm::store {
 
 namespace {
 constexpr int BusyTimeoutMs = 15000;
+// Listing a location walks the (location_id, name_key) index and looks every row up in the
+// table, in name order rather than storage order. SQLite's default page cache (2 MiB) holds
+// a small part of a large location, so each look-up would read its page again; a 64 MiB
+// cache and memory-mapped reads keep the pages at hand. Both are limits, not allocations:
+// a small store uses little of them.
+constexpr const char *ReadTuning = "PRAGMA cache_size=-65536; PRAGMA mmap_size=268435456";
 // More distinct statement texts than the store's own code has; text built at run time
 // beyond this is prepared afresh each time instead of growing the cache.
 constexpr std::size_t MaxCachedStatements = 128;
@@ -45,6 +51,7 @@ SqliteDbPtr SqliteDb::open(const QString &path, bool create)
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, BusyTimeoutMs);
     db->exec("PRAGMA synchronous=FULL");
+    db->exec(ReadTuning);
     return db;
 }
 

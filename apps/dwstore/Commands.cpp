@@ -253,7 +253,8 @@ int demoCommand(const Invocation &inv, QTextStream &out)
 void printUsage(QTextStream &out)
 {
     out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
-           "  init                                  maak een lege store\n"
+           "     of: dwstore --server HOST[:POORT] --catalog DATABASE OPDRACHT   (serverstore)\n"
+           "  init                                  maak een lege store (server: --store MAP van de bestanden)\n"
            "  user add|set ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee]\n"
            "                  [--working-root MAP] [--roots ID,ID]\n"
            "  user list\n"

@@ -8,7 +8,8 @@ enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
 // The arguments of one dwstore run: the global options and the command words.
 struct Invocation {
-    QString storeFolder; // empty: the default store folder
+    QString storeFolder; // empty: the default store folder; with a server: the files' folder
+    QString server;      // a server store's "host[:port]"; empty: an embedded store
     QString catalogue;   // empty: the default catalogue (Demo for the demo command)
     QStringList words;   // command, sub-command and their arguments and options
 };
@@ -30,3 +31,5 @@ dwfm::store::StoreAdmin openAdmin(const Invocation &inv);
 // Runs one command; errors are written to `err` in one sentence.
 int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 void printUsage(QTextStream &out);
+// Runs one command on a server store (inv.server set).
+int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err);

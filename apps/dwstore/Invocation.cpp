@@ -7,12 +7,14 @@ bool parseInvocation(const QStringList &args, Invocation &inv, bool &help, QStri
     help = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--store") || a == QLatin1String("--catalog")) {
+        if (a == QLatin1String("--store") || a == QLatin1String("--catalog") || a == QLatin1String("--server")) {
             if (i + 1 >= args.size()) {
                 error = QStringLiteral("De optie %1 verwacht een waarde.").arg(a);
                 return false;
             }
-            (a == QLatin1String("--store") ? inv.storeFolder : inv.catalogue) = args[++i];
+            (a == QLatin1String("--store")     ? inv.storeFolder
+             : a == QLatin1String("--catalog") ? inv.catalogue
+                                               : inv.server) = args[++i];
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             help = true;
         } else {

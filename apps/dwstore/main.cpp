@@ -1,4 +1,4 @@
-// dwstore: creates and administers an embedded document store from the command line.
+// dwstore: creates and administers a document store (embedded or server) from the command line.
 #include "Commands.h"
 
 #include <QCoreApplication>
@@ -21,5 +21,5 @@ int main(int argc, char **argv)
         printUsage(out);
         return ExitOk;
     }
-    return runCommand(inv, out, err);
+    return inv.server.isEmpty() ? runCommand(inv, out, err) : runServerCommand(inv, out, err);
 }

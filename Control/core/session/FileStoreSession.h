@@ -10,6 +10,8 @@
 
 namespace dwfm {
 
+class SessionChanges;
+
 // The contract between the file manager control and the document store. The control
 // never sees how the store keeps its data; it asks these services and reads their
 // answers. A query that finds nothing answers False and leaves the record set empty (no
@@ -133,6 +135,9 @@ public:
     virtual CurrentUserService &CurrentUser() = 0;
     virtual LocationsService &Locations() = 0;
     virtual ProjectsService &Projects() = 0;
+    // Live updates, optional: the object whose signal says that others changed the store
+    // (see SessionChanges.h), owned by the session; null for a store that does not tell.
+    virtual SessionChanges *Changes() { return nullptr; }
 };
 
 } // namespace dwfm

@@ -1,0 +1,63 @@
+#include "StoreChangeWatch.h"
+
+#include <sqlite3.h>
+
+#include <exception>
+
+namespace dwfm::store {
+
+StoreChangeWatch::StoreChangeWatch(SqliteDbPtr db, QObject *parent) : SessionChanges(parent), m_db(std::move(db))
+{
+    m_version = dataVersion();
+    m_ownChanges = sqlite3_total_changes64(m_db->handle());
+    m_serial = highestSerial();
+    m_timer.setInterval(IntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+    m_timer.start();
+}
+
+qint64 StoreChangeWatch::dataVersion() const
+{
+    Statement q(m_db, "PRAGMA data_version");
+    return q.step() ? q.int64(0) : 0;
+}
+
+qint64 StoreChangeWatch::highestSerial() const
+{
+    Statement q(m_db, "SELECT COALESCE(MAX(change_serial), 0) FROM location_changes");
+    return q.step() ? q.int64(0) : 0;
+}
+
+QList<qint32> StoreChangeWatch::poll()
+{
+    QList<qint32> changed;
+    try {
+        const qint64 version = dataVersion();
+        const qint64 own = sqlite3_total_changes64(m_db->handle());
+        if (version == m_version) {
+            // Only this connection wrote since the last look: its own changes are not told.
+            if (own != m_ownChanges) {
+                m_ownChanges = own;
+                m_serial = highestSerial();
+            }
+            return changed;
+        }
+        m_version = version;
+        m_ownChanges = own;
+        Statement q(m_db, "SELECT location_id, change_serial FROM location_changes WHERE change_serial > ? "
+                          "ORDER BY change_serial");
+        q.bind(1, m_serial);
+        while (q.step()) {
+            changed << qint32(q.int64(0));
+            m_serial = q.int64(1);
+        }
+    } catch (const std::exception &) {
+        // A busy or vanished database is looked at again at the next tick.
+        return changed;
+    }
+    if (!changed.isEmpty())
+        emit LocationsChanged(changed);
+    return changed;
+}
+
+} // namespace dwfm::store

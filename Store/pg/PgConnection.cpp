@@ -1,0 +1,207 @@
+#include "pg/PgConnection.h"
+
+#include "platform/DwError.h"
+
+#include <libpq-fe.h>
+
+#include <cstring>
+#include <vector>
+
+namespace dwfm::store::pg {
+
+namespace {
+qint32 errorNumber(const char *state)
+{
+    if (!state)
+        return DwError::DatabaseError;
+    const QByteArray s(state);
+    if (s == "42501" || s == "28000" || s == "28P01")
+        return DwError::PermissionDenied;
+    if (s.startsWith("23"))
+        return DwError::IntegrityViolation;
+    if (s == "P0002")
+        return DwError::ItemNotFound;
+    if (s == "22023")
+        return DwError::InputError;
+    return DwError::DatabaseError;
+}
+
+// "?" placeholders to "$n", outside quoted text.
+QByteArray numbered(const char *sql)
+{
+    QByteArray out;
+    int n = 0;
+    bool quoted = false;
+    for (const char *p = sql; *p; ++p) {
+        if (*p == '\'')
+            quoted = !quoted;
+        if (*p == '?' && !quoted)
+            out += '$' + QByteArray::number(++n);
+        else
+            out += *p;
+    }
+    return out;
+}
+} // namespace
+
+PgResult::PgResult(pg_result *result) : m_result(result) {}
+PgResult::~PgResult() { PQclear(m_result); }
+PgResult::PgResult(PgResult &&other) noexcept : m_result(std::exchange(other.m_result, nullptr)) {}
+PgResult &PgResult::operator=(PgResult &&other) noexcept
+{
+    std::swap(m_result, other.m_result);
+    return *this;
+}
+int PgResult::rows() const { return m_result ? PQntuples(m_result) : 0; }
+int PgResult::columns() const { return m_result ? PQnfields(m_result) : 0; }
+bool PgResult::isNull(int row, int column) const { return PQgetisnull(m_result, row, column) != 0; }
+const char *PgResult::raw(int row, int column) const { return PQgetvalue(m_result, row, column); }
+int PgResult::length(int row, int column) const { return PQgetlength(m_result, row, column); }
+QString PgResult::text(int row, int column) const
+{
+    if (isNull(row, column))
+        return QString();
+    return QString::fromUtf8(raw(row, column), length(row, column));
+}
+qint64 PgResult::int64(int row, int column) const { return std::strtoll(raw(row, column), nullptr, 10); }
+bool PgResult::boolean(int row, int column) const { return raw(row, column)[0] == 't'; }
+
+PgConnection::PgConnection(const QString &conninfo)
+{
+    m_conn = PQconnectdb(conninfo.toUtf8().constData());
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        const QString why = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        const bool auth = why.contains(QLatin1String("password")) || why.contains(QLatin1String("authentication"));
+        throw DwError(auth ? DwError::PermissionDenied : DwError::CannotCreateObject,
+                      QStringLiteral("De server is niet bereikbaar of weigert de aanmelding: %1").arg(why));
+    }
+    PQsetClientEncoding(m_conn, "UTF8");
+    exec("SET search_path = dw, pg_temp");
+}
+
+PgConnection::~PgConnection()
+{
+    PQfinish(m_conn);
+}
+
+void PgConnection::fail(pg_result *result) const
+{
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const qint32 number = errorNumber(state);
+    QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
+    PQclear(result);
+    // The store's own refusals are sentences already; the server's other errors are not.
+    if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
+        text = QStringLiteral("Databasefout: %1.").arg(text);
+    throw DwError(number, text);
+}
+
+PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+{
+    std::vector<QByteArray> values;
+    std::vector<const char *> pointers;
+    values.reserve(std::size_t(params.size()));
+    for (const QVariant &v : params) {
+        if (v.isNull()) {
+            values.emplace_back();
+            pointers.push_back(nullptr);
+            continue;
+        }
+        values.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
+        pointers.push_back(values.back().constData());
+    }
+    pg_result *result = PQexecParams(m_conn, numbered(sql).constData(), int(pointers.size()), nullptr, pointers.data(),
+                                     nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(result);
+    if (m_hook) {
+        collect();
+        if (!m_pending.isEmpty())
+            m_hook();
+    }
+    return PgResult(result);
+}
+
+void PgConnection::script(const QString &sql)
+{
+    pg_result *result = PQexec(m_conn, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(result);
+    PQclear(result);
+}
+
+int PgConnection::socket() const
+{
+    return PQsocket(m_conn);
+}
+
+void PgConnection::collect()
+{
+    while (PGnotify *n = PQnotifies(m_conn)) {
+        if (n->be_pid != PQbackendPID(m_conn))
+            m_pending.append({QByteArray(n->relname), QString::fromUtf8(n->extra)});
+        PQfreemem(n);
+    }
+}
+
+QList<QString> PgConnection::takeNotifications(const char *channel)
+{
+    PQconsumeInput(m_conn);
+    collect();
+    QList<QString> payloads;
+    for (const auto &[name, payload] : std::as_const(m_pending)) {
+        if (name == channel)
+            payloads << payload;
+    }
+    m_pending.clear();
+    return payloads;
+}
+
+QString PgConnection::conninfo(const QList<std::pair<const char *, QString>> &parts)
+{
+    QStringList out;
+    for (const auto &[key, value] : parts) {
+        if (value.isEmpty())
+            continue;
+        QString quoted = value;
+        quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+        out << QStringLiteral("%1='%2'").arg(QLatin1String(key), quoted);
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+QString PgConnection::identifier(const QString &name)
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+PgTransaction::PgTransaction(PgConnection &connection) : m_connection(connection)
+{
+    m_connection.exec("BEGIN");
+}
+
+PgTransaction::~PgTransaction()
+{
+    if (!m_done) {
+        try {
+            m_connection.exec("ROLLBACK");
+        } catch (...) {
+            // A broken connection rolls back by itself.
+        }
+    }
+}
+
+void PgTransaction::commit()
+{
+    m_connection.exec("COMMIT");
+    m_done = true;
+}
+
+} // namespace dwfm::store::pg

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "DwStoreExport.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+struct pg_conn;
+struct pg_result;
+
+namespace dwfm::store::pg {
+
+// The answer of one statement; owns the libpq result.
+class DWSTORE_EXPORT PgResult {
+public:
+    explicit PgResult(pg_result *result = nullptr);
+    ~PgResult();
+    PgResult(PgResult &&other) noexcept;
+    PgResult &operator=(PgResult &&other) noexcept;
+
+    int rows() const;
+    int columns() const;
+    bool isNull(int row, int column) const;
+    // The cell as text (libpq's text form); `length` its bytes.
+    const char *raw(int row, int column) const;
+    int length(int row, int column) const;
+    QString text(int row, int column) const;
+    qint64 int64(int row, int column) const;
+    bool boolean(int row, int column) const;
+
+private:
+    pg_result *m_result = nullptr;
+};
+
+// One libpq connection. Statements take "?" parameters (rewritten to $1, $2, ...), sent
+// as text; errors throw DwError with the store's numbers: the functions' refusals (SQL
+// state 42501) become "permission denied", a duplicate "integrity violation", an unknown
+// item "item not found", and the server's own message is the text.
+class DWSTORE_EXPORT PgConnection {
+public:
+    // `conninfo` in libpq's key=value form. Throws DwError when the server refuses.
+    explicit PgConnection(const QString &conninfo);
+    ~PgConnection();
+    PgConnection(const PgConnection &) = delete;
+    PgConnection &operator=(const PgConnection &) = delete;
+
+    PgResult exec(const char *sql, const QVariantList &params = {});
+    // Runs a script of several statements without parameters.
+    void script(const QString &sql);
+
+    // For LISTEN: the connection's socket, and the payloads that arrived since the last
+    // call (reads what the socket has, never waits). Notices this connection sent itself
+    // are left out.
+    int socket() const;
+    QList<QString> takeNotifications(const char *channel);
+    // Called after a statement during which notifications arrived: they were read with
+    // its answer, so the socket will not tell of them.
+    void setNotificationHook(std::function<void()> hook) { m_hook = std::move(hook); }
+
+    pg_conn *handle() const { return m_conn; }
+    // Builds a libpq connection string from its parts (values quoted as libpq wants).
+    static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
+    // A name as a quoted SQL identifier.
+    static QString identifier(const QString &name);
+
+private:
+    [[noreturn]] void fail(pg_result *result) const;
+    void collect();
+    pg_conn *m_conn = nullptr;
+    std::function<void()> m_hook;
+    QList<std::pair<QByteArray, QString>> m_pending;
+};
+
+using PgConnectionPtr = std::shared_ptr<PgConnection>;
+
+// A transaction on a connection: rolled back unless committed.
+class DWSTORE_EXPORT PgTransaction {
+public:
+    explicit PgTransaction(PgConnection &connection);
+    ~PgTransaction();
+    void commit();
+
+private:
+    PgConnection &m_connection;
+    bool m_done = false;
+};
+
+} // namespace dwfm::store::pg

@@ -1,0 +1,143 @@
+#include "pg/PgServices.h"
+
+#include "fs/FileOps.h"
+#include "pg/PgRecordset.h"
+#include "platform/DwError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace dwfm::store::pg {
+
+bool PgLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
+                                 qint32 &lNewID)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            PgConnection &db = m_context->db();
+            PgTransaction tx(db);
+            const QString parentFolder = lParentID == 0 ? m_context->rootFolder() : m_context->locationFolder(lParentID);
+            const PgResult r = db.exec("SELECT create_location(?, ?, ?)", {strName, strDescription, lParentID});
+            const QString folder = FileOps::join(parentFolder, strName);
+            const bool existed = QFileInfo(folder).isDir();
+            if (QFileInfo::exists(folder) && !existed)
+                throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(folder));
+            FileOps::makePath(folder);
+            try {
+                tx.commit();
+            } catch (...) {
+                if (!existed)
+                    QDir().rmdir(folder);
+                throw;
+            }
+            lNewID = qint32(r.int64(0, 0));
+            return true;
+        },
+        false);
+}
+
+bool PgLocations::DeleteLocation(qint32 lLocationID)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            PgConnection &db = m_context->db();
+            PgTransaction tx(db);
+            const QString folder = m_context->locationFolder(lLocationID);
+            db.exec("SELECT delete_location(?)", {lLocationID});
+            if (QFileInfo(folder).isDir() && !QDir().rmdir(folder)) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
+                                             "store niet kent.").arg(folder));
+            }
+            try {
+                tx.commit();
+            } catch (...) {
+                QDir().mkpath(folder);
+                throw;
+            }
+            return true;
+        },
+        false);
+}
+
+bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            PgConnection &db = m_context->db();
+            PgTransaction tx(db);
+            const QString oldFolder = m_context->locationFolder(lLocationID);
+            if (QFileInfo(oldFolder).fileName() == strName)
+                return true;
+            db.exec("SELECT rename_location(?, ?)", {lLocationID, strName});
+            const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
+            const bool caseOnly = QFileInfo(oldFolder).fileName().toLower() == strName.toLower();
+            if (!caseOnly && QFileInfo::exists(newFolder))
+                throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
+            if (QFileInfo(oldFolder).isDir() && !QDir().rename(oldFolder, newFolder))
+                throw DwError(DwError::PermissionDenied, QStringLiteral("De map '%1' kan niet worden hernoemd.").arg(oldFolder));
+            try {
+                tx.commit();
+            } catch (...) {
+                QDir().rename(newFolder, oldFolder);
+                throw;
+            }
+            return true;
+        },
+        false);
+}
+
+QString PgLocations::GetLocationPath(qint32 lLocationID)
+{
+    return pgGuarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
+}
+
+QString PgLocations::GetServerRootFolder()
+{
+    return m_context ? m_context->rootFolder() : QString();
+}
+
+QString PgLocations::GetLocationDescription(qint32 lLocationID)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            const PgResult r = m_context->db().exec("SELECT name FROM locations WHERE location_id = ?", {lLocationID});
+            return r.rows() ? r.text(0, 0) : QString();
+        },
+        QString());
+}
+
+static qint32 LocationKindOf(PgConnection &db, qint32 id)
+{
+    const PgResult r = db.exec("SELECT kind FROM locations WHERE location_id = ?", {id});
+    return r.rows() ? qint32(r.int64(0, 0)) : 0;
+}
+
+qint32 PgLocations::GetLocationKind(qint32 lLocationID)
+{
+    return pgGuarded(m_context, [&] { return LocationKindOf(m_context->db(), lLocationID); }, qint32(0));
+}
+
+bool PgLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
+{
+    rsChildren.reset();
+    return pgGuarded(
+        m_context,
+        [&] {
+            PgResult r = m_context->db().exec(
+                "SELECT l.location_id, l.name, EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
+                "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key",
+                {lLocationID});
+            rsChildren = PgRecordset::open(
+                std::move(r), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
+                {PgColumn::Integer, PgColumn::Text, PgColumn::Boolean});
+            return bool(rsChildren);
+        },
+        false);
+}
+
+} // namespace dwfm::store::pg

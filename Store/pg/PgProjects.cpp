@@ -1,0 +1,436 @@
+#include "pg/PgServices.h"
+
+#include "fs/FileOps.h"
+#include "pg/PgRecordset.h"
+#include "platform/DwError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace dwfm::store::pg {
+
+namespace {
+#define DW_PG_FILE_ROW_COLUMNS                                                                                 \
+    "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
+    "p.checkout_remark, p.locked, p.default_project, p.location_id"
+
+const QStringList FileRowFields = {
+    QStringLiteral("Projectid"),     QStringLiteral("FileName"),     QStringLiteral("CheckedOut"),
+    QStringLiteral("UserID"),        QStringLiteral("Checkoutdate"), QStringLiteral("ComputerName"),
+    QStringLiteral("ProjectCheckoutlocation"), QStringLiteral("CheckOutDescription"), QStringLiteral("Locked"),
+    QStringLiteral("DefaultProject"), QStringLiteral("LocationID")};
+
+const std::vector<PgColumn> FileRowKinds = {PgColumn::Integer, PgColumn::Text,    PgColumn::Boolean, PgColumn::Text,
+                                            PgColumn::DateTime, PgColumn::Text,   PgColumn::Text,    PgColumn::Text,
+                                            PgColumn::Boolean, PgColumn::Boolean, PgColumn::Integer};
+
+QString samePath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// Runs `work` as one transaction and turns an error into the last error and `failed`.
+template <typename F, typename R>
+R inTransaction(const PgContextPtr &context, F &&work, R failed)
+{
+    return pgGuarded(
+        context,
+        [&] {
+            PgTransaction tx(context->db());
+            R answer = work(tx);
+            return answer;
+        },
+        failed);
+}
+} // namespace
+
+const char *PgProjects::inLocationSql()
+{
+    return "SELECT " DW_PG_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
+}
+
+qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
+                              bool bCopyIntoStore, bool bLogHistory)
+{
+    return inTransaction(
+        m_context,
+        [&](PgTransaction &tx) {
+            if (!QFileInfo(strSourcePath).isFile())
+                throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(strSourcePath));
+            const QString name = vFileName.isNull() ? QFileInfo(strSourcePath).fileName()
+                                                    : QFileInfo(QDir::fromNativeSeparators(vFileName.toString())).fileName();
+            const QString folder = m_context->locationFolder(lLocationID);
+            const QString target = FileOps::join(folder, name);
+            const PgResult r = m_context->db().exec(
+                "SELECT add_project(?, ?, ?, ?)",
+                {lLocationID, name, bLogHistory, bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString()});
+            if (bCopyIntoStore) {
+                if (QFileInfo::exists(target))
+                    throw DwError(DwError::FileAlreadyExists,
+                                  QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+                FileOps::makePath(folder);
+                FileOps::installDurably(strSourcePath, target, false);
+            } else if (samePath(strSourcePath) != samePath(target)) {
+                throw DwError(DwError::InvalidProcedureCall,
+                              QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).")
+                                  .arg(strSourcePath, target));
+            }
+            try {
+                tx.commit();
+            } catch (...) {
+                if (bCopyIntoStore)
+                    QFile::remove(target);
+                throw;
+            }
+            return qint32(r.int64(0, 0));
+        },
+        qint32(-1));
+}
+
+bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
+                             QVariant &vNewProjectID)
+{
+    return inTransaction(
+        m_context,
+        [&](PgTransaction &tx) {
+            const PgFile src = m_context->file(lProjectID);
+            const QString from = m_context->serverFile(src);
+            const QString folder = m_context->locationFolder(lTargetLocationID);
+            const QString target = FileOps::join(folder, src.fileName);
+            const PgResult r = m_context->db().exec("SELECT copy_project(?, ?, ?, ?)",
+                                                    {lProjectID, lTargetLocationID, strDescription,
+                                                     m_context->locationPath(src.locationId)});
+            FileOps::makePath(folder);
+            FileOps::installDurably(from, target, false);
+            try {
+                tx.commit();
+            } catch (...) {
+                QFile::remove(target);
+                throw;
+            }
+            vNewProjectID = qint32(r.int64(0, 0));
+            return true;
+        },
+        false);
+}
+
+bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
+{
+    return inTransaction(
+        m_context,
+        [&](PgTransaction &tx) {
+            const PgFile row = m_context->file(lProjectID);
+            if (row.fileName == strName)
+                return true;
+            m_context->db().exec("SELECT rename_project(?, ?)", {lProjectID, strName});
+            const QString from = m_context->serverFile(row);
+            const QString to = FileOps::join(QFileInfo(from).absolutePath(), strName);
+            if (row.fileName.toLower() != strName.toLower() && QFileInfo::exists(to))
+                throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
+            if (!QFile::rename(from, to))
+                throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden hernoemd.").arg(from));
+            FileOps::syncFolder(QFileInfo(to).absolutePath());
+            try {
+                tx.commit();
+            } catch (...) {
+                QFile::rename(to, from);
+                throw;
+            }
+            return true;
+        },
+        false);
+}
+
+bool PgProjects::DeleteProject(qint32 lProjectID)
+{
+    return inTransaction(
+        m_context,
+        [&](PgTransaction &tx) {
+            const PgFile row = m_context->file(lProjectID);
+            const QString file = m_context->serverFile(row);
+            m_context->db().exec("SELECT delete_project(?)", {lProjectID});
+            // Moved out of sight first, so a failed commit can put it back.
+            const QString hidden = QStringLiteral("%1/.%2.dwdel-%3").arg(QFileInfo(file).absolutePath(), row.fileName).arg(lProjectID);
+            const bool present = QFileInfo::exists(file);
+            if (present && !QFile::rename(file, hidden))
+                throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden verwijderd.").arg(file));
+            try {
+                tx.commit();
+            } catch (...) {
+                if (present)
+                    QFile::rename(hidden, file);
+                throw;
+            }
+            if (present)
+                QFile::remove(hidden);
+            return true;
+        },
+        false);
+}
+
+void PgProjects::checkOut(qint32 id, const QString &remark)
+{
+    // The row is taken by the server and the working copy made in one transaction: a
+    // failed copy rolls the taking back, and until the commit nobody else can take it.
+    PgTransaction tx(m_context->db());
+    const PgFile row = m_context->file(id);
+    const QString path = m_context->locationPath(row.locationId);
+    const QString folder = FileOps::join(m_context->workingRoot(), path);
+    const QString server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
+    const QString local = FileOps::join(folder, row.fileName);
+    m_context->db().exec("SELECT check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark});
+    bool made = false;
+    QString aside;
+    try {
+        switch (FileOps::copyIfAbsent(server, local)) {
+        case FileOps::NewCopy::Made:
+            made = true;
+            break;
+        case FileOps::NewCopy::SourceMissing:
+            throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
+        case FileOps::NewCopy::TargetExists:
+            if (!FileOps::sameContent(local, server)) {
+                aside = FileOps::moveAside(local);
+                FileOps::copyNew(server, local, false);
+                made = true;
+            }
+            break;
+        }
+        tx.commit();
+    } catch (...) {
+        if (made)
+            QFile::remove(local);
+        if (!aside.isEmpty())
+            QFile::rename(aside, local);
+        throw;
+    }
+}
+
+bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            checkOut(lProjectID, strDescription);
+            return true;
+        },
+        false);
+}
+
+void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
+{
+    const PgFile row = m_context->file(id);
+    if (!row.checkedOut)
+        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is niet in gebruik genomen.").arg(row.fileName));
+    if (m_context->heldByOther(row)) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("'%1' kan niet worden vrijgegeven: het is in gebruik bij %2.").arg(row.fileName, row.userId));
+    }
+    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+    if (!QFileInfo(local).isFile())
+        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local));
+    const QString server = m_context->serverFile(row);
+    // The new content is written and flushed beside the server file first; the server
+    // decides, the rename follows, then the commit.
+    const QString staged = FileOps::stage(local, server);
+    try {
+        PgTransaction tx(m_context->db());
+        m_context->db().exec("SELECT check_in(?, ?)", {id, remark});
+        FileOps::replaceWith(staged, server);
+        tx.commit();
+    } catch (...) {
+        QFile::remove(staged);
+        throw;
+    }
+    if (removeLocalCopy)
+        QFile::remove(local);
+}
+
+bool PgProjects::CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            checkIn(lProjectID, strDescription, bRemoveLocalCopy);
+            return true;
+        },
+        false);
+}
+
+bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy)
+{
+    return inTransaction(
+        m_context,
+        [&](PgTransaction &tx) {
+            const PgFile row = m_context->file(lProjectID);
+            m_context->db().exec("SELECT cancel_check_out(?, ?)", {lProjectID, strDescription});
+            if (bRestoreLocalCopy && !m_context->heldByOther(row)) {
+                const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+                const QString server = m_context->serverFile(row);
+                if (QFileInfo::exists(local) && !FileOps::sameContent(local, server))
+                    FileOps::moveAside(local);
+                if (!QFileInfo::exists(local) && QFileInfo::exists(server))
+                    FileOps::copyNew(server, local, false);
+            }
+            tx.commit();
+            return true;
+        },
+        false);
+}
+
+bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            const PgFile row = m_context->file(lProjectID);
+            QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
+            if (!dir.isValid())
+                throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
+            dir.setAutoRemove(false);
+            const QString path = FileOps::join(dir.path(), row.fileName);
+            try {
+                FileOps::copyNew(m_context->serverFile(row), path, false);
+            } catch (...) {
+                dir.remove();
+                throw;
+            }
+            strPath = path;
+            return true;
+        },
+        false);
+}
+
+bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTargetPath)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            FileOps::copyNew(m_context->serverFile(m_context->file(lProjectID)), strTargetPath, false);
+            return true;
+        },
+        false);
+}
+
+bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            if (lProjectIDs.size() != strTargetPaths.size()) {
+                throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Er zijn %1 bestanden en %2 doelen opgegeven.")
+                                                                 .arg(lProjectIDs.size())
+                                                                 .arg(strTargetPaths.size()));
+            }
+            QStringList failed;
+            for (qsizetype i = 0; i < lProjectIDs.size(); ++i) {
+                try {
+                    const QString target = FileOps::freePath(QDir::fromNativeSeparators(strTargetPaths[i]));
+                    FileOps::copyNew(m_context->serverFile(m_context->file(lProjectIDs[i])), target, false);
+                } catch (const DwError &e) {
+                    failed << e.description();
+                }
+            }
+            if (!failed.isEmpty())
+                throw DwError(DwError::PathNotFound, failed.join(QLatin1Char(' ')));
+            return true;
+        },
+        false);
+}
+
+QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
+{
+    return pgGuarded(
+        m_context,
+        [&] {
+            const PgFile row = m_context->file(lProjectID);
+            if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
+                return row.checkoutFolder;
+            return FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));
+        },
+        QString());
+}
+
+QString PgProjects::GetProjectLocationPath(qint32 lProjectID)
+{
+    return pgGuarded(
+        m_context, [&] { return m_context->locationPath(m_context->file(lProjectID).locationId) + QLatin1Char('/'); },
+        QString());
+}
+
+QString PgProjects::GetProjectFileName(qint32 lProjectID)
+{
+    return pgGuarded(m_context, [&] { return m_context->file(lProjectID).fileName; }, QString());
+}
+
+bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID)
+{
+    rsProjects.reset();
+    return pgGuarded(
+        m_context,
+        [&] {
+            rsProjects = PgRecordset::open(m_context->db().exec(inLocationSql(), {lLocationID}), FileRowFields, FileRowKinds);
+            return bool(rsProjects);
+        },
+        false);
+}
+
+bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID, const QVariant &vOptional)
+{
+    rsProjects.reset();
+    return pgGuarded(
+        m_context,
+        [&] {
+            bool filtered = false;
+            const qint32 location = vOptional.isNull() ? 0 : vOptional.toInt(&filtered);
+            rsProjects = PgRecordset::open(
+                m_context->db().exec("SELECT " DW_PG_FILE_ROW_COLUMNS " FROM projects p "
+                                     "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
+                                     "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
+                                     {strUserID, filtered ? 1 : 0, location}),
+                FileRowFields, FileRowKinds);
+            return bool(rsProjects);
+        },
+        false);
+}
+
+bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
+{
+    rsInfo.reset();
+    return pgGuarded(
+        m_context,
+        [&] {
+            std::vector<PgColumn> kinds = FileRowKinds;
+            kinds.push_back(PgColumn::Text);
+            rsInfo = PgRecordset::open(m_context->db().exec("SELECT " DW_PG_FILE_ROW_COLUMNS ", p.file_name "
+                                                            "FROM projects p WHERE p.project_id = ?",
+                                                            {lProjectID}),
+                                       FileRowFields + QStringList{QStringLiteral("Workname")}, kinds);
+            return bool(rsInfo);
+        },
+        false);
+}
+
+bool PgProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
+{
+    rsHistory.reset();
+    return pgGuarded(
+        m_context,
+        [&] {
+            rsHistory = PgRecordset::open(
+                m_context->db().exec("SELECT action, action_at, action_at, user_name, memo, action_at FROM history "
+                                     "WHERE project_id = ? ORDER BY history_id",
+                                     {lProjectID}),
+                {QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),
+                 QStringLiteral("UserName"), QStringLiteral("Memo"), QStringLiteral("ActionMoment")},
+                {PgColumn::Text, PgColumn::Date, PgColumn::Time, PgColumn::Text, PgColumn::Text, PgColumn::DateTime});
+            return bool(rsHistory);
+        },
+        false);
+}
+
+} // namespace dwfm::store::pg

@@ -1,0 +1,325 @@
+#pragma once
+
+namespace dwfm::store::pg {
+
+// The server store's tables, owned by the store's owner role, and the functions through
+// which its users change them. Every function runs with the owner's rights (SECURITY
+// DEFINER) and checks who calls it (session_user): a user's own login may read the tables
+// and call the functions, nothing else. Each change tells the listening sessions which
+// location changed (NOTIFY dw_changes, the location's ID as payload).
+//
+// {owner} and {users} are replaced by the owner role and the group role of the users.
+inline const char *const PgSchemaSql = R"SQL(
+CREATE SCHEMA dw AUTHORIZATION {owner};
+SET ROLE {owner};
+SET search_path = dw, pg_temp;
+
+CREATE TABLE store_info (key text PRIMARY KEY, value text NOT NULL);
+CREATE TABLE users (
+    user_id      text PRIMARY KEY,
+    user_key     text NOT NULL UNIQUE,
+    full_name    text NOT NULL DEFAULT '',
+    is_admin     boolean NOT NULL DEFAULT false,
+    is_readonly  boolean NOT NULL DEFAULT false,
+    working_root text);
+CREATE TABLE locations (
+    location_id serial PRIMARY KEY,
+    parent_id   integer NOT NULL DEFAULT 0,
+    name        text NOT NULL,
+    name_key    text NOT NULL,
+    remark      text,
+    kind        integer NOT NULL DEFAULT 9,
+    UNIQUE (parent_id, name_key));
+CREATE TABLE user_roots (
+    user_key    text NOT NULL,
+    location_id integer NOT NULL,
+    PRIMARY KEY (user_key, location_id));
+CREATE TABLE projects (
+    project_id      serial PRIMARY KEY,
+    location_id     integer NOT NULL REFERENCES locations,
+    file_name       text NOT NULL,
+    name_key        text NOT NULL,
+    checked_out     boolean NOT NULL DEFAULT false,
+    user_id         text,
+    checkout_at     bigint,
+    computer_name   text,
+    checkout_folder text,
+    checkout_remark text,
+    locked          boolean NOT NULL DEFAULT false,
+    default_project boolean NOT NULL DEFAULT false,
+    UNIQUE (location_id, name_key));
+CREATE INDEX projects_by_user ON projects (user_id) WHERE checked_out;
+CREATE TABLE history (
+    history_id bigserial PRIMARY KEY,
+    project_id integer NOT NULL,
+    action     text NOT NULL,
+    action_at  bigint NOT NULL,
+    user_name  text,
+    memo       text);
+CREATE INDEX history_by_project ON history (project_id, history_id);
+
+-- Helpers, for the functions below only.
+CREATE FUNCTION refuse(msg text, code text DEFAULT '42501') RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION USING MESSAGE = msg, ERRCODE = code;
+END $$;
+
+CREATE FUNCTION caller() RETURNS users LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users;
+BEGIN
+    SELECT * INTO u FROM users WHERE user_key = lower(session_user::text);
+    IF NOT FOUND THEN
+        PERFORM refuse(format('De gebruiker ''%s'' is onbekend in deze store.', session_user));
+    END IF;
+    RETURN u;
+END $$;
+
+CREATE FUNCTION writer() RETURNS users LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := caller();
+BEGIN
+    IF u.is_readonly THEN
+        PERFORM refuse(format('Gebruiker ''%s'' mag alleen lezen en kan niets wijzigen.', u.user_id));
+    END IF;
+    RETURN u;
+END $$;
+
+CREATE FUNCTION log_action(p_project integer, p_action text, p_memo text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+BEGIN
+    INSERT INTO history (project_id, action, action_at, user_name, memo)
+    VALUES (p_project, p_action, (extract(epoch FROM clock_timestamp()) * 1000)::bigint, (caller()).user_id,
+            NULLIF(trim(coalesce(p_memo, '')), ''));
+END $$;
+
+CREATE FUNCTION touched(p_location integer) RETURNS void LANGUAGE sql AS $$
+    SELECT pg_notify('dw_changes', p_location::text);
+$$;
+
+CREATE FUNCTION file_row(p_project integer) RETURNS projects LANGUAGE plpgsql SECURITY DEFINER
+SET search_path = dw, pg_temp AS $$
+DECLARE r projects;
+BEGIN
+    SELECT * INTO r FROM projects WHERE project_id = p_project FOR UPDATE;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Bestand %s bestaat niet in de store.', p_project), 'P0002');
+    END IF;
+    RETURN r;
+END $$;
+
+CREATE FUNCTION name_ok(p_name text) RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    IF p_name IS NULL OR trim(p_name) = '' OR length(p_name) > 253 OR p_name IN ('.', '..')
+       OR p_name ~ '[/\\[:cntrl:]]' OR position('..' in p_name) > 0 THEN
+        PERFORM refuse(format('De naam ''%s'' is niet toegestaan.', p_name), '22023');
+    END IF;
+END $$;
+
+CREATE FUNCTION files_allowed(p_location integer) RETURNS void LANGUAGE plpgsql SECURITY DEFINER
+SET search_path = dw, pg_temp AS $$
+DECLARE l locations;
+BEGIN
+    SELECT * INTO l FROM locations WHERE location_id = p_location;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    ELSIF l.kind <> 9 THEN
+        PERFORM refuse(format('In de map ''%s'' mogen geen bestanden worden geplaatst.', l.name));
+    END IF;
+END $$;
+
+-- The functions the users call.
+CREATE FUNCTION check_out(p_project integer, p_computer text, p_folder text, p_remark text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project);
+BEGIN
+    IF r.locked THEN
+        PERFORM refuse(format('''%s'' is vergrendeld.', r.file_name));
+    ELSIF r.checked_out THEN
+        PERFORM refuse(format('''%s'' is al in gebruik bij %s.', r.file_name, r.user_id));
+    END IF;
+    UPDATE projects SET checked_out = true, user_id = u.user_id,
+           checkout_at = (extract(epoch FROM clock_timestamp()) * 1000)::bigint, computer_name = p_computer,
+           checkout_folder = p_folder, checkout_remark = NULLIF(p_remark, '')
+     WHERE project_id = p_project AND NOT checked_out AND NOT locked;
+    PERFORM log_action(p_project, 'In gebruik genomen', p_remark);
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION release(p_project integer, p_holder text) RETURNS void LANGUAGE sql AS $$
+    UPDATE dw.projects SET checked_out = false, user_id = NULL, checkout_at = NULL, computer_name = NULL,
+           checkout_folder = NULL, checkout_remark = NULL
+     WHERE project_id = p_project AND checked_out AND user_id = p_holder;
+$$;
+
+CREATE FUNCTION check_in(p_project integer, p_remark text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project);
+BEGIN
+    IF NOT r.checked_out THEN
+        PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
+    ELSIF lower(r.user_id) <> u.user_key THEN
+        PERFORM refuse(format('''%s'' kan niet worden vrijgegeven: het is in gebruik bij %s.', r.file_name, r.user_id));
+    END IF;
+    PERFORM release(p_project, r.user_id);
+    PERFORM log_action(p_project, 'Vrijgegeven', p_remark);
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION cancel_check_out(p_project integer, p_remark text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project); mine boolean;
+BEGIN
+    IF NOT r.checked_out THEN
+        PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
+    END IF;
+    mine := lower(r.user_id) = u.user_key;
+    IF NOT mine AND NOT u.is_admin THEN
+        PERFORM refuse(format('Alleen een beheerder mag het in gebruik nemen van ''%s'' door %s ongedaan maken.',
+                              r.file_name, r.user_id));
+    END IF;
+    PERFORM release(p_project, r.user_id);
+    PERFORM log_action(p_project, 'In gebruik nemen ongedaan gemaakt',
+                       CASE WHEN mine THEN p_remark ELSE trim(format('Voor %s. %s', r.user_id, p_remark)) END);
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION add_project(p_location integer, p_name text, p_log boolean, p_memo text) RETURNS integer
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); id integer;
+BEGIN
+    PERFORM files_allowed(p_location);
+    PERFORM name_ok(p_name);
+    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location AND name_key = lower(p_name)) THEN
+        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
+    END IF;
+    INSERT INTO projects (location_id, file_name, name_key) VALUES (p_location, p_name, lower(p_name))
+    RETURNING project_id INTO id;
+    IF p_log THEN
+        PERFORM log_action(id, 'Toegevoegd', p_memo);
+    END IF;
+    PERFORM touched(p_location);
+    RETURN id;
+END $$;
+
+CREATE FUNCTION copy_project(p_project integer, p_target integer, p_remark text, p_from text) RETURNS integer
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project); id integer;
+BEGIN
+    PERFORM files_allowed(p_target);
+    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_target AND name_key = r.name_key) THEN
+        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', r.file_name), '23505');
+    END IF;
+    INSERT INTO projects (location_id, file_name, name_key, default_project)
+    VALUES (p_target, r.file_name, r.name_key, r.default_project) RETURNING project_id INTO id;
+    PERFORM log_action(id, 'Gekopieerd van ' || p_from, p_remark);
+    PERFORM touched(p_target);
+    RETURN id;
+END $$;
+
+CREATE FUNCTION rename_project(p_project integer, p_name text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project);
+BEGIN
+    PERFORM name_ok(p_name);
+    IF r.checked_out THEN
+        PERFORM refuse(format('''%s'' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.', r.file_name));
+    END IF;
+    IF EXISTS (SELECT 1 FROM projects WHERE location_id = r.location_id AND name_key = lower(p_name)
+                                        AND project_id <> p_project) THEN
+        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
+    END IF;
+    UPDATE projects SET file_name = p_name, name_key = lower(p_name) WHERE project_id = p_project;
+    PERFORM log_action(p_project, 'Naam gewijzigd', format('Van ''%s'' in ''%s''', r.file_name, p_name));
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION delete_project(p_project integer) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project);
+BEGIN
+    IF r.checked_out AND lower(r.user_id) <> u.user_key THEN
+        PERFORM refuse(format('''%s'' kan niet worden verwijderd: het is in gebruik bij %s.', r.file_name, r.user_id));
+    END IF;
+    DELETE FROM history WHERE project_id = p_project;
+    DELETE FROM projects WHERE project_id = p_project;
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION create_location(p_name text, p_remark text, p_parent integer) RETURNS integer
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); k integer := 9; id integer;
+BEGIN
+    PERFORM name_ok(p_name);
+    IF p_parent = 0 THEN
+        IF NOT u.is_admin THEN
+            PERFORM refuse('Alleen een beheerder mag een hoofdlocatie maken.');
+        END IF;
+    ELSE
+        SELECT kind INTO k FROM locations WHERE location_id = p_parent;
+        IF NOT FOUND THEN
+            PERFORM refuse(format('Locatie %s bestaat niet.', p_parent), 'P0002');
+        END IF;
+    END IF;
+    IF EXISTS (SELECT 1 FROM locations WHERE parent_id = p_parent AND name_key = lower(p_name)) THEN
+        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
+    END IF;
+    INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (p_parent, p_name, lower(p_name), p_remark, k)
+    RETURNING location_id INTO id;
+    PERFORM touched(p_parent);
+    RETURN id;
+END $$;
+
+CREATE FUNCTION rename_location(p_location integer, p_name text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); l locations; busy bigint;
+BEGIN
+    PERFORM name_ok(p_name);
+    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    END IF;
+    IF EXISTS (SELECT 1 FROM locations WHERE parent_id = l.parent_id AND name_key = lower(p_name)
+                                         AND location_id <> p_location) THEN
+        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
+    END IF;
+    WITH RECURSIVE below (location_id) AS (
+        SELECT p_location UNION ALL
+        SELECT c.location_id FROM locations c JOIN below b ON c.parent_id = b.location_id)
+    SELECT count(*) INTO busy FROM projects WHERE checked_out AND location_id IN (SELECT location_id FROM below);
+    IF busy > 0 THEN
+        PERFORM refuse(format('De map ''%s'' kan niet worden hernoemd: er zijn nog %s bestand(en) in gebruik.',
+                              l.name, busy));
+    END IF;
+    UPDATE locations SET name = p_name, name_key = lower(p_name) WHERE location_id = p_location;
+    PERFORM touched(l.parent_id);
+END $$;
+
+CREATE FUNCTION delete_location(p_location integer) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); l locations;
+BEGIN
+    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    END IF;
+    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location)
+       OR EXISTS (SELECT 1 FROM locations WHERE parent_id = p_location) THEN
+        PERFORM refuse(format('De map ''%s'' is niet leeg.', l.name));
+    END IF;
+    DELETE FROM user_roots WHERE location_id = p_location;
+    DELETE FROM locations WHERE location_id = p_location;
+    PERFORM touched(l.parent_id);
+END $$;
+
+RESET ROLE;
+REVOKE ALL ON SCHEMA dw FROM PUBLIC;
+REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dw FROM PUBLIC;
+GRANT USAGE ON SCHEMA dw TO {users};
+GRANT SELECT ON ALL TABLES IN SCHEMA dw TO {users};
+GRANT EXECUTE ON FUNCTION dw.check_out(integer, text, text, text), dw.check_in(integer, text),
+    dw.cancel_check_out(integer, text), dw.add_project(integer, text, boolean, text),
+    dw.copy_project(integer, integer, text, text), dw.rename_project(integer, text), dw.delete_project(integer),
+    dw.create_location(text, text, integer), dw.rename_location(integer, text), dw.delete_location(integer)
+    TO {users};
+)SQL";
+
+} // namespace dwfm::store::pg

@@ -1,0 +1,156 @@
+#include "pg/PgSession.h"
+
+#include "StoreFolders.h"
+#include "core/session/SessionRegistry.h"
+#include "pg/PgChanges.h"
+#include "pg/PgRecordset.h"
+#include "platform/DwError.h"
+
+namespace dwfm::store::pg {
+
+namespace {
+const QString NotConnected = QStringLiteral("De sessie is niet verbonden met een store.");
+}
+
+PgSession::PgSession() = default;
+PgSession::~PgSession() = default;
+
+QString PgSession::conninfo(const QString &server, const QString &database, const QString &user,
+                            const QString &password)
+{
+    const QString srv = server.trimmed();
+    const int colon = srv.lastIndexOf(QLatin1Char(':'));
+    const QString host = colon > 0 ? srv.left(colon) : srv;
+    const QString port = colon > 0 ? srv.mid(colon + 1) : QString();
+    return PgConnection::conninfo({{"host", host},
+                                   {"port", port},
+                                   {"dbname", database},
+                                   {"user", user},
+                                   {"password", password},
+                                   {"connect_timeout", QStringLiteral("10")},
+                                   {"application_name", QStringLiteral("DwFileStore")}});
+}
+
+bool PgSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
+                        const QString &strCatalog, bool bSQLSecurity)
+{
+    m_changes.reset();
+    m_context.reset();
+    try {
+        const QString catalogue = strCatalog.trimmed().isEmpty() ? StoreFolders::defaultCatalogue() : strCatalog.trimmed();
+        auto connection = std::make_shared<PgConnection>(
+            conninfo(strServer, catalogue, bSQLSecurity ? strUser.trimmed().toLower() : QString(), bSQLSecurity ? strPassWord : QString()));
+        const PgResult root = connection->exec("SELECT value FROM store_info WHERE key = 'root_folder'");
+        if (root.rows() == 0)
+            throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(catalogue));
+        const PgResult me = connection->exec("SELECT user_id, full_name, is_admin, is_readonly, working_root FROM users "
+                                             "WHERE user_key = lower(session_user::text)");
+        if (me.rows() == 0) {
+            const PgResult who = connection->exec("SELECT session_user::text");
+            throw DwError(DwError::PermissionDenied,
+                          QStringLiteral("De gebruiker '%1' is onbekend in deze store.").arg(who.text(0, 0)));
+        }
+        PgUser user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
+        m_context = std::make_shared<PgContext>(connection, strServer.trimmed(), catalogue, root.text(0, 0), user);
+        m_database.setConnectError(0, QString());
+        return true;
+    } catch (const DwError &e) {
+        m_context.reset();
+        m_database.setConnectError(e.number(), e.description());
+        return false;
+    }
+}
+
+bool PgSession::IsReadOnlySession()
+{
+    return !m_context || m_context->user().readOnly;
+}
+
+SessionChanges *PgSession::Changes()
+{
+    if (!m_changes && m_context) {
+        try {
+            m_changes = std::make_unique<PgChanges>(m_context->connection());
+        } catch (const DwError &e) {
+            m_context->setLastError(e.number(), e.description());
+        }
+    }
+    return m_changes.get();
+}
+
+QVariant PgDatabase::ConnectionProperty(const QString &strName)
+{
+    if (!m_context)
+        throw DwError(DwError::ObjectNotSet, NotConnected);
+    const QString name = strName.trimmed().toLower();
+    if (name == QLatin1String("data source"))
+        return m_context->server();
+    if (name == QLatin1String("initial catalog"))
+        return m_context->catalogue();
+    if (name == QLatin1String("user id"))
+        return m_context->user().id;
+    if (name == QLatin1String("provider"))
+        return QStringLiteral("DwFileStore.PostgreSQL");
+    throw DwError(DwError::ItemNotFound, QStringLiteral("De verbinding kent de eigenschap '%1' niet.").arg(strName));
+}
+
+QString PgDatabase::DefaultDatabase()
+{
+    return m_context ? m_context->catalogue() : QString();
+}
+
+QString PgDatabase::LastError()
+{
+    return m_context ? m_context->lastError() : m_connectError;
+}
+
+qint32 PgDatabase::LastErrorNumber()
+{
+    return m_context ? m_context->lastErrorNumber() : m_connectNumber;
+}
+
+void PgDatabase::ReportLastError()
+{
+    const QString text = LastError();
+    if (!text.isEmpty())
+        SessionRegistry::reportLastError(text);
+}
+
+QString PgCurrentUser::CurrentUserID()
+{
+    return m_context ? m_context->user().id : QString();
+}
+
+QString PgCurrentUser::CurrentUserName()
+{
+    return m_context ? m_context->user().name : QString();
+}
+
+bool PgCurrentUser::IsAdministrator()
+{
+    return m_context && m_context->user().admin;
+}
+
+bool PgCurrentUser::GetRoots(RecordsetPtr &rsRoots)
+{
+    rsRoots.reset();
+    return pgGuarded(
+        m_context,
+        [&] {
+            // Own roots when the user has any, else every top location.
+            PgResult r = m_context->db().exec(R"SQL(
+                SELECT l.location_id, l.name FROM locations l
+                 WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?)
+                        AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?))
+                    OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?) AND l.parent_id = 0)
+                 ORDER BY l.name)SQL",
+                                              {m_context->user().id.toLower(), m_context->user().id.toLower(),
+                                               m_context->user().id.toLower()});
+            rsRoots = PgRecordset::open(std::move(r), {QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
+                                        {PgColumn::Integer, PgColumn::Text});
+            return bool(rsRoots);
+        },
+        false);
+}
+
+} // namespace dwfm::store::pg

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "DwStoreExport.h"
+#include "core/session/FileStoreSession.h"
+#include "pg/PgServices.h"
+
+#include <memory>
+
+namespace dwfm::store::pg {
+
+class PgChanges;
+
+// The session of the server store: PostgreSQL for the data, a folder every client sees
+// (a shared mount) for the files.
+class DWSTORE_EXPORT PgSession final : public FileStoreSession {
+public:
+    PgSession();
+    ~PgSession() override;
+
+    // strServer: "host" or "host:port"; strCatalog: the database. bSQLSecurity True logs
+    // in as strUser with strPassWord, False as the operating-system account (peer or GSS,
+    // as the server allows).
+    bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
+                 const QString &strCatalog, bool bSQLSecurity) override;
+    bool IsReadOnlySession() override;
+    SessionDatabase &Database() override { return m_database; }
+    CurrentUserService &CurrentUser() override { return m_currentUser; }
+    LocationsService &Locations() override { return m_locations; }
+    ProjectsService &Projects() override { return m_projects; }
+    SessionChanges *Changes() override;
+
+    // The libpq connection string for a server, database and login (empty user: the
+    // operating-system account).
+    static QString conninfo(const QString &server, const QString &database, const QString &user,
+                            const QString &password);
+
+private:
+    PgContextPtr m_context;
+    PgDatabase m_database{m_context};
+    PgCurrentUser m_currentUser{m_context};
+    PgLocations m_locations{m_context};
+    PgProjects m_projects{m_context};
+    std::unique_ptr<PgChanges> m_changes;
+};
+
+} // namespace dwfm::store::pg

@@ -1,0 +1,145 @@
+#include "PgCluster.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+struct Cluster {
+    QString base;
+    QString bin;
+    int port = 0;
+    bool running = false;
+    QString failure;
+    bool asNobody = false;
+
+    // Runs a PostgreSQL program, as "nobody" when this process is root.
+    bool run(const QString &program, const QStringList &args, QString *output = nullptr)
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        const QString path = bin + QLatin1Char('/') + program;
+        if (asNobody)
+            p.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), path} + args);
+        else
+            p.start(path, args);
+        const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        if (output)
+            *output = QString::fromLocal8Bit(p.readAll());
+        return ok;
+    }
+
+    bool start()
+    {
+        bin = qEnvironmentVariable("DW_PG_BIN", QStringLiteral("/usr/lib/postgresql/15/bin"));
+        if (!QFileInfo(bin + QStringLiteral("/initdb")).isExecutable()) {
+            failure = QStringLiteral("PostgreSQL is not installed (no %1/initdb)").arg(bin);
+            return false;
+        }
+        asNobody = geteuid() == 0;
+        // Not under TMPDIR: the test's own temporary home is closed to other accounts.
+        QByteArray pattern = "/tmp/dwpg-XXXXXX";
+        if (!mkdtemp(pattern.data())) {
+            failure = QStringLiteral("no temporary folder");
+            return false;
+        }
+        base = QString::fromUtf8(pattern);
+        QFile::setPermissions(base, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                        QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+        const QString password = QStringLiteral("beheer-%1").arg(QRandomGenerator::global()->generate(), 0, 16);
+        QFile pw(base + QStringLiteral("/pw"));
+        if (!pw.open(QIODevice::WriteOnly)) {
+            failure = QStringLiteral("cannot write the password file");
+            return false;
+        }
+        pw.write(password.toUtf8() + '\n');
+        pw.close();
+        if (asNobody) {
+            const passwd *nobody = getpwnam("nobody");
+            if (!nobody || chown(base.toUtf8().constData(), nobody->pw_uid, nobody->pw_gid) != 0 ||
+                chown(pw.fileName().toUtf8().constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
+                failure = QStringLiteral("cannot hand the folder to nobody");
+                return false;
+            }
+        }
+        QString out;
+        if (!run(QStringLiteral("initdb"), {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-U"),
+                                            QStringLiteral("dwbeheer"), QStringLiteral("--pwfile=") + pw.fileName(),
+                                            QStringLiteral("--auth=scram-sha-256"), QStringLiteral("-E"),
+                                            QStringLiteral("UTF8"), QStringLiteral("--no-sync")},
+                 &out)) {
+            failure = QStringLiteral("initdb failed: ") + out;
+            return false;
+        }
+        for (int attempt = 0; attempt < 5 && !running; ++attempt) {
+            port = 20000 + int(QRandomGenerator::global()->bounded(30000));
+            running = run(QStringLiteral("pg_ctl"),
+                          {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"),
+                           base + QStringLiteral("/log"), QStringLiteral("-w"), QStringLiteral("-o"),
+                           QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
+                                          "-c max_connections=40 %3")
+                               .arg(port)
+                               .arg(base, qEnvironmentVariable("DW_PG_OPTIONS")),
+                           QStringLiteral("start")},
+                          &out);
+        }
+        if (!running) {
+            failure = QStringLiteral("pg_ctl start failed: ") + out;
+            return false;
+        }
+        qputenv("PGUSER", "dwbeheer");
+        qputenv("PGPASSWORD", password.toUtf8());
+        return true;
+    }
+
+    ~Cluster()
+    {
+        // At the program's end, without Qt's event machinery.
+        if (running) {
+            const QString command = QStringLiteral("%1%2/pg_ctl -D '%3/data' -m immediate stop >/dev/null 2>&1")
+                                        .arg(asNobody ? QStringLiteral("runuser -u nobody -- ") : QString(), bin, base);
+            [[maybe_unused]] const int rc = std::system(command.toLocal8Bit().constData());
+        }
+        if (!base.isEmpty())
+            QDir(base).removeRecursively();
+    }
+};
+
+Cluster &cluster()
+{
+    static Cluster instance;
+    return instance;
+}
+
+} // namespace
+
+namespace PgCluster {
+
+bool start(QString *why)
+{
+    static const bool started = [] {
+        // A child process of a test uses its parent's cluster.
+        if (qEnvironmentVariableIsSet("DW_PG_SERVER"))
+            return true;
+        return cluster().start();
+    }();
+    if (!started && why)
+        *why = cluster().failure;
+    return started;
+}
+
+QString server()
+{
+    if (qEnvironmentVariableIsSet("DW_PG_SERVER"))
+        return qEnvironmentVariable("DW_PG_SERVER");
+    return QStringLiteral("127.0.0.1:%1").arg(cluster().port);
+}
+
+} // namespace PgCluster

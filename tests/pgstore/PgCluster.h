@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// A throwaway PostgreSQL cluster for the tests of this program: made with initdb in a
+// temporary folder on first use, listening on 127.0.0.1 at a free port and on a Unix
+// socket in that folder, stopped and removed when the program ends. Run as root, the
+// server runs as the unprivileged account "nobody". The administrator's login is put in
+// PGUSER / PGPASSWORD, where the store's administration finds it. The tests' cluster does
+// not flush (fsync off); $DW_PG_OPTIONS adds server options (e.g. "-c fsync=on").
+namespace PgCluster {
+
+// True when the cluster runs; false (with the reason in `why`) when the PostgreSQL
+// programs are not installed or the cluster could not start.
+bool start(QString *why);
+// "127.0.0.1:port".
+QString server();
+
+} // namespace PgCluster
