@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev libssl-dev
-  libgtest-dev
+  libgtest-dev qt6-tools-dev dpkg-dev
   fonts-dejavu-core xdg-utils
 )
 [ "$#" -gt 0 ] && packages+=("$@")

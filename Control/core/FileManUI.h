@@ -31,6 +31,19 @@ class LocationTreeModel;
 // calls SetupConnection, then one of the mode methods, and reacts to its signals.
 class DWFILEMANUI_EXPORT FileManUI : public QWidget {
     Q_OBJECT
+    // The public fields as properties, for Qt Designer and .ui files; hosts keep using the
+    // fields themselves.
+    Q_PROPERTY(bool StatusBarVisible MEMBER StatusBarVisible)
+    Q_PROPERTY(bool ToolbarVisible MEMBER ToolbarVisible)
+    Q_PROPERTY(bool HeaderLabelsVisible MEMBER HeaderLabelsVisible)
+    Q_PROPERTY(bool AllowPopupMenu MEMBER AllowPopupMenu)
+    Q_PROPERTY(bool ReadOnly MEMBER ReadOnly)
+    Q_PROPERTY(bool FileInfoVisible MEMBER FileInfoVisible)
+    Q_PROPERTY(bool HideLocations MEMBER HideLocations)
+    Q_PROPERTY(bool AutoShowPreview MEMBER AutoShowPreview)
+    Q_PROPERTY(bool ExternalFileCopy MEMBER ExternalFileCopy)
+    Q_PROPERTY(bool NoFileOpenOnDoubleClick MEMBER NoFileOpenOnDoubleClick)
+    Q_PROPERTY(bool Initialized MEMBER Initialized)
 public:
     explicit FileManUI(QWidget *parent = nullptr);
     ~FileManUI() override;
