@@ -10,6 +10,7 @@
 #include "tree/LocationTreeModel.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
+#include "platform/TextHelpers.h"
 #include "view/ControlView.h"
 #include "view/LayoutSettings.h"
 #include "view/PopupMenuController.h"
@@ -264,12 +265,7 @@ void FileManUI::ShowConnectionInfo()
         statusPanel(QStringLiteral("infogebruiker"))->setText(text);
     });
     SkipOnError([&] {
-        // The system's buffer for the computer name holds 31 characters and its end; a
-        // name that does not fit, or none at all, shows as a single blank.
-        QString computer = QSysInfo::machineHostName();
-        if (computer.isEmpty() || computer.size() > 31)
-            computer = QStringLiteral(" ");
-        statusPanel(QStringLiteral("computernaam"))->setText(QStringLiteral("[") + computer + QStringLiteral("]  "));
+        statusPanel(QStringLiteral("computernaam"))->setText(ComputerNameText(QSysInfo::machineHostName()));
     });
 }
 

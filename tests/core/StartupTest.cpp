@@ -1,6 +1,7 @@
 #include "core/FileManUI.h"
 #include "list/FileListModel.h"
 #include "platform/DwError.h"
+#include "platform/TextHelpers.h"
 
 #include "support/ScriptedPrompts.h"
 #include "support/ScriptedSession.h"
@@ -86,10 +87,8 @@ TEST_F(StartupTest, SuccessfulConnectionUncoversAndFillsTheStatusBar)
     EXPECT_EQ(control.statusPanel(QStringLiteral("infoserver"))->text(), QStringLiteral("SRV-DOCS (Archief)  "));
     // The user ID is shown upper-cased and without its trailing blank.
     EXPECT_EQ(control.statusPanel(QStringLiteral("infogebruiker"))->text(), QStringLiteral("Anna de Vries (ANNA)  "));
-    const QString host = QSysInfo::machineHostName();
-    const QString expectedComputer = (host.isEmpty() || host.size() > 31) ? QStringLiteral(" ") : host;
     EXPECT_EQ(control.statusPanel(QStringLiteral("computernaam"))->text(),
-              QStringLiteral("[") + expectedComputer + QStringLiteral("]  "));
+              ComputerNameText(QSysInfo::machineHostName()));
     EXPECT_TRUE(control.statusPanel(QStringLiteral("infohuidig"))->text().isEmpty());
 
     // The store's last error, reported when no error is pending, reaches the user.
