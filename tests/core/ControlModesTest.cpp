@@ -96,13 +96,4 @@ TEST_F(ControlModesTest, CountOfFilesInUseWorksOnlyInUserMode)
     EXPECT_EQ(control->CountOfProjectsInUseByUser(), 2);
 }
 
-TEST_F(ControlModesTest, GetLocalCopyPassesItsArgumentsToTheStore)
-{
-    session->answer(QStringLiteral("GetLocalCopy"), true);
-    EXPECT_TRUE(control->FileManSessionProjectsGetLocalCopy(17, 42, QStringLiteral("/tmp/doel.odt")));
-    const auto calls = session->callsOf(QStringLiteral("GetLocalCopy"));
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls.front().args, (QVariantList{17, 42, QStringLiteral("/tmp/doel.odt")}));
-}
-
 } // namespace

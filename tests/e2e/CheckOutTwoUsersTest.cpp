@@ -1,6 +1,7 @@
 // Two users, each with a control of their own, take one file of the real embedded store in
 // use and give it back, through the control's popup menu and tool bar.
 #include "StoreControlFixture.h"
+#include "support/TestHelpers.h"
 
 #include "StoreFolders.h"
 #include "core/session/SessionRegistry.h"
@@ -37,7 +38,7 @@ QByteArray readFile(const QString &path)
 struct Desk {
     std::unique_ptr<FileManUI> control;
     FileStoreSessionPtr session;
-    QStringList events;
+    EventLog events;
 };
 
 // Both controls show Brug Noord; each user's actions run with that user's session made the
@@ -52,15 +53,7 @@ protected:
             desk.control = connectControl(user);
             desk.session = SessionRegistry::current();
             desk.control->AllowPopupMenu = true;
-            QStringList *events = &desk.events;
-            QObject::connect(desk.control.get(), &FileManUI::FileOpen, [events](const QString &path, qint32 id) {
-                *events << QStringLiteral("FileOpen(%1, %2)").arg(path).arg(id);
-            });
-            QObject::connect(desk.control.get(), &FileManUI::FileCheckOut, [events](const QString &path, qint32 id) {
-                *events << QStringLiteral("FileCheckOut(%1, %2)").arg(path).arg(id);
-            });
-            QObject::connect(desk.control.get(), &FileManUI::FileCheckIn,
-                             [events](qint32 id) { *events << QStringLiteral("FileCheckIn(%1)").arg(id); });
+            desk.events.record(desk.control.get());
             ASSERT_TRUE(desk.control->ControlInSpecificLocationMode(brugNoord, QString(), true));
         }
     }
