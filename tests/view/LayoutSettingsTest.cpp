@@ -60,13 +60,10 @@ protected:
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText)
 {
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("3600")), 3600);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("3600 twips")), 3600);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("  1234.5x")), 1234.5);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("-20")), -20);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("1e3")), 1000);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("breed")), 0);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QString()), 0);
+    const std::pair<const char *, double> texts[] = {{"3600", 3600}, {"3600 twips", 3600}, {"  1234.5x", 1234.5},
+                                                     {"-20", -20},    {"1e3", 1000},         {"breed", 0}, {"", 0}};
+    for (const auto &[text, number] : texts)
+        EXPECT_EQ(LayoutSettings::leadingNumber(QString::fromLatin1(text)), number) << text;
 }
 
 TEST_F(LayoutSettingsTest, NothingIsWrittenBeforeAModeSucceeded)

@@ -149,9 +149,6 @@ TEST_F(ShownControl, HostMenuFollowsTheFieldsAndToggles)
     entry("mnuWeergaveStatusBalk")->trigger();
     EXPECT_TRUE(control.StatusBarVisible);
     EXPECT_TRUE(control.StatusBar->isVisible());
-    entry("mnuWeergaveMappen")->trigger();
-    EXPECT_TRUE(control.HideLocations);
-    EXPECT_FALSE(control.tvTreeView->isVisible());
 }
 
 TEST(ViewLayoutOverlay, CoveredControlLaysOutOnlyTheOverlay)
