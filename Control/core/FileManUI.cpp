@@ -1,4 +1,5 @@
 #include "FileManUI.h"
+#include "FileManUIInternals.h"
 
 #include "checkout/CheckOutCommands.h"
 #include "core/ControlModes.h"
@@ -174,7 +175,6 @@ void FileManUI::setUpSubsystems()
                                              *m_list);
 }
 
-LocationTreeModel *FileManUI::treeModel() const { return m_tree->model(); }
 
 bool FileManUI::ControlInRootMode() { return m_modes->ControlInRootMode(); }
 
@@ -339,5 +339,7 @@ QMenu *FileManUI::createViewMenu(QWidget *parent)
 {
     return m_view->viewMenu().createHostMenu(parent);
 }
+
+LocationTreeModel *treeModelOf(const FileManUI &control) { return locationTreeOf(control)->model(); }
 
 } // namespace dwfm

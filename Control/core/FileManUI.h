@@ -82,9 +82,6 @@ public:
     // A "&Weergave" menu for the host's menu bar: it shows and hides the tree, the
     // preview, the tool bar, the title row and the status bar.
     QMenu *createViewMenu(QWidget *parent);
-    // The layout, view menu and popup menu of the control; commands connect to the popup
-    // menu's and the tool bar's actions through it.
-    ControlView &view() const { return *m_view; }
     // The modes: what the tree shows at the top. Each answers True when the tree was
     // built (Initialized follows it) and reports a failure under its own name.
     // Root mode: the user's root locations under "Applicaties".
@@ -128,9 +125,6 @@ public:
     // Asks the store for a copy of a file at strTargetPath.
     bool FileManSessionProjectsGetLocalCopy(qint32 hWnd, qint32 vProjectID, const QString &strTargetPath);
 
-    // The control's private state, for the subsystems and for tests.
-    const ControlState &state() const { return m_state; }
-    ControlState &state() { return m_state; }
     bool isOverlayShown() const;
 
     // The child controls, named as the control's design names them.
@@ -141,16 +135,9 @@ public:
     QTextBrowser *WebBrowser = nullptr;
     QStatusBar *StatusBar = nullptr;
     QLabel *lblTitle[2] = {nullptr, nullptr};
-    FileListModel *listModel() const { return m_listModel; }
-    LocationTreeModel *treeModel() const;
-    LocationTree *locationTree() const { return m_tree; }
-    FileList *fileList() const { return m_list; }
     // The status bar panel with this key ("infohuidig", "computernaam", "infogebruiker",
     // "infoserver").
     QLabel *statusPanel(const QString &key) const;
-    // Check-out, check-in, viewing and the list's double-click, for the menu and tool-bar
-    // dispatch and for tests.
-    CheckOutCommands &checkOutCommands() const { return *m_checkOut; }
 
 signals:
     void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
@@ -173,6 +160,9 @@ public:
     void ShowIdle();
 
 private:
+    // The subsystems are reached through core/FileManUIInternals.h, which is not installed.
+    friend struct FileManUIInternals;
+
     void UserControl_Initialize();
     void SetUpListView();
     void ShowConnectionInfo();

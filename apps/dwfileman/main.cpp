@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "core/session/SessionRegistry.h"
 #include "platform/DwError.h"
 #include "tree/LocationTree.h"
@@ -68,7 +69,7 @@ int main(int argc, char **argv)
                        .arg(window.control()->ControlInRootMode() ? QStringLiteral("True") : QStringLiteral("False")));
     // The location asked for is opened and clicked as the user would: LocationChanged
     // follows and the list fills.
-    if (connected && !options.location.isEmpty() && !window.control()->locationTree()->selectPath(options.location))
+    if (connected && !options.location.isEmpty() && !locationTreeOf(*window.control())->selectPath(options.location))
         print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
     window.show();
     // After the mode: the control keeps its layout only once a mode has succeeded.

@@ -1,4 +1,5 @@
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "list/FileListModel.h"
 #include "platform/DwError.h"
 #include "platform/TextHelpers.h"
@@ -67,8 +68,8 @@ TEST_F(StartupTest, NewControlIsCoveredWithFiveColumnsAndFourPanels)
                        control.AutoShowPreview, control.ExternalFileCopy, control.NoFileOpenOnDoubleClick,
                        control.Initialized})
         EXPECT_FALSE(field);
-    EXPECT_EQ(control.state().ControlMode, 0);
-    EXPECT_FALSE(control.state().AcceptableProjects.has_value());
+    EXPECT_EQ(stateOf(control).ControlMode, 0);
+    EXPECT_FALSE(stateOf(control).AcceptableProjects.has_value());
     EXPECT_TRUE(control.SetupLanguage(QStringLiteral("bestaat-niet.lng")).isNull());
 }
 
@@ -162,7 +163,7 @@ TEST_F(StartupTest, DestructionRemovesThePreviewPage)
     }
     {
         FileManUI control;
-        control.state().PreviewPagePath = page;
+        stateOf(control).PreviewPagePath = page;
     }
     EXPECT_FALSE(QFile::exists(page));
     // A session outlives its controls.

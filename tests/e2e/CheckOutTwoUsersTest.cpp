@@ -10,6 +10,7 @@
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 #include "view/ViewLayout.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -73,20 +74,20 @@ protected:
         const int row = listRowOf(*desk.control, QStringLiteral("Notulen.txt"));
         EXPECT_GE(row, 0);
         desk.control->lvListView->selectionModel()->setCurrentIndex(
-            desk.control->listModel()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        desk.control->view().popup().SetPopupMenuState(false, true, true);
+            listModelOf(*desk.control)->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        viewOf(*desk.control).popup().SetPopupMenuState(false, true, true);
         return desk;
     }
     // Runs a popup entry the way the user picks it: only a visible, enabled entry runs.
     void choose(const QString &user, PopupEntry which)
     {
-        QAction *action = rightClick(user).control->view().popupMenu().action(which);
+        QAction *action = viewOf(*rightClick(user).control).popupMenu().action(which);
         ASSERT_TRUE(action && action->isVisible() && action->isEnabled());
         action->trigger();
     }
     void press(const QString &user, const QString &button)
     {
-        for (QAction *action : rightClick(user).control->view().layout().tbToolbar->actions()) {
+        for (QAction *action : viewOf(*rightClick(user).control).layout().tbToolbar->actions()) {
             if (action->objectName() == button)
                 return action->trigger();
         }
@@ -94,7 +95,7 @@ protected:
     }
     const FileListRow &row(const QString &user)
     {
-        const FileListModel &list = *desks.at(user).control->listModel();
+        const FileListModel &list = *listModelOf(*desks.at(user).control);
         return list.row(listRowOf(*desks.at(user).control, QStringLiteral("Notulen.txt")));
     }
     QString workingCopy(const QString &user) const

@@ -5,6 +5,7 @@
 #include "list/FileList.h"
 #include "list/FileListModel.h"
 #include "list/FileRowReader.h"
+#include "core/FileManUIInternals.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -74,7 +75,7 @@ protected:
         setFiles(10, {fileRow(1, QStringLiteral("beta.txt")), fileRow(2, QStringLiteral("Alpha.txt"), QStringLiteral("TEST"), QStringLiteral("bezig")),
                       fileRow(3, QStringLiteral("gamma.txt"), QStringLiteral("PIET"))});
     }
-    FileListModel *model() const { return control->listModel(); }
+    FileListModel *model() const { return listModelOf(*control); }
     QStringList column(int col) const
     {
         QStringList out;
@@ -110,7 +111,7 @@ TEST_F(FileListTest, TheAcceptableFilesFilterListsOnlyItsMembersAndWhenEmptyNoth
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("beta.txt"), QStringLiteral("gamma.txt")}));
 
-    control->state().AcceptableProjects.emplace();
+    stateOf(*control).AcceptableProjects.emplace();
     control->RefreshListView();
     EXPECT_EQ(model()->rowCount(), 0);
 
@@ -122,7 +123,7 @@ TEST_F(FileListTest, TheAcceptableFilesFilterListsOnlyItsMembersAndWhenEmptyNoth
 TEST_F(FileListTest, KeysThatNameNoFolderListNothingButTheTitleFollowsTheNode)
 {
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Docs"), true));
-    FileList *list = control->fileList();
+    FileList *list = fileListOf(*control);
     list->FillProjectList(QStringLiteral("C"));
     EXPECT_EQ(model()->rowCount(), 0);
     list->FillProjectList(QStringLiteral("10P"));

@@ -7,6 +7,7 @@
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QFrame>
 #include <QTest>
@@ -25,7 +26,7 @@ protected:
         addLocation(10, QStringLiteral("Documenten"), {{11, QStringLiteral("Brieven")}, {12, QStringLiteral("archief")}});
         addLocation(11, QStringLiteral("Brieven"), {{13, QStringLiteral("2023")}});
     }
-    LocationTreeModel *model() const { return control->treeModel(); }
+    LocationTreeModel *model() const { return treeModelOf(*control); }
 };
 
 TEST_F(LocationTreeTest, SpecificModeLoadsTheFirstLevelAndGivesPlaceholdersOnlyToFoldersWithSubFolders)
@@ -122,7 +123,7 @@ TEST_F(LocationTreeTest, RootModeWithoutRootsLeavesTheRootNodeUnselectedUntilThe
     EXPECT_EQ(control->GetCurrentLocationID(), -1);
     EXPECT_FALSE(control->tvTreeView->isExpanded(model()->index(0, 0)));
     EXPECT_TRUE(locationEvents().isEmpty());
-    EXPECT_EQ(control->listModel()->rowCount(), 0);
+    EXPECT_EQ(listModelOf(*control)->rowCount(), 0);
 
     // The tree taking the keyboard focus makes its first node current, but that is no click.
     ASSERT_TRUE(showUncovered(*control));

@@ -1,5 +1,6 @@
 // The layout kept per user and per host: the keys written and read back.
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
 #include "view/ControlView.h"
@@ -42,15 +43,15 @@ protected:
     // Puts the splitters at x and y (twips), lays out and saves as after a successful mode.
     static void saveLayout(FileManUI &target, double x, double y, const QString &host)
     {
-        target.view().layout().setVerticalSplit(x);
-        target.view().layout().setHorizontalSplit(y);
-        target.view().layout().UserControl_Resize();
+        viewOf(target).layout().setVerticalSplit(x);
+        viewOf(target).layout().setHorizontalSplit(y);
+        viewOf(target).layout().UserControl_Resize();
         target.Initialized = true;
         target.SaveSettings(host);
     }
 
-    double splitLeft() { return Twips::rect(control.view().layout().imgSplitter).left(); }
-    double splitTop() { return Twips::rect(control.view().layout().imgSplitterVertical).top(); }
+    double splitLeft() { return Twips::rect(viewOf(control).layout().imgSplitter).left(); }
+    double splitTop() { return Twips::rect(viewOf(control).layout().imgSplitterVertical).top(); }
     double W() { return Twips::toTwipsX(control.width(), &control); }
     double H() { return Twips::toTwipsY(control.height(), &control); }
 
