@@ -124,7 +124,7 @@ public:
     qint32 CountOfProjectsInUseByUser();
     // Asks the store for a copy of a file at strTargetPath.
     bool FileManSessionProjectsGetLocalCopy(qint32 hWnd, qint32 vProjectID, const QString &strTargetPath);
-
+    // True while the overlay covers the control (not connected, or no such location).
     bool isOverlayShown() const;
 
     // The child controls, named as the control's design names them.
