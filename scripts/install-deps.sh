@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev libssl-dev libpq-dev postgresql
-  libgtest-dev
+  libgtest-dev qt6-tools-dev dpkg-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core xdg-utils
 )

@@ -1,4 +1,5 @@
 #include "FileManUI.h"
+#include "FileManUIInternals.h"
 
 #include "adding/FileAdding.h"
 #include "checkout/CheckOutCommands.h"
@@ -23,6 +24,7 @@
 #include "preview/PreviewPages.h"
 #include "preview/PreviewPane.h"
 #include "preview/PreviewTextBrowser.h"
+#include "platform/TextHelpers.h"
 #include "view/ControlView.h"
 #include "view/LayoutSettings.h"
 #include "view/PopupMenuController.h"
@@ -279,8 +281,6 @@ void FileManUI::setUpFolderAndFileWork()
                                             this);
 }
 
-LocationTreeModel *FileManUI::treeModel() const { return m_tree->model(); }
-
 bool FileManUI::ControlInRootMode() { return m_modes->ControlInRootMode(); }
 
 bool FileManUI::ControlInUserMode(const QString &strUserID, const QString &strUserDescription)
@@ -381,12 +381,7 @@ void FileManUI::ShowConnectionInfo()
         statusPanel(QStringLiteral("infogebruiker"))->setText(text);
     });
     SkipOnError([&] {
-        // The system's buffer for the computer name holds 31 characters and its end; a
-        // name that does not fit, or none at all, shows as a single blank.
-        QString computer = QSysInfo::machineHostName();
-        if (computer.isEmpty() || computer.size() > 31)
-            computer = QStringLiteral(" ");
-        statusPanel(QStringLiteral("computernaam"))->setText(QStringLiteral("[") + computer + QStringLiteral("]  "));
+        statusPanel(QStringLiteral("computernaam"))->setText(ComputerNameText(QSysInfo::machineHostName()));
     });
 }
 
@@ -460,5 +455,7 @@ QMenu *FileManUI::createViewMenu(QWidget *parent)
 {
     return m_view->viewMenu().createHostMenu(parent);
 }
+
+LocationTreeModel *treeModelOf(const FileManUI &control) { return locationTreeOf(control)->model(); }
 
 } // namespace dwfm

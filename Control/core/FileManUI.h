@@ -43,6 +43,19 @@ class TextBrowserPreview;
 // calls SetupConnection, then one of the mode methods, and reacts to its signals.
 class DWFILEMANUI_EXPORT FileManUI : public QWidget {
     Q_OBJECT
+    // The public fields as properties, for Qt Designer and .ui files; hosts keep using the
+    // fields themselves.
+    Q_PROPERTY(bool StatusBarVisible MEMBER StatusBarVisible)
+    Q_PROPERTY(bool ToolbarVisible MEMBER ToolbarVisible)
+    Q_PROPERTY(bool HeaderLabelsVisible MEMBER HeaderLabelsVisible)
+    Q_PROPERTY(bool AllowPopupMenu MEMBER AllowPopupMenu)
+    Q_PROPERTY(bool ReadOnly MEMBER ReadOnly)
+    Q_PROPERTY(bool FileInfoVisible MEMBER FileInfoVisible)
+    Q_PROPERTY(bool HideLocations MEMBER HideLocations)
+    Q_PROPERTY(bool AutoShowPreview MEMBER AutoShowPreview)
+    Q_PROPERTY(bool ExternalFileCopy MEMBER ExternalFileCopy)
+    Q_PROPERTY(bool NoFileOpenOnDoubleClick MEMBER NoFileOpenOnDoubleClick)
+    Q_PROPERTY(bool Initialized MEMBER Initialized)
 public:
     explicit FileManUI(QWidget *parent = nullptr);
     ~FileManUI() override;
@@ -81,9 +94,6 @@ public:
     // A "&Weergave" menu for the host's menu bar: it shows and hides the tree, the
     // preview, the tool bar, the title row and the status bar.
     QMenu *createViewMenu(QWidget *parent);
-    // The layout, view menu and popup menu of the control; commands connect to the popup
-    // menu's and the tool bar's actions through it.
-    ControlView &view() const { return *m_view; }
     // The modes: what the tree shows at the top. Each answers True when the tree was
     // built (Initialized follows it) and reports a failure under its own name.
     // Root mode: the user's root locations under "Applicaties".
@@ -137,9 +147,7 @@ public:
     // The style sheet of the preview's pages, as text.
     QVariant GetCSSString();
 
-    // The control's private state, for the subsystems and for tests.
-    const ControlState &state() const { return m_state; }
-    ControlState &state() { return m_state; }
+    // True while the overlay covers the control (not connected, or no such location).
     bool isOverlayShown() const;
 
     // The child controls, named as the control's design names them.
@@ -150,29 +158,9 @@ public:
     QTextBrowser *WebBrowser = nullptr;
     QStatusBar *StatusBar = nullptr;
     QLabel *lblTitle[2] = {nullptr, nullptr};
-    FileListModel *listModel() const { return m_listModel; }
-    LocationTreeModel *treeModel() const;
-    LocationTree *locationTree() const { return m_tree; }
-    FileList *fileList() const { return m_list; }
     // The status bar panel with this key ("infohuidig", "computernaam", "infogebruiker",
     // "infoserver").
     QLabel *statusPanel(const QString &key) const;
-    // Check-out, check-in, viewing and the list's double-click, for the menu and tool-bar
-    // dispatch and for tests.
-    CheckOutCommands &checkOutCommands() const { return *m_checkOut; }
-    // The preview pane and the list's row click that drives it.
-    PreviewPane &previewPane() const { return *m_preview; }
-    ListRowClick &rowClick() const { return *m_rowClick; }
-    // Cut, copy and paste; rename, delete and undo of a check-out.
-    ClipboardCommands &clipboardCommands() const { return *m_clipboard; }
-    FileCommands &fileCommands() const { return *m_fileCommands; }
-    // Adding and creating files, for the dispatch and for tests.
-    FileAdding &fileAdding() const { return *m_adding; }
-    // Folder operations, send-to, properties and the dispatch of their entries and buttons.
-    FolderCommands &folderCommands() const { return *m_folders; }
-    SendToCommands &sendToCommands() const { return *m_sendTo; }
-    PropertiesCommand &propertiesCommand() const { return *m_properties; }
-    CommandDispatch &commandDispatch() const { return *m_commandDispatch; }
 
 signals:
     void LocationChanged(const QString &strLocationPath, qint32 lLocationID);
@@ -195,6 +183,9 @@ public:
     void ShowIdle();
 
 private:
+    // The subsystems are reached through core/FileManUIInternals.h, which is not installed.
+    friend struct FileManUIInternals;
+
     void UserControl_Initialize();
     void SetUpListView();
     void ShowConnectionInfo();

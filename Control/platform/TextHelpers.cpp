@@ -76,4 +76,17 @@ QString RemoveTrailingBackslash(const QString &path)
     return path;
 }
 
+QString ComputerNameText(const QString &computerName)
+{
+    // Wide enough for any usual host name; a longer one keeps its start, which is the part
+    // that tells machines apart.
+    constexpr qsizetype kPanelChars = 40;
+    QString name = computerName.trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral(" ");
+    else if (name.size() > kPanelChars)
+        name = name.left(kPanelChars - 1) + QChar(0x2026);
+    return QStringLiteral("[") + name + QStringLiteral("]  ");
+}
+
 } // namespace dwfm

@@ -22,4 +22,8 @@ DWFILEMANUI_EXPORT QString AddBackslash(const QString &path);
 // Removes one trailing directory separator.
 DWFILEMANUI_EXPORT QString RemoveTrailingBackslash(const QString &path);
 
+// The status bar's computer panel: "[" + name + "]  ", a name too long for the panel
+// shortened to its first characters and an ellipsis, a missing name as a single blank.
+DWFILEMANUI_EXPORT QString ComputerNameText(const QString &computerName);
+
 } // namespace dwfm

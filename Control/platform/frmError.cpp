@@ -180,7 +180,9 @@ void frmError::Form_Resize()
     SkipOnError([&] {
         if (m_widthTwips < MinimumWidth)
             m_widthTwips = MinimumWidth;
+        m_applyingSize = true;
         resize(Twips::toPixelsX(m_widthTwips, this), Twips::toPixelsY(m_heightTwips, this));
+        m_applyingSize = false;
     });
     const double margin = Twips::rect(txtDetails).left();
     const double formWidth = m_widthTwips;
@@ -197,6 +199,21 @@ void frmError::Form_Resize()
         }
     });
     SkipOnError([&] { Twips::setWidth(txtDetails, formWidth - 2 * margin); });
+}
+
+void frmError::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (m_applyingSize)
+        return;
+    // Only a size that differs from the one in twips is taken over, so that a size set in
+    // twips keeps its exact figure through the rounding to pixels.
+    const QSize fromTwips(Twips::toPixelsX(m_widthTwips, this), Twips::toPixelsY(m_heightTwips, this));
+    if (width() != fromTwips.width())
+        m_widthTwips = Twips::toTwipsX(width(), this);
+    if (height() != fromTwips.height())
+        m_heightTwips = Twips::toTwipsY(height(), this);
+    Form_Resize();
 }
 
 double frmError::textWidthTwips(const QString &text) const

@@ -59,6 +59,10 @@ public:
     QPushButton *cmdCancel;
     QPlainTextEdit *txtDetails;
 
+protected:
+    // The user resizing the dialog lays it out again like any other change of its size.
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void Form_Resize();
     double textWidthTwips(const QString &text) const;
@@ -66,6 +70,7 @@ private:
     double m_widthTwips = 7920;
     double m_heightTwips = 5160;
     bool m_expanded = false;
+    bool m_applyingSize = false;
     qint32 m_imageType = 1;
     // The detail text exactly as given (the text box shows it with plain line ends).
     QString m_details;

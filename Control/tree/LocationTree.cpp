@@ -51,8 +51,7 @@ LocationTree::LocationTree(LocationTreeContext context, QObject *parent)
     view->installEventFilter(this);
     connect(view, &QTreeView::expanded, this, &LocationTree::nodeExpanded);
     connect(view, &QTreeView::clicked, this, &LocationTree::onClicked);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { onCurrentChanged(current); });
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { onSelectionChanged(); });
 }
 
 LocationTree::~LocationTree() = default;
@@ -319,8 +318,13 @@ bool LocationTree::selectPath(const QString &path)
 
 QModelIndex LocationTree::selectedNode() const
 {
+    // The current node counts only while it is selected: the view makes a node current
+    // without selecting it when it takes the focus, and that is no choice of the user.
     const QItemSelectionModel *selection = m_ctx.view->selectionModel();
-    return selection ? selection->currentIndex() : QModelIndex();
+    if (!selection)
+        return {};
+    const QModelIndex current = selection->currentIndex();
+    return current.isValid() && selection->isSelected(current) ? current : QModelIndex();
 }
 
 void LocationTree::selectNode(const QModelIndex &node)
@@ -330,16 +334,17 @@ void LocationTree::selectNode(const QModelIndex &node)
     m_selectingQuietly = false;
 }
 
-void LocationTree::onCurrentChanged(const QModelIndex &current)
+void LocationTree::onSelectionChanged()
 {
     m_pressHandled = QPersistentModelIndex();
-    if (m_selectingQuietly || !current.isValid())
+    const QModelIndex selected = selectedNode();
+    if (m_selectingQuietly || !selected.isValid())
         return;
-    // The user moved the selection (mouse or keyboard): that is a node click. A mouse
-    // click emits `clicked` afterwards, which must not handle the node again.
+    // The user selected a node (mouse or keyboard): that is a node click. A mouse click
+    // emits `clicked` afterwards, which must not handle the node again.
     if (QApplication::mouseButtons() != Qt::NoButton)
-        m_pressHandled = current;
-    nodeClick(current);
+        m_pressHandled = selected;
+    nodeClick(selected);
 }
 
 void LocationTree::onClicked(const QModelIndex &index)

@@ -90,7 +90,7 @@ private:
     void buildUserMode();
     void buildSpecificMode(class FileStoreSession &session);
     bool hasChildLocations(class FileStoreSession &session, qint32 locationID);
-    void onCurrentChanged(const QModelIndex &current);
+    void onSelectionChanged();
     void onClicked(const QModelIndex &index);
     QModelIndex childWithText(const QModelIndex &parent, const QString &text) const;
 

@@ -136,10 +136,14 @@ void LocationTreeModel::insertSorted(Node *parent, std::unique_ptr<Node> node, c
     auto first = kids.begin();
     if (first != kids.end() && (*first)->placeholder)
         ++first;
-    const auto at = std::upper_bound(first, kids.end(), node->text,
-                                     [](const QString &t, const std::unique_ptr<Node> &n) {
-                                         return textLess(t, n->text);
-                                     });
+    // Top nodes stay in the order they were added: the mode's own location first, then
+    // the host's extra locations in the host's order.
+    const auto at = parent == m_root.get()
+                        ? kids.end()
+                        : std::upper_bound(first, kids.end(), node->text,
+                                           [](const QString &t, const std::unique_ptr<Node> &n) {
+                                               return textLess(t, n->text);
+                                           });
     const int row = int(at - kids.begin());
     beginInsertRows(parentIndex, row, row);
     if (!node->key.isEmpty())
@@ -221,7 +225,8 @@ int LocationTreeModel::addToEmpty(Node *parent, const QModelIndex &parentIndex, 
     }
     if (nodes.empty())
         return 0;
-    putInOrder(nodes);
+    if (parent != m_root.get())
+        putInOrder(nodes);
     int count = 0;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         nodes[i]->row = int(i);
@@ -340,6 +345,8 @@ void LocationTreeModel::setText(const QModelIndex &index, const QString &text)
     Node *p = n->parent;
     n->text = text;
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    if (p == m_root.get())
+        return;
 
     // Find the node's sorted place among the others and move it there.
     const int old = n->row;

@@ -21,8 +21,9 @@ struct NewLocationNode {
     bool withPlaceholder = false;
 };
 
-// The location tree's nodes: keys, texts and images, each node's children kept sorted by
-// text (without regard to case; equal texts keep the order they were added in), and a key
+// The location tree's nodes: keys, texts and images, the top nodes in the order they were
+// added, each node's children kept sorted by text (without regard to case; equal texts
+// keep the order they were added in), and a key
 // index so that a node is found by its key in constant time. Keys are unique: adding a
 // second node with a key already in the tree fails, as the tree always did. Nodes without
 // a key are allowed any number of times.
@@ -48,8 +49,9 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Adds one node under `parent` (invalid = a top node) at its sorted place. Throws
-    // DwError 35602 when the key is already in the tree; nothing is added then.
+    // Adds one node under `parent` at its sorted place (a top node, `parent` invalid, after
+    // the others). Throws DwError 35602 when the key is already in the tree; nothing is
+    // added then.
     QModelIndex addNode(const QModelIndex &parent, const NewLocationNode &newNode);
     // What addNodes does with a node whose key is already in the tree or earlier in the
     // same batch: refuse the whole batch, or leave that one node out.

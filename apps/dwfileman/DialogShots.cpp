@@ -2,6 +2,7 @@
 
 #include "adding/frmAddGeneralFiles.h"
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "properties/frmGeneralProjectProperties.h"
@@ -13,7 +14,7 @@ bool saveDialogScreenshots(dwfm::FileManUI &control, const QString &folder)
 {
     const auto session = dwfm::SessionRegistry::current();
     const qint32 location = control.GetCurrentLocationID();
-    if (!session || location <= 0 || control.listModel()->rowCount() == 0)
+    if (!session || location <= 0 || listModelOf(control)->rowCount() == 0)
         return false;
     QDir().mkpath(folder);
 
@@ -28,7 +29,7 @@ bool saveDialogScreenshots(dwfm::FileManUI &control, const QString &folder)
     // The file with the longest history tells the most.
     qint32 shown = 0;
     int longest = -1;
-    for (const dwfm::FileListRow &row : control.listModel()->rows()) {
+    for (const dwfm::FileListRow &row : listModelOf(control)->rows()) {
         dwfm::RecordsetPtr history;
         int count = 0;
         const qint32 id = row.key.chopped(1).toInt();

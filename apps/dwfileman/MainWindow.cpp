@@ -3,6 +3,7 @@
 #include "SaveToStore.h"
 
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "dispatch/CommandDispatch.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
@@ -103,7 +104,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); 
 
 void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (m_control->commandDispatch().dropAllowed(event->mimeData())) {
+    if (commandDispatchOf(*m_control).dropAllowed(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -113,13 +114,13 @@ void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    if (!m_control->commandDispatch().dropAllowed(event->mimeData())) {
+    if (!commandDispatchOf(*m_control).dropAllowed(event->mimeData())) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    m_control->commandDispatch().lvListView_OLEDragDrop(event->mimeData());
+    commandDispatchOf(*m_control).lvListView_OLEDragDrop(event->mimeData());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

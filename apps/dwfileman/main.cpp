@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "list/ListRowClick.h"
@@ -37,13 +38,13 @@ void print(const QString &text) { std::fprintf(stdout, "%s\n", qPrintable(text))
 // and the preview shows the file.
 bool clickFile(dwfm::FileManUI &control, const QString &name)
 {
-    const auto &rows = control.listModel()->rows();
+    const auto &rows = listModelOf(control)->rows();
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (rows[row].text != name)
             continue;
         control.lvListView->selectionModel()->setCurrentIndex(
-            control.listModel()->index(int(row), 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        control.rowClick().lvListView_ItemClick(int(row));
+            listModelOf(control)->index(int(row), 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        rowClickOf(control).lvListView_ItemClick(int(row));
         return true;
     }
     return false;
@@ -89,7 +90,7 @@ int main(int argc, char **argv)
                        .arg(window.control()->ControlInRootMode() ? QStringLiteral("True") : QStringLiteral("False")));
     // The location asked for is opened and clicked as the user would: LocationChanged
     // follows and the list fills.
-    if (connected && !options.location.isEmpty() && !window.control()->locationTree()->selectPath(options.location))
+    if (connected && !options.location.isEmpty() && !locationTreeOf(*window.control())->selectPath(options.location))
         print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
     if (connected && !options.file.isEmpty() && !clickFile(*window.control(), options.file))
         print(QStringLiteral("Bestand niet gevonden: %1").arg(options.file));

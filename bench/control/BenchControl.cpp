@@ -22,6 +22,7 @@
 #include "services/StoreLocations.h"
 
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/FileListModel.h"
@@ -255,7 +256,7 @@ int main(int argc, char **argv)
     control.ControlInSpecificLocationMode(store.top, QString(), true);
     QApplication::processEvents();
 
-    LocationTreeModel *tree = control.treeModel();
+    LocationTreeModel *tree = treeModelOf(control);
     const auto nodeOf = [&](qint32 location) { return tree->findNode(QString::number(location) + QLatin1Char('C')); };
     const auto click = [&](qint32 location) {
         control.tvTreeView->setCurrentIndex(nodeOf(location));
@@ -270,8 +271,8 @@ int main(int argc, char **argv)
     const double rssBefore = residentMiB(), heapBefore = heapMiB();
     click(store.big);
     const double rssAfter = residentMiB(), heapAfter = heapMiB();
-    if (control.listModel()->rowCount() != kFiles) {
-        std::fprintf(stderr, "listed %d rows, expected %d\n", control.listModel()->rowCount(), kFiles);
+    if (listModelOf(control)->rowCount() != kFiles) {
+        std::fprintf(stderr, "listed %d rows, expected %d\n", listModelOf(control)->rowCount(), kFiles);
         return 1;
     }
 
@@ -289,7 +290,7 @@ int main(int argc, char **argv)
 
     // Both sorts start from the same shuffled order of the same 100,000 rows: the model's
     // own sort by file name against std::sort of the file names.
-    std::vector<FileListRow> shuffled = control.listModel()->rows();
+    std::vector<FileListRow> shuffled = listModelOf(control)->rows();
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20240307));
     std::vector<QString> texts;
     for (const FileListRow &row : shuffled)
@@ -303,10 +304,10 @@ int main(int argc, char **argv)
                                           unsorted->setRows(shuffled);
                                       });
     report("sort by file name (the model's own sort)", modelSort, plainSort, 2);
-    control.listModel()->sort(0, Qt::AscendingOrder);
+    listModelOf(control)->sort(0, Qt::AscendingOrder);
     const double clickSort = medianMs(
         [&] {
-            control.fileList()->headerClicked(0);
+            fileListOf(control)->headerClicked(0);
             control.lvListView->viewport()->repaint();
         });
     detail("  header click (order turned) with repaint", clickSort);
@@ -347,7 +348,7 @@ int main(int argc, char **argv)
         [&] {
             RecordsetPtr rs;
             session.Locations().GetChildLocations(rs, store.wide);
-            control.locationTree()->LoadChildLocations(nodeOf(store.wide), rs);
+            locationTreeOf(control)->LoadChildLocations(nodeOf(store.wide), rs);
         },
         [&] {
             rebuild();

@@ -12,6 +12,7 @@
 #include "clipboard/ClipboardCommands.h"
 #include "clipboard/ClipboardList.h"
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "core/session/SessionRegistry.h"
 #include "list/FileListModel.h"
 
@@ -112,10 +113,10 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         QApplication::clipboard()->setText(list);
         timer.start();
-        control.clipboardCommands().PasteProject();
+        clipboardCommandsOf(control).PasteProject();
         ours.push_back(double(timer.nsecsElapsed()) / 1e6);
-        if (control.listModel()->rowCount() != files) {
-            std::fprintf(stderr, "the paste left %d of %d files\n", control.listModel()->rowCount(), files);
+        if (listModelOf(control)->rowCount() != files) {
+            std::fprintf(stderr, "the paste left %d of %d files\n", listModelOf(control)->rowCount(), files);
             return 1;
         }
         runOrDie(QStringLiteral("sync"), {});

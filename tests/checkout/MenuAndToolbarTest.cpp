@@ -6,6 +6,7 @@
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 #include "view/ViewLayout.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAction>
 #include <QTest>
@@ -33,7 +34,7 @@ protected:
             return reply;
         });
         ASSERT_TRUE(control->ControlInSpecificLocationMode(5, QStringLiteral("Offertes"), true));
-        ASSERT_EQ(control->listModel()->rowCount(), 2);
+        ASSERT_EQ(listModelOf(*control)->rowCount(), 2);
         events.record(control.get());
     }
 
@@ -41,12 +42,12 @@ protected:
     void rightClickRow(int row)
     {
         selectRows(control->lvListView, {row});
-        control->view().popup().SetPopupMenuState(false, true, true);
+        viewOf(*control).popup().SetPopupMenuState(false, true, true);
     }
-    QAction *entry(PopupEntry which) const { return control->view().popupMenu().action(which); }
+    QAction *entry(PopupEntry which) const { return viewOf(*control).popupMenu().action(which); }
     QAction *button(const QString &key) const
     {
-        for (QAction *action : control->view().layout().tbToolbar->actions()) {
+        for (QAction *action : viewOf(*control).layout().tbToolbar->actions()) {
             if (action->objectName() == key)
                 return action;
         }
@@ -86,7 +87,7 @@ TEST_F(MenuAndToolbar, EachFileEntryRunsItsCommandOnTheSelectedRow)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.caption);
-        session->answer(QStringLiteral("GetProjectFileName"), control->listModel()->row(c.row).text);
+        session->answer(QStringLiteral("GetProjectFileName"), listModelOf(*control)->row(c.row).text);
         rightClickRow(c.row);
         QAction *action = entry(c.entry);
         ASSERT_NE(action, nullptr);
@@ -114,7 +115,6 @@ TEST_F(MenuAndToolbar, ToolbarChecksOutAndInByKey)
     EXPECT_EQ(commandCalls(), (QStringList{"CheckOutProject(11)", "CheckInProject(11)"}));
     EXPECT_EQ(events, (QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder("/w", "a.doc")),
                                    QStringLiteral("FileCheckIn(11)")}));
-
 }
 
 TEST_F(MenuAndToolbar, DoubleClickOnAFreeRowChecksItOutAndOpensIt)
@@ -122,7 +122,7 @@ TEST_F(MenuAndToolbar, DoubleClickOnAFreeRowChecksItOutAndOpensIt)
     session->answer(QStringLiteral("GetProjectFileName"), QStringLiteral("a.doc"));
     ASSERT_TRUE(showUncovered(*control));
     QTreeView *list = control->lvListView;
-    const QPoint row = list->visualRect(control->listModel()->index(0, 0)).center();
+    const QPoint row = list->visualRect(listModelOf(*control)->index(0, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
     EXPECT_EQ(commandCalls(), QStringList{"CheckOutProject(11)"});

@@ -5,6 +5,7 @@
 #include "clipboard/ClipboardCommands.h"
 #include "clipboard/ClipboardList.h"
 #include "clipboard/PasteProgress.h"
+#include "core/FileManUIInternals.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -160,7 +161,7 @@ TEST_F(PasteTest, EveryRuleOfThePaste)
         selectRows(control->lvListView, {0});
         QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
         session->clearCalls();
-        control->clipboardCommands().PasteProject();
+        clipboardCommandsOf(*control).PasteProject();
         EXPECT_EQ(changes(), QString::fromUtf8(c.changes));
         EXPECT_EQ(clipboardText(), QString::fromUtf8(c.clipboardAfter ? c.clipboardAfter : c.clipboard));
         EXPECT_EQ(session->count(QStringLiteral("GetProjectsInLocation")) > 0, c.refreshed);
@@ -174,7 +175,7 @@ TEST_F(PasteTest, AStoppedPasteKeepsWhatWasPastedAndIsNotPastedAgain)
     session->answer(QStringLiteral("CopyProject"), true);
     progress.stopAfter = 2;
     QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Cut?5;1|5;2|5;3|5;4|"));
-    control->clipboardCommands().PasteProject();
+    clipboardCommandsOf(*control).PasteProject();
     EXPECT_EQ(changes(), "Copy(1,12) Delete(1) Copy(2,12) Delete(2)");
     EXPECT_EQ(progress.log, QStringList({"start 4", "1", "2", "finish"}));
     EXPECT_EQ(clipboardText(), QString());
@@ -187,7 +188,7 @@ TEST_F(PasteTest, NoRandomOrDamagedTextTouchesTheStore)
         if (ClipboardList::parseClipboardText(text))
             continue;
         QGuiApplication::clipboard()->setText(text);
-        control->clipboardCommands().PasteProject();
+        clipboardCommandsOf(*control).PasteProject();
         ASSERT_EQ(changes(), QString()) << text.left(80).toStdString();
         ASSERT_EQ(clipboardText(), text);
     }

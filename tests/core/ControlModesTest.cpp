@@ -4,6 +4,7 @@
 #include "core/ControlState.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 using namespace dwfm;
 using namespace dwfm::test;
@@ -18,7 +19,7 @@ protected:
         addLocation(10, QStringLiteral("Documenten"));
         setFiles(10, {fileRow(1, QStringLiteral("a.txt"))});
     }
-    const ControlState &state() const { return control->state(); }
+    const ControlState &state() const { return stateOf(*control); }
 };
 
 TEST_F(ControlModesTest, SpecificModeWithoutBuildingLeavesTheTreeUntilRefreshTreeView)
@@ -29,7 +30,7 @@ TEST_F(ControlModesTest, SpecificModeWithoutBuildingLeavesTheTreeUntilRefreshTre
     EXPECT_EQ(state().ControlMode, ControlState::ModeSpecificLocation);
     EXPECT_EQ(state().AdditionalLocations.size(), 1u);
     EXPECT_TRUE(session->calls().empty());
-    EXPECT_EQ(control->treeModel()->rowCount(), 0);
+    EXPECT_EQ(treeModelOf(*control)->rowCount(), 0);
     control->RefreshTreeView();
     EXPECT_EQ(control->GetCurrentLocationDescription(), QStringLiteral("Docs"));
 }
@@ -51,7 +52,7 @@ TEST_F(ControlModesTest, SaveAndSelectModesBuildAtOnceAndSetTheirModes)
     EXPECT_EQ(state().ControlMode, ControlState::ModeSelectFile);
     EXPECT_TRUE(control->ReadOnly);
     EXPECT_FALSE(control->AllowPopupMenu);
-    EXPECT_EQ(control->listModel()->rowCount(), 1);
+    EXPECT_EQ(listModelOf(*control)->rowCount(), 1);
 }
 
 TEST_F(ControlModesTest, SelectModeForAnUnknownLocationStillSucceedsUnderTheOverlay)
@@ -94,15 +95,6 @@ TEST_F(ControlModesTest, CountOfFilesInUseWorksOnlyInUserMode)
                                          fileRow(2, QStringLiteral("b.txt"), QStringLiteral("PIET")), stale});
     ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("TEST"), QStringLiteral("Ik")));
     EXPECT_EQ(control->CountOfProjectsInUseByUser(), 2);
-}
-
-TEST_F(ControlModesTest, GetLocalCopyPassesItsArgumentsToTheStore)
-{
-    session->answer(QStringLiteral("GetLocalCopy"), true);
-    EXPECT_TRUE(control->FileManSessionProjectsGetLocalCopy(17, 42, QStringLiteral("/tmp/doel.odt")));
-    const auto calls = session->callsOf(QStringLiteral("GetLocalCopy"));
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls.front().args, (QVariantList{17, 42, QStringLiteral("/tmp/doel.odt")}));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "list/FileListModel.h"
 #include "platform/DwError.h"
+#include "platform/TextHelpers.h"
 
 #include "support/ScriptedPrompts.h"
 #include "support/ScriptedSession.h"
@@ -66,8 +68,8 @@ TEST_F(StartupTest, NewControlIsCoveredWithFiveColumnsAndFourPanels)
                        control.AutoShowPreview, control.ExternalFileCopy, control.NoFileOpenOnDoubleClick,
                        control.Initialized})
         EXPECT_FALSE(field);
-    EXPECT_EQ(control.state().ControlMode, 0);
-    EXPECT_FALSE(control.state().AcceptableProjects.has_value());
+    EXPECT_EQ(stateOf(control).ControlMode, 0);
+    EXPECT_FALSE(stateOf(control).AcceptableProjects.has_value());
     EXPECT_TRUE(control.SetupLanguage(QStringLiteral("bestaat-niet.lng")).isNull());
 }
 
@@ -86,10 +88,8 @@ TEST_F(StartupTest, SuccessfulConnectionUncoversAndFillsTheStatusBar)
     EXPECT_EQ(control.statusPanel(QStringLiteral("infoserver"))->text(), QStringLiteral("SRV-DOCS (Archief)  "));
     // The user ID is shown upper-cased and without its trailing blank.
     EXPECT_EQ(control.statusPanel(QStringLiteral("infogebruiker"))->text(), QStringLiteral("Anna de Vries (ANNA)  "));
-    const QString host = QSysInfo::machineHostName();
-    const QString expectedComputer = (host.isEmpty() || host.size() > 31) ? QStringLiteral(" ") : host;
     EXPECT_EQ(control.statusPanel(QStringLiteral("computernaam"))->text(),
-              QStringLiteral("[") + expectedComputer + QStringLiteral("]  "));
+              ComputerNameText(QSysInfo::machineHostName()));
     EXPECT_TRUE(control.statusPanel(QStringLiteral("infohuidig"))->text().isEmpty());
 
     // The store's last error, reported when no error is pending, reaches the user.
@@ -163,7 +163,7 @@ TEST_F(StartupTest, DestructionRemovesThePreviewPage)
     }
     {
         FileManUI control;
-        control.state().PreviewPagePath = page;
+        stateOf(control).PreviewPagePath = page;
     }
     EXPECT_FALSE(QFile::exists(page));
     // A session outlives its controls.

@@ -9,6 +9,7 @@
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 #include "view/ViewLayout.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,10 +40,10 @@ protected:
         ASSERT_TRUE(control->ControlInSpecificLocationMode(5, QStringLiteral("Offertes"), true));
         QGuiApplication::clipboard()->clear();
     }
-    QAction *entry(PopupEntry which) const { return control->view().popupMenu().action(which); }
+    QAction *entry(PopupEntry which) const { return viewOf(*control).popupMenu().action(which); }
     QAction *button(const QString &key) const
     {
-        for (QAction *action : control->view().layout().tbToolbar->actions())
+        for (QAction *action : viewOf(*control).layout().tbToolbar->actions())
             if (action->objectName() == key)
                 return action;
         return nullptr;
@@ -111,8 +112,8 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         selectRows(control->lvListView, {0});
-        control->locationTree()->selectNode(node(QString::fromLatin1(c.inTree ? "6C" : "5C")));
-        control->view().popup().SetPopupMenuState(c.inTree, !c.inTree, c.inTree);
+        locationTreeOf(*control)->selectNode(node(QString::fromLatin1(c.inTree ? "6C" : "5C")));
+        viewOf(*control).popup().SetPopupMenuState(c.inTree, !c.inTree, c.inTree);
         expected.clear();
         if (c.prompted)
             c.prompted();

@@ -10,6 +10,7 @@
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,7 +57,7 @@ protected:
     QStringList names() const
     {
         QStringList texts;
-        for (const FileListRow &row : control->listModel()->rows())
+        for (const FileListRow &row : listModelOf(*control)->rows())
             texts << row.text;
         return texts;
     }
@@ -150,8 +151,8 @@ TEST_F(AddingOverStoreTest, DroppedFilesLandInTheLocationAndTheList)
                                     QStringLiteral("Telefoonlijst.txt")}));
     // Over the tree the copy effect shows on folder nodes only.
     QWidget *tree = control->tvTreeView->viewport();
-    const QModelIndex brug = control->locationTree()->openPath(QStringLiteral("Applicaties/Projecten/Brug Noord"));
-    for (const QModelIndex &over : {brug, control->treeModel()->index(0, 0)}) {
+    const QModelIndex brug = locationTreeOf(*control)->openPath(QStringLiteral("Applicaties/Projecten/Brug Noord"));
+    for (const QModelIndex &over : {brug, treeModelOf(*control)->index(0, 0)}) {
         const QPoint at = control->tvTreeView->visualRect(over).center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(tree, &enter);

@@ -1,6 +1,7 @@
 // Two users, each with a control of their own, take one file of the real embedded store in
 // use and give it back, through the control's popup menu and tool bar.
 #include "StoreControlFixture.h"
+#include "support/TestHelpers.h"
 
 #include "StoreFolders.h"
 #include "core/session/SessionRegistry.h"
@@ -9,6 +10,7 @@
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 #include "view/ViewLayout.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -37,7 +39,7 @@ QByteArray readFile(const QString &path)
 struct Desk {
     std::unique_ptr<FileManUI> control;
     FileStoreSessionPtr session;
-    QStringList events;
+    EventLog events;
 };
 
 // Both controls show Brug Noord; each user's actions run with that user's session made the
@@ -52,15 +54,7 @@ protected:
             desk.control = connectControl(user);
             desk.session = SessionRegistry::current();
             desk.control->AllowPopupMenu = true;
-            QStringList *events = &desk.events;
-            QObject::connect(desk.control.get(), &FileManUI::FileOpen, [events](const QString &path, qint32 id) {
-                *events << QStringLiteral("FileOpen(%1, %2)").arg(path).arg(id);
-            });
-            QObject::connect(desk.control.get(), &FileManUI::FileCheckOut, [events](const QString &path, qint32 id) {
-                *events << QStringLiteral("FileCheckOut(%1, %2)").arg(path).arg(id);
-            });
-            QObject::connect(desk.control.get(), &FileManUI::FileCheckIn,
-                             [events](qint32 id) { *events << QStringLiteral("FileCheckIn(%1)").arg(id); });
+            desk.events.record(desk.control.get());
             ASSERT_TRUE(desk.control->ControlInSpecificLocationMode(brugNoord, QString(), true));
         }
     }
@@ -80,20 +74,20 @@ protected:
         const int row = listRowOf(*desk.control, QStringLiteral("Notulen.txt"));
         EXPECT_GE(row, 0);
         desk.control->lvListView->selectionModel()->setCurrentIndex(
-            desk.control->listModel()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        desk.control->view().popup().SetPopupMenuState(false, true, true);
+            listModelOf(*desk.control)->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        viewOf(*desk.control).popup().SetPopupMenuState(false, true, true);
         return desk;
     }
     // Runs a popup entry the way the user picks it: only a visible, enabled entry runs.
     void choose(const QString &user, PopupEntry which)
     {
-        QAction *action = rightClick(user).control->view().popupMenu().action(which);
+        QAction *action = viewOf(*rightClick(user).control).popupMenu().action(which);
         ASSERT_TRUE(action && action->isVisible() && action->isEnabled());
         action->trigger();
     }
     void press(const QString &user, const QString &button)
     {
-        for (QAction *action : rightClick(user).control->view().layout().tbToolbar->actions()) {
+        for (QAction *action : viewOf(*rightClick(user).control).layout().tbToolbar->actions()) {
             if (action->objectName() == button)
                 return action->trigger();
         }
@@ -101,7 +95,7 @@ protected:
     }
     const FileListRow &row(const QString &user)
     {
-        const FileListModel &list = *desks.at(user).control->listModel();
+        const FileListModel &list = *listModelOf(*desks.at(user).control);
         return list.row(listRowOf(*desks.at(user).control, QStringLiteral("Notulen.txt")));
     }
     QString workingCopy(const QString &user) const

@@ -11,6 +11,7 @@
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAction>
 #include <QDir>
@@ -44,16 +45,16 @@ protected:
         const int row = listRowOf(*control, file);
         if (row >= 0)
             control->lvListView->selectionModel()->setCurrentIndex(
-                control->listModel()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                listModelOf(*control)->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         if (entry) {
-            control->view().popup().SetPopupMenuState(false, row >= 0, true);
-            QAction *action = control->view().popupMenu().action(*entry);
+            viewOf(*control).popup().SetPopupMenuState(false, row >= 0, true);
+            QAction *action = viewOf(*control).popupMenu().action(*entry);
             EXPECT_TRUE(action->isEnabled()) << popupEntryName(*entry).toStdString();
             if (action->isEnabled())
                 action->trigger();
         }
         QStringList names;
-        for (const FileListRow &r : control->listModel()->rows())
+        for (const FileListRow &r : listModelOf(*control)->rows())
             names << r.text;
         return names;
     }
@@ -74,11 +75,11 @@ TEST_F(FileOperationsOverStoreTest, CopyCutAndPasteBetweenAndWithinLocations)
     EXPECT_EQ(onServer(kantoor, "Begroting.txt"), "Post 1\n");
     EXPECT_EQ(onServer(brug, "Begroting.txt"), "Post 1\n");
     RecordsetPtr history;
-    const qint32 copy = IdOfKey(control->listModel()->row(0).key);
+    const qint32 copy = IdOfKey(listModelOf(*control)->row(0).key);
     ASSERT_TRUE(SessionRegistry::current()->Projects().GetProjectHistory(history, copy));
     EXPECT_TRUE(history->value(QStringLiteral("Description")).toString().startsWith("Gekopieerd van"));
     // Pasted once: a second paste changes nothing.
-    control->clipboardCommands().PasteProject();
+    clipboardCommandsOf(*control).PasteProject();
     EXPECT_EQ(act(kantoor).size(), 2);
 
     // Cut and paste moves the file; cut and paste into its own location changes nothing.
@@ -109,7 +110,7 @@ TEST_F(FileOperationsOverStoreTest, RenameDeleteAndUndoOfACheckOut)
     // Bert has Offerte.txt (the menu leaves the entry off): the store refuses and says why.
     act(brug, "Offerte.txt");
     prompts->expectInput(QStringLiteral("Prijzen.txt")).expectMessage();
-    control->fileCommands().NaamWijzigenProject();
+    fileCommandsOf(*control).NaamWijzigenProject();
     EXPECT_TRUE(prompts->messages().last().contains("in gebruik bij bert")) << prompts->messages().last().toStdString();
 
     prompts->expectMessage(Prompts::Answer::No);

@@ -7,6 +7,7 @@
 #include "tree/FolderCommands.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -33,7 +34,7 @@ protected:
     // Renames the selected node in place as the user does: the entry, typing, Enter.
     void renameTo(const QString &text)
     {
-        control->folderCommands().mnuPopupMappenNaamWijzigen_Click();
+        folderCommandsOf(*control).mnuPopupMappenNaamWijzigen_Click();
         auto *editor = control->tvTreeView->findChild<QLineEdit *>();
         ASSERT_NE(editor, nullptr);
         editor->setText(text);
@@ -42,7 +43,7 @@ protected:
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    QModelIndex selected() const { return control->locationTree()->selectedNode(); }
+    QModelIndex selected() const { return locationTreeOf(*control)->selectedNode(); }
 
     std::unique_ptr<FileManUI> control;
 };
@@ -56,8 +57,8 @@ TEST_F(FoldersOverStoreTest, NewRenamedAndDeletedFolderOnDiskAndInTheTreeAndRefu
     const QModelIndex brug = selected();
 
     prompts->expectInput(QStringLiteral("  Details  "));
-    control->folderCommands().mnuPopUpMappenNieuweMap_Click();
-    LocationTreeModel &tree = *control->treeModel();
+    folderCommandsOf(*control).mnuPopUpMappenNieuweMap_Click();
+    LocationTreeModel &tree = *treeModelOf(*control);
     const QModelIndex made = selected();
     ASSERT_EQ(made.parent(), brug);
     EXPECT_EQ(tree.text(made), QStringLiteral("Details"));
@@ -79,25 +80,25 @@ TEST_F(FoldersOverStoreTest, NewRenamedAndDeletedFolderOnDiskAndInTheTreeAndRefu
     EXPECT_EQ(tree.text(tree.findNode(QString::number(id) + QLatin1Char('C'))), QStringLiteral("Ontwerp"));
     EXPECT_TRUE(QDir(folderOnDisk(id)).exists());
 
-    control->locationTree()->selectNode(tree.findNode(QString::number(id) + QLatin1Char('C')));
+    locationTreeOf(*control)->selectNode(tree.findNode(QString::number(id) + QLatin1Char('C')));
     const QString renamed = folderOnDisk(id);
-    control->folderCommands().mnuPopupMappenVerwijderMap_Click();
+    folderCommandsOf(*control).mnuPopupMappenVerwijderMap_Click();
     EXPECT_FALSE(tree.findNode(QString::number(id) + QLatin1Char('C')).isValid());
     EXPECT_FALSE(QDir(renamed).exists());
 
     // Top nodes are never renamed: no editor opens.
     clickPath(*control, QStringLiteral("Applicaties/Projecten"));
-    control->folderCommands().mnuPopupMappenNaamWijzigen_Click();
+    folderCommandsOf(*control).mnuPopupMappenNaamWijzigen_Click();
     EXPECT_EQ(control->tvTreeView->findChild<QLineEdit *>(), nullptr);
 
     // A folder that holds files is not deleted; a blank name creates nothing.
     clickPath(*control, QStringLiteral("Applicaties/Projecten/Brug Noord"));
-    control->folderCommands().mnuPopupMappenVerwijderMap_Click();
+    folderCommandsOf(*control).mnuPopupMappenVerwijderMap_Click();
     EXPECT_TRUE(tree.findNode(QString::number(brugNoord) + QLatin1Char('C')).isValid());
     EXPECT_TRUE(QDir(folderOnDisk(brugNoord)).exists());
     const QStringList children = childTexts(*control, selected());
     prompts->expectInput(QStringLiteral("   "));
-    control->folderCommands().mnuPopUpMappenNieuweMap_Click();
+    folderCommandsOf(*control).mnuPopUpMappenNieuweMap_Click();
     EXPECT_EQ(childTexts(*control, selected()), children);
 }
 

@@ -7,6 +7,7 @@
 #include "core/session/SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/FileListModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -48,11 +49,11 @@ TEST_F(StoreControlFixture, ListFollowsCheckOutsOfOtherProcessesKeepingTheSelect
 {
     auto control = connectControl("anna");
     ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, QString(), true));
-    control->fileList()->SelectListItem(QString::number(notulen) + 'P');
+    fileListOf(*control)->SelectListItem(QString::number(notulen) + 'P');
     SessionChanges *changes = SessionRegistry::current()->Changes();
     ASSERT_NE(changes, nullptr);
     QSignalSpy told(changes, &SessionChanges::LocationsChanged);
-    QSignalSpy refills(control->listModel(), &QAbstractItemModel::modelReset);
+    QSignalSpy refills(listModelOf(*control), &QAbstractItemModel::modelReset);
 
     // Nothing changes: the store tells nothing and the list is left alone.
     QTest::qWait(3 * store::StoreChangeWatch::IntervalMs);
@@ -69,7 +70,7 @@ TEST_F(StoreControlFixture, ListFollowsCheckOutsOfOtherProcessesKeepingTheSelect
     checkOutElsewhere(storeFolder(), catalogue, begroting);
     const auto holderOfBegroting = [&] {
         const int row = listRowOf(*control, "Begroting.txt");
-        return row < 0 ? QString() : control->listModel()->row(row).subItems[0];
+        return row < 0 ? QString() : listModelOf(*control)->row(row).subItems[0];
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return holderOfBegroting() == "bert"; }, 1000));
     EXPECT_EQ(control->GetCurrentProjectID(), notulen);

@@ -7,6 +7,7 @@
 #include "list/FileListModel.h"
 #include "list/FileRowReader.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QLabel>
 #include <QTreeView>
@@ -33,7 +34,7 @@ protected:
     QStringList fileNames() const
     {
         QStringList names;
-        for (const FileListRow &row : control->listModel()->rows())
+        for (const FileListRow &row : listModelOf(*control)->rows())
             names << row.text;
         return names;
     }
@@ -51,12 +52,12 @@ TEST_F(ModesOverStoreTest, UserModeListsTheFilesAUserHasInUseFromEveryLocation)
     connectAs(QStringLiteral("bert"));
     ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("bert"), QStringLiteral("Mijn bestanden")));
     EXPECT_EQ(childTexts(*control, {}), QStringList{QStringLiteral("Mijn bestanden")});
-    EXPECT_EQ(control->treeModel()->key(control->treeModel()->index(0, 0)), QStringLiteral("bertU"));
-    EXPECT_EQ(control->treeModel()->image(control->treeModel()->index(0, 0)), LocationTreeModel::ImageFolder);
+    EXPECT_EQ(treeModelOf(*control)->key(treeModelOf(*control)->index(0, 0)), QStringLiteral("bertU"));
+    EXPECT_EQ(treeModelOf(*control)->image(treeModelOf(*control)->index(0, 0)), LocationTreeModel::ImageFolder);
     EXPECT_EQ(locationEvents(*spy), QStringList{QStringLiteral("Mijn bestanden|0")});
     EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Offerte.txt"), QStringLiteral("Telefoonlijst.txt")}));
     // The user's own files keep the default colour in this mode.
-    for (const FileListRow &row : control->listModel()->rows()) {
+    for (const FileListRow &row : listModelOf(*control)->rows()) {
         EXPECT_FALSE(row.foreColor.isValid()) << row.text.toStdString();
         EXPECT_EQ(row.tag, TagCurrentUser | TagCheckedOut);
     }
@@ -73,11 +74,11 @@ TEST_F(ModesOverStoreTest, UserModeListsTheFilesAUserHasInUseFromEveryLocation)
     connectAs(QStringLiteral("anna"));
     ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("bert"), QStringLiteral("Bert")));
     ASSERT_EQ(fileNames(), QStringList{QStringLiteral("Offerte.txt")});
-    EXPECT_EQ(control->listModel()->row(0).foreColor, control->lvListView->palette().color(QPalette::Dark));
+    EXPECT_EQ(listModelOf(*control)->row(0).foreColor, control->lvListView->palette().color(QPalette::Dark));
     EXPECT_EQ(control->CountOfProjectsInUseByUser(), 0);
     for (const QString &user : {QStringLiteral("anna"), QStringLiteral("niemand")}) {
         ASSERT_TRUE(control->ControlInUserMode(user, user));
-        EXPECT_EQ(control->listModel()->rowCount(), 0) << user.toStdString();
+        EXPECT_EQ(listModelOf(*control)->rowCount(), 0) << user.toStdString();
     }
 }
 
@@ -85,7 +86,7 @@ TEST_F(ModesOverStoreTest, SpecificLocationModeBuildsWithItsExtraLocationsOnRefr
 {
     connectAs(QStringLiteral("anna"));
     ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, QString()));
-    EXPECT_EQ(control->treeModel()->rowCount(), 0);
+    EXPECT_EQ(treeModelOf(*control)->rowCount(), 0);
     control->AddAdditionalSpecificLocation(kantoor, QStringLiteral("Kantoor"));
     control->AddAdditionalSpecificLocation(archief, QStringLiteral("Oud archief"));
     control->RefreshTreeView();
@@ -93,10 +94,10 @@ TEST_F(ModesOverStoreTest, SpecificLocationModeBuildsWithItsExtraLocationsOnRefr
     // The mode's location with its sub-locations loaded, the extra ones closed.
     EXPECT_EQ(childTexts(*control, {}),
               (QStringList{QStringLiteral("Brug Noord"), QStringLiteral("Kantoor"), QStringLiteral("Oud archief")}));
-    const QModelIndex top = control->treeModel()->findNode(key(brugNoord, 'C'));
+    const QModelIndex top = treeModelOf(*control)->findNode(key(brugNoord, 'C'));
     EXPECT_TRUE(control->tvTreeView->isExpanded(top));
     EXPECT_EQ(childTexts(*control, top), QStringList{QStringLiteral("Tekeningen")});
-    EXPECT_EQ(control->treeModel()->rowCount(control->treeModel()->findNode(key(archief, 'C'))), 0);
+    EXPECT_EQ(treeModelOf(*control)->rowCount(treeModelOf(*control)->findNode(key(archief, 'C'))), 0);
     EXPECT_EQ(locationEvents(*spy), QStringList{QStringLiteral("Brug Noord|") + QString::number(brugNoord)});
     EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Begroting.txt"), QStringLiteral("Notulen.txt"),
                                         QStringLiteral("Offerte.txt")}));
@@ -112,8 +113,8 @@ TEST_F(ModesOverStoreTest, SaveModeShowsTheLocationUnderTheHostsText)
 {
     connectAs(QStringLiteral("anna"));
     ASSERT_TRUE(control->ControlInSaveFileMode(projecten, QStringLiteral("Opslaan in")));
-    const QModelIndex top = control->treeModel()->index(0, 0);
-    EXPECT_EQ(control->treeModel()->text(top), QStringLiteral("Opslaan in"));
+    const QModelIndex top = treeModelOf(*control)->index(0, 0);
+    EXPECT_EQ(treeModelOf(*control)->text(top), QStringLiteral("Opslaan in"));
     EXPECT_EQ(childTexts(*control, top), (QStringList{QStringLiteral("Brug Noord"), QStringLiteral("Kantoor")}));
     EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Lees mij.txt")});
     EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Opslaan in"));
@@ -130,14 +131,14 @@ TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyADoubleClickChecksNothingOutAndAn
     connectAs(QStringLiteral("anna"));
     control->AllowPopupMenu = true;
     ASSERT_TRUE(control->ControlInSelectFileMode(kantoor, QString()));
-    EXPECT_EQ(control->state().ControlMode, ControlState::ModeSelectFile);
+    EXPECT_EQ(stateOf(*control).ControlMode, ControlState::ModeSelectFile);
     EXPECT_TRUE(control->ReadOnly);
     EXPECT_FALSE(control->AllowPopupMenu);
     EXPECT_EQ(fileNames(), QStringList{QStringLiteral("Telefoonlijst.txt")});
 
     QSignalSpy opened(control.get(), &FileManUI::FileOpen);
-    control->fileList()->SelectListItem(key(telefoonlijst, 'P'));
-    emit control->lvListView->doubleClicked(control->listModel()->index(0, 0));
+    fileListOf(*control)->SelectListItem(key(telefoonlijst, 'P'));
+    emit control->lvListView->doubleClicked(listModelOf(*control)->index(0, 0));
     EXPECT_TRUE(opened.isEmpty());
     RecordsetPtr info;
     ASSERT_TRUE(openSession(QStringLiteral("bert"))->Projects().GetProjectInfo(info, telefoonlijst));
@@ -149,7 +150,7 @@ TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyADoubleClickChecksNothingOutAndAn
     EXPECT_TRUE(control->ControlInSelectFileMode(99999, QString()));
     EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (99999) bestaat niet!")});
     EXPECT_TRUE(control->isOverlayShown());
-    EXPECT_EQ(control->treeModel()->rowCount(), 0);
+    EXPECT_EQ(treeModelOf(*control)->rowCount(), 0);
     EXPECT_TRUE(spy->isEmpty());
 }
 

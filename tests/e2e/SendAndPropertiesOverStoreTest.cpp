@@ -7,6 +7,7 @@
 #include "properties/frmGeneralProjectProperties.h"
 #include "sendto/SendToCommands.h"
 #include "support/TestHelpers.h"
+#include "core/FileManUIInternals.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -56,7 +57,7 @@ TEST_F(SendAndPropertiesOverStoreTest, SendToAChosenFolderWritesTheCopies)
     const QString target = scratch.filePath(QStringLiteral("uit"));
     ASSERT_TRUE(QDir().mkpath(target));
     prompts->expectFolderDialog(target).expectMessage();
-    control->sendToCommands().StuurNaarKiesEenFolder();
+    sendToCommandsOf(*control).StuurNaarKiesEenFolder();
     EXPECT_EQ(prompts->messages().last(),
               QStringLiteral("De geselecteerde bestanden zijn gekopieerd naar '") + target + QStringLiteral("'!"));
     EXPECT_EQ(readAll(QDir(target).filePath(QStringLiteral("Begroting.txt"))), QByteArray("Post 1\n"));
@@ -64,7 +65,7 @@ TEST_F(SendAndPropertiesOverStoreTest, SendToAChosenFolderWritesTheCopies)
 
     // Cancelled in the folder dialog: nothing copied, nothing said.
     prompts->expectFolderDialog(std::nullopt);
-    control->sendToCommands().StuurNaarKiesEenFolder();
+    sendToCommandsOf(*control).StuurNaarKiesEenFolder();
     EXPECT_EQ(prompts->messages().size(), 1);
 }
 
@@ -87,7 +88,7 @@ TEST_F(SendAndPropertiesOverStoreTest, EmailRunsXdgEmailWithOneAttachmentPerFile
     qputenv("PATH", bin.toUtf8() + ':' + path);
 
     openBrugNoord();
-    control->sendToCommands().StuurNaarEmail();
+    sendToCommandsOf(*control).StuurNaarEmail();
     QDeadlineTimer deadline(20000);
     while (!QFile::exists(log) && !deadline.hasExpired())
         QTest::qWait(20);
@@ -146,7 +147,7 @@ TEST_F(SendAndPropertiesOverStoreTest, PropertiesShowTheHistoryOfTwoUsersAndLock
             EXPECT_FALSE(form.Changed);
             return int(QDialog::Accepted);
         });
-        control->propertiesCommand().EigenschappenProject(offerte, QStringLiteral("Offerte.txt"));
+        propertiesCommandOf(*control).EigenschappenProject(offerte, QStringLiteral("Offerte.txt"));
         control.reset();
     }
 }

@@ -6,6 +6,7 @@
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -84,7 +85,7 @@ std::unique_ptr<FileManUI> StoreControlFixture::connectControl(const QString &us
     control->resize(900, 600);
     // The testers are children of the models and end with them.
     for (QAbstractItemModel *model :
-         {static_cast<QAbstractItemModel *>(control->treeModel()), static_cast<QAbstractItemModel *>(control->listModel())})
+         {static_cast<QAbstractItemModel *>(treeModelOf(*control)), static_cast<QAbstractItemModel *>(listModelOf(*control))})
         new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
     EXPECT_TRUE(control->SetupConnection(storeFolder(), user, user, catalogue, true));
     return control;
@@ -114,11 +115,11 @@ qint32 StoreControlFixture::addFile(FileStoreSession &session, qint32 location, 
 
 void StoreControlFixture::clickPath(FileManUI &control, const QString &path)
 {
-    const QModelIndex node = control.locationTree()->openPath(path);
+    const QModelIndex node = locationTreeOf(control)->openPath(path);
     ASSERT_TRUE(node.isValid()) << path.toStdString();
     // A click on the node that is already current handles it again, as the mouse does.
     if (control.tvTreeView->currentIndex() == node)
-        control.locationTree()->nodeClick(node);
+        locationTreeOf(control)->nodeClick(node);
     else
         control.tvTreeView->setCurrentIndex(node);
 }
@@ -126,7 +127,7 @@ void StoreControlFixture::clickPath(FileManUI &control, const QString &path)
 QStringList StoreControlFixture::childTexts(const FileManUI &control, const QModelIndex &parent)
 {
     QStringList texts;
-    const LocationTreeModel *model = control.treeModel();
+    const LocationTreeModel *model = treeModelOf(control);
     for (int row = 0; row < model->rowCount(parent); ++row)
         texts << model->text(model->index(row, 0, parent));
     return texts;
@@ -135,7 +136,7 @@ QStringList StoreControlFixture::childTexts(const FileManUI &control, const QMod
 QStringList StoreControlFixture::listCells(const FileManUI &control)
 {
     QStringList rows;
-    for (const FileListRow &row : control.listModel()->rows()) {
+    for (const FileListRow &row : listModelOf(control)->rows()) {
         QStringList cells{row.text};
         for (const QString &cell : row.subItems)
             cells << cell;
@@ -146,7 +147,7 @@ QStringList StoreControlFixture::listCells(const FileManUI &control)
 
 int StoreControlFixture::listRowOf(const FileManUI &control, const QString &fileName)
 {
-    const auto &rows = control.listModel()->rows();
+    const auto &rows = listModelOf(control)->rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].text == fileName)
             return int(i);

@@ -3,6 +3,7 @@
 #include "support/ControlFixture.h"
 
 #include "filecommands/FileCommands.h"
+#include "core/FileManUIInternals.h"
 
 #include <QTreeView>
 
@@ -61,7 +62,7 @@ TEST_F(ControlFixture, RenameDeleteAndUndoAskLoopAndRefreshAsTheyShould)
                 prompts->expectInput(a == QLatin1String("~") ? std::nullopt : std::optional(a));
         }
         session->clearCalls();
-        FileCommands &commands = control->fileCommands();
+        FileCommands &commands = fileCommandsOf(*control);
         c.command == Rename ? commands.NaamWijzigenProject()
                             : (c.command == Delete ? commands.VerwijderenProject() : commands.UndoCheckOutProject());
         QStringList changes;

@@ -5,6 +5,7 @@
 #include "list/FileList.h"
 #include "list/FileListModel.h"
 #include "list/FileRowReader.h"
+#include "core/FileManUIInternals.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -74,7 +75,7 @@ protected:
         setFiles(10, {fileRow(1, QStringLiteral("beta.txt")), fileRow(2, QStringLiteral("Alpha.txt"), QStringLiteral("TEST"), QStringLiteral("bezig")),
                       fileRow(3, QStringLiteral("gamma.txt"), QStringLiteral("PIET"))});
     }
-    FileListModel *model() const { return control->listModel(); }
+    FileListModel *model() const { return listModelOf(*control); }
     QStringList column(int col) const
     {
         QStringList out;
@@ -104,21 +105,13 @@ TEST_F(FileListTest, AFolderListsItsFilesWithColumnsColoursAndTags)
     EXPECT_EQ(control->GetCurrentProjectDescription(), QString());
 }
 
-TEST_F(FileListTest, TheUsersOwnFilesKeepTheDefaultColourInUserMode)
-{
-    setUserFiles(QStringLiteral("TEST"), {fileRow(2, QStringLiteral("Alpha.txt"), QStringLiteral("TEST"))});
-    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("TEST"), QStringLiteral("Ik")));
-    ASSERT_EQ(model()->rowCount(), 1);
-    EXPECT_FALSE(model()->data(model()->index(0, 0), Qt::ForegroundRole).isValid());
-}
-
 TEST_F(FileListTest, TheAcceptableFilesFilterListsOnlyItsMembersAndWhenEmptyNothing)
 {
     control->SetAcceptableProjects(QStringLiteral("3|1"));
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("beta.txt"), QStringLiteral("gamma.txt")}));
 
-    control->state().AcceptableProjects.emplace();
+    stateOf(*control).AcceptableProjects.emplace();
     control->RefreshListView();
     EXPECT_EQ(model()->rowCount(), 0);
 
@@ -130,7 +123,7 @@ TEST_F(FileListTest, TheAcceptableFilesFilterListsOnlyItsMembersAndWhenEmptyNoth
 TEST_F(FileListTest, KeysThatNameNoFolderListNothingButTheTitleFollowsTheNode)
 {
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Docs"), true));
-    FileList *list = control->fileList();
+    FileList *list = fileListOf(*control);
     list->FillProjectList(QStringLiteral("C"));
     EXPECT_EQ(model()->rowCount(), 0);
     list->FillProjectList(QStringLiteral("10P"));
@@ -143,13 +136,16 @@ TEST_F(FileListTest, KeysThatNameNoFolderListNothingButTheTitleFollowsTheNode)
     EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Docs\\Leeg"));
 }
 
-TEST_F(FileListTest, HeaderClicksAlternateTheDirectionAndTheSortSurvivesARefill)
+TEST_F(FileListTest, HeaderClicksAlternateTheDirectionKeepTheSelectedRowAndTheSortSurvivesARefill)
 {
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
+    selectRow(QStringLiteral("3P"));
     QHeaderView *header = control->lvListView->header();
     emit header->sectionClicked(0);
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("gamma.txt"), QStringLiteral("beta.txt"), QStringLiteral("Alpha.txt")}));
     EXPECT_EQ(model()->headerImage(0), FileListModel::HeaderImageDescending);
+    EXPECT_EQ(control->GetCurrentProjectID(), 3);
+    EXPECT_EQ(control->lvListView->currentIndex().row(), 0);
     emit header->sectionClicked(0);
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("Alpha.txt"), QStringLiteral("beta.txt"), QStringLiteral("gamma.txt")}));
     EXPECT_EQ(model()->headerImage(0), FileListModel::HeaderImageAscending);
@@ -163,16 +159,6 @@ TEST_F(FileListTest, HeaderClicksAlternateTheDirectionAndTheSortSurvivesARefill)
 
     control->RefreshListView();
     EXPECT_EQ(column(1), (QStringList{QStringLiteral("TEST"), QStringLiteral("PIET"), QString()}));
-}
-
-TEST_F(FileListTest, SortingKeepsTheSelectedRowSelected)
-{
-    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
-    selectRow(QStringLiteral("3P"));
-    emit control->lvListView->header()->sectionClicked(0);
-    EXPECT_EQ(control->GetCurrentProjectID(), 3);
-    EXPECT_EQ(control->GetCurrentProjectDescription(), QStringLiteral("gamma.txt"));
-    EXPECT_EQ(control->lvListView->currentIndex().row(), 0);
 }
 
 TEST_F(FileListTest, ARefreshSelectsTheSameFileAgainWhenItIsStillThere)

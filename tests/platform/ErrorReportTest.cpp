@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 using namespace dwfm;
 using dwfm::test::ScriptedPrompts;
@@ -131,6 +132,29 @@ TEST_F(ErrorReportTest, DetailsStateIsRememberedBetweenReportsAndLaysTheButtonsO
     }, /*clickDetails=*/true);
     ShowError(QStringLiteral("d"), DwError(53, QStringLiteral("vierde")));
     EXPECT_FALSE(frmError::DetailsShown());
+}
+
+TEST_F(ErrorReportTest, ResizingByTheUserLaysTheDialogOutAgain)
+{
+    frmError form;
+    form.setDetails(QStringLiteral("Procedure = p"));
+    form.Form_Load();
+    form.Form_Activate();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const double margin = 60;
+    // A wider dialog, then one narrower than allowed, which goes back to the minimum width.
+    for (const auto &[pixels, expected] : {std::pair{Twips::toPixelsX(9000, &form), 9000.0},
+                                           std::pair{Twips::toPixelsX(3000, &form), frmError::MinimumWidth}}) {
+        form.resize(pixels, form.height());
+        const double width = form.widthTwips();
+        EXPECT_NEAR(width, expected, Twips::twipsPerPixelX(&form)) << pixels;
+        EXPECT_EQ(form.width(), Twips::toPixelsX(width, &form));
+        const double okLeft = Twips::rect(form.cmdOK).left();
+        EXPECT_NEAR(okLeft, width / 2 - 1275 - margin / 2, Twips::twipsPerPixelX(&form));
+        EXPECT_NEAR(Twips::rect(form.cmdDetails).left(), okLeft + 1275 + margin, Twips::twipsPerPixelX(&form));
+        EXPECT_NEAR(Twips::rect(form.txtDetails).width(), width - 2 * margin, Twips::twipsPerPixelX(&form));
+    }
 }
 
 TEST_F(ErrorReportTest, CopyPutsTheDetailsOnTheClipboard)

@@ -68,6 +68,15 @@ TEST(TextHelpers, KeysAndPaths)
     EXPECT_EQ(RemoveTrailingBackslash(QStringLiteral("/srv/store/")), QStringLiteral("/srv/store"));
     EXPECT_EQ(RemoveTrailingBackslash(QStringLiteral("/srv/store")), QStringLiteral("/srv/store"));
     EXPECT_EQ(RemoveTrailingBackslash(QString()), QString());
+
+    // Names longer than the 31 characters of the old system buffer are shown, not blanked.
+    const QString name32(32, QLatin1Char('w')), name60 = QStringLiteral("pc-") + QString(57, QLatin1Char('x'));
+    const std::pair<QString, QString> computers[] = {{QStringLiteral("PC01"), QStringLiteral("[PC01]  ")},
+                                                     {name32, QStringLiteral("[") + name32 + QStringLiteral("]  ")},
+                                                     {name60, QStringLiteral("[") + name60.left(39) + QChar(0x2026) + QStringLiteral("]  ")},
+                                                     {QString(), QStringLiteral("[ ]  ")}};
+    for (const auto &[computer, text] : computers)
+        EXPECT_EQ(ComputerNameText(computer), text) << computer.toStdString();
 }
 
 TEST(WindowPlacement, NormalDialogWritesFiveKeysAndRestoresThem)

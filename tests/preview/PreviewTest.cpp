@@ -7,6 +7,7 @@
 #include "preview/PreviewPages.h"
 #include "preview/PreviewPane.h"
 #include "preview/PreviewTextBrowser.h"
+#include "core/FileManUIInternals.h"
 
 #include <QFile>
 #include <QImage>
@@ -41,10 +42,10 @@ protected:
     // "blank", or the text of the page file shown.
     QString shownPage() const
     {
-        const QString address = control->previewPane().browser().currentAddress();
-        if (address != QUrl::fromLocalFile(control->state().PreviewPagePath).toString())
+        const QString address = previewPaneOf(*control).browser().currentAddress();
+        if (address != QUrl::fromLocalFile(stateOf(*control).PreviewPagePath).toString())
             return address;
-        QFile page(control->state().PreviewPagePath);
+        QFile page(stateOf(*control).PreviewPagePath);
         return page.open(QIODevice::ReadOnly) ? QString::fromUtf8(page.readAll()) : QStringLiteral("<gone>");
     }
 };
@@ -80,7 +81,7 @@ TEST_F(PreviewTest, ARowClickTellsTheHostWhatIsSelectedAndShowsItsPage)
             control->tvTreeView->selectionModel()->clearCurrentIndex();
         selectRows(control->lvListView, c.rows);
         QSignalSpy changed(control.get(), &FileManUI::ProjectChanged);
-        control->rowClick().lvListView_ItemClick(c.clicked);
+        rowClickOf(*control).lvListView_ItemClick(c.clicked);
         ASSERT_EQ(changed.size(), 1);
         EXPECT_EQ(changed[0], c.event);
         EXPECT_EQ(shownPage(), c.page);
@@ -98,7 +99,7 @@ TEST_F(PreviewTest, FollowedLinksShowALocationOrAViewCopyNeverTheStoredFile)
     });
     QSignalSpy opened(control.get(), &FileManUI::FileOpen);
 
-    PreviewBrowser &browser = control->previewPane().browser();
+    PreviewBrowser &browser = previewPaneOf(*control).browser();
     browser.navigate(QStringLiteral("#F12E#"));
     EXPECT_EQ(shownPage(), Pages::pageFileText(Pages::locationPageBody(
                                {{"/srv/store/Map/b.txt", "b.txt"}, {"/srv/store/Map/c.txt", "c.txt"},
@@ -122,7 +123,7 @@ TEST_F(PreviewTest, MouseClicksOnARowAndBesideTheRowsReachTheHost)
     ASSERT_TRUE(showUncovered(*control));
     QSignalSpy changed(control.get(), &FileManUI::ProjectChanged);
     QTreeView *list = control->lvListView;
-    const QPoint secondRow = list->visualRect(control->listModel()->index(1, 0)).center();
+    const QPoint secondRow = list->visualRect(listModelOf(*control)->index(1, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, secondRow);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
     ASSERT_EQ(changed.size(), 2);

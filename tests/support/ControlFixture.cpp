@@ -2,6 +2,7 @@
 
 #include "list/FileListModel.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QDateTime>
 #include <QTreeView>
@@ -49,9 +50,9 @@ void ControlFixture::SetUp()
 
     control = std::make_unique<FileManUI>();
     control->resize(900, 600);
-    treeTester = std::make_unique<QAbstractItemModelTester>(control->treeModel(),
+    treeTester = std::make_unique<QAbstractItemModelTester>(treeModelOf(*control),
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
-    listTester = std::make_unique<QAbstractItemModelTester>(control->listModel(),
+    listTester = std::make_unique<QAbstractItemModelTester>(listModelOf(*control),
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
     locationSpy = std::make_unique<QSignalSpy>(control.get(), &FileManUI::LocationChanged);
     ASSERT_TRUE(control->SetupConnection(QStringLiteral("srv"), QStringLiteral("jan"), QString(),
@@ -99,7 +100,7 @@ QStringList ControlFixture::locationEvents() const
 QStringList ControlFixture::childTexts(const QModelIndex &parent) const
 {
     QStringList texts;
-    const LocationTreeModel *model = control->treeModel();
+    const LocationTreeModel *model = treeModelOf(*control);
     for (int row = 0; row < model->rowCount(parent); ++row)
         texts << model->text(model->index(row, 0, parent));
     return texts;
@@ -115,7 +116,7 @@ void ControlFixture::clickNode(const QString &key)
 QStringList ControlFixture::listRows() const
 {
     QStringList rows;
-    for (const FileListRow &row : control->listModel()->rows())
+    for (const FileListRow &row : listModelOf(*control)->rows())
         rows << QStringLiteral("%1|%2|%3").arg(row.key, row.text).arg(row.tag);
     return rows;
 }

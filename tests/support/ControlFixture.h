@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "tree/LocationTreeModel.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ protected:
     // The events LocationChanged raised so far, each as "path|ID".
     QStringList locationEvents() const;
     // The node with this key, as the view shows it.
-    QModelIndex node(const QString &key) const { return control->treeModel()->findNode(key); }
+    QModelIndex node(const QString &key) const { return treeModelOf(*control)->findNode(key); }
     // The texts of the children of a node (invalid = the top nodes).
     QStringList childTexts(const QModelIndex &parent) const;
     // Selects a node the way the user does, with the node-click handling.

@@ -1,11 +1,13 @@
 // The location tree inside the control, over a scripted store: building per mode, lazy
 // loading, reselection after a refresh, F5, the node click and its pictures, failures.
 #include "support/ControlFixture.h"
+#include "support/TestHelpers.h"
 
 #include "core/ControlState.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "core/FileManUIInternals.h"
 
 #include <QFrame>
 #include <QTest>
@@ -24,7 +26,7 @@ protected:
         addLocation(10, QStringLiteral("Documenten"), {{11, QStringLiteral("Brieven")}, {12, QStringLiteral("archief")}});
         addLocation(11, QStringLiteral("Brieven"), {{13, QStringLiteral("2023")}});
     }
-    LocationTreeModel *model() const { return control->treeModel(); }
+    LocationTreeModel *model() const { return treeModelOf(*control); }
 };
 
 TEST_F(LocationTreeTest, SpecificModeLoadsTheFirstLevelAndGivesPlaceholdersOnlyToFoldersWithSubFolders)
@@ -54,16 +56,6 @@ TEST_F(LocationTreeTest, ExpandingANodeTwiceAsksTheStoreOnce)
     control->tvTreeView->expand(brieven);
     EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), before + 1);
     EXPECT_EQ(childTexts(brieven), QStringList{QStringLiteral("2023")});
-}
-
-TEST_F(LocationTreeTest, ChildRowsThatTellWhetherTheyHaveSubFoldersSpareThePerChildQuestion)
-{
-    childRowsTellHasChildren = true;
-    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
-    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), 0);
-    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 12), 0);
-    EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("11C"))));
-    EXPECT_EQ(model()->rowCount(node(QStringLiteral("12C"))), 0);
 }
 
 TEST_F(LocationTreeTest, ARowWhoseKeyIsAlreadyInTheTreeIsSkippedWhenChildrenLoad)
@@ -124,14 +116,30 @@ TEST_F(LocationTreeTest, TheClickedFolderShowsOpenAndTheOneBeforeGetsItsPictureB
     EXPECT_EQ(model()->image(node(QStringLiteral("12C"))), LocationTreeModel::ImageFolder);
 }
 
-TEST_F(LocationTreeTest, RootModeWithoutRootsLeavesTheRootNodeAloneAndUnselected)
+TEST_F(LocationTreeTest, RootModeWithoutRootsLeavesTheRootNodeUnselectedUntilTheUserPicksIt)
 {
     ASSERT_TRUE(control->ControlInRootMode());
     EXPECT_EQ(childTexts({}), QStringList{QStringLiteral("Applicaties")});
     EXPECT_EQ(control->GetCurrentLocationID(), -1);
     EXPECT_FALSE(control->tvTreeView->isExpanded(model()->index(0, 0)));
     EXPECT_TRUE(locationEvents().isEmpty());
-    EXPECT_EQ(control->listModel()->rowCount(), 0);
+    EXPECT_EQ(listModelOf(*control)->rowCount(), 0);
+
+    // The tree taking the keyboard focus makes its first node current, but that is no click.
+    ASSERT_TRUE(showUncovered(*control));
+    control->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(control.get()));
+    control->lvListView->setFocus(Qt::OtherFocusReason);
+    control->tvTreeView->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control->tvTreeView->hasFocus(); }));
+    ASSERT_TRUE(control->tvTreeView->currentIndex().isValid());
+    EXPECT_TRUE(locationEvents().isEmpty());
+    EXPECT_EQ(control->GetCurrentLocationID(), -1);
+
+    const QRect root = control->tvTreeView->visualRect(model()->index(0, 0));
+    QTest::mouseClick(control->tvTreeView->viewport(), Qt::LeftButton, {}, root.center());
+    EXPECT_EQ(locationEvents(), QStringList{QStringLiteral("Applicaties|0")});
+    EXPECT_EQ(control->GetCurrentLocationID(), 0);
 }
 
 TEST_F(LocationTreeTest, AnUnknownLocationIsReportedAndCoversTheControl)
@@ -146,16 +154,20 @@ TEST_F(LocationTreeTest, AnUnknownLocationIsReportedAndCoversTheControl)
     EXPECT_TRUE(locationEvents().isEmpty());
 }
 
-TEST_F(LocationTreeTest, AdditionalLocationsAreTopNodesAndBlankOrZeroOnesAreSkipped)
+TEST_F(LocationTreeTest, AdditionalLocationsFollowTheOwnLocationInTheHostsOrderAndBlankOrZeroOnesAreSkipped)
 {
     addLocation(30, QStringLiteral("Extra"), {{31, QStringLiteral("Sub")}});
+    addLocation(20, QStringLiteral("Aanvulling"));
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Hoofd")));
     EXPECT_EQ(model()->rowCount(), 0);
     control->AddAdditionalSpecificLocation(30, QStringLiteral("Extra map"));
     control->AddAdditionalSpecificLocation(0, QStringLiteral("Nul"));
     control->AddAdditionalSpecificLocation(40, QStringLiteral("   "));
+    control->AddAdditionalSpecificLocation(20, QStringLiteral("Aanvulling"));
     control->RefreshTreeView();
-    EXPECT_EQ(childTexts({}), (QStringList{QStringLiteral("Extra map"), QStringLiteral("Hoofd")}));
+    EXPECT_EQ(childTexts({}), (QStringList{QStringLiteral("Hoofd"), QStringLiteral("Extra map"),
+                                           QStringLiteral("Aanvulling")}));
+    EXPECT_EQ(childTexts(node(QStringLiteral("10C"))), (QStringList{QStringLiteral("archief"), QStringLiteral("Brieven")}));
     EXPECT_TRUE(model()->holdsPlaceholder(node(QStringLiteral("30C"))));
     EXPECT_FALSE(control->tvTreeView->isExpanded(node(QStringLiteral("30C"))));
     EXPECT_EQ(control->GetCurrentLocationID(), 10);

@@ -1,5 +1,6 @@
 // The layout kept per user and per host: the keys written and read back.
 #include "core/FileManUI.h"
+#include "core/FileManUIInternals.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
 #include "view/ControlView.h"
@@ -42,15 +43,15 @@ protected:
     // Puts the splitters at x and y (twips), lays out and saves as after a successful mode.
     static void saveLayout(FileManUI &target, double x, double y, const QString &host)
     {
-        target.view().layout().setVerticalSplit(x);
-        target.view().layout().setHorizontalSplit(y);
-        target.view().layout().UserControl_Resize();
+        viewOf(target).layout().setVerticalSplit(x);
+        viewOf(target).layout().setHorizontalSplit(y);
+        viewOf(target).layout().UserControl_Resize();
         target.Initialized = true;
         target.SaveSettings(host);
     }
 
-    double splitLeft() { return Twips::rect(control.view().layout().imgSplitter).left(); }
-    double splitTop() { return Twips::rect(control.view().layout().imgSplitterVertical).top(); }
+    double splitLeft() { return Twips::rect(viewOf(control).layout().imgSplitter).left(); }
+    double splitTop() { return Twips::rect(viewOf(control).layout().imgSplitterVertical).top(); }
     double W() { return Twips::toTwipsX(control.width(), &control); }
     double H() { return Twips::toTwipsY(control.height(), &control); }
 
@@ -60,13 +61,10 @@ protected:
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText)
 {
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("3600")), 3600);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("3600 twips")), 3600);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("  1234.5x")), 1234.5);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("-20")), -20);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("1e3")), 1000);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QStringLiteral("breed")), 0);
-    EXPECT_EQ(LayoutSettings::leadingNumber(QString()), 0);
+    const std::pair<const char *, double> texts[] = {{"3600", 3600}, {"3600 twips", 3600}, {"  1234.5x", 1234.5},
+                                                     {"-20", -20},    {"1e3", 1000},         {"breed", 0}, {"", 0}};
+    for (const auto &[text, number] : texts)
+        EXPECT_EQ(LayoutSettings::leadingNumber(QString::fromLatin1(text)), number) << text;
 }
 
 TEST_F(LayoutSettingsTest, NothingIsWrittenBeforeAModeSucceeded)

@@ -66,10 +66,6 @@ TEST(PaneLayout, NarrowControlLetsTheRightBoundWin)
     EXPECT_EQ(r.tvTreeView.rect.width(), 950);
     EXPECT_EQ(r.lvListView.rect.left(), 1050);
     EXPECT_EQ(r.lvListView.rect.width(), 1450);
-
-    EXPECT_EQ(clampX(200, 9000, false), 1500);
-    EXPECT_EQ(clampX(8000, 9000, false), 7500);
-    EXPECT_EQ(clampX(4000, 9000, false), 4000);
 }
 
 TEST(PaneLayout, HiddenLocationsPutTheListAtTheLeftEdge)
@@ -90,15 +86,6 @@ TEST(PaneLayout, HiddenLocationsPutTheListAtTheLeftEdge)
     EXPECT_EQ(r.lblTitle0.rect.width(), 0);
     EXPECT_EQ(r.lblTitle1.rect.left(), 0);
     EXPECT_EQ(r.lblTitle1.rect.width(), 9000);
-}
-
-TEST(PaneLayout, SplitHeightIsClampedBothWays)
-{
-    EXPECT_EQ(SizeControls(control(9000, 6000, 3000, 500)).Y, 2000);
-    EXPECT_EQ(SizeControls(control(9000, 6000, 3000, 5000)).Y, 4000);
-    EXPECT_EQ(SizeControls(control(9000, 6000, 3000, 3000)).Y, 3000);
-    // On a low control the bottom bound wins.
-    EXPECT_EQ(SizeControls(control(9000, 3000, 3000, 2500)).Y, 1000);
 }
 
 TEST(PaneLayout, TitleRowAndStatusBarMoveThePaneEdges)
@@ -150,15 +137,21 @@ TEST(PaneLayout, OverlayCoversAndNothingElseMoves)
     EXPECT_EQ(r.Y, 100);
 }
 
-TEST(PaneLayout, DragBarsStayAwayFromTheEdges)
+// x: the split's left, y: the split's height, v and h: the drag bars, which keep their
+// lower bound even on a control too small for both (the layout's bounds give way there).
+TEST(PaneLayout, SplitsAndDragBarsStayWithinTheirBounds)
 {
-    EXPECT_EQ(clampVerticalDrag(-300, 9000), 500);
-    EXPECT_EQ(clampVerticalDrag(8800, 9000), 8500);
-    EXPECT_EQ(clampVerticalDrag(1200, 9000), 1200);
-    EXPECT_EQ(clampHorizontalDrag(100, 9000), 2000);
-    EXPECT_EQ(clampHorizontalDrag(8000, 9000), 7000);
-    EXPECT_EQ(clampHorizontalDrag(4500, 9000), 4500);
-    // Unlike the layout's clamps, a drag bar on a too small control keeps the lower bound.
-    EXPECT_EQ(clampVerticalDrag(100, 800), 500);
-    EXPECT_EQ(clampHorizontalDrag(1500, 3000), 2000);
+    const struct { char rule; double value, size, expected; } cases[] = {
+        {'x', 200, 9000, 1500}, {'x', 8000, 9000, 7500}, {'x', 4000, 9000, 4000},
+        {'y', 500, 6000, 2000}, {'y', 5000, 6000, 4000}, {'y', 3000, 6000, 3000}, {'y', 2500, 3000, 1000},
+        {'v', -300, 9000, 500}, {'v', 8800, 9000, 8500}, {'v', 1200, 9000, 1200}, {'v', 100, 800, 500},
+        {'h', 100, 9000, 2000}, {'h', 8000, 9000, 7000}, {'h', 4500, 9000, 4500}, {'h', 1500, 3000, 2000},
+    };
+    for (const auto &c : cases) {
+        const double got = c.rule == 'x'   ? clampX(c.value, c.size, false)
+                           : c.rule == 'y' ? SizeControls(control(9000, c.size, 3000, c.value)).Y
+                           : c.rule == 'v' ? clampVerticalDrag(c.value, c.size)
+                                           : clampHorizontalDrag(c.value, c.size);
+        EXPECT_EQ(got, c.expected) << c.rule << " " << c.value << " in " << c.size;
+    }
 }

@@ -6,6 +6,7 @@
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
+#include "core/FileManUIInternals.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -40,7 +41,7 @@ protected:
         ControlFixture::SetUp();
         QGuiApplication::clipboard()->setText(QString());
         control->AllowPopupMenu = true;
-        control->state().ControlMode = 1;
+        stateOf(*control).ControlMode = 1;
     }
     void TearDown() override
     {
@@ -48,8 +49,8 @@ protected:
         ControlFixture::TearDown();
     }
 
-    PopupMenu &popupMenu() { return control->view().popupMenu(); }
-    PopupMenuController &popup() { return control->view().popup(); }
+    PopupMenu &popupMenu() { return viewOf(*control).popupMenu(); }
+    PopupMenuController &popup() { return viewOf(*control).popup(); }
 
     // Fills the list with one row per tag (keys 1P, 2P, ...) and selects the given rows.
     void rows(const std::vector<qint32> &tags, const std::vector<int> &selected)
@@ -57,7 +58,7 @@ protected:
         std::vector<FileListRow> list;
         for (std::size_t i = 0; i < tags.size(); ++i)
             list.push_back(listRow(qint32(i + 1), QStringLiteral("f%1.doc").arg(i + 1), tags[i]));
-        control->listModel()->setRows(std::move(list));
+        listModelOf(*control)->setRows(std::move(list));
         selectRows(control->lvListView, selected);
     }
 
@@ -125,7 +126,7 @@ TEST_F(PopupMenuStateTest, EachSelectionGivesItsRowOfTheTable)
          "Bekijken StuurNaar Openen InGebruik Knippen Kopieren Verwijderen Toevoegen"},
     };
     for (const Case &c : cases) {
-        control->state().ControlMode = c.mode;
+        stateOf(*control).ControlMode = c.mode;
         control->ReadOnly = c.readOnly;
         session->answer(QStringLiteral("IsAdministrator"), c.admin);
         session->answer(QStringLiteral("IsReadOnlySession"), c.readOnlySession);
@@ -265,7 +266,7 @@ TEST_F(TreeClickTest, OnlyTheRightButtonActsAndOnlyAllowedMenusShow)
 {
     rows({0}, {});
     popup().SetPopupMenuState(true, false, true);
-    const QPoint rowAt = control->lvListView->visualRect(control->listModel()->index(0, 0)).center();
+    const QPoint rowAt = control->lvListView->visualRect(listModelOf(*control)->index(0, 0)).center();
 
     QTest::mouseClick(control->lvListView->viewport(), Qt::LeftButton, {}, rowAt);
     EXPECT_FALSE(popupMenu().action(E::ProjectBekijken)->isVisible());
