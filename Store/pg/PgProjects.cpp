@@ -12,6 +12,19 @@
 namespace dwfm::store::pg {
 
 namespace {
+// Writes and flushes a hidden copy of `source` beside `target`, then renames it into place;
+// an existing target is refused and the copy removed.
+void copyDurably(const QString &source, const QString &target)
+{
+    const QString staged = FileOps::stage(source, QFileInfo(target).path(), FileOps::tempName(), true).path;
+    try {
+        FileOps::install(staged, target, false);
+    } catch (...) {
+        QFile::remove(staged);
+        throw;
+    }
+}
+
 #define DW_PG_FILE_ROW_COLUMNS                                                                                 \
     "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
     "p.checkout_remark, p.locked, p.default_project, p.location_id"
@@ -73,7 +86,7 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                     throw DwError(DwError::FileAlreadyExists,
                                   QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
                 FileOps::makePath(folder);
-                FileOps::installDurably(strSourcePath, target, false);
+                copyDurably(strSourcePath, target);
             } else if (samePath(strSourcePath) != samePath(target)) {
                 throw DwError(DwError::InvalidProcedureCall,
                               QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).")
@@ -105,7 +118,7 @@ bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const 
                                                     {lProjectID, lTargetLocationID, strDescription,
                                                      m_context->locationPath(src.locationId)});
             FileOps::makePath(folder);
-            FileOps::installDurably(from, target, false);
+            copyDurably(from, target);
             try {
                 tx.commit();
             } catch (...) {
@@ -236,11 +249,11 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
     const QString server = m_context->serverFile(row);
     // The new content is written and flushed beside the server file first; the server
     // decides, the rename follows, then the commit.
-    const QString staged = FileOps::stage(local, server);
+    const QString staged = FileOps::stage(local, QFileInfo(server).path(), FileOps::tempName(), true).path;
     try {
         PgTransaction tx(m_context->db());
         m_context->db().exec("SELECT check_in(?, ?)", {id, remark});
-        FileOps::replaceWith(staged, server);
+        FileOps::install(staged, server, true);
         tx.commit();
     } catch (...) {
         QFile::remove(staged);
