@@ -191,10 +191,11 @@ TEST_P(BackendTest, TwoProcessesRacingOverTheSameFilesNeverShareOne)
         second << id;
     EXPECT_EQ(first.size() + second.size(), Files);
     EXPECT_FALSE(first.intersects(second));
+    // A store answers no record set when bert holds nothing (he may have started too late).
     RecordsetPtr rs;
-    ASSERT_TRUE(anna->Projects().GetProjectsOfUser(rs, "bert"));
     int bertHolds = 0;
-    for (; !rs->isEof(); rs->moveNext())
-        ++bertHolds;
+    if (anna->Projects().GetProjectsOfUser(rs, "bert") && rs)
+        for (; !rs->isEof(); rs->moveNext())
+            ++bertHolds;
     EXPECT_EQ(bertHolds, second.size());
 }
