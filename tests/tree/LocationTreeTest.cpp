@@ -44,20 +44,6 @@ TEST_F(LocationTreeTest, SpecificModeLoadsTheFirstLevelAndGivesPlaceholdersOnlyT
     EXPECT_EQ(control->GetCurrentLocationDescription(), QStringLiteral("Documenten"));
 }
 
-TEST_F(LocationTreeTest, ExpandingANodeTwiceAsksTheStoreOnce)
-{
-    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
-    const int before = callsFor(QStringLiteral("GetChildLocations"), 11);
-    const QModelIndex brieven = node(QStringLiteral("11C"));
-    control->tvTreeView->expand(brieven);
-    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), before + 1);
-    EXPECT_EQ(childTexts(brieven), QStringList{QStringLiteral("2023")});
-    control->tvTreeView->collapse(brieven);
-    control->tvTreeView->expand(brieven);
-    EXPECT_EQ(callsFor(QStringLiteral("GetChildLocations"), 11), before + 1);
-    EXPECT_EQ(childTexts(brieven), QStringList{QStringLiteral("2023")});
-}
-
 TEST_F(LocationTreeTest, ARowWhoseKeyIsAlreadyInTheTreeIsSkippedWhenChildrenLoad)
 {
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));

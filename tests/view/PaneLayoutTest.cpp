@@ -88,25 +88,6 @@ TEST(PaneLayout, HiddenLocationsPutTheListAtTheLeftEdge)
     EXPECT_EQ(r.lblTitle1.rect.width(), 9000);
 }
 
-TEST(PaneLayout, TitleRowAndStatusBarMoveThePaneEdges)
-{
-    Input in = control(9000, 6000, 3000, 3000);
-    EXPECT_EQ(SizeControls(in).tvTreeView.rect.top(), 20);
-    EXPECT_FALSE(SizeControls(in).picTitles.visible);
-    EXPECT_EQ(SizeControls(in).tvTreeView.rect.bottom(), 6000);
-
-    in.HeaderLabelsVisible = true;
-    in.StatusBarVisible = true;
-    const Result r = SizeControls(in);
-    EXPECT_EQ(r.tvTreeView.rect.top(), 320);
-    EXPECT_EQ(r.lvListView.rect.top(), 320);
-    // Without the preview the list runs down to the status bar like the tree.
-    EXPECT_EQ(r.tvTreeView.rect.bottom(), 6000 - 330);
-    EXPECT_EQ(r.lvListView.rect.bottom(), 6000 - 330);
-    EXPECT_FALSE(r.WebBrowser.visible);
-    EXPECT_FALSE(r.imgSplitterVertical.visible);
-}
-
 TEST(PaneLayout, ToolbarTakesRoomAboveTheListOnly)
 {
     Input in = control(9000, 6000, 3000, 3500);
@@ -123,18 +104,6 @@ TEST(PaneLayout, ToolbarTakesRoomAboveTheListOnly)
     in.FileInfoVisible = false;
     const Result noPreview = SizeControls(in);
     EXPECT_EQ(noPreview.lvListView.rect.bottom(), noPreview.tvTreeView.rect.bottom());
-}
-
-TEST(PaneLayout, OverlayCoversAndNothingElseMoves)
-{
-    Input in = control(9000, 6000, 100, 100);
-    in.overlayVisible = true;
-    const Result r = SizeControls(in);
-    EXPECT_TRUE(r.overlayOnly);
-    expectRect(r.Frame1, 0, 0, 9000, 6000);
-    EXPECT_FALSE(r.tvTreeView.placed || r.lvListView.placed || r.StatusBar.placed);
-    EXPECT_EQ(r.X, 100);
-    EXPECT_EQ(r.Y, 100);
 }
 
 // x: the split's left, y: the split's height, v and h: the drag bars, which keep their
