@@ -30,11 +30,6 @@ namespace {
 
 class AddingOverStoreTest : public StoreControlFixture {
 protected:
-    void TearDown() override
-    {
-        control.reset();
-        StoreControlFixture::TearDown();
-    }
     void open(const QString &user, const QString &path)
     {
         control = connectControl(user);
@@ -54,16 +49,8 @@ protected:
         file.write(content);
         return file.fileName();
     }
-    QStringList names() const
-    {
-        QStringList texts;
-        for (const FileListRow &row : listModelOf(*control)->rows())
-            texts << row.text;
-        return texts;
-    }
 
     QTemporaryDir source;
-    std::unique_ptr<FileManUI> control;
 };
 
 } // namespace
@@ -89,14 +76,14 @@ TEST_F(AddingOverStoreTest, CreatesAnEmptyFileAndAddsOneHandedOver)
     QFile file(onDisk(brugNoord, QStringLiteral("Verslag.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     EXPECT_EQ(file.readAll(), QByteArray("FileManager TempFile"));
-    EXPECT_TRUE(names().contains(QStringLiteral("Verslag.txt")));
+    EXPECT_TRUE(fileNames().contains(QStringLiteral("Verslag.txt")));
 
     // A file handed over by the host is copied into the location.
     const QString handed = sourceFile(QStringLiteral("Bijlage.pdf"), "%PDF");
     ASSERT_TRUE(control->AddFileToCurrentLocation(handed, false));
     EXPECT_EQ(control->LastSavedFileName(), QStringLiteral("Bijlage.pdf"));
     EXPECT_EQ(session.Projects().GetProjectFileName(control->LastSavedProjectID()), QStringLiteral("Bijlage.pdf"));
-    EXPECT_TRUE(names().contains(QStringLiteral("Bijlage.pdf")));
+    EXPECT_TRUE(fileNames().contains(QStringLiteral("Bijlage.pdf")));
 
     // A second time the name is taken: the store refuses, the host hears False.
     const qint32 before = control->LastSavedProjectID();
@@ -147,7 +134,7 @@ TEST_F(AddingOverStoreTest, DroppedFilesLandInTheLocationAndTheList)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("Foto.png"), QStringLiteral("Plan.txt"),
+    EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Foto.png"), QStringLiteral("Plan.txt"),
                                     QStringLiteral("Telefoonlijst.txt")}));
     // Over the tree the copy effect shows on folder nodes only.
     QWidget *tree = control->tvTreeView->viewport();
@@ -181,7 +168,7 @@ TEST_F(AddingOverStoreTest, TheAddFilesDialogStopsBetweenFilesWhenCancelled)
     EXPECT_TRUE(dialog.SaveCancelled());
     EXPECT_EQ(dialog.LastSavedFileName(), QStringLiteral("Drie.txt"));
     control->RefreshListView();
-    EXPECT_EQ(names(), (QStringList{QStringLiteral("Drie.txt"), QStringLiteral("Een.txt"),
+    EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Drie.txt"), QStringLiteral("Een.txt"),
                                     QStringLiteral("Telefoonlijst.txt")}));
 }
 

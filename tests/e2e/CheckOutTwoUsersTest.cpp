@@ -28,12 +28,6 @@ using namespace dwfm::test;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<ontbreekt>");
-}
-
 // One user at the store: a control connected as that user, the session its connection
 // made, and the events the control raised.
 struct Desk {

@@ -32,11 +32,6 @@ protected:
         control = connectControl(QStringLiteral("anna"));
         ASSERT_TRUE(control->ControlInRootMode());
     }
-    void TearDown() override
-    {
-        control.reset();
-        StoreControlFixture::TearDown();
-    }
     // Shows a location of Projecten, selects a file in it (if given) and picks a popup entry
     // (if given) as the user does: only an enabled entry acts. The list's names after it.
     QStringList act(const QString &location, const QString &file = {}, std::optional<PopupEntry> entry = {})
@@ -53,18 +48,13 @@ protected:
             if (action->isEnabled())
                 action->trigger();
         }
-        QStringList names;
-        for (const FileListRow &r : listModelOf(*control)->rows())
-            names << r.text;
-        return names;
+        return fileNames();
     }
     QByteArray onServer(const QString &location, const QString &file) const
     {
-        QFile f(store::StoreFolders::rootFolder(storeFolder(), catalogue) + "/Projecten/" + location + '/' + file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ontbreekt>");
+        return readFile(store::StoreFolders::rootFolder(storeFolder(), catalogue) + "/Projecten/" + location + '/' + file);
     }
 
-    std::unique_ptr<FileManUI> control;
     const QString brug = QStringLiteral("Brug Noord"), kantoor = QStringLiteral("Kantoor");
 };
 

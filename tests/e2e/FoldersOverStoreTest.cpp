@@ -21,11 +21,6 @@ namespace {
 
 class FoldersOverStoreTest : public StoreControlFixture {
 protected:
-    void TearDown() override
-    {
-        control.reset();
-        StoreControlFixture::TearDown();
-    }
     QString folderOnDisk(qint32 location) const
     {
         LocationsService &locations = SessionRegistry::current()->Locations();
@@ -45,7 +40,6 @@ protected:
     }
     QModelIndex selected() const { return locationTreeOf(*control)->selectedNode(); }
 
-    std::unique_ptr<FileManUI> control;
 };
 
 TEST_F(FoldersOverStoreTest, NewRenamedAndDeletedFolderOnDiskAndInTheTreeAndRefusalsChangeNothing)

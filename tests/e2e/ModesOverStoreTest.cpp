@@ -19,29 +19,14 @@ namespace {
 
 class ModesOverStoreTest : public StoreControlFixture {
 protected:
-    void TearDown() override
-    {
-        spy.reset();
-        control.reset();
-        StoreControlFixture::TearDown();
-    }
     void connectAs(const QString &user)
     {
         spy.reset();
         control = connectControl(user);
         spy = std::make_unique<QSignalSpy>(control.get(), &FileManUI::LocationChanged);
     }
-    QStringList fileNames() const
-    {
-        QStringList names;
-        for (const FileListRow &row : listModelOf(*control)->rows())
-            names << row.text;
-        return names;
-    }
     QString key(qint32 id, char kind) const { return QString::number(id) + QLatin1Char(kind); }
 
-    std::unique_ptr<FileManUI> control;
-    std::unique_ptr<QSignalSpy> spy;
 };
 
 TEST_F(ModesOverStoreTest, UserModeListsTheFilesAUserHasInUseFromEveryLocation)

@@ -27,17 +27,9 @@ protected:
         spy = std::make_unique<QSignalSpy>(control.get(), &FileManUI::LocationChanged);
         ASSERT_TRUE(control->ControlInRootMode());
     }
-    void TearDown() override
-    {
-        spy.reset();
-        control.reset();
-        StoreControlFixture::TearDown();
-    }
     QModelIndex node(const QString &path) { return locationTreeOf(*control)->openPath(path); }
     const LocationTreeModel &tree() const { return *treeModelOf(*control); }
 
-    std::unique_ptr<FileManUI> control;
-    std::unique_ptr<QSignalSpy> spy;
 };
 
 TEST_F(RootModeOverStoreTest, TheRootsStandUnderApplicatiesAndSubLocationsLoadOnceUntilTheTreeIsRefreshed)

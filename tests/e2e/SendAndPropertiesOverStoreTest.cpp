@@ -24,19 +24,8 @@ using namespace dwfm::test;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<ontbreekt>");
-}
-
 class SendAndPropertiesOverStoreTest : public StoreControlFixture {
 protected:
-    void TearDown() override
-    {
-        control.reset();
-        StoreControlFixture::TearDown();
-    }
     // bert at Brug Noord with Begroting and Notulen selected.
     void openBrugNoord(const QString &user = QStringLiteral("bert"))
     {
@@ -48,7 +37,6 @@ protected:
     }
 
     QTemporaryDir scratch;
-    std::unique_ptr<FileManUI> control;
 };
 
 TEST_F(SendAndPropertiesOverStoreTest, SendToAChosenFolderWritesTheCopies)
@@ -60,8 +48,8 @@ TEST_F(SendAndPropertiesOverStoreTest, SendToAChosenFolderWritesTheCopies)
     sendToCommandsOf(*control).StuurNaarKiesEenFolder();
     EXPECT_EQ(prompts->messages().last(),
               QStringLiteral("De geselecteerde bestanden zijn gekopieerd naar '") + target + QStringLiteral("'!"));
-    EXPECT_EQ(readAll(QDir(target).filePath(QStringLiteral("Begroting.txt"))), QByteArray("Post 1\n"));
-    EXPECT_EQ(readAll(QDir(target).filePath(QStringLiteral("Notulen.txt"))), QByteArray("1. Opening\n"));
+    EXPECT_EQ(readFile(QDir(target).filePath(QStringLiteral("Begroting.txt"))), QByteArray("Post 1\n"));
+    EXPECT_EQ(readFile(QDir(target).filePath(QStringLiteral("Notulen.txt"))), QByteArray("1. Opening\n"));
 
     // Cancelled in the folder dialog: nothing copied, nothing said.
     prompts->expectFolderDialog(std::nullopt);
@@ -94,7 +82,7 @@ TEST_F(SendAndPropertiesOverStoreTest, EmailRunsXdgEmailWithOneAttachmentPerFile
         QTest::qWait(20);
     qputenv("PATH", path);
 
-    const QStringList lines = QString::fromUtf8(readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(readFile(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << lines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("--attach"));
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("/Begroting.txt = Post 1"))) << lines[1].toStdString();

@@ -75,6 +75,8 @@ void StoreControlFixture::SetUp()
 
 void StoreControlFixture::TearDown()
 {
+    spy.reset();
+    control.reset();
     prompts.reset();
     SessionRegistry::setCurrent(nullptr);
 }
@@ -131,6 +133,20 @@ QStringList StoreControlFixture::childTexts(const FileManUI &control, const QMod
     for (int row = 0; row < model->rowCount(parent); ++row)
         texts << model->text(model->index(row, 0, parent));
     return texts;
+}
+
+QStringList StoreControlFixture::fileNames() const
+{
+    QStringList names;
+    for (const FileListRow &row : listModelOf(*control)->rows())
+        names << row.text;
+    return names;
+}
+
+QByteArray StoreControlFixture::readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<ontbreekt>");
 }
 
 QStringList StoreControlFixture::listCells(const FileManUI &control)

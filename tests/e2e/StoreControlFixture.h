@@ -58,6 +58,10 @@ protected:
     static int listRowOf(const FileManUI &control, const QString &fileName);
     // The events LocationChanged raised, each as "path|ID".
     static QStringList locationEvents(const QSignalSpy &spy);
+    // The file names `control` lists, in order.
+    QStringList fileNames() const;
+    // A file's content; "<ontbreekt>" when it cannot be read.
+    static QByteArray readFile(const QString &path);
 
     QString storeFolder() const { return m_dir.filePath(QStringLiteral("store")); }
     QString workingRoot(const QString &user) const { return m_dir.filePath(QStringLiteral("werk/") + user); }
@@ -65,6 +69,9 @@ protected:
     static const QString catalogue;
 
     std::unique_ptr<ScriptedPrompts> prompts;
+    // The test's control and its LocationChanged spy, if it uses them; gone before the session.
+    std::unique_ptr<FileManUI> control;
+    std::unique_ptr<QSignalSpy> spy;
     qint32 projecten = 0, brugNoord = 0, tekeningen = 0, kantoor = 0, archief = 0;
     qint32 leesMij = 0, begroting = 0, notulen = 0, offerte = 0, situatie = 0, telefoonlijst = 0, jaarverslag = 0;
 
