@@ -39,6 +39,9 @@
 #include <QTextBrowser>
 #include <QTreeView>
 
+#include <functional>
+#include <optional>
+
 namespace dwfm {
 
 namespace {
@@ -50,6 +53,18 @@ constexpr PanelSpec kPanels[] = {{"infohuidig", nullptr},
                                  {"computernaam", "Computer naam."},
                                  {"infogebruiker", "Huidige gebruiker."},
                                  {"infoserver", "Huidige connectie."}};
+
+// The key of the tree's selected node, or nothing while no node is selected; the
+// commands that work on "the selected location" ask it when they run.
+std::function<std::optional<QString>()> selectedNodeKeyOf(LocationTree &tree)
+{
+    return [&tree]() -> std::optional<QString> {
+        const QModelIndex node = tree.selectedNode();
+        if (!node.isValid())
+            return std::nullopt;
+        return tree.model()->key(node);
+    };
+}
 } // namespace
 
 FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
@@ -190,12 +205,7 @@ void FileManUI::setUpSubsystems()
     m_adding = new FileAdding(FileAddingContext{.state = m_state,
                                                 .owner = this,
                                                 .selectedNodeKey =
-                                                    [this]() -> std::optional<QString> {
-                                                        const QModelIndex node = m_tree->selectedNode();
-                                                        if (!node.isValid())
-                                                            return std::nullopt;
-                                                        return m_tree->model()->key(node);
-                                                    },
+                                                    selectedNodeKeyOf(*m_tree),
                                                 .refreshListView = [this] { RefreshListView(); }},
                               this);
     m_live = new LiveListRefresh(
@@ -217,12 +227,7 @@ void FileManUI::setUpPreview()
         PreviewContext{.state = m_state,
                        .browser = *m_browser,
                        .selectedNodeKey =
-                           [this]() -> std::optional<QString> {
-                               const QModelIndex node = m_tree->selectedNode();
-                               if (!node.isValid())
-                                   return std::nullopt;
-                               return m_tree->model()->key(node);
-                           },
+                           selectedNodeKeyOf(*m_tree),
                        .fileInfoVisible = &FileInfoVisible,
                        .autoShowPreview = &AutoShowPreview,
                        .viewStoredFile = [this](qint32 id) { m_checkOut->viewStoredFile(id); }},
@@ -238,12 +243,7 @@ void FileManUI::setUpPreview()
 
 void FileManUI::setUpFileCommands()
 {
-    const ListSelection list{lvListView, m_listModel, [this]() -> std::optional<QString> {
-                                 const QModelIndex node = m_tree->selectedNode();
-                                 if (!node.isValid())
-                                     return std::nullopt;
-                                 return m_tree->model()->key(node);
-                             }};
+    const ListSelection list{lvListView, m_listModel, selectedNodeKeyOf(*m_tree)};
     m_clipboard = new ClipboardCommands(ClipboardContext{.owner = this,
                                                          .list = list,
                                                          .externalFileCopy = &ExternalFileCopy,
