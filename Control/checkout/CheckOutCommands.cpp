@@ -138,44 +138,32 @@ void CheckOutCommands::BekijkenProject()
         if (!treeNodeSelected())
             return;
         const Selection selection = selectedRows();
-        for (int i = 0; i < selection.count(); ++i) {
-            const qint32 id = FileIdOfKey(selection.keys[i]);
-            QString path;
-            bool copied = false;
-            {
-                const FileStoreSessionPtr session = RequireSession();
-                copied = session->Projects().GetViewCopy(id, path);
-            }
-            if (!copied) {
-                prompts().message(QStringLiteral("Bekijken bestand niet mogelijk!"), ApplicationTitle(),
-                                  Prompts::Icon::None, Prompts::Buttons::Ok, Prompts::Answer::Ok);
-                continue;
-            }
-            SetReadOnly(path);
-            m_viewCopies.push_back(NewProcessRecord(0, path));
-            emit FileOpen(path, id);
-        }
+        for (int i = 0; i < selection.count(); ++i)
+            openViewCopy(FileIdOfKey(selection.keys[i]));
     });
 }
 
 void CheckOutCommands::viewStoredFile(qint32 lProjectID)
 {
-    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIBekijkenProject"), [&] {
-        QString path;
-        bool copied = false;
-        {
-            const FileStoreSessionPtr session = RequireSession();
-            copied = session->Projects().GetViewCopy(lProjectID, path);
-        }
-        if (!copied) {
-            prompts().message(QStringLiteral("Bekijken bestand niet mogelijk!"), ApplicationTitle(),
-                              Prompts::Icon::None, Prompts::Buttons::Ok, Prompts::Answer::Ok);
-            return;
-        }
-        SetReadOnly(path);
-        m_viewCopies.push_back(NewProcessRecord(0, path));
-        emit FileOpen(path, lProjectID);
-    });
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIBekijkenProject"), [&] { openViewCopy(lProjectID); });
+}
+
+void CheckOutCommands::openViewCopy(qint32 id)
+{
+    QString path;
+    bool copied = false;
+    {
+        const FileStoreSessionPtr session = RequireSession();
+        copied = session->Projects().GetViewCopy(id, path);
+    }
+    if (!copied) {
+        prompts().message(QStringLiteral("Bekijken bestand niet mogelijk!"), ApplicationTitle(), Prompts::Icon::None,
+                          Prompts::Buttons::Ok, Prompts::Answer::Ok);
+        return;
+    }
+    SetReadOnly(path);
+    m_viewCopies.push_back(NewProcessRecord(0, path));
+    emit FileOpen(path, id);
 }
 
 void CheckOutCommands::lvListView_DblClick()

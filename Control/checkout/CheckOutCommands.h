@@ -89,6 +89,8 @@ signals:
     void FileCheckIn(qint32 lProjectID);
 
 private:
+    // A read-only view copy of one stored file, kept and opened; a refusal is told once.
+    void openViewCopy(qint32 id);
     void fCheckOut_FileCheckOut(const QString &strFilePath, qint32 lProjectID);
     void fCheckOut_FileOpen(const QString &strFilePath, qint32 lProjectID);
     void fCheckIn_FileCheckIn(qint32 lProjectID);
