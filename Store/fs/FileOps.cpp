@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstring>
@@ -372,6 +373,22 @@ bool sameContent(const QString &a, const QString &b)
         if (std::memcmp(bufA.get(), bufB.get(), size_t(na)) != 0)
             return false;
     }
+}
+
+QString viewCopy(const QString &source, const QString &fileName)
+{
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
+    if (!dir.isValid())
+        throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
+    dir.setAutoRemove(false);
+    const QString path = join(dir.path(), fileName);
+    try {
+        copyNew(source, path, false);
+    } catch (...) {
+        dir.remove();
+        throw;
+    }
+    return path;
 }
 
 } // namespace dwfm::store::FileOps

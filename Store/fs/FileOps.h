@@ -14,6 +14,10 @@ namespace FileOps {
 // disk before the function returns.
 DWSTORE_EXPORT void copyNew(const QString &source, const QString &target, bool durable);
 
+// A copy of `source` named `fileName` in a new folder of its own under the system's
+// temporary folder, for viewing; answers its path. Nothing is left behind on failure.
+DWSTORE_EXPORT QString viewCopy(const QString &source, const QString &fileName);
+
 // What copyIfAbsent did.
 enum class NewCopy { Made, TargetExists, SourceMissing };
 

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace dwfm::store::pg {
 
@@ -301,18 +300,7 @@ bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
         m_context,
         [&] {
             const PgFile row = m_context->file(lProjectID);
-            QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
-            if (!dir.isValid())
-                throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
-            dir.setAutoRemove(false);
-            const QString path = FileOps::join(dir.path(), row.fileName);
-            try {
-                FileOps::copyNew(m_context->serverFile(row), path, false);
-            } catch (...) {
-                dir.remove();
-                throw;
-            }
-            strPath = path;
+            strPath = FileOps::viewCopy(m_context->serverFile(row), row.fileName);
             return true;
         },
         false);

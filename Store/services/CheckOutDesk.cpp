@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace dwfm::store {
 
@@ -189,18 +188,7 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
 QString CheckOutDesk::viewCopy(qint32 projectId)
 {
     const ProjectRow row = m_context->project(projectId);
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
-    if (!dir.isValid())
-        throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
-    dir.setAutoRemove(false);
-    const QString path = FileOps::join(dir.path(), row.fileName);
-    try {
-        FileOps::copyNew(m_context->serverFile(row), path, false);
-    } catch (...) {
-        dir.remove();
-        throw;
-    }
-    return path;
+    return FileOps::viewCopy(m_context->serverFile(row), row.fileName);
 }
 
 void CheckOutDesk::localCopy(qint32 projectId, const QString &target)
