@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "StoreChangeWatch.h"
 #include "pg/PgSession.h"
 #include "core/session/FileStoreSession.h"
@@ -15,7 +14,7 @@ namespace dwfm::store {
 // processes and users may share one store on that machine. A server address instead of a
 // folder connects to the server store (PostgreSQL and a shared folder, for many machines)
 // and the session hands out that store's services.
-class DWSTORE_EXPORT DwFileStoreSession final : public FileStoreSession {
+class DwFileStoreSession final : public FileStoreSession {
 public:
     DwFileStoreSession();
     ~DwFileStoreSession() override;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "core/session/SessionChanges.h"
 #include "db/SqliteDb.h"
 
@@ -14,7 +13,7 @@ namespace dwfm::store {
 // nothing else. When it moved, the locations whose change serial passed the highest one
 // seen so far are the ones whose files changed. Changes of the session's own connection
 // are not told: when only it wrote, the highest serial seen is moved past them.
-class DWSTORE_EXPORT StoreChangeWatch final : public SessionChanges {
+class StoreChangeWatch final : public SessionChanges {
     Q_OBJECT
 public:
     static constexpr int IntervalMs = 400;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QString>
 
 namespace dwfm::store {
@@ -11,20 +9,20 @@ namespace dwfm::store {
 namespace StoreFolders {
 
 // The catalogue used when none is given.
-DWSTORE_EXPORT QString defaultCatalogue();
+QString defaultCatalogue();
 // $DW_STORE_DIR when set, otherwise "DwFileStore" in the user's generic data folder
 // (~/.local/share/DwFileStore): the same for every program of the user, so that dwstore
 // and a host agree on it without being told.
-DWSTORE_EXPORT QString defaultStoreFolder();
-DWSTORE_EXPORT QString databasePath(const QString &folder, const QString &catalogue);
-DWSTORE_EXPORT QString rootFolder(const QString &folder, const QString &catalogue);
+QString defaultStoreFolder();
+QString databasePath(const QString &folder, const QString &catalogue);
+QString rootFolder(const QString &folder, const QString &catalogue);
 // The hidden folder beside the root folder where new content is written and flushed
 // before it is renamed into place (same file system, so the rename is one step).
-DWSTORE_EXPORT QString stagingFolder(const QString &folder, const QString &catalogue);
+QString stagingFolder(const QString &folder, const QString &catalogue);
 // A user's working copies lie by default in ~/DwWerkmap/<catalogue>/<user>.
-DWSTORE_EXPORT QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
+QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
 // The operating-system account of this process (for integrated security).
-DWSTORE_EXPORT QString osAccount();
+QString osAccount();
 
 } // namespace StoreFolders
 } // namespace dwfm::store

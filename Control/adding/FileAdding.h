@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 
@@ -27,7 +25,7 @@ struct FileAddingContext {
 
 // Files entering the store: through the add-files dialog (picked or dropped), one file
 // handed over by the host, or a new, nearly empty file the host fills afterwards.
-class DWFILEMANUI_EXPORT FileAdding : public QObject {
+class FileAdding : public QObject {
     Q_OBJECT
 public:
     explicit FileAdding(FileAddingContext context, QObject *parent = nullptr);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QDialog>
 #include <QStringList>
 
@@ -17,7 +15,7 @@ namespace dwfm {
 // list, or handed over by the control) with a check box each, and registers the checked
 // ones in the target location when OK is pressed. The control also uses it without
 // showing it, to add one file silently.
-class DWFILEMANUI_EXPORT frmAddGeneralFiles : public QDialog {
+class frmAddGeneralFiles : public QDialog {
     Q_OBJECT
 public:
     enum Column { ColFile, ColTarget, ColSource, ColumnCount };

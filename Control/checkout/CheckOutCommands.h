@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "platform/clsProcesses.h"
 
 #include <QList>
@@ -25,7 +24,7 @@ class frmCheckOutForm;
 // the file list. Each reads the selected rows of the file list, asks the session, and
 // raises FileOpen, FileCheckOut and FileCheckIn synchronously, in list order; the control
 // passes these on unchanged to its host.
-class DWFILEMANUI_EXPORT CheckOutCommands : public QObject {
+class CheckOutCommands : public QObject {
     Q_OBJECT
 public:
     // What the commands need of the control.

@@ -2,7 +2,6 @@
 
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
-#include "DwExport.h"
 #include "core/session/SessionRegistry.h"
 
 #include <QDialog>
@@ -23,7 +22,7 @@ namespace dwfm {
 // them one by one when its OK button runs, writes "OK" or "Mislukt!" per file, and goes
 // from ready (OK and Annuleren) through working (busy bar) to done (only Sluiten). The
 // control fills it and runs the work without showing it; shown, the buttons do the same.
-class DWFILEMANUI_EXPORT CheckWorkDialog : public QDialog {
+class CheckWorkDialog : public QDialog {
     Q_OBJECT
 public:
     enum class Phase { Ready, Working, Done };

@@ -6,7 +6,7 @@ namespace dwfm {
 
 // "Terugzetten projecten": returns the user's working copies of the listed files to the
 // server, one by one, and raises FileCheckIn per file returned.
-class DWFILEMANUI_EXPORT frmCheckInProject : public CheckWorkDialog {
+class frmCheckInProject : public CheckWorkDialog {
     Q_OBJECT
 public:
     explicit frmCheckInProject(QWidget *parent = nullptr);

@@ -6,7 +6,7 @@ namespace dwfm {
 
 // "Bewerken projecten": checks the listed files out for the logged-on user, one by one,
 // and tells per file where its working copy lies (FileOpen or FileCheckOut).
-class DWFILEMANUI_EXPORT frmCheckOutForm : public CheckWorkDialog {
+class frmCheckOutForm : public CheckWorkDialog {
     Q_OBJECT
 public:
     explicit frmCheckOutForm(QWidget *parent = nullptr);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "list/ListSelection.h"
 
 #include <QObject>
@@ -29,7 +28,7 @@ struct ClipboardContext {
 // into another location copies them there through the store and, after a cut, deletes the
 // originals. A single copied file pasted into its own location is duplicated under a name
 // the user types. Every list is pasted once: the paste empties the clipboard.
-class DWFILEMANUI_EXPORT ClipboardCommands : public QObject {
+class ClipboardCommands : public QObject {
     Q_OBJECT
 public:
     explicit ClipboardCommands(ClipboardContext context, QObject *parent = nullptr);

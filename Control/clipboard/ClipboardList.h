@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -32,15 +30,15 @@ struct Parsed {
 
 // The clipboard text for these file-row keys ("345P"), taken from the location with this
 // tree-node key ("12C"). Without a node or without rows only the mode word and "?".
-DWFILEMANUI_EXPORT QString writeClipboardText(const QString &modeWord, const std::optional<QString> &nodeKey,
+QString writeClipboardText(const QString &modeWord, const std::optional<QString> &nodeKey,
                                               const QStringList &rowKeys);
 
 // Reads a clipboard text. Only a whole, well-formed list is a list: another program's
 // text, a damaged list or a list with an ID that is no 32-bit number gives nothing, so
 // nothing is ever pasted from it. "DwF_Copy?" alone is a list without files.
-DWFILEMANUI_EXPORT std::optional<Parsed> parseClipboardText(const QString &text);
+std::optional<Parsed> parseClipboardText(const QString &text);
 // Reads the files part of a list (what follows "?"), with the same care.
-DWFILEMANUI_EXPORT std::optional<std::vector<Entry>> parseFileList(QStringView list);
+std::optional<std::vector<Entry>> parseFileList(QStringView list);
 
 } // namespace ClipboardList
 

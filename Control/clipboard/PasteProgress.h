@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 #include <memory>
@@ -14,7 +12,7 @@ namespace dwfm {
 // The progress of a paste of many files, with a way for the user to stop it between two
 // files. The product shows a progress dialog (QtPasteProgress); tests install a scripted
 // one that stops where they ask.
-class DWFILEMANUI_EXPORT PasteProgress {
+class PasteProgress {
 public:
     virtual ~PasteProgress();
 
@@ -27,12 +25,12 @@ public:
 };
 
 // The progress of the process. Until a host or a test installs its own, the dialog.
-DWFILEMANUI_EXPORT PasteProgress &pasteProgress();
+PasteProgress &pasteProgress();
 // Installs `progress` (not owned; null returns to the dialog).
-DWFILEMANUI_EXPORT void setPasteProgress(PasteProgress *progress);
+void setPasteProgress(PasteProgress *progress);
 
 // A modal progress dialog that appears when the paste takes more than a moment.
-class DWFILEMANUI_EXPORT QtPasteProgress : public PasteProgress {
+class QtPasteProgress : public PasteProgress {
 public:
     QtPasteProgress();
     ~QtPasteProgress() override;

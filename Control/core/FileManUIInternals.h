@@ -62,6 +62,6 @@ inline CommandDispatch &commandDispatchOf(const FileManUI &control)
     return FileManUIInternals::commandDispatch(control);
 }
 // The location tree's model.
-DWFILEMANUI_EXPORT LocationTreeModel *treeModelOf(const FileManUI &control);
+LocationTreeModel *treeModelOf(const FileManUI &control);
 
 } // namespace dwfm

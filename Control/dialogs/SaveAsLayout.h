@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QRectF>
 
 namespace dwfm {
@@ -26,11 +24,11 @@ struct Rects {
 };
 
 // The designed places.
-DWFILEMANUI_EXPORT Rects designed();
+Rects designed();
 // Applies the rules in order. A rule that would give a control a negative width or height
 // is refused, as the window system refuses it: that control keeps its size and the rules
 // after it go on with it.
-DWFILEMANUI_EXPORT Rects arrange(const Rects &current, double innerWidth, double innerHeight);
+Rects arrange(const Rects &current, double innerWidth, double innerHeight);
 
 } // namespace SaveAsLayout
 } // namespace dwfm

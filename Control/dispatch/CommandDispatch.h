@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 
@@ -44,7 +42,7 @@ struct CommandDispatchContext {
 // dragged in from other programs. (Viewing, check-out and check-in, and the clipboard
 // and file commands are ListCommandDispatch's.) Every entry and button runs exactly one
 // command; failures are passed over, as the commands report their own.
-class DWFILEMANUI_EXPORT CommandDispatch : public QObject {
+class CommandDispatch : public QObject {
     Q_OBJECT
 public:
     explicit CommandDispatch(CommandDispatchContext context, QObject *parent = nullptr);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "list/ListSelection.h"
 
 #include <QObject>
@@ -19,7 +18,7 @@ struct FileCommandsContext {
 // new name, delete files, and undo check-outs so the server's version comes back. Each
 // asks first, calls the store once per file and refreshes the list when something
 // changed.
-class DWFILEMANUI_EXPORT FileCommands : public QObject {
+class FileCommands : public QObject {
     Q_OBJECT
 public:
     explicit FileCommands(FileCommandsContext context, QObject *parent = nullptr);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 
@@ -44,7 +42,7 @@ struct FileListContext {
 // The file list of the control: fills the list for the selected location (or user) from
 // the store, keeps the selected row across refills, filters on the acceptable files and
 // sorts on a header click.
-class DWFILEMANUI_EXPORT FileList : public QObject {
+class FileList : public QObject {
     Q_OBJECT
 public:
     FileList(FileListContext context, QObject *parent = nullptr);

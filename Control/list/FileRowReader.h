@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "FileListModel.h"
 
 #include <QColor>
@@ -21,19 +20,19 @@ enum FileRowTag : qint32 {
 
 // The tag of a file row. Bit 2 looks only at the user, not at whether the file is
 // checked out.
-DWFILEMANUI_EXPORT qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, bool checkedOut,
+qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, bool checkedOut,
                                         bool locked, bool defaultFile);
 // The fore colour of a file row: invalid (the list's default) for a free file; `shadow`
 // for a file someone else has; pure blue for one the current user has, except in user
 // mode, where the list shows only the user's own files and keeps the default colour.
-DWFILEMANUI_EXPORT QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool checkedOut,
+QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool checkedOut,
                                        bool userMode, const QColor &shadow);
 // The check-out moment as the list shows it, "dd-mm-yy hh:nn"; empty for a null value.
-DWFILEMANUI_EXPORT QString FormatCheckoutDate(const QVariant &value);
+QString FormatCheckoutDate(const QVariant &value);
 
 // Turns the rows of a list query into file list rows. The field positions are looked up
 // once, when the reader is made, so that reading a row costs no name look-ups.
-class DWFILEMANUI_EXPORT FileRowReader {
+class FileRowReader {
 public:
     struct Context {
         QString currentUserID;

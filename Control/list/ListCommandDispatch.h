@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 
 class QAction;
@@ -18,7 +16,7 @@ class PopupMenu;
 // they run. Each entry and each button runs exactly one command on the selected rows;
 // a failure in a command is passed over silently, as the commands report their own.
 // Entries and buttons without a handler here stay unconnected and do nothing.
-class DWFILEMANUI_EXPORT ListCommandDispatch : public QObject {
+class ListCommandDispatch : public QObject {
     Q_OBJECT
 public:
     // The menu, the tool bar and the commands must outlive the dispatch.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 
@@ -25,7 +23,7 @@ struct ListRowClickContext {
 // The file list's row click: a click on a row (or a move of the current row by the
 // keyboard) or on the empty part of the list tells the host what is selected through
 // ProjectChanged, then shows the selection in the preview.
-class DWFILEMANUI_EXPORT ListRowClick : public QObject {
+class ListRowClick : public QObject {
     Q_OBJECT
 public:
     explicit ListRowClick(ListRowClickContext context, QObject *parent = nullptr);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 #include <functional>
@@ -24,11 +22,11 @@ struct ListSelection {
     std::function<std::optional<QString>()> nodeKey;
 
     // The selected rows, in list order.
-    DWFILEMANUI_EXPORT std::vector<int> selectedRows() const;
+    std::vector<int> selectedRows() const;
     // The row a one-file command acts on: the current row when it is selected, else the
     // first selected row; -1 when none is selected.
-    DWFILEMANUI_EXPORT int selectedRow() const;
-    DWFILEMANUI_EXPORT const FileListRow &row(int index) const;
+    int selectedRow() const;
+    const FileListRow &row(int index) const;
     std::optional<QString> selectedNodeKey() const { return nodeKey ? nodeKey() : std::nullopt; }
 };
 

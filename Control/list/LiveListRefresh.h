@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "FileList.h"
 
 #include <QList>
@@ -19,7 +18,7 @@ class SessionChanges;
 // that the files of the shown location changed (or, in user mode, any files), the list is
 // refilled, keeping the selected file. While a dialog is open or the list is being edited
 // or dragged from, the refill waits, so no command loses the row it works on.
-class DWFILEMANUI_EXPORT LiveListRefresh : public QObject {
+class LiveListRefresh : public QObject {
     Q_OBJECT
 public:
     LiveListRefresh(FileList &list, QAbstractItemView *view, std::function<SelectedLocation()> selectedLocation,

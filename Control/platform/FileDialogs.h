@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -13,15 +11,15 @@ namespace dwfm {
 // followed by a NUL: "Alle bestanden (*.*)" NUL "*.*" NUL. Answers the (first) chosen
 // path, or empty text when cancelled; with `cancelRaisesError` a cancel throws DwError
 // 32755 instead. A multi-select fills SelectedFiles() with every chosen path in order.
-DWFILEMANUI_EXPORT QString ShowFileDialog(const QString &filter, const QString &initialFileName,
+QString ShowFileDialog(const QString &filter, const QString &initialFileName,
                                           const QString &initialFolder, const QString &title,
                                           bool cancelRaisesError, bool save, const QString &defaultExtension,
                                           bool multiSelect);
 
 // The paths of the last successful multi-select; nothing after any other dialog.
-DWFILEMANUI_EXPORT const std::optional<QStringList> &SelectedFiles();
+const std::optional<QStringList> &SelectedFiles();
 
 // Turns the NUL-separated description/pattern pairs into a Qt filter text.
-DWFILEMANUI_EXPORT QString ToQtFilter(const QString &filter);
+QString ToQtFilter(const QString &filter);
 
 } // namespace dwfm

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QStringView>
 
 #include <vector>
@@ -12,11 +10,11 @@ namespace dwfm {
 // each UTF-16 unit is case-folded on its own and the folded units are compared in order.
 // Folding unit by unit means a comparison never allocates and always agrees with a text
 // folded beforehand.
-DWFILEMANUI_EXPORT int compareFolded(QStringView a, QStringView b);
+int compareFolded(QStringView a, QStringView b);
 
 // Many texts folded once into one shared buffer, for sorting them: the comparisons then
 // read plain runs of units. Each text is known by the number `add` gave it.
-class DWFILEMANUI_EXPORT FoldedTexts {
+class FoldedTexts {
 public:
     // Makes room for `count` texts of `units` UTF-16 units together.
     void reserve(std::size_t count, std::size_t units);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 class QWidget;
@@ -9,7 +7,7 @@ class QWidget;
 namespace dwfm {
 
 // The outcome of one folder dialog.
-class DWFILEMANUI_EXPORT clsBrowseForFolder {
+class clsBrowseForFolder {
 public:
     bool FolderChosen = false;
     bool Cancelled = false;
@@ -21,6 +19,6 @@ public:
 
 // Lets the user choose a folder. True and `path` set when one was chosen; otherwise
 // False and `path` unchanged.
-DWFILEMANUI_EXPORT bool BrowseForFolder(QWidget *owner, QString &path, const QString &title);
+bool BrowseForFolder(QWidget *owner, QString &path, const QString &title);
 
 } // namespace dwfm

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QSettings>
 
 #include <memory>
@@ -9,6 +7,6 @@
 namespace dwfm {
 
 // The per-user settings store of the library: application name "DwProjectFileManUI".
-DWFILEMANUI_EXPORT std::unique_ptr<QSettings> UserSettings();
+std::unique_ptr<QSettings> UserSettings();
 
 } // namespace dwfm

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QRectF>
 
 class QWidget;
@@ -13,20 +11,20 @@ namespace dwfm {
 // it back exactly) and place the widget at 1440 / logical DPI.
 namespace Twips {
 
-DWFILEMANUI_EXPORT double twipsPerPixelX(const QWidget *widget);
-DWFILEMANUI_EXPORT double twipsPerPixelY(const QWidget *widget);
-DWFILEMANUI_EXPORT int toPixelsX(double twips, const QWidget *widget);
-DWFILEMANUI_EXPORT int toPixelsY(double twips, const QWidget *widget);
-DWFILEMANUI_EXPORT double toTwipsX(int pixels, const QWidget *widget);
-DWFILEMANUI_EXPORT double toTwipsY(int pixels, const QWidget *widget);
+double twipsPerPixelX(const QWidget *widget);
+double twipsPerPixelY(const QWidget *widget);
+int toPixelsX(double twips, const QWidget *widget);
+int toPixelsY(double twips, const QWidget *widget);
+double toTwipsX(int pixels, const QWidget *widget);
+double toTwipsY(int pixels, const QWidget *widget);
 
 // Places `widget` at `rect` (twips, relative to its parent) and remembers the rectangle.
-DWFILEMANUI_EXPORT void place(QWidget *widget, const QRectF &rect);
+void place(QWidget *widget, const QRectF &rect);
 // The rectangle last given to place(), or the widget's geometry in twips.
-DWFILEMANUI_EXPORT QRectF rect(const QWidget *widget);
-DWFILEMANUI_EXPORT void setLeft(QWidget *widget, double left);
-DWFILEMANUI_EXPORT void setWidth(QWidget *widget, double width);
-DWFILEMANUI_EXPORT void setHeight(QWidget *widget, double height);
+QRectF rect(const QWidget *widget);
+void setLeft(QWidget *widget, double left);
+void setWidth(QWidget *widget, double width);
+void setHeight(QWidget *widget, double height);
 
 } // namespace Twips
 } // namespace dwfm

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QDialog>
 
 class QLabel;
@@ -14,7 +12,7 @@ namespace dwfm {
 // technical details and a button that copies them to the clipboard. Its layout follows
 // the designed sizes in twips. Whether the details were expanded is remembered for the
 // next report of the process.
-class DWFILEMANUI_EXPORT frmError : public QDialog {
+class frmError : public QDialog {
     Q_OBJECT
 public:
     static constexpr double CollapsedHeight = 2860;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 #include <functional>
@@ -10,11 +8,10 @@ class QTextBrowser;
 
 namespace dwfm {
 
-
 // The browser of the preview pane, as the preview uses it: navigate to an address, and be
 // told before every navigation (the control's own and a followed link) where it goes.
 // The product's browser is TextBrowserPreview; tests may put their own in its place.
-class DWFILEMANUI_EXPORT PreviewBrowser {
+class PreviewBrowser {
 public:
     // Told the address before the browser goes there; answers True to cancel.
     using BeforeNavigate = std::function<bool(const QString &address)>;
@@ -41,7 +38,7 @@ private:
 
 // The product's browser: the control's QTextBrowser. Shows the preview's page files and
 // "about:blank"; a clicked link is a navigation like any other.
-class DWFILEMANUI_EXPORT TextBrowserPreview : public PreviewBrowser {
+class TextBrowserPreview : public PreviewBrowser {
 public:
     explicit TextBrowserPreview(QTextBrowser *browser);
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 #include <optional>
@@ -14,22 +12,22 @@ namespace dwfm {
 namespace PreviewPages {
 
 // The style sheet every page starts with.
-DWFILEMANUI_EXPORT QString styleSheet();
+QString styleSheet();
 // The link back to the files of a location: empty without a selected tree node, else an
 // anchor "#F<id>E#" built from the node key without its last character.
-DWFILEMANUI_EXPORT QString folderLink(const std::optional<QString> &nodeKey);
+QString folderLink(const std::optional<QString> &nodeKey);
 // Whether the preview shows this file as a picture (JPG, BMP, GIF, PNG in any case).
-DWFILEMANUI_EXPORT bool isPictureFile(const QString &fileName);
+bool isPictureFile(const QString &fileName);
 // Where the store keeps a file on disk: the root folder (a separator added when missing,
 // an empty root stays empty), the location path below it, the file name.
-DWFILEMANUI_EXPORT QString storePath(const QString &rootFolder, const QString &locationPath,
+QString storePath(const QString &rootFolder, const QString &locationPath,
                                      const QString &fileName);
 
 // The page of one file that is no picture (or whose picture is not shown): a link to the
 // stored file and the folder link.
-DWFILEMANUI_EXPORT QString filePageBody(const QString &path, const QString &rowText, const QString &folderLink);
+QString filePageBody(const QString &path, const QString &rowText, const QString &folderLink);
 // The page of one picture: the picture itself, linked to its file, and the folder link.
-DWFILEMANUI_EXPORT QString picturePageBody(const QString &path, const QString &folderLink);
+QString picturePageBody(const QString &path, const QString &folderLink);
 
 // One file of a location page.
 struct LocationEntry {
@@ -37,18 +35,18 @@ struct LocationEntry {
     QString fileName;
 };
 // The page of every file of a location: pictures as images, other files as links.
-DWFILEMANUI_EXPORT QString locationPageBody(const std::vector<LocationEntry> &entries);
+QString locationPageBody(const std::vector<LocationEntry> &entries);
 
 // The text of a page file: the body between the opening and closing lines.
-DWFILEMANUI_EXPORT QString pageFileText(const QString &body);
+QString pageFileText(const QString &body);
 
 // The location a followed folder link points to: the number after the first "#F" up to
 // the first "E#" (its leading digits, 0 when none). Nothing when the address holds no
 // "#F".
-DWFILEMANUI_EXPORT std::optional<qint32> linkedLocation(const QString &address);
+std::optional<qint32> linkedLocation(const QString &address);
 // The local file an address names: a "file:" address or an absolute path; empty for any
 // other address.
-DWFILEMANUI_EXPORT QString localFileOfAddress(const QString &address);
+QString localFileOfAddress(const QString &address);
 
 } // namespace PreviewPages
 

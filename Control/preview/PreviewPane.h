@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 
@@ -33,7 +31,7 @@ struct PreviewContext {
 // picture itself; a location shows all its files. Links back to a location are answered
 // with that location's page; a followed link to a stored file opens a read-only copy,
 // never the store's own file.
-class DWFILEMANUI_EXPORT PreviewPane : public QObject {
+class PreviewPane : public QObject {
     Q_OBJECT
 public:
     explicit PreviewPane(PreviewContext context, QObject *parent = nullptr);

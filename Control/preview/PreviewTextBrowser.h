@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QTextBrowser>
 
 namespace dwfm {
@@ -9,7 +7,7 @@ namespace dwfm {
 // The preview pane's text browser. Pictures are drawn scaled down to the pane's width, and
 // never wider than the style sheet's 400 pixels; a picture is never drawn larger than it
 // is. A change of width that changes that limit draws the page again.
-class DWFILEMANUI_EXPORT PreviewTextBrowser : public QTextBrowser {
+class PreviewTextBrowser : public QTextBrowser {
     Q_OBJECT
 public:
     // The style sheet's widest picture.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 
@@ -12,7 +10,7 @@ class QWidget;
 namespace dwfm {
 
 // "Eigenschappen" of the file list: the properties dialog for one file, shown modally.
-class DWFILEMANUI_EXPORT PropertiesCommand : public QObject {
+class PropertiesCommand : public QObject {
     Q_OBJECT
 public:
     struct Context {

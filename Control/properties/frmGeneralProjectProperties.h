@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QDialog>
 
 class QGroupBox;
@@ -16,7 +14,7 @@ namespace dwfm {
 // "Bestand eigenschappen": one file's folders and name on the "Algemeen" tab and its
 // history on "Logboek", read from the store. A viewer: nothing typed is stored, and only
 // administrators may type at all (and see the file's ID).
-class DWFILEMANUI_EXPORT frmGeneralProjectProperties : public QDialog {
+class frmGeneralProjectProperties : public QDialog {
     Q_OBJECT
 public:
     explicit frmGeneralProjectProperties(QWidget *parent = nullptr);

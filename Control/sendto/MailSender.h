@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QStringList>
 
 namespace dwfm {
@@ -9,7 +7,7 @@ namespace dwfm {
 // The mail seam: opens a new message in the desktop's mail program with files attached,
 // for the user to address and send. The product runs `xdg-email`; tests may install
 // their own.
-class DWFILEMANUI_EXPORT MailSender {
+class MailSender {
 public:
     virtual ~MailSender();
     // Starts composing a message with these files attached, in order. Answers the ID of
@@ -19,13 +17,13 @@ public:
 };
 
 // The mail program of the process: `xdg-email` until a host or a test installs another.
-DWFILEMANUI_EXPORT MailSender &mailSender();
+MailSender &mailSender();
 // Installs `sender` (not owned; null returns to `xdg-email`).
-DWFILEMANUI_EXPORT void setMailSender(MailSender *sender);
+void setMailSender(MailSender *sender);
 
 // Runs `xdg-email --attach <file> ...` (found on PATH) without waiting for it: the mail
 // program it opens may stay open long after.
-class DWFILEMANUI_EXPORT XdgEmailSender : public MailSender {
+class XdgEmailSender : public MailSender {
 public:
     qint64 compose(const QStringList &attachments) override;
     // The arguments handed to xdg-email.

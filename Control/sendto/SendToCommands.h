@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "platform/clsProcesses.h"
 
 #include <QList>
@@ -27,7 +26,7 @@ struct SendToContext {
 
 // "&Stuur naar": copies of the selected files to a removable medium, the documents
 // folder or a chosen folder (the store makes the copies), or attached to a new e-mail.
-class DWFILEMANUI_EXPORT SendToCommands : public QObject {
+class SendToCommands : public QObject {
     Q_OBJECT
 public:
     explicit SendToCommands(SendToContext context, QObject *parent = nullptr);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QObject>
 #include <QString>
 #include <QStyledItemDelegate>
@@ -17,7 +15,7 @@ class LocationTree;
 // The folder entries of the popup menu: a new sub-folder under the selected node, renaming
 // the selected folder in place, and deleting it. The store decides (names, rights, an
 // empty folder); the tree only follows what it answered.
-class DWFILEMANUI_EXPORT FolderCommands : public QObject {
+class FolderCommands : public QObject {
     Q_OBJECT
 public:
     // The tree and its view must outlive the commands; `refreshListView` refills the list.

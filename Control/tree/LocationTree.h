@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include "core/session/Recordset.h"
 
 #include <QObject>
@@ -35,7 +33,7 @@ struct LocationTreeContext {
 // control's mode, loads sub-folders when a node is first expanded, remembers the node
 // the user clicked (showing it as an open folder) and raises LocationChanged with the
 // node's full path and ID.
-class DWFILEMANUI_EXPORT LocationTree : public QObject {
+class LocationTree : public QObject {
     Q_OBJECT
 public:
     LocationTree(LocationTreeContext context, QObject *parent = nullptr);

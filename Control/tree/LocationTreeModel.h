@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QString>
@@ -29,7 +27,7 @@ struct NewLocationNode {
 // a key are allowed any number of times.
 //
 // The model only holds nodes; loading them from the store is LocationTree's work.
-class DWFILEMANUI_EXPORT LocationTreeModel : public QAbstractItemModel {
+class LocationTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     // The images of the tree's image list.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "view/ViewLayout.h"
 
 #include <QObject>
@@ -19,7 +18,7 @@ struct PopupContext;
 
 // The control's layout and view subsystem: the pane layout with its splitters, the view
 // menu, the layout settings and the popup menu with its state.
-class DWFILEMANUI_EXPORT ControlView : public QObject {
+class ControlView : public QObject {
     Q_OBJECT
 public:
     ControlView(const ViewWidgets &widgets, const ViewFields &fields, const PopupContext &popup,

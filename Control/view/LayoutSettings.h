@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 class QTreeView;
@@ -18,17 +16,17 @@ namespace LayoutSettings {
 
 // The leading number of a stored text: "1234abc" gives 1234, a text that does not start
 // with a number gives 0.
-DWFILEMANUI_EXPORT double leadingNumber(const QString &text);
+double leadingNumber(const QString &text);
 
 // Puts both splitters where they were stored (in the middle of the control when nothing
 // was stored), lays the panes out anew and sets every column's width (1000 twips when
 // nothing was stored). Failures are ignored.
-DWFILEMANUI_EXPORT void RestoreSettings(ViewLayout &layout, QTreeView *list, const QString &vAppDescription);
+void RestoreSettings(ViewLayout &layout, QTreeView *list, const QString &vAppDescription);
 
 // Writes the split positions and the column widths. Nothing is written before a mode has
 // succeeded (`initialized` False); with the locations hidden the stored vertical split
 // is left as it was. Failures are ignored.
-DWFILEMANUI_EXPORT void SaveSettings(const ViewLayout &layout, const QTreeView *list, bool initialized,
+void SaveSettings(const ViewLayout &layout, const QTreeView *list, bool initialized,
                                      bool hideLocations, const QString &vAppDescription);
 
 } // namespace LayoutSettings

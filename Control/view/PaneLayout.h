@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QRectF>
 
 namespace dwfm {
@@ -69,17 +67,17 @@ struct Result {
 
 // X kept between the minimum pane widths (the right bound wins on a narrow control); 0
 // when the locations are hidden.
-DWFILEMANUI_EXPORT double clampX(double X, double W, bool hideLocations);
+double clampX(double X, double W, bool hideLocations);
 // Y kept between the minimum pane heights (the bottom bound wins on a low control).
-DWFILEMANUI_EXPORT double clampY(double Y, double H);
+double clampY(double Y, double H);
 // Where the drag bars may go while the mouse moves: `p` is the asked edge.
-DWFILEMANUI_EXPORT double clampVerticalDrag(double p, double W);
-DWFILEMANUI_EXPORT double clampHorizontalDrag(double p, double H);
+double clampVerticalDrag(double p, double W);
+double clampHorizontalDrag(double p, double H);
 
 // Lays out every child. The file tool bar is shown above the list, with room reserved
 // for it, when ToolbarVisible is set; the folder tool bar carries no buttons and stays
 // hidden.
-DWFILEMANUI_EXPORT Result SizeControls(const Input &in);
+Result SizeControls(const Input &in);
 
 } // namespace PaneLayout
 } // namespace dwfm

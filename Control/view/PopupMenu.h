@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "view/PopupMenuState.h"
 
 #include <QObject>
@@ -17,7 +16,7 @@ namespace dwfm {
 // entries of the list, the "&Stuur naar" submenu and the view submenu. Every entry is a
 // QAction named after the entry ("mnuPopUpProjectKopieren"); the commands connect to
 // their triggered() signals. The menu itself carries no logic.
-class DWFILEMANUI_EXPORT PopupMenu : public QObject {
+class PopupMenu : public QObject {
     Q_OBJECT
 public:
     // `viewMenu` becomes the "&Weergave" submenu.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "view/PopupMenuState.h"
 #include "view/ViewLayout.h"
 
@@ -25,7 +24,7 @@ struct PopupContext {
 
 // Opens the popup menu on a right-button release in the tree or the list, after setting
 // every entry from the selection, the mode, the session and the clipboard.
-class DWFILEMANUI_EXPORT PopupMenuController : public QObject {
+class PopupMenuController : public QObject {
     Q_OBJECT
 public:
     // The role of the tree model that holds a node's key ("12C").

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QString>
 
 #include <array>
@@ -53,7 +51,7 @@ enum class PopupEntry {
 constexpr int PopupEntryCount = int(PopupEntry::Count);
 
 // The entry's name: the object name of its action ("mnuPopUpProjectKopieren").
-DWFILEMANUI_EXPORT QString popupEntryName(PopupEntry entry);
+QString popupEntryName(PopupEntry entry);
 
 // Everything the menu's state depends on, read once from the control when a right-click
 // opens the menu.
@@ -85,7 +83,7 @@ struct PopupEntryState {
 
 // The state of every entry. Each update sets all of them, so an entry never keeps what
 // an earlier right-click left.
-class DWFILEMANUI_EXPORT PopupMenuState {
+class PopupMenuState {
 public:
     PopupEntryState &operator[](PopupEntry entry) { return m_entries[std::size_t(entry)]; }
     const PopupEntryState &operator[](PopupEntry entry) const { return m_entries[std::size_t(entry)]; }
@@ -102,9 +100,9 @@ constexpr qint32 Locked = 8;
 } // namespace RowTag
 
 // True when `text` is a whole cut or copy list (see ClipboardList).
-DWFILEMANUI_EXPORT bool isClipboardList(const QString &text);
+bool isClipboardList(const QString &text);
 
 // Computes the whole menu from one summary of the selection.
-DWFILEMANUI_EXPORT PopupMenuState computePopupMenuState(const PopupSelection &s);
+PopupMenuState computePopupMenuState(const PopupSelection &s);
 
 } // namespace dwfm

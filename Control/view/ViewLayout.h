@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "view/PaneLayout.h"
 
 #include <QObject>
@@ -40,7 +39,7 @@ struct ViewWidgets {
 // Places the control's children by the pane layout rule and runs the two splitters. It
 // owns the title row, the tool bars, the splitter handles and their drag bars. The split
 // positions live only in the places of the handles and bars.
-class DWFILEMANUI_EXPORT ViewLayout : public QObject {
+class ViewLayout : public QObject {
     Q_OBJECT
 public:
     ViewLayout(const ViewWidgets &widgets, const ViewFields &fields, QObject *parent = nullptr);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
 #include "view/ViewLayout.h"
 
 #include <QObject>
@@ -17,7 +16,7 @@ namespace dwfm {
 // title row and the status bar on and off. Each entry toggles its check mark; the field
 // changes, and the control is laid out anew, only when the field does not already hold
 // the new value. "Bestanden" does nothing.
-class DWFILEMANUI_EXPORT ViewMenu : public QObject {
+class ViewMenu : public QObject {
     Q_OBJECT
 public:
     ViewMenu(const ViewFields &fields, std::function<void()> relayout, QWidget *menuParent);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DwFileStoreSession.h"
-#include "DwStoreExport.h"
 #include "security/PasswordHasher.h"
 #include "services/StoreContext.h"
 
@@ -38,7 +37,7 @@ struct ImportResult {
 
 // The administration of a store: creating it, its users and importing folder trees. Used
 // by dwstore and the tests; errors throw DwError.
-class DWSTORE_EXPORT StoreAdmin {
+class StoreAdmin {
 public:
     // Creates an empty store (database and root folder) in `folder`; refuses to touch an
     // existing one.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "services/StoreContext.h"
 
 #include <QStringList>
@@ -14,7 +13,7 @@ namespace dwfm::store {
 // history agrees with who holds what. Repair never deletes anything that could hold
 // someone's work: an unknown file goes to the "verloren bestanden" folder beside the
 // store with a note saying where it came from.
-class DWSTORE_EXPORT StoreCheck {
+class StoreCheck {
 public:
     explicit StoreCheck(StoreContextPtr context) : m_context(std::move(context)) {}
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QString>
 #include <QVariant>
 
@@ -20,7 +18,7 @@ using SqliteDbPtr = std::shared_ptr<SqliteDb>;
 // One prepared statement. Values are bound by position (1-based, "?" placeholders, the
 // form both backends understand after the server backend rewrites them to $n).
 // Errors throw DwError with the database error numbers.
-class DWSTORE_EXPORT Statement {
+class Statement {
 public:
     Statement(SqliteDbPtr db, const char *sql);
     ~Statement();
@@ -55,7 +53,7 @@ private:
 
 // An open SQLite database in WAL mode with a busy timeout, so that several processes
 // share one store: readers never wait for a writer and writers queue up.
-class DWSTORE_EXPORT SqliteDb : public std::enable_shared_from_this<SqliteDb> {
+class SqliteDb : public std::enable_shared_from_this<SqliteDb> {
 public:
     // Opens an existing database (create = false) or creates it. Throws DwError.
     static SqliteDbPtr open(const QString &path, bool create);
@@ -90,7 +88,7 @@ private:
 
 // An IMMEDIATE transaction: it takes the write lock at the start, so two writers never
 // both read the old state and then collide. Rolled back unless committed.
-class DWSTORE_EXPORT WriteTransaction {
+class WriteTransaction {
 public:
     explicit WriteTransaction(const SqliteDbPtr &db);
     ~WriteTransaction();

@@ -16,7 +16,7 @@ enum class ColumnKind { Integer, Text, Boolean, DateTime, Date, Time };
 // A record set that steps its SQLite statement as the caller moves: no copy of the rows
 // is made, and each field is converted to a Qt type only when it is read. At the end of
 // the rows (or on close) the statement is finalised, which ends its read snapshot.
-class DWSTORE_EXPORT SqliteRecordset final : public Recordset {
+class SqliteRecordset final : public Recordset {
 public:
     // `statement` must already stand on its first row.
     SqliteRecordset(std::unique_ptr<Statement> statement, QStringList fields, std::vector<ColumnKind> kinds);
@@ -45,7 +45,7 @@ private:
 
 // Reads every row of `statement` into memory, for small answers that a caller may keep
 // open for long (no read snapshot stays open). Null when there are no rows.
-DWSTORE_EXPORT RecordsetPtr collectRows(Statement &statement, const QStringList &fields, const std::vector<ColumnKind> &kinds);
+RecordsetPtr collectRows(Statement &statement, const QStringList &fields, const std::vector<ColumnKind> &kinds);
 
 // Milliseconds since the epoch (UTC) as a local date-time, the way the store keeps moments.
 QDateTime fromStoreTime(qint64 msecs);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 namespace dwfm::store {
 
 // Named points in the store's file work where a test may make the process die on the
@@ -9,15 +7,15 @@ namespace dwfm::store {
 // the environment variable DW_STORE_FAULT holds its name; otherwise it costs one lookup.
 namespace FaultInjection {
 
-DWSTORE_EXPORT void point(const char *name);
+void point(const char *name);
 // Like point, and also throws a disk-full DwError when DW_STORE_FAULT is "fail:<name>":
 // a step that fails there, as a full disk would make it.
-DWSTORE_EXPORT void check(const char *name);
+void check(const char *name);
 
 // A test's own action at every point (e.g. a user saving a file at that moment); null
 // removes it.
 using Hook = void (*)(const char *name);
-DWSTORE_EXPORT void setHook(Hook hook);
+void setHook(Hook hook);
 
 } // namespace FaultInjection
 } // namespace dwfm::store

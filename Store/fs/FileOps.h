@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QString>
 
 namespace dwfm::store {
@@ -12,11 +10,11 @@ namespace FileOps {
 
 // Copies `source` to `target`, which must not exist yet. With `durable` the data is on
 // disk before the function returns.
-DWSTORE_EXPORT void copyNew(const QString &source, const QString &target, bool durable);
+void copyNew(const QString &source, const QString &target, bool durable);
 
 // A copy of `source` named `fileName` in a new folder of its own under the system's
 // temporary folder, for viewing; answers its path. Nothing is left behind on failure.
-DWSTORE_EXPORT QString viewCopy(const QString &source, const QString &fileName);
+QString viewCopy(const QString &source, const QString &fileName);
 
 // What copyIfAbsent did.
 enum class NewCopy { Made, TargetExists, SourceMissing };
@@ -24,7 +22,7 @@ enum class NewCopy { Made, TargetExists, SourceMissing };
 // Copies `source` to `target` like copyNew (not flushed), making the target's folder when
 // it is missing. An existing target or a missing source is answered, not thrown, so that a
 // caller that usually finds neither pays for no checks beforehand.
-DWSTORE_EXPORT NewCopy copyIfAbsent(const QString &source, const QString &target);
+NewCopy copyIfAbsent(const QString &source, const QString &target);
 
 // What identifies one version of a file without reading it: the inode and its size and
 // modification time. A program that saves the file changes at least one of them.
@@ -35,7 +33,7 @@ struct FileStamp {
     qint64 modifiedNs = 0;
     bool operator==(const FileStamp &) const = default;
 };
-DWSTORE_EXPORT FileStamp stampOf(const QString &path);
+FileStamp stampOf(const QString &path);
 
 // A flushed copy of a source in a staging folder, and the stamp of the source as it was
 // read. A source that changes while it is copied is refused (its copy could be torn).
@@ -44,39 +42,39 @@ struct Staged {
     FileStamp source;
 };
 // `name` is the staged file's name inside `folder` (made when missing).
-DWSTORE_EXPORT Staged stage(const QString &source, const QString &folder, const QString &name, bool durable);
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable);
 
 // Renames `staged` to `target` in one step and flushes the target's folder. With `replace`
 // false an existing target is refused (and the staged file stays).
-DWSTORE_EXPORT void install(const QString &staged, const QString &target, bool replace);
+void install(const QString &staged, const QString &target, bool replace);
 
 // Removes `path` only when it is still the version `stamp` describes; a file that changed
 // since is kept aside instead. Answers the kept-aside name, or empty when removed (or gone).
-DWSTORE_EXPORT QString removeIfUnchanged(const QString &path, const FileStamp &stamp);
+QString removeIfUnchanged(const QString &path, const FileStamp &stamp);
 
 // A short random hidden name for a temporary file: ".dwtmp-<hex>".
-DWSTORE_EXPORT QString tempName();
+QString tempName();
 
 // Renames `path` to a free name beside it that says it was kept, and answers that name.
-DWSTORE_EXPORT QString moveAside(const QString &path);
+QString moveAside(const QString &path);
 
 // `path` when nothing lies there, otherwise the first free "name (n).ext" beside it.
-DWSTORE_EXPORT QString freePath(const QString &path);
+QString freePath(const QString &path);
 
 // True when both files exist and hold the same bytes.
-DWSTORE_EXPORT bool sameContent(const QString &a, const QString &b);
+bool sameContent(const QString &a, const QString &b);
 
 // Makes the folder and its parents; throws when that fails.
-DWSTORE_EXPORT void makePath(const QString &folder);
+void makePath(const QString &folder);
 
 // Flushes a folder's entries (after a rename or a new file in it).
-DWSTORE_EXPORT void syncFolder(const QString &folder);
+void syncFolder(const QString &folder);
 
 // Throws the DwError that matches the C errno value `err`.
-[[noreturn]] DWSTORE_EXPORT void failErrno(int err, const QString &what);
+[[noreturn]] void failErrno(int err, const QString &what);
 
 // Joins path parts with single separators.
-DWSTORE_EXPORT QString join(const QString &a, const QString &b);
+QString join(const QString &a, const QString &b);
 
 } // namespace FileOps
 } // namespace dwfm::store

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QString>
 
 namespace dwfm::store {
@@ -21,13 +19,13 @@ constexpr int MaxPathBytes = 3072;
 inline constexpr char16_t ForbiddenCharacters[] = u"<>:/\\|\"";
 
 // An empty text when `name` is acceptable, otherwise the reason in one Dutch sentence.
-DWSTORE_EXPORT QString problem(const QString &name);
+QString problem(const QString &name);
 // The length of `name` as the file system counts it.
-DWSTORE_EXPORT int byteLength(const QString &name);
+int byteLength(const QString &name);
 // Throws DwError (input error) with the reason when `name` is not acceptable.
-DWSTORE_EXPORT void require(const QString &name);
+void require(const QString &name);
 // The key under which names are compared: case-folded, so "Plan.TXT" equals "plan.txt".
-DWSTORE_EXPORT QString key(const QString &name);
+QString key(const QString &name);
 
 } // namespace NameRules
 } // namespace dwfm::store

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QList>
 #include <QString>
 
@@ -21,7 +19,7 @@ struct PgUserSettings {
 // The administration of a server store, run by a database administrator (a superuser, or
 // a role that may create databases and roles). Its login is libpq's own: PGUSER,
 // PGPASSWORD or ~/.pgpass, or the operating-system account. Errors throw DwError.
-class DWSTORE_EXPORT PgAdmin {
+class PgAdmin {
 public:
     PgAdmin(QString server, QString catalogue) : m_server(std::move(server)), m_catalogue(std::move(catalogue)) {}
 

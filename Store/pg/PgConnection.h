@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -15,7 +13,7 @@ struct pg_result;
 namespace dwfm::store::pg {
 
 // The answer of one statement; owns the libpq result.
-class DWSTORE_EXPORT PgResult {
+class PgResult {
 public:
     explicit PgResult(pg_result *result = nullptr);
     ~PgResult();
@@ -40,7 +38,7 @@ private:
 // as text; errors throw DwError with the store's numbers: the functions' refusals (SQL
 // state 42501) become "permission denied", a duplicate "integrity violation", an unknown
 // item "item not found", and the server's own message is the text.
-class DWSTORE_EXPORT PgConnection {
+class PgConnection {
 public:
     // `conninfo` in libpq's key=value form. Throws DwError when the server refuses.
     explicit PgConnection(const QString &conninfo);
@@ -78,7 +76,7 @@ private:
 using PgConnectionPtr = std::shared_ptr<PgConnection>;
 
 // A transaction on a connection: rolled back unless committed.
-class DWSTORE_EXPORT PgTransaction {
+class PgTransaction {
 public:
     explicit PgTransaction(PgConnection &connection);
     ~PgTransaction();

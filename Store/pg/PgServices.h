@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "core/session/FileStoreSession.h"
 #include "pg/PgContext.h"
 
@@ -60,7 +59,7 @@ private:
     const PgContextPtr &m_context;
 };
 
-class DWSTORE_EXPORT PgProjects final : public ProjectsService {
+class PgProjects final : public ProjectsService {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "core/session/FileStoreSession.h"
 #include "pg/PgServices.h"
 
@@ -12,7 +11,7 @@ class PgChanges;
 
 // The session of the server store: PostgreSQL for the data, a folder every client sees
 // (a shared mount) for the files.
-class DWSTORE_EXPORT PgSession final : public FileStoreSession {
+class PgSession final : public FileStoreSession {
 public:
     PgSession();
     ~PgSession() override;

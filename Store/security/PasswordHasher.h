@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
-
 #include <QString>
 
 namespace dwfm::store {
@@ -13,9 +11,9 @@ namespace PasswordHasher {
 
 constexpr int DefaultIterations = 200000;
 
-DWSTORE_EXPORT QString hash(const QString &password, int iterations = DefaultIterations);
+QString hash(const QString &password, int iterations = DefaultIterations);
 // True when `password` matches `stored`; compared in constant time.
-DWSTORE_EXPORT bool verify(const QString &password, const QString &stored);
+bool verify(const QString &password, const QString &stored);
 
 } // namespace PasswordHasher
 } // namespace dwfm::store

@@ -17,7 +17,7 @@ namespace dwfm::store {
 // staging folder, commits, then renames it over the server file. A working copy that
 // differs from what would replace it is never overwritten: it is renamed to
 // "<name> (bewaard <moment>).<ext>" beside it first.
-class DWSTORE_EXPORT CheckOutDesk {
+class CheckOutDesk {
 public:
     explicit CheckOutDesk(StoreContextPtr &context) : m_context(context) {}
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "db/SqliteDb.h"
 
 #include <QString>
@@ -38,21 +37,21 @@ struct Step {
 };
 
 // This process as "pid-start": the start time tells a reused pid from the one that wrote.
-DWSTORE_EXPORT QString ownerTag();
+QString ownerTag();
 // True when the process of `tag` still runs.
-DWSTORE_EXPORT bool ownerAlive(const QString &tag);
+bool ownerAlive(const QString &tag);
 // A new name in the staging folder that says which process owns it.
-DWSTORE_EXPORT QString stagedName();
+QString stagedName();
 
 // Inside the deciding transaction: records `step` for this process; answers its ID.
-DWSTORE_EXPORT qint64 record(const SqliteDbPtr &db, const QString &storeFolder, Step step);
+qint64 record(const SqliteDbPtr &db, const QString &storeFolder, Step step);
 // After the commit: does the step and forgets it (a step never recorded, ID 0, is skipped). A step that fails stays recorded
 // without an owner, for the next recovery.
-DWSTORE_EXPORT void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step);
+void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step);
 
 // Finishes the steps of processes that no longer run and removes the staged files they
 // left. Answers what it did, one line per step; throws only when the database fails.
-DWSTORE_EXPORT QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QString &catalogue);
+QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QString &catalogue);
 
 } // namespace PendingWork
 } // namespace dwfm::store

@@ -11,7 +11,7 @@ namespace dwfm::store {
 // deleting them. Every change keeps the database row and the server file in step: new
 // content is staged before the write lock, the commit decides, and the disk follows with
 // steps recorded in the same commit (PendingWork), so a crash anywhere is finished later.
-class DWSTORE_EXPORT ProjectCatalog {
+class ProjectCatalog {
 public:
     explicit ProjectCatalog(StoreContextPtr &context) : m_context(context) {}
 

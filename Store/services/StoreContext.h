@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DwStoreExport.h"
 #include "db/SqliteDb.h"
 #include "fs/FileOps.h"
 
@@ -40,7 +39,7 @@ struct ProjectRow {
 // What every service of one session shares: the open database, where the files lie, who
 // is logged on and the last error. Services throw DwError inside and turn it into a False
 // answer plus the last error at their boundary (guard).
-class DWSTORE_EXPORT StoreContext {
+class StoreContext {
 public:
     StoreContext(SqliteDbPtr db, QString folder, QString catalogue, UserInfo user);
 

@@ -17,7 +17,7 @@ constexpr qint32 Files = LocationsService::KindFiles;
 // The store's locations: rows in the database and folders under the root folder, kept
 // in step (a folder change is undone when the database change fails, and the other way
 // round).
-class DWSTORE_EXPORT StoreLocations final : public LocationsService {
+class StoreLocations final : public LocationsService {
 public:
     explicit StoreLocations(StoreContextPtr &context) : m_context(context) {}
 

@@ -9,7 +9,7 @@ namespace dwfm::store {
 // The files service of the session: answers the control's calls, leaving the work to
 // the catalogue and the check-out desk, and turns their errors into False (or -1) plus
 // the session's last error.
-class DWSTORE_EXPORT StoreProjects final : public ProjectsService {
+class StoreProjects final : public ProjectsService {
 public:
     explicit StoreProjects(StoreContextPtr &context) : m_context(context), m_catalog(context), m_desk(context) {}
 

@@ -6,7 +6,7 @@
 namespace dwfm::store {
 
 // The connection's properties and its last error.
-class DWSTORE_EXPORT StoreDatabase final : public SessionDatabase {
+class StoreDatabase final : public SessionDatabase {
 public:
     explicit StoreDatabase(StoreContextPtr &context) : m_context(context) {}
 
@@ -32,7 +32,7 @@ private:
 };
 
 // The logged-on user and the locations shown at the top of the user's tree.
-class DWSTORE_EXPORT StoreCurrentUser final : public CurrentUserService {
+class StoreCurrentUser final : public CurrentUserService {
 public:
     explicit StoreCurrentUser(StoreContextPtr &context) : m_context(context) {}
 

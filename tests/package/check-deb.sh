@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the Debian package with cpack and checks it: its file list (libraries, headers,
 # CMake files, both programs, desktop entry, icon, Designer plugin), that every header an
-# installed header includes is in it too, its declared dependencies, and that the unpacked
-# dwfileman answers --help without a display.
+# installed header includes is in it too, its declared dependencies, that the unpacked
+# libraries and plugin find each other, and that the unpacked dwfileman answers --help
+# without a display.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -43,6 +44,12 @@ done < <(find "$include" -name '*.h')
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6widgets6 libsqlite3-0; do
   [[ "$depends" == *"$package"* ]] || { echo "Depends lacks $package: $depends"; fail=1; }
+done
+# The installed RUNPATHs: the plugin and the libraries find the project's libraries beside
+# them in the unpacked tree.
+for file in $(find "$work/root/usr/lib" -name '*.so'); do
+  missing=$(LD_LIBRARY_PATH='' ldd "$file" | grep -F 'libDw' | grep -F 'not found' || true)
+  [ -z "$missing" ] || { echo "${file#"$work/root/"} does not find: $missing"; fail=1; }
 done
 (unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "$work/root/usr/bin/dwfileman" --help) | grep -q -- '--location' ||
   { echo "dwfileman --help failed"; fail=1; }
