@@ -58,9 +58,13 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
         break;
     }
     try {
-        // One durable commit per check-out: take the file only when it is still free, under
-        // the name and in the location the copy was made from.
-        WriteTransaction tx(db);
+        // One commit per check-out: take the file only when it is still free, under the name
+        // and in the location the copy was made from. The commit does not wait for the disk:
+        // a power cut can only take back the newest check-outs as a whole (the files are
+        // free again, the unflushed working copies stay as local files that a new check-out
+        // keeps aside when they differ), while every check-in flushes them along with its
+        // own. A killed process loses nothing.
+        WriteTransaction tx(db, WriteTransaction::Deferred);
         Statement take(db, "UPDATE projects SET checked_out = 1, user_id = ?, checkout_at = ?, computer_name = ?, "
                            "checkout_folder = ?, checkout_remark = ? "
                            "WHERE project_id = ? AND checked_out = 0 AND locked = 0 AND location_id = ? AND file_name = ?");
