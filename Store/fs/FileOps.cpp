@@ -366,6 +366,77 @@ QString removeIfUnchanged(const QString &path, const FileStamp &stamp)
     return back;
 }
 
+#ifdef Q_OS_UNIX
+PreparedFile::PreparedFile(const QString &source, const QString &folder)
+{
+    Fd in;
+    in.fd = openSource(QFile::encodeName(source));
+    if (in.fd < 0)
+        failErrno(errno, source);
+    makePath(folder);
+#ifdef O_TMPFILE
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+#endif
+    if (m_fd < 0) {
+        m_named = join(folder, tempName());
+        m_fd = createTarget(QFile::encodeName(m_named));
+        if (m_fd < 0)
+            failErrno(errno, m_named);
+    }
+    try {
+        copyBytes(in.fd, m_fd, folder, false);
+    } catch (...) {
+        ::close(m_fd);
+        if (!m_named.isEmpty())
+            ::unlink(QFile::encodeName(m_named).constData());
+        throw;
+    }
+}
+
+PreparedFile::~PreparedFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_named.isEmpty())
+        ::unlink(QFile::encodeName(m_named).constData());
+}
+
+void PreparedFile::place(const QString &target)
+{
+    FaultInjection::point("before-rename");
+    if (!m_named.isEmpty()) {
+        install(m_named, target, false);
+        m_named.clear();
+        return;
+    }
+    // An unnamed file gets its one name through its descriptor; like a rename without
+    // replace, the link refuses an existing target.
+    const QByteArray self = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(m_fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(target).constData(), AT_SYMLINK_FOLLOW) != 0)
+        failErrno(errno, target);
+    syncFolder(QFileInfo(target).absolutePath());
+}
+#else
+PreparedFile::PreparedFile(const QString &source, const QString &folder)
+{
+    makePath(folder);
+    m_named = join(folder, tempName());
+    copyNew(source, m_named, false);
+}
+
+PreparedFile::~PreparedFile()
+{
+    if (!m_named.isEmpty())
+        QFile::remove(m_named);
+}
+
+void PreparedFile::place(const QString &target)
+{
+    install(m_named, target, false);
+    m_named.clear();
+}
+#endif
+
 QString freePath(const QString &path)
 {
     if (!QFileInfo::exists(path))
