@@ -235,15 +235,27 @@ QVariant Statement::value(int index) const
     }
 }
 
-WriteTransaction::WriteTransaction(const SqliteDbPtr &db) : m_db(db)
+WriteTransaction::WriteTransaction(const SqliteDbPtr &db, Durability durability)
+    : m_db(db), m_deferred(durability == Deferred)
 {
-    m_db->exec("BEGIN IMMEDIATE");
+    // In WAL mode NORMAL writes the commit to the log without waiting for the disk.
+    if (m_deferred)
+        m_db->exec("PRAGMA synchronous=NORMAL");
+    try {
+        m_db->exec("BEGIN IMMEDIATE");
+    } catch (...) {
+        if (m_deferred)
+            sqlite3_exec(m_db->handle(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 WriteTransaction::~WriteTransaction()
 {
     if (!m_done)
         sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (m_deferred)
+        sqlite3_exec(m_db->handle(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
 }
 
 void WriteTransaction::commit()

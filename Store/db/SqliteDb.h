@@ -88,15 +88,22 @@ private:
 
 // An IMMEDIATE transaction: it takes the write lock at the start, so two writers never
 // both read the old state and then collide. Rolled back unless committed.
+//
+// A Flushed commit is on disk when commit() returns. A Deferred one is as atomic and
+// survives the process being killed, but reaches the disk with the next flushed commit or
+// checkpoint of any connection: a power cut can take it back (never half of it). For
+// changes whose loss leaves nothing wrong, only an older state.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(const SqliteDbPtr &db);
+    enum Durability { Flushed, Deferred };
+    explicit WriteTransaction(const SqliteDbPtr &db, Durability durability = Flushed);
     ~WriteTransaction();
     void commit();
 
 private:
     SqliteDbPtr m_db;
     bool m_done = false;
+    bool m_deferred = false;
 };
 
 } // namespace dwfm::store

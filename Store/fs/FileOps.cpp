@@ -76,16 +76,22 @@ struct Fd {
     }
 };
 
-void copyBytes(int in, int out, const QString &target)
+// With write-behind the copy goes in slices, and the disk starts writing each slice while
+// the next is copied: the flush that follows only waits for the last of it instead of
+// writing the whole file after the copy.
+constexpr size_t WriteBehindSlice = size_t(8) << 20;
+
+void copyBytes(int in, int out, const QString &target, bool writeBehind)
 {
     // copy_file_range lets the kernel move the data (or share it) without a trip through
     // user space; read/write is the fallback where the file system does not support it.
     bool kernelCopy = true;
+    off_t written = 0;
     for (;;) {
         ssize_t n = -1;
 #ifdef __linux__
         if (kernelCopy) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, writeBehind ? WriteBehindSlice : size_t(1) << 30, 0);
             if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
                 kernelCopy = false;
                 continue;
@@ -114,6 +120,12 @@ void copyBytes(int in, int out, const QString &target)
                 continue;
             failErrno(errno, target);
         }
+#ifdef __linux__
+        // Only starts the writing (no wait); a file system that cannot is flushed at the end.
+        if (writeBehind)
+            ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
+#endif
+        written += n;
     }
 }
 } // namespace
@@ -138,11 +150,13 @@ int createTarget(const QByteArray &path)
 }
 
 // Fills the new, empty target; on failure removes it so no partial file stays behind.
-void fill(int in, int out, const QByteArray &outPath, const QString &target, bool durable)
+// Flush::Start starts writing the data to disk while copying, for a flush that follows.
+enum class Flush { None, Start, Full };
+void fill(int in, int out, const QByteArray &outPath, const QString &target, Flush flush)
 {
     try {
-        copyBytes(in, out, target);
-        if (durable && ::fsync(out) != 0)
+        copyBytes(in, out, target, flush != Flush::None);
+        if (flush == Flush::Full && ::fdatasync(out) != 0)
             failErrno(errno, target);
     } catch (...) {
         ::unlink(outPath.constData());
@@ -162,7 +176,7 @@ void copyNew(const QString &source, const QString &target, bool durable)
     dst.fd = createTarget(out);
     if (dst.fd < 0)
         failErrno(errno, target);
-    fill(in.fd, dst.fd, out, target, durable);
+    fill(in.fd, dst.fd, out, target, durable ? Flush::Full : Flush::None);
 }
 
 NewCopy copyIfAbsent(const QString &source, const QString &target)
@@ -187,8 +201,48 @@ NewCopy copyIfAbsent(const QString &source, const QString &target)
             return NewCopy::TargetExists;
         failErrno(errno, target);
     }
-    fill(in.fd, dst.fd, out, target, false);
+    fill(in.fd, dst.fd, out, target, Flush::None);
     return NewCopy::Made;
+}
+
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
+{
+    Staged staged{join(folder, name), stampOf(source)};
+    const QByteArray out = QFile::encodeName(staged.path);
+    Fd in, dst;
+    in.fd = staged.source.size < 0 ? -1 : openSource(QFile::encodeName(source));
+    if (in.fd >= 0) {
+        dst.fd = createTarget(out);
+        if (dst.fd < 0 && errno == ENOENT) {
+            makePath(folder);
+            dst.fd = createTarget(out);
+        }
+    }
+    if (in.fd < 0 || dst.fd < 0) {
+        if (staged.source.size < 0 || errno == ENOENT)
+            throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
+        failErrno(errno, in.fd < 0 ? source : staged.path);
+    }
+    // The disk writes the copy while it is made; the one flush below waits for the rest,
+    // on the file still open, so nothing is read or written twice.
+    fill(in.fd, dst.fd, out, staged.path, durable ? Flush::Start : Flush::None);
+    FaultInjection::point("after-stage");
+    // The stamp taken before the copy must still hold after it: the staged bytes are then
+    // one version of the source, and that stamp names the version that was stored.
+    if (stampOf(source) != staged.source) {
+        ::unlink(out.constData());
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
+                          .arg(source));
+    }
+    // The flush of a new file also makes its name durable on the file systems the store
+    // runs on (ext4, xfs, btrfs), so the staging folder costs no flush of its own.
+    if (durable && ::fdatasync(dst.fd) != 0) {
+        const int err = errno;
+        ::unlink(out.constData());
+        failErrno(err, staged.path);
+    }
+    return staged;
 }
 
 void syncFolder(const QString &folder)
@@ -228,6 +282,25 @@ NewCopy copyIfAbsent(const QString &source, const QString &target)
 void syncFolder(const QString &)
 {
 }
+
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
+{
+    Staged staged{join(folder, name), stampOf(source)};
+    if (staged.source.size < 0)
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
+    if (copyIfAbsent(source, staged.path) != NewCopy::Made)
+        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' kan niet worden klaargezet.").arg(source));
+    FaultInjection::point("after-stage");
+    // The stamp taken before the copy must still hold after it: the staged bytes are then
+    // one version of the source, and that stamp names the version that was stored.
+    if (stampOf(source) != staged.source) {
+        QFile::remove(staged.path);
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
+                          .arg(source));
+    }
+    return staged;
+}
 #endif
 
 FileStamp stampOf(const QString &path)
@@ -254,35 +327,6 @@ FileStamp stampOf(const QString &path)
 QString tempName()
 {
     return QStringLiteral(".dwtmp-%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-}
-
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
-{
-    Staged staged{join(folder, name), stampOf(source)};
-    if (staged.source.size < 0)
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
-    if (copyIfAbsent(source, staged.path) != NewCopy::Made)
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' kan niet worden klaargezet.").arg(source));
-    FaultInjection::point("after-stage");
-    // The stamp taken before the copy must still hold after it: the staged bytes are then
-    // one version of the source, and that stamp names the version that was stored.
-    if (stampOf(source) != staged.source) {
-        QFile::remove(staged.path);
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source));
-    }
-    if (durable) {
-        QFile f(staged.path);
-#ifdef Q_OS_UNIX
-        if (!f.open(QIODevice::ReadOnly) || ::fsync(f.handle()) != 0) {
-            const int err = errno;
-            QFile::remove(staged.path);
-            failErrno(err, staged.path);
-        }
-#endif
-    }
-    return staged;
 }
 
 void install(const QString &staged, const QString &target, bool replace)
@@ -321,6 +365,77 @@ QString removeIfUnchanged(const QString &path, const FileStamp &stamp)
     QFile::rename(hidden, back);
     return back;
 }
+
+#ifdef Q_OS_UNIX
+PreparedFile::PreparedFile(const QString &source, const QString &folder)
+{
+    Fd in;
+    in.fd = openSource(QFile::encodeName(source));
+    if (in.fd < 0)
+        failErrno(errno, source);
+    makePath(folder);
+#ifdef O_TMPFILE
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+#endif
+    if (m_fd < 0) {
+        m_named = join(folder, tempName());
+        m_fd = createTarget(QFile::encodeName(m_named));
+        if (m_fd < 0)
+            failErrno(errno, m_named);
+    }
+    try {
+        copyBytes(in.fd, m_fd, folder, false);
+    } catch (...) {
+        ::close(m_fd);
+        if (!m_named.isEmpty())
+            ::unlink(QFile::encodeName(m_named).constData());
+        throw;
+    }
+}
+
+PreparedFile::~PreparedFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_named.isEmpty())
+        ::unlink(QFile::encodeName(m_named).constData());
+}
+
+void PreparedFile::place(const QString &target)
+{
+    FaultInjection::point("before-rename");
+    if (!m_named.isEmpty()) {
+        install(m_named, target, false);
+        m_named.clear();
+        return;
+    }
+    // An unnamed file gets its one name through its descriptor; like a rename without
+    // replace, the link refuses an existing target.
+    const QByteArray self = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(m_fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(target).constData(), AT_SYMLINK_FOLLOW) != 0)
+        failErrno(errno, target);
+    syncFolder(QFileInfo(target).absolutePath());
+}
+#else
+PreparedFile::PreparedFile(const QString &source, const QString &folder)
+{
+    makePath(folder);
+    m_named = join(folder, tempName());
+    copyNew(source, m_named, false);
+}
+
+PreparedFile::~PreparedFile()
+{
+    if (!m_named.isEmpty())
+        QFile::remove(m_named);
+}
+
+void PreparedFile::place(const QString &target)
+{
+    install(m_named, target, false);
+    m_named.clear();
+}
+#endif
 
 QString freePath(const QString &path)
 {

@@ -52,6 +52,23 @@ void install(const QString &staged, const QString &target, bool replace);
 // since is kept aside instead. Answers the kept-aside name, or empty when removed (or gone).
 QString removeIfUnchanged(const QString &path, const FileStamp &stamp);
 
+// A copy of `source` made in `folder` without a name where the file system allows it
+// (otherwise under a hidden one), that gets its name only with place(): a process killed
+// before that leaves nothing in the folder. Discarded unless placed.
+class PreparedFile {
+public:
+    PreparedFile(const QString &source, const QString &folder);
+    ~PreparedFile();
+    PreparedFile(const PreparedFile &) = delete;
+    PreparedFile &operator=(const PreparedFile &) = delete;
+    // Names the copy `target`, which must not exist (refused otherwise); flushes the folder.
+    void place(const QString &target);
+
+private:
+    int m_fd = -1;
+    QString m_named; // the hidden name, where the file system has no unnamed files
+};
+
 // A short random hidden name for a temporary file: ".dwtmp-<hex>".
 QString tempName();
 

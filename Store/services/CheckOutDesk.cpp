@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace dwfm::store {
 
 void CheckOutDesk::reopen(const ProjectRow &row)
@@ -40,10 +42,11 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
 
     // The working copy is made before the reservation, so that nothing is left to undo in
     // the database when it fails: a new copy where none was, or, over a different local
-    // file, a hidden copy that replaces it (the local file kept aside) once the file is ours.
-    // It is not flushed: it is the user's scratch copy, the server keeps the content.
+    // file, a copy without a name yet that replaces it (the local file kept aside) once the
+    // file is ours. It is not flushed: it is the user's scratch copy, the server keeps the
+    // content.
     FileOps::FileStamp made;
-    QString replacement;
+    std::optional<FileOps::PreparedFile> replacement;
     switch (FileOps::copyIfAbsent(server, local)) {
     case FileOps::NewCopy::Made:
         made = FileOps::stampOf(local);
@@ -51,16 +54,18 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
     case FileOps::NewCopy::SourceMissing:
         throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
     case FileOps::NewCopy::TargetExists:
-        if (!FileOps::sameContent(local, server)) {
-            replacement = FileOps::join(folder, FileOps::tempName());
-            FileOps::copyNew(server, replacement, false);
-        }
+        if (!FileOps::sameContent(local, server))
+            replacement.emplace(server, folder);
         break;
     }
     try {
-        // One durable commit per check-out: take the file only when it is still free, under
-        // the name and in the location the copy was made from.
-        WriteTransaction tx(db);
+        // One commit per check-out: take the file only when it is still free, under the name
+        // and in the location the copy was made from. The commit does not wait for the disk:
+        // a power cut can only take back the newest check-outs as a whole (the files are
+        // free again, the unflushed working copies stay as local files that a new check-out
+        // keeps aside when they differ), while every check-in flushes them along with its
+        // own. A killed process loses nothing.
+        WriteTransaction tx(db, WriteTransaction::Deferred);
         Statement take(db, "UPDATE projects SET checked_out = 1, user_id = ?, checkout_at = ?, computer_name = ?, "
                            "checkout_folder = ?, checkout_remark = ? "
                            "WHERE project_id = ? AND checked_out = 0 AND locked = 0 AND location_id = ? AND file_name = ?");
@@ -85,13 +90,11 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
     } catch (...) {
         if (made.size >= 0)
             FileOps::removeIfUnchanged(local, made);
-        if (!replacement.isEmpty())
-            QFile::remove(replacement);
         throw;
     }
-    if (!replacement.isEmpty()) {
+    if (replacement) {
         FileOps::moveAside(local);
-        FileOps::install(replacement, local, false);
+        replacement->place(local);
     }
 }
 
@@ -152,36 +155,30 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
                       QStringLiteral("Alleen een beheerder mag het in gebruik nemen van '%1' door %2 ongedaan maken.")
                           .arg(row.fileName, row.userId));
     }
-    // The server's version is copied beside the working copy first; only after the commit
-    // does it take the working copy's place (a changed copy kept aside), so a refusal
-    // leaves the working copy as it was.
+    // The server's version is copied beside the working copy first, without a name; only
+    // after the commit does it take the working copy's place (a changed copy kept aside),
+    // so a refusal leaves the working copy as it was and a process killed at any moment
+    // leaves no half-done copy in the user's folder.
     const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    QString restored;
+    std::optional<FileOps::PreparedFile> restored;
     if (restoreLocalCopy && mine) {
         const QString server = m_context->serverFile(row);
-        if (QFileInfo::exists(server) && !(QFileInfo::exists(local) && FileOps::sameContent(local, server))) {
-            FileOps::makePath(row.checkoutFolder);
-            restored = FileOps::join(row.checkoutFolder, FileOps::tempName());
-            FileOps::copyNew(server, restored, false);
-        }
+        if (QFileInfo::exists(server) && !(QFileInfo::exists(local) && FileOps::sameContent(local, server)))
+            restored.emplace(server, row.checkoutFolder);
     }
-    try {
+    {
         WriteTransaction tx(m_context->db());
         release(projectId, row.userId);
         m_context->logHistory(projectId, QStringLiteral("In gebruik nemen ongedaan gemaakt"),
                               mine ? remark : QStringLiteral("Voor %1. %2").arg(row.userId, remark).trimmed());
         FaultInjection::check("before-commit");
         tx.commit();
-    } catch (...) {
-        if (!restored.isEmpty())
-            QFile::remove(restored);
-        throw;
     }
     FaultInjection::point("after-commit");
-    if (!restored.isEmpty()) {
+    if (restored) {
         if (QFileInfo::exists(local))
             FileOps::moveAside(local);
-        FileOps::install(restored, local, false);
+        restored->place(local);
     }
 }
 

@@ -12,7 +12,7 @@ namespace dwfm::store {
 // Every change here is decided by one commit; the file work is prepared before it (a copy
 // that can simply be removed again when the commit is refused) and finished after it.
 // Check-out makes the working copy, then takes the file with one conditional update
-// (free and not locked -> mine); checking out a file one holds already answers True and
+// (free and not locked -> mine) whose commit does not wait for the disk; checking out a file one holds already answers True and
 // puts a missing working copy back. Check-in writes and flushes the new content in the
 // staging folder, commits, then renames it over the server file. A working copy that
 // differs from what would replace it is never overwritten: it is renamed to

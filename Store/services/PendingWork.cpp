@@ -38,16 +38,9 @@ QString startOf(qint64 pid)
 template <typename F>
 void unflushed(const SqliteDbPtr &db, F &&work)
 {
-    db->exec("PRAGMA synchronous=NORMAL");
-    try {
-        WriteTransaction tx(db);
-        work();
-        tx.commit();
-    } catch (...) {
-        db->exec("PRAGMA synchronous=FULL");
-        throw;
-    }
-    db->exec("PRAGMA synchronous=FULL");
+    WriteTransaction tx(db, WriteTransaction::Deferred);
+    work();
+    tx.commit();
 }
 
 QString absolute(const QString &storeFolder, const QString &relative)

@@ -176,6 +176,15 @@ int verify(const QString &store)
             std::printf("lost %s\n", qPrintable(held.text(0)));
         }
     }
+    // Nothing half-made in the users' working folders: a copy that was to replace a working
+    // copy has no name until it does.
+    int stray = 0;
+    for (QDirIterator it(store + QStringLiteral("/werk"), {QStringLiteral(".dwtmp-*")}, QDir::Files | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        ++stray;
+        std::printf("stray %s\n", qPrintable(it.next()));
+    }
     // One holder at a time: in every file's history a check-out is always followed by its
     // check-in or undo before the next check-out.
     int twice = 0;
@@ -195,9 +204,9 @@ int verify(const QString &store)
     const QStringList left = findings.isEmpty() ? QStringList() : (check.repair(), check.check());
     for (const QString &line : left)
         std::printf("unrecoverable %s\n", qPrintable(line));
-    std::printf("torn=%d lost=%d twice=%d findings=%lld unrecoverable=%lld\n", torn, lost, twice,
+    std::printf("torn=%d lost=%d twice=%d stray=%d findings=%lld unrecoverable=%lld\n", torn, lost, twice, stray,
                 qlonglong(findings.size()), qlonglong(left.size()));
-    return torn + lost + twice + left.size() == 0 ? 0 : 1;
+    return torn + lost + twice + stray + left.size() == 0 ? 0 : 1;
 }
 } // namespace
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the store benchmark: installs subversion (the peer it is compared with) from
 # Debian when missing, builds, and runs bench_store in a work folder on the build's file
-# system. Usage: bench/store/run.sh [--quick]
+# system. Usage: bench/store/run.sh [--quick] [--only list|small|large]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${DW_BUILD_DIR:-$here/build}

@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1 seconds=${2:-60}; shift $(( $# >= 2 ? 2 : 1 ))
-targets=${*:-names dwstore_args recordset}
+targets=${*:-names dwstore_args recordset clipboard}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 >/dev/null
 status=0

@@ -6,6 +6,7 @@
 #include "admin/StoreCheck.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 
 using namespace dwfm;
@@ -100,6 +101,8 @@ TEST_F(StoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNext
         if (op == "checkin" && !done)
             EXPECT_EQ(readFile(serverFile(name)), "oud");
         EXPECT_EQ(StoreCheck(fresh->context()).check(), QStringList()) << "disk and database agree";
+        EXPECT_EQ(QDir(workingRoot("anna") + "/Projecten/Tekeningen").entryList({".dwtmp-*"}, QDir::Files | QDir::Hidden),
+                  QStringList()) << "nothing half-made left in the working folder";
         if (held)
             ASSERT_TRUE(p.CancelCheckOut(file, "", false));
         p.DeleteProject(file);
