@@ -86,6 +86,23 @@ void PgAdmin::createStore(const QString &rootFolder)
     tx.commit();
 }
 
+bool PgAdmin::exists()
+{
+    PgConnection server(PgSession::conninfo(m_server, QStringLiteral("postgres"), QString(), QString()));
+    return server.exec("SELECT 1 FROM pg_database WHERE datname = ?", {m_catalogue}).rows() > 0;
+}
+
+void PgAdmin::dropStore()
+{
+    const QString root = ownFolders().value(0);
+    m_session.reset();
+    m_db.reset();
+    PgConnection server(PgSession::conninfo(m_server, QStringLiteral("postgres"), QString(), QString()));
+    formatted(server, "SELECT format('DROP DATABASE %I WITH (FORCE)', ?::text)", {m_catalogue});
+    if (!root.isEmpty())
+        QDir(root).removeRecursively();
+}
+
 void PgAdmin::addUser(const QString &id, const UserChange &settings)
 {
     NameRules::require(id.trimmed());

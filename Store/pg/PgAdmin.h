@@ -24,6 +24,11 @@ public:
     // Creates the database, its owner role (owns the tables and functions), the group
     // role of its users, the tables, the functions and the root folder on disk.
     void createStore(const QString &rootFolder);
+    // Whether the database exists.
+    bool exists();
+    // Removes the database and the files under its root folder (the demo's --reset); the
+    // roles stay, a new store of the same name takes them up again.
+    void dropStore();
 
     FileStoreSession &store() override;
     // Makes `id` a database role (login, password when given) in the users' group and a

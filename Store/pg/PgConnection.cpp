@@ -79,6 +79,8 @@ PgConnection::PgConnection(const QString &conninfo)
         refuseConnection(why, server, database, user);
     }
     PQsetClientEncoding(m_conn, "UTF8");
+    // The server's notices (e.g. "already a member of role") are not for the user.
+    PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
     exec("SET search_path = dw, pg_temp");
 }
 
