@@ -297,6 +297,7 @@ BEGIN
     END IF;
     UPDATE locations SET name = p_name, name_key = lower(p_name) WHERE location_id = p_location;
     PERFORM touched(l.parent_id);
+    PERFORM touched(p_location);
 END $$;
 
 CREATE FUNCTION delete_location(p_location integer) RETURNS void
