@@ -66,6 +66,7 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
     }
     SqliteDbPtr db = SqliteDb::open(dbPath, false);
     Schema::verify(db, dbPath);
+    StoreChangeWatch::tellLocationChanges(db);
     // Work that a killed process left half done is finished (or its leftovers removed)
     // before this session reads anything. A store that cannot be written stays as it is.
     try {

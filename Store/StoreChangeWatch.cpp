@@ -60,4 +60,24 @@ QList<qint32> StoreChangeWatch::poll()
     return changed;
 }
 
+void StoreChangeWatch::tellLocationChanges(const SqliteDbPtr &db)
+{
+    db->exec(R"SQL(
+CREATE TEMP TRIGGER IF NOT EXISTS dw_location_added AFTER INSERT ON main.locations BEGIN
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (NEW.parent_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+END;
+CREATE TEMP TRIGGER IF NOT EXISTS dw_location_changed AFTER UPDATE ON main.locations BEGIN
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (OLD.parent_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (NEW.location_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+END;
+CREATE TEMP TRIGGER IF NOT EXISTS dw_location_removed AFTER DELETE ON main.locations BEGIN
+    INSERT OR REPLACE INTO location_changes (location_id, change_serial)
+    VALUES (OLD.parent_id, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes));
+END;
+)SQL");
+}
+
 } // namespace dwfm::store

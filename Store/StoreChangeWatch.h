@@ -23,6 +23,12 @@ public:
     // Looks once, as a tick does; answers the changed locations (also signalled).
     QList<qint32> poll();
 
+    // Makes the connection's own changes of locations move the change serials too: a new,
+    // renamed or deleted location tells its parent (whose sub-locations a tree shows) and a
+    // renamed one tells itself. Temporary triggers of this connection, so the store's
+    // schema stays as it is; stores opened by older programs simply do not tell.
+    static void tellLocationChanges(const SqliteDbPtr &db);
+
 private:
     qint64 dataVersion() const;
     qint64 highestSerial() const;

@@ -354,6 +354,7 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
     WebBrowser->clear();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
         m_live->follow(session->Changes());
+        m_tree->follow(session->Changes());
         HideOverlay();
         ShowConnectionInfo();
         return true;

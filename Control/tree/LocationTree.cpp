@@ -5,6 +5,7 @@
 #include "core/ControlState.h"
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
+#include "core/session/SessionChanges.h"
 #include "platform/DwError.h"
 #include "platform/ErrorTrap.h"
 #include "platform/TextHelpers.h"
@@ -215,6 +216,67 @@ void LocationTree::ExpandLocation(const QModelIndex &node)
         LoadChildLocations(node, children);
     else
         closeQuietly(children);
+}
+
+void LocationTree::ReloadChildLocations(const QModelIndex &node)
+{
+    SkipOnError([&] {
+        const QPersistentModelIndex parent(node);
+        const QPersistentModelIndex selected(selectedNode());
+        const bool hadSelection = selected.isValid();
+        const qint32 id = IdOfKey(m_model->key(parent));
+        const FileStoreSessionPtr session = RequireSession();
+        RecordsetPtr rs;
+        QHash<QString, QString> texts; // key: the child's text now
+        if (session->Locations().GetChildLocations(rs, id)) {
+            for (; !rs->isEof(); rs->moveNext())
+                texts.insert(childKey(rs->value(QStringLiteral("ChildID"))), NullToEmpty(rs->value(QStringLiteral("childpath"))));
+        }
+        closeQuietly(rs);
+        // A new text moves a node to its sorted place: the children are taken first.
+        QList<QPersistentModelIndex> children;
+        for (int row = 0; row < m_model->rowCount(parent); ++row)
+            children << m_model->index(row, 0, parent);
+        for (const QPersistentModelIndex &child : children) {
+            const auto now = texts.constFind(m_model->key(child));
+            if (now == texts.cend())
+                m_model->removeNode(child);
+            else if (m_model->text(child) != *now)
+                m_model->setText(child, *now);
+        }
+        if (session->Locations().GetChildLocations(rs, id))
+            LoadChildLocations(parent, rs);
+        else
+            closeQuietly(rs);
+        if (!hadSelection || selected.isValid() || !parent.isValid())
+            return;
+        selectNode(parent);
+        nodeClick(parent);
+    });
+}
+
+void LocationTree::follow(SessionChanges *changes)
+{
+    if (m_changes)
+        disconnect(m_changes, nullptr, this, nullptr);
+    m_changes = changes;
+    if (changes)
+        connect(changes, &SessionChanges::LocationsChanged, this, &LocationTree::locationsChanged);
+}
+
+void LocationTree::locationsChanged(const QList<qint32> &locationIDs)
+{
+    // A name being edited in the tree or an open dialog keeps the tree as it is; the next
+    // change or a refresh catches up.
+    const QWidget *focus = QApplication::focusWidget();
+    if ((focus && focus != m_ctx.view && m_ctx.view->isAncestorOf(focus)) || QApplication::activeModalWidget())
+        return;
+    for (qint32 id : locationIDs) {
+        // A node that still holds its placeholder reads its children when it is opened.
+        const QModelIndex node = m_model->findNode(QString::number(id) + QLatin1Char('C'));
+        if (node.isValid() && !m_model->holdsPlaceholder(node))
+            ReloadChildLocations(node);
+    }
 }
 
 void LocationTree::nodeExpanded(const QModelIndex &node)

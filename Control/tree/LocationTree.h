@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -51,6 +52,13 @@ public:
     void LoadChildLocations(const QModelIndex &parent, RecordsetPtr rs);
     // Loads the sub-folders of a node from the store.
     void ExpandLocation(const QModelIndex &node);
+    // Reads the sub-folders of a node whose children the tree holds again: new ones are
+    // added, renamed ones get their new text, gone ones are removed (a selected node that
+    // went selects its parent).
+    void ReloadChildLocations(const QModelIndex &node);
+    // Follows the changes of a newly connected session (null: a store that does not tell):
+    // a location whose sub-folders others changed has them read again.
+    void follow(class SessionChanges *changes);
     // Selects the node with this key, makes it visible and handles it as if clicked.
     void ReselectNode(const QString &key);
     // The node with this key; invalid when there is none.
@@ -91,6 +99,7 @@ private:
     void onSelectionChanged();
     void onClicked(const QModelIndex &index);
     QModelIndex childWithText(const QModelIndex &parent, const QString &text) const;
+    void locationsChanged(const QList<qint32> &locationIDs);
 
     LocationTreeContext m_ctx;
     LocationTreeModel *m_model;
@@ -101,6 +110,7 @@ private:
     // The node a mouse press just handled, so that the click that follows is not handled
     // a second time.
     QPersistentModelIndex m_pressHandled;
+    QPointer<class SessionChanges> m_changes;
 };
 
 } // namespace dwfm

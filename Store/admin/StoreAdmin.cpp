@@ -27,8 +27,19 @@ void StoreAdmin::createStore(const QString &folder, const QString &catalogue)
     }
 }
 
-StoreAdmin::StoreAdmin(std::shared_ptr<DwFileStoreSession> session) : m_session(std::move(session))
+StoreAdmin::StoreAdmin(std::shared_ptr<DwFileStoreSession> session, int iterations)
+    : m_session(std::move(session)), m_iterations(iterations)
 {
+}
+
+QString StoreAdmin::defaultWorkingRoot(const QString &userId)
+{
+    return StoreFolders::defaultWorkingRoot(m_session->context()->catalogue(), userId);
+}
+
+QStringList StoreAdmin::ownFolders()
+{
+    return {m_session->context()->folder(), m_session->context()->rootFolder()};
 }
 
 void StoreAdmin::applyRoots(const QString &id, const QList<qint32> &roots)
@@ -105,7 +116,11 @@ QList<UserRecord> StoreAdmin::users()
                     "FROM users ORDER BY user_key");
     while (q.step()) {
         UserRecord u;
-        static_cast<UserInfo &>(u) = UserInfo{q.text(0), q.text(1), q.int64(2) != 0, q.int64(3) != 0, q.text(5)};
+        u.id = q.text(0);
+        u.name = q.text(1);
+        u.admin = q.int64(2) != 0;
+        u.readOnly = q.int64(3) != 0;
+        u.workingRoot = q.text(5);
         u.hasPassword = q.int64(4) != 0;
         Statement r(db, "SELECT location_id FROM user_roots WHERE user_key = ? ORDER BY location_id");
         r.bind(1, q.text(6));
@@ -126,53 +141,6 @@ void StoreAdmin::setLocationKind(qint32 locationId, qint32 kind)
     Statement upd(db, "UPDATE locations SET kind = ? WHERE location_id = ?");
     upd.bind(1, qint64(kind)).bind(2, qint64(locationId)).exec();
     tx.commit();
-}
-
-ImportResult StoreAdmin::importTree(const QString &source, qint32 parentId)
-{
-    const QFileInfo info(source);
-    if (!info.isDir())
-        throw DwError(DwError::PathNotFound, QStringLiteral("De map '%1' bestaat niet.").arg(source));
-    // The store's own folder (or one that holds it) would be copied into itself.
-    const QString inside = QDir::cleanPath(info.canonicalFilePath()) + QLatin1Char('/');
-    for (const QString &own : {m_session->context()->folder(), m_session->context()->rootFolder()}) {
-        const QString ownPath = QDir::cleanPath(QFileInfo(own).canonicalFilePath()) + QLatin1Char('/');
-        if (ownPath.startsWith(inside) || inside.startsWith(ownPath)) {
-            throw DwError(DwError::InputError,
-                          QStringLiteral("De map '%1' hoort bij de store zelf en kan niet worden geïmporteerd.").arg(source));
-        }
-    }
-    ImportResult result;
-    auto &locations = static_cast<StoreLocations &>(m_session->Locations());
-    const qint32 kind = parentId == 0 ? LocationKind::Files : m_session->context()->location(parentId).kind;
-    result.locationId = locations.create(info.fileName(), QString(), parentId, kind);
-    ++result.locations;
-    importInto(info.absoluteFilePath(), result.locationId, result);
-    return result;
-}
-
-void StoreAdmin::importInto(const QString &source, qint32 locationId, ImportResult &result)
-{
-    const QDir dir(source);
-    auto &locations = static_cast<StoreLocations &>(m_session->Locations());
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
-        const qint32 id = m_session->Projects().AddProject(entry.absoluteFilePath(), locationId, QVariant(), true, true);
-        if (id < 0)
-            result.skipped << QStringLiteral("%1: %2").arg(entry.absoluteFilePath(), m_session->Database().LastError());
-        else
-            ++result.files;
-    }
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        qint32 child = 0;
-        try {
-            child = locations.create(entry.fileName(), QString(), locationId, m_session->context()->location(locationId).kind);
-        } catch (const DwError &e) {
-            result.skipped << QStringLiteral("%1: %2").arg(entry.absoluteFilePath(), e.description());
-            continue;
-        }
-        ++result.locations;
-        importInto(entry.absoluteFilePath(), child, result);
-    }
 }
 
 } // namespace dwfm::store

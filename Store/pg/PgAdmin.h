@@ -1,43 +1,56 @@
 #pragma once
 
-#include <QList>
+#include "admin/StoreAdministration.h"
+
 #include <QString>
 
-#include <optional>
+#include <memory>
 
 namespace dwfm::store::pg {
 
-// A store user as the server administration sets it up.
-struct PgUserSettings {
-    QString fullName;
-    std::optional<QString> password;
-    bool admin = false;
-    bool readOnly = false;
-    QString workingRoot;
-};
+class PgConnection;
+class PgSession;
 
 // The administration of a server store, run by a database administrator (a superuser, or
-// a role that may create databases and roles). Its login is libpq's own: PGUSER,
-// PGPASSWORD or ~/.pgpass, or the operating-system account. Errors throw DwError.
-class PgAdmin {
+// a role that may create databases and roles). Its login, and that of the store user the
+// location and file work acts as (store()), is libpq's own: PGUSER, PGPASSWORD or
+// ~/.pgpass, or the operating-system account. Errors throw DwError.
+class PgAdmin final : public StoreAdministration {
 public:
-    PgAdmin(QString server, QString catalogue) : m_server(std::move(server)), m_catalogue(std::move(catalogue)) {}
+    PgAdmin(QString server, QString catalogue);
+    ~PgAdmin() override;
 
     // Creates the database, its owner role (owns the tables and functions), the group
     // role of its users, the tables, the functions and the root folder on disk.
     void createStore(const QString &rootFolder);
+    // Whether the database exists.
+    bool exists();
+    // Removes the database and the files under its root folder (the demo's --reset); the
+    // roles stay, a new store of the same name takes them up again.
+    void dropStore();
+
+    FileStoreSession &store() override;
     // Makes `id` a database role (login, password when given) in the users' group and a
     // user of the store. An existing role only joins the group.
-    void addUser(const QString &id, const PgUserSettings &settings);
-    // The store's users: "id|name|admin|read-only" per user.
-    QStringList users();
+    void addUser(const QString &id, const UserChange &settings) override;
+    void changeUser(const QString &id, const UserChange &change) override;
+    QList<UserRecord> users() override;
+    void setLocationKind(qint32 locationId, qint32 kind) override;
+    QString defaultWorkingRoot(const QString &userId) override;
 
     QString ownerRole() const;
     QString usersRole() const;
 
+protected:
+    QStringList ownFolders() override;
+
 private:
+    PgConnection &db();
+    void applyChange(PgConnection &c, const QString &role, const UserChange &change);
     QString m_server;
     QString m_catalogue;
+    std::unique_ptr<PgConnection> m_db;
+    std::unique_ptr<PgSession> m_session;
 };
 
 } // namespace dwfm::store::pg

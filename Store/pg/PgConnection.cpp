@@ -71,14 +71,42 @@ PgConnection::PgConnection(const QString &conninfo)
     m_conn = PQconnectdb(conninfo.toUtf8().constData());
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString why = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        const QString host = QString::fromUtf8(PQhost(m_conn)), port = QString::fromUtf8(PQport(m_conn));
+        const QString server = port.isEmpty() ? host : host + QLatin1Char(':') + port;
+        const QString database = QString::fromUtf8(PQdb(m_conn)), user = QString::fromUtf8(PQuser(m_conn));
         PQfinish(m_conn);
         m_conn = nullptr;
-        const bool auth = why.contains(QLatin1String("password")) || why.contains(QLatin1String("authentication"));
-        throw DwError(auth ? DwError::PermissionDenied : DwError::CannotCreateObject,
-                      QStringLiteral("De server is niet bereikbaar of weigert de aanmelding: %1").arg(why));
+        refuseConnection(why, server, database, user);
     }
     PQsetClientEncoding(m_conn, "UTF8");
+    // The server's notices (e.g. "already a member of role") are not for the user.
+    PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
     exec("SET search_path = dw, pg_temp");
+}
+
+void PgConnection::refuseConnection(const QString &why, const QString &server, const QString &database, const QString &user)
+{
+    // libpq tells why only in words: the server's refusals of a login or a database are
+    // told apart from a server that cannot be reached.
+    const auto has = [&](const char *text) { return why.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    if (has("password authentication failed") || has("no password supplied") || has("SCRAM")) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De server weigert de aanmelding van '%1': de gebruiker is onbekend of het "
+                                     "wachtwoord is onjuist.").arg(user));
+    }
+    if (has("peer authentication failed") || has("ident authentication failed") || has("GSSAPI authentication failed")) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De server weigert de aanmelding met het account '%1' van het besturingssysteem.")
+                          .arg(user));
+    }
+    if (has("authentication") || has("pg_hba.conf") || has("permission denied")) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De server weigert de aanmelding van '%1': %2").arg(user, why));
+    }
+    if (has("database") && has("does not exist"))
+        throw DwError(DwError::ItemNotFound, QStringLiteral("De database '%1' ontbreekt op de server.").arg(database));
+    throw DwError(DwError::CannotCreateObject,
+                  QStringLiteral("De server %1 is niet bereikbaar (%2).").arg(server.isEmpty() ? QStringLiteral("op deze computer") : server, why));
 }
 
 PgConnection::~PgConnection()

@@ -67,6 +67,8 @@ public:
 
 private:
     [[noreturn]] void fail(pg_result *result) const;
+    [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
+                                              const QString &user);
     void collect();
     pg_conn *m_conn = nullptr;
     std::function<void()> m_hook;

@@ -46,7 +46,7 @@ QString PgContext::locationPath(qint32 id) const
             UNION ALL
             SELECT l.location_id, l.parent_id, l.name, up.depth + 1
               FROM locations l JOIN up ON l.location_id = up.parent_id
-             WHERE up.depth < 200)
+             WHERE up.depth < 4000)
         SELECT name FROM up ORDER BY depth DESC)SQL",
                                   {id});
     QStringList parts;

@@ -1,6 +1,8 @@
 #include "pg/PgServices.h"
 
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
+#include "fs/NameRules.h"
 #include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
@@ -8,6 +10,20 @@
 #include <QFileInfo>
 
 namespace dwfm::store::pg {
+
+namespace {
+// The embedded store's rule for a location's name and its path below the root.
+void requireName(const QString &parentPath, const QString &name)
+{
+    NameRules::require(name);
+    const QString path = parentPath.isEmpty() ? name : parentPath + QLatin1Char('/') + name;
+    if (NameRules::byteLength(path) > NameRules::MaxPathBytes) {
+        throw DwError(DwError::InputError, QStringLiteral("Het pad van de map wordt te lang: %1 bytes, hoogstens %2.")
+                                               .arg(NameRules::byteLength(path))
+                                               .arg(NameRules::MaxPathBytes));
+    }
+}
+} // namespace
 
 bool PgLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                                  qint32 &lNewID)
@@ -17,7 +33,9 @@ bool PgLocations::CreateLocation(const QString &strName, const QString &strDescr
         [&] {
             PgConnection &db = m_context->db();
             PgTransaction tx(db);
-            const QString parentFolder = lParentID == 0 ? m_context->rootFolder() : m_context->locationFolder(lParentID);
+            const QString parentPath = lParentID == 0 ? QString() : m_context->locationPath(lParentID);
+            requireName(parentPath, strName);
+            const QString parentFolder = FileOps::join(m_context->rootFolder(), parentPath);
             const PgResult r = db.exec("SELECT create_location(?, ?, ?)", {strName, strDescription, lParentID});
             const QString folder = FileOps::join(parentFolder, strName);
             const bool existed = QFileInfo(folder).isDir();
@@ -25,6 +43,7 @@ bool PgLocations::CreateLocation(const QString &strName, const QString &strDescr
                 throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(folder));
             FileOps::makePath(folder);
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 if (!existed)
@@ -52,6 +71,7 @@ bool PgLocations::DeleteLocation(qint32 lLocationID)
                                              "store niet kent.").arg(folder));
             }
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 QDir().mkpath(folder);
@@ -69,9 +89,11 @@ bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
         [&] {
             PgConnection &db = m_context->db();
             PgTransaction tx(db);
-            const QString oldFolder = m_context->locationFolder(lLocationID);
+            const QString oldPath = m_context->locationPath(lLocationID);
+            const QString oldFolder = FileOps::join(m_context->rootFolder(), oldPath);
             if (QFileInfo(oldFolder).fileName() == strName)
                 return true;
+            requireName(oldPath.section(QLatin1Char('/'), 0, -2), strName);
             db.exec("SELECT rename_location(?, ?)", {lLocationID, strName});
             const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
             const bool caseOnly = QFileInfo(oldFolder).fileName().toLower() == strName.toLower();
@@ -80,6 +102,7 @@ bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
             if (QFileInfo(oldFolder).isDir() && !QDir().rename(oldFolder, newFolder))
                 throw DwError(DwError::PermissionDenied, QStringLiteral("De map '%1' kan niet worden hernoemd.").arg(oldFolder));
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 QDir().rename(newFolder, oldFolder);

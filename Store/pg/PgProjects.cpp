@@ -1,6 +1,8 @@
 #include "pg/PgServices.h"
 
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
+#include "fs/NameRules.h"
 #include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
@@ -75,6 +77,7 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                 throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(strSourcePath));
             const QString name = vFileName.isNull() ? QFileInfo(strSourcePath).fileName()
                                                     : QFileInfo(QDir::fromNativeSeparators(vFileName.toString())).fileName();
+            NameRules::require(name);
             const QString folder = m_context->locationFolder(lLocationID);
             const QString target = FileOps::join(folder, name);
             const PgResult r = m_context->db().exec(
@@ -92,6 +95,7 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                                   .arg(strSourcePath, target));
             }
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 if (bCopyIntoStore)
@@ -119,6 +123,7 @@ bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const 
             FileOps::makePath(folder);
             copyDurably(from, target);
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 QFile::remove(target);
@@ -138,6 +143,7 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
             const PgFile row = m_context->file(lProjectID);
             if (row.fileName == strName)
                 return true;
+            NameRules::require(strName);
             m_context->db().exec("SELECT rename_project(?, ?)", {lProjectID, strName});
             const QString from = m_context->serverFile(row);
             const QString to = FileOps::join(QFileInfo(from).absolutePath(), strName);
@@ -147,6 +153,7 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
                 throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden hernoemd.").arg(from));
             FileOps::syncFolder(QFileInfo(to).absolutePath());
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 QFile::rename(to, from);
@@ -171,6 +178,7 @@ bool PgProjects::DeleteProject(qint32 lProjectID)
             if (present && !QFile::rename(file, hidden))
                 throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden verwijderd.").arg(file));
             try {
+                FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 if (present)
@@ -191,7 +199,9 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
     PgTransaction tx(m_context->db());
     const PgFile row = m_context->file(id);
     const QString path = m_context->locationPath(row.locationId);
-    const QString folder = FileOps::join(m_context->workingRoot(), path);
+    // A file one holds already keeps its working copy; only a missing one is made again.
+    const bool mine = row.checkedOut && !m_context->heldByOther(row);
+    const QString folder = mine ? row.checkoutFolder : FileOps::join(m_context->workingRoot(), path);
     const QString server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
     const QString local = FileOps::join(folder, row.fileName);
     m_context->db().exec("SELECT check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark});
@@ -205,13 +215,14 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
         case FileOps::NewCopy::SourceMissing:
             throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
         case FileOps::NewCopy::TargetExists:
-            if (!FileOps::sameContent(local, server)) {
+            if (!mine && !FileOps::sameContent(local, server)) {
                 aside = FileOps::moveAside(local);
                 FileOps::copyNew(server, local, false);
                 made = true;
             }
             break;
         }
+        FaultInjection::check("before-commit");
         tx.commit();
     } catch (...) {
         if (made)
@@ -248,18 +259,23 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
     const QString server = m_context->serverFile(row);
     // The new content is written and flushed beside the server file first; the server
     // decides, the rename follows, then the commit.
-    const QString staged = FileOps::stage(local, QFileInfo(server).path(), FileOps::tempName(), true).path;
+    const FileOps::Staged staged = FileOps::stage(local, QFileInfo(server).path(), FileOps::tempName(), true);
     try {
         PgTransaction tx(m_context->db());
         m_context->db().exec("SELECT check_in(?, ?)", {id, remark});
-        FileOps::install(staged, server, true);
+        // A refused commit must leave the old content: the server file is replaced only
+        // when nothing but the commit itself can fail any more.
+        FaultInjection::check("before-commit");
+        FileOps::install(staged.path, server, true);
         tx.commit();
     } catch (...) {
-        QFile::remove(staged);
+        QFile::remove(staged.path);
         throw;
     }
+    FaultInjection::point("after-commit");
+    // Only the version that was stored goes; one saved since is kept aside.
     if (removeLocalCopy)
-        QFile::remove(local);
+        FileOps::removeIfUnchanged(local, staged.source);
 }
 
 bool PgProjects::CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy)
@@ -280,15 +296,27 @@ bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription
         [&](PgTransaction &tx) {
             const PgFile row = m_context->file(lProjectID);
             m_context->db().exec("SELECT cancel_check_out(?, ?)", {lProjectID, strDescription});
-            if (bRestoreLocalCopy && !m_context->heldByOther(row)) {
-                const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-                const QString server = m_context->serverFile(row);
-                if (QFileInfo::exists(local) && !FileOps::sameContent(local, server))
-                    FileOps::moveAside(local);
-                if (!QFileInfo::exists(local) && QFileInfo::exists(server))
-                    FileOps::copyNew(server, local, false);
+            // The server version is copied beside the working copy first and swapped in only
+            // after the commit, so a refused commit leaves the working copy as it was.
+            const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+            const QString server = m_context->serverFile(row);
+            QString replacement;
+            if (bRestoreLocalCopy && !m_context->heldByOther(row) && QFileInfo::exists(server)
+                && !(QFileInfo::exists(local) && FileOps::sameContent(local, server)))
+                replacement = FileOps::stage(server, row.checkoutFolder, FileOps::tempName(), false).path;
+            try {
+                FaultInjection::check("before-commit");
+                tx.commit();
+            } catch (...) {
+                if (!replacement.isEmpty())
+                    QFile::remove(replacement);
+                throw;
             }
-            tx.commit();
+            if (!replacement.isEmpty()) {
+                if (QFileInfo::exists(local))
+                    FileOps::moveAside(local);
+                FileOps::install(replacement, local, false);
+            }
             return true;
         },
         false);

@@ -106,10 +106,12 @@ BEGIN
     RETURN r;
 END $$;
 
+-- The same rule as the clients': at most 220 bytes, so that a kept-aside name still fits
+-- in 255; no separators, no characters the control refuses, no control characters.
 CREATE FUNCTION name_ok(p_name text) RETURNS void LANGUAGE plpgsql AS $$
 BEGIN
-    IF p_name IS NULL OR trim(p_name) = '' OR length(p_name) > 253 OR p_name IN ('.', '..')
-       OR p_name ~ '[/\\[:cntrl:]]' OR position('..' in p_name) > 0 THEN
+    IF p_name IS NULL OR trim(p_name) = '' OR octet_length(p_name) > 220 OR p_name IN ('.', '..')
+       OR p_name ~ '[/\\<>:|"[:cntrl:]]' OR position('..' in p_name) > 0 THEN
         PERFORM refuse(format('De naam ''%s'' is niet toegestaan.', p_name), '22023');
     END IF;
 END $$;
@@ -131,7 +133,9 @@ CREATE FUNCTION check_out(p_project integer, p_computer text, p_folder text, p_r
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 DECLARE u users := writer(); r projects := file_row(p_project);
 BEGIN
-    IF r.locked THEN
+    IF r.checked_out AND lower(r.user_id) = u.user_key THEN
+        RETURN; -- one's own: the client puts a missing working copy back
+    ELSIF r.locked THEN
         PERFORM refuse(format('''%s'' is vergrendeld.', r.file_name));
     ELSIF r.checked_out THEN
         PERFORM refuse(format('''%s'' is al in gebruik bij %s.', r.file_name, r.user_id));
@@ -276,6 +280,8 @@ BEGIN
     SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
     IF NOT FOUND THEN
         PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
+        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
     END IF;
     IF EXISTS (SELECT 1 FROM locations WHERE parent_id = l.parent_id AND name_key = lower(p_name)
                                          AND location_id <> p_location) THEN
@@ -291,6 +297,7 @@ BEGIN
     END IF;
     UPDATE locations SET name = p_name, name_key = lower(p_name) WHERE location_id = p_location;
     PERFORM touched(l.parent_id);
+    PERFORM touched(p_location);
 END $$;
 
 CREATE FUNCTION delete_location(p_location integer) RETURNS void
@@ -300,6 +307,8 @@ BEGIN
     SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
     IF NOT FOUND THEN
         PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
+        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
     END IF;
     IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location)
        OR EXISTS (SELECT 1 FROM locations WHERE parent_id = p_location) THEN

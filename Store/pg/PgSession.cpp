@@ -19,15 +19,19 @@ QString PgSession::conninfo(const QString &server, const QString &database, cons
                             const QString &password)
 {
     const QString srv = server.trimmed();
+    // ":port" (no host): this computer through its Unix socket (libpq's socket folder, or
+    // PGHOST), where the server can recognise the operating-system account (peer).
     const int colon = srv.lastIndexOf(QLatin1Char(':'));
-    const QString host = colon > 0 ? srv.left(colon) : srv;
-    const QString port = colon > 0 ? srv.mid(colon + 1) : QString();
+    const QString host = colon >= 0 ? srv.left(colon) : srv;
+    const QString port = colon >= 0 ? srv.mid(colon + 1) : QString();
     return PgConnection::conninfo({{"host", host},
                                    {"port", port},
                                    {"dbname", database},
                                    {"user", user},
                                    {"password", password},
-                                   {"connect_timeout", QStringLiteral("10")},
+                                   // A server that does not answer is reported after a few seconds, not
+                                   // after the minutes of a TCP time-out.
+                                   {"connect_timeout", QStringLiteral("3")},
                                    {"application_name", QStringLiteral("DwFileStore")}});
 }
 
@@ -38,8 +42,12 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
     m_context.reset();
     try {
         const QString catalogue = strCatalog.trimmed().isEmpty() ? StoreFolders::defaultCatalogue() : strCatalog.trimmed();
+        // Integrated security logs in as the process's real account, whatever the environment
+        // (USER, PGUSER) claims; the server checks it (peer, GSS). With SQL security and no
+        // user, libpq's own login applies (PGUSER, PGPASSWORD, ~/.pgpass).
+        const QString login = bSQLSecurity ? strUser.trimmed().toLower() : StoreFolders::osAccount().toLower();
         auto connection = std::make_shared<PgConnection>(
-            conninfo(strServer, catalogue, bSQLSecurity ? strUser.trimmed().toLower() : QString(), bSQLSecurity ? strPassWord : QString()));
+            conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString()));
         const PgResult root = connection->exec("SELECT value FROM store_info WHERE key = 'root_folder'");
         if (root.rows() == 0)
             throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(catalogue));

@@ -87,11 +87,10 @@ UserChange userChange(const Args &a)
 const QStringList UserOptions = {QStringLiteral("name"),     QStringLiteral("password"),     QStringLiteral("admin"),
                                  QStringLiteral("read-only"), QStringLiteral("working-root"), QStringLiteral("roots")};
 
-int userCommand(const Invocation &inv, QTextStream &out)
+int userCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), UserOptions, {});
     const QString sub = a.positional.value(0);
-    StoreAdmin admin = openAdmin(inv);
     if (sub == QLatin1String("add")) {
         need(a, 2, "user add ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee] [--working-root MAP] [--roots 1,2]");
         admin.addUser(a.positional[1], userChange(a));
@@ -108,7 +107,7 @@ int userCommand(const Invocation &inv, QTextStream &out)
                 roots << QString::number(r);
             out << u.id << "\t" << u.name << "\t" << (u.admin ? "beheerder" : "gebruiker") << (u.readOnly ? ", alleen lezen" : "")
                 << (u.hasPassword ? ", wachtwoord" : ", geen wachtwoord") << "\twerkmap: "
-                << (u.workingRoot.isEmpty() ? StoreFolders::defaultWorkingRoot(admin.session().context()->catalogue(), u.id) : u.workingRoot)
+                << (u.workingRoot.isEmpty() ? admin.defaultWorkingRoot(u.id) : u.workingRoot)
                 << "\troots: " << (roots.isEmpty() ? QStringLiteral("alle hoofdlocaties") : roots.join(QLatin1Char(','))) << "\n";
         }
     } else {
@@ -117,7 +116,7 @@ int userCommand(const Invocation &inv, QTextStream &out)
     return ExitOk;
 }
 
-void listLocations(DwFileStoreSession &s, qint32 parent, int depth, QTextStream &out)
+void listLocations(FileStoreSession &s, qint32 parent, int depth, QTextStream &out)
 {
     RecordsetPtr rs;
     if (!s.Locations().GetChildLocations(rs, parent))
@@ -131,12 +130,11 @@ void listLocations(DwFileStoreSession &s, qint32 parent, int depth, QTextStream 
     }
 }
 
-int locationCommand(const Invocation &inv, QTextStream &out)
+int locationCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), {QStringLiteral("parent"), QStringLiteral("kind")}, {});
     const QString sub = a.positional.value(0);
-    StoreAdmin admin = openAdmin(inv);
-    DwFileStoreSession &s = admin.session();
+    FileStoreSession &s = admin.store();
     if (sub == QLatin1String("add")) {
         need(a, 2, "location add NAAM [--parent ID] [--kind 9|1]");
         const qint32 parent = a.has(QStringLiteral("parent")) ? number(a.options[QStringLiteral("parent")], QStringLiteral("--parent")) : 0;
@@ -160,12 +158,11 @@ int locationCommand(const Invocation &inv, QTextStream &out)
     return ExitOk;
 }
 
-int importCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
+int importCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out, QTextStream &err)
 {
     const Args a(inv.words.mid(1), {QStringLiteral("parent")}, {});
     need(a, 1, "import MAP [--parent ID]");
     const qint32 parent = a.has(QStringLiteral("parent")) ? number(a.options[QStringLiteral("parent")], QStringLiteral("--parent")) : 0;
-    StoreAdmin admin = openAdmin(inv);
     const ImportResult r = admin.importTree(a.positional[0], parent);
     out << "Geimporteerd in locatie " << r.locationId << ": " << r.locations << " locatie(s), " << r.files << " bestand(en).\n";
     for (const QString &s : r.skipped)
@@ -173,12 +170,11 @@ int importCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
     return r.skipped.isEmpty() ? ExitOk : ExitFailed;
 }
 
-int lsCommand(const Invocation &inv, QTextStream &out)
+int lsCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), {}, {});
     need(a, 1, "ls LOCATIE-ID");
-    StoreAdmin admin = openAdmin(inv);
-    DwFileStoreSession &s = admin.session();
+    FileStoreSession &s = admin.store();
     const qint32 id = number(a.positional[0], QStringLiteral("LOCATIE-ID"));
     if (s.Locations().GetLocationDescription(id).isEmpty())
         throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
@@ -206,24 +202,16 @@ int lsCommand(const Invocation &inv, QTextStream &out)
     return ExitOk;
 }
 
-int undoCommand(const Invocation &inv, QTextStream &out)
+int undoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), {QStringLiteral("remark")}, {});
     need(a, 1, "undo-checkout BESTAND-ID [--remark TEKST]");
-    StoreAdmin admin = openAdmin(inv);
-    DwFileStoreSession &s = admin.session();
+    FileStoreSession &s = admin.store();
     const qint32 id = number(a.positional[0], QStringLiteral("BESTAND-ID"));
     if (!s.Projects().CancelCheckOut(id, a.options.value(QStringLiteral("remark")), false))
         throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
     out << "Het in gebruik nemen van bestand " << id << " is ongedaan gemaakt.\n";
     return ExitOk;
-}
-
-void printConnection(const QString &folder, const QString &catalogue, QTextStream &out)
-{
-    out << "Verbinden: server \"" << folder << "\", catalogus \"" << catalogue
-        << "\", gebruiker \"demo\", wachtwoord \"demo\", SQL-beveiliging aan\n"
-        << "  (of gebruiker \"collega\" / \"collega\"; of SQL-beveiliging uit als " << StoreFolders::osAccount() << ").\n";
 }
 
 int demoCommand(const Invocation &inv, QTextStream &out)
@@ -236,19 +224,49 @@ int demoCommand(const Invocation &inv, QTextStream &out)
     if (QFileInfo::exists(dbPath)) {
         if (!a.has(QStringLiteral("reset"))) {
             out << "De demostore bestaat al in " << folder << ".\n";
-            printConnection(folder, catalogue, out);
+            printDemoConnection(folder, catalogue, out);
             return ExitOk;
         }
         for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(dbPath + suffix);
         QDir(StoreFolders::rootFolder(folder, catalogue)).removeRecursively();
     }
-    createDemoStore(folder, catalogue, out);
-    printConnection(folder, catalogue, out);
+    StoreAdmin::createStore(folder, catalogue);
+    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(folder, catalogue, QStringLiteral("demo")));
+    fillDemoStore(admin, folder, catalogue);
+    out << "Demostore gemaakt in " << folder << " (catalogus " << catalogue << ").\n";
+    printDemoConnection(folder, catalogue, out);
     return ExitOk;
 }
 
 } // namespace
+
+bool isSharedCommand(const QString &command)
+{
+    return command == QLatin1String("user") || command == QLatin1String("location") || command == QLatin1String("import")
+        || command == QLatin1String("ls") || command == QLatin1String("undo-checkout");
+}
+
+int sharedCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out, QTextStream &err)
+{
+    const QString command = inv.words.value(0);
+    if (command == QLatin1String("user"))
+        return userCommand(admin, inv, out);
+    if (command == QLatin1String("location"))
+        return locationCommand(admin, inv, out);
+    if (command == QLatin1String("import"))
+        return importCommand(admin, inv, out, err);
+    if (command == QLatin1String("ls"))
+        return lsCommand(admin, inv, out);
+    return undoCommand(admin, inv, out);
+}
+
+void printDemoConnection(const QString &server, const QString &catalogue, QTextStream &out)
+{
+    out << "Verbinden: server \"" << server << "\", catalogus \"" << catalogue
+        << "\", gebruiker \"demo\", wachtwoord \"demo\", SQL-beveiliging aan\n"
+        << "  (of gebruiker \"collega\" / \"collega\"; of SQL-beveiliging uit als " << StoreFolders::osAccount() << ").\n";
+}
 
 void printUsage(QTextStream &out)
 {
@@ -280,16 +298,10 @@ int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
             out << "Store " << catalogueOf(inv) << " gemaakt in " << folderOf(inv) << ".\n";
             return ExitOk;
         }
-        if (command == QLatin1String("user"))
-            return userCommand(inv, out);
-        if (command == QLatin1String("location"))
-            return locationCommand(inv, out);
-        if (command == QLatin1String("import"))
-            return importCommand(inv, out, err);
-        if (command == QLatin1String("ls"))
-            return lsCommand(inv, out);
-        if (command == QLatin1String("undo-checkout"))
-            return undoCommand(inv, out);
+        if (isSharedCommand(command)) {
+            StoreAdmin admin = openAdmin(inv);
+            return sharedCommand(admin, inv, out, err);
+        }
         if (command == QLatin1String("demo"))
             return demoCommand(inv, out);
         if (command == QLatin1String("check") || command == QLatin1String("repair")) {

@@ -24,6 +24,7 @@ int checkCommand(const Invocation &inv, bool repair, bool confirmed, QTextStream
 
 namespace dwfm::store {
 class StoreAdmin;
+class StoreAdministration;
 }
 // The store of the invocation, opened as an administrator acting for the system account.
 dwfm::store::StoreAdmin openAdmin(const Invocation &inv);
@@ -33,3 +34,10 @@ int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 void printUsage(QTextStream &out);
 // Runs one command on a server store (inv.server set).
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
+
+// The commands both stores share: user, location, import, ls and undo-checkout.
+bool isSharedCommand(const QString &command);
+// Runs one of them on a store's administration; throws UsageError or DwError.
+int sharedCommand(dwfm::store::StoreAdministration &admin, const Invocation &inv, QTextStream &out, QTextStream &err);
+// How to connect to the demo store on `server` (a folder or a server's address).
+void printDemoConnection(const QString &server, const QString &catalogue, QTextStream &out);

@@ -50,7 +50,7 @@ void writePicture(const QString &path, QColor sky, QColor ground, int houses)
         throw DwError(DwError::PathNotFound, QStringLiteral("De afbeelding '%1' kan niet worden geschreven.").arg(path));
 }
 
-qint32 location(DwFileStoreSession &s, const QString &name, qint32 parent)
+qint32 location(FileStoreSession &s, const QString &name, qint32 parent)
 {
     qint32 id = 0;
     if (!s.Locations().CreateLocation(name, QString(), parent, id))
@@ -58,7 +58,7 @@ qint32 location(DwFileStoreSession &s, const QString &name, qint32 parent)
     return id;
 }
 
-qint32 add(DwFileStoreSession &s, const QString &file, qint32 location)
+qint32 add(FileStoreSession &s, const QString &file, qint32 location)
 {
     const qint32 id = s.Projects().AddProject(file, location, QVariant(), true, true);
     if (id < 0)
@@ -68,11 +68,35 @@ qint32 add(DwFileStoreSession &s, const QString &file, qint32 location)
 
 } // namespace
 
-void createDemoStore(const QString &folder, const QString &catalogue, QTextStream &out)
+// Connects as a demo user, as a client would.
+static std::unique_ptr<DwFileStoreSession> demoUser(const QString &server, const QString &user, const QString &catalogue)
 {
-    StoreAdmin::createStore(folder, catalogue);
-    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(folder, catalogue, QStringLiteral("demo")));
-    DwFileStoreSession &s = admin.session();
+    auto s = std::make_unique<DwFileStoreSession>();
+    if (!s->Connect(server, user, user, catalogue, true))
+        throw DwError(DwError::DatabaseError, s->Database().LastError());
+    return s;
+}
+
+void fillDemoStore(StoreAdministration &admin, const QString &server, const QString &catalogue)
+{
+    UserChange demo;
+    demo.name = QStringLiteral("Demogebruiker");
+    demo.password = QStringLiteral("demo");
+    demo.admin = true;
+    admin.addUser(QStringLiteral("demo"), demo);
+    UserChange collega;
+    collega.name = QStringLiteral("Collega");
+    collega.password = QStringLiteral("collega");
+    admin.addUser(QStringLiteral("collega"), collega);
+    const QString account = StoreFolders::osAccount();
+    if (account.compare(QLatin1String("demo"), Qt::CaseInsensitive) != 0
+        && account.compare(QLatin1String("collega"), Qt::CaseInsensitive) != 0) {
+        UserChange me;
+        me.admin = true;
+        admin.addUser(account, me);
+    }
+    const auto session = demoUser(server, QStringLiteral("demo"), catalogue);
+    FileStoreSession &s = *session;
 
     const qint32 projecten = location(s, QStringLiteral("Projecten"), 0);
     const qint32 brug = location(s, QStringLiteral("Brug Noord"), projecten);
@@ -104,27 +128,7 @@ void createDemoStore(const QString &folder, const QString &catalogue, QTextStrea
     add(s, file(QStringLiteral("Jaarverslag 2019.txt")), archief);
     admin.setLocationKind(archief, 1);
 
-    UserChange demo;
-    demo.name = QStringLiteral("Demogebruiker");
-    demo.password = QStringLiteral("demo");
-    demo.admin = true;
-    admin.addUser(QStringLiteral("demo"), demo);
-    UserChange collega;
-    collega.name = QStringLiteral("Collega");
-    collega.password = QStringLiteral("collega");
-    admin.addUser(QStringLiteral("collega"), collega);
-    const QString account = StoreFolders::osAccount();
-    if (account.compare(QLatin1String("demo"), Qt::CaseInsensitive) != 0
-        && account.compare(QLatin1String("collega"), Qt::CaseInsensitive) != 0) {
-        UserChange me;
-        me.admin = true;
-        admin.addUser(account, me);
-    }
-
-    DwFileStoreSession other;
-    if (!other.Connect(folder, QStringLiteral("collega"), QStringLiteral("collega"), catalogue, true)
-        || !other.Projects().CheckOutProject(offerte, QStringLiteral("Prijzen bijwerken"))) {
-        throw DwError(DwError::DatabaseError, other.Database().LastError());
-    }
-    out << "Demostore gemaakt in " << folder << " (catalogus " << catalogue << ").\n";
+    const auto other = demoUser(server, QStringLiteral("collega"), catalogue);
+    if (!other->Projects().CheckOutProject(offerte, QStringLiteral("Prijzen bijwerken")))
+        throw DwError(DwError::DatabaseError, other->Database().LastError());
 }

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QTextStream>
 
-// Creates the demo store: nested locations, text files, pictures, three users (demo and
-// collega with passwords, and the operating-system account for integrated security) and
-// one file checked out by collega. Throws DwError.
-void createDemoStore(const QString &folder, const QString &catalogue, QTextStream &out);
+namespace dwfm::store {
+class StoreAdministration;
+}
+
+// Fills a new, empty store with the demo: three users (demo and collega with passwords,
+// and the operating-system account for integrated security), nested locations, text
+// files, pictures, an archive, and one file checked out by collega. The files are added
+// as demo, who connects to `server` (the store's folder or the server's address) like any
+// client. Throws DwError.
+void fillDemoStore(dwfm::store::StoreAdministration &admin, const QString &server, const QString &catalogue);

@@ -150,7 +150,7 @@ int main(int argc, char **argv)
     pg::PgAdmin admin(server, catalogue);
     admin.createStore(dir.filePath(QStringLiteral("gedeeld")));
     for (int c = 0; c < kClients; ++c) {
-        pg::PgUserSettings user;
+        UserChange user;
         user.password = clientName(c);
         user.admin = c == 0;
         user.workingRoot = dir.filePath(QStringLiteral("werk/") + clientName(c));

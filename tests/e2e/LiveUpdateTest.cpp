@@ -8,6 +8,7 @@
 #include "list/FileList.h"
 #include "list/FileListModel.h"
 #include "core/FileManUIInternals.h"
+#include "tree/LocationTree.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -78,4 +79,21 @@ TEST_F(StoreControlFixture, ListFollowsCheckOutsOfOtherProcessesKeepingTheSelect
     EXPECT_GT(afterChange, 0);
     QTest::qWait(3 * store::StoreChangeWatch::IntervalMs);
     EXPECT_EQ(refills.count(), afterChange);
+}
+
+TEST_F(StoreControlFixture, TreeFollowsLocationsMadeRenamedAndDeletedElsewhere)
+{
+    auto control = connectControl("anna");
+    ASSERT_TRUE(control->ControlInRootMode());
+    clickPath(*control, "Applicaties/Projecten/Brug Noord/Tekeningen");
+    auto other = openSession("bert");
+    const QPersistentModelIndex brug = locationTreeOf(*control)->FindNode(QString::number(brugNoord) + 'C');
+    const auto children = [&] { return childTexts(*control, brug); };
+    qint32 fase = 0;
+    ASSERT_TRUE(other->Locations().CreateLocation("Fase 2", "", brugNoord, fase));
+    ASSERT_TRUE(other->Locations().RenameLocation(tekeningen, "Schetsen"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return children() == QStringList({"Fase 2", "Schetsen"}); }, 2000)) << children().join(',').toStdString();
+    EXPECT_EQ(control->GetCurrentLocationID(), tekeningen) << "the renamed node stays selected";
+    ASSERT_TRUE(other->Locations().DeleteLocation(fase));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return children() == QStringList{"Schetsen"}; }, 2000)) << children().join(',').toStdString();
 }

@@ -19,7 +19,7 @@ QStringList keptAside(const QString &folder)
 }
 } // namespace
 
-TEST_F(StoreTest, CheckOutAndCheckInMoveTheContent)
+TEST_P(StoreTest, CheckOutAndCheckInMoveTheContent)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "Rapport.txt", "versie 1", tekeningen);
@@ -41,7 +41,7 @@ TEST_F(StoreTest, CheckOutAndCheckInMoveTheContent)
     EXPECT_FALSE(QFileInfo::exists(local));
 }
 
-TEST_F(StoreTest, CheckOutAndUndoingItKeepADifferentLocalFileAside)
+TEST_P(StoreTest, CheckOutAndUndoingItKeepADifferentLocalFileAside)
 {
     const qint32 id = addFile(*bert, "Notitie.txt", "server", tekeningen);
     const QString local = localFile("bert", "Notitie.txt");
@@ -63,7 +63,7 @@ TEST_F(StoreTest, CheckOutAndUndoingItKeepADifferentLocalFileAside)
     EXPECT_FALSE(bert->Projects().GetProjectsOfUser(rs, "bert"));
 }
 
-TEST_F(StoreTest, AnAdministratorUndoingSomeoneElsesCheckOutLeavesTheirFiles)
+TEST_P(StoreTest, AnAdministratorUndoingSomeoneElsesCheckOutLeavesTheirFiles)
 {
     const qint32 id = addFile(*bert, "Tekening.txt", "server", tekeningen);
     ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));

@@ -1,14 +1,17 @@
 #include "StoreFixture.h"
 
+#include "core/session/SessionChanges.h"
 #include "platform/DwError.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
 
 using namespace dwfm;
 using namespace dwfm::store;
 
-TEST_F(StoreTest, LocationsLiveInTheDatabaseAndOnDisk)
+TEST_P(StoreTest, LocationsLiveInTheDatabaseAndOnDisk)
 {
     auto &loc = bert->Locations();
     qint32 id = 0;
@@ -31,7 +34,7 @@ TEST_F(StoreTest, LocationsLiveInTheDatabaseAndOnDisk)
     EXPECT_EQ(children, nullptr);
 }
 
-TEST_F(StoreTest, RenamingAFolderWithAFileInUseIsRefused)
+TEST_P(StoreTest, RenamingAFolderWithAFileInUseIsRefused)
 {
     const qint32 id = addFile(*bert, "plan.txt", "inhoud", tekeningen);
     ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
@@ -43,4 +46,19 @@ TEST_F(StoreTest, RenamingAFolderWithAFileInUseIsRefused)
     ASSERT_TRUE(anna->Locations().RenameLocation(tekeningen, "TEKENINGEN"));
     EXPECT_EQ(bert->Projects().GetProjectLocationPath(id), "Projecten/TEKENINGEN/");
     EXPECT_EQ(readFile(root() + "/Projecten/TEKENINGEN/plan.txt"), "inhoud");
+}
+
+TEST_P(StoreTest, ChangesOfOtherSessionsAreToldForTheirLocation)
+{
+    const qint32 file = addFile(*anna, "Gedeeld.txt", "x", tekeningen);
+    SessionChanges *changes = anna->Changes();
+    ASSERT_NE(changes, nullptr);
+    // What the set-up wrote through other connections may still be told once.
+    QTest::qWait(1000);
+    QSignalSpy told(changes, &SessionChanges::LocationsChanged);
+    QTest::qWait(1000);
+    EXPECT_EQ(told.count(), 0) << "nothing changed";
+    ASSERT_TRUE(bert->Projects().CheckOutProject(file, QString()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told.count() > 0; }, 5000));
+    EXPECT_EQ(told.at(0).at(0).value<QList<qint32>>(), QList<qint32>{tekeningen});
 }

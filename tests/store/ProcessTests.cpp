@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSet>
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -55,7 +56,7 @@ TEST(StoreChild, DISABLED_Operation)
     EXPECT_TRUE(ok) << s.Database().LastError().toStdString();
 }
 
-TEST_F(StoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNextConnect)
+TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNextConnect)
 {
     const struct {
         QString op;
@@ -107,4 +108,66 @@ TEST_F(StoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNext
             ASSERT_TRUE(p.CancelCheckOut(file, "", false));
         p.DeleteProject(file);
     }
+}
+
+// Child: checks out every file of location DW_CHILD_ID, one by one, as DW_CHILD_USER, and
+// writes the IDs it got to DW_CHILD_OUT.
+TEST(StoreChild, DISABLED_CheckOutAll)
+{
+    if (!isChild())
+        GTEST_SKIP();
+    const QString user = qEnvironmentVariable("DW_CHILD_USER");
+    DwFileStoreSession s;
+    ASSERT_TRUE(s.Connect(qEnvironmentVariable("DW_CHILD_STORE"), user, user, qEnvironmentVariable("DW_CHILD_CATALOGUE"), true));
+    RecordsetPtr rs;
+    ASSERT_TRUE(s.Projects().GetProjectsInLocation(rs, qEnvironmentVariableIntValue("DW_CHILD_ID")));
+    QList<qint32> ids;
+    for (; !rs->isEof(); rs->moveNext())
+        ids << rs->value("Projectid").toInt();
+    rs.reset();
+    QStringList got;
+    for (qint32 id : ids) {
+        if (s.Projects().CheckOutProject(id, "race"))
+            got << QString::number(id);
+    }
+    QFile out(qEnvironmentVariable("DW_CHILD_OUT"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(got.join(',').toUtf8());
+}
+
+TEST_P(StoreTest, TwoProcessesRacingOverTheSameFilesNeverShareOne)
+{
+    constexpr int Files = 1000;
+    // The files are written straight into the folder and the database: adding them one by
+    // one would only make the test slow.
+    for (int i = 0; i < Files; ++i)
+        writeFile(root() + QString("/Projecten/race %1.txt").arg(i), QByteArray::number(i));
+    execAsOwner(QString("WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                        "INSERT INTO projects (location_id, file_name, name_key) "
+                        "SELECT %2, 'race ' || i || '.txt', 'race ' || i || '.txt' FROM n")
+                    .arg(Files - 1)
+                    .arg(projecten)
+                    .toUtf8());
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (const QString user : {"anna", "bert"}) {
+        children.emplace_back(startChild("DISABLED_CheckOutAll", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
+                                                                  {"DW_CHILD_USER", user}, {"DW_CHILD_ID", QString::number(projecten)},
+                                                                  {"DW_CHILD_OUT", m_dir.filePath(user + ".out")}}));
+    }
+    QList<QSet<QString>> got;
+    for (auto &p : children) {
+        ASSERT_TRUE(p->waitForFinished(240000));
+        ASSERT_EQ(p->exitCode(), 0);
+        const QStringList ids = QString(readFile(m_dir.filePath(got.isEmpty() ? "anna.out" : "bert.out"))).split(',', Qt::SkipEmptyParts);
+        got << QSet<QString>(ids.begin(), ids.end());
+    }
+    EXPECT_EQ(got[0].size() + got[1].size(), Files);
+    EXPECT_FALSE(got[0].intersects(got[1]));
+    // A store answers no record set when bert holds nothing (he may have started too late).
+    RecordsetPtr rs;
+    int bertHolds = 0;
+    if (anna->Projects().GetProjectsOfUser(rs, "bert") && rs)
+        for (; !rs->isEof(); rs->moveNext())
+            ++bertHolds;
+    EXPECT_EQ(bertHolds, got[1].size());
 }

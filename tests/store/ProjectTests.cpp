@@ -9,7 +9,7 @@
 using namespace dwfm;
 using namespace dwfm::store;
 
-TEST_F(StoreTest, AddingCopiesOrRegistersAFile)
+TEST_P(StoreTest, AddingCopiesOrRegistersAFile)
 {
     auto &p = bert->Projects();
     const QString source = makeSource("Brief.txt", "beste");
@@ -37,7 +37,7 @@ TEST_F(StoreTest, AddingCopiesOrRegistersAFile)
     EXPECT_EQ(root() + "/" + p.GetProjectLocationPath(registered) + p.GetProjectFileName(registered), placed);
 }
 
-TEST_F(StoreTest, FileRowsCarryEveryFieldAndEmptyQueriesAnswerNothing)
+TEST_P(StoreTest, FileRowsCarryEveryFieldAndEmptyQueriesAnswerNothing)
 {
     auto &p = bert->Projects();
     RecordsetPtr rs;
@@ -84,7 +84,7 @@ TEST_F(StoreTest, FileRowsCarryEveryFieldAndEmptyQueriesAnswerNothing)
     EXPECT_EQ(rs->value("Projectid").toInt(), b);
 }
 
-TEST_F(StoreTest, HistoryLogsEveryChangeInDutch)
+TEST_P(StoreTest, HistoryLogsEveryChangeInDutch)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "log.txt", "1", tekeningen);
@@ -107,7 +107,7 @@ TEST_F(StoreTest, HistoryLogsEveryChangeInDutch)
     EXPECT_EQ(lines[3], "Naam gewijzigd:Van 'log.txt' in 'logboek.txt'");
 }
 
-TEST_F(StoreTest, CopyRenameAndDeleteKeepDiskAndDatabaseInStep)
+TEST_P(StoreTest, CopyRenameAndDeleteKeepDiskAndDatabaseInStep)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "Tekst.txt", "origineel", tekeningen);
@@ -129,7 +129,7 @@ TEST_F(StoreTest, CopyRenameAndDeleteKeepDiskAndDatabaseInStep)
     EXPECT_FALSE(p.GetProjectInfo(rs, copyId.toInt()));
 }
 
-TEST_F(StoreTest, CopiesForTheUserNeverOverwrite)
+TEST_P(StoreTest, CopiesForTheUserNeverOverwrite)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "Foto.png", "pixels", tekeningen);

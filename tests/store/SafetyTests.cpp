@@ -3,6 +3,7 @@
 // own check and repair.
 #include "StoreFixture.h"
 
+#include "PgCluster.h"
 #include "StoreFolders.h"
 #include "admin/StoreCheck.h"
 #include "db/SqliteDb.h"
@@ -31,7 +32,7 @@ struct Armed {
 };
 } // namespace
 
-TEST_F(StoreTest, RefusalsAndRefusedCommitsChangeNothing)
+TEST_P(StoreTest, RefusalsAndRefusedCommitsChangeNothing)
 {
     auto &p = bert->Projects();
     auto &loc = bert->Locations();
@@ -121,7 +122,7 @@ TEST_F(StoreTest, RefusalsAndRefusedCommitsChangeNothing)
     }
 }
 
-TEST_F(StoreTest, AnEditSavedDuringACheckInIsNeverLost)
+TEST_P(StoreTest, AnEditSavedDuringACheckInIsNeverLost)
 {
     const qint32 id = addFile(*bert, "Tekst.txt", "v1", tekeningen);
     const QString local = localFile("bert", "Tekst.txt");
@@ -151,7 +152,7 @@ TEST_F(StoreTest, AnEditSavedDuringACheckInIsNeverLost)
     FaultInjection::setHook(nullptr);
 }
 
-TEST_F(StoreTest, AddingStagesTheDataWithoutHoldingUpOtherUsers)
+TEST_P(StoreTest, AddingStagesTheDataWithoutHoldingUpOtherUsers)
 {
     const qint32 id = addFile(*bert, "Plan.txt", "x", tekeningen);
     FaultInjection::setHook(runHook);
@@ -166,7 +167,7 @@ TEST_F(StoreTest, AddingStagesTheDataWithoutHoldingUpOtherUsers)
     EXPECT_TRUE(checkedOut) << bert->Database().LastError().toStdString();
 }
 
-TEST_F(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingWorkingCopyBack)
+TEST_P(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingWorkingCopyBack)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "Eigen.txt", "server", tekeningen);
@@ -186,7 +187,7 @@ TEST_F(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingWorkingCopyB
     EXPECT_FALSE(anna->Projects().CheckOutProject(id, "")) << "someone else still cannot";
 }
 
-TEST_F(StoreTest, NamesFitTheDiskWithRoomForEveryNameDerivedFromThem)
+TEST_P(StoreTest, NamesFitTheDiskWithRoomForEveryNameDerivedFromThem)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "kort.txt", "server", tekeningen);
@@ -215,11 +216,10 @@ TEST_F(StoreTest, NamesFitTheDiskWithRoomForEveryNameDerivedFromThem)
         ASSERT_TRUE(p.CheckInProject(id, "", true)) << bert->Database().LastError().toStdString();
         ASSERT_TRUE(bert->Locations().DeleteLocation(loc));
     }
-    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
-    EXPECT_THROW(admin.addUser(e.repeated(200), {}, 1000), DwError) << "a user name becomes a folder name";
+    EXPECT_THROW(admin().addUser(e.repeated(200), {}), DwError) << "a user name becomes a folder name";
 }
 
-TEST_F(StoreTest, LocationsStayInsideTheirFolderHoweverDeepAndOnlyAdministratorsChangeTopOnes)
+TEST_P(StoreTest, LocationsStayInsideTheirFolderHoweverDeepAndOnlyAdministratorsChangeTopOnes)
 {
     qint32 parent = tekeningen;
     for (int depth = 0; depth < 205; ++depth)
@@ -240,28 +240,30 @@ TEST_F(StoreTest, LocationsStayInsideTheirFolderHoweverDeepAndOnlyAdministrators
     EXPECT_TRUE(anna->Locations().RenameLocation(archief, "Oud"));
     EXPECT_TRUE(anna->Locations().DeleteLocation(archief));
 
-    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
     for (const QString &own : {storeFolder(), root(), root() + "/Projecten", m_dir.path()})
-        EXPECT_THROW(admin.importTree(own, 0), DwError) << own.toStdString();
+        EXPECT_THROW(admin().importTree(own, 0), DwError) << own.toStdString();
 }
 
-TEST_F(StoreTest, IntegratedLogonTrustsTheProcesssRealUserNotItsEnvironment)
+// On the server: peer logon over the Unix socket, where the server itself asks the system
+// which account the connecting process runs as.
+TEST_P(StoreTest, IntegratedLogonTrustsTheProcesssRealUserNotItsEnvironment)
 {
     const QString account = StoreFolders::osAccount();
     ASSERT_FALSE(account.isEmpty());
-    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), "Test", "beheer"));
-    admin.addUser(account, {}, 1000);
-    const QByteArray saved = qgetenv("USER");
+    admin().addUser(account, {});
+    const QByteArray user = qgetenv("USER"), pgUser = qgetenv("PGUSER");
     qputenv("USER", "anna");
+    qputenv("PGUSER", "anna");
     DwFileStoreSession s;
-    const bool connected = s.Connect(storeFolder(), "", "", "Test", false);
-    qputenv("USER", saved);
+    const bool connected = s.Connect(embedded() ? m_server : PgCluster::localServer(), "", "", m_catalogue, false);
+    qputenv("USER", user);
+    qputenv("PGUSER", pgUser);
     ASSERT_TRUE(connected) << s.Database().LastError().toStdString();
     EXPECT_EQ(s.CurrentUser().CurrentUserID(), account);
     EXPECT_FALSE(s.CurrentUser().IsAdministrator());
 }
 
-TEST_F(StoreTest, RepairPutsRightWhatCheckFindsAndKeepsUnknownFiles)
+TEST_P(EmbeddedStoreTest, RepairPutsRightWhatCheckFindsAndKeepsUnknownFiles)
 {
     const qint32 gone = addFile(*bert, "Weg.txt", "x", tekeningen);
     const qint32 held = addFile(*bert, "Vast.txt", "y", tekeningen);

@@ -1,48 +1,75 @@
 #include "StoreFixture.h"
 
+#include "PgCluster.h"
 #include "StoreFolders.h"
+#include "admin/StoreAdmin.h"
 #include "db/SqliteDb.h"
+#include "pg/PgAdmin.h"
+#include "pg/PgConnection.h"
+#include "pg/PgSession.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
 
+#include <unistd.h>
+
 using namespace dwfm;
 using namespace dwfm::store;
+
+namespace {
+std::string backendName(const ::testing::TestParamInfo<Backend> &info)
+{
+    return info.param == Backend::Embedded ? "Embedded" : "Server";
+}
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoreTest, ::testing::Values(Backend::Embedded, Backend::Server), backendName);
+INSTANTIATE_TEST_SUITE_P(Embedded, EmbeddedStoreTest, ::testing::Values(Backend::Embedded), backendName);
+INSTANTIATE_TEST_SUITE_P(Server, ServerStoreTest, ::testing::Values(Backend::Server), backendName);
 
 void StoreTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
-    StoreAdmin::createStore(storeFolder(), QStringLiteral("Test"));
-    StoreAdmin admin(DwFileStoreSession::openAsAdministrator(storeFolder(), QStringLiteral("Test"), QStringLiteral("beheer")));
-    for (const char *name : {"anna", "bert", "lezer"}) {
-        UserChange c;
-        c.password = QString::fromLatin1(name);
-        c.admin = QLatin1String(name) == QLatin1String("anna");
-        c.readOnly = QLatin1String(name) == QLatin1String("lezer");
-        c.workingRoot = workingRoot(QString::fromLatin1(name));
-        admin.addUser(QString::fromLatin1(name), c, 1000);
+    if (embedded()) {
+        m_server = storeFolder();
+        m_catalogue = QStringLiteral("Test");
+        StoreAdmin::createStore(m_server, m_catalogue);
+        m_admin = std::make_unique<StoreAdmin>(DwFileStoreSession::openAsAdministrator(m_server, m_catalogue, "beheer"), 1000);
+    } else {
+        QString why;
+        if (!PgCluster::start(&why))
+            GTEST_SKIP() << why.toStdString();
+        static int counter = 0;
+        m_server = PgCluster::server();
+        m_catalogue = QStringLiteral("dwtest_%1_%2").arg(getpid()).arg(++counter);
+        auto admin = std::make_unique<pg::PgAdmin>(m_server, m_catalogue);
+        admin->createStore(root());
+        m_admin = std::move(admin);
     }
-    auto &locations = admin.session().Locations();
-    ASSERT_TRUE(locations.CreateLocation(QStringLiteral("Projecten"), QString(), 0, projecten));
-    ASSERT_TRUE(locations.CreateLocation(QStringLiteral("Tekeningen"), QString(), projecten, tekeningen));
-    ASSERT_TRUE(locations.CreateLocation(QStringLiteral("Archief"), QString(), 0, archief));
-    admin.setLocationKind(archief, 1);
-    anna = connect(QStringLiteral("anna"));
-    bert = connect(QStringLiteral("bert"));
-    lezer = connect(QStringLiteral("lezer"));
+    for (const QString name : {"anna", "bert", "lezer"}) {
+        UserChange c;
+        c.password = name;
+        c.admin = name == "anna";
+        c.readOnly = name == "lezer";
+        c.workingRoot = workingRoot(name);
+        m_admin->addUser(name, c);
+    }
+    anna = connect("anna");
+    bert = connect("bert");
+    lezer = connect("lezer");
+    auto &locations = anna->Locations();
+    ASSERT_TRUE(locations.CreateLocation("Projecten", QString(), 0, projecten));
+    ASSERT_TRUE(locations.CreateLocation("Tekeningen", QString(), projecten, tekeningen));
+    ASSERT_TRUE(locations.CreateLocation("Archief", QString(), 0, archief));
+    m_admin->setLocationKind(archief, 1);
 }
 
 std::unique_ptr<DwFileStoreSession> StoreTest::connect(const QString &user)
 {
     auto s = std::make_unique<DwFileStoreSession>();
-    EXPECT_TRUE(s->Connect(storeFolder(), user, user, QStringLiteral("Test"), true)) << s->Database().LastError().toStdString();
+    EXPECT_TRUE(s->Connect(m_server, user, user, m_catalogue, true)) << s->Database().LastError().toStdString();
     return s;
-}
-
-QString StoreTest::root() const
-{
-    return StoreFolders::rootFolder(storeFolder(), QStringLiteral("Test"));
 }
 
 QString StoreTest::makeSource(const QString &name, const QByteArray &content)
@@ -80,17 +107,37 @@ void StoreTest::writeFile(const QString &path, const QByteArray &content)
     f.write(content);
 }
 
+void StoreTest::execAsOwner(const QByteArray &sql)
+{
+    if (embedded())
+        SqliteDb::open(StoreFolders::databasePath(m_server, m_catalogue), false)->exec(sql.constData());
+    else
+        pg::PgConnection(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString())).script(QString::fromUtf8(sql));
+}
+
 QStringList StoreTest::snapshot() const
 {
     QStringList lines;
-    auto db = SqliteDb::open(StoreFolders::databasePath(storeFolder(), QStringLiteral("Test")), false);
-    for (const char *table : {"users", "locations", "user_roots", "projects", "history", "pending_work"}) {
-        Statement q(db, (QByteArray("SELECT * FROM ") + table + " ORDER BY 1, 2").constData());
-        while (q.step()) {
-            QStringList cells{QString::fromLatin1(table)};
-            for (int i = 0; i < q.columnCount(); ++i)
-                cells << q.value(i).toString();
-            lines << cells.join(QLatin1Char('|'));
+    const char *tables[] = {"users", "locations", "user_roots", "projects", "history", "pending_work"};
+    if (embedded()) {
+        auto db = SqliteDb::open(StoreFolders::databasePath(m_server, m_catalogue), false);
+        for (const char *table : tables) {
+            Statement q(db, (QByteArray("SELECT * FROM ") + table).constData());
+            while (q.step()) {
+                QStringList cells{QString::fromLatin1(table)};
+                for (int i = 0; i < q.columnCount(); ++i)
+                    cells << q.value(i).toString();
+                lines << cells.join(QLatin1Char('|'));
+            }
+        }
+    } else {
+        pg::PgConnection db(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+        for (const char *table : tables) {
+            if (qstrcmp(table, "pending_work") != 0) {
+                const pg::PgResult r = db.exec((QByteArray("SELECT t::text FROM dw.") + table + " t").constData());
+                for (int i = 0; i < r.rows(); ++i)
+                    lines << QString::fromLatin1(table) + '|' + r.text(i, 0);
+            }
         }
     }
     for (const QString &base : {root(), m_dir.filePath(QStringLiteral("werk")),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DwFileStoreSession.h"
-#include "admin/StoreAdmin.h"
+#include "admin/StoreAdministration.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,26 @@
 
 #include <memory>
 
-// A real store in a temporary folder with three users whose working roots lie in the same
-// temporary folder: anna (administrator), bert and lezer (read-only). Passwords are the
-// user names. Locations: "Projecten" (id projecten) with "Tekeningen" below it, and an
-// archive "Archief".
-class StoreTest : public ::testing::Test {
+enum class Backend { Embedded, Server };
+
+// A real store in a temporary folder, on the backend of the test's parameter (the server
+// store on this program's throwaway PostgreSQL cluster, a fresh database per test; skipped
+// when PostgreSQL is not installed), set up the same way on both: three users whose
+// working roots lie in the temporary folder, anna (administrator), bert and lezer
+// (read-only), passwords their names. Locations: "Projecten" with "Tekeningen" below it,
+// and an archive "Archief". The server store's files lie where the embedded store's do.
+class StoreTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override;
 
+    bool embedded() const { return GetParam() == Backend::Embedded; }
     std::unique_ptr<dwfm::store::DwFileStoreSession> connect(const QString &user);
+    // The administration: the store's own on the embedded store, the database
+    // administrator's on the server.
+    dwfm::store::StoreAdministration &admin() { return *m_admin; }
+    // The folder of the embedded store's database; on both, the root folder's parent.
     QString storeFolder() const { return m_dir.filePath(QStringLiteral("store")); }
-    QString root() const;
+    QString root() const { return m_dir.filePath(QStringLiteral("store/Test")); }
     QString workingRoot(const QString &user) const { return m_dir.filePath(QStringLiteral("werk/") + user); }
     // Writes a file outside the store and answers its path.
     QString makeSource(const QString &name, const QByteArray &content);
@@ -32,6 +41,9 @@ protected:
         return workingRoot(user) + QStringLiteral("/Projecten/Tekeningen/") + name;
     }
     QString serverFile(const QString &name) const { return root() + QStringLiteral("/Projecten/Tekeningen/") + name; }
+    // Runs SQL as the database's owner: the embedded store's file, or the server's
+    // administrator (statements shared by both dialects).
+    void execAsOwner(const QByteArray &sql);
 
     // Everything the store keeps: every table row and every file (path, size, content hash)
     // under the store folder and the working roots. Equal snapshots = nothing changed.
@@ -41,6 +53,14 @@ protected:
     static void writeFile(const QString &path, const QByteArray &content);
 
     QTemporaryDir m_dir;
+    QString m_server;    // what Connect takes: the folder or the server's address
+    QString m_catalogue; // "Test", or the server's fresh database
+    std::unique_ptr<dwfm::store::StoreAdministration> m_admin;
     std::unique_ptr<dwfm::store::DwFileStoreSession> anna, bert, lezer;
     qint32 projecten = 0, tekeningen = 0, archief = 0;
 };
+
+// Tests of what only the embedded store has (its database file, the steps it finishes
+// after a crash, its check and repair), and of the server's own rights.
+class EmbeddedStoreTest : public StoreTest {};
+class ServerStoreTest : public StoreTest {};

@@ -72,7 +72,8 @@ struct Cluster {
         QString out;
         if (!run(QStringLiteral("initdb"), {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-U"),
                                             QStringLiteral("dwbeheer"), QStringLiteral("--pwfile=") + pw.fileName(),
-                                            QStringLiteral("--auth=scram-sha-256"), QStringLiteral("-E"),
+                                            QStringLiteral("--auth-host=scram-sha-256"),
+                                            QStringLiteral("--auth-local=peer"), QStringLiteral("-E"),
                                             QStringLiteral("UTF8"), QStringLiteral("--no-sync")},
                  &out)) {
             failure = QStringLiteral("initdb failed: ") + out;
@@ -94,6 +95,7 @@ struct Cluster {
             failure = QStringLiteral("pg_ctl start failed: ") + out;
             return false;
         }
+        qputenv("PGHOST", base.toLocal8Bit()); // the socket folder, for ":port"
         qputenv("PGUSER", "dwbeheer");
         qputenv("PGPASSWORD", password.toUtf8());
         return true;
@@ -140,6 +142,11 @@ QString server()
     if (qEnvironmentVariableIsSet("DW_PG_SERVER"))
         return qEnvironmentVariable("DW_PG_SERVER");
     return QStringLiteral("127.0.0.1:%1").arg(cluster().port);
+}
+
+QString localServer()
+{
+    return server().mid(server().lastIndexOf(QLatin1Char(':')));
 }
 
 } // namespace PgCluster

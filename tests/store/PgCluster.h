@@ -4,7 +4,8 @@
 
 // A throwaway PostgreSQL cluster for the tests of this program: made with initdb in a
 // temporary folder on first use, listening on 127.0.0.1 at a free port and on a Unix
-// socket in that folder, stopped and removed when the program ends. Run as root, the
+// socket in that folder, stopped and removed when the program ends. Over TCP it asks for
+// passwords; on the socket it knows the connecting process's account (peer). Run as root, the
 // server runs as the unprivileged account "nobody". The administrator's login is put in
 // PGUSER / PGPASSWORD, where the store's administration finds it. The tests' cluster does
 // not flush (fsync off); $DW_PG_OPTIONS adds server options (e.g. "-c fsync=on").
@@ -15,5 +16,7 @@ namespace PgCluster {
 bool start(QString *why);
 // "127.0.0.1:port".
 QString server();
+// ":port": the same server through its Unix socket (PGHOST names the socket's folder).
+QString localServer();
 
 } // namespace PgCluster

@@ -1,0 +1,64 @@
+#include "admin/StoreAdministration.h"
+
+#include "platform/DwError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace dwfm::store {
+
+namespace {
+qint32 createLocation(FileStoreSession &s, const QString &name, qint32 parent)
+{
+    qint32 id = 0;
+    if (!s.Locations().CreateLocation(name, QString(), parent, id))
+        throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+    return id;
+}
+} // namespace
+
+ImportResult StoreAdministration::importTree(const QString &source, qint32 parentId)
+{
+    const QFileInfo info(source);
+    if (!info.isDir())
+        throw DwError(DwError::PathNotFound, QStringLiteral("De map '%1' bestaat niet.").arg(source));
+    const QString inside = QDir::cleanPath(info.canonicalFilePath()) + QLatin1Char('/');
+    for (const QString &own : ownFolders()) {
+        const QString ownPath = QDir::cleanPath(QFileInfo(own).canonicalFilePath()) + QLatin1Char('/');
+        if (ownPath.startsWith(inside) || inside.startsWith(ownPath)) {
+            throw DwError(DwError::InputError,
+                          QStringLiteral("De map '%1' hoort bij de store zelf en kan niet worden geïmporteerd.").arg(source));
+        }
+    }
+    ImportResult result;
+    result.locationId = createLocation(store(), info.fileName(), parentId);
+    ++result.locations;
+    importInto(info.absoluteFilePath(), result.locationId, result);
+    return result;
+}
+
+void StoreAdministration::importInto(const QString &source, qint32 locationId, ImportResult &result)
+{
+    const QDir dir(source);
+    FileStoreSession &s = store();
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        const qint32 id = s.Projects().AddProject(entry.absoluteFilePath(), locationId, QVariant(), true, true);
+        if (id < 0)
+            result.skipped << QStringLiteral("%1: %2").arg(entry.absoluteFilePath(), s.Database().LastError());
+        else
+            ++result.files;
+    }
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        qint32 child = 0;
+        try {
+            child = createLocation(s, entry.fileName(), locationId);
+        } catch (const DwError &e) {
+            result.skipped << QStringLiteral("%1: %2").arg(entry.absoluteFilePath(), e.description());
+            continue;
+        }
+        ++result.locations;
+        importInto(entry.absoluteFilePath(), child, result);
+    }
+}
+
+} // namespace dwfm::store
