@@ -20,21 +20,26 @@ void putTwoDigits(char *at, int value)
 }
 } // namespace
 
-void CheckoutDateText::learn(qint64 msecs)
+bool CheckoutDateText::learn(qint64 msecs)
 {
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs).toLocalTime();
+    if (!local.isValid()) {
+        m_from = 1;
+        m_until = 0;
+        return false;
+    }
     m_offset = qint64(local.offsetFromUtc()) * 1000;
     // By default the offset holds for this one moment only.
     m_from = msecs;
     m_until = msecs + 1;
-    if (!local.isValid() || !m_zone.isValid() || m_zone.offsetFromUtc(local) != local.offsetFromUtc())
-        return;
+    if (!m_zone.isValid() || m_zone.offsetFromUtc(local) != local.offsetFromUtc())
+        return true;
     if (!m_zone.hasTransitions()) {
         if (!m_zone.hasDaylightTime()) {
             m_from = std::numeric_limits<qint64>::min();
             m_until = std::numeric_limits<qint64>::max();
         }
-        return;
+        return true;
     }
     const QTimeZone::OffsetData before = m_zone.previousTransition(local);
     const QTimeZone::OffsetData after = m_zone.nextTransition(local);
@@ -45,12 +50,13 @@ void CheckoutDateText::learn(qint64 msecs)
         m_from = from;
         m_until = until;
     }
+    return true;
 }
 
 QString CheckoutDateText::operator()(qint64 msecs)
 {
-    if (msecs < m_from || msecs >= m_until)
-        learn(msecs);
+    if ((msecs < m_from || msecs >= m_until) && !learn(msecs))
+        return FormatCheckoutDate(QDateTime::fromMSecsSinceEpoch(msecs).toLocalTime());
     const qint64 local = msecs + m_offset;
     qint64 days = local / MsecsPerDay;
     qint64 ofDay = local % MsecsPerDay;

@@ -18,8 +18,9 @@ public:
     QString operator()(qint64 msecs);
 
 private:
-    // Learns the local offset at `msecs` and the stretch of time it holds for.
-    void learn(qint64 msecs);
+    // Learns the local offset at `msecs` and the stretch of time it holds for; false when
+    // the system has no local time for that moment.
+    bool learn(qint64 msecs);
 
     QTimeZone m_zone = QTimeZone::systemTimeZone();
     qint64 m_from = 1;  // the stretch [m_from, m_until) in which m_offset holds; empty at first
