@@ -100,6 +100,8 @@ void FileList::FillProjectList(const QString &strKey)
                 context.userMode = m_ctx.state.ControlMode == ControlState::ModeUser;
                 context.shadow = m_ctx.view->palette().color(QPalette::Dark);
                 const FileRowReader reader(*rs, context);
+                if (reader.rowsHint() > 0)
+                    rows.reserve(std::size_t(reader.rowsHint()));
                 while (!rs->isEof()) {
                     if (MayShowProject(reader.projectID(*rs)))
                         rows.push_back(reader.read(*rs));

@@ -1,19 +1,24 @@
 #include "FileRowReader.h"
 
 #include "core/session/Recordset.h"
+#include "core/session/StoredFields.h"
 #include "platform/DwError.h"
 #include "platform/TextHelpers.h"
 
 #include <QDateTime>
 
+#include <charconv>
+
 namespace dwfm {
 
-qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, bool checkedOut, bool locked,
-                     bool defaultFile)
+namespace {
+// The rules of FileRowTagFor and FileRowColor, with the current user's ID already in upper case.
+qint32 tagFor(const QString &rowUserID, bool currentIsEmpty, const QString &currentUpper, bool checkedOut,
+              bool locked, bool defaultFile)
 {
     qint32 tag = 0;
     // Most rows have no holder: they are told apart without making upper-case copies.
-    if (rowUserID.isEmpty() ? currentUserID.isEmpty() : rowUserID.toUpper() == currentUserID.toUpper())
+    if (rowUserID.isEmpty() ? currentIsEmpty : rowUserID.toUpper() == currentUpper)
         tag |= TagCurrentUser;
     if (checkedOut)
         tag |= TagCheckedOut;
@@ -24,14 +29,36 @@ qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, boo
     return tag;
 }
 
-QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool checkedOut, bool userMode,
-                    const QColor &shadow)
+QColor colorFor(const QString &rowUserID, const QString &currentTrimmedUpper, bool checkedOut, bool userMode,
+                const QColor &shadow)
 {
     if (!checkedOut)
         return QColor();
-    if (rowUserID.toUpper() != currentUserID.trimmed().toUpper())
+    if (rowUserID.toUpper() != currentTrimmedUpper)
         return shadow;
     return userMode ? QColor() : QColor(0, 0, 255);
+}
+
+// "1234P": the file's ID and P, made in one allocation.
+QString fileKey(qint32 id)
+{
+    char text[16];
+    char *end = std::to_chars(text, text + sizeof text - 1, id).ptr;
+    *end++ = 'P';
+    return QString::fromLatin1(text, end - text);
+}
+} // namespace
+
+qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, bool checkedOut, bool locked,
+                     bool defaultFile)
+{
+    return tagFor(rowUserID, currentUserID.isEmpty(), currentUserID.toUpper(), checkedOut, locked, defaultFile);
+}
+
+QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool checkedOut, bool userMode,
+                    const QColor &shadow)
+{
+    return colorFor(rowUserID, currentUserID.trimmed().toUpper(), checkedOut, userMode, shadow);
 }
 
 QString FormatCheckoutDate(const QVariant &value)
@@ -68,12 +95,23 @@ FileRowReader::FileRowReader(const Recordset &rs, Context context)
       m_folder(field(rs, "ProjectCheckoutlocation")),
       m_remark(field(rs, "CheckOutDescription")),
       m_locked(field(rs, "Locked")),
-      m_default(field(rs, "DefaultProject"))
+      m_default(field(rs, "DefaultProject")),
+      m_source(&rs),
+      m_stored(dynamic_cast<const StoredFields *>(&rs)),
+      m_currentUpper(m_context.currentUserID.toUpper()),
+      m_currentTrimmedUpper(m_context.currentUserID.trimmed().toUpper())
 {
+}
+
+qint64 FileRowReader::rowsHint() const
+{
+    return m_stored ? m_stored->rowsHint() : -1;
 }
 
 qint32 FileRowReader::projectID(const Recordset &rs) const
 {
+    if (const StoredFields *stored = storedOf(rs); stored && !stored->isNullAt(m_id))
+        return qint32(stored->integerAt(m_id));
     bool ok = false;
     const qint32 id = rs.value(m_id).toInt(&ok);
     if (!ok)
@@ -83,22 +121,27 @@ qint32 FileRowReader::projectID(const Recordset &rs) const
 
 FileListRow FileRowReader::read(const Recordset &rs) const
 {
+    const StoredFields *stored = storedOf(rs);
+    const auto text = [&](int field) { return stored ? stored->textAt(field) : NullToEmpty(rs.value(field)); };
+    const auto flag = [&](int field) { return stored ? stored->integerAt(field) != 0 : rs.value(field).toBool(); };
     FileListRow row;
     const qint32 id = projectID(rs);
-    row.text = NullToEmpty(rs.value(m_fileName));
-    const bool checkedOut = rs.value(m_checkedOut).toBool();
-    const QString user = NullToEmpty(rs.value(m_user));
+    row.text = text(m_fileName);
+    const bool checkedOut = flag(m_checkedOut);
+    const QString user = text(m_user);
     if (checkedOut) {
         row.subItems[0] = user;
-        row.subItems[1] = FormatCheckoutDate(rs.value(m_date));
-        row.subItems[2] = QLatin1Char('[') + NullToEmpty(rs.value(m_computer)) + QLatin1Char(']') +
-                          NullToEmpty(rs.value(m_folder));
-        row.subItems[3] = NullToEmpty(rs.value(m_remark));
+        if (!stored)
+            row.subItems[1] = FormatCheckoutDate(rs.value(m_date));
+        else if (!stored->isNullAt(m_date))
+            row.subItems[1] = m_dates(stored->integerAt(m_date));
+        row.subItems[2] = QLatin1Char('[') + text(m_computer) + QLatin1Char(']') + text(m_folder);
+        row.subItems[3] = text(m_remark);
     }
-    row.key = QString::number(id) + QLatin1Char('P');
-    row.foreColor = FileRowColor(user, m_context.currentUserID, checkedOut, m_context.userMode, m_context.shadow);
-    row.tag = FileRowTagFor(user, m_context.currentUserID, checkedOut, rs.value(m_locked).toBool(),
-                            rs.value(m_default).toBool());
+    row.key = fileKey(id);
+    row.foreColor = colorFor(user, m_currentTrimmedUpper, checkedOut, m_context.userMode, m_context.shadow);
+    row.tag = tagFor(user, m_context.currentUserID.isEmpty(), m_currentUpper, checkedOut, flag(m_locked),
+                     flag(m_default));
     return row;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CheckoutDateText.h"
 #include "FileListModel.h"
 
 #include <QColor>
@@ -9,6 +10,7 @@
 namespace dwfm {
 
 class Recordset;
+class StoredFields;
 
 // The tag bits of a file row.
 enum FileRowTag : qint32 {
@@ -31,7 +33,8 @@ QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool
 QString FormatCheckoutDate(const QVariant &value);
 
 // Turns the rows of a list query into file list rows. The field positions are looked up
-// once, when the reader is made, so that reading a row costs no name look-ups.
+// once, when the reader is made, so that reading a row costs no name look-ups; a record
+// set that offers StoredFields is read through it, without a QVariant per field.
 class FileRowReader {
 public:
     struct Context {
@@ -43,6 +46,8 @@ public:
     // Throws DwError 3265 when the record set lacks one of the file-row fields.
     FileRowReader(const Recordset &rs, Context context);
 
+    // About how many rows the record set holds; -1 when it cannot say.
+    qint64 rowsHint() const;
     // The file ID of the current row.
     qint32 projectID(const Recordset &rs) const;
     // The current row as the list shows it.
@@ -50,9 +55,16 @@ public:
 
 private:
     int field(const Recordset &rs, const char *name) const;
+    // The stored fields of `rs` when it is the set the reader was made for and offers them.
+    const StoredFields *storedOf(const Recordset &rs) const { return &rs == m_source ? m_stored : nullptr; }
 
     Context m_context;
     int m_id, m_fileName, m_checkedOut, m_user, m_date, m_computer, m_folder, m_remark, m_locked, m_default;
+    const Recordset *m_source;
+    const StoredFields *m_stored;
+    // The current user's ID in upper case, as is and trimmed, made once for every row.
+    QString m_currentUpper, m_currentTrimmedUpper;
+    mutable CheckoutDateText m_dates; // keeps what it learnt of the local time between rows
 };
 
 } // namespace dwfm

@@ -63,11 +63,13 @@ SqliteRecordset::SqliteRecordset(std::unique_ptr<Statement> statement, QStringLi
 }
 
 RecordsetPtr SqliteRecordset::open(std::unique_ptr<Statement> statement, QStringList fields,
-                                   std::vector<ColumnKind> kinds)
+                                   std::vector<ColumnKind> kinds, qint64 rowsHint)
 {
     if (!statement->step())
         return nullptr;
-    return std::make_shared<SqliteRecordset>(std::move(statement), std::move(fields), std::move(kinds));
+    auto rs = std::make_shared<SqliteRecordset>(std::move(statement), std::move(fields), std::move(kinds));
+    rs->m_rowsHint = rowsHint;
+    return rs;
 }
 
 int SqliteRecordset::fieldCount() const
@@ -96,6 +98,28 @@ QVariant SqliteRecordset::value(int index) const
     if (index < 0 || index >= int(m_kinds.size()))
         throw DwError(DwError::ItemNotFound, QStringLiteral("Veld %1 bestaat niet.").arg(index));
     return convert(*m_statement, index, m_kinds[std::size_t(index)]);
+}
+
+const Statement &SqliteRecordset::current() const
+{
+    if (!m_statement)
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Er is geen huidige rij: het einde van de rijen is bereikt."));
+    return *m_statement;
+}
+
+bool SqliteRecordset::isNullAt(int index) const
+{
+    return current().isNull(index);
+}
+
+qint64 SqliteRecordset::integerAt(int index) const
+{
+    return current().int64(index);
+}
+
+QString SqliteRecordset::textAt(int index) const
+{
+    return current().text(index);
 }
 
 bool SqliteRecordset::isEof() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session/Recordset.h"
+#include "core/session/StoredFields.h"
 #include "db/SqliteDb.h"
 
 #include <QStringList>
@@ -14,9 +15,10 @@ namespace dwfm::store {
 enum class ColumnKind { Integer, Text, Boolean, DateTime, Date, Time };
 
 // A record set that steps its SQLite statement as the caller moves: no copy of the rows
-// is made, and each field is converted to a Qt type only when it is read. At the end of
-// the rows (or on close) the statement is finalised, which ends its read snapshot.
-class SqliteRecordset final : public Recordset {
+// is made, and each field is converted to a Qt type only when it is read (or not at all,
+// through StoredFields). At the end of the rows (or on close) the statement is finalised,
+// which ends its read snapshot.
+class SqliteRecordset final : public Recordset, public StoredFields {
 public:
     // `statement` must already stand on its first row.
     SqliteRecordset(std::unique_ptr<Statement> statement, QStringList fields, std::vector<ColumnKind> kinds);
@@ -31,16 +33,26 @@ public:
     bool isClosed() const override;
     int fieldIndex(const QString &name) const override;
 
+    bool isNullAt(int index) const override;
+    qint64 integerAt(int index) const override;
+    QString textAt(int index) const override;
+    qint64 rowsHint() const override { return m_rowsHint; }
+
     // Runs `statement` and answers a record set on its first row, or null when it has no rows.
+    // `rowsHint`: about how many rows it answers, when the caller has counted them.
     static RecordsetPtr open(std::unique_ptr<Statement> statement, QStringList fields,
-                             std::vector<ColumnKind> kinds);
+                             std::vector<ColumnKind> kinds, qint64 rowsHint = -1);
 
 private:
+    // The statement on its current row; throws when there is none.
+    const Statement &current() const;
+
     std::unique_ptr<Statement> m_statement;
     QStringList m_fields;
     std::vector<ColumnKind> m_kinds;
     bool m_eof = false;
     bool m_closed = false;
+    qint64 m_rowsHint = -1;
 };
 
 // Reads every row of `statement` into memory, for small answers that a caller may keep

@@ -3,6 +3,7 @@
 #include "support/ControlFixture.h"
 
 #include "list/FileList.h"
+#include "list/CheckoutDateText.h"
 #include "list/FileListModel.h"
 #include "list/FileRowReader.h"
 #include "core/FileManUIInternals.h"
@@ -44,6 +45,28 @@ TEST(FileRowRules, CheckOutMomentIsShownDayFirstWithTwoDigitYear)
     EXPECT_EQ(FormatCheckoutDate(QDateTime(QDate(2024, 3, 7), QTime(15, 4, 59))), QStringLiteral("07-03-24 15:04"));
     EXPECT_EQ(FormatCheckoutDate(QStringLiteral("2023-12-31T23:59:00")), QStringLiteral("31-12-23 23:59"));
     EXPECT_EQ(FormatCheckoutDate(QVariant()), QString());
+}
+
+// The list's own date texts against the system's local time, in a zone with clock changes,
+// for moments in an order that makes the reader learn the offset again and again.
+TEST(FileRowRules, CheckOutMomentsAcrossClockChangesReadAsTheSystemsLocalTime)
+{
+    const QByteArray oldZone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Amsterdam");
+    const qint64 summer = 1711846800000; // 31-03-24 01:00 UTC, the clock goes forward
+    const qint64 winter = 1729990800000; // 27-10-24 01:00 UTC, the clock goes back
+    const qint64 minute = 60000;
+    CheckoutDateText text;
+    for (const qint64 msecs : {summer - 1, summer, summer + minute, winter - 1, winter, winter + 59 * minute,
+                               summer - 30 * 24 * 60 * minute, qint64(0), qint64(-86400000) * 3653, winter + minute,
+                               qint64(1709798700000)}) {
+        EXPECT_EQ(text(msecs), QDateTime::fromMSecsSinceEpoch(msecs).toLocalTime().toString(QStringLiteral("dd-MM-yy HH:mm")))
+            << msecs;
+    }
+    if (oldZone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldZone);
 }
 
 TEST(FileRowRules, AFreeFileShowsOnlyItsNameAndNullFolderPartsGiveEmptyBrackets)

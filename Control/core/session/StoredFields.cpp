@@ -1,0 +1,7 @@
+#include "StoredFields.h"
+
+namespace dwfm {
+
+StoredFields::~StoredFields() = default;
+
+} // namespace dwfm
