@@ -104,7 +104,9 @@ TEST_F(Commands, CheckOutErrorIsReportedAndTheListStillRefreshed)
     expectErrorReport(prompts, QStringLiteral("frmCheckOutForm.AutoCheckOut"));
     select({0, 1, 2});
     commands->BewerkenProject(false);
+    // The work ends at the error: the third file is never asked for.
     EXPECT_EQ(events, QStringList{opened("FileCheckOut", "a.doc", 11)});
+    EXPECT_EQ(session->count(QStringLiteral("CheckOutProject")), 2);
     EXPECT_EQ(refreshes, 1);
 }
 

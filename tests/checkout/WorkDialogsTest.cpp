@@ -110,26 +110,6 @@ TEST_F(WorkDialogs, WorkingCopyPathIsTheLocalFolderWithOneSeparatorAndTheRowText
     }
 }
 
-TEST_F(WorkDialogs, AnErrorHalfWayEndsTheLoopAndIsReportedUnderTheDialogsName)
-{
-    frmCheckOutForm dialog;
-    events.record(&dialog);
-    session->on(QStringLiteral("CheckOutProject"), [](const QVariantList &args) -> ScriptedSession::Reply {
-        if (args[0].toInt() == 12)
-            throw DwError(DwError::DatabaseError, QStringLiteral("verbinding verbroken"));
-        return true;
-    });
-    session->answer(QStringLiteral("GetProjectLocalFolder"), kFolder);
-    expectErrorReport(prompts, QStringLiteral("frmCheckOutForm.AutoCheckOut"));
-    fill(dialog, 3);
-    dialog.AutoCheckOut();
-
-    EXPECT_EQ(events, QStringList{QStringLiteral("FileCheckOut(%1, 11)").arg(inFolder(kFolder, "a.doc"))});
-    EXPECT_EQ(session->count(QStringLiteral("CheckOutProject")), 2);
-    // The work stopped where it was: still busy, no "Sluiten".
-    EXPECT_EQ(outcome(dialog), QStringLiteral("OK|||eBar"));
-}
-
 TEST_F(WorkDialogs, CheckInSendsTrueAndRaisesOnlyForReturnedFiles)
 {
     frmCheckInProject dialog;

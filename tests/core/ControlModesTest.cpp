@@ -42,27 +42,13 @@ TEST_F(ControlModesTest, AnExtraLocationBeforeTheSpecificModeIsReported)
     EXPECT_TRUE(state().AdditionalLocations.empty());
 }
 
-TEST_F(ControlModesTest, SaveAndSelectModesBuildAtOnceAndSetTheirModes)
+// The select mode is shown over the real store with the end-to-end tests.
+TEST_F(ControlModesTest, SaveModeBuildsAtOnceAndLeavesChangesAllowed)
 {
     EXPECT_TRUE(control->ControlInSaveFileMode(10, QString()));
     EXPECT_EQ(state().ControlMode, ControlState::ModeSaveFile);
     EXPECT_FALSE(control->ReadOnly);
-    control->AllowPopupMenu = true;
-    EXPECT_TRUE(control->ControlInSelectFileMode(10, QString()));
-    EXPECT_EQ(state().ControlMode, ControlState::ModeSelectFile);
-    EXPECT_TRUE(control->ReadOnly);
-    EXPECT_FALSE(control->AllowPopupMenu);
     EXPECT_EQ(listModelOf(*control)->rowCount(), 1);
-}
-
-TEST_F(ControlModesTest, SelectModeForAnUnknownLocationStillSucceedsUnderTheOverlay)
-{
-    prompts->expectMessage();
-    EXPECT_TRUE(control->ControlInSelectFileMode(404, QStringLiteral("Nergens")));
-    EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (404) bestaat niet!")});
-    EXPECT_EQ(state().ControlMode, ControlState::ModeSelectFile);
-    EXPECT_TRUE(control->isOverlayShown());
-    EXPECT_TRUE(control->Initialized);
 }
 
 TEST_F(ControlModesTest, SetAcceptableProjectsKeepsThePiecesInOrderAndStopsAtOneThatIsNoNumber)

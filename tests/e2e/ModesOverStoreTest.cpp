@@ -134,7 +134,8 @@ TEST_F(ModesOverStoreTest, SelectModeIsReadOnlyADoubleClickChecksNothingOutAndAn
     prompts->expectMessage();
     EXPECT_TRUE(control->ControlInSelectFileMode(99999, QString()));
     EXPECT_EQ(prompts->messages(), QStringList{QStringLiteral("Aangegeven RootID (99999) bestaat niet!")});
-    EXPECT_TRUE(control->isOverlayShown());
+    EXPECT_TRUE(control->isOverlayShown() && control->Initialized);
+    EXPECT_EQ(stateOf(*control).ControlMode, ControlState::ModeSelectFile);
     EXPECT_EQ(treeModelOf(*control)->rowCount(), 0);
     EXPECT_TRUE(spy->isEmpty());
 }
