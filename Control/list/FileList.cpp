@@ -100,7 +100,8 @@ void FileList::FillProjectList(const QString &strKey)
                 context.userMode = m_ctx.state.ControlMode == ControlState::ModeUser;
                 context.shadow = m_ctx.view->palette().color(QPalette::Dark);
                 const FileRowReader reader(*rs, context);
-                if (reader.rowsHint() > 0)
+                // Room for every row at once; with a filter most rows may not be listed.
+                if (!m_ctx.state.AcceptableProjects && reader.rowsHint() > 0)
                     rows.reserve(std::size_t(reader.rowsHint()));
                 while (!rs->isEof()) {
                     if (MayShowProject(reader.projectID(*rs)))
