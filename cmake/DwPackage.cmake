@@ -27,7 +27,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package's programs and libraries without their debugging information, which would
+# make up nearly all of its size.
+set(CPACK_STRIP_FILES ON)
 # The programs start without a display through Qt's offscreen platform, which libqt6gui6
 # holds; xdg-utils opens files with the desktop's programs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+# A host built against the installed CMake package also needs Qt's development files.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-base-dev")
 include(CPack)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DwExport.h"
-
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
@@ -25,7 +23,7 @@ struct FileListRow {
 
 // The rows of the file list, shown by a QTreeView in report view. The list keeps no other
 // copy of the store's answers: every command reads a row's key, text and tag.
-class DWFILEMANUI_EXPORT FileListModel : public QAbstractTableModel {
+class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { ColFileName, ColUser, ColDateTime, ColLocation, ColRemark, ColumnCount };

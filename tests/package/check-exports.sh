@@ -21,6 +21,7 @@ control exported dwfm::ShowError(
 control exported dwfm::setPrompts(
 control exported dwfm::frmSaveAsDialog::
 control hidden   dwfm::ClipboardList::
+control hidden   dwfm::FileListModel::
 control hidden   dwfm::CommandDispatch::
 control hidden   dwfm::LocationTreeModel::
 control hidden   dwfm::ControlView::
