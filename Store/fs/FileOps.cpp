@@ -121,8 +121,9 @@ void copyBytes(int in, int out, const QString &target, bool writeBehind)
             failErrno(errno, target);
         }
 #ifdef __linux__
-        // Only starts the writing (no wait); a file system that cannot is flushed at the end.
-        if (writeBehind)
+        // Only starts the writing (no wait), and only while more may follow: a file of one
+        // slice gains nothing. A file system that cannot is flushed at the end all the same.
+        if (writeBehind && size_t(n) == WriteBehindSlice)
             ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
 #endif
         written += n;
