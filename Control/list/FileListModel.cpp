@@ -111,14 +111,27 @@ void FileListModel::sort(int column, Qt::SortOrder order)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const std::vector<int> newOrder = sortedOrder();
-    std::vector<int> newRowOf(m_rows.size());
-    std::vector<FileListRow> sorted;
-    sorted.reserve(m_rows.size());
-    for (std::size_t to = 0; to < newOrder.size(); ++to) {
+    std::vector<int> newRowOf(m_rows.size(), -1);
+    for (std::size_t to = 0; to < newOrder.size(); ++to)
         newRowOf[std::size_t(newOrder[to])] = int(to);
-        sorted.push_back(std::move(m_rows[std::size_t(newOrder[to])]));
+    // The rows move in place, one cycle of the permutation at a time with one row in hand:
+    // a second vector of every row would be fresh memory for each sort of a large list.
+    std::vector<bool> placed(m_rows.size(), false);
+    for (std::size_t start = 0; start < m_rows.size(); ++start) {
+        if (placed[start])
+            continue;
+        FileListRow held = std::move(m_rows[start]);
+        for (std::size_t to = start;;) {
+            placed[to] = true;
+            const std::size_t from = std::size_t(newOrder[to]);
+            if (from == start) {
+                m_rows[to] = std::move(held);
+                break;
+            }
+            m_rows[to] = std::move(m_rows[from]);
+            to = from;
+        }
     }
-    m_rows = std::move(sorted);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
