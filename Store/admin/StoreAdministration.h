@@ -2,6 +2,8 @@
 
 #include "core/session/FileStoreSession.h"
 
+#include "services/StoreContext.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,13 +12,9 @@
 
 namespace dwfm::store {
 
-// A user as the administration lists it.
-struct UserRecord {
-    QString id;
-    QString name;
-    bool admin = false;
-    bool readOnly = false;
-    QString workingRoot; // empty: the default working root
+// A user as the administration lists it: what a session knows of the user, and whether a
+// password is set and which roots the user has.
+struct UserRecord : UserInfo {
     bool hasPassword = false;
     QList<qint32> roots;
 };
