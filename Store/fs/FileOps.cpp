@@ -246,6 +246,14 @@ Staged stage(const QString &source, const QString &folder, const QString &name, 
     return staged;
 }
 
+void dropCache(const QString &path)
+{
+    Fd file;
+    file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file.fd >= 0)
+        ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_DONTNEED);
+}
+
 void syncFolder(const QString &folder)
 {
     Fd dir;
@@ -281,6 +289,10 @@ NewCopy copyIfAbsent(const QString &source, const QString &target)
 }
 
 void syncFolder(const QString &)
+{
+}
+
+void dropCache(const QString &)
 {
 }
 

@@ -44,6 +44,13 @@ struct Staged {
 // `name` is the staged file's name inside `folder` (made when missing).
 Staged stage(const QString &source, const QString &folder, const QString &name, bool durable);
 
+// Gives back the memory that caches `path`, whose content is about to be replaced: the
+// new content then reuses memory that was just in use, as an overwrite in place would,
+// instead of taking memory that has lain idle (on a virtual machine the host may have
+// taken that back, and touching it again costs more than the copy). The file and its
+// data on disk stay as they are. A missing file is no error.
+void dropCache(const QString &path);
+
 // Renames `staged` to `target` in one step and flushes the target's folder. With `replace`
 // false an existing target is refused (and the staged file stays).
 void install(const QString &staged, const QString &target, bool replace);

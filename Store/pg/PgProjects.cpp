@@ -259,6 +259,7 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
     const QString server = m_context->serverFile(row);
     // The new content is written and flushed beside the server file first; the server
     // decides, the rename follows, then the commit.
+    FileOps::dropCache(server);
     const FileOps::Staged staged = FileOps::stage(local, QFileInfo(server).path(), FileOps::tempName(), true);
     try {
         PgTransaction tx(m_context->db());

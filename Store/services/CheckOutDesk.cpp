@@ -122,6 +122,7 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
 
     // The slow part, writing and flushing the new content, happens before the write lock;
     // the commit decides, and the server file follows it (see PendingWork).
+    FileOps::dropCache(m_context->serverFile(row));
     const FileOps::Staged staged = m_context->stage(local, true);
     PendingWork::Step step;
     try {

@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
@@ -260,10 +261,13 @@ void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work,
         QFile f(server);
         if (!f.open(QIODevice::WriteOnly))
             std::exit(1);
-        QByteArray block(1 << 20, '\0');
+        // Random bytes, like the compressed formats large documents come in: a file of
+        // repeated pages would let a virtual machine's host share its memory, and the
+        // figures would then depend on which pages a copy happens to be given.
+        QRandomGenerator random(13);
+        QByteArray block(1 << 20, Qt::Uninitialized);
         for (qint64 done = 0; done < bytes; done += block.size()) {
-            for (int i = 0; i < block.size(); i += 4096)
-                block[i] = char(done >> 20);
+            random.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
             f.write(block);
         }
     }
