@@ -261,9 +261,7 @@ void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work,
         QFile f(server);
         if (!f.open(QIODevice::WriteOnly))
             std::exit(1);
-        // Random bytes, like the compressed formats large documents come in: a file of
-        // repeated pages would let a virtual machine's host share its memory, and the
-        // figures would then depend on which pages a copy happens to be given.
+        // Random bytes, like the compressed formats large documents usually come in.
         QRandomGenerator random(13);
         QByteArray block(1 << 20, Qt::Uninitialized);
         for (qint64 done = 0; done < bytes; done += block.size()) {
