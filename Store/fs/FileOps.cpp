@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -261,6 +262,25 @@ void syncFolder(const QString &folder)
     if (dir.fd >= 0)
         ::fsync(dir.fd);
 }
+
+void flushAll(const QStringList &paths)
+{
+    std::vector<Fd> files(std::size_t(paths.size()));
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        files[std::size_t(i)].fd = ::open(QFile::encodeName(paths[i]).constData(), O_WRONLY | O_CLOEXEC);
+        if (files[std::size_t(i)].fd < 0)
+            failErrno(errno, paths[i]);
+#ifdef __linux__
+        // Only starts the writing; the flushes below then find most of it done.
+        ::sync_file_range(files[std::size_t(i)].fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    }
+    // As with a single staged file, the flush of a new file also makes its name durable.
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (::fdatasync(files[std::size_t(i)].fd) != 0)
+            failErrno(errno, paths[i]);
+    }
+}
 #else
 void copyNew(const QString &source, const QString &target, bool durable)
 {
@@ -289,6 +309,10 @@ NewCopy copyIfAbsent(const QString &source, const QString &target)
 }
 
 void syncFolder(const QString &)
+{
+}
+
+void flushAll(const QStringList &)
 {
 }
 
@@ -359,6 +383,21 @@ void install(const QString &staged, const QString &target, bool replace)
     if (rc != 0)
         failErrno(errno, target);
     syncFolder(QFileInfo(target).absolutePath());
+}
+
+void installUnflushed(const QString &staged, const QString &target)
+{
+    FaultInjection::point("before-rename");
+    const QByteArray from = QFile::encodeName(staged), to = QFile::encodeName(target);
+#ifdef __linux__
+    const int rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+#else
+    if (QFileInfo::exists(target))
+        failErrno(EEXIST, target);
+    const int rc = std::rename(from.constData(), to.constData());
+#endif
+    if (rc != 0)
+        failErrno(errno, target);
 }
 
 QString removeIfUnchanged(const QString &path, const FileStamp &stamp)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session/Recordset.h"
+#include "services/PendingWork.h"
 #include "services/StoreContext.h"
 
 #include <QVariant>
@@ -19,6 +20,9 @@ public:
     // `source` must already be that file in the location's folder and is only registered.
     qint32 add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore, bool logHistory);
     qint32 copy(qint32 projectId, qint32 targetLocationId, const QString &remark);
+    // Copies many files as copy does, decided by one commit: the new IDs in the order
+    // given, -1 for each refused file (its reason becomes the last error).
+    QList<qint32> copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark);
     void rename(qint32 projectId, const QString &name);
     void remove(qint32 projectId);
 
@@ -31,6 +35,10 @@ public:
 
 private:
     void requireTarget(qint32 locationId, const QString &name);
+    // Under the write lock: the checks of a copy, the new row with its history and the
+    // recorded step that puts the staged file in place. A refusal throws before any write.
+    PendingWork::Step recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
+                                 const QString &stagedPath);
     StoreContextPtr &m_context;
 };
 
