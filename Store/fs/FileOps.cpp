@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -265,21 +264,27 @@ void syncFolder(const QString &folder)
 
 void flushAll(const QStringList &paths)
 {
-    std::vector<Fd> files(std::size_t(paths.size()));
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        files[std::size_t(i)].fd = ::open(QFile::encodeName(paths[i]).constData(), O_WRONLY | O_CLOEXEC);
-        if (files[std::size_t(i)].fd < 0)
-            failErrno(errno, paths[i]);
+    if (paths.isEmpty())
+        return;
 #ifdef __linux__
-        // Only starts the writing; the flushes below then find most of it done.
-        ::sync_file_range(files[std::size_t(i)].fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // One flush of the whole file system: every file's data, size and name go to disk in
+    // one journal commit. Flushing each file instead costs a commit of its own for every
+    // file whose data reached the disk after the previous commit, and measured slower.
+    Fd any;
+    any.fd = ::open(QFile::encodeName(paths.first()).constData(), O_RDONLY | O_CLOEXEC);
+    if (any.fd < 0)
+        failErrno(errno, paths.first());
+    if (::syncfs(any.fd) != 0)
+        failErrno(errno, paths.first());
+#else
+    for (const QString &path : paths) {
+        Fd file;
+        file.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+        // As with a single staged file, the flush of a new file also makes its name durable.
+        if (file.fd < 0 || ::fdatasync(file.fd) != 0)
+            failErrno(errno, path);
+    }
 #endif
-    }
-    // As with a single staged file, the flush of a new file also makes its name durable.
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        if (::fdatasync(files[std::size_t(i)].fd) != 0)
-            failErrno(errno, paths[i]);
-    }
 }
 #else
 void copyNew(const QString &source, const QString &target, bool durable)

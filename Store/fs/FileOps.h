@@ -56,8 +56,7 @@ void dropCache(const QString &path);
 // false an existing target is refused (and the staged file stays).
 void install(const QString &staged, const QString &target, bool replace);
 
-// Makes many new files durable together: the disk is first asked to write every one of
-// them, then each is flushed, so the waits overlap instead of following one another.
+// Makes many new files, all on one file system, durable together (their names too).
 void flushAll(const QStringList &paths);
 
 // Like install without replace, but the flush of the target's folder is left to the
