@@ -118,8 +118,7 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
                         ++next;
                     QElapsedTimer clock;
                     clock.start();
-                    pasteSlice(*batch, session->Projects(), {entries->begin() + i, entries->begin() + next},
-                               IdOfKey(*node), bMove);
+                    pasteSlice(*batch, {entries->begin() + i, entries->begin() + next}, IdOfKey(*node), bMove);
                     const double perFile = double(std::max<qint64>(clock.elapsed(), 1)) / double(next - i);
                     slice = std::clamp(std::size_t(kSliceMs / perFile), std::size_t(1), kLargestSlice);
                 } else {
@@ -149,8 +148,8 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
     m_ctx.showIdle();
 }
 
-void ClipboardCommands::pasteSlice(ProjectBatch &batch, ProjectsService &projects,
-                                   const std::vector<ClipboardList::Entry> &slice, qint32 targetID, bool bMove)
+void ClipboardCommands::pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice,
+                                   qint32 targetID, bool bMove)
 {
     QList<qint32> ids;
     ids.reserve(qsizetype(slice.size()));
@@ -158,10 +157,13 @@ void ClipboardCommands::pasteSlice(ProjectBatch &batch, ProjectsService &project
         ids << entry.projectID;
     const QList<qint32> copies = batch.CopyProjects(ids, targetID, QString());
     // A refused copy leaves its original where it is; after a cut only the copied go.
+    QList<qint32> copied;
     for (qsizetype i = 0; bMove && i < ids.size() && i < copies.size(); ++i) {
         if (copies[i] != -1)
-            projects.DeleteProject(ids[i]);
+            copied << ids[i];
     }
+    if (!copied.isEmpty())
+        batch.DeleteProjects(copied);
 }
 
 bool ClipboardCommands::CopyAProjectToSameLocation(qint32 lProjectID, qint32 lLocationID)

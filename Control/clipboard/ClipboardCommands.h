@@ -14,7 +14,6 @@ class QWidget;
 namespace dwfm {
 
 class ProjectBatch;
-class ProjectsService;
 
 // What cut, copy and paste need of the control.
 struct ClipboardContext {
@@ -60,8 +59,7 @@ private:
     qint32 windowHandle() const;
     // Copies the slice's files into the location `targetID` with one call of the store;
     // with bMove deletes the originals of those that were copied.
-    void pasteSlice(ProjectBatch &batch, ProjectsService &projects, const std::vector<ClipboardList::Entry> &slice,
-                    qint32 targetID, bool bMove);
+    void pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice, qint32 targetID, bool bMove);
 
     ClipboardContext m_ctx;
 };

@@ -143,6 +143,16 @@ void forget(const SqliteDbPtr &db, const QList<qint64> &done)
     }
 }
 
+// The step with its paths relative to the store folder, as perform takes them.
+Step relativeTo(const QString &storeFolder, const Step &step)
+{
+    const QDir base(storeFolder);
+    Step relative = step;
+    relative.from = base.relativeFilePath(step.from);
+    relative.to = step.to.isEmpty() ? QString() : base.relativeFilePath(step.to);
+    return relative;
+}
+
 // Leaves steps that failed for whoever recovers next: they stay, without an owner.
 void disown(const SqliteDbPtr &db, const QList<qint64> &ids)
 {
@@ -211,12 +221,8 @@ void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step)
     if (step.id == 0)
         return;
     FaultInjection::point("after-commit");
-    const QDir base(storeFolder);
-    Step relative = step;
-    relative.from = base.relativeFilePath(step.from);
-    relative.to = step.to.isEmpty() ? QString() : base.relativeFilePath(step.to);
     try {
-        perform(storeFolder, relative);
+        perform(storeFolder, relativeTo(storeFolder, step));
     } catch (const DwError &) {
         disown(db, {step.id});
         return;
@@ -235,6 +241,11 @@ void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<St
     for (const Step &step : steps) {
         const QString folder = QFileInfo(step.to).absolutePath();
         try {
+            if (step.kind != Place) {
+                perform(storeFolder, relativeTo(storeFolder, step));
+                done << step.id;
+                continue;
+            }
             if (!folders.contains(folder))
                 FileOps::makePath(folder);
             folders.insert(folder);

@@ -50,9 +50,9 @@ qint64 record(const SqliteDbPtr &db, const QString &storeFolder, Step step);
 // without an owner, for the next recovery.
 void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step);
 
-// After the commit of many Place steps: does them all and forgets them together; each
-// target folder is flushed once, after all its files are in place. A step that fails
-// stays recorded without an owner, as with finish; the others go on.
+// After the commit of many steps: does them all and forgets them together; the folder
+// of each placed file is flushed once, after all its files are in place. A step that
+// fails stays recorded without an owner, as with finish; the others go on.
 void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<Step> &steps);
 
 // Finishes the steps of processes that no longer run and removes the staged files they

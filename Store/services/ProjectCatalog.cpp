@@ -230,24 +230,58 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
     PendingWork::finish(m_context->db(), m_context->folder(), step);
 }
 
+PendingWork::Step ProjectCatalog::recordRemove(qint32 projectId)
+{
+    const ProjectRow row = m_context->project(projectId);
+    m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
+    Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
+    del.bind(1, qint64(projectId)).exec();
+    Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
+    hist.bind(1, qint64(projectId)).exec();
+    PendingWork::Step step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId,
+                           NameRules::key(row.fileName)};
+    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    return step;
+}
+
 void ProjectCatalog::remove(qint32 projectId)
 {
     m_context->requireWritable();
     PendingWork::Step step;
     {
         WriteTransaction tx(m_context->db());
-        const ProjectRow row = m_context->project(projectId);
-        m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
-        Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
-        del.bind(1, qint64(projectId)).exec();
-        Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
-        hist.bind(1, qint64(projectId)).exec();
-        step = {0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId, NameRules::key(row.fileName)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        step = recordRemove(projectId);
         FaultInjection::check("before-commit");
         tx.commit();
     }
     PendingWork::finish(m_context->db(), m_context->folder(), step);
+}
+
+QList<bool> ProjectCatalog::removeMany(const QList<qint32> &projectIds)
+{
+    m_context->requireWritable();
+    QList<bool> removed(projectIds.size(), false);
+    QList<PendingWork::Step> steps;
+    {
+        WriteTransaction tx(m_context->db());
+        for (qsizetype i = 0; i < projectIds.size(); ++i) {
+            // A refused file takes back only its own rows; the others go on.
+            m_context->db()->exec("SAVEPOINT one_removal");
+            try {
+                steps << recordRemove(projectIds[i]);
+                m_context->db()->exec("RELEASE one_removal");
+                removed[i] = true;
+            } catch (const DwError &e) {
+                m_context->db()->exec("ROLLBACK TO one_removal");
+                m_context->db()->exec("RELEASE one_removal");
+                m_context->recordError(e);
+            }
+        }
+        FaultInjection::check("before-commit");
+        tx.commit();
+    }
+    PendingWork::finishAll(m_context->db(), m_context->folder(), steps);
+    return removed;
 }
 
 const char *ProjectCatalog::inLocationSql()

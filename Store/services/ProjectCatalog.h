@@ -25,6 +25,9 @@ public:
     QList<qint32> copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark);
     void rename(qint32 projectId, const QString &name);
     void remove(qint32 projectId);
+    // Deletes many files as remove does, decided by one commit: True for each deleted file,
+    // False for each refused one (its reason becomes the last error).
+    QList<bool> removeMany(const QList<qint32> &projectIds);
 
     RecordsetPtr inLocation(qint32 locationId);
     // The statement inLocation runs, with the location's ID as its one parameter.
@@ -39,6 +42,9 @@ private:
     // recorded step that puts the staged file in place. A refusal throws before any write.
     PendingWork::Step recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
                                  const QString &stagedPath);
+    // Under the write lock: the checks of a deletion, the removed rows and the recorded
+    // step that removes the server file. A refusal throws before any write.
+    PendingWork::Step recordRemove(qint32 projectId);
     StoreContextPtr &m_context;
 };
 

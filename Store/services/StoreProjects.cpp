@@ -45,6 +45,11 @@ QList<qint32> StoreProjects::CopyProjects(const QList<qint32> &lProjectIDs, qint
                QList<qint32>(lProjectIDs.size(), -1));
 }
 
+QList<bool> StoreProjects::DeleteProjects(const QList<qint32> &lProjectIDs)
+{
+    return run([&] { return m_catalog.removeMany(lProjectIDs); }, QList<bool>(lProjectIDs.size(), false));
+}
+
 bool StoreProjects::RenameProject(qint32 lProjectID, const QString &strName)
 {
     return run([&] { return m_catalog.rename(lProjectID, strName), true; }, false);

@@ -22,6 +22,7 @@ public:
                      QVariant &vNewProjectID) override;
     QList<qint32> CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
                                const QString &strDescription) override;
+    QList<bool> DeleteProjects(const QList<qint32> &lProjectIDs) override;
     bool RenameProject(qint32 lProjectID, const QString &strName) override;
     bool DeleteProject(qint32 lProjectID) override;
     bool CheckOutProject(qint32 lProjectID, const QString &strDescription) override;

@@ -52,6 +52,7 @@ TEST(StoreChild, DISABLED_Operation)
         : op == "copy"              ? p.CopyProject(id, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "", newId)
         // The second copy of the same file is refused (its name is taken by the first).
         : op == "batch" ? dynamic_cast<ProjectBatch &>(p).CopyProjects({id, id}, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "")[0] > 0
+        : op == "batch-delete"      ? dynamic_cast<ProjectBatch &>(p).DeleteProjects({id})[0]
         : op == "rename"            ? p.RenameProject(id, "Nieuw.txt")
         : op == "delete"            ? p.DeleteProject(id)
         : op == "folder-rename"     ? s.Locations().RenameLocation(id, "Nieuw")
@@ -70,7 +71,8 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         {"checkin", "before-forget", true},  {"undo", "before-commit", false},    {"undo", "after-commit", true},
         {"add", "after-stage", false},       {"add", "before-rename", true},      {"copy", "before-commit", false},
         {"copy", "before-rename", true},     {"batch", "before-commit", false},   {"batch", "before-rename", true},
-        {"batch", "before-forget", true},    {"rename", "before-commit", false},  {"rename", "after-commit", true},
+        {"batch", "before-forget", true},    {"batch-delete", "before-commit", false},
+        {"batch-delete", "after-commit", true}, {"rename", "before-commit", false},  {"rename", "after-commit", true},
         {"delete", "before-commit", false},  {"delete", "after-commit", true},    {"folder-rename", "after-commit", true},
         {"folder-delete", "before-commit", false}, {"folder-delete", "after-commit", true},
     };
@@ -99,7 +101,7 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
             : op == "undo"               ? !held
             : op == "add" || op == "copy" || op == "batch" ? p.GetProjectsInLocation(rs, folder)
             : op == "rename"             ? p.GetProjectFileName(file) == "Nieuw.txt"
-            : op == "delete"             ? p.GetProjectFileName(file).isEmpty()
+            : op == "delete" || op == "batch-delete" ? p.GetProjectFileName(file).isEmpty()
             : op == "folder-rename"      ? fresh->Locations().GetLocationDescription(folder) == "Nieuw"
                                          : fresh->Locations().GetLocationDescription(folder).isEmpty();
         EXPECT_EQ(done, c.done);

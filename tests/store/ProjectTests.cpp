@@ -154,7 +154,7 @@ TEST_P(StoreTest, CopiesForTheUserNeverOverwrite)
     EXPECT_FALSE(p.CopyProjectsToFolders(0, {id}, {m_dir.filePath("geen/map/x.png")}));
 }
 
-TEST_P(EmbeddedStoreTest, ABatchCopyCopiesTheGoodFilesAndLeavesTheRefusedOnesAsTheyWere)
+TEST_P(EmbeddedStoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefusedOnesAsTheyWere)
 {
     auto *batch = dynamic_cast<ProjectBatch *>(&anna->Projects());
     ASSERT_NE(batch, nullptr);
@@ -181,5 +181,11 @@ TEST_P(EmbeddedStoreTest, ABatchCopyCopiesTheGoodFilesAndLeavesTheRefusedOnesAsT
     RecordsetPtr history;
     ASSERT_TRUE(anna->Projects().GetProjectHistory(history, ids[3]));
     EXPECT_EQ(history->value("Memo").toString(), "samen");
+
+    // A batch deletion goes on past a file someone else holds and an unknown one.
+    ASSERT_TRUE(bert->Projects().CheckOutProject(b, ""));
+    EXPECT_EQ(batch->DeleteProjects({a, 4711, b}), QList<bool>({true, false, false}));
+    EXPECT_FALSE(QFileInfo::exists(serverFile("a.txt")));
+    EXPECT_EQ(readFile(serverFile("b.txt")), "bb");
     EXPECT_EQ(StoreCheck(anna->context()).check(), QStringList());
 }
