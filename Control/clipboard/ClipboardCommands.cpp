@@ -5,6 +5,7 @@
 
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
+#include "core/session/ProjectBatch.h"
 #include "list/FileListModel.h"
 #include "platform/ErrorReport.h"
 #include "platform/ErrorTrap.h"
@@ -12,14 +13,22 @@
 #include "platform/ShellServices.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace dwfm {
 
 namespace {
 // From this many files on a paste shows its progress and can be stopped.
 constexpr std::size_t kProgressFrom = 2;
+// A paste through the store's batch copy starts with a small slice, then sizes each next
+// slice after the last one's pace to take about kSliceMs.
+constexpr std::size_t kFirstSlice = 25;
+constexpr std::size_t kLargestSlice = 250;
+constexpr double kSliceMs = 500;
 
 void setClipboardText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
 } // namespace
@@ -92,14 +101,32 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
             return;
         if (showProgress)
             progress.start(int(entries->size()), m_ctx.owner);
-        for (std::size_t i = 0; i < entries->size(); ++i) {
+        ProjectBatch *batch = nullptr;
+        std::size_t slice = kFirstSlice;
+        for (std::size_t i = 0; i < entries->size();) {
             const ClipboardList::Entry &entry = (*entries)[i];
+            std::size_t next = i + 1;
             if (entry.locationID != target) {
                 const FileStoreSessionPtr session = RequireSession();
-                QVariant newID;
-                // A refused copy leaves its original where it is; the paste goes on.
-                if (session->Projects().CopyProject(entry.projectID, IdOfKey(*node), QString(), newID) && bMove)
-                    session->Projects().DeleteProject(entry.projectID);
+                if (!batch)
+                    batch = dynamic_cast<ProjectBatch *>(&session->Projects());
+                if (batch) {
+                    // The files bound for this location that follow one another go to the
+                    // store in slices, each sized to take about as long as the user may
+                    // wait for a stop to take effect.
+                    while (next < entries->size() && next - i < slice && (*entries)[next].locationID != target)
+                        ++next;
+                    QElapsedTimer clock;
+                    clock.start();
+                    pasteSlice(*batch, {entries->begin() + i, entries->begin() + next}, IdOfKey(*node), bMove);
+                    const double perFile = double(std::max<qint64>(clock.elapsed(), 1)) / double(next - i);
+                    slice = std::clamp(std::size_t(kSliceMs / perFile), std::size_t(1), kLargestSlice);
+                } else {
+                    QVariant newID;
+                    // A refused copy leaves its original where it is; the paste goes on.
+                    if (session->Projects().CopyProject(entry.projectID, IdOfKey(*node), QString(), newID) && bMove)
+                        session->Projects().DeleteProject(entry.projectID);
+                }
             } else if (!bMove) {
                 if (entries->size() > 1) {
                     ShowCriticalMessage(QStringLiteral("Doelbestanden bestaan reeds!"));
@@ -107,9 +134,10 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
                 }
                 CopyAProjectToSameLocation(entry.projectID, entry.locationID.toInt());
             }
-            // Stopped between two files: what was pasted stays pasted.
-            if (showProgress && !progress.advance(int(i + 1)))
+            // Stopped between two files or slices: what was pasted stays pasted.
+            if (showProgress && !progress.advance(int(next)))
                 break;
+            i = next;
         }
         m_ctx.refreshListView();
     });
@@ -118,6 +146,24 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
     // Every list is pasted once, after a copy as after a cut.
     SkipOnError([&] { setClipboardText(QString()); });
     m_ctx.showIdle();
+}
+
+void ClipboardCommands::pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice,
+                                   qint32 targetID, bool bMove)
+{
+    QList<qint32> ids;
+    ids.reserve(qsizetype(slice.size()));
+    for (const ClipboardList::Entry &entry : slice)
+        ids << entry.projectID;
+    const QList<qint32> copies = batch.CopyProjects(ids, targetID, QString());
+    // A refused copy leaves its original where it is; after a cut only the copied go.
+    QList<qint32> copied;
+    for (qsizetype i = 0; bMove && i < ids.size() && i < copies.size(); ++i) {
+        if (copies[i] != -1)
+            copied << ids[i];
+    }
+    if (!copied.isEmpty())
+        batch.DeleteProjects(copied);
 }
 
 bool ClipboardCommands::CopyAProjectToSameLocation(qint32 lProjectID, qint32 lLocationID)

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "clipboard/ClipboardList.h"
 #include "list/ListSelection.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QWidget;
 
 namespace dwfm {
+
+class ProjectBatch;
 
 // What cut, copy and paste need of the control.
 struct ClipboardContext {
@@ -53,6 +57,9 @@ signals:
 
 private:
     qint32 windowHandle() const;
+    // Copies the slice's files into the location `targetID` with one call of the store;
+    // with bMove deletes the originals of those that were copied.
+    void pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice, qint32 targetID, bool bMove);
 
     ClipboardContext m_ctx;
 };

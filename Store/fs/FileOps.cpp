@@ -261,6 +261,31 @@ void syncFolder(const QString &folder)
     if (dir.fd >= 0)
         ::fsync(dir.fd);
 }
+
+void flushAll(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+#ifdef __linux__
+    // One flush of the whole file system: every file's data, size and name go to disk in
+    // one journal commit. Flushing each file instead costs a commit of its own for every
+    // file whose data reached the disk after the previous commit, and measured slower.
+    Fd any;
+    any.fd = ::open(QFile::encodeName(paths.first()).constData(), O_RDONLY | O_CLOEXEC);
+    if (any.fd < 0)
+        failErrno(errno, paths.first());
+    if (::syncfs(any.fd) != 0)
+        failErrno(errno, paths.first());
+#else
+    for (const QString &path : paths) {
+        Fd file;
+        file.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+        // As with a single staged file, the flush of a new file also makes its name durable.
+        if (file.fd < 0 || ::fdatasync(file.fd) != 0)
+            failErrno(errno, path);
+    }
+#endif
+}
 #else
 void copyNew(const QString &source, const QString &target, bool durable)
 {
@@ -289,6 +314,10 @@ NewCopy copyIfAbsent(const QString &source, const QString &target)
 }
 
 void syncFolder(const QString &)
+{
+}
+
+void flushAll(const QStringList &)
 {
 }
 
@@ -359,6 +388,21 @@ void install(const QString &staged, const QString &target, bool replace)
     if (rc != 0)
         failErrno(errno, target);
     syncFolder(QFileInfo(target).absolutePath());
+}
+
+void installUnflushed(const QString &staged, const QString &target)
+{
+    FaultInjection::point("before-rename");
+    const QByteArray from = QFile::encodeName(staged), to = QFile::encodeName(target);
+#ifdef __linux__
+    const int rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+#else
+    if (QFileInfo::exists(target))
+        failErrno(EEXIST, target);
+    const int rc = std::rename(from.constData(), to.constData());
+#endif
+    if (rc != 0)
+        failErrno(errno, target);
 }
 
 QString removeIfUnchanged(const QString &path, const FileStamp &stamp)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace dwfm::store {
 
@@ -54,6 +55,13 @@ void dropCache(const QString &path);
 // Renames `staged` to `target` in one step and flushes the target's folder. With `replace`
 // false an existing target is refused (and the staged file stays).
 void install(const QString &staged, const QString &target, bool replace);
+
+// Makes many new files, all on one file system, durable together (their names too).
+void flushAll(const QStringList &paths);
+
+// Like install without replace, but the flush of the target's folder is left to the
+// caller, who moves many files into a few folders and flushes each folder once.
+void installUnflushed(const QString &staged, const QString &target);
 
 // Removes `path` only when it is still the version `stamp` describes; a file that changed
 // since is kept aside instead. Answers the kept-aside name, or empty when removed (or gone).

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <mutex>
 
@@ -120,7 +121,7 @@ void perform(const QString &storeFolder, const Step &step)
 std::mutex owedMutex;
 QList<qint64> owed;
 
-void forget(const SqliteDbPtr &db, qint64 id)
+void forget(const SqliteDbPtr &db, const QList<qint64> &done)
 {
     QList<qint64> ids;
     {
@@ -128,7 +129,7 @@ void forget(const SqliteDbPtr &db, qint64 id)
         ids = owed;
         owed.clear();
     }
-    ids << id;
+    ids << done;
     try {
         unflushed(db, [&] {
             for (qint64 done : ids) {
@@ -139,6 +140,30 @@ void forget(const SqliteDbPtr &db, qint64 id)
     } catch (const DwError &) {
         std::lock_guard lock(owedMutex);
         owed << ids;
+    }
+}
+
+// The step with its paths relative to the store folder, as perform takes them.
+Step relativeTo(const QString &storeFolder, const Step &step)
+{
+    const QDir base(storeFolder);
+    Step relative = step;
+    relative.from = base.relativeFilePath(step.from);
+    relative.to = step.to.isEmpty() ? QString() : base.relativeFilePath(step.to);
+    return relative;
+}
+
+// Leaves steps that failed for whoever recovers next: they stay, without an owner.
+void disown(const SqliteDbPtr &db, const QList<qint64> &ids)
+{
+    try {
+        unflushed(db, [&] {
+            for (qint64 id : ids) {
+                Statement upd(db, "UPDATE pending_work SET owner = '' WHERE work_id = ?");
+                upd.bind(1, id).exec();
+            }
+        });
+    } catch (const DwError &) {
     }
 }
 } // namespace
@@ -196,25 +221,49 @@ void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step)
     if (step.id == 0)
         return;
     FaultInjection::point("after-commit");
-    const QDir base(storeFolder);
-    Step relative = step;
-    relative.from = base.relativeFilePath(step.from);
-    relative.to = step.to.isEmpty() ? QString() : base.relativeFilePath(step.to);
     try {
-        perform(storeFolder, relative);
+        perform(storeFolder, relativeTo(storeFolder, step));
     } catch (const DwError &) {
-        // Left for whoever recovers next: the step stays, without an owner.
-        try {
-            unflushed(db, [&] {
-                Statement upd(db, "UPDATE pending_work SET owner = '' WHERE work_id = ?");
-                upd.bind(1, step.id).exec();
-            });
-        } catch (const DwError &) {
-        }
+        disown(db, {step.id});
         return;
     }
     FaultInjection::point("before-forget");
-    forget(db, step.id);
+    forget(db, {step.id});
+}
+
+void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<Step> &steps)
+{
+    if (steps.isEmpty())
+        return;
+    FaultInjection::point("after-commit");
+    QList<qint64> done, failed;
+    QSet<QString> folders;
+    for (const Step &step : steps) {
+        const QString folder = QFileInfo(step.to).absolutePath();
+        try {
+            if (step.kind != Place) {
+                perform(storeFolder, relativeTo(storeFolder, step));
+                done << step.id;
+                continue;
+            }
+            if (!folders.contains(folder))
+                FileOps::makePath(folder);
+            folders.insert(folder);
+            // Done again without harm, as in recovery: a staged file that is gone was placed.
+            if (QFileInfo::exists(step.from))
+                FileOps::installUnflushed(step.from, step.to);
+            done << step.id;
+        } catch (const DwError &) {
+            failed << step.id;
+        }
+    }
+    for (const QString &folder : folders)
+        FileOps::syncFolder(folder);
+    if (!failed.isEmpty())
+        disown(db, failed);
+    FaultInjection::point("before-forget");
+    if (!done.isEmpty())
+        forget(db, done);
 }
 
 QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QString &catalogue)

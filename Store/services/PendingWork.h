@@ -2,6 +2,7 @@
 
 #include "db/SqliteDb.h"
 
+#include <QList>
 #include <QString>
 
 namespace dwfm::store {
@@ -48,6 +49,11 @@ qint64 record(const SqliteDbPtr &db, const QString &storeFolder, Step step);
 // After the commit: does the step and forgets it (a step never recorded, ID 0, is skipped). A step that fails stays recorded
 // without an owner, for the next recovery.
 void finish(const SqliteDbPtr &db, const QString &storeFolder, const Step &step);
+
+// After the commit of many steps: does them all and forgets them together; the folder
+// of each placed file is flushed once, after all its files are in place. A step that
+// fails stays recorded without an owner, as with finish; the others go on.
+void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<Step> &steps);
 
 // Finishes the steps of processes that no longer run and removes the staged files they
 // left. Answers what it did, one line per step; throws only when the database fails.

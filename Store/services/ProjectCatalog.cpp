@@ -102,30 +102,36 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
     return id;
 }
 
+PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
+                                             const QString &stagedPath)
+{
+    const ProjectRow src = m_context->project(projectId);
+    requireTarget(targetLocationId, src.fileName);
+    const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
+    if (QFileInfo::exists(target))
+        throw DwError(DwError::FileAlreadyExists,
+                      QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+    Statement ins(m_context->db(),
+                  "INSERT INTO projects (location_id, file_name, name_key, default_project) "
+                  "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
+                  "RETURNING project_id");
+    ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
+    const qint32 id = qint32(ins.int64(0));
+    ins.reset();
+    m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
+    PendingWork::Step step{0, PendingWork::Place, stagedPath, target, id, NameRules::key(src.fileName)};
+    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    return step;
+}
+
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
 {
     m_context->requireWritable();
     const FileOps::Staged staged = m_context->stage(m_context->serverFile(m_context->project(projectId)), true);
     PendingWork::Step step;
-    qint32 id = 0;
     try {
         WriteTransaction tx(m_context->db());
-        const ProjectRow src = m_context->project(projectId);
-        requireTarget(targetLocationId, src.fileName);
-        const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
-        if (QFileInfo::exists(target))
-            throw DwError(DwError::FileAlreadyExists,
-                          QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
-        Statement ins(m_context->db(),
-                      "INSERT INTO projects (location_id, file_name, name_key, default_project) "
-                      "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
-                      "RETURNING project_id");
-        ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
-        id = qint32(ins.int64(0));
-        ins.reset();
-        m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
-        step = {0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        step = recordCopy(projectId, targetLocationId, remark, staged.path);
         FaultInjection::check("before-commit");
         tx.commit();
     } catch (...) {
@@ -133,7 +139,58 @@ qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QSt
         throw;
     }
     PendingWork::finish(m_context->db(), m_context->folder(), step);
-    return id;
+    return qint32(step.itemId);
+}
+
+QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark)
+{
+    m_context->requireWritable();
+    QList<qint32> ids(projectIds.size(), -1);
+    // Every file's data is copied first, outside the write lock, and then made durable
+    // together: the disk writes them all at once instead of one flush after the other.
+    QStringList staged(projectIds.size()), written;
+    for (qsizetype i = 0; i < projectIds.size(); ++i) {
+        try {
+            staged[i] = m_context->stage(m_context->serverFile(m_context->project(projectIds[i])), false).path;
+            written << staged[i];
+        } catch (const DwError &e) {
+            m_context->recordError(e);
+        }
+    }
+    auto dropStaged = [&](qsizetype i) {
+        QFile::remove(staged[i]);
+        staged[i].clear();
+    };
+    QList<PendingWork::Step> steps;
+    try {
+        FileOps::flushAll(written);
+        WriteTransaction tx(m_context->db());
+        for (qsizetype i = 0; i < projectIds.size(); ++i) {
+            if (staged[i].isEmpty())
+                continue;
+            // A refused file takes back only its own rows; the others go on.
+            m_context->db()->exec("SAVEPOINT one_copy");
+            try {
+                steps << recordCopy(projectIds[i], targetLocationId, remark, staged[i]);
+                m_context->db()->exec("RELEASE one_copy");
+            } catch (const DwError &e) {
+                m_context->db()->exec("ROLLBACK TO one_copy");
+                m_context->db()->exec("RELEASE one_copy");
+                dropStaged(i);
+                m_context->recordError(e);
+                continue;
+            }
+            ids[i] = qint32(steps.last().itemId);
+        }
+        FaultInjection::check("before-commit");
+        tx.commit();
+    } catch (...) {
+        for (qsizetype i = 0; i < staged.size(); ++i)
+            dropStaged(i);
+        throw;
+    }
+    PendingWork::finishAll(m_context->db(), m_context->folder(), steps);
+    return ids;
 }
 
 void ProjectCatalog::rename(qint32 projectId, const QString &name)
@@ -173,24 +230,58 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
     PendingWork::finish(m_context->db(), m_context->folder(), step);
 }
 
+PendingWork::Step ProjectCatalog::recordRemove(qint32 projectId)
+{
+    const ProjectRow row = m_context->project(projectId);
+    m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
+    Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
+    del.bind(1, qint64(projectId)).exec();
+    Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
+    hist.bind(1, qint64(projectId)).exec();
+    PendingWork::Step step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId,
+                           NameRules::key(row.fileName)};
+    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    return step;
+}
+
 void ProjectCatalog::remove(qint32 projectId)
 {
     m_context->requireWritable();
     PendingWork::Step step;
     {
         WriteTransaction tx(m_context->db());
-        const ProjectRow row = m_context->project(projectId);
-        m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
-        Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
-        del.bind(1, qint64(projectId)).exec();
-        Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
-        hist.bind(1, qint64(projectId)).exec();
-        step = {0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId, NameRules::key(row.fileName)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+        step = recordRemove(projectId);
         FaultInjection::check("before-commit");
         tx.commit();
     }
     PendingWork::finish(m_context->db(), m_context->folder(), step);
+}
+
+QList<bool> ProjectCatalog::removeMany(const QList<qint32> &projectIds)
+{
+    m_context->requireWritable();
+    QList<bool> removed(projectIds.size(), false);
+    QList<PendingWork::Step> steps;
+    {
+        WriteTransaction tx(m_context->db());
+        for (qsizetype i = 0; i < projectIds.size(); ++i) {
+            // A refused file takes back only its own rows; the others go on.
+            m_context->db()->exec("SAVEPOINT one_removal");
+            try {
+                steps << recordRemove(projectIds[i]);
+                m_context->db()->exec("RELEASE one_removal");
+                removed[i] = true;
+            } catch (const DwError &e) {
+                m_context->db()->exec("ROLLBACK TO one_removal");
+                m_context->db()->exec("RELEASE one_removal");
+                m_context->recordError(e);
+            }
+        }
+        FaultInjection::check("before-commit");
+        tx.commit();
+    }
+    PendingWork::finishAll(m_context->db(), m_context->folder(), steps);
+    return removed;
 }
 
 const char *ProjectCatalog::inLocationSql()

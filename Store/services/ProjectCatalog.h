@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session/Recordset.h"
+#include "services/PendingWork.h"
 #include "services/StoreContext.h"
 
 #include <QVariant>
@@ -19,8 +20,14 @@ public:
     // `source` must already be that file in the location's folder and is only registered.
     qint32 add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore, bool logHistory);
     qint32 copy(qint32 projectId, qint32 targetLocationId, const QString &remark);
+    // Copies many files as copy does, decided by one commit: the new IDs in the order
+    // given, -1 for each refused file (its reason becomes the last error).
+    QList<qint32> copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark);
     void rename(qint32 projectId, const QString &name);
     void remove(qint32 projectId);
+    // Deletes many files as remove does, decided by one commit: True for each deleted file,
+    // False for each refused one (its reason becomes the last error).
+    QList<bool> removeMany(const QList<qint32> &projectIds);
 
     RecordsetPtr inLocation(qint32 locationId);
     // The statement inLocation runs, with the location's ID as its one parameter.
@@ -31,6 +38,13 @@ public:
 
 private:
     void requireTarget(qint32 locationId, const QString &name);
+    // Under the write lock: the checks of a copy, the new row with its history and the
+    // recorded step that puts the staged file in place. A refusal throws before any write.
+    PendingWork::Step recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
+                                 const QString &stagedPath);
+    // Under the write lock: the checks of a deletion, the removed rows and the recorded
+    // step that removes the server file. A refusal throws before any write.
+    PendingWork::Step recordRemove(qint32 projectId);
     StoreContextPtr &m_context;
 };
 

@@ -38,6 +38,18 @@ bool StoreProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, con
         false);
 }
 
+QList<qint32> StoreProjects::CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
+                                          const QString &strDescription)
+{
+    return run([&] { return m_catalog.copyMany(lProjectIDs, lTargetLocationID, strDescription); },
+               QList<qint32>(lProjectIDs.size(), -1));
+}
+
+QList<bool> StoreProjects::DeleteProjects(const QList<qint32> &lProjectIDs)
+{
+    return run([&] { return m_catalog.removeMany(lProjectIDs); }, QList<bool>(lProjectIDs.size(), false));
+}
+
 bool StoreProjects::RenameProject(qint32 lProjectID, const QString &strName)
 {
     return run([&] { return m_catalog.rename(lProjectID, strName), true; }, false);

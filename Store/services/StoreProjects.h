@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session/FileStoreSession.h"
+#include "core/session/ProjectBatch.h"
 #include "services/CheckOutDesk.h"
 #include "services/ProjectCatalog.h"
 
@@ -8,8 +9,8 @@ namespace dwfm::store {
 
 // The files service of the session: answers the control's calls, leaving the work to
 // the catalogue and the check-out desk, and turns their errors into False (or -1) plus
-// the session's last error.
-class StoreProjects final : public ProjectsService {
+// the session's last error. Many copies at once are one decision of the store (ProjectBatch).
+class StoreProjects final : public ProjectsService, public ProjectBatch {
 public:
     explicit StoreProjects(StoreContextPtr &context) : m_context(context), m_catalog(context), m_desk(context) {}
 
@@ -19,6 +20,9 @@ public:
     // new file's ID.
     bool CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
                      QVariant &vNewProjectID) override;
+    QList<qint32> CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
+                               const QString &strDescription) override;
+    QList<bool> DeleteProjects(const QList<qint32> &lProjectIDs) override;
     bool RenameProject(qint32 lProjectID, const QString &strName) override;
     bool DeleteProject(qint32 lProjectID) override;
     bool CheckOutProject(qint32 lProjectID, const QString &strDescription) override;

@@ -11,6 +11,7 @@
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "admin/StoreCheck.h"
+#include "core/session/ProjectBatch.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -26,7 +27,7 @@ using namespace dwfm::store;
 
 namespace {
 const QString Catalogue = QStringLiteral("Proef");
-const QStringList Kinds = {"checkout", "checkin", "undo", "add", "copy", "rename", "delete", "folder-rename", "folder-delete"};
+const QStringList Kinds = {"checkout", "checkin", "undo", "add", "copy", "batch", "rename", "delete", "folder-rename", "folder-delete"};
 
 QRandomGenerator rng;
 
@@ -104,6 +105,8 @@ void step(DwFileStoreSession &s, const QString &kind)
         QFile::remove(source);
     } else if (kind == "copy") {
         p.CopyProject(file, folder, "proef", newId);
+    } else if (kind == "batch") {
+        dynamic_cast<ProjectBatch &>(p).CopyProjects({file, pick(files), pick(files)}, folder, "proef");
     } else if (kind == "rename") {
         p.RenameProject(file, QStringLiteral("r%1.bin").arg(rng.bounded(100000)));
     } else if (kind == "delete") {
@@ -125,7 +128,7 @@ void prepare(DwFileStoreSession &s, const QString &kind)
 {
     if (kind == "checkin" || kind == "undo")
         step(s, QStringLiteral("checkout"));
-    else if (kind == "delete" || kind == "copy")
+    else if (kind == "delete" || kind == "copy" || kind == "batch")
         step(s, QStringLiteral("add"));
 }
 

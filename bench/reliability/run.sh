@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
 done
 work=$(mktemp -d "${TMPDIR:-/tmp}/dwbetrouwbaar.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-kinds=(checkout checkin undo add copy rename delete folder-rename folder-delete)
+kinds=(checkout checkin undo add copy batch rename delete folder-rename folder-delete)
 declare -A killed
 bad=0
 

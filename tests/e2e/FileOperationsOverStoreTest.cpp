@@ -14,6 +14,8 @@
 #include "core/FileManUIInternals.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
@@ -72,11 +74,13 @@ TEST_F(FileOperationsOverStoreTest, CopyCutAndPasteBetweenAndWithinLocations)
     clipboardCommandsOf(*control).PasteProject();
     EXPECT_EQ(act(kantoor).size(), 2);
 
-    // Cut and paste moves the file; cut and paste into its own location changes nothing.
-    act(brug, "Notulen.txt", PopupEntry::ProjectKnippen);
+    // Cut and paste moves the files the store copies; one it refuses (its name is taken
+    // there) stays where it was. Cut and paste into its own location changes nothing.
+    QGuiApplication::clipboard()->setText(QString("DwF_Cut?%1;%2|%1;%3|").arg(brugNoord).arg(notulen).arg(begroting));
     const QStringList moved{"Begroting.txt", "Notulen.txt", "Telefoonlijst.txt"};
     EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
     EXPECT_EQ(onServer(brug, "Notulen.txt"), "<ontbreekt>");
+    EXPECT_EQ(onServer(brug, "Begroting.txt"), "Post 1\n");
     EXPECT_EQ(onServer(kantoor, "Notulen.txt"), "1. Opening\n");
     act(kantoor, "Notulen.txt", PopupEntry::ProjectKnippen);
     EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);

@@ -28,6 +28,7 @@ control hidden   dwfm::ControlView::
 control hidden   dwfm::treeModelOf(
 session exported dwfm::SessionRegistry::registerFactory(
 session exported dwfm::MemoryRecordset::
+session exported dwfm::ProjectBatch::
 store   exported dwfm::store::registerDwFileStore(
 store   hidden   dwfm::store::ProjectCatalog::
 store   hidden   dwfm::store::CheckOutDesk::

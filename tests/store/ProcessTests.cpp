@@ -4,6 +4,7 @@
 #include "StoreFixture.h"
 
 #include "admin/StoreCheck.h"
+#include "core/session/ProjectBatch.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,6 +50,9 @@ TEST(StoreChild, DISABLED_Operation)
         : op == "undo"              ? p.CancelCheckOut(id, "", true)
         : op == "add"               ? p.AddProject(qEnvironmentVariable("DW_CHILD_SOURCE"), id, QVariant(), true, true) > 0
         : op == "copy"              ? p.CopyProject(id, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "", newId)
+        // The second copy of the same file is refused (its name is taken by the first).
+        : op == "batch" ? dynamic_cast<ProjectBatch &>(p).CopyProjects({id, id}, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "")[0] > 0
+        : op == "batch-delete"      ? dynamic_cast<ProjectBatch &>(p).DeleteProjects({id})[0]
         : op == "rename"            ? p.RenameProject(id, "Nieuw.txt")
         : op == "delete"            ? p.DeleteProject(id)
         : op == "folder-rename"     ? s.Locations().RenameLocation(id, "Nieuw")
@@ -66,7 +70,9 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         {"checkin", "after-stage", false},   {"checkin", "before-commit", false}, {"checkin", "before-rename", true},
         {"checkin", "before-forget", true},  {"undo", "before-commit", false},    {"undo", "after-commit", true},
         {"add", "after-stage", false},       {"add", "before-rename", true},      {"copy", "before-commit", false},
-        {"copy", "before-rename", true},     {"rename", "before-commit", false},  {"rename", "after-commit", true},
+        {"copy", "before-rename", true},     {"batch", "before-commit", false},   {"batch", "before-rename", true},
+        {"batch", "before-forget", true},    {"batch-delete", "before-commit", false},
+        {"batch-delete", "after-commit", true}, {"rename", "before-commit", false},  {"rename", "after-commit", true},
         {"delete", "before-commit", false},  {"delete", "after-commit", true},    {"folder-rename", "after-commit", true},
         {"folder-delete", "before-commit", false}, {"folder-delete", "after-commit", true},
     };
@@ -93,9 +99,9 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         const bool held = p.GetProjectsOfUser(rs, "anna");
         const bool done = op == "checkin" ? !held && readFile(serverFile(name)) == "nieuw"
             : op == "undo"               ? !held
-            : op == "add" || op == "copy" ? p.GetProjectsInLocation(rs, folder)
+            : op == "add" || op == "copy" || op == "batch" ? p.GetProjectsInLocation(rs, folder)
             : op == "rename"             ? p.GetProjectFileName(file) == "Nieuw.txt"
-            : op == "delete"             ? p.GetProjectFileName(file).isEmpty()
+            : op == "delete" || op == "batch-delete" ? p.GetProjectFileName(file).isEmpty()
             : op == "folder-rename"      ? fresh->Locations().GetLocationDescription(folder) == "Nieuw"
                                          : fresh->Locations().GetLocationDescription(folder).isEmpty();
         EXPECT_EQ(done, c.done);

@@ -1,5 +1,7 @@
 #include "StoreFixture.h"
 
+#include "admin/StoreCheck.h"
+#include "core/session/ProjectBatch.h"
 #include "platform/DwError.h"
 
 #include <QDateTime>
@@ -150,4 +152,40 @@ TEST_P(StoreTest, CopiesForTheUserNeverOverwrite)
     EXPECT_EQ(readFile(m_dir.filePath("uit/Tweede.png")), "pixels");
     EXPECT_FALSE(p.CopyProjectsToFolders(0, {id}, {}));
     EXPECT_FALSE(p.CopyProjectsToFolders(0, {id}, {m_dir.filePath("geen/map/x.png")}));
+}
+
+TEST_P(EmbeddedStoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefusedOnesAsTheyWere)
+{
+    auto *batch = dynamic_cast<ProjectBatch *>(&anna->Projects());
+    ASSERT_NE(batch, nullptr);
+    const qint32 doel = makeLocation(*anna, "Doel", projecten);
+    const qint32 a = addFile(*anna, "a.txt", "aa", tekeningen), b = addFile(*anna, "b.txt", "bb", tekeningen),
+                 c = addFile(*anna, "c.txt", "cc", tekeningen);
+    addFile(*anna, "B.TXT", "ander", doel);
+
+    const QStringList before = snapshot();
+    EXPECT_EQ(batch->CopyProjects({b, 4711}, doel, "samen"), QList<qint32>({-1, -1}));
+    EXPECT_EQ(snapshot(), before) << "refused files leave the store as it was";
+
+    // The second c is refused too: its name is taken by the first, in the same batch.
+    const QList<qint32> ids = batch->CopyProjects({a, b, 4711, c, c}, doel, "samen");
+    ASSERT_EQ(ids.size(), 5);
+    EXPECT_GT(ids[0], 0);
+    EXPECT_EQ(ids.mid(1, 2), QList<qint32>({-1, -1}));
+    EXPECT_GT(ids[3], 0);
+    EXPECT_EQ(ids[4], -1);
+    EXPECT_TRUE(anna->Database().LastError().contains("c.txt")) << anna->Database().LastError().toStdString();
+    for (const auto &[name, content] : {std::pair{"a.txt", "aa"}, {"B.TXT", "ander"}, {"c.txt", "cc"}})
+        EXPECT_EQ(readFile(root() + "/Projecten/Doel/" + name), content) << name;
+    EXPECT_EQ(readFile(serverFile("b.txt")), "bb");
+    RecordsetPtr history;
+    ASSERT_TRUE(anna->Projects().GetProjectHistory(history, ids[3]));
+    EXPECT_EQ(history->value("Memo").toString(), "samen");
+
+    // A batch deletion goes on past a file someone else holds and an unknown one.
+    ASSERT_TRUE(bert->Projects().CheckOutProject(b, ""));
+    EXPECT_EQ(batch->DeleteProjects({a, 4711, b}), QList<bool>({true, false, false}));
+    EXPECT_FALSE(QFileInfo::exists(serverFile("a.txt")));
+    EXPECT_EQ(readFile(serverFile("b.txt")), "bb");
+    EXPECT_EQ(StoreCheck(anna->context()).check(), QStringList());
 }

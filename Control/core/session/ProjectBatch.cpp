@@ -1,0 +1,7 @@
+#include "ProjectBatch.h"
+
+namespace dwfm {
+
+ProjectBatch::~ProjectBatch() = default;
+
+} // namespace dwfm
