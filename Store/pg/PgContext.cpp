@@ -1,41 +1,17 @@
 #include "pg/PgContext.h"
 
-#include "StoreFolders.h"
 #include "fs/FileOps.h"
 #include "platform/DwError.h"
 
 #include <QStringList>
-#include <QSysInfo>
 
 namespace dwfm::store::pg {
 
-PgContext::PgContext(PgConnectionPtr connection, QString server, QString catalogue, QString rootFolder, PgUser user)
-    : m_db(std::move(connection)),
-      m_server(std::move(server)),
-      m_catalogue(std::move(catalogue)),
-      m_rootFolder(std::move(rootFolder)),
-      m_user(std::move(user)),
-      m_computerName(QSysInfo::machineHostName())
+PgContext::PgContext(PgConnectionPtr connection, QString server, QString catalogue, QString rootFolder, UserInfo user)
+    : SessionContext(std::move(catalogue), std::move(rootFolder), std::move(user)),
+      m_db(std::move(connection)),
+      m_server(std::move(server))
 {
-}
-
-QString PgContext::workingRoot() const
-{
-    return m_user.workingRoot.isEmpty() ? StoreFolders::defaultWorkingRoot(m_catalogue, m_user.id) : m_user.workingRoot;
-}
-
-void PgContext::setLastError(qint32 number, const QString &text)
-{
-    m_lastErrorNumber = number;
-    m_lastError = text;
-}
-
-void PgContext::recordError(const std::exception &e)
-{
-    if (const auto *dw = dynamic_cast<const DwError *>(&e))
-        setLastError(dw->number(), dw->description());
-    else
-        setLastError(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
 }
 
 QString PgContext::locationPath(qint32 id) const
@@ -59,7 +35,7 @@ QString PgContext::locationPath(qint32 id) const
 
 QString PgContext::locationFolder(qint32 id) const
 {
-    return FileOps::join(m_rootFolder, locationPath(id));
+    return FileOps::join(rootFolder(), locationPath(id));
 }
 
 PgFile PgContext::file(qint32 id) const
@@ -80,7 +56,7 @@ QString PgContext::serverFile(const PgFile &file) const
 
 bool PgContext::heldByOther(const PgFile &file) const
 {
-    return file.checkedOut && file.userId.toLower() != m_user.id.toLower();
+    return file.checkedOut && file.userId.toLower() != user().id.toLower();
 }
 
 } // namespace dwfm::store::pg

@@ -28,7 +28,7 @@ void requireName(const QString &parentPath, const QString &name)
 bool PgLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                                  qint32 &lNewID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgConnection &db = m_context->db();
@@ -58,7 +58,7 @@ bool PgLocations::CreateLocation(const QString &strName, const QString &strDescr
 
 bool PgLocations::DeleteLocation(qint32 lLocationID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgConnection &db = m_context->db();
@@ -84,7 +84,7 @@ bool PgLocations::DeleteLocation(qint32 lLocationID)
 
 bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgConnection &db = m_context->db();
@@ -115,7 +115,7 @@ bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 
 QString PgLocations::GetLocationPath(qint32 lLocationID)
 {
-    return pgGuarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
+    return guarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
 }
 
 QString PgLocations::GetServerRootFolder()
@@ -125,7 +125,7 @@ QString PgLocations::GetServerRootFolder()
 
 QString PgLocations::GetLocationDescription(qint32 lLocationID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             const PgResult r = m_context->db().exec("SELECT name FROM locations WHERE location_id = ?", {lLocationID});
@@ -142,13 +142,13 @@ static qint32 LocationKindOf(PgConnection &db, qint32 id)
 
 qint32 PgLocations::GetLocationKind(qint32 lLocationID)
 {
-    return pgGuarded(m_context, [&] { return LocationKindOf(m_context->db(), lLocationID); }, qint32(0));
+    return guarded(m_context, [&] { return LocationKindOf(m_context->db(), lLocationID); }, qint32(0));
 }
 
 bool PgLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
 {
     rsChildren.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgResult r = m_context->db().exec(

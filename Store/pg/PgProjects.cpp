@@ -51,7 +51,7 @@ QString samePath(const QString &path)
 template <typename F, typename R>
 R inTransaction(const PgContextPtr &context, F &&work, R failed)
 {
-    return pgGuarded(
+    return guarded(
         context,
         [&] {
             PgTransaction tx(context->db());
@@ -235,7 +235,7 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
 
 bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             checkOut(lProjectID, strDescription);
@@ -281,7 +281,7 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
 
 bool PgProjects::CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             checkIn(lProjectID, strDescription, bRemoveLocalCopy);
@@ -325,7 +325,7 @@ bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription
 
 bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             const PgFile row = m_context->file(lProjectID);
@@ -337,7 +337,7 @@ bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
 
 bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTargetPath)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             FileOps::copyNew(m_context->serverFile(m_context->file(lProjectID)), strTargetPath, false);
@@ -348,7 +348,7 @@ bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTarge
 
 bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             if (lProjectIDs.size() != strTargetPaths.size()) {
@@ -374,7 +374,7 @@ bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs,
 
 QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             const PgFile row = m_context->file(lProjectID);
@@ -387,20 +387,20 @@ QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
 
 QString PgProjects::GetProjectLocationPath(qint32 lProjectID)
 {
-    return pgGuarded(
+    return guarded(
         m_context, [&] { return m_context->locationPath(m_context->file(lProjectID).locationId) + QLatin1Char('/'); },
         QString());
 }
 
 QString PgProjects::GetProjectFileName(qint32 lProjectID)
 {
-    return pgGuarded(m_context, [&] { return m_context->file(lProjectID).fileName; }, QString());
+    return guarded(m_context, [&] { return m_context->file(lProjectID).fileName; }, QString());
 }
 
 bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID)
 {
     rsProjects.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             rsProjects = PgRecordset::open(m_context->db().exec(inLocationSql(), {lLocationID}), FileRowFields, FileRowKinds);
@@ -412,7 +412,7 @@ bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocatio
 bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID, const QVariant &vOptional)
 {
     rsProjects.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             bool filtered = false;
@@ -431,7 +431,7 @@ bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strU
 bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
 {
     rsInfo.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             std::vector<PgColumn> kinds = FileRowKinds;
@@ -448,7 +448,7 @@ bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
 bool PgProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
 {
     rsHistory.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             rsHistory = PgRecordset::open(

@@ -58,7 +58,7 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
             throw DwError(DwError::PermissionDenied,
                           QStringLiteral("De gebruiker '%1' is onbekend in deze store.").arg(who.text(0, 0)));
         }
-        PgUser user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
+        UserInfo user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
         m_context = std::make_shared<PgContext>(connection, strServer.trimmed(), catalogue, root.text(0, 0), user);
         m_database.setConnectError(0, QString());
         return true;
@@ -142,7 +142,7 @@ bool PgCurrentUser::IsAdministrator()
 bool PgCurrentUser::GetRoots(RecordsetPtr &rsRoots)
 {
     rsRoots.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             // Own roots when the user has any, else every top location.

@@ -7,26 +7,15 @@
 #include "services/PendingWork.h"
 
 #include <QDateTime>
-#include <QSysInfo>
 
 namespace dwfm::store {
 
 StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, UserInfo user)
-    : m_db(std::move(db)),
+    : SessionContext(catalogue, StoreFolders::rootFolder(folder, catalogue), std::move(user)),
+      m_db(std::move(db)),
       m_folder(std::move(folder)),
-      m_catalogue(std::move(catalogue)),
-      m_rootFolder(StoreFolders::rootFolder(m_folder, m_catalogue)),
-      m_stagingFolder(StoreFolders::stagingFolder(m_folder, m_catalogue)),
-      m_user(std::move(user)),
-      m_computerName(QSysInfo::machineHostName())
+      m_stagingFolder(StoreFolders::stagingFolder(m_folder, this->catalogue()))
 {
-}
-
-QString StoreContext::workingRoot() const
-{
-    if (!m_user.workingRoot.isEmpty())
-        return m_user.workingRoot;
-    return StoreFolders::defaultWorkingRoot(m_catalogue, m_user.id);
 }
 
 FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
@@ -34,25 +23,11 @@ FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
     return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable);
 }
 
-void StoreContext::setLastError(qint32 number, const QString &text)
-{
-    m_lastErrorNumber = number;
-    m_lastError = text;
-}
-
-void StoreContext::recordError(const std::exception &e)
-{
-    if (const auto *dw = dynamic_cast<const DwError *>(&e))
-        setLastError(dw->number(), dw->description());
-    else
-        setLastError(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
-}
-
 void StoreContext::requireWritable() const
 {
-    if (m_user.readOnly) {
+    if (user().readOnly) {
         throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Gebruiker '%1' mag alleen lezen en kan niets wijzigen.").arg(m_user.id));
+                      QStringLiteral("Gebruiker '%1' mag alleen lezen en kan niets wijzigen.").arg(user().id));
     }
 }
 
@@ -100,7 +75,7 @@ QString StoreContext::locationPath(qint32 id) const
 
 QString StoreContext::locationFolder(qint32 id) const
 {
-    return FileOps::join(m_rootFolder, locationPath(id));
+    return FileOps::join(rootFolder(), locationPath(id));
 }
 
 QString StoreContext::workingFolder(qint32 locationId) const
@@ -126,7 +101,7 @@ QString StoreContext::serverFile(const ProjectRow &row) const
 
 bool StoreContext::heldByOther(const ProjectRow &row) const
 {
-    return row.checkedOut && NameRules::key(row.userId) != NameRules::key(m_user.id);
+    return row.checkedOut && NameRules::key(row.userId) != NameRules::key(user().id);
 }
 
 void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &action) const
@@ -144,7 +119,7 @@ void StoreContext::logHistory(qint32 projectId, const QString &action, const QSt
     q.bind(1, qint64(projectId))
         .bind(2, action)
         .bind(3, QDateTime::currentMSecsSinceEpoch())
-        .bind(4, m_user.id)
+        .bind(4, user().id)
         .bind(5, memo.trimmed().isEmpty() ? QString() : memo);
     q.exec();
 }
