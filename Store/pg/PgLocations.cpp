@@ -157,7 +157,7 @@ bool PgLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID
                 {lLocationID});
             rsChildren = PgRecordset::open(
                 std::move(r), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
-                {PgColumn::Integer, PgColumn::Text, PgColumn::Boolean});
+                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Boolean});
             return bool(rsChildren);
         },
         false);

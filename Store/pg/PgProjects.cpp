@@ -1,5 +1,6 @@
 #include "pg/PgServices.h"
 
+#include "ServerFolder.h"
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
@@ -26,27 +27,6 @@ void copyDurably(const QString &source, const QString &target)
     }
 }
 
-#define DW_PG_FILE_ROW_COLUMNS                                                                                 \
-    "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
-    "p.checkout_remark, p.locked, p.default_project, p.location_id"
-
-const QStringList FileRowFields = {
-    QStringLiteral("Projectid"),     QStringLiteral("FileName"),     QStringLiteral("CheckedOut"),
-    QStringLiteral("UserID"),        QStringLiteral("Checkoutdate"), QStringLiteral("ComputerName"),
-    QStringLiteral("ProjectCheckoutlocation"), QStringLiteral("CheckOutDescription"), QStringLiteral("Locked"),
-    QStringLiteral("DefaultProject"), QStringLiteral("LocationID")};
-
-const std::vector<PgColumn> FileRowKinds = {PgColumn::Integer, PgColumn::Text,    PgColumn::Boolean, PgColumn::Text,
-                                            PgColumn::DateTime, PgColumn::Text,   PgColumn::Text,    PgColumn::Text,
-                                            PgColumn::Boolean, PgColumn::Boolean, PgColumn::Integer};
-
-QString samePath(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
 // Runs `work` as one transaction and turns an error into the last error and `failed`.
 template <typename F, typename R>
 R inTransaction(const PgContextPtr &context, F &&work, R failed)
@@ -64,7 +44,7 @@ R inTransaction(const PgContextPtr &context, F &&work, R failed)
 
 const char *PgProjects::inLocationSql()
 {
-    return "SELECT " DW_PG_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
+    return "SELECT " DW_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
 }
 
 qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
@@ -84,15 +64,11 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                 "SELECT add_project(?, ?, ?, ?)",
                 {lLocationID, name, bLogHistory, bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString()});
             if (bCopyIntoStore) {
-                if (QFileInfo::exists(target))
-                    throw DwError(DwError::FileAlreadyExists,
-                                  QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+                ServerFolder::requireNoStrayFile(target);
                 FileOps::makePath(folder);
                 copyDurably(strSourcePath, target);
-            } else if (samePath(strSourcePath) != samePath(target)) {
-                throw DwError(DwError::InvalidProcedureCall,
-                              QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).")
-                                  .arg(strSourcePath, target));
+            } else {
+                ServerFolder::requireInPlace(strSourcePath, target);
             }
             try {
                 FaultInjection::check("before-commit");
@@ -403,7 +379,8 @@ bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocatio
     return guarded(
         m_context,
         [&] {
-            rsProjects = PgRecordset::open(m_context->db().exec(inLocationSql(), {lLocationID}), FileRowFields, FileRowKinds);
+            rsProjects = PgRecordset::open(m_context->db().exec(inLocationSql(), {lLocationID}), RowShapes::file().fields,
+                                           RowShapes::file().kinds);
             return bool(rsProjects);
         },
         false);
@@ -418,11 +395,11 @@ bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strU
             bool filtered = false;
             const qint32 location = vOptional.isNull() ? 0 : vOptional.toInt(&filtered);
             rsProjects = PgRecordset::open(
-                m_context->db().exec("SELECT " DW_PG_FILE_ROW_COLUMNS " FROM projects p "
+                m_context->db().exec("SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
                                      "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
                                      "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
                                      {strUserID, filtered ? 1 : 0, location}),
-                FileRowFields, FileRowKinds);
+                RowShapes::file().fields, RowShapes::file().kinds);
             return bool(rsProjects);
         },
         false);
@@ -434,12 +411,10 @@ bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
     return guarded(
         m_context,
         [&] {
-            std::vector<PgColumn> kinds = FileRowKinds;
-            kinds.push_back(PgColumn::Text);
-            rsInfo = PgRecordset::open(m_context->db().exec("SELECT " DW_PG_FILE_ROW_COLUMNS ", p.file_name "
+            rsInfo = PgRecordset::open(m_context->db().exec("SELECT " DW_FILE_ROW_COLUMNS ", p.file_name "
                                                             "FROM projects p WHERE p.project_id = ?",
                                                             {lProjectID}),
-                                       FileRowFields + QStringList{QStringLiteral("Workname")}, kinds);
+                                       RowShapes::fileInfo().fields, RowShapes::fileInfo().kinds);
             return bool(rsInfo);
         },
         false);
@@ -451,13 +426,8 @@ bool PgProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
     return guarded(
         m_context,
         [&] {
-            rsHistory = PgRecordset::open(
-                m_context->db().exec("SELECT action, action_at, action_at, user_name, memo, action_at FROM history "
-                                     "WHERE project_id = ? ORDER BY history_id",
-                                     {lProjectID}),
-                {QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),
-                 QStringLiteral("UserName"), QStringLiteral("Memo"), QStringLiteral("ActionMoment")},
-                {PgColumn::Text, PgColumn::Date, PgColumn::Time, PgColumn::Text, PgColumn::Text, PgColumn::DateTime});
+            rsHistory = PgRecordset::open(m_context->db().exec(HistorySql, {lProjectID}), RowShapes::history().fields,
+                                          RowShapes::history().kinds);
             return bool(rsHistory);
         },
         false);

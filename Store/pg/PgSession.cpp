@@ -155,7 +155,7 @@ bool PgCurrentUser::GetRoots(RecordsetPtr &rsRoots)
                                               {m_context->user().id.toLower(), m_context->user().id.toLower(),
                                                m_context->user().id.toLower()});
             rsRoots = PgRecordset::open(std::move(r), {QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
-                                        {PgColumn::Integer, PgColumn::Text});
+                                        {ColumnKind::Integer, ColumnKind::Text});
             return bool(rsRoots);
         },
         false);

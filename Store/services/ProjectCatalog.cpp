@@ -1,5 +1,6 @@
 #include "services/ProjectCatalog.h"
 
+#include "ServerFolder.h"
 #include "db/SqliteRecordset.h"
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
@@ -8,36 +9,10 @@
 #include "services/PendingWork.h"
 #include "services/StoreLocations.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace dwfm::store {
-
-namespace {
-// The file row every list query answers with; field names as the control reads them.
-#define DW_FILE_ROW_COLUMNS                                                                                    \
-    "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
-    "p.checkout_remark, p.locked, p.default_project, p.location_id"
-
-const QStringList FileRowFields = {
-    QStringLiteral("Projectid"),     QStringLiteral("FileName"),    QStringLiteral("CheckedOut"),
-    QStringLiteral("UserID"),        QStringLiteral("Checkoutdate"), QStringLiteral("ComputerName"),
-    QStringLiteral("ProjectCheckoutlocation"), QStringLiteral("CheckOutDescription"), QStringLiteral("Locked"),
-    QStringLiteral("DefaultProject"), QStringLiteral("LocationID")};
-
-const std::vector<ColumnKind> FileRowKinds = {
-    ColumnKind::Integer, ColumnKind::Text,    ColumnKind::Boolean, ColumnKind::Text,
-    ColumnKind::DateTime, ColumnKind::Text,   ColumnKind::Text,    ColumnKind::Text,
-    ColumnKind::Boolean, ColumnKind::Boolean, ColumnKind::Integer};
-
-QString samePath(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-} // namespace
 
 void ProjectCatalog::requireTarget(qint32 locationId, const QString &name)
 {
@@ -71,14 +46,10 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
         WriteTransaction tx(m_context->db());
         requireTarget(locationId, name);
         const QString target = FileOps::join(m_context->locationFolder(locationId), name);
-        if (copyIntoStore) {
-            if (QFileInfo::exists(target))
-                throw DwError(DwError::FileAlreadyExists,
-                              QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
-        } else if (samePath(source) != samePath(target)) {
-            throw DwError(DwError::InvalidProcedureCall,
-                          QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target));
-        }
+        if (copyIntoStore)
+            ServerFolder::requireNoStrayFile(target);
+        else
+            ServerFolder::requireInPlace(source, target);
         Statement ins(m_context->db(),
                       "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
         ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
@@ -113,9 +84,7 @@ qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QSt
         const ProjectRow src = m_context->project(projectId);
         requireTarget(targetLocationId, src.fileName);
         const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
-        if (QFileInfo::exists(target))
-            throw DwError(DwError::FileAlreadyExists,
-                          QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+        ServerFolder::requireNoStrayFile(target);
         Statement ins(m_context->db(),
                       "INSERT INTO projects (location_id, file_name, name_key, default_project) "
                       "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
@@ -208,7 +177,7 @@ RecordsetPtr ProjectCatalog::inLocation(qint32 locationId)
     count.reset();
     auto st = std::make_unique<Statement>(m_context->db(), inLocationSql());
     st->bind(1, qint64(locationId));
-    return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds, rows);
+    return SqliteRecordset::open(std::move(st), RowShapes::file().fields, RowShapes::file().kinds, rows);
 }
 
 RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locationFilter)
@@ -221,28 +190,21 @@ RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locat
         " WHERE p.checked_out = 1 AND p.user_id IN (SELECT user_id FROM users WHERE user_key = ?1 UNION SELECT ?2)"
         "   AND (?3 = 0 OR p.location_id = ?4) ORDER BY p.name_key");
     st->bind(1, NameRules::key(userId)).bind(2, userId).bind(3, qint64(filtered ? 1 : 0)).bind(4, qint64(locationId));
-    return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds);
+    return SqliteRecordset::open(std::move(st), RowShapes::file().fields, RowShapes::file().kinds);
 }
 
 RecordsetPtr ProjectCatalog::info(qint32 projectId)
 {
     Statement st(m_context->db(), "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?");
     st.bind(1, qint64(projectId));
-    std::vector<ColumnKind> kinds = FileRowKinds;
-    kinds.push_back(ColumnKind::Text);
-    return collectRows(st, FileRowFields + QStringList{QStringLiteral("Workname")}, kinds);
+    return collectRows(st, RowShapes::fileInfo().fields, RowShapes::fileInfo().kinds);
 }
 
 RecordsetPtr ProjectCatalog::history(qint32 projectId)
 {
-    Statement st(m_context->db(), "SELECT action, action_at, action_at, user_name, memo, action_at FROM history "
-                                  "WHERE project_id = ? ORDER BY history_id");
+    Statement st(m_context->db(), HistorySql);
     st.bind(1, qint64(projectId));
-    return collectRows(st,
-                       {QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),
-                        QStringLiteral("UserName"), QStringLiteral("Memo"), QStringLiteral("ActionMoment")},
-                       {ColumnKind::Text, ColumnKind::Date, ColumnKind::Time, ColumnKind::Text, ColumnKind::Text,
-                        ColumnKind::DateTime});
+    return collectRows(st, RowShapes::history().fields, RowShapes::history().kinds);
 }
 
 } // namespace dwfm::store
