@@ -2,14 +2,12 @@
 
 #include "ServerFolder.h"
 #include "db/SqliteRecordset.h"
-#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
 #include "services/PendingWork.h"
 #include "services/StoreLocations.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace dwfm::store {
@@ -40,36 +38,28 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
     // The data is copied and flushed before the write lock, so that others are not kept
     // waiting; the commit decides and the staged file then takes its place.
     const FileOps::Staged staged = copyIntoStore ? m_context->stage(source, true) : FileOps::Staged{};
-    PendingWork::Step step;
     qint32 id = 0;
-    try {
-        WriteTransaction tx(m_context->db());
-        requireTarget(locationId, name);
-        const QString target = FileOps::join(m_context->locationFolder(locationId), name);
-        if (copyIntoStore)
-            ServerFolder::requireNoStrayFile(target);
-        else
-            ServerFolder::requireInPlace(source, target);
-        Statement ins(m_context->db(),
-                      "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
-        ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
-        id = qint32(ins.int64(0));
-        ins.reset();
-        if (logHistory)
-            m_context->logHistory(id, QStringLiteral("Toegevoegd"), copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
-        if (copyIntoStore) {
-            step = {0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
-            step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        }
-        FaultInjection::check("before-commit");
-        tx.commit();
-    } catch (...) {
-        if (copyIntoStore)
-            QFile::remove(staged.path);
-        throw;
-    }
-    if (copyIntoStore)
-        PendingWork::finish(m_context->db(), m_context->folder(), step);
+    m_context->commitChange(
+        [&] {
+            requireTarget(locationId, name);
+            const QString target = FileOps::join(m_context->locationFolder(locationId), name);
+            if (copyIntoStore)
+                ServerFolder::requireNoStrayFile(target);
+            else
+                ServerFolder::requireInPlace(source, target);
+            Statement ins(m_context->db(),
+                          "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
+            ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
+            id = qint32(ins.int64(0));
+            ins.reset();
+            if (logHistory)
+                m_context->logHistory(id, QStringLiteral("Toegevoegd"),
+                                      copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
+            if (!copyIntoStore)
+                return PendingWork::Step{};
+            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
+        },
+        staged.path);
     return id;
 }
 
@@ -77,43 +67,34 @@ qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QSt
 {
     m_context->requireWritable();
     const FileOps::Staged staged = m_context->stage(m_context->serverFile(m_context->project(projectId)), true);
-    PendingWork::Step step;
     qint32 id = 0;
-    try {
-        WriteTransaction tx(m_context->db());
-        const ProjectRow src = m_context->project(projectId);
-        requireTarget(targetLocationId, src.fileName);
-        const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
-        ServerFolder::requireNoStrayFile(target);
-        Statement ins(m_context->db(),
-                      "INSERT INTO projects (location_id, file_name, name_key, default_project) "
-                      "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
-                      "RETURNING project_id");
-        ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
-        id = qint32(ins.int64(0));
-        ins.reset();
-        m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
-        step = {0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    } catch (...) {
-        QFile::remove(staged.path);
-        throw;
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
+    m_context->commitChange(
+        [&] {
+            const ProjectRow src = m_context->project(projectId);
+            requireTarget(targetLocationId, src.fileName);
+            const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
+            ServerFolder::requireNoStrayFile(target);
+            Statement ins(m_context->db(),
+                          "INSERT INTO projects (location_id, file_name, name_key, default_project) "
+                          "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
+                          "RETURNING project_id");
+            ins.bind(1, qint64(targetLocationId)).bind(2, qint64(projectId)).step();
+            id = qint32(ins.int64(0));
+            ins.reset();
+            m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
+            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName)};
+        },
+        staged.path);
     return id;
 }
 
 void ProjectCatalog::rename(qint32 projectId, const QString &name)
 {
     m_context->requireWritable();
-    PendingWork::Step step;
-    {
-        WriteTransaction tx(m_context->db());
+    m_context->commitChange([&] {
         const ProjectRow row = m_context->project(projectId);
         if (row.fileName == name)
-            return;
+            return PendingWork::Step{};
         m_context->requireNotHeldByOther(row, QStringLiteral("hernoemd"));
         if (row.checkedOut) {
             // The working copy is found by its name at check-in; it must keep it until then.
@@ -134,32 +115,23 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
         upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
         m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
                               QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
-        step = {0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
+        return PendingWork::Step{0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
+    });
 }
 
 void ProjectCatalog::remove(qint32 projectId)
 {
     m_context->requireWritable();
-    PendingWork::Step step;
-    {
-        WriteTransaction tx(m_context->db());
+    m_context->commitChange([&] {
         const ProjectRow row = m_context->project(projectId);
         m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
         Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
         del.bind(1, qint64(projectId)).exec();
         Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
         hist.bind(1, qint64(projectId)).exec();
-        step = {0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId, NameRules::key(row.fileName)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
+        return PendingWork::Step{0,          PendingWork::RemoveFile, m_context->serverFile(row), QString(),
+                                 row.locationId, NameRules::key(row.fileName)};
+    });
 }
 
 const char *ProjectCatalog::inLocationSql()

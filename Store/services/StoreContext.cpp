@@ -1,12 +1,14 @@
 #include "services/StoreContext.h"
 
 #include "StoreFolders.h"
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
 #include "services/PendingWork.h"
 
 #include <QDateTime>
+#include <QFile>
 
 namespace dwfm::store {
 
@@ -111,6 +113,24 @@ void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &a
                       QStringLiteral("'%1' kan niet worden %2: het is in gebruik bij %3.")
                           .arg(row.fileName, action, row.userId));
     }
+}
+
+void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath)
+{
+    PendingWork::Step step;
+    try {
+        WriteTransaction tx(db());
+        step = decide();
+        if (step.kind != 0)
+            step.id = PendingWork::record(db(), m_folder, step);
+        FaultInjection::check("before-commit");
+        tx.commit();
+    } catch (...) {
+        if (!stagedPath.isEmpty())
+            QFile::remove(stagedPath);
+        throw;
+    }
+    PendingWork::finish(db(), m_folder, step);
 }
 
 void StoreContext::logHistory(qint32 projectId, const QString &action, const QString &memo)

@@ -3,9 +3,11 @@
 #include "SessionContext.h"
 #include "db/SqliteDb.h"
 #include "fs/FileOps.h"
+#include "services/PendingWork.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace dwfm::store {
@@ -56,6 +58,11 @@ public:
     bool heldByOther(const ProjectRow &row) const;
     // Throws a readable refusal when someone else holds the file.
     void requireNotHeldByOther(const ProjectRow &row, const QString &action) const;
+
+    // One change of the store: runs `decide` in a write transaction and commits it with the
+    // disk step it answers (none when the step's kind is 0), then does that step. A staged
+    // file the step was to move into place is removed when anything fails before the commit.
+    void commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath = QString());
 
     // Writes one line of a file's history: action, moment, this user, remark.
     void logHistory(qint32 projectId, const QString &action, const QString &memo);
