@@ -1,6 +1,7 @@
 #include "SessionContext.h"
 
 #include "StoreFolders.h"
+#include "fs/FileOps.h"
 #include "platform/DwError.h"
 
 #include <QSysInfo>
@@ -34,6 +35,16 @@ void SessionContext::recordError(const std::exception &e)
         setLastError(dw->number(), dw->description());
     else
         setLastError(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
+}
+
+QString SessionContext::locationFolder(qint32 id) const
+{
+    return FileOps::join(m_rootFolder, locationPath(id));
+}
+
+QString SessionContext::serverFile(const ProjectRow &row) const
+{
+    return FileOps::join(locationFolder(row.locationId), row.fileName);
 }
 
 } // namespace dwfm::store

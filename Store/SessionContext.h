@@ -16,6 +16,17 @@ struct UserInfo {
     QString workingRoot; // empty: the default working root
 };
 
+// A file's row in the store.
+struct ProjectRow {
+    qint32 id = 0;
+    qint32 locationId = 0;
+    QString fileName;
+    bool checkedOut = false;
+    QString userId;
+    QString checkoutFolder;
+    bool locked = false;
+};
+
 // What the services of one session share whichever database lies behind it: the
 // catalogue, the store's root folder, who is logged on, this computer's name and the last
 // error. Services throw DwError inside and turn it into a False answer plus the last error
@@ -23,6 +34,7 @@ struct UserInfo {
 class SessionContext {
 public:
     SessionContext(QString catalogue, QString rootFolder, UserInfo user);
+    virtual ~SessionContext() = default;
 
     const QString &catalogue() const { return m_catalogue; }
     const QString &rootFolder() const { return m_rootFolder; }
@@ -47,6 +59,12 @@ public:
         }
     }
     void recordError(const std::exception &e);
+
+    // The location's path below the root folder, parts joined by "/"; throws DwError (item
+    // not found) for an unknown location.
+    virtual QString locationPath(qint32 id) const = 0;
+    QString locationFolder(qint32 id) const;
+    QString serverFile(const ProjectRow &row) const;
 
 private:
     QString m_catalogue;

@@ -1,6 +1,5 @@
 #include "pg/PgContext.h"
 
-#include "fs/FileOps.h"
 #include "platform/DwError.h"
 
 #include <QStringList>
@@ -33,28 +32,18 @@ QString PgContext::locationPath(qint32 id) const
     return parts.join(QLatin1Char('/'));
 }
 
-QString PgContext::locationFolder(qint32 id) const
+ProjectRow PgContext::file(qint32 id) const
 {
-    return FileOps::join(rootFolder(), locationPath(id));
-}
-
-PgFile PgContext::file(qint32 id) const
-{
-    const PgResult r = m_db->exec("SELECT project_id, location_id, file_name, checked_out, user_id, checkout_folder "
+    const PgResult r = m_db->exec("SELECT project_id, location_id, file_name, checked_out, user_id, checkout_folder, locked "
                                   "FROM projects WHERE project_id = ?",
                                   {id});
     if (r.rows() == 0)
         throw DwError(DwError::ItemNotFound, QStringLiteral("Bestand %1 bestaat niet in de store.").arg(id));
-    return PgFile{qint32(r.int64(0, 0)), qint32(r.int64(0, 1)), r.text(0, 2), r.boolean(0, 3), r.text(0, 4),
-                  r.text(0, 5)};
+    return ProjectRow{qint32(r.int64(0, 0)), qint32(r.int64(0, 1)), r.text(0, 2), r.boolean(0, 3), r.text(0, 4),
+                      r.text(0, 5),          r.boolean(0, 6)};
 }
 
-QString PgContext::serverFile(const PgFile &file) const
-{
-    return FileOps::join(locationFolder(file.locationId), file.fileName);
-}
-
-bool PgContext::heldByOther(const PgFile &file) const
+bool PgContext::heldByOther(const ProjectRow &file) const
 {
     return file.checkedOut && file.userId.toLower() != user().id.toLower();
 }

@@ -89,7 +89,7 @@ bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const 
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile src = m_context->file(lProjectID);
+            const ProjectRow src = m_context->file(lProjectID);
             const QString from = m_context->serverFile(src);
             const QString folder = m_context->locationFolder(lTargetLocationID);
             const QString target = FileOps::join(folder, src.fileName);
@@ -116,7 +116,7 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             if (row.fileName == strName)
                 return true;
             NameRules::require(strName);
@@ -145,7 +145,7 @@ bool PgProjects::DeleteProject(qint32 lProjectID)
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             const QString file = m_context->serverFile(row);
             m_context->db().exec("SELECT delete_project(?)", {lProjectID});
             // Moved out of sight first, so a failed commit can put it back.
@@ -173,7 +173,7 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
     // The row is taken by the server and the working copy made in one transaction: a
     // failed copy rolls the taking back, and until the commit nobody else can take it.
     PgTransaction tx(m_context->db());
-    const PgFile row = m_context->file(id);
+    const ProjectRow row = m_context->file(id);
     const QString path = m_context->locationPath(row.locationId);
     // A file one holds already keeps its working copy; only a missing one is made again.
     const bool mine = row.checkedOut && !m_context->heldByOther(row);
@@ -222,7 +222,7 @@ bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescriptio
 
 void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
 {
-    const PgFile row = m_context->file(id);
+    const ProjectRow row = m_context->file(id);
     if (!row.checkedOut)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is niet in gebruik genomen.").arg(row.fileName));
     if (m_context->heldByOther(row)) {
@@ -271,7 +271,7 @@ bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             m_context->db().exec("SELECT cancel_check_out(?, ?)", {lProjectID, strDescription});
             // The server version is copied beside the working copy first and swapped in only
             // after the commit, so a refused commit leaves the working copy as it was.
@@ -304,7 +304,7 @@ bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
     return guarded(
         m_context,
         [&] {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             strPath = FileOps::viewCopy(m_context->serverFile(row), row.fileName);
             return true;
         },
@@ -353,7 +353,7 @@ QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
     return guarded(
         m_context,
         [&] {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
                 return row.checkoutFolder;
             return FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));

@@ -75,11 +75,6 @@ QString StoreContext::locationPath(qint32 id) const
     return parts.join(QLatin1Char('/'));
 }
 
-QString StoreContext::locationFolder(qint32 id) const
-{
-    return FileOps::join(rootFolder(), locationPath(id));
-}
-
 QString StoreContext::workingFolder(qint32 locationId) const
 {
     return FileOps::join(workingRoot(), locationPath(locationId));
@@ -94,11 +89,6 @@ ProjectRow StoreContext::project(qint32 id) const
         throw DwError(DwError::ItemNotFound, QStringLiteral("Bestand %1 bestaat niet in de store.").arg(id));
     return ProjectRow{qint32(q.int64(0)), qint32(q.int64(1)), q.text(2), q.int64(3) != 0,
                       q.text(4),          q.text(5),           q.int64(6) != 0};
-}
-
-QString StoreContext::serverFile(const ProjectRow &row) const
-{
-    return FileOps::join(locationFolder(row.locationId), row.fileName);
 }
 
 bool StoreContext::heldByOther(const ProjectRow &row) const

@@ -19,16 +19,6 @@ struct LocationRow {
     qint32 kind = 0;
 };
 
-struct ProjectRow {
-    qint32 id = 0;
-    qint32 locationId = 0;
-    QString fileName;
-    bool checkedOut = false;
-    QString userId;
-    QString checkoutFolder;
-    bool locked = false;
-};
-
 // What every service of one embedded session shares: besides the session's common part,
 // the open database and where the files lie.
 class StoreContext : public SessionContext {
@@ -47,11 +37,8 @@ public:
     // Rows and paths; an unknown ID throws DwError (item not found).
     LocationRow location(qint32 id) const;
     bool locationExists(qint32 id) const;
-    // The location's path below the root folder, parts joined by "/".
-    QString locationPath(qint32 id) const;
-    QString locationFolder(qint32 id) const;
+    QString locationPath(qint32 id) const override;
     ProjectRow project(qint32 id) const;
-    QString serverFile(const ProjectRow &row) const;
     QString workingFolder(qint32 locationId) const;
 
     // True when the file is checked out by someone other than this session's user.
