@@ -35,4 +35,18 @@ const RowShape &history()
     return shape;
 }
 
+const RowShape &childLocations()
+{
+    static const RowShape shape{{QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
+                                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Boolean}};
+    return shape;
+}
+
+const RowShape &roots()
+{
+    static const RowShape shape{{QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
+                                {ColumnKind::Integer, ColumnKind::Text}};
+    return shape;
+}
+
 } // namespace dwfm::store::RowShapes

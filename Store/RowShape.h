@@ -25,6 +25,14 @@ struct RowShape {
 inline constexpr const char *HistorySql = "SELECT action, action_at, action_at, user_name, memo, action_at "
                                           "FROM history WHERE project_id = ? ORDER BY history_id";
 
+// A location's sub-folders by name, each with whether it has sub-folders of its own; its one
+// parameter is the location's ID. Both the rows and the test are searches in the
+// (parent_id, name_key) index, which also gives the order: no sort step, and one query
+// answers what the tree needs of every child.
+inline constexpr const char *ChildLocationsSql = "SELECT l.location_id, l.name, "
+                                                 "EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
+                                                 "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key";
+
 namespace RowShapes {
 // The file row (DW_FILE_ROW_COLUMNS).
 const RowShape &file();
@@ -32,6 +40,10 @@ const RowShape &file();
 const RowShape &fileInfo();
 // The rows of HistorySql.
 const RowShape &history();
+// The rows of ChildLocationsSql.
+const RowShape &childLocations();
+// A user's roots: ID and name.
+const RowShape &roots();
 } // namespace RowShapes
 
 } // namespace dwfm::store

@@ -1,5 +1,6 @@
 #include "pg/PgContext.h"
 
+#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 #include <QStringList>
@@ -11,6 +12,11 @@ PgContext::PgContext(PgConnectionPtr connection, QString server, QString catalog
       m_db(std::move(connection)),
       m_server(std::move(server))
 {
+}
+
+RecordsetPtr PgContext::rows(const char *sql, const QVariantList &params, const RowShape &shape) const
+{
+    return PgRecordset::open(m_db->exec(sql, params), shape.fields, shape.kinds);
 }
 
 QString PgContext::locationPath(qint32 id) const

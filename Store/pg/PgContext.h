@@ -1,6 +1,8 @@
 #pragma once
 
+#include "RowShape.h"
 #include "SessionContext.h"
+#include "core/session/Recordset.h"
 #include "pg/PgConnection.h"
 
 #include <QString>
@@ -16,6 +18,8 @@ public:
     PgConnection &db() const { return *m_db; }
     const PgConnectionPtr &connection() const { return m_db; }
     const QString &server() const { return m_server; }
+    // Runs a query and answers its rows as a record set of `shape`.
+    RecordsetPtr rows(const char *sql, const QVariantList &params, const RowShape &shape) const;
 
     QString locationPath(qint32 id) const override;
     ProjectRow file(qint32 id) const;

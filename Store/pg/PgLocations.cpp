@@ -3,7 +3,6 @@
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
-#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 #include <QDir>
@@ -150,16 +149,7 @@ bool PgLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID
     rsChildren.reset();
     return guarded(
         m_context,
-        [&] {
-            PgResult r = m_context->db().exec(
-                "SELECT l.location_id, l.name, EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
-                "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key",
-                {lLocationID});
-            rsChildren = PgRecordset::open(
-                std::move(r), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
-                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Boolean});
-            return bool(rsChildren);
-        },
+        [&] { return bool(rsChildren = m_context->rows(ChildLocationsSql, {lLocationID}, RowShapes::childLocations())); },
         false);
 }
 

@@ -4,7 +4,6 @@
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
-#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 #include <QDir>
@@ -376,14 +375,8 @@ QString PgProjects::GetProjectFileName(qint32 lProjectID)
 bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID)
 {
     rsProjects.reset();
-    return guarded(
-        m_context,
-        [&] {
-            rsProjects = PgRecordset::open(m_context->db().exec(inLocationSql(), {lLocationID}), RowShapes::file().fields,
-                                           RowShapes::file().kinds);
-            return bool(rsProjects);
-        },
-        false);
+    return guarded(m_context, [&] { return bool(rsProjects = m_context->rows(inLocationSql(), {lLocationID}, RowShapes::file())); },
+                   false);
 }
 
 bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID, const QVariant &vOptional)
@@ -394,12 +387,10 @@ bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strU
         [&] {
             bool filtered = false;
             const qint32 location = vOptional.isNull() ? 0 : vOptional.toInt(&filtered);
-            rsProjects = PgRecordset::open(
-                m_context->db().exec("SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
-                                     "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
-                                     "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
-                                     {strUserID, filtered ? 1 : 0, location}),
-                RowShapes::file().fields, RowShapes::file().kinds);
+            rsProjects = m_context->rows("SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
+                                         "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
+                                         "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
+                                         {strUserID, filtered ? 1 : 0, location}, RowShapes::file());
             return bool(rsProjects);
         },
         false);
@@ -408,29 +399,15 @@ bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strU
 bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
 {
     rsInfo.reset();
-    return guarded(
-        m_context,
-        [&] {
-            rsInfo = PgRecordset::open(m_context->db().exec("SELECT " DW_FILE_ROW_COLUMNS ", p.file_name "
-                                                            "FROM projects p WHERE p.project_id = ?",
-                                                            {lProjectID}),
-                                       RowShapes::fileInfo().fields, RowShapes::fileInfo().kinds);
-            return bool(rsInfo);
-        },
-        false);
+    const char *sql = "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?";
+    return guarded(m_context, [&] { return bool(rsInfo = m_context->rows(sql, {lProjectID}, RowShapes::fileInfo())); }, false);
 }
 
 bool PgProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
 {
     rsHistory.reset();
-    return guarded(
-        m_context,
-        [&] {
-            rsHistory = PgRecordset::open(m_context->db().exec(HistorySql, {lProjectID}), RowShapes::history().fields,
-                                          RowShapes::history().kinds);
-            return bool(rsHistory);
-        },
-        false);
+    return guarded(m_context, [&] { return bool(rsHistory = m_context->rows(HistorySql, {lProjectID}, RowShapes::history())); },
+                   false);
 }
 
 } // namespace dwfm::store::pg

@@ -3,7 +3,6 @@
 #include "StoreFolders.h"
 #include "core/session/SessionRegistry.h"
 #include "pg/PgChanges.h"
-#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 namespace dwfm::store::pg {
@@ -146,16 +145,15 @@ bool PgCurrentUser::GetRoots(RecordsetPtr &rsRoots)
         m_context,
         [&] {
             // Own roots when the user has any, else every top location.
-            PgResult r = m_context->db().exec(R"SQL(
+            rsRoots = m_context->rows(R"SQL(
                 SELECT l.location_id, l.name FROM locations l
                  WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?)
                         AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?))
                     OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?) AND l.parent_id = 0)
                  ORDER BY l.name)SQL",
-                                              {m_context->user().id.toLower(), m_context->user().id.toLower(),
-                                               m_context->user().id.toLower()});
-            rsRoots = PgRecordset::open(std::move(r), {QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
-                                        {ColumnKind::Integer, ColumnKind::Text});
+                                      {m_context->user().id.toLower(), m_context->user().id.toLower(),
+                                       m_context->user().id.toLower()},
+                                      RowShapes::roots());
             return bool(rsRoots);
         },
         false);

@@ -194,12 +194,7 @@ qint32 StoreLocations::GetLocationKind(qint32 lLocationID)
 
 const char *StoreLocations::childRowsSql()
 {
-    // Both the rows and the HasChildren test are searches in the (parent_id, name_key)
-    // index, which also gives the order: no sort step, and one query answers what the
-    // tree needs of every child.
-    return "SELECT l.location_id, l.name, "
-           "EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
-           "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key";
+    return ChildLocationsSql;
 }
 
 bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
@@ -209,9 +204,8 @@ bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocatio
         [&] {
             auto q = std::make_unique<Statement>(m_context->db(), childRowsSql());
             q->bind(1, qint64(lLocationID));
-            rsChildren = SqliteRecordset::open(
-                std::move(q), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
-                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Boolean});
+            rsChildren = SqliteRecordset::open(std::move(q), RowShapes::childLocations().fields,
+                                               RowShapes::childLocations().kinds);
             return bool(rsChildren);
         },
         false);
