@@ -4,6 +4,7 @@
 #include "fs/FileOps.h"
 #include "platform/DwError.h"
 
+#include <QStringList>
 #include <QSysInfo>
 
 namespace dwfm::store {
@@ -35,6 +36,25 @@ void SessionContext::recordError(const std::exception &e)
         setLastError(dw->number(), dw->description());
     else
         setLastError(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
+}
+
+const char *const SessionContext::LocationPathSql = R"SQL(
+    WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
+        SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = ?
+        UNION ALL
+        SELECT l.location_id, l.parent_id, l.name, up.depth + 1
+          FROM locations l JOIN up ON l.location_id = up.parent_id
+         WHERE up.depth < 100000)
+    SELECT name, parent_id FROM up ORDER BY depth DESC)SQL";
+
+QString SessionContext::joinLocationPath(qint32 id, const QStringList &parts, qint64 topParent)
+{
+    if (parts.isEmpty())
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
+    // Every part or none: a cut-off path would name a folder outside the location's own.
+    if (topParent != 0)
+        throw DwError(DwError::DatabaseError, QStringLiteral("Het pad van locatie %1 is onvolledig.").arg(id));
+    return parts.join(QLatin1Char('/'));
 }
 
 QString SessionContext::locationFolder(qint32 id) const

@@ -66,6 +66,14 @@ public:
     QString locationFolder(qint32 id) const;
     QString serverFile(const ProjectRow &row) const;
 
+protected:
+    // The names from a location up to its top, top first, each with its parent's ID; the
+    // one parameter is the location's ID.
+    static const char *const LocationPathSql;
+    // The path from the rows of LocationPathSql: `topParent`, the parent ID of their first
+    // row, is 0 when they reach the top.
+    static QString joinLocationPath(qint32 id, const QStringList &parts, qint64 topParent);
+
 private:
     QString m_catalogue;
     QString m_rootFolder;

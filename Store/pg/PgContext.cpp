@@ -21,21 +21,11 @@ RecordsetPtr PgContext::rows(const char *sql, const QVariantList &params, const 
 
 QString PgContext::locationPath(qint32 id) const
 {
-    const PgResult r = m_db->exec(R"SQL(
-        WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
-            SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = ?
-            UNION ALL
-            SELECT l.location_id, l.parent_id, l.name, up.depth + 1
-              FROM locations l JOIN up ON l.location_id = up.parent_id
-             WHERE up.depth < 4000)
-        SELECT name FROM up ORDER BY depth DESC)SQL",
-                                  {id});
+    const PgResult r = m_db->exec(LocationPathSql, {id});
     QStringList parts;
     for (int i = 0; i < r.rows(); ++i)
         parts << r.text(i, 0);
-    if (parts.isEmpty())
-        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
-    return parts.join(QLatin1Char('/'));
+    return joinLocationPath(id, parts, r.rows() > 0 ? r.int64(0, 1) : 0);
 }
 
 ProjectRow PgContext::file(qint32 id) const

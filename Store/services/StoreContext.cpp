@@ -51,28 +51,16 @@ bool StoreContext::locationExists(qint32 id) const
 
 QString StoreContext::locationPath(qint32 id) const
 {
-    Statement q(m_db, R"SQL(
-        WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
-            SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = ?
-            UNION ALL
-            SELECT l.location_id, l.parent_id, l.name, up.depth + 1
-              FROM locations l JOIN up ON l.location_id = up.parent_id
-             WHERE up.depth < 100000)
-        SELECT name, parent_id FROM up ORDER BY depth DESC)SQL");
+    Statement q(m_db, LocationPathSql);
     q.bind(1, qint64(id));
     QStringList parts;
-    bool fromTop = false;
+    qint64 topParent = 0;
     while (q.step()) {
         if (parts.isEmpty())
-            fromTop = q.int64(1) == 0;
+            topParent = q.int64(1);
         parts << q.text(0);
     }
-    if (parts.isEmpty())
-        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
-    // Every part or none: a cut-off path would name a folder outside the location's own.
-    if (!fromTop)
-        throw DwError(DwError::DatabaseError, QStringLiteral("Het pad van locatie %1 is onvolledig.").arg(id));
-    return parts.join(QLatin1Char('/'));
+    return joinLocationPath(id, parts, topParent);
 }
 
 QString StoreContext::workingFolder(qint32 locationId) const
