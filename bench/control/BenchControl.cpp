@@ -31,7 +31,6 @@
 #include "tree/LocationTreeModel.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -43,7 +42,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <vector>
 

@@ -26,9 +26,7 @@
 
 #include <libpq-fe.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 using namespace dwfm;
