@@ -32,6 +32,17 @@ void fitLabel(QLabel *label, QLineEdit *field)
     fieldRect.setLeft(labelRect.left() + needed + gap);
     Twips::place(field, fieldRect);
 }
+
+// Puts the controls that follow the dialog's size at their rectangles.
+void placeControls(frmSaveAsDialog *d, const SaveAsLayout::Rects &r)
+{
+    Twips::place(d->txtCurrentLocation, r.txtCurrentLocation);
+    Twips::place(d->DwBestandsBeheer1, r.DwBestandsBeheer1);
+    Twips::place(d->Label2, r.Label2);
+    Twips::place(d->txtBestandsNaam, r.txtBestandsNaam);
+    Twips::place(d->cmdOK, r.cmdOK);
+    Twips::place(d->cmdAnnuleren, r.cmdAnnuleren);
+}
 } // namespace
 
 QString frmSaveAsDialog::SettingsDescription() { return ApplicationTitle() + QStringLiteral("SaveFileAs"); }
@@ -62,12 +73,7 @@ frmSaveAsDialog::frmSaveAsDialog(QWidget *parent) : QDialog(parent)
     const SaveAsLayout::Rects r = SaveAsLayout::designed();
     Twips::place(this, {0, 0, 8940, 4230});
     Twips::place(Label1, {60, 120, 1875, 195});
-    Twips::place(txtCurrentLocation, r.txtCurrentLocation);
-    Twips::place(DwBestandsBeheer1, r.DwBestandsBeheer1);
-    Twips::place(Label2, r.Label2);
-    Twips::place(txtBestandsNaam, r.txtBestandsNaam);
-    Twips::place(cmdOK, r.cmdOK);
-    Twips::place(cmdAnnuleren, r.cmdAnnuleren);
+    placeControls(this, r);
     fitLabel(Label1, txtCurrentLocation);
 
     connect(DwBestandsBeheer1, &FileManUI::LocationChanged, this,
@@ -203,14 +209,7 @@ void frmSaveAsDialog::Form_Resize()
         const SaveAsLayout::Rects now{Twips::rect(txtCurrentLocation), Twips::rect(DwBestandsBeheer1),
                                       Twips::rect(Label2),             Twips::rect(txtBestandsNaam),
                                       Twips::rect(cmdOK),              Twips::rect(cmdAnnuleren)};
-        const SaveAsLayout::Rects r =
-            SaveAsLayout::arrange(now, Twips::toTwipsX(width(), this), Twips::toTwipsY(height(), this));
-        Twips::place(txtCurrentLocation, r.txtCurrentLocation);
-        Twips::place(DwBestandsBeheer1, r.DwBestandsBeheer1);
-        Twips::place(Label2, r.Label2);
-        Twips::place(txtBestandsNaam, r.txtBestandsNaam);
-        Twips::place(cmdOK, r.cmdOK);
-        Twips::place(cmdAnnuleren, r.cmdAnnuleren);
+        placeControls(this, SaveAsLayout::arrange(now, Twips::toTwipsX(width(), this), Twips::toTwipsY(height(), this)));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowShape.h"
 #include "core/session/Recordset.h"
 #include "core/session/StoredFields.h"
 #include "db/SqliteDb.h"
@@ -10,9 +11,6 @@
 #include <vector>
 
 namespace dwfm::store {
-
-// How a column's stored value becomes a field value.
-enum class ColumnKind { Integer, Text, Boolean, DateTime, Date, Time };
 
 // A record set that steps its SQLite statement as the caller moves: no copy of the rows
 // is made, and each field is converted to a Qt type only when it is read (or not at all,

@@ -3,7 +3,6 @@
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
-#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 #include <QDir>
@@ -28,7 +27,7 @@ void requireName(const QString &parentPath, const QString &name)
 bool PgLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                                  qint32 &lNewID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgConnection &db = m_context->db();
@@ -58,7 +57,7 @@ bool PgLocations::CreateLocation(const QString &strName, const QString &strDescr
 
 bool PgLocations::DeleteLocation(qint32 lLocationID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgConnection &db = m_context->db();
@@ -84,7 +83,7 @@ bool PgLocations::DeleteLocation(qint32 lLocationID)
 
 bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             PgConnection &db = m_context->db();
@@ -115,7 +114,7 @@ bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 
 QString PgLocations::GetLocationPath(qint32 lLocationID)
 {
-    return pgGuarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
+    return guarded(m_context, [&] { return m_context->locationPath(lLocationID); }, QString());
 }
 
 QString PgLocations::GetServerRootFolder()
@@ -125,7 +124,7 @@ QString PgLocations::GetServerRootFolder()
 
 QString PgLocations::GetLocationDescription(qint32 lLocationID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             const PgResult r = m_context->db().exec("SELECT name FROM locations WHERE location_id = ?", {lLocationID});
@@ -142,24 +141,15 @@ static qint32 LocationKindOf(PgConnection &db, qint32 id)
 
 qint32 PgLocations::GetLocationKind(qint32 lLocationID)
 {
-    return pgGuarded(m_context, [&] { return LocationKindOf(m_context->db(), lLocationID); }, qint32(0));
+    return guarded(m_context, [&] { return LocationKindOf(m_context->db(), lLocationID); }, qint32(0));
 }
 
 bool PgLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
 {
     rsChildren.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
-        [&] {
-            PgResult r = m_context->db().exec(
-                "SELECT l.location_id, l.name, EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
-                "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key",
-                {lLocationID});
-            rsChildren = PgRecordset::open(
-                std::move(r), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
-                {PgColumn::Integer, PgColumn::Text, PgColumn::Boolean});
-            return bool(rsChildren);
-        },
+        [&] { return bool(rsChildren = m_context->rows(ChildLocationsSql, {lLocationID}, RowShapes::childLocations())); },
         false);
 }
 

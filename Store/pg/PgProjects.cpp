@@ -1,9 +1,9 @@
 #include "pg/PgServices.h"
 
+#include "ServerFolder.h"
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
-#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 #include <QDir>
@@ -26,32 +26,11 @@ void copyDurably(const QString &source, const QString &target)
     }
 }
 
-#define DW_PG_FILE_ROW_COLUMNS                                                                                 \
-    "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
-    "p.checkout_remark, p.locked, p.default_project, p.location_id"
-
-const QStringList FileRowFields = {
-    QStringLiteral("Projectid"),     QStringLiteral("FileName"),     QStringLiteral("CheckedOut"),
-    QStringLiteral("UserID"),        QStringLiteral("Checkoutdate"), QStringLiteral("ComputerName"),
-    QStringLiteral("ProjectCheckoutlocation"), QStringLiteral("CheckOutDescription"), QStringLiteral("Locked"),
-    QStringLiteral("DefaultProject"), QStringLiteral("LocationID")};
-
-const std::vector<PgColumn> FileRowKinds = {PgColumn::Integer, PgColumn::Text,    PgColumn::Boolean, PgColumn::Text,
-                                            PgColumn::DateTime, PgColumn::Text,   PgColumn::Text,    PgColumn::Text,
-                                            PgColumn::Boolean, PgColumn::Boolean, PgColumn::Integer};
-
-QString samePath(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
 // Runs `work` as one transaction and turns an error into the last error and `failed`.
 template <typename F, typename R>
 R inTransaction(const PgContextPtr &context, F &&work, R failed)
 {
-    return pgGuarded(
+    return guarded(
         context,
         [&] {
             PgTransaction tx(context->db());
@@ -64,7 +43,7 @@ R inTransaction(const PgContextPtr &context, F &&work, R failed)
 
 const char *PgProjects::inLocationSql()
 {
-    return "SELECT " DW_PG_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
+    return "SELECT " DW_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
 }
 
 qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
@@ -84,15 +63,11 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                 "SELECT add_project(?, ?, ?, ?)",
                 {lLocationID, name, bLogHistory, bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString()});
             if (bCopyIntoStore) {
-                if (QFileInfo::exists(target))
-                    throw DwError(DwError::FileAlreadyExists,
-                                  QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+                ServerFolder::requireNoStrayFile(target);
                 FileOps::makePath(folder);
                 copyDurably(strSourcePath, target);
-            } else if (samePath(strSourcePath) != samePath(target)) {
-                throw DwError(DwError::InvalidProcedureCall,
-                              QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).")
-                                  .arg(strSourcePath, target));
+            } else {
+                ServerFolder::requireInPlace(strSourcePath, target);
             }
             try {
                 FaultInjection::check("before-commit");
@@ -113,7 +88,7 @@ bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const 
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile src = m_context->file(lProjectID);
+            const ProjectRow src = m_context->file(lProjectID);
             const QString from = m_context->serverFile(src);
             const QString folder = m_context->locationFolder(lTargetLocationID);
             const QString target = FileOps::join(folder, src.fileName);
@@ -140,7 +115,7 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             if (row.fileName == strName)
                 return true;
             NameRules::require(strName);
@@ -169,7 +144,7 @@ bool PgProjects::DeleteProject(qint32 lProjectID)
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             const QString file = m_context->serverFile(row);
             m_context->db().exec("SELECT delete_project(?)", {lProjectID});
             // Moved out of sight first, so a failed commit can put it back.
@@ -197,7 +172,7 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
     // The row is taken by the server and the working copy made in one transaction: a
     // failed copy rolls the taking back, and until the commit nobody else can take it.
     PgTransaction tx(m_context->db());
-    const PgFile row = m_context->file(id);
+    const ProjectRow row = m_context->file(id);
     const QString path = m_context->locationPath(row.locationId);
     // A file one holds already keeps its working copy; only a missing one is made again.
     const bool mine = row.checkedOut && !m_context->heldByOther(row);
@@ -235,7 +210,7 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
 
 bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             checkOut(lProjectID, strDescription);
@@ -246,7 +221,7 @@ bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescriptio
 
 void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
 {
-    const PgFile row = m_context->file(id);
+    const ProjectRow row = m_context->file(id);
     if (!row.checkedOut)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is niet in gebruik genomen.").arg(row.fileName));
     if (m_context->heldByOther(row)) {
@@ -281,7 +256,7 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
 
 bool PgProjects::CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             checkIn(lProjectID, strDescription, bRemoveLocalCopy);
@@ -295,7 +270,7 @@ bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             m_context->db().exec("SELECT cancel_check_out(?, ?)", {lProjectID, strDescription});
             // The server version is copied beside the working copy first and swapped in only
             // after the commit, so a refused commit leaves the working copy as it was.
@@ -325,10 +300,10 @@ bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription
 
 bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             strPath = FileOps::viewCopy(m_context->serverFile(row), row.fileName);
             return true;
         },
@@ -337,7 +312,7 @@ bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
 
 bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTargetPath)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             FileOps::copyNew(m_context->serverFile(m_context->file(lProjectID)), strTargetPath, false);
@@ -348,7 +323,7 @@ bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTarge
 
 bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             if (lProjectIDs.size() != strTargetPaths.size()) {
@@ -374,10 +349,10 @@ bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs,
 
 QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
 {
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
-            const PgFile row = m_context->file(lProjectID);
+            const ProjectRow row = m_context->file(lProjectID);
             if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
                 return row.checkoutFolder;
             return FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));
@@ -387,42 +362,35 @@ QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
 
 QString PgProjects::GetProjectLocationPath(qint32 lProjectID)
 {
-    return pgGuarded(
+    return guarded(
         m_context, [&] { return m_context->locationPath(m_context->file(lProjectID).locationId) + QLatin1Char('/'); },
         QString());
 }
 
 QString PgProjects::GetProjectFileName(qint32 lProjectID)
 {
-    return pgGuarded(m_context, [&] { return m_context->file(lProjectID).fileName; }, QString());
+    return guarded(m_context, [&] { return m_context->file(lProjectID).fileName; }, QString());
 }
 
 bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID)
 {
     rsProjects.reset();
-    return pgGuarded(
-        m_context,
-        [&] {
-            rsProjects = PgRecordset::open(m_context->db().exec(inLocationSql(), {lLocationID}), FileRowFields, FileRowKinds);
-            return bool(rsProjects);
-        },
-        false);
+    return guarded(m_context, [&] { return bool(rsProjects = m_context->rows(inLocationSql(), {lLocationID}, RowShapes::file())); },
+                   false);
 }
 
 bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID, const QVariant &vOptional)
 {
     rsProjects.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             bool filtered = false;
             const qint32 location = vOptional.isNull() ? 0 : vOptional.toInt(&filtered);
-            rsProjects = PgRecordset::open(
-                m_context->db().exec("SELECT " DW_PG_FILE_ROW_COLUMNS " FROM projects p "
-                                     "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
-                                     "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
-                                     {strUserID, filtered ? 1 : 0, location}),
-                FileRowFields, FileRowKinds);
+            rsProjects = m_context->rows("SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
+                                         "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
+                                         "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
+                                         {strUserID, filtered ? 1 : 0, location}, RowShapes::file());
             return bool(rsProjects);
         },
         false);
@@ -431,36 +399,15 @@ bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strU
 bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
 {
     rsInfo.reset();
-    return pgGuarded(
-        m_context,
-        [&] {
-            std::vector<PgColumn> kinds = FileRowKinds;
-            kinds.push_back(PgColumn::Text);
-            rsInfo = PgRecordset::open(m_context->db().exec("SELECT " DW_PG_FILE_ROW_COLUMNS ", p.file_name "
-                                                            "FROM projects p WHERE p.project_id = ?",
-                                                            {lProjectID}),
-                                       FileRowFields + QStringList{QStringLiteral("Workname")}, kinds);
-            return bool(rsInfo);
-        },
-        false);
+    const char *sql = "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?";
+    return guarded(m_context, [&] { return bool(rsInfo = m_context->rows(sql, {lProjectID}, RowShapes::fileInfo())); }, false);
 }
 
 bool PgProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
 {
     rsHistory.reset();
-    return pgGuarded(
-        m_context,
-        [&] {
-            rsHistory = PgRecordset::open(
-                m_context->db().exec("SELECT action, action_at, action_at, user_name, memo, action_at FROM history "
-                                     "WHERE project_id = ? ORDER BY history_id",
-                                     {lProjectID}),
-                {QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),
-                 QStringLiteral("UserName"), QStringLiteral("Memo"), QStringLiteral("ActionMoment")},
-                {PgColumn::Text, PgColumn::Date, PgColumn::Time, PgColumn::Text, PgColumn::Text, PgColumn::DateTime});
-            return bool(rsHistory);
-        },
-        false);
+    return guarded(m_context, [&] { return bool(rsHistory = m_context->rows(HistorySql, {lProjectID}, RowShapes::history())); },
+                   false);
 }
 
 } // namespace dwfm::store::pg

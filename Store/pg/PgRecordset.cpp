@@ -6,14 +6,14 @@
 
 namespace dwfm::store::pg {
 
-RecordsetPtr PgRecordset::open(PgResult result, QStringList fields, std::vector<PgColumn> kinds)
+RecordsetPtr PgRecordset::open(PgResult result, QStringList fields, std::vector<ColumnKind> kinds)
 {
     if (result.rows() == 0)
         return nullptr;
     return std::make_shared<PgRecordset>(std::move(result), std::move(fields), std::move(kinds));
 }
 
-PgRecordset::PgRecordset(PgResult result, QStringList fields, std::vector<PgColumn> kinds)
+PgRecordset::PgRecordset(PgResult result, QStringList fields, std::vector<ColumnKind> kinds)
     : m_result(std::move(result)), m_fields(std::move(fields)), m_kinds(std::move(kinds))
 {
 }
@@ -27,17 +27,17 @@ QVariant PgRecordset::value(int index) const
     if (m_result.isNull(m_row, index))
         return QVariant();
     switch (m_kinds[std::size_t(index)]) {
-    case PgColumn::Integer:
+    case ColumnKind::Integer:
         return QVariant(qint32(m_result.int64(m_row, index)));
-    case PgColumn::Boolean:
+    case ColumnKind::Boolean:
         return QVariant(m_result.boolean(m_row, index));
-    case PgColumn::DateTime:
+    case ColumnKind::DateTime:
         return QVariant(QDateTime::fromMSecsSinceEpoch(m_result.int64(m_row, index)).toLocalTime());
-    case PgColumn::Date:
+    case ColumnKind::Date:
         return QVariant(QDateTime::fromMSecsSinceEpoch(m_result.int64(m_row, index)).toLocalTime().date());
-    case PgColumn::Time:
+    case ColumnKind::Time:
         return QVariant(QDateTime::fromMSecsSinceEpoch(m_result.int64(m_row, index)).toLocalTime().time());
-    case PgColumn::Text:
+    case ColumnKind::Text:
         break;
     }
     return QVariant(m_result.text(m_row, index));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowShape.h"
 #include "core/session/Recordset.h"
 #include "pg/PgConnection.h"
 
@@ -9,15 +10,12 @@
 
 namespace dwfm::store::pg {
 
-// How a column's text becomes a field value.
-enum class PgColumn { Integer, Text, Boolean, DateTime, Date, Time };
-
 // A record set over a libpq result: the rows stay in libpq's memory as the server sent
 // them, and a field is converted to a Qt type only when it is read. Null for no rows.
 class PgRecordset final : public Recordset {
 public:
-    static RecordsetPtr open(PgResult result, QStringList fields, std::vector<PgColumn> kinds);
-    PgRecordset(PgResult result, QStringList fields, std::vector<PgColumn> kinds);
+    static RecordsetPtr open(PgResult result, QStringList fields, std::vector<ColumnKind> kinds);
+    PgRecordset(PgResult result, QStringList fields, std::vector<ColumnKind> kinds);
 
     int fieldCount() const override { return int(m_fields.size()); }
     QString fieldName(int index) const override { return m_fields.value(index); }
@@ -32,7 +30,7 @@ public:
 private:
     PgResult m_result;
     QStringList m_fields;
-    std::vector<PgColumn> m_kinds;
+    std::vector<ColumnKind> m_kinds;
     int m_row = 0;
     bool m_closed = false;
 };

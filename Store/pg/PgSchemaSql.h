@@ -106,6 +106,34 @@ BEGIN
     RETURN r;
 END $$;
 
+-- Refuses a name already taken (case aside) by another file of the location p_in, or with
+-- p_files false by another folder under the parent p_in; p_except is the one being renamed.
+CREATE FUNCTION name_free(p_files boolean, p_in integer, p_name text, p_except integer DEFAULT 0) RETURNS void
+LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
+BEGIN
+    IF p_files AND EXISTS (SELECT 1 FROM projects WHERE location_id = p_in AND name_key = lower(p_name)
+                                                    AND project_id <> p_except) THEN
+        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
+    ELSIF NOT p_files AND EXISTS (SELECT 1 FROM locations WHERE parent_id = p_in AND name_key = lower(p_name)
+                                                           AND location_id <> p_except) THEN
+        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
+    END IF;
+END $$;
+
+-- The location, locked for a change by `u`; a top location only an administrator may change.
+CREATE FUNCTION changeable_location(p_location integer, u users) RETURNS locations LANGUAGE plpgsql
+SET search_path = dw, pg_temp AS $$
+DECLARE l locations;
+BEGIN
+    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
+        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
+    END IF;
+    RETURN l;
+END $$;
+
 -- The same rule as the clients': at most 220 bytes, so that a kept-aside name still fits
 -- in 255; no separators, no characters the control refuses, no control characters.
 CREATE FUNCTION name_ok(p_name text) RETURNS void LANGUAGE plpgsql AS $$
@@ -192,9 +220,7 @@ DECLARE u users := writer(); id integer;
 BEGIN
     PERFORM files_allowed(p_location);
     PERFORM name_ok(p_name);
-    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location AND name_key = lower(p_name)) THEN
-        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
-    END IF;
+    PERFORM name_free(true, p_location, p_name);
     INSERT INTO projects (location_id, file_name, name_key) VALUES (p_location, p_name, lower(p_name))
     RETURNING project_id INTO id;
     IF p_log THEN
@@ -209,9 +235,7 @@ LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 DECLARE u users := writer(); r projects := file_row(p_project); id integer;
 BEGIN
     PERFORM files_allowed(p_target);
-    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_target AND name_key = r.name_key) THEN
-        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', r.file_name), '23505');
-    END IF;
+    PERFORM name_free(true, p_target, r.file_name);
     INSERT INTO projects (location_id, file_name, name_key, default_project)
     VALUES (p_target, r.file_name, r.name_key, r.default_project) RETURNING project_id INTO id;
     PERFORM log_action(id, 'Gekopieerd van ' || p_from, p_remark);
@@ -227,10 +251,7 @@ BEGIN
     IF r.checked_out THEN
         PERFORM refuse(format('''%s'' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.', r.file_name));
     END IF;
-    IF EXISTS (SELECT 1 FROM projects WHERE location_id = r.location_id AND name_key = lower(p_name)
-                                        AND project_id <> p_project) THEN
-        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
-    END IF;
+    PERFORM name_free(true, r.location_id, p_name, p_project);
     UPDATE projects SET file_name = p_name, name_key = lower(p_name) WHERE project_id = p_project;
     PERFORM log_action(p_project, 'Naam gewijzigd', format('Van ''%s'' in ''%s''', r.file_name, p_name));
     PERFORM touched(r.location_id);
@@ -263,9 +284,7 @@ BEGIN
             PERFORM refuse(format('Locatie %s bestaat niet.', p_parent), 'P0002');
         END IF;
     END IF;
-    IF EXISTS (SELECT 1 FROM locations WHERE parent_id = p_parent AND name_key = lower(p_name)) THEN
-        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
-    END IF;
+    PERFORM name_free(false, p_parent, p_name);
     INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (p_parent, p_name, lower(p_name), p_remark, k)
     RETURNING location_id INTO id;
     PERFORM touched(p_parent);
@@ -277,16 +296,8 @@ LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 DECLARE u users := writer(); l locations; busy bigint;
 BEGIN
     PERFORM name_ok(p_name);
-    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
-    IF NOT FOUND THEN
-        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
-    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
-        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
-    END IF;
-    IF EXISTS (SELECT 1 FROM locations WHERE parent_id = l.parent_id AND name_key = lower(p_name)
-                                         AND location_id <> p_location) THEN
-        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
-    END IF;
+    l := changeable_location(p_location, u);
+    PERFORM name_free(false, l.parent_id, p_name, p_location);
     WITH RECURSIVE below (location_id) AS (
         SELECT p_location UNION ALL
         SELECT c.location_id FROM locations c JOIN below b ON c.parent_id = b.location_id)
@@ -302,14 +313,8 @@ END $$;
 
 CREATE FUNCTION delete_location(p_location integer) RETURNS void
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); l locations;
+DECLARE u users := writer(); l locations := changeable_location(p_location, u);
 BEGIN
-    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
-    IF NOT FOUND THEN
-        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
-    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
-        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
-    END IF;
     IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location)
        OR EXISTS (SELECT 1 FROM locations WHERE parent_id = p_location) THEN
         PERFORM refuse(format('De map ''%s'' is niet leeg.', l.name));

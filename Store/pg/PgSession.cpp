@@ -3,7 +3,6 @@
 #include "StoreFolders.h"
 #include "core/session/SessionRegistry.h"
 #include "pg/PgChanges.h"
-#include "pg/PgRecordset.h"
 #include "platform/DwError.h"
 
 namespace dwfm::store::pg {
@@ -58,7 +57,7 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
             throw DwError(DwError::PermissionDenied,
                           QStringLiteral("De gebruiker '%1' is onbekend in deze store.").arg(who.text(0, 0)));
         }
-        PgUser user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
+        UserInfo user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
         m_context = std::make_shared<PgContext>(connection, strServer.trimmed(), catalogue, root.text(0, 0), user);
         m_database.setConnectError(0, QString());
         return true;
@@ -142,20 +141,19 @@ bool PgCurrentUser::IsAdministrator()
 bool PgCurrentUser::GetRoots(RecordsetPtr &rsRoots)
 {
     rsRoots.reset();
-    return pgGuarded(
+    return guarded(
         m_context,
         [&] {
             // Own roots when the user has any, else every top location.
-            PgResult r = m_context->db().exec(R"SQL(
+            rsRoots = m_context->rows(R"SQL(
                 SELECT l.location_id, l.name FROM locations l
                  WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?)
                         AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?))
                     OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?) AND l.parent_id = 0)
                  ORDER BY l.name)SQL",
-                                              {m_context->user().id.toLower(), m_context->user().id.toLower(),
-                                               m_context->user().id.toLower()});
-            rsRoots = PgRecordset::open(std::move(r), {QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
-                                        {PgColumn::Integer, PgColumn::Text});
+                                      {m_context->user().id.toLower(), m_context->user().id.toLower(),
+                                       m_context->user().id.toLower()},
+                                      RowShapes::roots());
             return bool(rsRoots);
         },
         false);

@@ -124,21 +124,15 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
     // the commit decides, and the server file follows it (see PendingWork).
     FileOps::dropCache(m_context->serverFile(row));
     const FileOps::Staged staged = m_context->stage(local, true);
-    PendingWork::Step step;
-    try {
-        WriteTransaction tx(m_context->db());
-        release(projectId, m_context->user().id);
-        m_context->logHistory(projectId, QStringLiteral("Vrijgegeven"), remark);
-        const ProjectRow now = m_context->project(projectId);
-        step = {0, PendingWork::Replace, staged.path, m_context->serverFile(now), projectId, NameRules::key(now.fileName)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    } catch (...) {
-        QFile::remove(staged.path);
-        throw;
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
+    m_context->commitChange(
+        [&] {
+            release(projectId, m_context->user().id);
+            m_context->logHistory(projectId, QStringLiteral("Vrijgegeven"), remark);
+            const ProjectRow now = m_context->project(projectId);
+            return PendingWork::Step{0, PendingWork::Replace, staged.path, m_context->serverFile(now), projectId,
+                                     NameRules::key(now.fileName)};
+        },
+        staged.path);
     // Only the version that was stored goes; a save that came after it is kept aside.
     if (removeLocalCopy)
         FileOps::removeIfUnchanged(local, staged.source);

@@ -1,5 +1,6 @@
 #include "services/ProjectCatalog.h"
 
+#include "ServerFolder.h"
 #include "db/SqliteRecordset.h"
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
@@ -8,36 +9,16 @@
 #include "services/PendingWork.h"
 #include "services/StoreLocations.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace dwfm::store {
 
-namespace {
-// The file row every list query answers with; field names as the control reads them.
-#define DW_FILE_ROW_COLUMNS                                                                                    \
-    "p.project_id, p.file_name, p.checked_out, p.user_id, p.checkout_at, p.computer_name, p.checkout_folder, " \
-    "p.checkout_remark, p.locked, p.default_project, p.location_id"
-
-const QStringList FileRowFields = {
-    QStringLiteral("Projectid"),     QStringLiteral("FileName"),    QStringLiteral("CheckedOut"),
-    QStringLiteral("UserID"),        QStringLiteral("Checkoutdate"), QStringLiteral("ComputerName"),
-    QStringLiteral("ProjectCheckoutlocation"), QStringLiteral("CheckOutDescription"), QStringLiteral("Locked"),
-    QStringLiteral("DefaultProject"), QStringLiteral("LocationID")};
-
-const std::vector<ColumnKind> FileRowKinds = {
-    ColumnKind::Integer, ColumnKind::Text,    ColumnKind::Boolean, ColumnKind::Text,
-    ColumnKind::DateTime, ColumnKind::Text,   ColumnKind::Text,    ColumnKind::Text,
-    ColumnKind::Boolean, ColumnKind::Boolean, ColumnKind::Integer};
-
-QString samePath(const QString &path)
+PendingWork::Step ProjectCatalog::recorded(PendingWork::Step step)
 {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    return step;
 }
-} // namespace
 
 void ProjectCatalog::requireTarget(qint32 locationId, const QString &name)
 {
@@ -65,40 +46,28 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
     // The data is copied and flushed before the write lock, so that others are not kept
     // waiting; the commit decides and the staged file then takes its place.
     const FileOps::Staged staged = copyIntoStore ? m_context->stage(source, true) : FileOps::Staged{};
-    PendingWork::Step step;
     qint32 id = 0;
-    try {
-        WriteTransaction tx(m_context->db());
-        requireTarget(locationId, name);
-        const QString target = FileOps::join(m_context->locationFolder(locationId), name);
-        if (copyIntoStore) {
-            if (QFileInfo::exists(target))
-                throw DwError(DwError::FileAlreadyExists,
-                              QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
-        } else if (samePath(source) != samePath(target)) {
-            throw DwError(DwError::InvalidProcedureCall,
-                          QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target));
-        }
-        Statement ins(m_context->db(),
-                      "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
-        ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
-        id = qint32(ins.int64(0));
-        ins.reset();
-        if (logHistory)
-            m_context->logHistory(id, QStringLiteral("Toegevoegd"), copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
-        if (copyIntoStore) {
-            step = {0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
-            step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        }
-        FaultInjection::check("before-commit");
-        tx.commit();
-    } catch (...) {
-        if (copyIntoStore)
-            QFile::remove(staged.path);
-        throw;
-    }
-    if (copyIntoStore)
-        PendingWork::finish(m_context->db(), m_context->folder(), step);
+    m_context->commitChange(
+        [&] {
+            requireTarget(locationId, name);
+            const QString target = FileOps::join(m_context->locationFolder(locationId), name);
+            if (copyIntoStore)
+                ServerFolder::requireNoStrayFile(target);
+            else
+                ServerFolder::requireInPlace(source, target);
+            Statement ins(m_context->db(),
+                          "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
+            ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
+            id = qint32(ins.int64(0));
+            ins.reset();
+            if (logHistory)
+                m_context->logHistory(id, QStringLiteral("Toegevoegd"),
+                                      copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
+            if (!copyIntoStore)
+                return PendingWork::Step{};
+            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
+        },
+        staged.path);
     return id;
 }
 
@@ -108,9 +77,7 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     const ProjectRow src = m_context->project(projectId);
     requireTarget(targetLocationId, src.fileName);
     const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
-    if (QFileInfo::exists(target))
-        throw DwError(DwError::FileAlreadyExists,
-                      QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+    ServerFolder::requireNoStrayFile(target);
     Statement ins(m_context->db(),
                   "INSERT INTO projects (location_id, file_name, name_key, default_project) "
                   "SELECT ?, file_name, name_key, default_project FROM projects WHERE project_id = ? "
@@ -119,27 +86,22 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     const qint32 id = qint32(ins.int64(0));
     ins.reset();
     m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
-    PendingWork::Step step{0, PendingWork::Place, stagedPath, target, id, NameRules::key(src.fileName)};
-    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-    return step;
+    return PendingWork::Step{0, PendingWork::Place, stagedPath, target, id, NameRules::key(src.fileName)};
 }
 
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
 {
     m_context->requireWritable();
     const FileOps::Staged staged = m_context->stage(m_context->serverFile(m_context->project(projectId)), true);
-    PendingWork::Step step;
-    try {
-        WriteTransaction tx(m_context->db());
-        step = recordCopy(projectId, targetLocationId, remark, staged.path);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    } catch (...) {
-        QFile::remove(staged.path);
-        throw;
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
-    return qint32(step.itemId);
+    qint32 id = 0;
+    m_context->commitChange(
+        [&] {
+            const PendingWork::Step step = recordCopy(projectId, targetLocationId, remark, staged.path);
+            id = qint32(step.itemId);
+            return step;
+        },
+        staged.path);
+    return id;
 }
 
 QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark)
@@ -171,7 +133,7 @@ QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 t
             // A refused file takes back only its own rows; the others go on.
             m_context->db()->exec("SAVEPOINT one_copy");
             try {
-                steps << recordCopy(projectIds[i], targetLocationId, remark, staged[i]);
+                steps << recorded(recordCopy(projectIds[i], targetLocationId, remark, staged[i]));
                 m_context->db()->exec("RELEASE one_copy");
             } catch (const DwError &e) {
                 m_context->db()->exec("ROLLBACK TO one_copy");
@@ -196,12 +158,10 @@ QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 t
 void ProjectCatalog::rename(qint32 projectId, const QString &name)
 {
     m_context->requireWritable();
-    PendingWork::Step step;
-    {
-        WriteTransaction tx(m_context->db());
+    m_context->commitChange([&] {
         const ProjectRow row = m_context->project(projectId);
         if (row.fileName == name)
-            return;
+            return PendingWork::Step{};
         m_context->requireNotHeldByOther(row, QStringLiteral("hernoemd"));
         if (row.checkedOut) {
             // The working copy is found by its name at check-in; it must keep it until then.
@@ -222,12 +182,8 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
         upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
         m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
                               QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
-        step = {0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
-        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
+        return PendingWork::Step{0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
+    });
 }
 
 PendingWork::Step ProjectCatalog::recordRemove(qint32 projectId)
@@ -238,23 +194,14 @@ PendingWork::Step ProjectCatalog::recordRemove(qint32 projectId)
     del.bind(1, qint64(projectId)).exec();
     Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
     hist.bind(1, qint64(projectId)).exec();
-    PendingWork::Step step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId,
-                           NameRules::key(row.fileName)};
-    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-    return step;
+    return PendingWork::Step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId,
+                             NameRules::key(row.fileName)};
 }
 
 void ProjectCatalog::remove(qint32 projectId)
 {
     m_context->requireWritable();
-    PendingWork::Step step;
-    {
-        WriteTransaction tx(m_context->db());
-        step = recordRemove(projectId);
-        FaultInjection::check("before-commit");
-        tx.commit();
-    }
-    PendingWork::finish(m_context->db(), m_context->folder(), step);
+    m_context->commitChange([&] { return recordRemove(projectId); });
 }
 
 QList<bool> ProjectCatalog::removeMany(const QList<qint32> &projectIds)
@@ -268,7 +215,7 @@ QList<bool> ProjectCatalog::removeMany(const QList<qint32> &projectIds)
             // A refused file takes back only its own rows; the others go on.
             m_context->db()->exec("SAVEPOINT one_removal");
             try {
-                steps << recordRemove(projectIds[i]);
+                steps << recorded(recordRemove(projectIds[i]));
                 m_context->db()->exec("RELEASE one_removal");
                 removed[i] = true;
             } catch (const DwError &e) {
@@ -299,7 +246,7 @@ RecordsetPtr ProjectCatalog::inLocation(qint32 locationId)
     count.reset();
     auto st = std::make_unique<Statement>(m_context->db(), inLocationSql());
     st->bind(1, qint64(locationId));
-    return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds, rows);
+    return SqliteRecordset::open(std::move(st), RowShapes::file().fields, RowShapes::file().kinds, rows);
 }
 
 RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locationFilter)
@@ -312,28 +259,21 @@ RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locat
         " WHERE p.checked_out = 1 AND p.user_id IN (SELECT user_id FROM users WHERE user_key = ?1 UNION SELECT ?2)"
         "   AND (?3 = 0 OR p.location_id = ?4) ORDER BY p.name_key");
     st->bind(1, NameRules::key(userId)).bind(2, userId).bind(3, qint64(filtered ? 1 : 0)).bind(4, qint64(locationId));
-    return SqliteRecordset::open(std::move(st), FileRowFields, FileRowKinds);
+    return SqliteRecordset::open(std::move(st), RowShapes::file().fields, RowShapes::file().kinds);
 }
 
 RecordsetPtr ProjectCatalog::info(qint32 projectId)
 {
     Statement st(m_context->db(), "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?");
     st.bind(1, qint64(projectId));
-    std::vector<ColumnKind> kinds = FileRowKinds;
-    kinds.push_back(ColumnKind::Text);
-    return collectRows(st, FileRowFields + QStringList{QStringLiteral("Workname")}, kinds);
+    return collectRows(st, RowShapes::fileInfo().fields, RowShapes::fileInfo().kinds);
 }
 
 RecordsetPtr ProjectCatalog::history(qint32 projectId)
 {
-    Statement st(m_context->db(), "SELECT action, action_at, action_at, user_name, memo, action_at FROM history "
-                                  "WHERE project_id = ? ORDER BY history_id");
+    Statement st(m_context->db(), HistorySql);
     st.bind(1, qint64(projectId));
-    return collectRows(st,
-                       {QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),
-                        QStringLiteral("UserName"), QStringLiteral("Memo"), QStringLiteral("ActionMoment")},
-                       {ColumnKind::Text, ColumnKind::Date, ColumnKind::Time, ColumnKind::Text, ColumnKind::Text,
-                        ColumnKind::DateTime});
+    return collectRows(st, RowShapes::history().fields, RowShapes::history().kinds);
 }
 
 } // namespace dwfm::store

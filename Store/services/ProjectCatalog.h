@@ -38,13 +38,16 @@ public:
 
 private:
     void requireTarget(qint32 locationId, const QString &name);
-    // Under the write lock: the checks of a copy, the new row with its history and the
-    // recorded step that puts the staged file in place. A refusal throws before any write.
+    // Under the write lock: the checks of a copy, the new row with its history, and the
+    // step that puts the staged file in place. A refusal throws before any write.
     PendingWork::Step recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
                                  const QString &stagedPath);
-    // Under the write lock: the checks of a deletion, the removed rows and the recorded
-    // step that removes the server file. A refusal throws before any write.
+    // Under the write lock: the checks of a deletion, the removed rows, and the step that
+    // removes the server file. A refusal throws before any write.
     PendingWork::Step recordRemove(qint32 projectId);
+    // A batch's step recorded in the batch's transaction (a single change has
+    // commitChange record its step).
+    PendingWork::Step recorded(PendingWork::Step step);
     StoreContextPtr &m_context;
 };
 

@@ -1,32 +1,23 @@
 #include "services/StoreContext.h"
 
 #include "StoreFolders.h"
+#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
 #include "services/PendingWork.h"
 
 #include <QDateTime>
-#include <QSysInfo>
+#include <QFile>
 
 namespace dwfm::store {
 
 StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, UserInfo user)
-    : m_db(std::move(db)),
+    : SessionContext(catalogue, StoreFolders::rootFolder(folder, catalogue), std::move(user)),
+      m_db(std::move(db)),
       m_folder(std::move(folder)),
-      m_catalogue(std::move(catalogue)),
-      m_rootFolder(StoreFolders::rootFolder(m_folder, m_catalogue)),
-      m_stagingFolder(StoreFolders::stagingFolder(m_folder, m_catalogue)),
-      m_user(std::move(user)),
-      m_computerName(QSysInfo::machineHostName())
+      m_stagingFolder(StoreFolders::stagingFolder(m_folder, this->catalogue()))
 {
-}
-
-QString StoreContext::workingRoot() const
-{
-    if (!m_user.workingRoot.isEmpty())
-        return m_user.workingRoot;
-    return StoreFolders::defaultWorkingRoot(m_catalogue, m_user.id);
 }
 
 FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
@@ -34,25 +25,11 @@ FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
     return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable);
 }
 
-void StoreContext::setLastError(qint32 number, const QString &text)
-{
-    m_lastErrorNumber = number;
-    m_lastError = text;
-}
-
-void StoreContext::recordError(const std::exception &e)
-{
-    if (const auto *dw = dynamic_cast<const DwError *>(&e))
-        setLastError(dw->number(), dw->description());
-    else
-        setLastError(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
-}
-
 void StoreContext::requireWritable() const
 {
-    if (m_user.readOnly) {
+    if (user().readOnly) {
         throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Gebruiker '%1' mag alleen lezen en kan niets wijzigen.").arg(m_user.id));
+                      QStringLiteral("Gebruiker '%1' mag alleen lezen en kan niets wijzigen.").arg(user().id));
     }
 }
 
@@ -74,33 +51,16 @@ bool StoreContext::locationExists(qint32 id) const
 
 QString StoreContext::locationPath(qint32 id) const
 {
-    Statement q(m_db, R"SQL(
-        WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
-            SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = ?
-            UNION ALL
-            SELECT l.location_id, l.parent_id, l.name, up.depth + 1
-              FROM locations l JOIN up ON l.location_id = up.parent_id
-             WHERE up.depth < 100000)
-        SELECT name, parent_id FROM up ORDER BY depth DESC)SQL");
+    Statement q(m_db, LocationPathSql);
     q.bind(1, qint64(id));
     QStringList parts;
-    bool fromTop = false;
+    qint64 topParent = 0;
     while (q.step()) {
         if (parts.isEmpty())
-            fromTop = q.int64(1) == 0;
+            topParent = q.int64(1);
         parts << q.text(0);
     }
-    if (parts.isEmpty())
-        throw DwError(DwError::ItemNotFound, QStringLiteral("Locatie %1 bestaat niet.").arg(id));
-    // Every part or none: a cut-off path would name a folder outside the location's own.
-    if (!fromTop)
-        throw DwError(DwError::DatabaseError, QStringLiteral("Het pad van locatie %1 is onvolledig.").arg(id));
-    return parts.join(QLatin1Char('/'));
-}
-
-QString StoreContext::locationFolder(qint32 id) const
-{
-    return FileOps::join(m_rootFolder, locationPath(id));
+    return joinLocationPath(id, parts, topParent);
 }
 
 QString StoreContext::workingFolder(qint32 locationId) const
@@ -119,14 +79,9 @@ ProjectRow StoreContext::project(qint32 id) const
                       q.text(4),          q.text(5),           q.int64(6) != 0};
 }
 
-QString StoreContext::serverFile(const ProjectRow &row) const
-{
-    return FileOps::join(locationFolder(row.locationId), row.fileName);
-}
-
 bool StoreContext::heldByOther(const ProjectRow &row) const
 {
-    return row.checkedOut && NameRules::key(row.userId) != NameRules::key(m_user.id);
+    return row.checkedOut && NameRules::key(row.userId) != NameRules::key(user().id);
 }
 
 void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &action) const
@@ -138,13 +93,31 @@ void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &a
     }
 }
 
+void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath)
+{
+    PendingWork::Step step;
+    try {
+        WriteTransaction tx(db());
+        step = decide();
+        if (step.kind != 0)
+            step.id = PendingWork::record(db(), m_folder, step);
+        FaultInjection::check("before-commit");
+        tx.commit();
+    } catch (...) {
+        if (!stagedPath.isEmpty())
+            QFile::remove(stagedPath);
+        throw;
+    }
+    PendingWork::finish(db(), m_folder, step);
+}
+
 void StoreContext::logHistory(qint32 projectId, const QString &action, const QString &memo)
 {
     Statement q(m_db, "INSERT INTO history (project_id, action, action_at, user_name, memo) VALUES (?, ?, ?, ?, ?)");
     q.bind(1, qint64(projectId))
         .bind(2, action)
         .bind(3, QDateTime::currentMSecsSinceEpoch())
-        .bind(4, m_user.id)
+        .bind(4, user().id)
         .bind(5, memo.trimmed().isEmpty() ? QString() : memo);
     q.exec();
 }

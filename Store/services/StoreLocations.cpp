@@ -1,7 +1,6 @@
 #include "services/StoreLocations.h"
 
 #include "db/SqliteRecordset.h"
-#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "platform/DwError.h"
@@ -91,8 +90,6 @@ bool StoreLocations::CreateLocation(const QString &strName, const QString &strDe
 
 PendingWork::Step StoreLocations::decideDelete(qint32 lLocationID)
 {
-    PendingWork::Step step;
-    WriteTransaction tx(m_context->db());
     const LocationRow loc = m_context->location(lLocationID);
     requireMayChange(loc);
     Statement files(m_context->db(), "SELECT COUNT(*) FROM projects WHERE location_id = ?");
@@ -116,11 +113,7 @@ PendingWork::Step StoreLocations::decideDelete(qint32 lLocationID)
     del.bind(1, qint64(lLocationID)).exec();
     Statement roots(m_context->db(), "DELETE FROM user_roots WHERE location_id = ?");
     roots.bind(1, qint64(lLocationID)).exec();
-    step = {0, PendingWork::RemoveFolder, folder, QString(), lLocationID, QString()};
-    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-    FaultInjection::check("before-commit");
-    tx.commit();
-    return step;
+    return {0, PendingWork::RemoveFolder, folder, QString(), lLocationID, QString()};
 }
 
 bool StoreLocations::DeleteLocation(qint32 lLocationID)
@@ -128,7 +121,7 @@ bool StoreLocations::DeleteLocation(qint32 lLocationID)
     return guarded(m_context, 
         [&] {
             m_context->requireWritable();
-            PendingWork::finish(m_context->db(), m_context->folder(), decideDelete(lLocationID));
+            m_context->commitChange([&] { return decideDelete(lLocationID); });
             return true;
         },
         false);
@@ -136,8 +129,6 @@ bool StoreLocations::DeleteLocation(qint32 lLocationID)
 
 PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString &strName)
 {
-    PendingWork::Step step;
-    WriteTransaction tx(m_context->db());
     const LocationRow loc = m_context->location(lLocationID);
     if (loc.name == strName)
         return {};
@@ -161,11 +152,7 @@ PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
     Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
     upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();
-    step = {0, PendingWork::RenameFolder, oldFolder, newFolder, lLocationID, NameRules::key(strName)};
-    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-    FaultInjection::check("before-commit");
-    tx.commit();
-    return step;
+    return {0, PendingWork::RenameFolder, oldFolder, newFolder, lLocationID, NameRules::key(strName)};
 }
 
 bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
@@ -173,7 +160,7 @@ bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
     return guarded(m_context, 
         [&] {
             m_context->requireWritable();
-            PendingWork::finish(m_context->db(), m_context->folder(), decideRename(lLocationID, strName));
+            m_context->commitChange([&] { return decideRename(lLocationID, strName); });
             return true;
         },
         false);
@@ -207,12 +194,7 @@ qint32 StoreLocations::GetLocationKind(qint32 lLocationID)
 
 const char *StoreLocations::childRowsSql()
 {
-    // Both the rows and the HasChildren test are searches in the (parent_id, name_key)
-    // index, which also gives the order: no sort step, and one query answers what the
-    // tree needs of every child.
-    return "SELECT l.location_id, l.name, "
-           "EXISTS (SELECT 1 FROM locations c WHERE c.parent_id = l.location_id) "
-           "FROM locations l WHERE l.parent_id = ? ORDER BY l.name_key";
+    return ChildLocationsSql;
 }
 
 bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
@@ -222,9 +204,8 @@ bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocatio
         [&] {
             auto q = std::make_unique<Statement>(m_context->db(), childRowsSql());
             q->bind(1, qint64(lLocationID));
-            rsChildren = SqliteRecordset::open(
-                std::move(q), {QStringLiteral("ChildID"), QStringLiteral("childpath"), QStringLiteral("HasChildren")},
-                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Boolean});
+            rsChildren = SqliteRecordset::open(std::move(q), RowShapes::childLocations().fields,
+                                               RowShapes::childLocations().kinds);
             return bool(rsChildren);
         },
         false);

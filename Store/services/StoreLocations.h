@@ -44,7 +44,8 @@ public:
 
 private:
     void requireMayChange(const LocationRow &loc) const;
-    // The committed database half of a delete or rename; the folder follows in finish.
+    // The database half of a delete or rename, run inside the change's transaction; answers
+    // the step that the folder follows with after the commit.
     PendingWork::Step decideDelete(qint32 lLocationID);
     PendingWork::Step decideRename(qint32 lLocationID, const QString &strName);
     void requireFreeName(qint32 parentId, const QString &name, qint32 exceptId);

@@ -77,8 +77,7 @@ bool StoreCurrentUser::GetRoots(RecordsetPtr &rsRoots)
                     OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1) AND l.parent_id = 0)
                  ORDER BY l.name)SQL");
             q.bind(1, NameRules::key(m_context->user().id));
-            rsRoots = collectRows(q, {QStringLiteral("RootID"), QStringLiteral("Tekstnode")},
-                                  {ColumnKind::Integer, ColumnKind::Text});
+            rsRoots = collectRows(q, RowShapes::roots().fields, RowShapes::roots().kinds);
             return bool(rsRoots);
         },
         false);

@@ -291,35 +291,27 @@ void printUsage(QTextStream &out)
 int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
 {
     const QString command = inv.words.value(0);
-    try {
-        if (command == QLatin1String("init")) {
-            need(Args(inv.words.mid(1), {}, {}), 0, "init");
-            StoreAdmin::createStore(folderOf(inv), catalogueOf(inv));
-            out << "Store " << catalogueOf(inv) << " gemaakt in " << folderOf(inv) << ".\n";
-            return ExitOk;
-        }
-        if (isSharedCommand(command)) {
-            StoreAdmin admin = openAdmin(inv);
-            return sharedCommand(admin, inv, out, err);
-        }
-        if (command == QLatin1String("demo"))
-            return demoCommand(inv, out);
-        if (command == QLatin1String("check") || command == QLatin1String("repair")) {
-            const Args a(inv.words.mid(1), {}, {QStringLiteral("yes")});
-            if (!a.positional.isEmpty() || (command == QLatin1String("check") && a.has(QStringLiteral("yes"))))
-                throw UsageError{QStringLiteral("Gebruik: dwstore check | dwstore repair [--yes]")};
-            return checkCommand(inv, command == QLatin1String("repair"), a.has(QStringLiteral("yes")), out);
-        }
-        if (command.isEmpty() || command == QLatin1String("help")) {
-            printUsage(command.isEmpty() ? err : out);
-            return command.isEmpty() ? ExitUsage : ExitOk;
-        }
-        throw UsageError{QStringLiteral("Onbekende opdracht '%1'.").arg(command)};
-    } catch (const UsageError &e) {
-        err << e.text << "\n";
-        return ExitUsage;
-    } catch (const DwError &e) {
-        err << e.description() << "\n";
-        return ExitFailed;
+    if (command == QLatin1String("init")) {
+        need(Args(inv.words.mid(1), {}, {}), 0, "init");
+        StoreAdmin::createStore(folderOf(inv), catalogueOf(inv));
+        out << "Store " << catalogueOf(inv) << " gemaakt in " << folderOf(inv) << ".\n";
+        return ExitOk;
     }
+    if (isSharedCommand(command)) {
+        StoreAdmin admin = openAdmin(inv);
+        return sharedCommand(admin, inv, out, err);
+    }
+    if (command == QLatin1String("demo"))
+        return demoCommand(inv, out);
+    if (command == QLatin1String("check") || command == QLatin1String("repair")) {
+        const Args a(inv.words.mid(1), {}, {QStringLiteral("yes")});
+        if (!a.positional.isEmpty() || (command == QLatin1String("check") && a.has(QStringLiteral("yes"))))
+            throw UsageError{QStringLiteral("Gebruik: dwstore check | dwstore repair [--yes]")};
+        return checkCommand(inv, command == QLatin1String("repair"), a.has(QStringLiteral("yes")), out);
+    }
+    if (command.isEmpty() || command == QLatin1String("help")) {
+        printUsage(command.isEmpty() ? err : out);
+        return command.isEmpty() ? ExitUsage : ExitOk;
+    }
+    throw UsageError{QStringLiteral("Onbekende opdracht '%1'.").arg(command)};
 }

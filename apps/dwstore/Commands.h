@@ -29,10 +29,11 @@ class StoreAdministration;
 // The store of the invocation, opened as an administrator acting for the system account.
 dwfm::store::StoreAdmin openAdmin(const Invocation &inv);
 
-// Runs one command; errors are written to `err` in one sentence.
+// Runs one command; throws UsageError for a wrong command line and DwError when the store
+// refuses.
 int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 void printUsage(QTextStream &out);
-// Runs one command on a server store (inv.server set).
+// Runs one command on a server store (inv.server set); throws as runCommand does.
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 
 // The commands both stores share: user, location, import, ls and undo-checkout.

@@ -8,7 +8,6 @@
 #include "Args.h"
 #include "DemoStore.h"
 #include "pg/PgAdmin.h"
-#include "platform/DwError.h"
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -41,30 +40,22 @@ int demoCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
 {
     const QString command = inv.words.value(0);
-    try {
-        if (inv.catalogue.isEmpty())
-            throw UsageError{QStringLiteral("Geef bij --server ook de database op met --catalog.")};
-        pg::PgAdmin admin(inv.server, inv.catalogue);
-        if (command == QLatin1String("init")) {
-            if (inv.words.size() != 1)
-                throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE --store MAP init")};
-            admin.createStore(inv.storeFolder);
-            out << "Serverstore " << inv.catalogue << " gemaakt op " << inv.server << "; bestanden in " << inv.storeFolder
-                << ".\n";
-            return ExitOk;
-        }
-        if (command == QLatin1String("demo"))
-            return demoCommand(admin, inv, out);
-        if (isSharedCommand(command))
-            return sharedCommand(admin, inv, out, err);
-        throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init --store MAP | "
-                                        "user add|list|set | location add|list|rename | import MAP | ls ID | "
-                                        "undo-checkout ID | demo [--reset] --store MAP")};
-    } catch (const UsageError &e) {
-        err << e.text << "\n";
-        return ExitUsage;
-    } catch (const DwError &e) {
-        err << e.description() << "\n";
-        return ExitFailed;
+    if (inv.catalogue.isEmpty())
+        throw UsageError{QStringLiteral("Geef bij --server ook de database op met --catalog.")};
+    pg::PgAdmin admin(inv.server, inv.catalogue);
+    if (command == QLatin1String("init")) {
+        if (inv.words.size() != 1)
+            throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE --store MAP init")};
+        admin.createStore(inv.storeFolder);
+        out << "Serverstore " << inv.catalogue << " gemaakt op " << inv.server << "; bestanden in " << inv.storeFolder
+            << ".\n";
+        return ExitOk;
     }
+    if (command == QLatin1String("demo"))
+        return demoCommand(admin, inv, out);
+    if (isSharedCommand(command))
+        return sharedCommand(admin, inv, out, err);
+    throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init --store MAP | "
+                                    "user add|list|set | location add|list|rename | import MAP | ls ID | "
+                                    "undo-checkout ID | demo [--reset] --store MAP")};
 }

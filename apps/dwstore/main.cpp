@@ -1,5 +1,7 @@
 // dwstore: creates and administers a document store (embedded or server) from the command line.
+#include "Args.h"
 #include "Commands.h"
+#include "platform/DwError.h"
 
 #include <QCoreApplication>
 
@@ -21,5 +23,14 @@ int main(int argc, char **argv)
         printUsage(out);
         return ExitOk;
     }
-    return inv.server.isEmpty() ? runCommand(inv, out, err) : runServerCommand(inv, out, err);
+    // A wrong command line and a refusal of the store end the run with one sentence.
+    try {
+        return inv.server.isEmpty() ? runCommand(inv, out, err) : runServerCommand(inv, out, err);
+    } catch (const UsageError &e) {
+        err << e.text << "\n";
+        return ExitUsage;
+    } catch (const dwfm::DwError &e) {
+        err << e.description() << "\n";
+        return ExitFailed;
+    }
 }

@@ -17,6 +17,7 @@
 #include "DwFileStoreSession.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
+#include "BenchTiming.h"
 #include "db/SqliteDb.h"
 #include "services/ProjectCatalog.h"
 #include "services/StoreLocations.h"
@@ -30,7 +31,6 @@
 #include "tree/LocationTreeModel.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -42,18 +42,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <vector>
 
 using namespace dwfm;
 using namespace dwfm::store;
+using namespace dwfm::bench;
 
 namespace {
 
 constexpr int kFiles = 100000;
 constexpr int kSubFolders = 10000;
-int runs = 7;
 
 // The store of the benchmark: a top folder with a folder of 100,000 files, a folder of
 // 10,000 sub-folders (one in ten with a sub-folder of its own) and an empty folder. The
@@ -176,22 +175,6 @@ int stepRaw(sqlite3 *db, const char *sql, int parameter)
     return bytes > 0 ? rows : -1;
 }
 
-// The median time in ms of the runs of `body`; `prepare` runs untimed before each.
-double medianMs(const std::function<void()> &body, const std::function<void()> &prepare = {})
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer timer;
-        timer.start();
-        body();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 double residentMiB()
 {
     std::ifstream statm("/proc/self/statm");
@@ -206,12 +189,6 @@ double heapMiB()
     return double(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
-void report(const char *what, double ms, double baselineMs, double limit)
-{
-    const double ratio = ms / baselineMs;
-    std::printf("%-46s %8.1f ms  baseline %7.1f ms  ratio %5.2f  (at most %.1fx: %s)\n", what, ms, baselineMs, ratio,
-                limit, ratio <= limit ? "ok" : "OVER");
-}
 
 void detail(const char *what, double ms)
 {
@@ -237,8 +214,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc > 1)
-        runs = std::max(1, std::atoi(argv[1]));
+    runs = 7;
+    bench::readRuns(argc, argv);
     BenchStore store;
     store.create();
 

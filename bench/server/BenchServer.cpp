@@ -6,6 +6,7 @@
 //                session and user, 125 files each), against the same on the embedded store
 //
 // Usage: bench_server [RUNS]   (median of RUNS runs, 5 by default)
+#include "BenchTiming.h"
 #include "DwFileStoreSession.h"
 #include "PgCluster.h"
 #include "StoreFolders.h"
@@ -25,44 +26,18 @@
 
 #include <libpq-fe.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 using namespace dwfm;
 using namespace dwfm::store;
+using namespace dwfm::bench;
 
 namespace {
 
 constexpr int kRows = 100000;
 constexpr int kFiles = 1000;
 constexpr int kClients = 8;
-int runs = 5;
-
-double medianMs(const std::function<void()> &body, const std::function<void()> &prepare = {})
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer timer;
-        timer.start();
-        body();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void report(const char *what, double ms, double baselineMs, double limit)
-{
-    const double ratio = ms / baselineMs;
-    std::printf("%-50s %8.1f ms  baseline %8.1f ms  ratio %5.2f", what, ms, baselineMs, ratio);
-    if (limit > 0)
-        std::printf("  (at most %.1fx: %s)", limit, ratio <= limit ? "ok" : "OVER");
-    std::printf("\n");
-}
 
 [[noreturn]] void die(const QString &why)
 {
@@ -134,8 +109,7 @@ void writeFiles(const QString &folder, int count)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc > 1)
-        runs = std::max(1, std::atoi(argv[1]));
+    readRuns(argc, argv);
     // Durable commits on both sides: the embedded store flushes every commit, so the
     // server must too.
     qputenv("DW_PG_OPTIONS", "-c fsync=on -c synchronous_commit=on");

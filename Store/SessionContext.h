@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+#include <memory>
+
+namespace dwfm::store {
+
+// The user a session acts for.
+struct UserInfo {
+    QString id;
+    QString name;
+    bool admin = false;
+    bool readOnly = false;
+    QString workingRoot; // empty: the default working root
+};
+
+// A file's row in the store.
+struct ProjectRow {
+    qint32 id = 0;
+    qint32 locationId = 0;
+    QString fileName;
+    bool checkedOut = false;
+    QString userId;
+    QString checkoutFolder;
+    bool locked = false;
+};
+
+// What the services of one session share whichever database lies behind it: the
+// catalogue, the store's root folder, who is logged on, this computer's name and the last
+// error. Services throw DwError inside and turn it into a False answer plus the last error
+// at their boundary (guard).
+class SessionContext {
+public:
+    SessionContext(QString catalogue, QString rootFolder, UserInfo user);
+    virtual ~SessionContext() = default;
+
+    const QString &catalogue() const { return m_catalogue; }
+    const QString &rootFolder() const { return m_rootFolder; }
+    const UserInfo &user() const { return m_user; }
+    const QString &computerName() const { return m_computerName; }
+    // The folder under which this user's working copies lie.
+    QString workingRoot() const;
+
+    QString lastError() const { return m_lastError; }
+    qint32 lastErrorNumber() const { return m_lastErrorNumber; }
+    void setLastError(qint32 number, const QString &text);
+
+    // Runs `work`; an error becomes the last error and the answer `failed`.
+    template <typename F, typename R>
+    R guard(F &&work, R failed)
+    {
+        try {
+            return work();
+        } catch (const std::exception &e) {
+            recordError(e);
+            return failed;
+        }
+    }
+    void recordError(const std::exception &e);
+
+    // The location's path below the root folder, parts joined by "/"; throws DwError (item
+    // not found) for an unknown location.
+    virtual QString locationPath(qint32 id) const = 0;
+    QString locationFolder(qint32 id) const;
+    QString serverFile(const ProjectRow &row) const;
+
+protected:
+    // The names from a location up to its top, top first, each with its parent's ID; the
+    // one parameter is the location's ID.
+    static const char *const LocationPathSql;
+    // The path from the rows of LocationPathSql: `topParent`, the parent ID of their first
+    // row, is 0 when they reach the top.
+    static QString joinLocationPath(qint32 id, const QStringList &parts, qint64 topParent);
+
+private:
+    QString m_catalogue;
+    QString m_rootFolder;
+    UserInfo m_user;
+    QString m_computerName;
+    QString m_lastError;
+    qint32 m_lastErrorNumber = 0;
+};
+
+// The boundary of every service call: `failed` without a connection, otherwise the
+// answer of `work`, or `failed` plus the last error when it throws.
+template <typename Context, typename F, typename R>
+R guarded(const std::shared_ptr<Context> &context, F &&work, R failed)
+{
+    if (!context)
+        return failed;
+    return context->guard(std::forward<F>(work), failed);
+}
+
+} // namespace dwfm::store

@@ -1,0 +1,51 @@
+#pragma once
+
+// What the benchmarks share: how many runs a median is taken over, the median itself and
+// one printed line per figure against its baseline.
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace dwfm::bench {
+
+inline int runs = 5;
+
+// The benchmark's first argument, when given, is the number of runs.
+inline void readRuns(int argc, char **argv)
+{
+    if (argc > 1)
+        runs = std::max(1, std::atoi(argv[1]));
+}
+
+// The median time in ms of the runs of `body`; `prepare` runs untimed before each.
+inline double medianMs(const std::function<void()> &body, const std::function<void()> &prepare = {})
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer timer;
+        timer.start();
+        body();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// One line: the figure, its baseline, their ratio and, for a `limit` above 0, whether the
+// ratio stays within it.
+inline void report(const char *what, double ms, double baselineMs, double limit)
+{
+    const double ratio = ms / baselineMs;
+    std::printf("%-50s %8.1f ms  baseline %8.1f ms  ratio %5.2f", what, ms, baselineMs, ratio);
+    if (limit > 0)
+        std::printf("  (at most %.1fx: %s)", limit, ratio <= limit ? "ok" : "OVER");
+    std::printf("\n");
+}
+
+} // namespace dwfm::bench
