@@ -371,7 +371,8 @@ QString tempName()
     return QStringLiteral(".dwtmp-%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
 }
 
-void install(const QString &staged, const QString &target, bool replace)
+namespace {
+void renameInto(const QString &staged, const QString &target, bool replace)
 {
     FaultInjection::point("before-rename");
     const QByteArray from = QFile::encodeName(staged), to = QFile::encodeName(target);
@@ -387,22 +388,18 @@ void install(const QString &staged, const QString &target, bool replace)
 #endif
     if (rc != 0)
         failErrno(errno, target);
+}
+} // namespace
+
+void install(const QString &staged, const QString &target, bool replace)
+{
+    renameInto(staged, target, replace);
     syncFolder(QFileInfo(target).absolutePath());
 }
 
 void installUnflushed(const QString &staged, const QString &target)
 {
-    FaultInjection::point("before-rename");
-    const QByteArray from = QFile::encodeName(staged), to = QFile::encodeName(target);
-#ifdef __linux__
-    const int rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-#else
-    if (QFileInfo::exists(target))
-        failErrno(EEXIST, target);
-    const int rc = std::rename(from.constData(), to.constData());
-#endif
-    if (rc != 0)
-        failErrno(errno, target);
+    renameInto(staged, target, false);
 }
 
 QString removeIfUnchanged(const QString &path, const FileStamp &stamp)
