@@ -117,6 +117,17 @@ void perform(const QString &storeFolder, const Step &step)
     }
 }
 
+// Runs `sql` (one parameter: a step's ID) for each of `ids`, in one unflushed commit.
+void eachStep(const SqliteDbPtr &db, const char *sql, const QList<qint64> &ids)
+{
+    unflushed(db, [&] {
+        for (qint64 id : ids) {
+            Statement st(db, sql);
+            st.bind(1, id).exec();
+        }
+    });
+}
+
 // IDs of finished steps whose row could not be deleted yet (the database was busy).
 std::mutex owedMutex;
 QList<qint64> owed;
@@ -131,12 +142,7 @@ void forget(const SqliteDbPtr &db, const QList<qint64> &done)
     }
     ids << done;
     try {
-        unflushed(db, [&] {
-            for (qint64 done : ids) {
-                Statement del(db, "DELETE FROM pending_work WHERE work_id = ?");
-                del.bind(1, done).exec();
-            }
-        });
+        eachStep(db, "DELETE FROM pending_work WHERE work_id = ?", ids);
     } catch (const DwError &) {
         std::lock_guard lock(owedMutex);
         owed << ids;
@@ -157,12 +163,7 @@ Step relativeTo(const QString &storeFolder, const Step &step)
 void disown(const SqliteDbPtr &db, const QList<qint64> &ids)
 {
     try {
-        unflushed(db, [&] {
-            for (qint64 id : ids) {
-                Statement upd(db, "UPDATE pending_work SET owner = '' WHERE work_id = ?");
-                upd.bind(1, id).exec();
-            }
-        });
+        eachStep(db, "UPDATE pending_work SET owner = '' WHERE work_id = ?", ids);
     } catch (const DwError &) {
     }
 }
