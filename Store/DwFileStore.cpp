@@ -1,7 +1,7 @@
 #include "DwFileStore.h"
 
 #include "DwFileStoreSession.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 
 namespace dwfm::store {
 

@@ -3,7 +3,7 @@
 #include "StoreFolders.h"
 #include "db/Schema.h"
 #include "fs/NameRules.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "security/PasswordHasher.h"
 #include "services/PendingWork.h"
 

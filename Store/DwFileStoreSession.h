@@ -2,7 +2,7 @@
 
 #include "StoreChangeWatch.h"
 #include "pg/PgSession.h"
-#include "core/session/FileStoreSession.h"
+#include "FileStoreSession.h"
 #include "services/StoreContext.h"
 #include "services/StoreLocations.h"
 #include "services/StoreProjects.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session/SessionChanges.h"
+#include "SessionChanges.h"
 #include "db/SqliteDb.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "frmAddGeneralFiles.h"
 
 #include "core/SessionAccess.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/ErrorTrap.h"
 #include "platform/Prompts.h"
 #include "platform/TextHelpers.h"

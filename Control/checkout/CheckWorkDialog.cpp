@@ -1,6 +1,6 @@
 #include "CheckWorkDialog.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/TextHelpers.h"
 #include "platform/Twips.h"
 #include "platform/WindowPlacement.h"

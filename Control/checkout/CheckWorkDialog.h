@@ -2,7 +2,7 @@
 
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 
 #include <QDialog>
 #include <QRectF>

@@ -5,7 +5,7 @@
 
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
-#include "core/session/ProjectBatch.h"
+#include "ProjectBatch.h"
 #include "list/FileListModel.h"
 #include "platform/ErrorReport.h"
 #include "platform/ErrorTrap.h"

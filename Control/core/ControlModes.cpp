@@ -4,7 +4,7 @@
 #include "SessionAccess.h"
 
 #include "list/FileList.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/ErrorTrap.h"
 #include "tree/LocationTree.h"
 

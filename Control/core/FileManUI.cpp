@@ -10,7 +10,7 @@
 #include "sendto/SendToCommands.h"
 #include "tree/FolderCommands.h"
 #include "core/ControlModes.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/ListCommandDispatch.h"
 #include "list/ListRowClick.h"

@@ -1,6 +1,6 @@
 #include "Keys.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/TextHelpers.h"
 
 namespace dwfm {

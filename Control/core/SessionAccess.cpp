@@ -1,6 +1,6 @@
 #include "SessionAccess.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 
 namespace dwfm {
 

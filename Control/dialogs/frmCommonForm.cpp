@@ -1,6 +1,6 @@
 #include "frmCommonForm.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"

@@ -7,7 +7,7 @@
 #include "core/ControlState.h"
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/ErrorTrap.h"
 #include "platform/TextHelpers.h"
 

@@ -1,8 +1,8 @@
 #include "FileRowReader.h"
 
-#include "core/session/Recordset.h"
-#include "core/session/StoredFields.h"
-#include "platform/DwError.h"
+#include "Recordset.h"
+#include "StoredFields.h"
+#include "DwError.h"
 #include "platform/TextHelpers.h"
 
 #include <QDateTime>

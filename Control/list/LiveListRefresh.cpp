@@ -1,7 +1,7 @@
 #include "LiveListRefresh.h"
 
 #include "core/Keys.h"
-#include "core/session/SessionChanges.h"
+#include "SessionChanges.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "Automation.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm {
 

@@ -1,6 +1,6 @@
 #include "clsOffice.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/ErrorTrap.h"
 
 namespace dwfm {

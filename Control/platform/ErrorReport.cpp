@@ -3,7 +3,7 @@
 #include "Prompts.h"
 #include "frmError.h"
 
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 #include "MailSender.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QProcess>
 #include <QStandardPaths>

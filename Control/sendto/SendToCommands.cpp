@@ -5,7 +5,7 @@
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
 #include "list/FileListModel.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/ErrorTrap.h"
 #include "platform/FolderBrowser.h"
 #include "platform/Prompts.h"

@@ -5,8 +5,8 @@
 #include "core/ControlState.h"
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
-#include "core/session/SessionChanges.h"
-#include "platform/DwError.h"
+#include "SessionChanges.h"
+#include "DwError.h"
 #include "platform/ErrorTrap.h"
 #include "platform/TextHelpers.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session/Recordset.h"
+#include "Recordset.h"
 
 #include <QObject>
 #include <QPersistentModelIndex>

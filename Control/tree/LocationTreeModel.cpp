@@ -1,7 +1,7 @@
 #include "LocationTreeModel.h"
 
 #include "TreeImages.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/FoldedTexts.h"
 
 #include <QSet>

@@ -1,7 +1,7 @@
 #include "PopupMenuController.h"
 
 #include "core/ControlState.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "platform/ErrorTrap.h"
 #include "view/PopupMenu.h"

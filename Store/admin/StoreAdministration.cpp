@@ -1,6 +1,6 @@
 #include "admin/StoreAdministration.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDir>
 #include <QFileInfo>

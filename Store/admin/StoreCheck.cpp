@@ -2,7 +2,7 @@
 
 #include "StoreFolders.h"
 #include "fs/FileOps.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "services/PendingWork.h"
 
 #include <QDateTime>

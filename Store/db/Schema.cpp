@@ -1,6 +1,6 @@
 #include "db/Schema.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm::store::Schema {
 

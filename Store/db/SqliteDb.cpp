@@ -1,6 +1,6 @@
 #include "db/SqliteDb.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <sqlite3.h>
 

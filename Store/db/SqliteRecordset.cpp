@@ -1,6 +1,6 @@
 #include "db/SqliteRecordset.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDateTime>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "RowShape.h"
-#include "core/session/Recordset.h"
-#include "core/session/StoredFields.h"
+#include "Recordset.h"
+#include "StoredFields.h"
 #include "db/SqliteDb.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "fs/FaultInjection.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QByteArray>
 #include <QtGlobal>

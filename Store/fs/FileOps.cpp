@@ -1,7 +1,7 @@
 #include "fs/FileOps.h"
 
 #include "fs/FaultInjection.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDateTime>
 #include <QDir>

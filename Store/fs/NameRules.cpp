@@ -1,6 +1,6 @@
 #include "fs/NameRules.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QFile>
 

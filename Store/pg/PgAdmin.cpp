@@ -6,7 +6,7 @@
 #include "pg/PgConnection.h"
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDir>
 #include <QFileInfo>

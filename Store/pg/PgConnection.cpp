@@ -1,6 +1,6 @@
 #include "pg/PgConnection.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <libpq-fe.h>
 

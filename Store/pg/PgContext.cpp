@@ -1,7 +1,7 @@
 #include "pg/PgContext.h"
 
 #include "pg/PgRecordset.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QStringList>
 

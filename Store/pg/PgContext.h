@@ -2,7 +2,7 @@
 
 #include "RowShape.h"
 #include "SessionContext.h"
-#include "core/session/Recordset.h"
+#include "Recordset.h"
 #include "pg/PgConnection.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "pg/PgRecordset.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RowShape.h"
-#include "core/session/Recordset.h"
+#include "Recordset.h"
 #include "pg/PgConnection.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session/FileStoreSession.h"
+#include "FileStoreSession.h"
 #include "pg/PgContext.h"
 
 namespace dwfm::store::pg {

@@ -1,9 +1,9 @@
 #include "pg/PgSession.h"
 
 #include "StoreFolders.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "pg/PgChanges.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm::store::pg {
 

@@ -1,6 +1,6 @@
 #include "security/PasswordHasher.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QByteArray>
 #include <QStringList>

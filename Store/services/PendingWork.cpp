@@ -3,7 +3,7 @@
 #include "StoreFolders.h"
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -4,7 +4,7 @@
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "services/PendingWork.h"
 
 #include <QDateTime>

@@ -3,7 +3,7 @@
 #include "db/SqliteRecordset.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "services/PendingWork.h"
 
 #include <QDir>

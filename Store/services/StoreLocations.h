@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session/FileStoreSession.h"
+#include "FileStoreSession.h"
 #include "services/PendingWork.h"
 #include "services/StoreContext.h"
 

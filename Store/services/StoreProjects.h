@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/session/FileStoreSession.h"
-#include "core/session/ProjectBatch.h"
+#include "FileStoreSession.h"
+#include "ProjectBatch.h"
 #include "services/CheckOutDesk.h"
 #include "services/ProjectCatalog.h"
 

@@ -1,9 +1,9 @@
 #include "services/StoreUserAndDatabase.h"
 
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "db/SqliteRecordset.h"
 #include "fs/NameRules.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm::store {
 

@@ -3,7 +3,7 @@
 #include "adding/frmAddGeneralFiles.h"
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "properties/frmGeneralProjectProperties.h"
 

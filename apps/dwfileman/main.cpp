@@ -7,10 +7,10 @@
 
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "list/ListRowClick.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "tree/LocationTree.h"
 
 #ifdef DW_HAVE_FILESTORE

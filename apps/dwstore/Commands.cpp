@@ -6,7 +6,7 @@
 #include "DwFileStoreSession.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDateTime>
 #include <QDir>

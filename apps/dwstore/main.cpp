@@ -1,7 +1,7 @@
 // dwstore: creates and administers a document store (embedded or server) from the command line.
 #include "Args.h"
 #include "Commands.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QCoreApplication>
 

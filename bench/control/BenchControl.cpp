@@ -24,7 +24,7 @@
 
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"

@@ -13,7 +13,7 @@
 #include "clipboard/ClipboardList.h"
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "admin/StoreCheck.h"
-#include "core/session/ProjectBatch.h"
+#include "ProjectBatch.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

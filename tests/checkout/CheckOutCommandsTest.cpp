@@ -3,7 +3,7 @@
 #include "CheckOutFixture.h"
 
 #include "checkout/CheckOutCommands.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 
 #include "checkout/frmCheckInProject.h"
 #include "checkout/frmCheckOutForm.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/Twips.h"
 
 #include <QAbstractItemModelTester>

@@ -1,7 +1,7 @@
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
 #include "list/FileListModel.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/TextHelpers.h"
 
 #include "support/ScriptedPrompts.h"

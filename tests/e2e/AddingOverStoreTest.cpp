@@ -6,7 +6,7 @@
 #include "adding/FileAdding.h"
 #include "adding/frmAddGeneralFiles.h"
 #include "admin/StoreAdmin.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"

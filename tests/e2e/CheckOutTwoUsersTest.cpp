@@ -4,7 +4,7 @@
 #include "support/TestHelpers.h"
 
 #include "StoreFolders.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"

@@ -5,7 +5,7 @@
 #include "StoreFolders.h"
 #include "clipboard/ClipboardCommands.h"
 #include "core/Keys.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "filecommands/FileCommands.h"
 #include "list/FileListModel.h"
 #include "view/ControlView.h"

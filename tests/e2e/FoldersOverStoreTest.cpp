@@ -2,7 +2,7 @@
 // folders on disk and the nodes of the tree follow what the store decided.
 #include "StoreControlFixture.h"
 
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "support/TestHelpers.h"
 #include "tree/FolderCommands.h"
 #include "tree/LocationTree.h"

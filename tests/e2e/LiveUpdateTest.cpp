@@ -3,8 +3,8 @@
 #include "StoreControlFixture.h"
 
 #include "StoreChangeWatch.h"
-#include "core/session/SessionChanges.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionChanges.h"
+#include "SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/FileListModel.h"
 #include "core/FileManUIInternals.h"

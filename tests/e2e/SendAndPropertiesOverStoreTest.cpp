@@ -2,7 +2,7 @@
 // process) and the properties dialog with a history written by two users.
 #include "StoreControlFixture.h"
 
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "properties/PropertiesCommand.h"
 #include "properties/frmGeneralProjectProperties.h"
 #include "sendto/SendToCommands.h"

@@ -2,7 +2,7 @@
 
 #include "DwFileStore.h"
 #include "admin/StoreAdmin.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"

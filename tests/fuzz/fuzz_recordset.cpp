@@ -2,7 +2,7 @@
 // text of any bytes, blobs, NULL) read as every kind of field, by index and by name,
 // stepping (also as stored fields) and in memory; reading past the end throws, nothing crashes.
 #include "db/SqliteRecordset.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <sqlite3.h>
 

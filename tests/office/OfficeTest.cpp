@@ -1,5 +1,5 @@
 #include "office/clsOffice.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include "support/QtPrinters.h"
 

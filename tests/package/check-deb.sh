@@ -19,7 +19,7 @@ for lib in DwProjectFileManUI DwSessionContract DwFileStore; do
   expect "usr/lib/(.*/)?lib$lib\.so\.1"
   expect "usr/lib/(.*/)?lib$lib\.so"
 done
-for header in core/FileManUI.h core/session/SessionRegistry.h platform/ErrorReport.h platform/Prompts.h \
+for header in core/FileManUI.h SessionRegistry.h platform/ErrorReport.h platform/Prompts.h \
               platform/TextHelpers.h DwFileStore.h; do
   expect "usr/include/DwProjectFileManUI/$header"
 done

@@ -1,4 +1,4 @@
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "platform/FileDialogs.h"
 #include "platform/ShellServices.h"
 #include "platform/clsProcesses.h"

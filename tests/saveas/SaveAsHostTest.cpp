@@ -2,7 +2,7 @@
 // headers they install, over a real embedded store that the administration program made.
 #include "DwFileStore.h"
 #include "core/FileManUI.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "dialogs/Support.h"
 #include "dialogs/frmSaveAsDialog.h"
 #include "platform/Prompts.h"

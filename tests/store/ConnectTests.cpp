@@ -1,9 +1,9 @@
 #include "StoreFixture.h"
 
 #include "StoreFolders.h"
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "db/SqliteDb.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QFile>
 

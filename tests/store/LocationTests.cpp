@@ -1,7 +1,7 @@
 #include "StoreFixture.h"
 
-#include "core/session/SessionChanges.h"
-#include "platform/DwError.h"
+#include "SessionChanges.h"
+#include "DwError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 #include "StoreFixture.h"
 
 #include "admin/StoreCheck.h"
-#include "core/session/ProjectBatch.h"
+#include "ProjectBatch.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "StoreFixture.h"
 
 #include "admin/StoreCheck.h"
-#include "core/session/ProjectBatch.h"
-#include "platform/DwError.h"
+#include "ProjectBatch.h"
+#include "DwError.h"
 
 #include <QDateTime>
 #include <QDir>

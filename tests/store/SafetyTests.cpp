@@ -8,7 +8,7 @@
 #include "admin/StoreCheck.h"
 #include "db/SqliteDb.h"
 #include "fs/FaultInjection.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDir>
 #include <QDirIterator>

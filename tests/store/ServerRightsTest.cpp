@@ -5,7 +5,7 @@
 
 #include "pg/PgConnection.h"
 #include "pg/PgSession.h"
-#include "platform/DwError.h"
+#include "DwError.h"
 
 using namespace dwfm;
 using namespace dwfm::store;

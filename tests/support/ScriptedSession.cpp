@@ -1,6 +1,6 @@
 #include "ScriptedSession.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/session/FileStoreSession.h"
-#include "core/session/SessionRegistry.h"
+#include "FileStoreSession.h"
+#include "SessionRegistry.h"
 #include "QtPrinters.h"
 
 #include <QString>

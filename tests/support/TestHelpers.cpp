@@ -1,6 +1,6 @@
 #include "TestHelpers.h"
 
-#include "core/session/SessionRegistry.h"
+#include "SessionRegistry.h"
 #include "platform/frmError.h"
 
 #include <gtest/gtest.h>

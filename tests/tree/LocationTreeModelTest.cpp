@@ -1,6 +1,6 @@
 // The tree model on its own: sorted children, the placeholder, unique keys and the key
 // index after inserts, moves and removals.
-#include "platform/DwError.h"
+#include "DwError.h"
 #include "tree/LocationTreeModel.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "FileStoreSession.h"
 #include "SessionRegistry.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "Recordset.h"
 
-#include "platform/DwError.h"
+#include "DwError.h"
 
 namespace dwfm {
 
