@@ -1,0 +1,7 @@
+#include "ProjectVersions.h"
+
+namespace dwfm {
+
+ProjectVersions::~ProjectVersions() = default;
+
+} // namespace dwfm

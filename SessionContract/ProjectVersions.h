@@ -1,0 +1,36 @@
+#pragma once
+
+#include "DwSessionExport.h"
+#include "Recordset.h"
+
+#include <QString>
+#include <QtGlobal>
+
+namespace dwfm {
+
+// What a projects service may offer beside the ProjectsService contract: the earlier
+// contents of a file. A store that offers it makes a version at every add, copy, check-in
+// and restore and keeps the earlier contents until an administrator prunes them. A caller
+// (the properties dialog) asks for it with dynamic_cast and shows only the history when a
+// service does not offer it.
+class DWSESSION_EXPORT ProjectVersions {
+public:
+    virtual ~ProjectVersions();
+
+    // One row per version of the file, newest first: `Version` (its number, 1 for the
+    // first), `Hash` (the content's SHA-256 in hexadecimal), `Size` (bytes), `UserName`
+    // (who made it), `VersionDate` (the moment, a date-time), `Remark`, `IsCurrent` (True
+    // for the file's current content). False for an unknown file (last error says why).
+    virtual bool GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID) = 0;
+    // A read-only copy of that version's exact content, in a new temporary file, as
+    // GetViewCopy makes one of the current content. False for an unknown file or version.
+    virtual bool GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath) = 0;
+    // Makes that version's content the file's current content again, as a new version
+    // with strRemark and a history row. Refused (False, nothing changed) while another user
+    // holds the file, in a read-only session, or for an unknown file or version. While the
+    // caller holds the file, the restored content becomes the server version and the
+    // check-out stays; the working copy is not touched.
+    virtual bool RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark) = 0;
+};
+
+} // namespace dwfm
