@@ -33,6 +33,9 @@ public:
     QList<UserRecord> users() override;
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
+    QStringList check(bool deep) override;
+    QStringList repair(bool deep) override;
+    QString lostFolder() override;
 
 protected:
     QStringList ownFolders() override;

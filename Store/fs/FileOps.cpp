@@ -81,6 +81,35 @@ struct Fd {
 // writing the whole file after the copy.
 constexpr size_t WriteBehindSlice = size_t(8) << 20;
 
+void writeAll(int out, const char *data, size_t size, const QString &target)
+{
+    for (size_t done = 0; done < size;) {
+        const ssize_t w = ::write(out, data + done, size - done);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            failErrno(errno, target);
+        }
+        done += size_t(w);
+    }
+}
+
+// Fills `out` with what `produce` writes; with `writeBehind`, as copyBytes does.
+void produceBytes(const Producer &produce, int out, const QString &target, bool writeBehind)
+{
+    off_t written = 0, started = 0;
+    produce([&](const char *data, qint64 size) {
+        writeAll(out, data, size_t(size), target);
+        written += off_t(size);
+#ifdef __linux__
+        if (writeBehind && size_t(written - started) >= WriteBehindSlice) {
+            ::sync_file_range(out, started, written - started, SYNC_FILE_RANGE_WRITE);
+            started = written;
+        }
+#endif
+    });
+}
+
 void copyBytes(int in, int out, const QString &target, bool writeBehind)
 {
     // copy_file_range lets the kernel move the data (or share it) without a trip through
@@ -101,17 +130,8 @@ void copyBytes(int in, int out, const QString &target, bool writeBehind)
         {
             static thread_local char buffer[1 << 20];
             n = ::read(in, buffer, sizeof buffer);
-            if (n > 0) {
-                for (ssize_t done = 0; done < n;) {
-                    ssize_t w = ::write(out, buffer + done, size_t(n - done));
-                    if (w < 0) {
-                        if (errno == EINTR)
-                            continue;
-                        failErrno(errno, target);
-                    }
-                    done += w;
-                }
-            }
+            if (n > 0)
+                writeAll(out, buffer, size_t(n), target);
         }
         if (n == 0)
             return;
@@ -153,6 +173,18 @@ int createTarget(const QByteArray &path)
 // Fills the new, empty target; on failure removes it so no partial file stays behind.
 // Flush::Start starts writing the data to disk while copying, for a flush that follows.
 enum class Flush { None, Start, Full };
+void fill(const Producer &produce, int out, const QByteArray &outPath, const QString &target, Flush flush)
+{
+    try {
+        produceBytes(produce, out, target, flush != Flush::None);
+        if (flush == Flush::Full && ::fdatasync(out) != 0)
+            failErrno(errno, target);
+    } catch (...) {
+        ::unlink(outPath.constData());
+        throw;
+    }
+}
+
 void fill(int in, int out, const QByteArray &outPath, const QString &target, Flush flush)
 {
     try {
@@ -178,6 +210,16 @@ void copyNew(const QString &source, const QString &target, bool durable)
     if (dst.fd < 0)
         failErrno(errno, target);
     fill(in.fd, dst.fd, out, target, durable ? Flush::Full : Flush::None);
+}
+
+void writeNew(const Producer &produce, const QString &target, bool durable)
+{
+    const QByteArray out = QFile::encodeName(target);
+    Fd dst;
+    dst.fd = createTarget(out);
+    if (dst.fd < 0)
+        failErrno(errno, target);
+    fill(produce, dst.fd, out, target, durable ? Flush::Full : Flush::None);
 }
 
 NewCopy copyIfAbsent(const QString &source, const QString &target)
@@ -287,6 +329,24 @@ void flushAll(const QStringList &paths)
 #endif
 }
 #else
+void writeNew(const Producer &produce, const QString &target, bool durable)
+{
+    QFile file(target);
+    if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly))
+        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' kan niet worden gemaakt.").arg(target));
+    try {
+        produce([&](const char *data, qint64 size) {
+            if (file.write(data, size) != size)
+                throw DwError(DwError::DiskFull, QStringLiteral("Het bestand '%1' kan niet worden geschreven.").arg(target));
+        });
+        if (!file.flush())
+            throw DwError(DwError::DiskFull, QStringLiteral("Het bestand '%1' kan niet worden geschreven.").arg(target));
+    } catch (...) {
+        file.remove();
+        throw;
+    }
+}
+
 void copyNew(const QString &source, const QString &target, bool durable)
 {
     if (QFileInfo::exists(target))
@@ -421,12 +481,8 @@ QString removeIfUnchanged(const QString &path, const FileStamp &stamp)
 }
 
 #ifdef Q_OS_UNIX
-PreparedFile::PreparedFile(const QString &source, const QString &folder)
+void PreparedFile::fill(const QString &folder, const std::function<void(int fd)> &write)
 {
-    Fd in;
-    in.fd = openSource(QFile::encodeName(source));
-    if (in.fd < 0)
-        failErrno(errno, source);
     makePath(folder);
 #ifdef O_TMPFILE
     m_fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
@@ -438,13 +494,29 @@ PreparedFile::PreparedFile(const QString &source, const QString &folder)
             failErrno(errno, m_named);
     }
     try {
-        copyBytes(in.fd, m_fd, folder, false);
+        write(m_fd);
     } catch (...) {
         ::close(m_fd);
+        m_fd = -1;
         if (!m_named.isEmpty())
             ::unlink(QFile::encodeName(m_named).constData());
+        m_named.clear();
         throw;
     }
+}
+
+PreparedFile::PreparedFile(const QString &source, const QString &folder)
+{
+    Fd in;
+    in.fd = openSource(QFile::encodeName(source));
+    if (in.fd < 0)
+        failErrno(errno, source);
+    fill(folder, [&](int fd) { copyBytes(in.fd, fd, folder, false); });
+}
+
+PreparedFile::PreparedFile(const Producer &produce, const QString &folder)
+{
+    fill(folder, [&](int fd) { produceBytes(produce, fd, folder, false); });
 }
 
 PreparedFile::~PreparedFile()
@@ -476,6 +548,13 @@ PreparedFile::PreparedFile(const QString &source, const QString &folder)
     makePath(folder);
     m_named = join(folder, tempName());
     copyNew(source, m_named, false);
+}
+
+PreparedFile::PreparedFile(const Producer &produce, const QString &folder)
+{
+    makePath(folder);
+    m_named = join(folder, tempName());
+    writeNew(produce, m_named, false);
 }
 
 PreparedFile::~PreparedFile()
@@ -544,7 +623,10 @@ bool sameContent(const QString &a, const QString &b)
     }
 }
 
-QString viewCopy(const QString &source, const QString &fileName)
+namespace {
+// A new folder of its own under the system's temporary folder, in which `make` makes the
+// file `fileName`; answers its path. Nothing is left behind on failure.
+QString inNewTempFolder(const QString &fileName, const std::function<void(const QString &path)> &make)
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
     if (!dir.isValid())
@@ -552,12 +634,23 @@ QString viewCopy(const QString &source, const QString &fileName)
     dir.setAutoRemove(false);
     const QString path = join(dir.path(), fileName);
     try {
-        copyNew(source, path, false);
+        make(path);
     } catch (...) {
         dir.remove();
         throw;
     }
     return path;
+}
+} // namespace
+
+QString viewCopy(const QString &source, const QString &fileName)
+{
+    return inNewTempFolder(fileName, [&](const QString &path) { copyNew(source, path, false); });
+}
+
+QString viewCopy(const Producer &produce, const QString &fileName)
+{
+    return inNewTempFolder(fileName, [&](const QString &path) { writeNew(produce, path, false); });
 }
 
 } // namespace dwfm::store::FileOps

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace dwfm::store {
 
 // The file work of the store. Every function either does all of its work or throws
@@ -13,9 +15,19 @@ namespace FileOps {
 // disk before the function returns.
 void copyNew(const QString &source, const QString &target, bool durable);
 
+// What fills a new file with bytes that come from elsewhere than another file (the server
+// store's content, as it streams in): called once with the function that appends bytes to
+// the file. What it throws is passed on, and the file is not kept.
+using Writer = std::function<void(const char *data, qint64 size)>;
+using Producer = std::function<void(const Writer &write)>;
+
+// Like copyNew, with the bytes from `produce`.
+void writeNew(const Producer &produce, const QString &target, bool durable);
+
 // A copy of `source` named `fileName` in a new folder of its own under the system's
 // temporary folder, for viewing; answers its path. Nothing is left behind on failure.
 QString viewCopy(const QString &source, const QString &fileName);
+QString viewCopy(const Producer &produce, const QString &fileName);
 
 // What copyIfAbsent did.
 enum class NewCopy { Made, TargetExists, SourceMissing };
@@ -73,6 +85,7 @@ QString removeIfUnchanged(const QString &path, const FileStamp &stamp);
 class PreparedFile {
 public:
     PreparedFile(const QString &source, const QString &folder);
+    PreparedFile(const Producer &produce, const QString &folder);
     ~PreparedFile();
     PreparedFile(const PreparedFile &) = delete;
     PreparedFile &operator=(const PreparedFile &) = delete;
@@ -80,6 +93,8 @@ public:
     void place(const QString &target);
 
 private:
+    // Makes the file in `folder` and has `write` fill it through its descriptor.
+    void fill(const QString &folder, const std::function<void(int fd)> &write);
     int m_fd = -1;
     QString m_named; // the hidden name, where the file system has no unnamed files
 };

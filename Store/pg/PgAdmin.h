@@ -21,12 +21,16 @@ public:
     ~PgAdmin() override;
 
     // Creates the database, its owner role (owns the tables and functions), the group
-    // role of its users, the tables, the functions and the root folder on disk.
-    void createStore(const QString &rootFolder);
+    // role of its users, the tables and the functions.
+    void createStore();
+    // Brings the tables and functions of a store made by an older version of this program
+    // up to date (one transaction); answers the version it had. A store of version 1 then
+    // has its files without content until its share is moved in.
+    int upgrade();
     // Whether the database exists.
     bool exists();
-    // Removes the database and the files under its root folder (the demo's --reset); the
-    // roles stay, a new store of the same name takes them up again.
+    // Removes the database (the demo's --reset); the roles stay, a new store of the same
+    // name takes them up again.
     void dropStore();
 
     FileStoreSession &store() override;
@@ -37,15 +41,22 @@ public:
     QList<UserRecord> users() override;
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
+    PruneResult prune(const PruneRules &rules) override;
+    ContentTotals storedContent() override;
+    QStringList check(bool deep) override;
+    QStringList repair(bool deep) override;
 
     QString ownerRole() const;
     QString usersRole() const;
+    // The connection of the database administrator to the store's database.
+    PgConnection &db();
 
 protected:
     QStringList ownFolders() override;
 
 private:
-    PgConnection &db();
+    QString withRoles(const char *script) const;
+    void installFunctions(PgConnection &c);
     void applyChange(PgConnection &c, const QString &role, const UserChange &change);
     QString m_server;
     QString m_catalogue;

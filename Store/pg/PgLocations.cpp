@@ -1,17 +1,13 @@
 #include "pg/PgServices.h"
 
-#include "fs/FaultInjection.h"
-#include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "DwError.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace dwfm::store::pg {
 
 namespace {
-// The embedded store's rule for a location's name and its path below the root.
+// The embedded store's rule for a location's name and its path below the root: the path
+// becomes the folder of the working copies.
 void requireName(const QString &parentPath, const QString &name)
 {
     NameRules::require(name);
@@ -27,55 +23,24 @@ void requireName(const QString &parentPath, const QString &name)
 bool PgLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                                  qint32 &lNewID)
 {
-    return guarded(
+    const qint32 id = committed(
         m_context,
         [&] {
-            PgConnection &db = m_context->db();
-            PgTransaction tx(db);
-            const QString parentPath = lParentID == 0 ? QString() : m_context->locationPath(lParentID);
-            requireName(parentPath, strName);
-            const QString parentFolder = FileOps::join(m_context->rootFolder(), parentPath);
-            const PgResult r = db.exec("SELECT create_location(?, ?, ?)", {strName, strDescription, lParentID});
-            const QString folder = FileOps::join(parentFolder, strName);
-            const bool existed = QFileInfo(folder).isDir();
-            if (QFileInfo::exists(folder) && !existed)
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(folder));
-            FileOps::makePath(folder);
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                if (!existed)
-                    QDir().rmdir(folder);
-                throw;
-            }
-            lNewID = qint32(r.int64(0, 0));
-            return true;
+            requireName(lParentID == 0 ? QString() : m_context->locationPath(lParentID), strName);
+            return qint32(m_context->db().exec("SELECT create_location(?, ?, ?)", {strName, strDescription, lParentID}).int64(0, 0));
         },
-        false);
+        qint32(0));
+    if (id > 0)
+        lNewID = id;
+    return id > 0;
 }
 
 bool PgLocations::DeleteLocation(qint32 lLocationID)
 {
-    return guarded(
+    return committed(
         m_context,
         [&] {
-            PgConnection &db = m_context->db();
-            PgTransaction tx(db);
-            const QString folder = m_context->locationFolder(lLocationID);
-            db.exec("SELECT delete_location(?)", {lLocationID});
-            if (QFileInfo(folder).isDir() && !QDir().rmdir(folder)) {
-                throw DwError(DwError::PermissionDenied,
-                              QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
-                                             "store niet kent.").arg(folder));
-            }
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                QDir().mkpath(folder);
-                throw;
-            }
+            m_context->db().exec("SELECT delete_location(?)", {lLocationID});
             return true;
         },
         false);
@@ -83,30 +48,14 @@ bool PgLocations::DeleteLocation(qint32 lLocationID)
 
 bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 {
-    return guarded(
+    return committed(
         m_context,
         [&] {
-            PgConnection &db = m_context->db();
-            PgTransaction tx(db);
             const QString oldPath = m_context->locationPath(lLocationID);
-            const QString oldFolder = FileOps::join(m_context->rootFolder(), oldPath);
-            if (QFileInfo(oldFolder).fileName() == strName)
+            if (oldPath.section(QLatin1Char('/'), -1) == strName)
                 return true;
             requireName(oldPath.section(QLatin1Char('/'), 0, -2), strName);
-            db.exec("SELECT rename_location(?, ?)", {lLocationID, strName});
-            const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
-            const bool caseOnly = QFileInfo(oldFolder).fileName().toLower() == strName.toLower();
-            if (!caseOnly && QFileInfo::exists(newFolder))
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
-            if (QFileInfo(oldFolder).isDir() && !QDir().rename(oldFolder, newFolder))
-                throw DwError(DwError::PermissionDenied, QStringLiteral("De map '%1' kan niet worden hernoemd.").arg(oldFolder));
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                QDir().rename(newFolder, oldFolder);
-                throw;
-            }
+            m_context->db().exec("SELECT rename_location(?, ?)", {lLocationID, strName});
             return true;
         },
         false);

@@ -9,8 +9,8 @@ namespace dwfm::store::pg {
 
 class PgChanges;
 
-// The session of the server store: PostgreSQL for the data, a folder every client sees
-// (a shared mount) for the files.
+// The session of the server store: PostgreSQL holds the records and the files' content; a
+// client needs nothing but its connection.
 class PgSession final : public FileStoreSession {
 public:
     PgSession();
@@ -32,6 +32,8 @@ public:
     // operating-system account).
     static QString conninfo(const QString &server, const QString &database, const QString &user,
                             const QString &password);
+    // Refuses a store whose tables and functions are older or newer than this program's.
+    static void requireSchema(int version, const QString &catalogue);
 
 private:
     PgContextPtr m_context;

@@ -27,10 +27,9 @@ int demoCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
         }
         admin.dropStore();
     }
-    admin.createStore(inv.storeFolder);
+    admin.createStore();
     fillDemoStore(admin, inv.server, inv.catalogue);
-    out << "Demostore gemaakt op " << inv.server << " (catalogus " << inv.catalogue << "); bestanden in "
-        << inv.storeFolder << ".\n";
+    out << "Demostore gemaakt op " << inv.server << " (catalogus " << inv.catalogue << ").\n";
     printDemoConnection(inv.server, inv.catalogue, out);
     return ExitOk;
 }
@@ -42,20 +41,21 @@ int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
     const QString command = inv.words.value(0);
     if (inv.catalogue.isEmpty())
         throw UsageError{QStringLiteral("Geef bij --server ook de database op met --catalog.")};
+    if (!inv.storeFolder.isEmpty())
+        throw UsageError{QStringLiteral("Een serverstore bewaart alles in de database en heeft geen map: laat --store weg.")};
     pg::PgAdmin admin(inv.server, inv.catalogue);
     if (command == QLatin1String("init")) {
         if (inv.words.size() != 1)
-            throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE --store MAP init")};
-        admin.createStore(inv.storeFolder);
-        out << "Serverstore " << inv.catalogue << " gemaakt op " << inv.server << "; bestanden in " << inv.storeFolder
-            << ".\n";
+            throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init")};
+        admin.createStore();
+        out << "Serverstore " << inv.catalogue << " gemaakt op " << inv.server << ".\n";
         return ExitOk;
     }
     if (command == QLatin1String("demo"))
         return demoCommand(admin, inv, out);
     if (isSharedCommand(command))
         return sharedCommand(admin, inv, out, err);
-    throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init --store MAP | "
+    throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init | "
                                     "user add|list|set | location add|list|rename | import MAP | ls ID | "
-                                    "undo-checkout ID | demo [--reset] --store MAP")};
+                                    "undo-checkout ID | demo [--reset]")};
 }
