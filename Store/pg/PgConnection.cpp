@@ -124,7 +124,7 @@ void PgConnection::fail(pg_result *result) const
     PQclear(result);
     // The store's own refusals are sentences already; the server's other errors are not.
     if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
-        text = QStringLiteral("Databasefout: %1.").arg(text);
+        text = QStringLiteral("Databasefout: %1.").arg(text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text);
     throw DwError(number, text);
 }
 

@@ -10,6 +10,13 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace dwfm::store::pg::PgContent {
 
 namespace {
@@ -40,13 +47,39 @@ void requireUnchanged(const QString &path, const FileOps::FileStamp &stamp)
 }
 } // namespace
 
+namespace {
+// Opens a regular file for reading, never through a link: what is sent is the file that
+// lies at `path` itself.
+void openRegular(QFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is geen gewoon bestand.").arg(path));
+    }
+    if (fd < 0) {
+        if (errno == ELOOP)
+            throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is een link; die wordt niet gevolgd.").arg(path));
+        FileOps::failErrno(errno, path);
+    }
+    file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+#else
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path));
+#endif
+}
+} // namespace
+
 Upload upload(PgConnection &db, const QString &path, const Stored &current)
 {
     Upload up;
     up.source = FileOps::stampOf(path);
-    QFile file(path);
-    if (up.source.size < 0 || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (up.source.size < 0)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path));
+    QFile file;
+    openRegular(file, path);
     // A file of the current content's size may be unchanged: its hash decides, and an
     // unchanged file costs a read but no transfer.
     if (current.size == up.source.size && !current.sha256.isEmpty()
@@ -67,6 +100,7 @@ Upload upload(PgConnection &db, const QString &path, const Stored &current)
         size += n;
         const QVariant data = n == 0 ? QVariant() : QVariant(QByteArray::fromRawData(buffer.get(), n));
         id = db.exec("SELECT put_chunk(?::bigint, ?::bytea)", {id, data}).int64(0, 0);
+        FaultInjection::point("after-chunk");
         if (n < ChunkSize)
             break;
     }

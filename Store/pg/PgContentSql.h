@@ -36,7 +36,7 @@ DECLARE c contents;
 BEGIN
     SELECT * INTO c FROM contents WHERE content_id = p_upload FOR UPDATE;
     IF NOT FOUND OR NOT c.uploading OR c.uploader <> uploader() OR c.upload_xact <> pg_current_xact_id() THEN
-        PERFORM refuse(format('Upload %s bestaat niet in deze transactie.', p_upload), 'P0002');
+        PERFORM refuse(format('Upload %s hoort niet bij deze gebruiker en transactie.', p_upload));
     END IF;
     RETURN c;
 END $$;

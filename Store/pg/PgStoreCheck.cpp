@@ -49,13 +49,10 @@ QList<qint64> PgStoreCheck::damagedContents(bool deep, QStringList &out)
     const QSet<qint64> known(damaged.begin(), damaged.end());
     std::unique_ptr<ContentHash> hash;
     qint64 current = -1;
+    QList<qint64> wrong;
     auto finish = [&] {
-        if (current < 0)
-            return;
-        if (hash->finish() != expected.value(current) && !known.contains(current)) {
-            damaged << current;
-            out << QStringLiteral("Beschadigde inhoud %1: de controlesom klopt niet (%2)").arg(current).arg(usersOf(m_db, current));
-        }
+        if (current >= 0 && hash->finish() != expected.value(current) && !known.contains(current))
+            wrong << current;
     };
     PgTransaction tx(m_db);
     m_db.stream("SELECT c.content_id, k.data FROM dw.contents c LEFT JOIN dw.chunks k USING (content_id) "
@@ -71,6 +68,10 @@ QList<qint64> PgStoreCheck::damagedContents(bool deep, QStringList &out)
                         hash->add(row.raw(0, 1), size_t(row.length(0, 1)));
                 });
     finish();
+    for (qint64 content : wrong) {
+        damaged << content;
+        out << QStringLiteral("Beschadigde inhoud %1: de controlesom klopt niet (%2)").arg(content).arg(usersOf(m_db, content));
+    }
     return damaged;
 }
 

@@ -329,7 +329,7 @@ void printUsage(QTextStream &out)
 {
     out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
            "     of: dwstore --server HOST[:POORT] --catalog DATABASE OPDRACHT   (serverstore)\n"
-           "  init                                  maak een lege store (server: --store MAP van de bestanden)\n"
+           "  init                                  maak een lege store (server: de database, zonder map)\n"
            "  user add|set ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee]\n"
            "                  [--working-root MAP] [--roots ID,ID]\n"
            "  user list\n"
@@ -345,6 +345,8 @@ void printUsage(QTextStream &out)
            "  check [--deep]                        klopen database en schijf met elkaar? (--deep: lees\n"
            "                                        alle inhoud terug tegen de controlesom)\n"
            "  repair [--deep] [--yes]               herstel wat check vindt (na bevestiging)\n"
+           "  import-share MAP                      (server) werk een store met een gedeelde map bij en zet\n"
+           "                                        de bestanden van die map over in de database\n"
            "Standaardmap: $DW_STORE_DIR of "
         << StoreFolders::defaultStoreFolder() << "\n";
 }

@@ -8,6 +8,8 @@
 #include "Args.h"
 #include "DemoStore.h"
 #include "pg/PgAdmin.h"
+#include "pg/PgSchemaSql.h"
+#include "pg/PgShareImport.h"
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -34,6 +36,29 @@ int demoCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
     return ExitOk;
 }
 
+// Brings an older store up to date and moves the content of its shared folder in.
+int importShareCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out, QTextStream &err)
+{
+    const Args a(inv.words.mid(1), {}, {});
+    if (a.positional.size() != 1)
+        throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE import-share MAP")};
+    const int was = admin.upgrade();
+    if (was != pg::PgSchemaVersion)
+        out << "De store is bijgewerkt van opbouw " << was << " naar " << pg::PgSchemaVersion << ".\n";
+    const pg::PgShareImport::Result r = pg::PgShareImport(admin.db()).run(a.positional[0], [&](int done, int total) {
+        if (done % 100 == 0 || done == total)
+            err << "\r" << done << " van " << total << " bestand(en)" << (done == total ? "\n" : "") << Qt::flush;
+    });
+    out << "Overgezet: " << r.files << " bestand(en).\n";
+    for (const QString &line : r.unplaced)
+        err << "Niet geplaatst: " << line << "\n";
+    if (r.missing > 0)
+        out << r.missing << " bestand(en) hebben nog geen inhoud; los het bovenstaande op en voer de opdracht opnieuw uit.\n";
+    else
+        out << "Alle bestanden staan in de database; de gedeelde map is niet meer nodig.\n";
+    return r.unplaced.isEmpty() ? ExitOk : ExitFailed;
+}
+
 } // namespace
 
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
@@ -53,9 +78,12 @@ int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
     }
     if (command == QLatin1String("demo"))
         return demoCommand(admin, inv, out);
+    if (command == QLatin1String("import-share"))
+        return importShareCommand(admin, inv, out, err);
     if (isSharedCommand(command))
         return sharedCommand(admin, inv, out, err);
     throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init | "
                                     "user add|list|set | location add|list|rename | import MAP | ls ID | "
-                                    "undo-checkout ID | demo [--reset]")};
+                                    "undo-checkout ID | versions ID | prune | check | repair | import-share MAP | "
+                                    "demo [--reset]")};
 }

@@ -6,12 +6,18 @@
 #include "PgCluster.h"
 #include "ProjectBatch.h"
 #include "ProjectVersions.h"
+#include "fs/FaultInjection.h"
+#include "pg/PgConnection.h"
 #include "pg/PgServices.h"
+#include "pg/PgSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QSet>
+#include <QTest>
+
+#include <functional>
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -209,4 +215,78 @@ TEST_P(StoreTest, TwoProcessesRacingOverTheSameFilesNeverShareOne)
         for (; !rs->isEof(); rs->moveNext())
             ++bertHolds;
     EXPECT_EQ(bertHolds, got[1].size());
+}
+
+namespace {
+// Counts the other connections to the store's database in a state `where` describes.
+qint64 otherBackends(pg::PgConnection &owner, const char *where)
+{
+    return owner
+        .exec((QByteArray("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                          "AND pid <> pg_backend_pid() AND ") + where).constData())
+        .int64(0, 0);
+}
+
+std::function<void(const char *)> atPoint;
+void runHook(const char *name)
+{
+    if (atPoint)
+        atPoint(name);
+}
+} // namespace
+
+TEST_P(ServerStoreTest, AClientKilledInTheMiddleOfAnUploadLeavesNothingAndTheServerCleansUp)
+{
+    const qint32 file = addFile(*anna, "Groot.bin", "oud", tekeningen);
+    ASSERT_TRUE(anna->Projects().CheckOutProject(file, ""));
+    const QByteArray newer(8 << 20, 'n');
+    writeFile(localFile("anna", "Groot.bin"), newer);
+    pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    const auto stored = [&] {
+        return owner.exec("SELECT pg_relation_size(reltoastrelid) FROM pg_class WHERE oid = 'dw.chunks'::regclass").int64(0, 0);
+    };
+    const qint64 empty = stored();
+    const QStringList before = snapshot();
+
+    std::unique_ptr<QProcess> child(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
+                                                                      {"DW_CHILD_OP", "checkin"}, {"DW_STORE_FAULT", "after-chunk"},
+                                                                      {"DW_CHILD_ID", QString::number(file)}}));
+    ASSERT_TRUE(child->waitForFinished(60000));
+    EXPECT_EQ(child->exitStatus(), QProcess::CrashExit) << "killed after its first chunk";
+    // The server rolls the transaction back as soon as it sees the connection closed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return otherBackends(owner, "xact_start IS NOT NULL") == 0; }, 10000));
+    EXPECT_EQ(snapshot(), before) << "nothing of the upload is there, not even for the owner";
+    EXPECT_GE(stored(), empty + (512 << 10)) << "yet its chunk was written";
+    owner.exec("VACUUM dw.chunks");
+    EXPECT_LT(stored(), empty + (512 << 10)) << "and the server's clean-up gives the space back";
+    ASSERT_TRUE(anna->Projects().CheckInProject(file, "", true)) << anna->Database().LastError().toStdString();
+    EXPECT_EQ(storedContent(file), newer);
+}
+
+// One user renames a file while another deletes it: the rename holds the file until its
+// commit, the deletion waits for it and then deletes the renamed file. Both answer True and
+// the store keeps nothing of the file.
+TEST_P(ServerStoreTest, ARenameRacingADeleteOfTheSameFileLeavesOneOutcome)
+{
+    const qint32 file = addFile(*bert, "Plan.txt", "inhoud", tekeningen);
+    const qint64 contents = admin().storedContent().contents;
+    pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    std::unique_ptr<QProcess> child;
+    FaultInjection::setHook(runHook);
+    atPoint = [&](const char *name) {
+        if (qstrcmp(name, "before-commit") != 0 || child)
+            return;
+        child.reset(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
+                                                      {"DW_CHILD_OP", "delete"}, {"DW_CHILD_ID", QString::number(file)}}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return otherBackends(owner, "wait_event_type = 'Lock'") == 1; }, 30000))
+            << "the deletion waits for the rename";
+    };
+    EXPECT_TRUE(bert->Projects().RenameProject(file, "Nieuw.txt")) << bert->Database().LastError().toStdString();
+    atPoint = nullptr;
+    FaultInjection::setHook(nullptr);
+    ASSERT_TRUE(child && child->waitForFinished(60000));
+    EXPECT_EQ(child->exitCode(), 0) << "the deletion answered True too";
+    EXPECT_TRUE(bert->Projects().GetProjectFileName(file).isEmpty());
+    EXPECT_EQ(admin().storedContent().contents, contents - 1);
+    EXPECT_EQ(checkStore(true), QStringList());
 }
