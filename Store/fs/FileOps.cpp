@@ -173,10 +173,12 @@ int createTarget(const QByteArray &path)
 // Fills the new, empty target; on failure removes it so no partial file stays behind.
 // Flush::Start starts writing the data to disk while copying, for a flush that follows.
 enum class Flush { None, Start, Full };
-void fill(const Producer &produce, int out, const QByteArray &outPath, const QString &target, Flush flush)
+// `write(writeBehind)` puts the bytes into `out`.
+void fill(const std::function<void(bool writeBehind)> &write, int out, const QByteArray &outPath, const QString &target,
+          Flush flush)
 {
     try {
-        produceBytes(produce, out, target, flush != Flush::None);
+        write(flush != Flush::None);
         if (flush == Flush::Full && ::fdatasync(out) != 0)
             failErrno(errno, target);
     } catch (...) {
@@ -185,16 +187,14 @@ void fill(const Producer &produce, int out, const QByteArray &outPath, const QSt
     }
 }
 
+void fill(const Producer &produce, int out, const QByteArray &outPath, const QString &target, Flush flush)
+{
+    fill([&](bool writeBehind) { produceBytes(produce, out, target, writeBehind); }, out, outPath, target, flush);
+}
+
 void fill(int in, int out, const QByteArray &outPath, const QString &target, Flush flush)
 {
-    try {
-        copyBytes(in, out, target, flush != Flush::None);
-        if (flush == Flush::Full && ::fdatasync(out) != 0)
-            failErrno(errno, target);
-    } catch (...) {
-        ::unlink(outPath.constData());
-        throw;
-    }
+    fill([&](bool writeBehind) { copyBytes(in, out, target, writeBehind); }, out, outPath, target, flush);
 }
 } // namespace
 
@@ -569,6 +569,13 @@ void PreparedFile::place(const QString &target)
     m_named.clear();
 }
 #endif
+
+void PreparedFile::replace(const QString &target)
+{
+    if (QFileInfo::exists(target))
+        moveAside(target);
+    place(target);
+}
 
 QString freePath(const QString &path)
 {

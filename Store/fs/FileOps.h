@@ -91,6 +91,8 @@ public:
     PreparedFile &operator=(const PreparedFile &) = delete;
     // Names the copy `target`, which must not exist (refused otherwise); flushes the folder.
     void place(const QString &target);
+    // Like place, but a file at `target` is first kept aside (moveAside): nothing is lost.
+    void replace(const QString &target);
 
 private:
     // Makes the file in `folder` and has `write` fill it through its descriptor.

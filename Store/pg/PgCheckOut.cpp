@@ -17,7 +17,6 @@ namespace dwfm::store::pg {
 
 struct PgProjects::Taking {
     QString local;
-    bool present = false;
     std::unique_ptr<FileOps::PreparedFile> copy;
 };
 
@@ -37,20 +36,16 @@ std::unique_ptr<PgProjects::Taking> PgProjects::take(qint32 id, const QString &r
     taking->local = FileOps::join(folder, row.fileName);
     const PgContent::Cursor cursor = PgContent::cursorOf(
         m_context->db().exec("SELECT * FROM check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark}));
-    taking->present = QFileInfo::exists(taking->local);
     // The holder's own working copy stays as it is; only a missing one is made again.
-    if (!(taking->present && (mine || PgContent::holds(taking->local, cursor.content))))
+    if (!(QFileInfo::exists(taking->local) && (mine || PgContent::holds(taking->local, cursor.content))))
         taking->copy = std::make_unique<FileOps::PreparedFile>(PgContent::producer(m_context->db(), cursor, row.fileName), folder);
     return taking;
 }
 
 void PgProjects::place(Taking &taking)
 {
-    if (!taking.copy)
-        return;
-    if (taking.present)
-        FileOps::moveAside(taking.local);
-    taking.copy->place(taking.local);
+    if (taking.copy)
+        taking.copy->replace(taking.local);
 }
 
 bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
@@ -171,11 +166,8 @@ void PgProjects::cancel(qint32 id, const QString &remark, bool restoreLocalCopy)
     FaultInjection::check("before-commit");
     tx.commit();
     FaultInjection::point("after-commit");
-    if (restored) {
-        if (QFileInfo::exists(local))
-            FileOps::moveAside(local);
-        restored->place(local);
-    }
+    if (restored)
+        restored->replace(local);
 }
 
 bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy)
