@@ -105,10 +105,12 @@ int PgAdmin::upgrade()
     const int version = r.rows() ? int(r.int64(0, 0)) : 0;
     if (version == PgSchemaVersion)
         return version;
-    if (version < 1 || version > PgSchemaVersion)
+    if (version < 1)
+        throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(m_catalogue));
+    if (version > PgSchemaVersion)
         PgSession::requireSchema(version, m_catalogue);
     // Version 1 kept the content on a shared folder: the content tables are new, and the
-    // files get their content when the share is moved in (ShareImport).
+    // files get their content when the share is moved in (PgShareImport).
     c.script(withRoles(PgContentTablesSql));
     installFunctions(c);
     tx.commit();
