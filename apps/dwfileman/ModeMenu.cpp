@@ -28,7 +28,7 @@ void allowChanges(FileManUI *control)
 }
 } // namespace
 
-void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
+QMenu *addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
                  std::function<void(const QString &)> log)
 {
     QMenu *menu = menuBar->addMenu(QStringLiteral("&Modus"));
@@ -76,4 +76,5 @@ void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
         log(QStringLiteral("RefreshTreeView()"));
     });
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    return menu;
 }
