@@ -60,7 +60,10 @@ ConnectionDialog::ConnectionDialog(const StoreConnection &initial, Attempt attem
     m_refusal->hide();
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("&Store (map of server):"), storeRow);
+    // A row that holds a layout gets no buddy of its own; the label's key needs one.
+    auto *storeLabel = new QLabel(QStringLiteral("&Store (map of server):"), this);
+    storeLabel->setBuddy(m_store);
+    form->addRow(storeLabel, storeRow);
     form->addRow(QStringLiteral("&Catalogus:"), m_catalog);
     form->addRow(QString(), m_asMyself);
     form->addRow(QStringLiteral("&Gebruiker:"), m_user);
