@@ -31,8 +31,6 @@ namespace {
 const QString kAppDescription = QStringLiteral("dwfileman");
 // The program's name as the desktop shows it.
 const QString kProgramName = QStringLiteral("DW Bestandsbeheer");
-
-QString trueFalse(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 } // namespace
 
 MainWindow::MainWindow()
@@ -133,6 +131,7 @@ QString MainWindow::openStore(const StoreConnection &connection, bool remember)
     // Building the tree selects its top node; that is no choice of the user's, so the
     // location kept from last time is read before and kept only after.
     m_remember = false;
+    m_rememberedPath.clear();
     const QString last = remember ? HostSettings::lastLocation(connection) : QString();
     if (remember)
         HostSettings::rememberConnection(connection);
@@ -263,8 +262,11 @@ void MainWindow::connectEvents()
 {
     connect(m_control, &FileManUI::LocationChanged, this, [this](const QString &path, qint32 id) {
         log(QStringLiteral("LocationChanged(\"%1\", %2)").arg(path).arg(id));
-        if (m_remember && m_connected)
+        // A location opened again (the tree read anew) is written only once.
+        if (m_remember && m_connected && path != m_rememberedPath) {
             HostSettings::rememberLocation(m_connection, path);
+            m_rememberedPath = path;
+        }
     });
     connect(m_control, &FileManUI::ProjectChanged, this,
             [this](const QString &description, qint32 id, bool multiple, bool nothing) {

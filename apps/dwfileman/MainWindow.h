@@ -78,4 +78,5 @@ private:
     bool m_connected = false;
     // The locations opened are remembered for this connection.
     bool m_remember = false;
+    QString m_rememberedPath;
 };
