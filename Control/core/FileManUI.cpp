@@ -180,6 +180,7 @@ void FileManUI::setUpSubsystems()
                             .showBusy = [this] { ShowBusy(); },
                             .showIdle = [this] { ShowIdle(); },
                             .showOverlay = [this] { ShowOverlay(); },
+                            .hideOverlay = [this] { HideOverlay(); },
                             .clearList = [this] { m_list->clear(); },
                             .refreshListView = [this] { RefreshListView(); }},
         this);

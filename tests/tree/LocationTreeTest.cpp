@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <functional>
+
 using namespace dwfm;
 using namespace dwfm::test;
 
@@ -138,6 +140,23 @@ TEST_F(LocationTreeTest, AnUnknownLocationIsReportedAndCoversTheControl)
     EXPECT_EQ(model()->rowCount(), 0);
     EXPECT_EQ(control->GetCurrentLocationID(), -1);
     EXPECT_TRUE(locationEvents().isEmpty());
+
+    // F5 builds the same unknown location again; any mode that shows nodes uncovers it.
+    setRoots({{10, QStringLiteral("Documenten")}});
+    for (const auto &[what, choose] : std::initializer_list<std::pair<const char *, std::function<bool()>>>{
+             {"root mode", [this] { return control->ControlInRootMode(); }},
+             {"a known location", [this] { return control->ControlInSpecificLocationMode(10, {}, true); }},
+             {"user mode", [this] { return control->ControlInUserMode("JAN", "Jan"); }}}) {
+        SCOPED_TRACE(what);
+        prompts->expectMessage().expectMessage();
+        control->ControlInSpecificLocationMode(77, QStringLiteral("Weg"), true);
+        QTest::keyClick(control->tvTreeView, Qt::Key_F5);
+        EXPECT_TRUE(control->isOverlayShown());
+        EXPECT_TRUE(choose());
+        EXPECT_FALSE(control->isOverlayShown());
+    }
+    EXPECT_EQ(prompts->messages().size(), 7);
+    EXPECT_EQ(prompts->pending(), 0u);
 }
 
 TEST_F(LocationTreeTest, AdditionalLocationsFollowTheOwnLocationInTheHostsOrderAndBlankOrZeroOnesAreSkipped)
