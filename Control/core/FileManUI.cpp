@@ -203,6 +203,9 @@ void FileManUI::setUpSubsystems()
                         .showLocationPage = [this](qint32 locationID) { m_preview->ShowLocationPage(locationID); }},
         this);
 
+    // A node renamed in place, or by another user, renames the path above the list.
+    connect(m_tree->model(), &QAbstractItemModel::dataChanged, m_list, [this] { m_list->updateTitle(); });
+
     m_adding = new FileAdding(FileAddingContext{.state = m_state,
                                                 .owner = this,
                                                 .selectedNodeKey =
