@@ -84,6 +84,15 @@ TEST_F(FileOperationsOverStoreTest, CopyCutAndPasteBetweenAndWithinLocations)
     EXPECT_EQ(onServer(kantoor, "Notulen.txt"), "1. Opening\n");
     act(kantoor, "Notulen.txt", PopupEntry::ProjectKnippen);
     EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
+    // A cut of the file bert has in use moves nothing: the copy goes again, and anna is told.
+    act(brug, "Offerte.txt", PopupEntry::ProjectKnippen);
+    prompts->expectMessage();
+    EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
+    EXPECT_EQ(prompts->messages().last(), "Onderstaande bestanden zijn niet verplaatst, omdat het origineel niet "
+                                          "verwijderd kan worden (het is in gebruik of u mag het niet "
+                                          "verwijderen):\r\n\r\nOfferte.txt");
+    EXPECT_EQ(onServer(brug, "Offerte.txt"), "Staalwerk\n");
+    EXPECT_EQ(onServer(kantoor, "Offerte.txt"), "<ontbreekt>");
 
     // A copy pasted into its own location is stored under the name the user gives.
     act(brug, "Begroting.txt", PopupEntry::ProjectKopieren);
