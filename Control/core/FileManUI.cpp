@@ -18,6 +18,7 @@
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "platform/DutchQtTexts.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
 #include "preview/PreviewBrowser.h"
@@ -70,6 +71,8 @@ std::function<std::optional<QString>()> selectedNodeKeyOf(LocationTree &tree)
 FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FileManUI"));
+    // Qt's own texts (the buttons of questions, the file dialogs) in Dutch like the rest.
+    UseDutchQtTexts();
 
     tvTreeView = new QTreeView(this);
     tvTreeView->setObjectName(QStringLiteral("tvTreeView"));

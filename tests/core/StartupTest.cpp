@@ -9,12 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QTreeView>
 
 using namespace dwfm;
@@ -171,4 +177,41 @@ TEST_F(StartupTest, DestructionRemovesThePreviewPage)
     SessionRegistry::setCurrent(current);
     { FileManUI control; }
     EXPECT_EQ(SessionRegistry::current(), current);
+}
+
+// Qt's own texts in the control's dialogs are Dutch, unless the host translates them itself.
+TEST_F(StartupTest, QtsOwnTextsAreDutchUnlessTheHostTranslatesThem)
+{
+    struct HostTexts : QTranslator {
+        bool isEmpty() const override { return false; }
+        QString translate(const char *, const char *source, const char *, int) const override
+        {
+            return QLatin1String(source) == QLatin1String("&Yes") ? QStringLiteral("&Oui") : QString();
+        }
+    };
+    const auto yesNoCancel = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QStringList texts;
+        for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            texts << box.button(button)->text();
+        return texts.join(QLatin1Char('|'));
+    };
+    // A control made earlier in this process may have loaded the Dutch texts already.
+    delete QCoreApplication::instance()->findChild<QTranslator *>(QStringLiteral("dwfmDutchQtTexts"), Qt::FindDirectChildrenOnly);
+    {
+        HostTexts host;
+        QCoreApplication::installTranslator(&host);
+        FileManUI control;
+        EXPECT_EQ(yesNoCancel(), QStringLiteral("&Oui|&No|Cancel"));
+    }
+    FileManUI control;
+    EXPECT_EQ(yesNoCancel(), QStringLiteral("&Ja|&Nee|Annuleren"));
+    QFileDialog save;
+    save.setOption(QFileDialog::DontUseNativeDialog);
+    save.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList buttons;
+    for (const QAbstractButton *button : save.findChild<QDialogButtonBox *>()->buttons())
+        buttons << button->text();
+    EXPECT_EQ(buttons.join(QLatin1Char('|')), QStringLiteral("Op&slaan|Annuleren"));
 }
