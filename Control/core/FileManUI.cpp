@@ -284,7 +284,8 @@ void FileManUI::setUpFolderAndFileWork()
                                                                    .adding = *m_adding,
                                                                    .sendTo = *m_sendTo,
                                                                    .properties = *m_properties,
-                                                                   .refreshListView = refresh},
+                                                                   .refreshListView = refresh,
+                                                                   .allowPopupMenu = &AllowPopupMenu},
                                             this);
 }
 

@@ -17,6 +17,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -135,6 +136,15 @@ TEST_F(CommandDispatchTest, ButtonsOfCutCopyAndPasteRunTheirEntriesOnlyWhenTheMe
         const char *key;
         PopupEntry entry;
     };
+    // The menu as the last right-click (in the tree) set it; no button changes it.
+    const auto menuFlags = [this] {
+        QString flags;
+        for (int e = 0; e < PopupEntryCount; ++e)
+            flags += QStringLiteral("%1%2").arg(int(entry(PopupEntry(e))->isVisible())).arg(int(entry(PopupEntry(e))->isEnabled()));
+        return flags;
+    };
+    viewOf(*control).popup().SetPopupMenuState(true, false, true);
+    const QString flagsBefore = menuFlags();
     for (const Case c : {Case{"", PopupEntry::ProjectKnippen}, Case{"Copy", PopupEntry::ProjectKopieren},
                          Case{"Paste", PopupEntry::ProjectPlakken}, Case{"nieuwproject", PopupEntry::ProjectToevoegen}}) {
         SCOPED_TRACE(c.key);
@@ -157,6 +167,58 @@ TEST_F(CommandDispatchTest, ButtonsOfCutCopyAndPasteRunTheirEntriesOnlyWhenTheMe
         button(QString::fromLatin1(c.key))->trigger();
         EXPECT_EQ(runs.size(), 1);
         QGuiApplication::clipboard()->clear();
+    }
+    EXPECT_EQ(menuFlags(), flagsBefore);
+}
+
+// The keys of every file manager act on the selected files as their entries do, and only
+// when the menu's state enables the entry and the host allows the popup menu.
+TEST_F(CommandDispatchTest, FileManagerKeysActAsTheirEntriesWhereTheMenuAllows)
+{
+    const QString question = QStringLiteral("Wilt u onderstaande projecten verwijderen?\r\n\r\na.doc\r\n\r\nDeze actie "
+                                            "kan niet ongedaan worden gemaakt!");
+    struct Case {
+        const char *what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool rowSelected, popupAllowed;
+        std::function<void()> prompted;
+        QString effect; // the store's changes | the prompts shown | the clipboard afterwards
+    };
+    const auto no = [this] { prompts->expectMessage(Prompts::Answer::No); };
+    const auto cancel = [this] { prompts->expectInput(std::nullopt); };
+    const Case cases[] = {
+        {"Delete", Qt::Key_Delete, Qt::NoModifier, true, true, no, "|" + question + "|DwF_Copy?6;12|"},
+        {"Delete without a row", Qt::Key_Delete, Qt::NoModifier, false, true, {}, "||DwF_Copy?6;12|"},
+        {"F2", Qt::Key_F2, Qt::NoModifier, true, true, cancel, "|Geef een nieuw bestandsnaam op:|DwF_Copy?6;12|"},
+        {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, true, true, {}, "||DwF_Copy?5;11|"},
+        {"Ctrl+C without a row", Qt::Key_C, Qt::ControlModifier, false, true, {}, "||DwF_Copy?6;12|"},
+        {"Ctrl+X", Qt::Key_X, Qt::ControlModifier, true, true, {}, "||DwF_Cut?5;11|"},
+        {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, false, true, {}, "CopyProject(12,5,)||"},
+        {"Enter", Qt::Key_Return, Qt::NoModifier, true, true, {}, "CheckOutProject(11,)||DwF_Copy?6;12|"},
+        {"Enter, no popup menu in this host", Qt::Key_Return, Qt::NoModifier, true, false, {}, "||DwF_Copy?6;12|"},
+        {"Delete, no popup menu in this host", Qt::Key_Delete, Qt::NoModifier, true, false, {}, "||DwF_Copy?6;12|"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        control->AllowPopupMenu = c.popupAllowed;
+        control->lvListView->clearSelection();
+        if (c.rowSelected)
+            selectRows(control->lvListView, {0});
+        QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?6;12|"));
+        if (c.prompted)
+            c.prompted();
+        const auto shownBefore = prompts->shown().size();
+        session->clearCalls();
+        QTest::keyClick(control->lvListView, c.key, c.modifiers);
+        QStringList changes, shown;
+        for (const QString operation : {"CopyProject", "CheckOutProject", "DeleteProject", "RenameProject"})
+            for (const QString &args : session->argsOf(operation))
+                changes << operation + '(' + args + ')';
+        for (auto i = shownBefore; i < prompts->shown().size(); ++i)
+            shown << prompts->shown()[i].text;
+        EXPECT_EQ(changes.join(' ') + '|' + shown.join(' ') + '|' + QGuiApplication::clipboard()->text(), c.effect);
+        EXPECT_EQ(prompts->pending(), 0u);
     }
 }
 
