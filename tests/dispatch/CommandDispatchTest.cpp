@@ -5,6 +5,7 @@
 #include "tree/LocationTree.h"
 
 #include "dispatch/CommandDispatch.h"
+#include "sendto/SendToCommands.h"
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
@@ -84,6 +85,10 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
             expected = QString::fromUtf8(text);
         };
     };
+    // What is mounted is the test's: a stick in the machine changes nothing here.
+    const auto mounted = [this](const QString &medium) {
+        sendToCommandsOf(*control).setRemovableMediumFinder([medium] { return medium; });
+    };
     const auto properties = [this] {
         prompts->expectMessage();
         prompts->expectDialog([](QDialog &d) {
@@ -97,7 +102,10 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
     const Case cases[] = {
         {"Nieuwe map", true, fire(PopupEntry::MappenNieuweMap), {}, [this] { prompts->expectInput(std::nullopt); }},
         {"Verwijderen map", true, fire(PopupEntry::MappenVerwijderMap), {"DeleteLocation(6)"}, {}},
-        {"Floppy Drive (A)", false, fire(PopupEntry::StuurNaarA), {}, message("Er zijn geen bestanden gekopieerd naar 'A:\\!")},
+        {"Floppy Drive (A), no medium", false, fire(PopupEntry::StuurNaarA), {},
+         [=] { mounted(QString()), message("Er zijn geen bestanden gekopieerd naar 'A:\\!")(); }},
+        {"Floppy Drive (A), a stick", false, fire(PopupEntry::StuurNaarA), {"CopyProjectsToFolders(0)"},
+         [=] { mounted("/media/jan/STICK"), message("Er zijn geen bestanden gekopieerd naar 'A:\\!")(); }},
         {"Email", false, fire(PopupEntry::StuurNaarEmail), {"GetViewCopy(11)"},
          [this] { expectError(QStringLiteral("DwProjectFileManUIStuurNaarEmail")); }},
         {"Mijn Documenten", false, fire(PopupEntry::StuurNaarMijnDoc), {"CopyProjectsToFolders(0)"},
