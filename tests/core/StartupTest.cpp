@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -17,6 +16,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -184,34 +184,29 @@ TEST_F(StartupTest, QtsOwnTextsAreDutchUnlessTheHostTranslatesThem)
 {
     struct HostTexts : QTranslator {
         bool isEmpty() const override { return false; }
-        QString translate(const char *, const char *source, const char *, int) const override
+        QString translate(const char *, const char *text, const char *, int) const override
         {
-            return QLatin1String(source) == QLatin1String("&Yes") ? QStringLiteral("&Oui") : QString();
+            return QLatin1String(text) == QLatin1String("&Yes") ? QStringLiteral("&Oui") : QString();
         }
     };
-    const auto yesNoCancel = [] {
+    const auto buttonTexts = [] {
         QMessageBox box;
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        QStringList texts;
-        for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
-            texts << box.button(button)->text();
-        return texts.join(QLatin1Char('|'));
+        QFileDialog save(nullptr, {}, {}, {});
+        save.setOptions(QFileDialog::DontUseNativeDialog);
+        save.setAcceptMode(QFileDialog::AcceptSave);
+        return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                           box.button(QMessageBox::Cancel)->text(),
+                           save.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Save)->text()};
     };
     // A control made earlier in this process may have loaded the Dutch texts already.
-    delete QCoreApplication::instance()->findChild<QTranslator *>(QStringLiteral("dwfmDutchQtTexts"), Qt::FindDirectChildrenOnly);
+    delete QCoreApplication::instance()->findChild<QTranslator *>("dwfmDutchQtTexts", Qt::FindDirectChildrenOnly);
     {
         HostTexts host;
         QCoreApplication::installTranslator(&host);
         FileManUI control;
-        EXPECT_EQ(yesNoCancel(), QStringLiteral("&Oui|&No|Cancel"));
+        EXPECT_EQ(buttonTexts(), QStringList({"&Oui", "&No", "Cancel", "&Save"}));
     }
     FileManUI control;
-    EXPECT_EQ(yesNoCancel(), QStringLiteral("&Ja|&Nee|Annuleren"));
-    QFileDialog save;
-    save.setOption(QFileDialog::DontUseNativeDialog);
-    save.setAcceptMode(QFileDialog::AcceptSave);
-    QStringList buttons;
-    for (const QAbstractButton *button : save.findChild<QDialogButtonBox *>()->buttons())
-        buttons << button->text();
-    EXPECT_EQ(buttons.join(QLatin1Char('|')), QStringLiteral("Op&slaan|Annuleren"));
+    EXPECT_EQ(buttonTexts(), QStringList({"&Ja", "&Nee", "Annuleren", "Op&slaan"}));
 }

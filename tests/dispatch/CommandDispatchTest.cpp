@@ -17,7 +17,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QKeyEvent>
-#include <QSignalSpy>
+#include <QKeySequence>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
@@ -138,96 +138,66 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
     }
 }
 
-TEST_F(CommandDispatchTest, ButtonsOfCutCopyAndPasteRunTheirEntriesOnlyWhenTheMenuAllows)
+// The keys of every file manager and the tool-bar buttons of cut, copy, paste and new
+// files act on the selected files as their entries do, only when the menu's state enables
+// the entry (keys: in a host that allows the popup menu), and leave the menu as it was.
+TEST_F(CommandDispatchTest, KeysAndButtonsActAsTheirEntriesWhereTheMenuAllows)
 {
-    struct Case {
-        const char *key;
-        PopupEntry entry;
+    const QString ask = QStringLiteral("Wilt u onderstaande projecten verwijderen?\r\n\r\na.doc\r\n\r\nDeze actie kan niet "
+                                       "ongedaan worden gemaakt!");
+    const QString nothing = QStringLiteral("||DwF_Copy?6;12|");
+    const struct {
+        QKeyCombination key; // or the button with this key
+        const char *button;
+        bool rowSelected, popupAllowed;
+        QString effect; // the store's calls | the prompts shown (answered No, or cancelled) | the clipboard
+    } cases[] = {
+        {Qt::Key_Delete, nullptr, true, true, "|" + ask + "|DwF_Copy?6;12|"},
+        {Qt::Key_F2, nullptr, true, true, "|Geef een nieuw bestandsnaam op:|DwF_Copy?6;12|"},
+        {Qt::CTRL | Qt::Key_C, nullptr, true, true, "||DwF_Copy?5;11|"},
+        {Qt::CTRL | Qt::Key_C, nullptr, false, true, nothing},
+        {Qt::CTRL | Qt::Key_X, nullptr, true, true, "||DwF_Cut?5;11|"},
+        {Qt::CTRL | Qt::Key_V, nullptr, false, true, "CopyProject(12,5,)||"},
+        {Qt::Key_Return, nullptr, true, true, "CheckOutProject(11,)" + nothing},
+        {Qt::Key_Return, nullptr, true, false, nothing},
+        {{}, "", true, false, "||DwF_Cut?5;11|"},
+        {{}, "Copy", false, false, nothing},
+        {{}, "Paste", true, false, "CopyProject(12,5,)||"},
+        {{}, "nieuwproject", false, false, "GetLocationKind(5)" + nothing},
     };
-    // The menu as the last right-click (in the tree) set it; no button changes it.
     const auto menuFlags = [this] {
-        QString flags;
+        QList<bool> flags;
         for (int e = 0; e < PopupEntryCount; ++e)
-            flags += QStringLiteral("%1%2").arg(int(entry(PopupEntry(e))->isVisible())).arg(int(entry(PopupEntry(e))->isEnabled()));
+            flags << entry(PopupEntry(e))->isVisible() << entry(PopupEntry(e))->isEnabled();
         return flags;
     };
     viewOf(*control).popup().SetPopupMenuState(true, false, true);
-    const QString flagsBefore = menuFlags();
-    for (const Case c : {Case{"", PopupEntry::ProjectKnippen}, Case{"Copy", PopupEntry::ProjectKopieren},
-                         Case{"Paste", PopupEntry::ProjectPlakken}, Case{"nieuwproject", PopupEntry::ProjectToevoegen}}) {
-        SCOPED_TRACE(c.key);
-        QSignalSpy runs(entry(c.entry), &QAction::triggered);
-        // Nothing selected and an empty clipboard: only adding stays possible.
-        control->lvListView->clearSelection();
-        const bool enabledEmpty = c.entry == PopupEntry::ProjectToevoegen;
-        EXPECT_EQ(button(QString::fromLatin1(c.key))->isEnabled(), enabledEmpty);
-        button(QString::fromLatin1(c.key))->trigger();
-        EXPECT_EQ(runs.size(), enabledEmpty ? 1 : 0);
-
-        // A selected row enables cut and copy; a cut or copy list enables paste.
-        selectRows(control->lvListView, {1});
-        QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?5;12|"));
-        EXPECT_TRUE(button(QString::fromLatin1(c.key))->isEnabled());
-        runs.clear();
-        // The copied file lies in the selected location already, so the paste asks for a new name.
-        if (c.entry == PopupEntry::ProjectPlakken)
-            prompts->expectInput(std::nullopt);
-        button(QString::fromLatin1(c.key))->trigger();
-        EXPECT_EQ(runs.size(), 1);
-        QGuiApplication::clipboard()->clear();
-    }
-    EXPECT_EQ(menuFlags(), flagsBefore);
-}
-
-// The keys of every file manager act on the selected files as their entries do, and only
-// when the menu's state enables the entry and the host allows the popup menu.
-TEST_F(CommandDispatchTest, FileManagerKeysActAsTheirEntriesWhereTheMenuAllows)
-{
-    const QString question = QStringLiteral("Wilt u onderstaande projecten verwijderen?\r\n\r\na.doc\r\n\r\nDeze actie "
-                                            "kan niet ongedaan worden gemaakt!");
-    struct Case {
-        const char *what;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        bool rowSelected, popupAllowed;
-        std::function<void()> prompted;
-        QString effect; // the store's changes | the prompts shown | the clipboard afterwards
-    };
-    const auto no = [this] { prompts->expectMessage(Prompts::Answer::No); };
-    const auto cancel = [this] { prompts->expectInput(std::nullopt); };
-    const Case cases[] = {
-        {"Delete", Qt::Key_Delete, Qt::NoModifier, true, true, no, "|" + question + "|DwF_Copy?6;12|"},
-        {"Delete without a row", Qt::Key_Delete, Qt::NoModifier, false, true, {}, "||DwF_Copy?6;12|"},
-        {"F2", Qt::Key_F2, Qt::NoModifier, true, true, cancel, "|Geef een nieuw bestandsnaam op:|DwF_Copy?6;12|"},
-        {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, true, true, {}, "||DwF_Copy?5;11|"},
-        {"Ctrl+C without a row", Qt::Key_C, Qt::ControlModifier, false, true, {}, "||DwF_Copy?6;12|"},
-        {"Ctrl+X", Qt::Key_X, Qt::ControlModifier, true, true, {}, "||DwF_Cut?5;11|"},
-        {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, false, true, {}, "CopyProject(12,5,)||"},
-        {"Enter", Qt::Key_Return, Qt::NoModifier, true, true, {}, "CheckOutProject(11,)||DwF_Copy?6;12|"},
-        {"Enter, no popup menu in this host", Qt::Key_Return, Qt::NoModifier, true, false, {}, "||DwF_Copy?6;12|"},
-        {"Delete, no popup menu in this host", Qt::Key_Delete, Qt::NoModifier, true, false, {}, "||DwF_Copy?6;12|"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    const QList<bool> menuBefore = menuFlags();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.button ? c.button : QKeySequence(c.key).toString().toStdString() + (c.rowSelected ? " on a row" : ""));
         control->AllowPopupMenu = c.popupAllowed;
         control->lvListView->clearSelection();
         if (c.rowSelected)
             selectRows(control->lvListView, {0});
         QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?6;12|"));
-        if (c.prompted)
-            c.prompted();
+        if (c.effect.contains(ask))
+            prompts->expectMessage(Prompts::Answer::No);
+        else if (c.effect.contains(QStringLiteral("Geef een")))
+            prompts->expectInput(std::nullopt);
         const auto shownBefore = prompts->shown().size();
         session->clearCalls();
-        QTest::keyClick(control->lvListView, c.key, c.modifiers);
-        QStringList changes, shown;
-        for (const QString operation : {"CopyProject", "CheckOutProject", "DeleteProject", "RenameProject"})
+        c.button ? button(QString::fromLatin1(c.button))->trigger()
+                 : QTest::keyClick(control->lvListView, c.key.key(), c.key.keyboardModifiers());
+        QStringList calls, shown;
+        for (const QString operation : {"CopyProject", "CheckOutProject", "DeleteProject", "RenameProject", "GetLocationKind"})
             for (const QString &args : session->argsOf(operation))
-                changes << operation + '(' + args + ')';
+                calls << operation + '(' + args + ')';
         for (auto i = shownBefore; i < prompts->shown().size(); ++i)
             shown << prompts->shown()[i].text;
-        EXPECT_EQ(changes.join(' ') + '|' + shown.join(' ') + '|' + QGuiApplication::clipboard()->text(), c.effect);
+        EXPECT_EQ(calls.join(' ') + '|' + shown.join(' ') + '|' + QGuiApplication::clipboard()->text(), c.effect);
         EXPECT_EQ(prompts->pending(), 0u);
     }
+    EXPECT_EQ(menuFlags(), menuBefore);
 }
 
 } // namespace

@@ -143,19 +143,15 @@ TEST_F(LocationTreeTest, AnUnknownLocationIsReportedAndCoversTheControl)
 
     // F5 builds the same unknown location again; any mode that shows nodes uncovers it.
     setRoots({{10, QStringLiteral("Documenten")}});
-    for (const auto &[what, choose] : std::initializer_list<std::pair<const char *, std::function<bool()>>>{
-             {"root mode", [this] { return control->ControlInRootMode(); }},
-             {"a known location", [this] { return control->ControlInSpecificLocationMode(10, {}, true); }},
-             {"user mode", [this] { return control->ControlInUserMode("JAN", "Jan"); }}}) {
-        SCOPED_TRACE(what);
+    for (const std::function<bool()> &choose : std::initializer_list<std::function<bool()>>{
+             [this] { return control->ControlInRootMode(); }, [this] { return control->ControlInUserMode("J", "Jan"); },
+             [this] { return control->ControlInSpecificLocationMode(10, {}, true); }}) {
         prompts->expectMessage().expectMessage();
-        control->ControlInSpecificLocationMode(77, QStringLiteral("Weg"), true);
         QTest::keyClick(control->tvTreeView, Qt::Key_F5);
         EXPECT_TRUE(control->isOverlayShown());
-        EXPECT_TRUE(choose());
-        EXPECT_FALSE(control->isOverlayShown());
+        EXPECT_TRUE(choose() && !control->isOverlayShown());
+        control->ControlInSpecificLocationMode(77, QStringLiteral("Weg"), true);
     }
-    EXPECT_EQ(prompts->messages().size(), 7);
     EXPECT_EQ(prompts->pending(), 0u);
 }
 
