@@ -162,19 +162,15 @@ PopupMenuState CommandDispatch::listMenuState() const
     return computePopupMenuState(m_ctx.popup.selection(false, selectedRow() >= 0, false));
 }
 
-bool CommandDispatch::runListEntry(PopupEntry which)
+void CommandDispatch::runListEntry(PopupEntry which)
 {
-    bool ran = false;
     SkipOnError([&] {
         QAction *action = m_ctx.menu.action(which);
-        if (!action || !listMenuState()[which].enabled)
-            return;
-        ran = true;
         // The entry's command, as a click on the entry runs it; its enabled flag is left
         // as the last right-click set it.
-        emit action->triggered(false);
+        if (action && listMenuState()[which].enabled)
+            emit action->triggered(false);
     });
-    return ran;
 }
 
 void CommandDispatch::UpdateToolbarState()

@@ -66,8 +66,8 @@ public:
     void UpdateToolbarState();
     // Runs a file entry's command when the menu's state, computed for the list's selection
     // as a right-click in the list would, enables it. The menu's own flags stay as they
-    // are. True when it ran.
-    bool runListEntry(PopupEntry entry);
+    // are.
+    void runListEntry(PopupEntry entry);
     // The entry a button key stands for ("Copy": "Bestand Kopiëren"), and the entry a key
     // of the list stands for (Delete, F2, Ctrl+X, Ctrl+C, Ctrl+V, Enter); none otherwise.
     static std::optional<PopupEntry> buttonEntry(const QString &key);
