@@ -30,11 +30,12 @@ BEGIN
     RETURN (writer()).user_key;
 END $$;
 
--- The upload p_upload of the caller's running transaction, locked; anything else is refused.
+-- The upload p_upload of the caller's running transaction (which no other transaction can
+-- touch); anything else is refused.
 CREATE FUNCTION own_upload(p_upload bigint) RETURNS contents LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
 DECLARE c contents;
 BEGIN
-    SELECT * INTO c FROM contents WHERE content_id = p_upload FOR UPDATE;
+    SELECT * INTO c FROM contents WHERE content_id = p_upload;
     IF NOT FOUND OR NOT c.uploading OR c.uploader <> uploader() OR c.upload_xact <> pg_current_xact_id() THEN
         PERFORM refuse(format('Upload %s hoort niet bij deze gebruiker en transactie.', p_upload));
     END IF;
@@ -56,9 +57,8 @@ BEGIN
         c := own_upload(p_upload);
     END IF;
     IF p_data IS NOT NULL THEN
-        INSERT INTO chunks (content_id, seq, data) VALUES (c.content_id, c.chunk_count, p_data);
-        UPDATE contents SET chunk_count = chunk_count + 1, size = size + octet_length(p_data)
-         WHERE content_id = c.content_id;
+        INSERT INTO chunks (content_id, seq, data)
+        VALUES (c.content_id, coalesce((SELECT max(seq) + 1 FROM chunks WHERE content_id = c.content_id), 0), p_data);
     END IF;
     RETURN c.content_id;
 END $$;
@@ -73,6 +73,9 @@ BEGIN
     IF octet_length(p_sha256) IS DISTINCT FROM 32 THEN
         PERFORM refuse('De controlesom van de upload ontbreekt of is ongeldig.', '22023');
     END IF;
+    -- A chunk stored out of line knows its size: counting reads no content.
+    SELECT count(*), coalesce(sum(octet_length(data)), 0) INTO c.chunk_count, c.size FROM chunks
+     WHERE content_id = c.content_id;
     FOR same IN SELECT * FROM contents WHERE sha256 = p_sha256 AND NOT uploading AND size = c.size
                    AND chunk_count = c.chunk_count ORDER BY content_id FOR KEY SHARE LOOP
         IF NOT EXISTS (SELECT 1 FROM (SELECT seq, data FROM chunks WHERE content_id = c.content_id) a
@@ -82,8 +85,8 @@ BEGIN
             RETURN same;
         END IF;
     END LOOP;
-    UPDATE contents SET sha256 = p_sha256, uploading = false, upload_xact = NULL WHERE content_id = c.content_id
-    RETURNING * INTO c;
+    UPDATE contents SET sha256 = p_sha256, size = c.size, chunk_count = c.chunk_count, uploading = false, upload_xact = NULL
+     WHERE content_id = c.content_id RETURNING * INTO c;
     RETURN c;
 END $$;
 
