@@ -23,8 +23,12 @@ PreviewLoader::PreviewLoader(QObject *parent) : QObject(parent)
     m_conversionDelay.setSingleShot(true);
     m_conversionDelay.setInterval(ConversionDelayMs);
     connect(&m_conversionDelay, &QTimer::timeout, this, [this] {
-        if (m_conversion)
-            m_converter->start(m_conversion->program, m_conversion->input, m_conversion->folder->path());
+        if (!m_conversion)
+            return;
+        m_converter->start(m_conversion->program, m_conversion->input, m_conversion->folder->path());
+        PreviewDocument converting;
+        converting.kind = PreviewDocument::Kind::Converting;
+        emit documentReady(converting);
     });
 }
 
@@ -79,13 +83,14 @@ void PreviewLoader::received(PreviewWorker::Result result)
     if (result.generation != m_generation || !m_busy)
         return;
     if (result.conversion) {
+        // The pane says that LibreOffice works once it has started.
         m_conversion = result.conversion;
         m_conversionDelay.start();
-    } else {
-        // Done with the content: a copy made for the preview goes now.
-        m_busy = false;
-        m_request = PreviewRequest();
+        return;
     }
+    // Done with the content: a copy made for the preview goes now.
+    m_busy = false;
+    m_request = PreviewRequest();
     emit documentReady(result.document);
 }
 

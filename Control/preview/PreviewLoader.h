@@ -39,8 +39,9 @@ public:
     void setCache(const PreviewCache &cache);
 
 signals:
-    // What to show of the latest load's document. Converting may come first, then the
-    // pages or Nothing; every load ends with one answer other than Converting.
+    // What to show of the latest load's document. Converting comes first when LibreOffice
+    // starts, then the pages or Nothing; every load ends with one answer other than
+    // Converting.
     void documentReady(const dwfm::PreviewDocument &document);
 
 private:

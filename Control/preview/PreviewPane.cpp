@@ -246,6 +246,8 @@ void PreviewPane::loadDocument(qint32 projectID, const QString &storePath, const
     m_loader->load(std::move(request));
 }
 
+bool PreviewPane::isDrawing() const { return m_loader->isBusy() || m_redraw.isActive(); }
+
 void PreviewPane::redraw()
 {
     if (!m_request || m_filePage.isEmpty() || m_loader->isBusy())

@@ -75,6 +75,9 @@ public:
     // The browser's before-navigate notification; True cancels the navigation.
     bool beforeNavigate(const QString &address);
 
+    // True while the shown file's document is being made or is about to be drawn again.
+    bool isDrawing() const;
+
     bool ownPageFlag() const { return m_ownPage; }
     PreviewBrowser &browser() const { return m_ctx.browser; }
     PreviewLoader &loader() const { return *m_loader; }

@@ -97,9 +97,7 @@ void PreviewWorker::examineOffice(quint64 generation, const PreviewRequest &requ
         answer(generation, {});
         return;
     }
-    PreviewDocument converting;
-    converting.kind = PreviewDocument::Kind::Converting;
-    answer(generation, std::move(converting), std::move(conversion));
+    answer(generation, {}, std::move(conversion));
 }
 
 void PreviewWorker::adopt(quint64 generation, const PreviewRequest &request,

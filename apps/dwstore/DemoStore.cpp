@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 using namespace dwfm;
@@ -48,6 +49,46 @@ void writePicture(const QString &path, QColor sky, QColor ground, int houses)
     p.end();
     if (!image.save(path, "PNG"))
         throw DwError(DwError::PathNotFound, QStringLiteral("De afbeelding '%1' kan niet worden geschreven.").arg(path));
+}
+
+// A drawing of two pages as a PDF: a cross-section of the bridge with its title block, and
+// a list of the materials.
+void writeDrawing(const QString &path)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setTitle(QStringLiteral("Doorsnede Brug Noord"));
+    QPainter p(&writer);
+    const int w = writer.width(), h = writer.height();
+    p.setPen(QPen(Qt::black, w / 400));
+    p.drawRect(0, 0, w, h);
+    // The deck on two piers over the water.
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(w / 10, h / 3, w * 8 / 10, h / 16);
+    p.drawRect(w * 3 / 10, h / 3 + h / 16, w / 25, h / 3);
+    p.drawRect(w * 13 / 20, h / 3 + h / 16, w / 25, h / 3);
+    p.setBrush(QColor(150, 190, 230));
+    p.drawRect(w / 10, h * 2 / 3, w * 8 / 10, h / 10);
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRect(w * 3 / 10, h / 4, w * 7 / 20 + w / 25, h / 4), 0, 180 * 16);
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 14, QFont::Bold));
+    p.drawText(QRect(w / 20, h / 20, w, h / 10), QStringLiteral("Doorsnede Brug Noord, schaal 1:200"));
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    p.drawRect(w * 7 / 10, h * 17 / 20, w * 3 / 10 - w / 50, h / 8);
+    p.drawText(QRect(w * 71 / 100, h * 17 / 20, w * 3 / 10, h / 8), Qt::AlignVCenter,
+               QStringLiteral("Tekening T-012, blad 1 van 2\nGetekend: demo\nDatum: 7 maart 2024"));
+    writer.newPage();
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 14, QFont::Bold));
+    p.drawText(QRect(w / 20, h / 20, w, h / 10), QStringLiteral("Materiaallijst"));
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    const QStringList lines = {QStringLiteral("Liggers HEA 600, S355, 4 stuks"), QStringLiteral("Dek: beton C35/45, 42 m³"),
+                               QStringLiteral("Leuningen: verzinkt staal, 2 × 38 m"),
+                               QStringLiteral("Pijlers: beton C30/37 op palen")};
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QRect(w / 20, h / 6 + i * h / 14, w, h / 14), lines[i]);
+    if (!p.end())
+        throw DwError(DwError::PathNotFound, QStringLiteral("De tekening '%1' kan niet worden geschreven.").arg(path));
 }
 
 qint32 location(FileStoreSession &s, const QString &name, qint32 parent)
@@ -118,12 +159,24 @@ void fillDemoStore(StoreAdministration &admin, const QString &server, const QStr
     writeText(file(QStringLiteral("Jaarverslag 2019.txt")), QStringLiteral("Jaarverslag 2019 (gearchiveerd)\n"));
     writePicture(file(QStringLiteral("Situatie.png")), QColor(90, 150, 220), QColor(70, 140, 60), 3);
     writePicture(file(QStringLiteral("Gevel.png")), QColor(200, 120, 80), QColor(110, 110, 110), 1);
+    writeDrawing(file(QStringLiteral("Doorsnede.pdf")));
+    // A letter as a word processor saves it: the preview shows it through LibreOffice.
+    writeText(file(QStringLiteral("Brief gemeente.rtf")),
+              QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs22 "
+                             "{\\b\\fs28 Ingenieursbureau Demo}\\par\\par Aan de gemeente Noord\\par "
+                             "Afdeling Openbare Werken\\par\\par Betreft: {\\i vergunning Brug Noord}\\par\\par "
+                             "Geachte heer, mevrouw,\\par\\par Hierbij zenden wij u de tekeningen en de "
+                             "berekeningen van de nieuwe brug. Wij verzoeken u de vergunning v\\'f3\\'f3r 1 mei te "
+                             "verlenen, zodat het werk in de zomer kan beginnen.\\par\\par Met vriendelijke "
+                             "groet,\\par\\par Demogebruiker\\par}"));
 
     add(s, file(QStringLiteral("Lees mij.txt")), projecten);
     add(s, file(QStringLiteral("Notulen overleg.txt")), brug);
     const qint32 offerte = add(s, file(QStringLiteral("Offerte.txt")), brug);
     add(s, file(QStringLiteral("Situatie.png")), tekeningen);
     add(s, file(QStringLiteral("Gevel.png")), tekeningen);
+    add(s, file(QStringLiteral("Doorsnede.pdf")), tekeningen);
+    add(s, file(QStringLiteral("Brief gemeente.rtf")), kantoor);
     add(s, file(QStringLiteral("Telefoonlijst.txt")), kantoor);
     add(s, file(QStringLiteral("Jaarverslag 2019.txt")), archief);
     admin.setLocationKind(archief, 1);
