@@ -109,7 +109,7 @@ QString documentPagesPart(int pageCount, int shownPages)
         count += QStringLiteral(", de eerste %1 hieronder").arg(shownPages);
     QString part = QStringLiteral("<HR><P>") + count + QStringLiteral(".</P>");
     for (int page = 0; page < shownPages; ++page)
-        part += QStringLiteral("<img src='") + pageImageUrl(page) + QStringLiteral("'><BR><BR>");
+        part += QStringLiteral("<P><img src='") + pageImageUrl(page) + QStringLiteral("'></P>");
     return part;
 }
 

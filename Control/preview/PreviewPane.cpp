@@ -286,6 +286,11 @@ void PreviewPane::showDocument(const PreviewDocument &document)
             navigateToPage();
         });
     }
+    // Pages drawn for a pane that has grown since (as it does when the window first
+    // shows) are drawn again at the new width.
+    if (!document.pages.empty() &&
+        m_ctx.browser.documentWidth() * document.pages.front().devicePixelRatio() > document.pages.front().width() + 8)
+        m_redraw.start();
     if (document.kind != PreviewDocument::Kind::Converting)
         emit documentShown();
 }

@@ -10,7 +10,6 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTemporaryDir>
 
 using namespace dwfm;
@@ -52,42 +51,50 @@ void writePicture(const QString &path, QColor sky, QColor ground, int houses)
 }
 
 // A drawing of two pages as a PDF: a cross-section of the bridge with its title block, and
-// a list of the materials.
+// a list of the materials. Written in PDF's own operators with the standard Helvetica font,
+// so that the administration program needs no fonts and no display.
 void writeDrawing(const QString &path)
 {
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageOrientation(QPageLayout::Landscape);
-    writer.setTitle(QStringLiteral("Doorsnede Brug Noord"));
-    QPainter p(&writer);
-    const int w = writer.width(), h = writer.height();
-    p.setPen(QPen(Qt::black, w / 400));
-    p.drawRect(0, 0, w, h);
-    // The deck on two piers over the water.
-    p.setBrush(QColor(200, 200, 200));
-    p.drawRect(w / 10, h / 3, w * 8 / 10, h / 16);
-    p.drawRect(w * 3 / 10, h / 3 + h / 16, w / 25, h / 3);
-    p.drawRect(w * 13 / 20, h / 3 + h / 16, w / 25, h / 3);
-    p.setBrush(QColor(150, 190, 230));
-    p.drawRect(w / 10, h * 2 / 3, w * 8 / 10, h / 10);
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRect(w * 3 / 10, h / 4, w * 7 / 20 + w / 25, h / 4), 0, 180 * 16);
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 14, QFont::Bold));
-    p.drawText(QRect(w / 20, h / 20, w, h / 10), QStringLiteral("Doorsnede Brug Noord, schaal 1:200"));
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    p.drawRect(w * 7 / 10, h * 17 / 20, w * 3 / 10 - w / 50, h / 8);
-    p.drawText(QRect(w * 71 / 100, h * 17 / 20, w * 3 / 10, h / 8), Qt::AlignVCenter,
-               QStringLiteral("Tekening T-012, blad 1 van 2\nGetekend: demo\nDatum: 7 maart 2024"));
-    writer.newPage();
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 14, QFont::Bold));
-    p.drawText(QRect(w / 20, h / 20, w, h / 10), QStringLiteral("Materiaallijst"));
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    const QStringList lines = {QStringLiteral("Liggers HEA 600, S355, 4 stuks"), QStringLiteral("Dek: beton C35/45, 42 m³"),
-                               QStringLiteral("Leuningen: verzinkt staal, 2 × 38 m"),
-                               QStringLiteral("Pijlers: beton C30/37 op palen")};
-    for (int i = 0; i < lines.size(); ++i)
-        p.drawText(QRect(w / 20, h / 6 + i * h / 14, w, h / 14), lines[i]);
-    if (!p.end())
+    const QByteArray drawing =
+        "1 w 20 20 802 555 re S\n"
+        "0.8 g 80 330 680 30 re f\n"
+        "0.6 g 250 150 30 180 re f 540 150 30 180 re f\n"
+        "0.6 0.75 0.9 rg 80 100 680 50 re f\n"
+        "0 G 2 w 265 360 m 265 470 555 470 555 360 c S\n"
+        "0 g BT /F1 20 Tf 40 540 Td (Doorsnede Brug Noord, schaal 1:200) Tj ET\n"
+        "1 w 560 30 250 70 re S\n"
+        "BT /F1 10 Tf 570 85 Td (Tekening T-012, blad 1 van 2) Tj 0 -15 Td (Getekend: demo) Tj "
+        "0 -15 Td (Datum: 7 maart 2024) Tj ET\n";
+    const QByteArray materials = "0 g BT /F1 20 Tf 40 540 Td (Materiaallijst) Tj /F1 12 Tf "
+                                 "0 -40 Td (Liggers HEA 600, S355, 4 stuks) Tj "
+                                 "0 -20 Td (Dek: beton C35/45, 42 m\\263) Tj "
+                                 "0 -20 Td (Leuningen: verzinkt staal, 2 \\327 38 m) Tj "
+                                 "0 -20 Td (Pijlers: beton C30/37 op palen) Tj ET\n";
+    const auto stream = [](const QByteArray &content) {
+        return "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "endstream";
+    };
+    const QByteArray page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 842 595] "
+                            "/Resources << /Font << /F1 7 0 R >> >> /Contents ";
+    const QByteArrayList objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 >>",
+        page + "4 0 R >>",
+        stream(drawing),
+        page + "6 0 R >>",
+        stream(materials),
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
+    };
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray xref = "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (int i = 0; i < objects.size(); ++i) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype start = pdf.size();
+    pdf += xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(start) + "\n%%EOF\n";
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(pdf) != pdf.size())
         throw DwError(DwError::PathNotFound, QStringLiteral("De tekening '%1' kan niet worden geschreven.").arg(path));
 }
 

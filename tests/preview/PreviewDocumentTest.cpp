@@ -200,7 +200,7 @@ TEST_F(PreviewDocumentTest, AFileShowsItsDocumentBelowItsLinkOnceItIsReady)
     };
     QString pages5;
     for (int page = 1; page <= 5; ++page)
-        pages5 += QStringLiteral("<img src='dwpage:%1'><BR><BR>").arg(page);
+        pages5 += QStringLiteral("<P><img src='dwpage:%1'></P>").arg(page);
     const QString pre = "<HR><PRE style='white-space: pre-wrap'>";
     struct Case {
         QString name;
@@ -210,9 +210,9 @@ TEST_F(PreviewDocumentTest, AFileShowsItsDocumentBelowItsLinkOnceItIsReady)
     };
     const Case cases[] = {
         {"Rapport.pdf", read("seven.pdf"), "<HR><P>7 pagina's, de eerste 5 hieronder.</P>" + pages5, 5},
-        {"Brief.PDF", read("one.pdf"), "<HR><P>1 pagina.</P><img src='dwpage:1'><BR><BR>", 1},
+        {"Brief.PDF", read("one.pdf"), "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>", 1},
         // A PDF by its content, whatever its name says.
-        {"scan.dat", read("one.pdf"), "<HR><P>1 pagina.</P><img src='dwpage:1'><BR><BR>", 1},
+        {"scan.dat", read("one.pdf"), "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>", 1},
         {"Notitie.txt", "Één café — <b>vet</b>\r\nregel 2\n",
          pre + "Één café — &lt;b&gt;vet&lt;/b&gt;\r\nregel 2\n</PRE>", 0},
         {"Oud.txt", "Caf\xe9 \x80 5,-\n", pre + "Café € 5,-\n</PRE>", 0},
@@ -280,8 +280,8 @@ TEST_F(PreviewDocumentTest, OfficeDocumentsAreConvertedOnceByContentAndOnlyWhile
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
                                               : QStringList();
     };
-    const QString threePages = "<HR><P>3 pagina's.</P><img src='dwpage:1'><BR><BR><img src='dwpage:2'><BR><BR>"
-                               "<img src='dwpage:3'><BR><BR>";
+    const QString threePages = "<HR><P>3 pagina's.</P><P><img src='dwpage:1'></P><P><img src='dwpage:2'></P>"
+                               "<P><img src='dwpage:3'></P>";
     addFile("Verslag.odt", "PK\x03\x04 verslag, eerste versie");
     addFile("Kopie.docx", "PK\x03\x04 verslag, eerste versie");
     addFile("Notitie.txt", "tekst\n");
@@ -341,7 +341,7 @@ TEST_F(PreviewDocumentTest, RealLibreOfficeConvertsWhereItIsInstalled)
     previewPaneOf(*control).loader().setConversionTimeLimit(95000);
     addFile("Brief.rtf", "{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Times New Roman;}}\\f0\\fs48 Hallo wereld\\par}");
     click("Brief.rtf");
-    EXPECT_EQ(settled(100000), linkPage("Brief.rtf", "<HR><P>1 pagina.</P><img src='dwpage:1'><BR><BR>"));
+    EXPECT_EQ(settled(100000), linkPage("Brief.rtf", "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>"));
     EXPECT_TRUE(hasInk(shownPicture(1)));
 }
 
