@@ -18,9 +18,11 @@ struct PreviewDocument {
         Converting, // LibreOffice is making a PDF; the pages follow
     };
     Kind kind = Kind::Nothing;
-    // Pages: how many the document has, and the first of them drawn to the pane's width.
+    // Pages: how many the document has, and the first of them drawn to the pane's width;
+    // while `complete` is False more pages follow (at most PreviewWorker::MaxPages).
     int pageCount = 0;
     std::vector<QImage> pages;
+    bool complete = true;
     // Text: the beginning of the file, and whether more follows.
     QString text;
     bool truncated = false;

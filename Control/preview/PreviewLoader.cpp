@@ -89,8 +89,10 @@ void PreviewLoader::received(PreviewWorker::Result result)
         return;
     }
     // Done with the content: a copy made for the preview goes now.
-    m_busy = false;
-    m_request = PreviewRequest();
+    if (result.document.complete) {
+        m_busy = false;
+        m_request = PreviewRequest();
+    }
     emit documentReady(result.document);
 }
 

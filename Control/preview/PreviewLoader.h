@@ -40,8 +40,8 @@ public:
 
 signals:
     // What to show of the latest load's document. Converting comes first when LibreOffice
-    // starts, then the pages or Nothing; every load ends with one answer other than
-    // Converting.
+    // starts, and the first page alone before the others; every load ends with one answer
+    // that is neither (the pages, the text or Nothing).
     void documentReady(const dwfm::PreviewDocument &document);
 
 private:

@@ -100,7 +100,7 @@ QString locationPageBody(const std::vector<LocationEntry> &entries)
     return body;
 }
 
-QString documentPagesPart(int pageCount, int shownPages)
+QString documentPagesPart(int pageCount, int shownPages, int drawnPages)
 {
     if (pageCount <= 0)
         return QString();
@@ -108,7 +108,7 @@ QString documentPagesPart(int pageCount, int shownPages)
     if (shownPages < pageCount)
         count += QStringLiteral(", de eerste %1 hieronder").arg(shownPages);
     QString part = QStringLiteral("<HR><P>") + count + QStringLiteral(".</P>");
-    for (int page = 0; page < shownPages; ++page)
+    for (int page = 0; page < drawnPages; ++page)
         part += QStringLiteral("<P><img src='") + pageImageUrl(page) + QStringLiteral("'></P>");
     return part;
 }

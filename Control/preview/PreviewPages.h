@@ -38,9 +38,9 @@ struct LocationEntry {
 QString locationPageBody(const std::vector<LocationEntry> &entries);
 
 // What follows the link page of a document whose pages were drawn: a rule, how many pages
-// it has (and how many are shown when fewer), and each shown page as a picture at
+// it has (and how many are shown when fewer), and each page drawn so far as a picture at
 // pageImageUrl. A document of no pages adds nothing.
-QString documentPagesPart(int pageCount, int shownPages);
+QString documentPagesPart(int pageCount, int shownPages, int drawnPages);
 // The address under which the pane's browser holds the drawn page `index` (from 0).
 QString pageImageUrl(int index);
 // What follows the link page of a text file: a rule and the text as it is written (its

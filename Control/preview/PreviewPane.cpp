@@ -3,6 +3,7 @@
 #include "PreviewBrowser.h"
 #include "PreviewLoader.h"
 #include "PreviewPages.h"
+#include "PreviewWorker.h"
 
 #include "core/ControlState.h"
 #include "core/SessionAccess.h"
@@ -14,6 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace dwfm {
 
@@ -76,13 +79,20 @@ QString PreviewPane::storePathOf(qint32 projectID, const QString &fileName) cons
                                    session->Projects().GetProjectLocationPath(projectID), fileName);
 }
 
-void PreviewPane::startPage()
+void PreviewPane::forgetPage()
 {
     m_loader->cancel();
     m_request.reset();
     m_filePage.clear();
     m_documentAdded = false;
     m_linkedFiles.clear();
+    m_pageShown = false;
+    m_pageNode.reset();
+}
+
+void PreviewPane::startPage()
+{
+    forgetPage();
     m_pageShown = true;
     m_pageNode = m_ctx.selectedNodeKey ? m_ctx.selectedNodeKey() : std::nullopt;
 }
@@ -195,13 +205,7 @@ void PreviewPane::showFolderLinkOrBlank()
 
 void PreviewPane::showBlank()
 {
-    m_loader->cancel();
-    m_request.reset();
-    m_filePage.clear();
-    m_documentAdded = false;
-    m_linkedFiles.clear();
-    m_pageShown = false;
-    m_pageNode.reset();
+    forgetPage();
     m_ctx.browser.navigate(kBlank);
 }
 
@@ -266,7 +270,9 @@ void PreviewPane::showDocument(const PreviewDocument &document)
     QString part;
     switch (document.kind) {
     case PreviewDocument::Kind::Pages:
-        part = PreviewPages::documentPagesPart(document.pageCount, int(document.pages.size()));
+        part = PreviewPages::documentPagesPart(document.pageCount,
+                                               std::min(document.pageCount, PreviewWorker::MaxPages),
+                                               int(document.pages.size()));
         break;
     case PreviewDocument::Kind::Text:
         part = PreviewPages::textPart(document.text, document.truncated);
@@ -288,10 +294,10 @@ void PreviewPane::showDocument(const PreviewDocument &document)
     }
     // Pages drawn for a pane that has grown since (as it does when the window first
     // shows) are drawn again at the new width.
-    if (!document.pages.empty() &&
+    if (document.complete && !document.pages.empty() &&
         m_ctx.browser.documentWidth() * document.pages.front().devicePixelRatio() > document.pages.front().width() + 8)
         m_redraw.start();
-    if (document.kind != PreviewDocument::Kind::Converting)
+    if (document.kind != PreviewDocument::Kind::Converting && document.complete)
         emit documentShown();
 }
 

@@ -92,6 +92,8 @@ private:
     bool picturesAllowed() const;
     void navigateToPage();
     QString storePathOf(qint32 projectID, const QString &fileName) const;
+    // Drops what the shown page had: its links, its document and the work on it.
+    void forgetPage();
     // A new page replaces whatever was shown, for the selected node.
     void startPage();
     void loadDocument(qint32 projectID, const QString &storePath, const QString &fileName);

@@ -49,7 +49,7 @@ void PreviewWorker::examine(quint64 generation, const PreviewRequest &request)
     switch (PreviewContent::kindOf(request.fileName, head)) {
     case PreviewContent::Kind::Pdf:
         file.close();
-        answer(generation, renderPdf(request.path, request, [&] { return wanted(generation); }));
+        answerPdf(generation, request.path, request);
         return;
     case PreviewContent::Kind::Text: {
         PreviewDocument text;
@@ -77,7 +77,7 @@ void PreviewWorker::examineOffice(quint64 generation, const PreviewRequest &requ
         return;
     }
     if (const QString cached = m_cache.find(key); !cached.isEmpty()) {
-        answer(generation, renderPdf(cached, request, [&] { return wanted(generation); }));
+        answerPdf(generation, cached, request);
         return;
     }
     const QString program = OfficeConverter::program();
@@ -107,11 +107,18 @@ void PreviewWorker::adopt(quint64 generation, const PreviewRequest &request,
     const QString cached = m_cache.store(conversion->key, pdfPath);
     if (!wanted(generation))
         return;
-    answer(generation, renderPdf(cached.isEmpty() ? pdfPath : cached, request, [&] { return wanted(generation); }));
+    answerPdf(generation, cached.isEmpty() ? pdfPath : cached, request);
+}
+
+void PreviewWorker::answerPdf(quint64 generation, const QString &path, const PreviewRequest &request)
+{
+    answer(generation, renderPdf(path, request, [&] { return wanted(generation); },
+                                 [&](const PreviewDocument &first) { answer(generation, first); }));
 }
 
 PreviewDocument PreviewWorker::renderPdf(const QString &path, const PreviewRequest &request,
-                                         const std::function<bool()> &goOn)
+                                         const std::function<bool()> &goOn,
+                                         const std::function<void(const PreviewDocument &)> &firstPage)
 {
     QPdfDocument pdf;
     // A damaged file and one that wants a password both end here.
@@ -140,6 +147,11 @@ PreviewDocument PreviewWorker::renderPdf(const QString &path, const PreviewReque
         frame.end();
         image.setDevicePixelRatio(ratio);
         document.pages.push_back(std::move(image));
+        if (page == 0 && shown > 1 && firstPage) {
+            document.complete = false;
+            firstPage(document);
+            document.complete = true;
+        }
     }
     return document;
 }

@@ -52,8 +52,11 @@ public:
 
     // Draws the first pages of a PDF at the request's width; Nothing for a damaged or
     // locked PDF. Stops early (and answers Nothing) when the preview is no longer wanted.
+    // `firstPage`, when given, hears the document with its first page alone, so that the
+    // pane can show it while the others are drawn.
     static PreviewDocument renderPdf(const QString &path, const PreviewRequest &request,
-                                     const std::function<bool()> &goOn = {});
+                                     const std::function<bool()> &goOn = {},
+                                     const std::function<void(const PreviewDocument &)> &firstPage = {});
 
     void setCache(PreviewCache cache) { m_cache = std::move(cache); }
 
@@ -61,6 +64,8 @@ private:
     bool wanted(quint64 generation) const { return m_latest->load() == generation; }
     void answer(quint64 generation, PreviewDocument document, std::shared_ptr<Conversion> conversion = {});
     void examineOffice(quint64 generation, const PreviewRequest &request);
+    // Answers the pages of a PDF, the first one as soon as it is drawn.
+    void answerPdf(quint64 generation, const QString &path, const PreviewRequest &request);
 
     std::shared_ptr<const std::atomic<quint64>> m_latest;
     Deliver m_deliver;
