@@ -72,12 +72,6 @@ void PreviewLoader::cancel()
 
 void PreviewLoader::setConversionTimeLimit(int ms) { m_converter->setTimeLimit(ms); }
 
-void PreviewLoader::setCache(const PreviewCache &cache)
-{
-    PreviewWorker *worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, cache] { worker->setCache(cache); }, Qt::QueuedConnection);
-}
-
 void PreviewLoader::received(PreviewWorker::Result result)
 {
     if (result.generation != m_generation || !m_busy)

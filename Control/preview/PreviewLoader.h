@@ -36,7 +36,6 @@ public:
     bool isBusy() const { return m_busy; }
 
     void setConversionTimeLimit(int ms);
-    void setCache(const PreviewCache &cache);
 
 signals:
     // What to show of the latest load's document. Converting comes first when LibreOffice

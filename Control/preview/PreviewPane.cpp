@@ -93,6 +93,7 @@ void PreviewPane::forgetPage()
 void PreviewPane::startPage()
 {
     forgetPage();
+    m_ctx.browser.setDocumentPages({});
     m_pageShown = true;
     m_pageNode = m_ctx.selectedNodeKey ? m_ctx.selectedNodeKey() : std::nullopt;
 }
@@ -122,7 +123,6 @@ void PreviewPane::ShowPicturePage(const QString &strPath)
 {
     SkipOnError([&] {
         startPage();
-        m_ctx.browser.setDocumentPages({});
         WritePreviewPage(PreviewPages::picturePageBody(strPath, folderLink()));
     });
     SkipOnError([&] { navigateToPage(); });
@@ -154,7 +154,6 @@ void PreviewPane::ShowLocationPage(qint32 lLocationID)
     }
     startPage();
     m_linkedFiles = std::move(linked);
-    m_ctx.browser.setDocumentPages({});
     WritePreviewPage(PreviewPages::locationPageBody(entries));
     navigateToPage();
 }
@@ -177,7 +176,6 @@ void PreviewPane::showFileRow(qint32 projectID, const QString &rowText)
     startPage();
     m_linkedFiles = {{path, projectID}};
     m_ownPage = true;
-    m_ctx.browser.setDocumentPages({});
     const QString body = PreviewPages::filePageBody(path, rowText, folderLink());
     WritePreviewPage(body);
     navigateToPage();
@@ -198,7 +196,6 @@ void PreviewPane::showFolderLinkOrBlank()
     }
     startPage();
     m_ownPage = true;
-    m_ctx.browser.setDocumentPages({});
     WritePreviewPage(link);
     navigateToPage();
 }

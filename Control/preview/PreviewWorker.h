@@ -58,8 +58,6 @@ public:
                                      const std::function<bool()> &goOn = {},
                                      const std::function<void(const PreviewDocument &)> &firstPage = {});
 
-    void setCache(PreviewCache cache) { m_cache = std::move(cache); }
-
 private:
     bool wanted(quint64 generation) const { return m_latest->load() == generation; }
     void answer(quint64 generation, PreviewDocument document, std::shared_ptr<Conversion> conversion = {});
