@@ -12,6 +12,7 @@
 #include "preview/PreviewTextBrowser.h"
 #include "ProjectVersions.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -35,9 +36,11 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 }
 
 // A PDF of `pages` A4 pages, each with its number in large letters.
-void writePdf(const QString &path, int pages)
+QByteArray pdfOf(int pages)
 {
-    QPdfWriter writer(path);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&bytes);
     writer.setPageSize(QPageSize(QPageSize::A4));
     QPainter painter(&writer);
     painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 48));
@@ -47,6 +50,8 @@ void writePdf(const QString &path, int pages)
         painter.drawText(QRect(0, 0, writer.width(), writer.height() / 4), Qt::AlignCenter,
                          QStringLiteral("Pagina %1").arg(page));
     }
+    painter.end();
+    return bytes.data();
 }
 
 // Whether a drawn page shows anything dark inside its frame.
@@ -96,14 +101,8 @@ public:
     {
         return recordsetCall("GetProjectVersions", rs, {id});
     }
-    bool GetVersionViewCopy(qint32 id, qint32 version, QString &) override
-    {
-        return boolCall("GetVersionViewCopy", {id, version});
-    }
-    bool RestoreProjectVersion(qint32 id, qint32 version, const QString &remark) override
-    {
-        return boolCall("RestoreProjectVersion", {id, version, remark});
-    }
+    bool GetVersionViewCopy(qint32, qint32, QString &) override { return false; }
+    bool RestoreProjectVersion(qint32, qint32, const QString &) override { return false; }
 };
 
 // PATH with one folder put first, for as long as this lives.
@@ -191,13 +190,6 @@ protected:
 
 TEST_F(PreviewDocumentTest, AFileShowsItsDocumentBelowItsLinkOnceItIsReady)
 {
-    QTemporaryDir made;
-    writePdf(made.filePath("seven.pdf"), 7);
-    writePdf(made.filePath("one.pdf"), 1);
-    const auto read = [&](const char *name) {
-        QFile file(made.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
     QString pages5;
     for (int page = 1; page <= 5; ++page)
         pages5 += QStringLiteral("<P><img src='dwpage:%1'></P>").arg(page);
@@ -209,10 +201,10 @@ TEST_F(PreviewDocumentTest, AFileShowsItsDocumentBelowItsLinkOnceItIsReady)
         int pictures;
     };
     const Case cases[] = {
-        {"Rapport.pdf", read("seven.pdf"), "<HR><P>7 pagina's, de eerste 5 hieronder.</P>" + pages5, 5},
-        {"Brief.PDF", read("one.pdf"), "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>", 1},
+        {"Rapport.pdf", pdfOf(7), "<HR><P>7 pagina's, de eerste 5 hieronder.</P>" + pages5, 5},
+        {"Brief.PDF", pdfOf(1), "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>", 1},
         // A PDF by its content, whatever its name says.
-        {"scan.dat", read("one.pdf"), "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>", 1},
+        {"scan.dat", pdfOf(1), "<HR><P>1 pagina.</P><P><img src='dwpage:1'></P>", 1},
         {"Notitie.txt", "Één café — <b>vet</b>\r\nregel 2\n",
          pre + "Één café — &lt;b&gt;vet&lt;/b&gt;\r\nregel 2\n</PRE>", 0},
         {"Oud.txt", "Caf\xe9 \x80 5,-\n", pre + "Café € 5,-\n</PRE>", 0},
@@ -243,11 +235,7 @@ TEST_F(PreviewDocumentTest, AFileShowsItsDocumentBelowItsLinkOnceItIsReady)
 
 TEST_F(PreviewDocumentTest, GoingDownTheListWithTheArrowKeyDrawsOnlyWhereItStops)
 {
-    QTemporaryDir made;
-    writePdf(made.filePath("ten.pdf"), 10);
-    QFile pdf(made.filePath("ten.pdf"));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
+    const QByteArray bytes = pdfOf(10);
     for (int i = 1; i <= 30; ++i)
         addFile(QStringLiteral("Deel %1.pdf").arg(i, 2, 10, QLatin1Char('0')), bytes);
     addFile("Slot.txt", "Einde.\n");
@@ -265,7 +253,7 @@ TEST_F(PreviewDocumentTest, GoingDownTheListWithTheArrowKeyDrawsOnlyWhereItStops
 TEST_F(PreviewDocumentTest, OfficeDocumentsAreConvertedOnceByContentAndOnlyWhileLibreOfficeAnswers)
 {
     QTemporaryDir bin;
-    writePdf(bin.filePath("made.pdf"), 3);
+    writeBytes(bin.filePath("made.pdf"), pdfOf(3));
     const QString log = bin.filePath("calls.log");
     // Stands in for soffice: notes its arguments and "converts" the last one to made.pdf.
     writeBytes(bin.filePath("soffice"), QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nout=; prev=\n"
