@@ -43,12 +43,6 @@ namespace {
 
 constexpr int kChunk = 1 << 20;
 
-[[noreturn]] void die(const QString &why)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(why));
-    std::exit(2);
-}
-
 // The client side of one measurement; answers the exit code.
 int client(const QStringList &args)
 {
