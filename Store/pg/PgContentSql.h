@@ -176,7 +176,7 @@ END $$;
 CREATE FUNCTION check_out(p_project integer, p_computer text, p_folder text, p_remark text,
                           OUT content refcursor, OUT sha256 bytea, OUT size bigint)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); c contents := version_content(r);
+DECLARE u users := writer(); r projects := file_row(u, p_project); c contents := version_content(r);
 BEGIN
     content := content_cursor(c);
     sha256 := c.sha256;
@@ -199,7 +199,7 @@ END $$;
 -- version and releases the file; answers the version's number.
 CREATE FUNCTION check_in(p_project integer, p_upload bigint, p_sha256 bytea, p_remark text) RETURNS integer
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); n integer;
+DECLARE u users := writer(); r projects := file_row(u, p_project); n integer;
 BEGIN
     IF NOT r.checked_out THEN
         PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
@@ -213,31 +213,36 @@ BEGIN
     RETURN n;
 END $$;
 
-CREATE FUNCTION add_project(p_location integer, p_name text, p_log boolean, p_memo text, p_upload bigint,
+-- A new file in p_location with the caller's upload as its content; with p_log its history
+-- says it was added, from p_source when the client names the file it read.
+CREATE FUNCTION add_project(p_location integer, p_name text, p_log boolean, p_source text, p_upload bigint,
                             p_sha256 bytea) RETURNS integer
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 DECLARE u users := writer(); id integer;
 BEGIN
     PERFORM files_allowed(p_location);
+    PERFORM reachable(u, p_location);
     PERFORM name_ok(p_name);
-    PERFORM name_free(true, p_location, p_name);
+    PERFORM name_free(p_location, p_name);
     INSERT INTO projects (location_id, file_name, name_key) VALUES (p_location, p_name, lower(p_name))
     RETURNING project_id INTO id;
     PERFORM new_version(id, settle_upload(p_upload, p_sha256), u.user_id, NULL);
     IF p_log THEN
-        PERFORM log_action(id, 'Toegevoegd', p_memo);
+        PERFORM log_action(id, 'Toegevoegd', 'Van ' || NULLIF(trim(p_source), ''));
     END IF;
     PERFORM touched(p_location);
     RETURN id;
 END $$;
 
--- A new file in p_target with the current content of p_project (shared, not copied).
+-- A new file in p_target with the current content of p_project (shared, not copied); its
+-- history names the location it came from, p_remark is the caller's own words.
 CREATE FUNCTION copy_project(p_project integer, p_target integer, p_remark text) RETURNS integer
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); c contents := version_content(r); id integer;
+DECLARE u users := writer(); r projects := file_row(u, p_project); c contents := version_content(r); id integer;
 BEGIN
     PERFORM files_allowed(p_target);
-    PERFORM name_free(true, p_target, r.file_name);
+    PERFORM reachable(u, p_target);
+    PERFORM name_free(p_target, r.file_name);
     INSERT INTO projects (location_id, file_name, name_key, default_project)
     VALUES (p_target, r.file_name, r.name_key, r.default_project) RETURNING project_id INTO id;
     PERFORM new_version(id, c, u.user_id, p_remark);
@@ -248,7 +253,7 @@ END $$;
 
 CREATE FUNCTION delete_project(p_project integer) RETURNS void
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); used bigint[];
+DECLARE u users := writer(); r projects := file_row(u, p_project); used bigint[];
 BEGIN
     IF r.checked_out AND lower(r.user_id) <> u.user_key THEN
         PERFORM refuse(format('''%s'' kan niet worden verwijderd: het is in gebruik bij %s.', r.file_name, r.user_id));
@@ -301,7 +306,7 @@ BEGIN
 END $$;
 
 -- A cursor over a version's content (the current one when p_version is null) with the
--- content's hash and size, for any user of the store.
+-- content's hash and size, for any user of the store within their roots.
 CREATE FUNCTION open_content(p_project integer, p_version integer,
                              OUT content refcursor, OUT sha256 bytea, OUT size bigint)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
@@ -311,6 +316,7 @@ BEGIN
     IF NOT FOUND THEN
         PERFORM refuse(format('Bestand %s bestaat niet in de store.', p_project), 'P0002');
     END IF;
+    PERFORM reachable(u, r.location_id);
     c := version_content(r, p_version);
     content := content_cursor(c);
     sha256 := c.sha256;
@@ -322,7 +328,7 @@ END $$;
 -- the new version's number.
 CREATE FUNCTION restore_version(p_project integer, p_version integer, p_remark text) RETURNS integer
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); n integer;
+DECLARE u users := writer(); r projects := file_row(u, p_project); n integer;
         said text := format('Versie %s teruggezet', p_version);
 BEGIN
     IF r.checked_out AND lower(r.user_id) <> u.user_key THEN

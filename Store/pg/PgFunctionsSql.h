@@ -62,7 +62,29 @@ CREATE FUNCTION touched(p_location integer) RETURNS void LANGUAGE sql AS $$
     SELECT pg_notify('dw_changes', p_location::text);
 $$;
 
-CREATE FUNCTION file_row(p_project integer) RETURNS projects LANGUAGE plpgsql SECURITY DEFINER
+-- Refuses a location outside the roots of `u`: an ordinary user with roots of their own
+-- reaches those and what lies below them, the same locations the clients show them; an
+-- administrator and a user without roots of their own reach every location.
+CREATE FUNCTION reachable(u users, p_location integer) RETURNS void LANGUAGE plpgsql STABLE
+SET search_path = dw, pg_temp AS $$
+BEGIN
+    IF u.is_admin OR NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = u.user_key) THEN
+        RETURN;
+    END IF;
+    IF NOT EXISTS (
+        WITH RECURSIVE up (location_id, parent_id, depth) AS (
+            SELECT location_id, parent_id, 0 FROM locations WHERE location_id = p_location
+            UNION ALL
+            SELECT l.location_id, l.parent_id, up.depth + 1 FROM locations l JOIN up ON l.location_id = up.parent_id
+             WHERE up.depth < 100000)
+        SELECT 1 FROM up JOIN user_roots r ON r.location_id = up.location_id AND r.user_key = u.user_key) THEN
+        PERFORM refuse(format('De map ''%s'' ligt buiten de roots van gebruiker ''%s''.',
+                              coalesce(location_path(p_location), p_location::text), u.user_id));
+    END IF;
+END $$;
+
+-- The file's row, locked for a change by `u`, within the roots of `u`.
+CREATE FUNCTION file_row(u users, p_project integer) RETURNS projects LANGUAGE plpgsql SECURITY DEFINER
 SET search_path = dw, pg_temp AS $$
 DECLARE r projects;
 BEGIN
@@ -70,6 +92,7 @@ BEGIN
     IF NOT FOUND THEN
         PERFORM refuse(format('Bestand %s bestaat niet in de store.', p_project), 'P0002');
     END IF;
+    PERFORM reachable(u, r.location_id);
     RETURN r;
 END $$;
 
@@ -83,21 +106,35 @@ CREATE FUNCTION location_path(p_location integer) RETURNS text LANGUAGE sql STAB
     SELECT string_agg(name, '/' ORDER BY depth DESC) FROM up;
 $$;
 
--- Refuses a name already taken (case aside) by another file of the location p_in, or with
--- p_files false by another folder under the parent p_in; p_except is the one being renamed.
-CREATE FUNCTION name_free(p_files boolean, p_in integer, p_name text, p_except integer DEFAULT 0) RETURNS void
+-- Refuses a name already taken (case aside) in the location p_in, by a file or by a
+-- sub-folder: both lie in one folder of the working copies. p_file and p_folder are the
+-- file or folder being renamed.
+CREATE FUNCTION name_free(p_in integer, p_name text, p_file integer DEFAULT 0, p_folder integer DEFAULT 0) RETURNS void
 LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
+DECLARE taken text;
 BEGIN
-    IF p_files AND EXISTS (SELECT 1 FROM projects WHERE location_id = p_in AND name_key = lower(p_name)
-                                                    AND project_id <> p_except) THEN
-        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
-    ELSIF NOT p_files AND EXISTS (SELECT 1 FROM locations WHERE parent_id = p_in AND name_key = lower(p_name)
-                                                           AND location_id <> p_except) THEN
-        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
+    SELECT file_name INTO taken FROM projects WHERE location_id = p_in AND name_key = lower(p_name) AND project_id <> p_file;
+    IF FOUND THEN
+        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', taken), '23505');
+    END IF;
+    SELECT name INTO taken FROM locations WHERE parent_id = p_in AND name_key = lower(p_name) AND location_id <> p_folder;
+    IF FOUND THEN
+        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', taken), '23505');
     END IF;
 END $$;
 
--- The location, locked for a change by `u`; a top location only an administrator may change.
+-- The same limit as the clients' on a location's path below the top, which becomes the
+-- folder of the working copies.
+CREATE FUNCTION path_ok(p_parent integer, p_name text) RETURNS void LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
+DECLARE bytes integer := octet_length(concat_ws('/', CASE WHEN p_parent <> 0 THEN location_path(p_parent) END, p_name));
+BEGIN
+    IF bytes > 3072 THEN
+        PERFORM refuse(format('Het pad van de map wordt te lang: %s bytes, hoogstens 3072.', bytes), '22023');
+    END IF;
+END $$;
+
+-- The location, locked for a change by `u`, within their roots; a top location only an
+-- administrator may change.
 CREATE FUNCTION changeable_location(p_location integer, u users) RETURNS locations LANGUAGE plpgsql
 SET search_path = dw, pg_temp AS $$
 DECLARE l locations;
@@ -108,6 +145,7 @@ BEGIN
     ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
         PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
     END IF;
+    PERFORM reachable(u, p_location);
     RETURN l;
 END $$;
 
@@ -141,7 +179,7 @@ $$;
 
 CREATE FUNCTION cancel_check_out(p_project integer, p_remark text) RETURNS void
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); mine boolean;
+DECLARE u users := writer(); r projects := file_row(u, p_project); mine boolean;
 BEGIN
     IF NOT r.checked_out THEN
         PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
@@ -159,13 +197,15 @@ END $$;
 
 CREATE FUNCTION rename_project(p_project integer, p_name text) RETURNS void
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project);
+DECLARE u users := writer(); r projects := file_row(u, p_project);
 BEGIN
     PERFORM name_ok(p_name);
-    IF r.checked_out THEN
+    IF r.checked_out AND lower(r.user_id) <> u.user_key THEN
+        PERFORM refuse(format('''%s'' kan niet worden hernoemd: het is in gebruik bij %s.', r.file_name, r.user_id));
+    ELSIF r.checked_out THEN
         PERFORM refuse(format('''%s'' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.', r.file_name));
     END IF;
-    PERFORM name_free(true, r.location_id, p_name, p_project);
+    PERFORM name_free(r.location_id, p_name, p_file => p_project);
     UPDATE projects SET file_name = p_name, name_key = lower(p_name) WHERE project_id = p_project;
     PERFORM log_action(p_project, 'Naam gewijzigd', format('Van ''%s'' in ''%s''', r.file_name, p_name));
     PERFORM touched(r.location_id);
@@ -185,8 +225,10 @@ BEGIN
         IF NOT FOUND THEN
             PERFORM refuse(format('Locatie %s bestaat niet.', p_parent), 'P0002');
         END IF;
+        PERFORM reachable(u, p_parent);
     END IF;
-    PERFORM name_free(false, p_parent, p_name);
+    PERFORM path_ok(p_parent, p_name);
+    PERFORM name_free(p_parent, p_name);
     INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (p_parent, p_name, lower(p_name), p_remark, k)
     RETURNING location_id INTO id;
     PERFORM touched(p_parent);
@@ -199,7 +241,11 @@ DECLARE u users := writer(); l locations; busy bigint;
 BEGIN
     PERFORM name_ok(p_name);
     l := changeable_location(p_location, u);
-    PERFORM name_free(false, l.parent_id, p_name, p_location);
+    IF l.name = p_name THEN
+        RETURN;
+    END IF;
+    PERFORM path_ok(l.parent_id, p_name);
+    PERFORM name_free(l.parent_id, p_name, p_folder => p_location);
     WITH RECURSIVE below (location_id) AS (
         SELECT p_location UNION ALL
         SELECT c.location_id FROM locations c JOIN below b ON c.parent_id = b.location_id)
@@ -215,11 +261,19 @@ END $$;
 
 CREATE FUNCTION delete_location(p_location integer) RETURNS void
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); l locations := changeable_location(p_location, u);
+DECLARE u users := writer(); l locations := changeable_location(p_location, u); files bigint; folders bigint; holder text;
 BEGIN
-    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location)
-       OR EXISTS (SELECT 1 FROM locations WHERE parent_id = p_location) THEN
-        PERFORM refuse(format('De map ''%s'' is niet leeg.', l.name));
+    SELECT count(*) INTO files FROM projects WHERE location_id = p_location;
+    SELECT count(*) INTO folders FROM locations WHERE parent_id = p_location;
+    IF files > 0 OR folders > 0 THEN
+        PERFORM refuse(format('De map ''%s'' is niet leeg: er staan nog %s bestand(en) en %s map(pen) in.',
+                              l.name, files, folders));
+    END IF;
+    -- A user whose last root went would reach every location.
+    SELECT min(s.user_id) INTO holder FROM user_roots r JOIN users s USING (user_key) WHERE r.location_id = p_location;
+    IF holder IS NOT NULL AND NOT u.is_admin THEN
+        PERFORM refuse(format('De map ''%s'' is een root van gebruiker ''%s''; alleen een beheerder mag hem verwijderen.',
+                              l.name, holder));
     END IF;
     DELETE FROM user_roots WHERE location_id = p_location;
     DELETE FROM locations WHERE location_id = p_location;

@@ -59,10 +59,11 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                 ServerFolder::requireInPlace(strSourcePath, FileOps::join(m_context->locationFolder(lLocationID), name));
             const PgContent::Upload up = PgContent::upload(m_context->db(), strSourcePath);
             placed = up.source;
-            const QString memo = bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString();
+            // The server writes the history; a file registered in place came from nowhere else.
+            const QString source = bCopyIntoStore ? strSourcePath : QString();
             return qint32(m_context->db()
                               .exec("SELECT add_project(?, ?, ?, ?, ?, ?)",
-                                    {lLocationID, name, bLogHistory, memo, up.id, PgContent::hashBytes(up.content.sha256)})
+                                    {lLocationID, name, bLogHistory, source, up.id, PgContent::hashBytes(up.content.sha256)})
                               .int64(0, 0));
         },
         qint32(-1));
