@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
 using namespace dwfm;
 using namespace dwfm::store;
 
@@ -63,4 +65,33 @@ TEST_P(StoreTest, ChangesOfOtherSessionsAreToldForTheirLocation)
     ASSERT_TRUE(bert->Projects().CheckOutProject(file, QString()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return told.count() > 0; }, 5000));
     EXPECT_EQ(told.at(0).at(0).value<QList<qint32>>(), QList<qint32>{tekeningen});
+}
+
+// A location's files and sub-folders lie in one folder of the working copies: neither may
+// take the other's name, case aside, and both stores say so in the same words.
+TEST_P(StoreTest, AFileAndAFolderOfOneLocationNeverShareAName)
+{
+    const qint32 plan = addFile(*bert, "Plan.txt", "p", projecten);
+    const qint32 other = addFile(*bert, "Ander.txt", "a", projecten);
+    const QString folderTaken = "Er bestaat al een map 'Tekeningen' op deze plaats.",
+                  fileTaken = "Er staat al een bestand 'Plan.txt' in deze map.";
+    const QStringList before = snapshot();
+    auto &loc = bert->Locations();
+    auto &files = bert->Projects();
+    qint32 id = 0;
+    const struct {
+        std::function<bool()> attempt;
+        QString message;
+    } clashes[] = {
+        {[&] { return files.AddProject(makeSource("TEKENINGEN", "x"), projecten, QVariant(), true, true) > 0; }, folderTaken},
+        {[&] { return files.RenameProject(other, "tekeningen"); }, folderTaken},
+        {[&] { return loc.CreateLocation("plan.TXT", "", projecten, id); }, fileTaken},
+        {[&] { return loc.RenameLocation(tekeningen, "PLAN.txt"); }, fileTaken},
+    };
+    for (const auto &clash : clashes) {
+        EXPECT_FALSE(clash.attempt()) << clash.message.toStdString();
+        EXPECT_EQ(bert->Database().LastError().toStdString(), clash.message.toStdString());
+    }
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(files.RenameProject(plan, "plan.txt")) << "its own name in another case is no clash";
 }

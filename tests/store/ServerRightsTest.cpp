@@ -1,8 +1,10 @@
 // A store user with the database's own tools (libpq and their own password, as with psql)
 // can do no more than the store lets them: the tables are the owner's, the functions check
-// the caller, and the files' content is reached only through the functions.
+// the caller and keep them within their roots, and the files' content is reached only
+// through the functions. Another store's administrator on the same cluster can do nothing.
 #include "StoreFixture.h"
 
+#include "pg/PgAdmin.h"
 #include "pg/PgConnection.h"
 #include "pg/PgSession.h"
 #include "DwError.h"
@@ -25,14 +27,35 @@ TEST_P(ServerStoreTest, AUserOwnLoginCannotGoAroundTheStore)
     const qint32 annas = addFile(*anna, "Van anna.txt", "a", projecten);
     const qint32 free = addFile(*anna, "Vrij.txt", "v", projecten);
     const qint32 berts = addFile(*bert, "Van bert.txt", "b", projecten);
+    // Outside the roots bert (Projecten) and lezer (Tekeningen) get: anna's own location,
+    // with a file of hers and one bert took before his roots were set.
+    const qint32 prive = makeLocation(*anna, "Privé", 0), intern = makeLocation(*anna, "Intern", prive);
+    const qint32 secret = addFile(*anna, "Geheim.txt", "g", prive), taken = addFile(*bert, "Meegenomen.txt", "m", prive);
     ASSERT_TRUE(anna->Projects().CheckOutProject(annas, QString()));
     ASSERT_TRUE(bert->Projects().CheckOutProject(berts, QString()));
+    ASSERT_TRUE(bert->Projects().CheckOutProject(taken, QString()));
+    for (const auto &[user, root] : {std::pair{"bert", projecten}, std::pair{"lezer", tekeningen}}) {
+        UserChange c;
+        c.roots = QList<qint32>{root};
+        admin().changeUser(user, c);
+    }
+    // Another store's administrator cannot even connect; the rights of our schema hold for
+    // them too where the database lets every login connect.
+    pg::PgAdmin otherStore(m_server, m_catalogue + "_ander");
+    otherStore.createStore();
+    otherStore.addUser("otto", {.password = QString("otto"), .admin = true});
+    const QString otto = pg::PgSession::conninfo(m_server, m_catalogue, "otto", "otto");
+    EXPECT_THROW(pg::PgConnection{otto}, DwError);
+    execAsOwner("GRANT CONNECT ON DATABASE " + m_catalogue.toUtf8() + " TO PUBLIC");
     const QStringList before = snapshot();
 
     pg::PgConnection bertSql(pg::PgSession::conninfo(m_server, m_catalogue, "bert", "bert"));
     pg::PgConnection lezerSql(pg::PgSession::conninfo(m_server, m_catalogue, "lezer", "lezer"));
+    pg::PgConnection ottoSql(otto);
     const QString a = QString::number(annas), f = QString::number(free), b = QString::number(berts),
-                  arch = QString::number(archief), upload = "dw.put_chunk(NULL, 'nep'::bytea)", hash = sha256Of("nep");
+                  arch = QString::number(archief), upload = "dw.put_chunk(NULL, 'nep'::bytea)", hash = sha256Of("nep"),
+                  p = QString::number(projecten), t = QString::number(tekeningen), s = QString::number(secret),
+                  m = QString::number(taken), pr = QString::number(prive), in = QString::number(intern);
     const struct {
         pg::PgConnection *who;
         QString sql;
@@ -74,6 +97,47 @@ TEST_P(ServerStoreTest, AUserOwnLoginCannotGoAroundTheStore)
         // An upload that does not become a version is not kept, nor one of another transaction.
         {&bertSql, "SELECT dw.put_chunk(NULL, 'nep'::bytea)", DwError::DatabaseError},
         {&bertSql, "SELECT dw.check_in(" + b + ", 1, " + hash + ", '')"},
+        // Outside one's roots: no reading, check-out, check-in, delete, rename, copy or move
+        // either way, add, or change of a folder; and no root of another user goes.
+        {&bertSql, "SELECT * FROM dw.open_content(" + s + ", NULL)"},
+        {&lezerSql, "SELECT * FROM dw.open_content(" + f + ", NULL)"},
+        {&bertSql, "SELECT dw.check_out(" + s + ", 'pc', '/tmp', '')"},
+        {&bertSql, "SELECT dw.check_in(" + m + ", NULL, " + sha256Of("m") + ", '')"},
+        {&bertSql, "SELECT dw.cancel_check_out(" + m + ", '')"},
+        {&bertSql, "SELECT dw.rename_project(" + s + ", 'Anders.txt')"},
+        {&bertSql, "SELECT dw.copy_project(" + s + ", " + p + ", '')"},
+        {&bertSql, "SELECT dw.copy_project(" + f + ", " + pr + ", '')"},
+        {&bertSql, "SELECT dw.delete_project(" + s + ")"},
+        {&bertSql, "SELECT dw.add_project(" + pr + ", 'Nieuw.txt', true, '', " + upload + ", " + hash + ")"},
+        {&bertSql, "SELECT dw.create_location('Sub', '', " + in + ")"},
+        {&bertSql, "SELECT dw.rename_location(" + in + ", 'Extern')"},
+        {&bertSql, "SELECT dw.delete_location(" + in + ")"},
+        // A file and a folder of one location never share a name.
+        {&bertSql, "SELECT dw.create_location('van anna.txt', '', " + p + ")", DwError::IntegrityViolation},
+        {&bertSql, "SELECT dw.rename_project(" + f + ", 'TEKENINGEN')", DwError::IntegrityViolation},
+        {&bertSql, "SELECT dw.add_project(" + p + ", 'Tekeningen', true, '', " + upload + ", " + hash + ")",
+         DwError::IntegrityViolation},
+        {&bertSql, "SELECT dw.rename_location(" + t + ", 'Vrij.txt')", DwError::IntegrityViolation},
+        {&bertSql, "SELECT dw.delete_location(" + t + ")"},
+        // History is written by the server, as the caller: no origin from the caller, no
+        // other user's name, no change afterwards.
+        {&bertSql, "SELECT dw.copy_project(" + f + ", " + t + ", '', 'Archief')", DwError::DatabaseError},
+        {&bertSql, "SET SESSION AUTHORIZATION anna"},
+        {&bertSql, "SET ROLE anna"},
+        {&bertSql, "UPDATE dw.history SET memo = 'Gekopieerd van Archief' WHERE project_id = " + f},
+        // No function without its step: no file without content, no check-in of other content.
+        {&bertSql, "SELECT dw.add_project(" + p + ", 'Leeg.txt', true, '', NULL, NULL)"},
+        {&bertSql, "SELECT dw.check_in(" + b + ", NULL, " + hash + ", '')", DwError::InputError},
+        {&bertSql, "SELECT dw.settle_upload(" + upload + ", " + hash + ")"},
+        // Change notices come from the functions' changes only.
+        {&bertSql, "SELECT dw.touched(" + p + ")"},
+        {&lezerSql, "SELECT dw.touched(0)"},
+        {&ottoSql, "SELECT * FROM dw.projects"},
+        {&ottoSql, "SELECT dw.check_out(" + f + ", 'pc', '/tmp', '')"},
+        {&ottoSql, "SELECT dw.create_location('Van otto', '', 0)"},
+        {&ottoSql, "CREATE SCHEMA otto"},
+        {&ottoSql, "CREATE TABLE public.otto (x int)"},
+        {&ottoSql, "SET ROLE " + m_catalogue + "_users"},
     };
     for (const auto &attempt : attempts) {
         try {
