@@ -34,6 +34,9 @@ TEST_P(ServerStoreTest, AUserOwnLoginCannotGoAroundTheStore)
     ASSERT_TRUE(anna->Projects().CheckOutProject(annas, QString()));
     ASSERT_TRUE(bert->Projects().CheckOutProject(berts, QString()));
     ASSERT_TRUE(bert->Projects().CheckOutProject(taken, QString()));
+    qint32 deep = tekeningen; // a path of 3,035 bytes: a sub-folder's name of 36 bytes fits, not one of 37
+    for (int level = 0; level < 15; ++level)
+        deep = makeLocation(*bert, QString(200, QChar('a' + level)), deep);
     for (const auto &[user, root] : {std::pair{"bert", projecten}, std::pair{"lezer", tekeningen}}) {
         UserChange c;
         c.roots = QList<qint32>{root};
@@ -119,6 +122,7 @@ TEST_P(ServerStoreTest, AUserOwnLoginCannotGoAroundTheStore)
          DwError::IntegrityViolation},
         {&bertSql, "SELECT dw.rename_location(" + t + ", 'Vrij.txt')", DwError::IntegrityViolation},
         {&bertSql, "SELECT dw.delete_location(" + t + ")"},
+        {&bertSql, "SELECT dw.create_location(repeat('z', 37), '', " + QString::number(deep) + ")", DwError::InputError},
         // History is written by the server, as the caller: no origin from the caller, no
         // other user's name, no change afterwards.
         {&bertSql, "SELECT dw.copy_project(" + f + ", " + t + ", '', 'Archief')", DwError::DatabaseError},
