@@ -62,6 +62,22 @@ CREATE FUNCTION touched(p_location integer) RETURNS void LANGUAGE sql AS $$
     SELECT pg_notify('dw_changes', p_location::text);
 $$;
 
+-- The location and the ones above it, up to its top location (depth 0 the location itself).
+CREATE FUNCTION above(p_location integer) RETURNS TABLE (location_id integer, name text, depth integer)
+LANGUAGE sql STABLE SET search_path = dw, pg_temp AS $$
+    WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
+        SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = p_location
+        UNION ALL
+        SELECT l.location_id, l.parent_id, l.name, up.depth + 1 FROM locations l JOIN up ON l.location_id = up.parent_id
+         WHERE up.depth < 100000)
+    SELECT location_id, name, depth FROM up;
+$$;
+
+-- The location's path below the top, parts joined by "/".
+CREATE FUNCTION location_path(p_location integer) RETURNS text LANGUAGE sql STABLE SET search_path = dw, pg_temp AS $$
+    SELECT string_agg(name, '/' ORDER BY depth DESC) FROM above(p_location);
+$$;
+
 -- Refuses a location outside the roots of `u`: an ordinary user with roots of their own
 -- reaches those and what lies below them, the same locations the clients show them; an
 -- administrator and a user without roots of their own reach every location.
@@ -71,13 +87,7 @@ BEGIN
     IF u.is_admin OR NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = u.user_key) THEN
         RETURN;
     END IF;
-    IF NOT EXISTS (
-        WITH RECURSIVE up (location_id, parent_id, depth) AS (
-            SELECT location_id, parent_id, 0 FROM locations WHERE location_id = p_location
-            UNION ALL
-            SELECT l.location_id, l.parent_id, up.depth + 1 FROM locations l JOIN up ON l.location_id = up.parent_id
-             WHERE up.depth < 100000)
-        SELECT 1 FROM up JOIN user_roots r ON r.location_id = up.location_id AND r.user_key = u.user_key) THEN
+    IF NOT EXISTS (SELECT 1 FROM above(p_location) a JOIN user_roots r USING (location_id) WHERE r.user_key = u.user_key) THEN
         PERFORM refuse(format('De map ''%s'' ligt buiten de roots van gebruiker ''%s''.',
                               coalesce(location_path(p_location), p_location::text), u.user_id));
     END IF;
@@ -95,16 +105,6 @@ BEGIN
     PERFORM reachable(u, r.location_id);
     RETURN r;
 END $$;
-
--- The location's path below the top, parts joined by "/".
-CREATE FUNCTION location_path(p_location integer) RETURNS text LANGUAGE sql STABLE SET search_path = dw, pg_temp AS $$
-    WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
-        SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = p_location
-        UNION ALL
-        SELECT l.location_id, l.parent_id, l.name, up.depth + 1 FROM locations l JOIN up ON l.location_id = up.parent_id
-         WHERE up.depth < 100000)
-    SELECT string_agg(name, '/' ORDER BY depth DESC) FROM up;
-$$;
 
 -- Refuses a name already taken (case aside) in the location p_in, by a file or by a
 -- sub-folder: both lie in one folder of the working copies. p_file and p_folder are the
