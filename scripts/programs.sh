@@ -10,7 +10,7 @@
 declare -gA DW_PROGRAM_PACKAGES=(
   # building
   [cmake]=cmake [ctest]=cmake [cpack]=cmake
-  [ninja]=ninja-build [make]=make [pkg-config]=pkg-config
+  [ninja]=ninja-build [pkg-config]=pkg-config
   [c++]=g++ [g++]=g++ [clang++]=clang
   # the Debian package and the checks of the libraries
   [file]=file [dpkg-deb]=dpkg [dpkg-shlibdeps]=dpkg-dev
@@ -60,9 +60,13 @@ dw_need() {
   [ "${#missing[@]}" -eq 0 ] && return 0
   local i
   for i in "${!missing[@]}"; do
-    echo "Het programma ${missing[$i]} ontbreekt; het komt uit het Debian-pakket ${packages[$i]}." >&2
+    if [ "${packages[$i]}" = "?" ]; then
+      echo "Het programma ${missing[$i]} ontbreekt." >&2
+    else
+      echo "Het programma ${missing[$i]} ontbreekt; het komt uit het Debian-pakket ${packages[$i]}." >&2
+    fi
   done
-  echo "Installeer met: sudo apt-get install $(printf '%s\n' "${packages[@]}" | sort -u | tr '\n' ' ')" \
-       "(of ./scripts/install-deps.sh)" >&2
+  echo "Installeer wat ontbreekt met ./scripts/install-deps.sh" \
+       "(of: sudo apt-get install $(printf '%s\n' "${packages[@]}" | grep -vx '?' | sort -u | paste -sd ' ' -))." >&2
   exit 127
 }
