@@ -88,6 +88,7 @@ rm -f "$root.debootstrap.log"
   [ -z "$security" ] || echo "deb $security bookworm-security main"
 } >"$root/etc/apt/sources.list"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+echo "127.0.1.1 $(hostname)" >>"$root/etc/hosts" # sudo looks the machine's name up
 # Packages must not start their services inside the root (PostgreSQL's would keep it busy);
 # the tests start a cluster of their own.
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"

@@ -17,7 +17,7 @@ declare -gA DW_PROGRAM_PACKAGES=(
   [nm]=binutils [readelf]=binutils [objcopy]=binutils [ldd]=libc-bin
   # the server store's tests start a throwaway PostgreSQL 15 cluster
   [/usr/lib/postgresql/15/bin/initdb]=postgresql-15 [/usr/lib/postgresql/15/bin/pg_ctl]=postgresql-15
-  [runuser]=util-linux
+  [/usr/sbin/runuser]=util-linux
   # send-to by e-mail and opening a working copy with the desktop's application
   [xdg-email]=xdg-utils [xdg-open]=xdg-utils
   # the store benchmark's peer and its baselines
