@@ -49,8 +49,8 @@ TEST(FileListRows, RowsComeOutAsTheyWentInAndKeysFindThem)
 }
 
 // Every column, both ways, against std::stable_sort of the texts the rows show: names and
-// holders equal but for case, free rows with empty cells, and check-out moments whose
-// "dd-mm-yy hh:nn" texts sort day first, not in time.
+// holders equal but for case, names with a long common beginning, free rows with empty
+// cells, and check-out moments whose "dd-mm-yy hh:nn" texts sort day first, not in time.
 TEST(FileListRows, EveryColumnSortsLikeAStableSortOfItsTexts)
 {
     FileListRows rows;
@@ -68,14 +68,16 @@ TEST(FileListRows, EveryColumnSortsLikeAStableSortOfItsTexts)
     };
     const qint64 day = 86400000;
     const qint64 newYear = 1735689600000; // 01-01-25 00:00 UTC
-    add(1, "b.txt", "piet", newYear + 4 * day, "[A]/x", "klaar");
-    add(2, "B.TXT", "", 0, "", "");
-    add(3, "a.txt", "PIET", newYear - day / 2, "[a]/x", "Klaar");
-    add(4, "Ä.txt", "jan", newYear + 4 * day, "[B]/y", "");
-    add(5, "c.txt", "", 0, "", "");
-    add(6, "b.txt", "Jan", FileCheckOut::NoMoment, "[A]/x", "klaar");
-    add(7, "a.TXT", "anna", newYear + 30 * day, "", "eerst");
-    add(8, "d.txt", "piet", newYear - 40 * day, "[A]/X", "klaar");
+    // The names share "doc " but for case, and some agree in their next four characters too.
+    add(1, "Doc b.txt", "piet", newYear + 4 * day, "[A]/x", "klaar");
+    add(2, "doc B.TXT", "", 0, "", "");
+    add(3, "Doc a.txt", "PIET", newYear - day / 2, "[a]/x", "Klaar");
+    add(4, "DOC Ä.txt", "jan", newYear + 4 * day, "[B]/y", "");
+    add(5, "Doc ", "", 0, "", "");
+    add(6, "Doc b.txu", "Jan", FileCheckOut::NoMoment, "[A]/x", "klaar");
+    add(7, "Doc a.TXT", "anna", newYear + 30 * day, "", "eerst");
+    add(8, "Doc d", "piet", newYear - 40 * day, "[A]/X", "klaar");
+    add(9, "Doc b.txt", "", 0, "", "");
 
     for (int column = 0; column < FileListModel::ColumnCount; ++column) {
         for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
