@@ -178,7 +178,7 @@ qint32 FileList::GetCurrentProjectID()
         QStringLiteral("DwProjectFileManUIGetCurrentProjectID"),
         [&] {
             const int row = selectedRow();
-            return row < 0 ? qint32(-1) : IdOfKey(m_ctx.model->key(row));
+            return row < 0 ? qint32(-1) : m_ctx.model->id(row);
         },
         qint32(0));
 }

@@ -1,6 +1,5 @@
 #include "FileListModel.h"
 
-
 #include <QApplication>
 #include <QIcon>
 #include <QStyle>

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <array>
-#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -52,8 +51,7 @@ public:
     void setRows(FileListRows rows);
     void setRows(const std::vector<FileListRow> &rows);
     void appendRow(const FileListRow &row);
-    // The rows in their compact form; what the list's own code reads.
-    const FileListRows &compactRows() const { return m_rows; }
+    // Single fields of row `index`, read without making the whole row.
     qint32 id(int index) const { return m_rows.id(index); }
     QString key(int index) const { return m_rows.key(index); }
     QString text(int index) const { return m_rows.name(index).toString(); }

@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 
-
 namespace dwfm {
 
 namespace {

@@ -226,11 +226,10 @@ class Waits {
 public:
     void add(const char *what, const std::function<void()> &action)
     {
-        QElapsedTimer timer;
-        timer.start();
+        const Stopwatch watch;
         action();
         QApplication::processEvents();
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        const double ms = watch.elapsedMs();
         auto found = std::find_if(m_longest.begin(), m_longest.end(),
                                   [&](const auto &w) { return w.first == QLatin1String(what); });
         if (found == m_longest.end())
@@ -298,7 +297,8 @@ int main(int argc, char **argv)
     };
     FileStoreSession &session = *SessionRegistry::current();
 
-    std::printf("embedded store, %d files, %d sub-folders, median of %d runs\n\n", kFiles, kSubFolders, runs);
+    std::printf("embedded store, %d files, %d sub-folders, median of %d runs, %s\n\n", kFiles, kSubFolders, runs,
+                Stopwatch::cpuTime() ? "CPU time of the thread" : "wall-clock time");
 
     // Memory first, while the process has never listed the big folder.
     click(store.empty);
