@@ -24,14 +24,14 @@ declare -gA DW_PROGRAM_PACKAGES=(
   [svn]=subversion [svnadmin]=subversion [cp]=coreutils [sync]=coreutils
 )
 
-# Packages without a program of their own: libraries and headers to build against, and
-# the font that offscreen rendering draws with.
+# Packages without a program of their own: libraries and headers to build against, the
+# font that offscreen rendering draws with, and Qt's own Dutch texts (standard buttons).
 DW_LIBRARY_PACKAGES=(
   build-essential
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev libgl-dev
   libsqlite3-dev libssl-dev libpq-dev libgtest-dev
   libclang-rt-14-dev
-  fonts-dejavu-core
+  fonts-dejavu-core qt6-translations-l10n
 )
 
 # Every package, each once, in a stable order.
