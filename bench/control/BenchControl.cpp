@@ -360,7 +360,7 @@ int main(int argc, char **argv)
     const double grown = rssAfter.all - rssBefore.all;
     char memoryOf[64];
     std::snprintf(memoryOf, sizeof memoryOf, "memory of %d listed rows", kFiles);
-    std::printf("%-50s %8.1f MiB resident (%.1f of it the store's mapped database), %.1f MiB heap  (at most %.0f MiB: "
+    std::printf("%-50s %8.1f MiB resident (%.1f of it the store's mapped database), %.1f MiB heap  (at most %.1f MiB: "
                 "%s)\n",
                 memoryOf, grown,
                 rssAfter.files - rssBefore.files, heapAfter - heapBefore, allowed, grown <= allowed ? "ok" : "OVER");
