@@ -18,11 +18,17 @@ void StoreAdmin::createStore(const QString &folder, const QString &catalogue)
     if (QFileInfo::exists(dbPath))
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("Er bestaat al een store '%1' in '%2'.").arg(catalogue, folder));
     FileOps::makePath(folder);
-    FileOps::makePath(StoreFolders::rootFolder(folder, catalogue));
+    const QString anchor = QDir(folder).absolutePath();
+    FileOps::makeFolder(AnchoredPath::below(anchor, StoreFolders::rootFolder(anchor, catalogue)));
+    // Made here rather than by SQLite, which would give it mode 0644 whatever the umask:
+    // with a group's umask (002) every account of the group can then write it, and SQLite
+    // gives its journal files the database's mode.
+    const AnchoredPath db = AnchoredPath::below(anchor, StoreFolders::databasePath(anchor, catalogue));
+    FileOps::createFile(db);
     try {
         Schema::create(SqliteDb::open(dbPath, true));
     } catch (...) {
-        QFile::remove(dbPath);
+        FileOps::discard(db);
         throw;
     }
 }
