@@ -89,6 +89,13 @@ void PgConnection::refuseConnection(const QString &why, const QString &server, c
     // libpq tells why only in words: the server's refusals of a login or a database are
     // told apart from a server that cannot be reached.
     const auto has = [&](const char *text) { return why.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    // The client's own refusals of a server that could not prove who it is (TLS with a
+    // checked certificate, channel binding): nothing of the login was sent.
+    if (has("channel binding") || has("certificate") || has("SSL") || has("does not match host name")) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De server %1 kon niet bewijzen dat hij de echte server is; er is niets van de "
+                                     "aanmelding verstuurd (%2).").arg(server, why));
+    }
     if (has("password authentication failed") || has("no password supplied") || has("SCRAM")) {
         throw DwError(DwError::PermissionDenied,
                       QStringLiteral("De server weigert de aanmelding van '%1': de gebruiker is onbekend of het "
