@@ -37,6 +37,15 @@ ImportResult StoreAdministration::importTree(const QString &source, qint32 paren
     return result;
 }
 
+void StoreAdministration::requireDecision(const QString &id, qsizetype held, HeldFiles what)
+{
+    if (held > 0 && what == HeldFiles::Undecided) {
+        throw DwError(DwError::InputError,
+                      QStringLiteral("Gebruiker '%1' heeft nog %2 bestand(en) in gebruik; zeg of die worden vrijgegeven of "
+                                     "op naam van %1 blijven staan.").arg(id).arg(held));
+    }
+}
+
 void StoreAdministration::importInto(const QString &source, qint32 locationId, ImportResult &result)
 {
     const QDir dir(source);
