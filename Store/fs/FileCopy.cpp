@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstring>
@@ -277,16 +276,6 @@ bool sameContent(const Path &a, const Path &b)
     }
 }
 
-QString viewCopy(const Path &source, const QString &fileName)
-{
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
-    if (!dir.isValid())
-        throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
-    const QString path = join(dir.path(), fileName);
-    copyNew(source, Path::below(dir.path(), path), false);
-    dir.setAutoRemove(false);
-    return path;
-}
 
 } // namespace dwfm::store::FileOps
 #endif

@@ -1,23 +1,16 @@
 #include "fs/FileOps.h"
 
-#include "fs/FaultInjection.h"
-#include "fs/OpenAt.h"
 #include "DwError.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace dwfm::store::FileOps {
 
@@ -68,67 +61,40 @@ QString tempName()
     return QStringLiteral(".dwtmp-%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
 }
 
-#ifdef Q_OS_UNIX
-using OpenAt::Fd;
-using OpenAt::NewFile;
-using OpenAt::Parent;
-
-namespace {
-// Renames between two opened folders; without `replace` an existing target is refused by
-// the rename itself, so no file put there meanwhile can be overwritten.
-void renameAt(const Parent &from, const Parent &to, bool replace, const QString &target)
+void refuseLink(const QString &path)
 {
-    if (from.missing || to.missing)
-        failErrno(ENOENT, target);
-#ifdef __linux__
-    const int rc = ::renameat2(from.at(), from.name.constData(), to.at(), to.name.constData(), replace ? 0 : RENAME_NOREPLACE);
-#else
-    if (!replace && OpenAt::modeAt(to) != 0)
-        failErrno(EEXIST, target);
-    const int rc = ::renameat(from.at(), from.name.constData(), to.at(), to.name.constData());
-#endif
-    if (rc != 0)
-        failErrno(errno, target);
+    throw DwError(DwError::PermissionDenied,
+                  QStringLiteral("'%1' is een symbolische koppeling; de store volgt geen koppelingen in zijn eigen "
+                                 "mappen en in werkmappen.").arg(path));
 }
 
-void syncFolderAt(const Parent &parent)
+void refuseOther(const QString &path)
 {
-    if (parent.missing)
-        return;
-    // A chosen path's folder is the one its whole path names; otherwise the opened one.
-    const QByteArray folder = parent.follow ? QFile::encodeName(QFileInfo(QFile::decodeName(parent.name)).path())
-                                            : QByteArrayLiteral(".");
-    const Fd dir(::openat(parent.at(), folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir)
-        ::fsync(dir.get());
-}
-} // namespace
-
-Kind kindOf(const Path &path)
-{
-    const unsigned mode = OpenAt::modeAt(OpenAt::parentOf(path, false));
-    if (mode == 0)
-        return Kind::Missing;
-    if (S_ISREG(mode))
-        return Kind::File;
-    if (S_ISDIR(mode))
-        return Kind::Folder;
-    return S_ISLNK(mode) ? Kind::Link : Kind::Other;
+    throw DwError(DwError::PermissionDenied,
+                  QStringLiteral("'%1' is geen gewoon bestand en geen map; de store leest of schrijft het niet.").arg(path));
 }
 
 namespace {
 void requireKind(const Path &path, Kind kind, bool missingOk)
 {
-    const unsigned mode = OpenAt::modeAt(OpenAt::parentOf(path, false));
-    if (mode == 0 && missingOk)
+    switch (kindOf(path)) {
+    case Kind::Missing:
+        if (!missingOk)
+            failErrno(ENOENT, path.path());
         return;
-    if (mode == 0)
-        failErrno(ENOENT, path.path());
-    OpenAt::requireFileOrFolder(mode, path.path());
-    if (kind == Kind::File && S_ISDIR(mode))
-        failErrno(EISDIR, path.path());
-    if (kind == Kind::Folder && !S_ISDIR(mode))
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(path.path()));
+    case Kind::Link:
+        refuseLink(path.path());
+    case Kind::Other:
+        refuseOther(path.path());
+    case Kind::Folder:
+        if (kind == Kind::File)
+            failErrno(EISDIR, path.path());
+        return;
+    case Kind::File:
+        if (kind == Kind::Folder)
+            throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(path.path()));
+        return;
+    }
 }
 } // namespace
 
@@ -142,61 +108,6 @@ void requireFolder(const Path &path, bool missingOk)
     requireKind(path, Kind::Folder, missingOk);
 }
 
-FileStamp stampOf(const Path &path)
-{
-    FileStamp stamp;
-    const Parent parent = OpenAt::parentOf(path, false);
-    struct stat st {};
-    if (parent.missing || ::fstatat(parent.at(), parent.name.constData(), &st, parent.follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
-        return stamp;
-    stamp.device = quint64(st.st_dev);
-    stamp.inode = quint64(st.st_ino);
-    stamp.size = qint64(st.st_size);
-    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return stamp;
-}
-
-void syncFolder(const Path &folder)
-{
-    try {
-        const Fd dir = OpenAt::folder(folder, false, true);
-        ::fsync(dir.get());
-    } catch (const DwError &) {
-        // A folder that went needs no flush.
-    }
-}
-
-void install(const Path &staged, const Path &target, bool replace)
-{
-    FaultInjection::point("before-rename");
-    const Parent to = OpenAt::parentOf(target, false);
-    renameAt(OpenAt::parentOf(staged, false), to, replace, target.path());
-    syncFolderAt(to);
-}
-
-void installUnflushed(const Path &staged, const Path &target)
-{
-    FaultInjection::point("before-rename");
-    renameAt(OpenAt::parentOf(staged, false), OpenAt::parentOf(target, false), false, target.path());
-}
-
-void rename(const Path &from, const Path &to)
-{
-    const Parent a = OpenAt::parentOf(from, false), b = OpenAt::parentOf(to, false);
-    // Another case of the same name may be the same entry on a file system that ignores
-    // case; that rename replaces nothing.
-    const bool caseOnly = from.path().compare(to.path(), Qt::CaseInsensitive) == 0;
-    renameAt(a, b, caseOnly, to.path());
-    syncFolderAt(b);
-}
-
-void removeFile(const Path &path)
-{
-    const Parent parent = OpenAt::parentOf(path, false);
-    if (!parent.missing && ::unlinkat(parent.at(), parent.name.constData(), 0) != 0 && errno != ENOENT)
-        failErrno(errno, path.path());
-}
-
 void discard(const Path &path) noexcept
 {
     try {
@@ -204,20 +115,6 @@ void discard(const Path &path) noexcept
     } catch (...) {
         // Left for the check of the store to find.
     }
-}
-
-void removeFolder(const Path &path)
-{
-    const Parent parent = OpenAt::parentOf(path, false);
-    const unsigned mode = OpenAt::modeAt(parent);
-    if (mode == 0)
-        return;
-    if (!S_ISDIR(mode)) {
-        OpenAt::requireFileOrFolder(mode, path.path());
-        failErrno(ENOTDIR, path.path());
-    }
-    if (::unlinkat(parent.at(), parent.name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT)
-        failErrno(errno, path.path());
 }
 
 QString removeIfUnchanged(const Path &path, const FileStamp &stamp)
@@ -230,33 +127,30 @@ QString removeIfUnchanged(const Path &path, const FileStamp &stamp)
     // Taken out of the way first, so that a save that lands now makes a new file at `path`
     // instead of being deleted with the old one.
     const Path hidden = path.parent().child(tempName());
-    const Parent at = OpenAt::parentOf(path, false), hiddenAt = OpenAt::parentOf(hidden, false);
     try {
-        renameAt(at, hiddenAt, false, hidden.path());
+        rename(path, hidden);
     } catch (const DwError &) {
         return moveAside(path);
     }
     if (stampOf(hidden) == stamp) {
-        ::unlinkat(hiddenAt.at(), hiddenAt.name.constData(), 0);
+        discard(hidden);
         return QString();
     }
     const Path back = kindOf(path) == Kind::Missing ? path : freePath(path);
-    renameAt(hiddenAt, OpenAt::parentOf(back, false), false, back.path());
+    rename(hidden, back);
     return back.path();
 }
 
 QString moveAside(const Path &path)
 {
-    const QString name = path.fileName();
-    const QString suffix = QFileInfo(name).suffix().isEmpty() ? QString() : QLatin1Char('.') + QFileInfo(name).suffix();
+    const QFileInfo name(path.fileName());
+    const QString suffix = name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss"));
-    const Parent from = OpenAt::parentOf(path, false);
     // A name taken meanwhile makes the rename fail; the next free one is tried then.
     for (int attempt = 0;; ++attempt) {
-        const Path aside = freePath(path.parent().child(
-            QStringLiteral("%1 (bewaard %2)%3").arg(QFileInfo(name).completeBaseName(), stamp, suffix)));
+        const Path aside = freePath(path.parent().child(QStringLiteral("%1 (bewaard %2)%3").arg(name.completeBaseName(), stamp, suffix)));
         try {
-            renameAt(from, OpenAt::parentOf(aside, false), false, aside.path());
+            rename(path, aside);
             return aside.path();
         } catch (const DwError &e) {
             if (e.number() != DwError::FileAlreadyExists || attempt > 10) {
@@ -271,51 +165,24 @@ Path freePath(const Path &path)
 {
     if (kindOf(path) == Kind::Missing)
         return path;
-    const QFileInfo info(path.fileName());
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const Path folder = path.parent();
+    const QFileInfo name(path.fileName());
+    const QString suffix = name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix();
     for (int n = 2;; ++n) {
-        const Path candidate = folder.child(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix));
+        const Path candidate = path.parent().child(QStringLiteral("%1 (%2)%3").arg(name.completeBaseName()).arg(n).arg(suffix));
         if (kindOf(candidate) == Kind::Missing)
             return candidate;
     }
 }
 
-void createFile(const Path &path)
+QString viewCopy(const Path &source, const QString &fileName)
 {
-    NewFile file;
-    if (!file.create(path, false))
-        failErrno(errno, path.path());
-    file.kept = true;
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
+    if (!dir.isValid())
+        throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
+    const QString path = join(dir.path(), fileName);
+    copyNew(source, Path::below(dir.path(), path), false);
+    dir.setAutoRemove(false);
+    return path;
 }
-
-void appendText(const Path &path, const QByteArray &text)
-{
-    const Parent parent = OpenAt::parentOf(path, true);
-    const Fd fd(::openat(parent.at(), parent.name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC,
-                         0666));
-    struct stat st {};
-    if (!fd) {
-        if (errno == ELOOP)
-            OpenAt::refuseLink(path.path());
-        failErrno(errno, path.path());
-    }
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        OpenAt::refuseOther(path.path());
-    for (qsizetype done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd.get(), text.constData() + done, size_t(text.size() - done));
-        if (n < 0 && errno != EINTR)
-            failErrno(errno, path.path());
-        done += n > 0 ? n : 0;
-    }
-}
-
-void makeFolder(const Path &folder)
-{
-    OpenAt::folder(folder, true);
-}
-
-#endif
 
 } // namespace dwfm::store::FileOps

@@ -85,7 +85,8 @@ void flushAll(const QList<Path> &paths);
 void installUnflushed(const Path &staged, const Path &target);
 
 // Renames a file or folder to a new name in one step; an existing target is refused unless
-// it is the same entry under another case of letters. A link is moved as a link.
+// it is the same entry under another case of letters. A link is moved as a link. Not
+// flushed: a caller for whom the new name must survive a power cut flushes the folder.
 void rename(const Path &from, const Path &to);
 // Removes a file (a link itself, never what it points at); a missing one is no error.
 void removeFile(const Path &path);
@@ -145,6 +146,11 @@ void makeFolder(const Path &folder);
 
 // Flushes a folder's entries (after a rename or a new file in it).
 void syncFolder(const Path &folder);
+
+// The store's refusals of a link, and of a pipe, socket or device, where it keeps a file
+// or folder.
+[[noreturn]] void refuseLink(const QString &path);
+[[noreturn]] void refuseOther(const QString &path);
 
 // Throws the DwError that matches the C errno value `err`.
 [[noreturn]] void failErrno(int err, const QString &what);

@@ -9,11 +9,9 @@
 #include "fs/FaultInjection.h"
 #include "DwError.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace dwfm::store::FileOps {
 
@@ -49,30 +47,6 @@ Kind kindOf(const Path &path)
     if (!info.exists())
         return Kind::Missing;
     return info.isFile() ? Kind::File : info.isDir() ? Kind::Folder : Kind::Other;
-}
-
-void requireRegular(const Path &path, bool missingOk)
-{
-    switch (kindOf(path)) {
-    case Kind::File:
-        return;
-    case Kind::Missing:
-        if (!missingOk)
-            failErrno(ENOENT, path.path());
-        return;
-    default:
-        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is geen gewoon bestand.").arg(path.path()));
-    }
-}
-
-void requireFolder(const Path &path, bool missingOk)
-{
-    const Kind kind = kindOf(path);
-    if (kind == Kind::Folder || (kind == Kind::Missing && missingOk))
-        return;
-    if (kind == Kind::Missing)
-        failErrno(ENOENT, path.path());
-    throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(path.path()));
 }
 
 void copyNew(const Path &source, const Path &target, bool)
@@ -150,30 +124,10 @@ void removeFile(const Path &path)
     QFile::remove(path.path());
 }
 
-void discard(const Path &path) noexcept
-{
-    try {
-        removeFile(path);
-    } catch (...) {
-        // Left for the check of the store to find.
-    }
-}
-
 void removeFolder(const Path &path)
 {
     if (kindOf(path) == Kind::Folder && !QDir().rmdir(path.path()))
         failErrno(ENOTEMPTY, path.path());
-}
-
-QString removeIfUnchanged(const Path &path, const FileStamp &stamp)
-{
-    const FileStamp now = stampOf(path);
-    if (now.size < 0)
-        return QString();
-    if (now != stamp)
-        return moveAside(path);
-    QFile::remove(path.path());
-    return QString();
 }
 
 PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(folder)
@@ -193,30 +147,6 @@ void PreparedFile::place(const QString &name)
 {
     install(m_path.child(m_named), m_path.child(name), false);
     m_named.clear();
-}
-
-QString moveAside(const Path &path)
-{
-    const QFileInfo info(path.path());
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss"));
-    const Path aside = freePath(path.parent().child(QStringLiteral("%1 (bewaard %2)%3").arg(info.completeBaseName(), stamp, suffix)));
-    if (!QFile::rename(path.path(), aside.path()))
-        throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet opzij worden gezet.").arg(path.path()));
-    return aside.path();
-}
-
-Path freePath(const Path &path)
-{
-    if (kindOf(path) == Kind::Missing)
-        return path;
-    const QFileInfo info(path.fileName());
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    for (int n = 2;; ++n) {
-        const Path candidate = path.parent().child(QStringLiteral("%1 (%2)%3").arg(info.completeBaseName()).arg(n).arg(suffix));
-        if (kindOf(candidate) == Kind::Missing)
-            return candidate;
-    }
 }
 
 bool sameContent(const Path &a, const Path &b)
@@ -249,17 +179,6 @@ void makeFolder(const Path &folder)
 {
     requireNoLinkOnTheWay(folder);
     makePath(folder.path());
-}
-
-QString viewCopy(const Path &source, const QString &fileName)
-{
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
-    if (!dir.isValid())
-        throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
-    const QString path = join(dir.path(), fileName);
-    copyNew(source, Path::below(dir.path(), path), false);
-    dir.setAutoRemove(false);
-    return path;
 }
 
 } // namespace dwfm::store::FileOps

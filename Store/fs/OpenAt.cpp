@@ -48,7 +48,7 @@ QString upTo(const AnchoredPath &path, const QList<QByteArray> &parts, qsizetype
     struct stat st {};
     if (::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISLNK(st.st_mode))
-            refuseLink(what);
+            FileOps::refuseLink(what);
         if (!S_ISDIR(st.st_mode))
             throw DwError(DwError::PathNotFound, QStringLiteral("'%1' is geen map.").arg(what));
     }
@@ -99,25 +99,12 @@ int Parent::at() const
     return folder ? folder.get() : AT_FDCWD;
 }
 
-void refuseLink(const QString &path)
-{
-    throw DwError(DwError::PermissionDenied,
-                  QStringLiteral("'%1' is een symbolische koppeling; de store volgt geen koppelingen in zijn eigen "
-                                 "mappen en in werkmappen.").arg(path));
-}
-
-void refuseOther(const QString &path)
-{
-    throw DwError(DwError::PermissionDenied,
-                  QStringLiteral("'%1' is geen gewoon bestand en geen map; de store leest of schrijft het niet.").arg(path));
-}
-
 void requireFileOrFolder(unsigned mode, const QString &path)
 {
     if (S_ISLNK(mode))
-        refuseLink(path);
+        FileOps::refuseLink(path);
     if (!S_ISREG(mode) && !S_ISDIR(mode))
-        refuseOther(path);
+        FileOps::refuseOther(path);
 }
 
 Parent parentOf(const AnchoredPath &path, bool makeFolders)
@@ -197,14 +184,14 @@ Fd openRegular(const AnchoredPath &path)
                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (parent.follow ? 0 : O_NOFOLLOW)));
     if (!fd) {
         if (errno == ELOOP)
-            refuseLink(path.path());
+            FileOps::refuseLink(path.path());
         FileOps::failErrno(errno, path.path());
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
         FileOps::failErrno(errno, path.path());
     if (!S_ISREG(st.st_mode))
-        refuseOther(path.path());
+        FileOps::refuseOther(path.path());
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd;
 }

@@ -69,9 +69,6 @@ struct NewFile {
     bool create(const AnchoredPath &path, bool makeFolders);
 };
 
-// The refusals, in the store's words.
-[[noreturn]] void refuseLink(const QString &path);
-[[noreturn]] void refuseOther(const QString &path);
 // Refuses what the mode says is a link or neither a regular file nor a folder.
 void requireFileOrFolder(unsigned mode, const QString &path);
 

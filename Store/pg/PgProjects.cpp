@@ -135,6 +135,7 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
             if (row.fileName.toLower() != strName.toLower() && FileOps::kindOf(to) != FileOps::Kind::Missing)
                 throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to.path()));
             FileOps::rename(from, to);
+            FileOps::syncFolder(to.parent());
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();

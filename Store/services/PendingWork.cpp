@@ -96,8 +96,10 @@ void perform(const QString &storeFolder, const Step &step)
         return;
     case RenameFile:
     case RenameFolder:
-        if (FileOps::kindOf(from) != FileOps::Kind::Missing && from != to)
+        if (FileOps::kindOf(from) != FileOps::Kind::Missing && from != to) {
             FileOps::rename(from, to);
+            FileOps::syncFolder(to.parent());
+        }
         return;
     case RemoveFile:
         FileOps::removeFile(from);
