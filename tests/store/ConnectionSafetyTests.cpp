@@ -17,26 +17,6 @@ using namespace dwfm;
 using namespace dwfm::store;
 
 namespace {
-// Environment variables for one scope; the old values come back after it.
-class Environment {
-public:
-    explicit Environment(const QList<std::pair<const char *, QString>> &values)
-    {
-        for (const auto &[name, value] : values) {
-            m_old.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
-            qputenv(name, value.toLocal8Bit());
-        }
-    }
-    ~Environment()
-    {
-        for (const auto &[name, value, set] : m_old)
-            set ? qputenv(name, value) : qunsetenv(name);
-    }
-
-private:
-    QList<std::tuple<const char *, QByteArray, bool>> m_old;
-};
-
 QString teamSettings(const QString &separator)
 {
     return QStringList{"sslmode=verify-full", "sslrootcert=" + PgCluster::certificate(), "channel_binding=require"}.join(separator);
@@ -72,7 +52,8 @@ TEST_P(ServerStoreTest, TheTeamSettingsKeepThePasswordFromAFakeServerAndReachThe
         {"channel binding without TLS", plain, "host=127.0.0.1 port=%1 sslmode=disable channel_binding=require", {}, false},
     };
     for (const auto &attempt : attempts) {
-        const Environment environment(attempt.environment);
+        for (const auto &[name, value] : attempt.environment) // libpq's own settings, for this attempt only
+            qputenv(name, value.toLocal8Bit());
         const qsizetype before = attempt.server.received().size();
         DwFileStoreSession s;
         EXPECT_FALSE(s.Connect(attempt.text.contains("%1") ? attempt.text.arg(attempt.server.port()) : attempt.text, "anna",
@@ -81,6 +62,8 @@ TEST_P(ServerStoreTest, TheTeamSettingsKeepThePasswordFromAFakeServerAndReachThe
         if (!attempt.handsOver) {
             EXPECT_TRUE(s.Database().LastError().contains("kon niet bewijzen dat hij de echte server is")) << attempt.what;
         }
+        for (const auto &[name, value] : attempt.environment)
+            qunsetenv(name);
     }
 
     // The same settings reach the real server: TLS with its certificate checked, SCRAM with

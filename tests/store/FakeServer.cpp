@@ -13,11 +13,6 @@
 #include <mutex>
 #include <thread>
 
-namespace {
-constexpr quint32 SslRequest = 80877103;
-constexpr quint32 GssRequest = 80877104;
-} // namespace
-
 struct FakeServer::State {
     int listener = -1;
     int port = 0;
@@ -27,93 +22,58 @@ struct FakeServer::State {
     QByteArray received;
     std::thread thread;
 
-    void keep(const QByteArray &bytes)
+    // Reads `size` bytes from the connection and keeps them; a client that stops or says
+    // nothing for a few seconds ends it.
+    QByteArray read(int fd, SSL *ssl, int size)
     {
+        QByteArray bytes;
+        char buffer[4096];
+        while (bytes.size() < size) {
+            const int want = std::min(int(sizeof buffer), size - int(bytes.size()));
+            const int n = ssl ? SSL_read(ssl, buffer, want) : int(::recv(fd, buffer, size_t(want), 0));
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+        }
         std::lock_guard lock(mutex);
         received += bytes;
-    }
-
-    // One connection: reads with a time-out, so that a client that gives up ends it.
-    struct Client {
-        int fd;
-        SSL *ssl = nullptr;
-        ~Client()
-        {
-            if (ssl)
-                SSL_free(ssl);
-            ::close(fd);
-        }
-        bool read(char *into, int size)
-        {
-            for (int done = 0; done < size;) {
-                if (!ssl || SSL_pending(ssl) == 0) {
-                    pollfd p{fd, POLLIN, 0};
-                    if (::poll(&p, 1, 5000) <= 0)
-                        return false;
-                }
-                const int n = ssl ? SSL_read(ssl, into + done, size - done) : int(::recv(fd, into + done, size_t(size - done), 0));
-                if (n <= 0)
-                    return false;
-                done += n;
-            }
-            return true;
-        }
-        void write(const QByteArray &bytes)
-        {
-            if (ssl)
-                SSL_write(ssl, bytes.constData(), int(bytes.size()));
-            else
-                ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
-        }
-    };
-
-    // A message with a length word (and, after the startup, a type byte before it).
-    bool message(Client &c, bool typed, QByteArray &out)
-    {
-        char head[5];
-        const int headSize = typed ? 5 : 4;
-        if (!c.read(head, headSize))
-            return false;
-        const quint32 length = qFromBigEndian<quint32>(head + headSize - 4);
-        if (length < 4 || length > 1 << 20)
-            return false;
-        out = QByteArray(head, headSize) + QByteArray(int(length - 4), Qt::Uninitialized);
-        if (!c.read(out.data() + headSize, int(length - 4)))
-            return false;
-        keep(out);
-        return true;
+        return bytes;
     }
 
     void serve(int fd)
     {
-        Client c{fd};
-        QByteArray m;
+        const timeval wait{3, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        SSL *ssl = nullptr;
         for (;;) {
-            if (!message(c, false, m))
-                return;
-            const quint32 code = qFromBigEndian<quint32>(m.constData() + 4);
-            if (code == GssRequest || (code == SslRequest && !tls)) {
-                c.write("N");
-                continue;
+            // A request for TLS (or GSS) or the startup message: a length, then a code.
+            const QByteArray head = read(fd, ssl, 8);
+            if (head.size() < 8)
+                break;
+            const quint32 code = qFromBigEndian<quint32>(head.constData() + 4);
+            if (code == 80877103 && tls) {
+                ::send(fd, "S", 1, MSG_NOSIGNAL);
+                ssl = SSL_new(tls);
+                SSL_set_fd(ssl, fd);
+                if (SSL_accept(ssl) != 1)
+                    break; // the client did not accept the certificate
+            } else if (code == 80877103 || code == 80877104) {
+                ::send(fd, "N", 1, MSG_NOSIGNAL);
+            } else {
+                read(fd, ssl, int(qFromBigEndian<quint32>(head.constData())) - 8);
+                // AuthenticationCleartextPassword; the answer is kept like everything else.
+                static const QByteArray askPassword = QByteArray::fromHex("520000000800000003");
+                ssl ? SSL_write(ssl, askPassword.constData(), int(askPassword.size()))
+                    : int(::send(fd, askPassword.constData(), size_t(askPassword.size()), MSG_NOSIGNAL));
+                const QByteArray answer = read(fd, ssl, 5); // a type byte and a length
+                if (answer.size() == 5)
+                    read(fd, ssl, int(qFromBigEndian<quint32>(answer.constData() + 1)) - 4);
+                break;
             }
-            if (code != SslRequest)
-                break; // the startup message
-            c.write("S");
-            c.ssl = SSL_new(tls);
-            SSL_set_fd(c.ssl, fd);
-            if (SSL_accept(c.ssl) != 1)
-                return; // the client did not accept the certificate
         }
-        // AuthenticationCleartextPassword; the answer is kept like everything else.
-        c.write(QByteArray::fromHex("520000000800000003"));
-        if (message(c, true, m)) {
-            static const char refusalFields[] = "SFATAL\0C28P01\0Mnee\0";
-            const QByteArray refusal(refusalFields, sizeof refusalFields);
-            QByteArray error("E");
-            error += QByteArray(4, '\0') + refusal;
-            qToBigEndian<quint32>(quint32(error.size() - 1), error.data() + 1);
-            c.write(error);
-        }
+        if (ssl)
+            SSL_free(ssl);
+        ::close(fd);
     }
 };
 

@@ -49,12 +49,10 @@ bool plant(const QString &path, char kind, const QString &target = QString())
         return ::mkfifo(at.constData(), 0666) == 0;
     case 'd':
         return ::mknod(at.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    default: {
-        // A socket's path must be short: it is bound in its own folder.
+    default: { // a socket, bound in its own folder since its path must be short
         const QString here = QDir::currentPath();
         QDir::setCurrent(QFileInfo(path).path());
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
+        sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, QFile::encodeName(QFileInfo(path).fileName()).constData(), sizeof address.sun_path);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
