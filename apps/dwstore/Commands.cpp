@@ -317,7 +317,8 @@ void printDemoConnection(const QString &server, const QString &catalogue, QTextS
 void printUsage(QTextStream &out)
 {
     out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
-           "     of: dwstore --server HOST[:POORT] --catalog DATABASE OPDRACHT   (serverstore)\n"
+           "     of: dwstore --server SERVER --catalog DATABASE OPDRACHT   (serverstore; SERVER: HOST[:POORT],\n"
+           "         postgresql://..., service=NAAM; libpq's PGSSLMODE, ~/.pgpass enz. gelden)\n"
            "  init                                  maak een lege store (server: --store MAP van de bestanden)\n"
            "  user add|set ID [--name N] [--password | --password-stdin] [--admin ja|nee]\n"
            "                  [--read-only ja|nee] [--working-root MAP] [--roots ID,ID]\n"
