@@ -21,12 +21,12 @@ struct UserRecord : UserInfo {
 
 // Changes of the user settings of a user; fields left empty stay as they are.
 struct UserChange {
-    std::optional<QString> name;
-    std::optional<QString> password;
-    std::optional<bool> admin;
-    std::optional<bool> readOnly;
-    std::optional<QString> workingRoot;
-    std::optional<QList<qint32>> roots;
+    std::optional<QString> name{};
+    std::optional<QString> password{};
+    std::optional<bool> admin{};
+    std::optional<bool> readOnly{};
+    std::optional<QString> workingRoot{};
+    std::optional<QList<qint32>> roots{};
 };
 
 // What becomes of the check-outs of a user who is removed: the administrator must say it

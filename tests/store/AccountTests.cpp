@@ -17,17 +17,11 @@ using namespace dwfm;
 using namespace dwfm::store;
 
 namespace {
-struct Outcome {
-    int exitCode = -1;
-    QString errors;
-};
-
-Outcome dwstore(const QStringList &args, const QByteArray &input = QByteArray())
+// Runs dwstore; answers its exit code and what it said on standard error.
+std::pair<int, QString> dwstore(const QStringList &args)
 {
     QProcess p;
     p.start(QStringLiteral(DWSTORE_PROGRAM), args);
-    p.write(input);
-    p.closeWriteChannel();
     p.waitForFinished(120000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
 }
@@ -43,9 +37,9 @@ TEST_P(StoreTest, ANewPasswordIsNeverOnACommandLineInTheServerLogOrInAFile)
 {
     const QString secret = QStringLiteral("Kwartel-%1").arg(QRandomGenerator::global()->generate(), 0, 16);
     const QStringList store{embedded() ? "--store" : "--server", m_server, "--catalog", m_catalogue};
-    const Outcome typed = dwstore(store + QStringList{"user", "add", "dirk", "--password", secret});
-    EXPECT_EQ(typed.exitCode, 2);
-    EXPECT_TRUE(typed.errors.contains("hoort niet op de opdrachtregel")) << typed.errors.toStdString();
+    const auto [typed, refusal] = dwstore(store + QStringList{"user", "add", "dirk", "--password", secret});
+    EXPECT_EQ(typed, 2);
+    EXPECT_TRUE(refusal.contains("hoort niet op de opdrachtregel")) << refusal.toStdString();
 
     QProcess adding;
     adding.start(QStringLiteral(DWSTORE_PROGRAM), store + QStringList{"user", "add", "dirk", "--password-stdin"});
@@ -63,11 +57,9 @@ TEST_P(StoreTest, ANewPasswordIsNeverOnACommandLineInTheServerLogOrInAFile)
 
     DwFileStoreSession dirk;
     EXPECT_TRUE(dirk.Connect(m_server, "dirk", secret, m_catalogue, true)) << dirk.Database().LastError().toStdString();
-    QStringList written{PgCluster::logFile()};
-    for (const QString &folder : {m_dir.path(), QDir::homePath()}) {
-        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-            written << it.next();
-    }
+    QStringList written{PgCluster::logFile()}; // and everything in the test's home, the store's folders within
+    for (QDirIterator it(QDir::homePath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        written << it.next();
     for (const QString &file : written)
         EXPECT_FALSE(readFile(file).contains(secret.toUtf8())) << file.toStdString();
     if (!embedded()) {
@@ -81,17 +73,12 @@ TEST_P(ServerStoreTest, AnotherStoresAdministratorCannotTakeOverOurRoles)
     const QString other = m_catalogue + "_ander";
     pg::PgAdmin otherAdmin(m_server, other);
     otherAdmin.createStore(m_dir.filePath("ander"));
-    UserChange olga;
-    olga.password = "olga";
-    olga.admin = true;
-    otherAdmin.addUser("olga", olga);
+    otherAdmin.addUser("olga", {.password = QString("olga"), .admin = true});
 
     // The database administrator, asked to make our anna a user of the other store too:
     // that would set her password there. Refused, and she is as she was.
-    UserChange anna2;
-    anna2.password = "overgenomen";
     try {
-        otherAdmin.addUser("anna", anna2);
+        otherAdmin.addUser("anna", {.password = QString("overgenomen")});
         ADD_FAILURE() << "our role was taken up by another store";
     } catch (const DwError &e) {
         EXPECT_TRUE(e.description().contains("die niet bij deze store hoort")) << e.description().toStdString();
@@ -110,9 +97,9 @@ TEST_P(ServerStoreTest, AnotherStoresAdministratorCannotTakeOverOurRoles)
 
     // The demo, whose users get known passwords, touches no role that exists.
     login(m_server, m_catalogue, QString(), QString())->exec("CREATE ROLE collega LOGIN PASSWORD 'eigen'");
-    const Outcome demo = dwstore({"--server", m_server, "--catalog", "demo_" + m_catalogue, "--store", m_dir.filePath("demo"), "demo"});
-    EXPECT_EQ(demo.exitCode, 1);
-    EXPECT_TRUE(demo.errors.contains("De demo wijzigt geen bestaande rollen")) << demo.errors.toStdString();
+    const auto [demo, refusal] = dwstore({"--server", m_server, "--catalog", "demo_" + m_catalogue, "--store", m_dir.filePath("demo"), "demo"});
+    EXPECT_EQ(demo, 1);
+    EXPECT_TRUE(refusal.contains("De demo wijzigt geen bestaande rollen")) << refusal.toStdString();
     EXPECT_FALSE(pg::PgAdmin(m_server, "demo_" + m_catalogue).exists());
     EXPECT_NO_THROW(login(m_server, "postgres", "collega", "eigen"));
     login(m_server, m_catalogue, QString(), QString())->exec("DROP ROLE collega");

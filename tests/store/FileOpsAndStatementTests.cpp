@@ -21,12 +21,6 @@ void put(const QString &path, const QByteArray &content)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_EQ(f.write(content), content.size());
 }
-
-QByteArray get(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 } // namespace
 
 // Making the folder and keeping an existing target are shown by the check-out tests.
