@@ -21,6 +21,10 @@ declare -gA DW_PROGRAM_PACKAGES=(
   # send-to by e-mail and opening a working copy with the desktop's application
   [xdg-email]=xdg-utils [xdg-open]=xdg-utils
   # the store benchmark's peer and its baselines
+  # the certificates of the TLS test cluster
+  [openssl]=openssl
+  # the check that no password shows in the process list
+  [ps]=procps
   [svn]=subversion [svnadmin]=subversion [cp]=coreutils [sync]=coreutils
 )
 
@@ -28,7 +32,7 @@ declare -gA DW_PROGRAM_PACKAGES=(
 # font that offscreen rendering draws with, and Qt's own Dutch texts (standard buttons).
 DW_LIBRARY_PACKAGES=(
   build-essential
-  qt6-base-dev qt6-base-dev-tools qt6-tools-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-pdf-dev libgl-dev
   libsqlite3-dev libssl-dev libpq-dev libgtest-dev
   libclang-rt-14-dev
   fonts-dejavu-core qt6-translations-l10n

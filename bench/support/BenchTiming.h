@@ -7,6 +7,7 @@
 // the CPU time of the measuring thread instead: what other processes do then does not count,
 // but neither does waiting (for the disk, or for another thread).
 #include <QElapsedTimer>
+#include <QString>
 #include <QtGlobal>
 
 #include <time.h>
@@ -20,6 +21,13 @@
 namespace dwfm::bench {
 
 inline int runs = 5;
+
+// Stops the benchmark with a reason: a figure measured on a broken set-up means nothing.
+[[noreturn]] inline void die(const QString &why)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    std::exit(2);
+}
 
 // The benchmark's first argument, when given, is the number of runs.
 inline void readRuns(int argc, char **argv)
