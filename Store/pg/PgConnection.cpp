@@ -116,13 +116,14 @@ PgConnection::~PgConnection()
 
 void PgConnection::fail(pg_result *result) const
 {
-    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    // The error fields live inside the result: copy them before the result is freed.
+    const QByteArray state(result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr);
     const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    const qint32 number = errorNumber(state);
+    const qint32 number = errorNumber(state.isNull() ? nullptr : state.constData());
     QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
     // The store's own refusals are sentences already; the server's other errors are not.
-    if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
+    if (number == DwError::DatabaseError || (state.startsWith("23") && !text.startsWith("Er ")))
         text = QStringLiteral("Databasefout: %1.").arg(text);
     throw DwError(number, text);
 }
