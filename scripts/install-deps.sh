@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev libssl-dev libpq-dev postgresql
   libgtest-dev qt6-tools-dev dpkg-dev
   clang libclang-rt-14-dev
-  fonts-dejavu-core xdg-utils
+  fonts-dejavu-core xdg-utils qt6-translations-l10n
 )
 [ "$#" -gt 0 ] && packages+=("$@")
 

@@ -18,6 +18,7 @@
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "platform/DutchQtTexts.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
 #include "preview/PreviewBrowser.h"
@@ -70,6 +71,8 @@ std::function<std::optional<QString>()> selectedNodeKeyOf(LocationTree &tree)
 FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FileManUI"));
+    // Qt's own texts (the buttons of questions, the file dialogs) in Dutch like the rest.
+    UseDutchQtTexts();
 
     tvTreeView = new QTreeView(this);
     tvTreeView->setObjectName(QStringLiteral("tvTreeView"));
@@ -191,6 +194,7 @@ void FileManUI::setUpSubsystems()
                             .showBusy = [this] { ShowBusy(); },
                             .showIdle = [this] { ShowIdle(); },
                             .showOverlay = [this] { ShowOverlay(); },
+                            .hideOverlay = [this] { HideOverlay(); },
                             .clearList = [this] { m_list->clear(); },
                             .refreshListView = [this] { RefreshListView(); }},
         this);
@@ -212,6 +216,9 @@ void FileManUI::setUpSubsystems()
                         .previewFollowsSelection = [this] { return FileInfoVisible && AutoShowPreview; },
                         .showLocationPage = [this](qint32 locationID) { m_preview->ShowLocationPage(locationID); }},
         this);
+
+    // A node renamed in place, or by another user, renames the path above the list.
+    connect(m_tree->model(), &QAbstractItemModel::dataChanged, m_list, [this] { m_list->updateTitle(); });
 
     m_adding = new FileAdding(FileAddingContext{.state = m_state,
                                                 .owner = this,
@@ -288,7 +295,8 @@ void FileManUI::setUpFolderAndFileWork()
                                                                    .adding = *m_adding,
                                                                    .sendTo = *m_sendTo,
                                                                    .properties = *m_properties,
-                                                                   .refreshListView = refresh},
+                                                                   .refreshListView = refresh,
+                                                                   .allowPopupMenu = &AllowPopupMenu},
                                             this);
 }
 
