@@ -35,6 +35,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
 # Qt's Dutch texts (the buttons of questions, the file dialogs); without them those stay English.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
-# A host built against the installed CMake package also needs Qt's development files.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-base-dev")
+# A host built against the installed CMake package also needs Qt's development files; the
+# preview shows office documents where LibreOffice is installed.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-base-dev, libreoffice-writer-nogui | libreoffice-writer")
 include(CPack)

@@ -194,8 +194,14 @@ void FileManUI::setUpSubsystems()
                             .showBusy = [this] { ShowBusy(); },
                             .showIdle = [this] { ShowIdle(); },
                             .showOverlay = [this] { ShowOverlay(); },
-                            .hideOverlay = [this] { HideOverlay(); },
-                            .clearList = [this] { m_list->clear(); },
+                             .hideOverlay = [this] { HideOverlay(); },
+                            .clearList =
+                                [this] {
+                                    m_list->clear();
+                                    // A rebuilt tree starts without a selection: so does the preview.
+                                    if (m_preview)
+                                        m_preview->showBlank();
+                                },
                             .refreshListView = [this] { RefreshListView(); }},
         this);
     connect(m_tree, &LocationTree::LocationChanged, this, &FileManUI::LocationChanged);
@@ -240,7 +246,7 @@ void FileManUI::setUpSubsystems()
 
 void FileManUI::setUpPreview()
 {
-    m_browser = std::make_unique<TextBrowserPreview>(WebBrowser);
+    m_browser = std::make_unique<TextBrowserPreview>(qobject_cast<PreviewTextBrowser *>(WebBrowser));
     m_preview = new PreviewPane(
         PreviewContext{.state = m_state,
                        .browser = *m_browser,
@@ -257,6 +263,8 @@ void FileManUI::setUpPreview()
                             .previewFolderOrBlank = [this] { m_preview->showFolderLinkOrBlank(); }},
         this);
     connect(m_rowClick, &ListRowClick::ProjectChanged, this, &FileManUI::ProjectChanged);
+    // A page of the location that was selected before must not stay (nor its links).
+    connect(m_tree, &LocationTree::LocationChanged, m_preview, [this] { m_preview->nodeChanged(); });
 }
 
 void FileManUI::setUpFileCommands()
@@ -370,7 +378,7 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
             ShowCriticalMessage(text);
     });
     // The preview shows a blank page while the new session connects.
-    WebBrowser->clear();
+    m_preview->showBlank();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
         m_live->follow(session->Changes());
         m_tree->follow(session->Changes());
