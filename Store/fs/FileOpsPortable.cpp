@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+
 namespace dwfm::store::FileOps {
 
 namespace {
@@ -52,6 +55,34 @@ Kind kindOf(const Path &path)
 void copyNew(const Path &source, const Path &target, bool)
 {
     copyFile(source, target);
+}
+
+void writeNew(const Producer &produce, const Path &target, bool)
+{
+    requireNoLinkOnTheWay(target);
+    QFile file(target.path());
+    if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly))
+        failErrno(EEXIST, target.path());
+    try {
+        produce([&](const char *data, qint64 size) {
+            if (file.write(data, size) != size)
+                failErrno(ENOSPC, target.path());
+        });
+        if (!file.flush())
+            failErrno(ENOSPC, target.path());
+    } catch (...) {
+        file.remove();
+        throw;
+    }
+}
+
+int openForReading(const Path &path)
+{
+    requireRegular(path, false);
+    const int fd = ::open(QFile::encodeName(path.path()).constData(), O_RDONLY);
+    if (fd < 0)
+        failErrno(errno, path.path());
+    return fd;
 }
 
 NewCopy copyIfAbsent(const Path &source, const Path &target)
@@ -135,6 +166,13 @@ PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(fold
     makeFolder(folder);
     m_named = tempName();
     copyFile(source, folder.child(m_named));
+}
+
+PreparedFile::PreparedFile(const Producer &produce, const Path &folder) : m_path(folder)
+{
+    makeFolder(folder);
+    m_named = tempName();
+    writeNew(produce, folder.child(m_named), false);
 }
 
 PreparedFile::~PreparedFile()
