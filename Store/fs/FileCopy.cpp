@@ -179,11 +179,7 @@ Staged stage(const Path &source, const Path &target, bool durable)
     FaultInjection::point("after-stage");
     // The stamp taken before the copy must still hold after it: the staged bytes are then
     // one version of the source, and that stamp names the version that was stored.
-    if (stampOf(source) != staged.source) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source.path()));
-    }
+    requireUnchanged(source, staged.source);
     // The flush of a new file also makes its name durable on the file systems the store
     // runs on (ext4, xfs, btrfs), so the staging folder costs no flush of its own.
     if (durable && ::fdatasync(out.fd.get()) != 0)

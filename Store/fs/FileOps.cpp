@@ -108,6 +108,15 @@ void requireFolder(const Path &path, bool missingOk)
     requireKind(path, Kind::Folder, missingOk);
 }
 
+void requireUnchanged(const Path &path, const FileStamp &stamp)
+{
+    if (stampOf(path) != stamp) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
+                          .arg(path.path()));
+    }
+}
+
 void discard(const Path &path) noexcept
 {
     try {

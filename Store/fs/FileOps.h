@@ -82,6 +82,10 @@ struct Staged {
 // Copies `source` to the new file `target` (its folder made when missing).
 Staged stage(const Path &source, const Path &target, bool durable);
 
+// Refuses (asking to try again) when the file at `path` is no longer the version `stamp`
+// describes: a copy made since the stamp was taken could then be torn between versions.
+void requireUnchanged(const Path &path, const FileStamp &stamp);
+
 // Gives back the memory that caches `path`, whose content is about to be replaced: the
 // new content then reuses memory that was just in use, as an overwrite in place would,
 // instead of taking memory that has lain idle (on a virtual machine the host may have

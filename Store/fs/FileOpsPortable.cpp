@@ -113,11 +113,11 @@ Staged stage(const Path &source, const Path &target, bool)
     makeFolder(target.parent());
     copyFile(source, target);
     FaultInjection::point("after-stage");
-    if (stampOf(source) != staged.source) {
+    try {
+        requireUnchanged(source, staged.source);
+    } catch (...) {
         QFile::remove(target.path());
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source.path()));
+        throw;
     }
     return staged;
 }

@@ -27,17 +27,6 @@ qint64 readFull(QFile &file, char *buffer, qint64 size, const QString &path)
     return got;
 }
 
-void requireUnchanged(const AnchoredPath &path, const FileOps::FileStamp &stamp)
-{
-    // The stamp taken before reading must still hold after it: the bytes sent are then one
-    // version of the file, and that stamp names the version that was stored.
-    if (FileOps::stampOf(path) != stamp) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(path.path()));
-    }
-}
-
 // Opens the regular file at `path` for reading the way FileOps reads: what is sent is the
 // file that lies there itself, never what a link points at.
 void openRegular(QFile &file, const AnchoredPath &path)
@@ -59,7 +48,7 @@ Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current)
     // unchanged file costs a read but no transfer.
     if (current.size == up.source.size && !current.sha256.isEmpty()
         && ContentHash::ofDescriptor(file.handle(), path) == current.sha256) {
-        requireUnchanged(at, up.source);
+        FileOps::requireUnchanged(at, up.source);
         up.content = current;
         return up;
     }
@@ -83,7 +72,9 @@ Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current)
     up.content.size = size;
     up.content.sha256 = hash.finish();
     FaultInjection::point("after-stage");
-    requireUnchanged(at, up.source);
+    // The stamp taken before reading must still hold after it: the bytes sent are then one
+    // version of the file, and that stamp names the version that was stored.
+    FileOps::requireUnchanged(at, up.source);
     return up;
 }
 
