@@ -5,6 +5,7 @@
 #include "pg/PgConnection.h"
 #include "pg/PgContentSql.h"
 #include "pg/PgFunctionsSql.h"
+#include "pg/PgRequestsSql.h"
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
 #include "pg/PgStoreCheck.h"
@@ -68,6 +69,7 @@ void PgAdmin::installFunctions(PgConnection &c)
 {
     c.script(withRoles(PgFunctionsSql));
     c.script(withRoles(PgContentSql));
+    c.script(withRoles(PgRequestsSql));
     c.exec("UPDATE dw.store_info SET value = ? WHERE key = 'schema_version'", {PgSchemaVersion});
 }
 
@@ -103,8 +105,12 @@ int PgAdmin::upgrade()
     PgTransaction tx(c);
     const PgResult r = c.exec("SELECT value::integer FROM dw.store_info WHERE key = 'schema_version' FOR UPDATE");
     const int version = r.rows() ? int(r.int64(0, 0)) : 0;
-    if (version == PgSchemaVersion)
+    if (version == PgSchemaVersion) {
+        // A store made before its sessions marked their commits gets the marks now.
+        c.script(withRoles(PgRequestsSql));
+        tx.commit();
         return version;
+    }
     if (version < 1)
         throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(m_catalogue));
     if (version > PgSchemaVersion)

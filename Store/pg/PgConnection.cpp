@@ -27,6 +27,13 @@ qint32 PgConnection::errorNumber(const char *state)
 }
 
 namespace {
+// libpq's words for a broken link, on one line and without the closing full stop.
+QString brokenText(QString why)
+{
+    why = why.simplified();
+    return why.endsWith(QLatin1Char('.')) ? why.chopped(1) : why;
+}
+
 // "?" placeholders to "$n", outside quoted text.
 QByteArray numbered(const char *sql)
 {
@@ -79,9 +86,14 @@ PgConnection::PgConnection(const QString &conninfo)
         m_conn = nullptr;
         refuseConnection(why, server, database, user);
     }
-    PQsetClientEncoding(m_conn, "UTF8");
     // The server's notices (e.g. "already a member of role") are not for the user.
     PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
+    setUp();
+}
+
+void PgConnection::setUp()
+{
+    PQsetClientEncoding(m_conn, "UTF8");
     exec("SET search_path = dw, pg_temp");
 }
 
@@ -122,6 +134,10 @@ void PgConnection::fail(pg_result *result) const
     const qint32 number = errorNumber(state);
     QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
+    if (!state && broken()) {
+        throw DwError(number, QStringLiteral("De verbinding met de server is verbroken (%1); de volgende opdracht maakt "
+                                             "opnieuw verbinding.").arg(brokenText(text)));
+    }
     // The store's own refusals are sentences already; the server's other errors are not.
     if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
         text = QStringLiteral("Databasefout: %1.").arg(text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text);
@@ -161,6 +177,8 @@ void PgConnection::afterStatement()
 
 PgResult PgConnection::exec(const char *sql, const QVariantList &params)
 {
+    if (!revive(sql))
+        return PgResult();
     if (!send(sql, params, 0))
         fail(nullptr);
     // The last result is the statement's answer; an error among them wins.
@@ -176,6 +194,11 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
     }
     if (failed) {
         PQclear(result);
+        if (resendable(sql)) {
+            PQclear(failed);
+            reopen();
+            return exec(sql, params);
+        }
         fail(failed);
     }
     afterStatement();
@@ -184,6 +207,7 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
 
 void PgConnection::stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row)
 {
+    revive(sql);
     if (!send(sql, params, 1) || PQsetSingleRowMode(m_conn) != 1)
         fail(nullptr);
     pg_result *failed = nullptr;
@@ -221,6 +245,7 @@ void PgConnection::stream(const char *sql, const QVariantList &params, const std
 
 void PgConnection::script(const QString &sql)
 {
+    revive(nullptr);
     pg_result *result = PQexec(m_conn, sql.toUtf8().constData());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -293,7 +318,7 @@ PgTransaction::~PgTransaction()
 
 void PgTransaction::commit()
 {
-    m_connection.exec("COMMIT");
+    m_connection.commit();
     m_done = true;
 }
 

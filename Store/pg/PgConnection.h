@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -38,7 +39,9 @@ private:
 // as text, except a QByteArray, which goes as raw bytes (a bytea without the cost of its
 // text form); errors throw DwError with the store's numbers: the functions' refusals (SQL
 // state 42501) become "permission denied", a duplicate "integrity violation", an unknown
-// item "item not found", and the server's own message is the text.
+// item "item not found", and the server's own message is the text. A connection that broke
+// (the server restarted, the link dropped) connects again by itself, once, at its next
+// statement outside a transaction (PgConnectionRecovery.cpp).
 class PgConnection {
 public:
     // `conninfo` in libpq's key=value form. Throws DwError when the server refuses.
@@ -66,6 +69,21 @@ public:
     void setNotificationHook(std::function<void()> hook) { m_hook = std::move(hook); }
 
     pg_conn *handle() const { return m_conn; }
+
+    // LISTENs on `channel`, and again after each reconnection.
+    void listen(const char *channel);
+    // Called after the connection was made again (its socket is a new one).
+    void setReconnectHook(std::function<void()> hook) { m_reconnected = std::move(hook); }
+    // Whether the link to the server is known to be broken.
+    bool broken() const;
+    // Commits the running transaction. With request marks on, the change is committed with a
+    // mark of its own; when the answer to the COMMIT is lost, the connection is made again and
+    // the server asked whether the mark landed: this returns when it did, and throws when it
+    // did not (nothing changed) or cannot be known.
+    void commit();
+    // Turns the marks on: a session's connection to a store that keeps them.
+    void setRequestMarks(bool on) { m_requestMarks = on; }
+
     // Builds a libpq connection string from its parts (values quoted as libpq wants).
     static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
     // A name as a quoted SQL identifier.
@@ -80,7 +98,19 @@ private:
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
                                               const QString &user);
     void collect();
+    void setUp();
+    // Before each statement: outside a transaction a link found broken is made again; false
+    // for the rollback of a transaction the break cut off (nothing left to do).
+    bool revive(const char *sql);
+    void reopen();
+    bool resendable(const char *sql) const;
     pg_conn *m_conn = nullptr;
+    bool m_requestMarks = false;
+    QList<QByteArray> m_channels;
+    std::function<void()> m_reconnected;
+    bool m_sentInTransaction = false; // the last statement was sent inside a transaction
+    QElapsedTimer m_lastFailure;      // of the last failed attempt to connect again
+    QString m_failureText;
     std::function<void()> m_hook;
     QList<std::pair<QByteArray, QString>> m_pending;
 };

@@ -81,15 +81,7 @@ struct Cluster {
         }
         for (int attempt = 0; attempt < 5 && !running; ++attempt) {
             port = 20000 + int(QRandomGenerator::global()->bounded(30000));
-            running = run(QStringLiteral("pg_ctl"),
-                          {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"),
-                           base + QStringLiteral("/log"), QStringLiteral("-w"), QStringLiteral("-o"),
-                           QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
-                                          "-c max_connections=40 %3")
-                               .arg(port)
-                               .arg(base, qEnvironmentVariable("DW_PG_OPTIONS")),
-                           QStringLiteral("start")},
-                          &out);
+            running = serverUp(&out);
         }
         if (!running) {
             failure = QStringLiteral("pg_ctl start failed: ") + out;
@@ -99,6 +91,18 @@ struct Cluster {
         qputenv("PGUSER", "dwbeheer");
         qputenv("PGPASSWORD", password.toUtf8());
         return true;
+    }
+
+    bool serverUp(QString *out)
+    {
+        return run(QStringLiteral("pg_ctl"),
+                   {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"), base + QStringLiteral("/log"),
+                    QStringLiteral("-w"), QStringLiteral("-o"),
+                    QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=40 %3")
+                        .arg(port)
+                        .arg(base, qEnvironmentVariable("DW_PG_OPTIONS")),
+                    QStringLiteral("start")},
+                   out);
     }
 
     ~Cluster()
@@ -158,6 +162,17 @@ QByteArray contentFromNamesSql(int bytes)
              v AS (INSERT INTO dw.versions (project_id, version, content_id, sha256, size, made_at)
                    SELECT project_id, 1, cid, sha256(data), octet_length(data), 0 FROM f)
         UPDATE dw.projects p SET version = 1 FROM f WHERE p.project_id = f.project_id)SQL";
+}
+
+bool stopAndStart(const std::function<void()> &whileDown)
+{
+    Cluster &c = cluster();
+    if (!c.run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), c.base + QStringLiteral("/data"), QStringLiteral("-m"),
+                                          QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")}))
+        return false;
+    if (whileDown)
+        whileDown();
+    return c.serverUp(nullptr);
 }
 
 QString localServer()
