@@ -31,8 +31,16 @@ PgAdmin::~PgAdmin() = default;
 
 PgConnection &PgAdmin::db()
 {
-    if (!m_db)
+    if (!m_db) {
         m_db = std::make_unique<PgConnection>(PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+        // A store made before its sessions marked their commits gets the marks now.
+        if (m_db->exec("SELECT to_regprocedure('dw.mark_request(uuid)') IS NULL AND to_regclass('dw.store_info') IS NOT NULL")
+                .boolean(0, 0)) {
+            PgTransaction tx(*m_db);
+            m_db->script(withRoles(PgRequestsSql));
+            tx.commit();
+        }
+    }
     return *m_db;
 }
 
@@ -105,12 +113,8 @@ int PgAdmin::upgrade()
     PgTransaction tx(c);
     const PgResult r = c.exec("SELECT value::integer FROM dw.store_info WHERE key = 'schema_version' FOR UPDATE");
     const int version = r.rows() ? int(r.int64(0, 0)) : 0;
-    if (version == PgSchemaVersion) {
-        // A store made before its sessions marked their commits gets the marks now.
-        c.script(withRoles(PgRequestsSql));
-        tx.commit();
+    if (version == PgSchemaVersion)
         return version;
-    }
     if (version < 1)
         throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(m_catalogue));
     if (version > PgSchemaVersion)
