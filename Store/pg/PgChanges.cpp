@@ -3,18 +3,23 @@
 namespace dwfm::store::pg {
 
 PgChanges::PgChanges(PgConnectionPtr connection, QObject *parent)
-    : SessionChanges(parent), m_connection(std::move(connection)), m_notifier(m_connection->socket(), QSocketNotifier::Read)
+    : SessionChanges(parent), m_connection(std::move(connection)), m_notifier(QSocketNotifier::Read)
 {
-    m_connection->listen(Channel);
-    connect(&m_notifier, &QSocketNotifier::activated, this, [this] { take(); });
-    m_connection->setNotificationHook(
-        [this] { QMetaObject::invokeMethod(this, [this] { take(); }, Qt::QueuedConnection); });
-    // A connection made again has a new socket, and listens again by itself.
-    m_connection->setReconnectHook([this] {
+    const auto watch = [this] {
         m_notifier.setEnabled(false);
         m_notifier.setSocket(m_connection->socket());
         m_notifier.setEnabled(true);
-        QMetaObject::invokeMethod(this, [this] { take(); }, Qt::QueuedConnection);
+    };
+    const auto takeLater = [this] { QMetaObject::invokeMethod(this, [this] { take(); }, Qt::QueuedConnection); };
+    // Listening first: a connection that broke meanwhile is made again by it (a new socket).
+    m_connection->listen(Channel);
+    watch();
+    connect(&m_notifier, &QSocketNotifier::activated, this, [this] { take(); });
+    m_connection->setNotificationHook(takeLater);
+    // A connection made again has a new socket, and listens again by itself.
+    m_connection->setReconnectHook([watch, takeLater] {
+        watch();
+        takeLater();
     });
 }
 
