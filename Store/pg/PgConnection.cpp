@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace dwfm::store::pg {
@@ -166,6 +167,12 @@ bool PgConnection::send(const char *sql, const QVariantList &params, int resultF
                              lengths.data(), formats.data(), resultFormat) == 1;
 }
 
+void PgConnection::beginNow()
+{
+    if (std::exchange(m_beginPending, false))
+        exec("BEGIN");
+}
+
 void PgConnection::afterStatement()
 {
     if (m_hook) {
@@ -179,12 +186,31 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
 {
     if (!revive(sql))
         return PgResult();
-    if (!send(sql, params, 0))
+    // A transaction begins with its first statement, BEGIN and it in one message (libpq's
+    // pipeline mode): one round trip for both. A rollback before it has nothing to end.
+    const bool begin = std::exchange(m_beginPending, false);
+    if (begin && std::strcmp(sql, "ROLLBACK") == 0)
+        return PgResult();
+    const bool sent = begin ? PQenterPipelineMode(m_conn) == 1 && PQsendQueryParams(m_conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1
+                                  && send(sql, params, 0) && PQpipelineSync(m_conn) == 1
+                            : send(sql, params, 0);
+    if (!sent)
         fail(nullptr);
-    // The last result is the statement's answer; an error among them wins.
+    // The last result is the statement's answer; an error among them wins. In a pipeline a
+    // null ends the answers of BEGIN and of the statement, and the sync ends the whole.
     pg_result *result = nullptr, *failed = nullptr;
-    while (pg_result *next = PQgetResult(m_conn)) {
+    for (int ends = 0;;) {
+        pg_result *next = PQgetResult(m_conn);
+        if (!next) {
+            if (!begin || broken() || ++ends > 2)
+                break;
+            continue;
+        }
         const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(next);
+            break;
+        }
         if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
             failed = next;
             continue;
@@ -192,11 +218,15 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
         PQclear(result);
         result = next;
     }
+    if (begin)
+        PQexitPipelineMode(m_conn);
     if (failed) {
         PQclear(result);
-        if (resendable(sql)) {
+        if (resendable(sql, begin)) {
             PQclear(failed);
             reopen();
+            if (begin)
+                m_beginPending = true;
             return exec(sql, params);
         }
         fail(failed);
@@ -208,6 +238,7 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
 void PgConnection::stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row)
 {
     revive(sql);
+    beginNow();
     if (!send(sql, params, 1) || PQsetSingleRowMode(m_conn) != 1)
         fail(nullptr);
     pg_result *failed = nullptr;
@@ -246,6 +277,7 @@ void PgConnection::stream(const char *sql, const QVariantList &params, const std
 void PgConnection::script(const QString &sql)
 {
     revive(nullptr);
+    beginNow();
     pg_result *result = PQexec(m_conn, sql.toUtf8().constData());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -302,7 +334,7 @@ QString PgConnection::identifier(const QString &name)
 
 PgTransaction::PgTransaction(PgConnection &connection) : m_connection(connection)
 {
-    m_connection.exec("BEGIN");
+    m_connection.begin();
 }
 
 PgTransaction::~PgTransaction()

@@ -76,6 +76,8 @@ public:
     void setReconnectHook(std::function<void()> hook) { m_reconnected = std::move(hook); }
     // Whether the link to the server is known to be broken.
     bool broken() const;
+    // Begins a transaction; the BEGIN goes with its first statement.
+    void begin() { m_beginPending = true; }
     // Commits the running transaction. With request marks on, the change is committed with a
     // mark of its own; when the answer to the COMMIT is lost, the connection is made again and
     // the server asked whether the mark landed: this returns when it did, and throws when it
@@ -103,9 +105,13 @@ private:
     // for the rollback of a transaction the break cut off (nothing left to do).
     bool revive(const char *sql);
     void reopen();
-    bool resendable(const char *sql) const;
+    // Whether a statement that found the link broken may go again on a new connection.
+    bool resendable(const char *sql, bool begun) const;
+    // Sends a BEGIN still owed on its own (before a statement that cannot go in a pipeline).
+    void beginNow();
     pg_conn *m_conn = nullptr;
     bool m_requestMarks = false;
+    bool m_beginPending = false;
     QList<QByteArray> m_channels;
     std::function<void()> m_reconnected;
     bool m_sentInTransaction = false; // the last statement was sent inside a transaction

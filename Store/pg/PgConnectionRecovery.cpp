@@ -13,6 +13,7 @@
 #include <QUuid>
 
 #include <cstring>
+#include <utility>
 
 namespace dwfm::store::pg {
 
@@ -58,10 +59,11 @@ bool PgConnection::revive(const char *sql)
     return true;
 }
 
-bool PgConnection::resendable(const char *sql) const
+bool PgConnection::resendable(const char *sql, bool begun) const
 {
-    // A BEGIN that found the link broken changed nothing, and is all its caller did yet.
-    return !m_sentInTransaction && broken() && std::strcmp(sql, "BEGIN") == 0;
+    // A BEGIN that found the link broken, and the first statement of a transaction sent with
+    // it, changed nothing: nothing commits without a COMMIT.
+    return !m_sentInTransaction && broken() && (begun || std::strcmp(sql, "BEGIN") == 0);
 }
 
 void PgConnection::reopen()
@@ -86,6 +88,9 @@ void PgConnection::reopen()
 
 void PgConnection::commit()
 {
+    // A transaction that ran no statement was never begun on the server.
+    if (std::exchange(m_beginPending, false))
+        return;
     if (!m_requestMarks) {
         exec("COMMIT");
         return;

@@ -1,5 +1,6 @@
-// The server store when its link breaks: the server restarted or went away between calls,
-// or the connection dropped right after a COMMIT was sent so that its answer never came.
+// The server store's link: the round trips an operation costs, and what happens when the link
+// breaks (the server restarted or went away between calls, or the connection dropped right
+// after a COMMIT was sent so that its answer never came).
 #include "PgCluster.h"
 #include "StoreFixture.h"
 
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 using namespace dwfm;
@@ -23,7 +25,8 @@ using namespace dwfm::store;
 
 namespace {
 
-// Forwards TCP connections on 127.0.0.1 to the test's server. Armed, it cuts the connection
+// Forwards TCP connections on 127.0.0.1 to the test's server, counting the round trips (each
+// time the client speaks again after the server answered). Armed, it cuts the connection
 // that sends a COMMIT: either after passing the COMMIT on and swallowing the server's answer
 // (the change lands, the client never hears of it), or without passing it on.
 class CuttingProxy {
@@ -50,6 +53,7 @@ public:
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     void arm(Cut cut) { m_cut = cut; }
     bool fired() const { return m_cut == None; }
+    int takeTurns() { return m_turns.exchange(0); }
 
 private:
     static sockaddr_in address(int port)
@@ -101,6 +105,8 @@ private:
         const ssize_t n = ::read(from, buffer, sizeof buffer);
         if (n <= 0)
             return false;
+        if (fromClient != m_clientSpoke.exchange(fromClient) && fromClient)
+            ++m_turns;
         const bool commit = fromClient && m_cut != None && std::string_view(buffer, std::size_t(n)).find("COMMIT") != std::string_view::npos;
         if (commit && m_cut == BeforeCommit) {
             m_cut = None;
@@ -124,10 +130,40 @@ private:
     int m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<Cut> m_cut{None};
+    std::atomic<int> m_turns{0};
+    std::atomic<bool> m_clientSpoke{false};
     std::thread m_thread;
 };
 
 } // namespace
+
+// A small file's operations each cost a fixed number of round trips; one more is a
+// regression that a slow link multiplies.
+TEST_P(ServerStoreTest, SmallFileOperationsTakeTheirFewRoundTrips)
+{
+    CuttingProxy proxy(PgCluster::server().section(QLatin1Char(':'), -1).toInt());
+    DwFileStoreSession far;
+    ASSERT_TRUE(far.Connect(proxy.server(), "anna", "anna", m_catalogue, true)) << far.Database().LastError().toStdString();
+    const qint32 id = addFile(*anna, "Klein.txt", "klein", tekeningen);
+    auto &p = far.Projects();
+    const struct {
+        const char *what;
+        std::function<bool()> run;
+        int turns;
+    } operations[] = {
+        {"check-out", [&] { return p.CheckOutProject(id, QString()); }, 5},
+        {"undo", [&] { return p.CancelCheckOut(id, QString(), true); }, 3},
+        {"check-out by its holder", [&] { return p.CheckOutProject(id, QString()); }, 4},
+        {"check-in", [&] { return p.CheckInProject(id, QString(), false); }, 3},
+        {"rename", [&] { return p.RenameProject(id, "Kleiner.txt"); }, 2},
+        {"delete", [&] { return p.DeleteProject(id); }, 2},
+    };
+    for (const auto &o : operations) {
+        proxy.takeTurns();
+        EXPECT_TRUE(o.run()) << o.what << ": " << far.Database().LastError().toStdString();
+        EXPECT_EQ(proxy.takeTurns(), o.turns) << o.what;
+    }
+}
 
 // A change whose COMMIT answer was lost is settled by asking the server: what landed is
 // carried through on this side (the working copy placed, the checked-in copy removed), what
