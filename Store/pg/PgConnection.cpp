@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <exception>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -182,27 +183,26 @@ void PgConnection::afterStatement()
     }
 }
 
-PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+pg_result *PgConnection::run(std::initializer_list<Statement> statements, pg_result **failed)
 {
-    if (!revive(sql))
-        return PgResult();
-    // A transaction begins with its first statement, BEGIN and it in one message (libpq's
-    // pipeline mode): one round trip for both. A rollback before it has nothing to end.
-    const bool begin = std::exchange(m_beginPending, false);
-    if (begin && std::strcmp(sql, "ROLLBACK") == 0)
-        return PgResult();
-    const bool sent = begin ? PQenterPipelineMode(m_conn) == 1 && PQsendQueryParams(m_conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1
-                                  && send(sql, params, 0) && PQpipelineSync(m_conn) == 1
-                            : send(sql, params, 0);
-    if (!sent)
+    // More than one statement go in one message (libpq's pipeline mode): one round trip.
+    const bool pipelined = statements.size() > 1;
+    bool sent = !pipelined || PQenterPipelineMode(m_conn) == 1;
+    for (const Statement &statement : statements)
+        sent = sent && send(statement.sql, statement.params, 0);
+    if (!sent || (pipelined && PQpipelineSync(m_conn) != 1)) {
+        if (pipelined)
+            PQexitPipelineMode(m_conn);
         fail(nullptr);
-    // The last result is the statement's answer; an error among them wins. In a pipeline a
-    // null ends the answers of BEGIN and of the statement, and the sync ends the whole.
-    pg_result *result = nullptr, *failed = nullptr;
-    for (int ends = 0;;) {
+    }
+    // The last result is the answer; an error among them wins. In a pipeline a null ends each
+    // statement's answers, and the sync ends the whole.
+    pg_result *result = nullptr;
+    *failed = nullptr;
+    for (std::size_t ends = 0;;) {
         pg_result *next = PQgetResult(m_conn);
         if (!next) {
-            if (!begin || broken() || ++ends > 2)
+            if (!pipelined || broken() || ++ends > statements.size())
                 break;
             continue;
         }
@@ -211,22 +211,43 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
             PQclear(next);
             break;
         }
-        if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-            failed = next;
+        // libpq keeps a stream's single-row mode for the first statement of a pipeline that
+        // follows it: that statement (a BEGIN, or one before a COMMIT) may answer row by row,
+        // and its rows are not wanted.
+        if (status == PGRES_SINGLE_TUPLE) {
+            PQclear(next);
+            continue;
+        }
+        if (!*failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            *failed = next;
             continue;
         }
         PQclear(result);
         result = next;
     }
-    if (begin)
+    if (pipelined)
         PQexitPipelineMode(m_conn);
+    if (*failed)
+        PQclear(std::exchange(result, nullptr));
+    return result;
+}
+
+PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+{
+    if (!revive(sql))
+        return PgResult();
+    // A transaction begins with its first statement, BEGIN and it in one message. A rollback
+    // before it has nothing to end.
+    const bool begin = std::exchange(m_beginPending, false);
+    if (begin && std::strcmp(sql, "ROLLBACK") == 0)
+        return PgResult();
+    pg_result *failed = nullptr;
+    pg_result *result = begin ? run({{"BEGIN", {}}, {sql, params}}, &failed) : run({{sql, params}}, &failed);
     if (failed) {
-        PQclear(result);
         if (resendable(sql, begin)) {
             PQclear(failed);
             reopen();
-            if (begin)
-                m_beginPending = true;
+            m_beginPending = begin;
             return exec(sql, params);
         }
         fail(failed);
@@ -348,9 +369,9 @@ PgTransaction::~PgTransaction()
     }
 }
 
-void PgTransaction::commit()
+void PgTransaction::commit(const char *last, const QVariantList &params)
 {
-    m_connection.commit();
+    m_connection.commit(last, params);
     m_done = true;
 }
 

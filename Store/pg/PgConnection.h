@@ -82,7 +82,9 @@ public:
     // mark of its own; when the answer to the COMMIT is lost, the connection is made again and
     // the server asked whether the mark landed: this returns when it did, and throws when it
     // did not (nothing changed) or cannot be known.
-    void commit();
+    // `last`, when given, is the transaction's last statement: it goes in one message with the
+    // COMMIT (its answer is not wanted).
+    void commit(const char *last = nullptr, const QVariantList &params = {});
     // Turns the marks on: a session's connection to a store that keeps them.
     void setRequestMarks(bool on) { m_requestMarks = on; }
 
@@ -95,6 +97,13 @@ public:
 
 private:
     bool send(const char *sql, const QVariantList &params, int resultFormat);
+    struct Statement {
+        const char *sql;
+        QVariantList params;
+    };
+    // Sends the statements (several in one message) and answers the last result, or null with
+    // the first error in `failed`.
+    pg_result *run(std::initializer_list<Statement> statements, pg_result **failed);
     void afterStatement();
     [[noreturn]] void fail(pg_result *result) const;
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
@@ -128,7 +137,8 @@ class PgTransaction {
 public:
     explicit PgTransaction(PgConnection &connection);
     ~PgTransaction();
-    void commit();
+    // Commits, with `last` as the transaction's last statement when given (PgConnection::commit).
+    void commit(const char *last = nullptr, const QVariantList &params = {});
 
 private:
     PgConnection &m_connection;

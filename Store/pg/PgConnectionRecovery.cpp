@@ -86,28 +86,34 @@ void PgConnection::reopen()
         m_reconnected();
 }
 
-void PgConnection::commit()
+void PgConnection::commit(const char *last, const QVariantList &params)
 {
-    // A transaction that ran no statement was never begun on the server.
-    if (std::exchange(m_beginPending, false))
-        return;
-    if (!m_requestMarks) {
-        exec("COMMIT");
-        return;
+    if (last) {
+        revive(last);
+        beginNow();
+    } else if (std::exchange(m_beginPending, false)) {
+        return; // a transaction that ran no statement was never begun on the server
+    } else {
+        revive(nullptr);
     }
-    revive(nullptr);
-    // The mark goes in the same message as the COMMIT: the server gets both or neither.
+    // The mark is a change of the same transaction: it is there exactly when the COMMIT landed.
     const QString request = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    pg_result *result = PQexec(m_conn, QStringLiteral("SELECT dw.mark_request('%1'); COMMIT").arg(request).toUtf8().constData());
-    const ExecStatusType status = PQresultStatus(result);
-    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
-        PQclear(result);
+    pg_result *failed = nullptr;
+    pg_result *result = nullptr;
+    if (!m_requestMarks)
+        result = last ? run({{last, params}, {"COMMIT", {}}}, &failed) : run({{"COMMIT", {}}}, &failed);
+    else if (last)
+        result = run({{last, params}, {"SELECT dw.mark_request(?)", {request}}, {"COMMIT", {}}}, &failed);
+    else
+        result = run({{"SELECT dw.mark_request(?)", {request}}, {"COMMIT", {}}}, &failed);
+    PQclear(result);
+    if (!failed) {
         afterStatement();
         return;
     }
-    if (!broken())
-        fail(result);
-    PQclear(result);
+    if (!broken() || !m_requestMarks)
+        fail(failed);
+    PQclear(failed);
     // The answer is lost: the change may have landed or not. A new connection asks; its
     // question waits until the server has ended the lost transaction.
     bool landed = false;
