@@ -8,7 +8,6 @@
 #include "DwError.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <optional>
 #include <vector>
@@ -16,7 +15,7 @@
 namespace dwfm::store::pg {
 
 struct PgProjects::Taking {
-    QString local;
+    QString name;
     std::unique_ptr<FileOps::PreparedFile> copy;
 };
 
@@ -33,19 +32,26 @@ std::unique_ptr<PgProjects::Taking> PgProjects::take(qint32 id, const QString &r
     const QString folder = mine ? row.checkoutFolder
                                 : FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));
     auto taking = std::make_unique<Taking>();
-    taking->local = FileOps::join(folder, row.fileName);
+    taking->name = row.fileName;
+    // Below the working root nothing is followed: a link or anything but a regular file
+    // where the working copy goes is refused, never read, replaced or written through.
+    const AnchoredPath folderPath = m_context->workingFolderPath(folder);
+    const AnchoredPath local = folderPath.child(row.fileName);
+    FileOps::requireRegular(local, true);
     const PgContent::Cursor cursor = PgContent::cursorOf(
         m_context->db().exec("SELECT * FROM check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark}));
     // The holder's own working copy stays as it is; only a missing one is made again.
-    if (!(QFileInfo::exists(taking->local) && (mine || PgContent::holds(taking->local, cursor.content))))
-        taking->copy = std::make_unique<FileOps::PreparedFile>(PgContent::producer(m_context->db(), cursor, row.fileName), folder);
+    if (!(FileOps::kindOf(local) == FileOps::Kind::File && (mine || PgContent::holds(local, cursor.content)))) {
+        taking->copy =
+            std::make_unique<FileOps::PreparedFile>(PgContent::producer(m_context->db(), cursor, row.fileName), folderPath);
+    }
     return taking;
 }
 
 void PgProjects::place(Taking &taking)
 {
     if (taking.copy)
-        taking.copy->replace(taking.local);
+        taking.copy->replace(taking.name);
 }
 
 bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
@@ -116,9 +122,9 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
         throw DwError(DwError::PermissionDenied,
                       QStringLiteral("'%1' kan niet worden vrijgegeven: het is in gebruik bij %2.").arg(row.fileName, row.userId));
     }
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    if (!QFileInfo(local).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local));
+    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+    if (FileOps::kindOf(local) == FileOps::Kind::Missing)
+        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local.path()));
     // The new content and the switch to it (new version current, holder released, history)
     // are one transaction: until its commit the old version is the file's content and the
     // file stays held, whatever happens to this process or the connection.
@@ -155,19 +161,20 @@ void PgProjects::cancel(qint32 id, const QString &remark, bool restoreLocalCopy)
     // undoing someone else's check-out never touches that user's files.
     PgTransaction tx(m_context->db());
     const PgFileRow row = m_context->file(id);
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+    const AnchoredPath folder = m_context->workingFolderPath(row.checkoutFolder);
     std::optional<FileOps::PreparedFile> restored;
-    if (restoreLocalCopy && !m_context->heldByOther(row) && row.version > 0 && !PgContent::holds(local, row.content)) {
+    if (restoreLocalCopy && !m_context->heldByOther(row) && row.version > 0
+        && !PgContent::holds(folder.child(row.fileName), row.content)) {
         const PgContent::Cursor cursor =
             PgContent::cursorOf(m_context->db().exec("SELECT * FROM open_content(?, NULL)", {id}));
-        restored.emplace(PgContent::producer(m_context->db(), cursor, row.fileName), row.checkoutFolder);
+        restored.emplace(PgContent::producer(m_context->db(), cursor, row.fileName), folder);
     }
     FaultInjection::check("before-commit");
     // The undo itself goes in one message with the COMMIT.
     tx.commit("SELECT cancel_check_out(?, ?)", {id, remark});
     FaultInjection::point("after-commit");
     if (restored)
-        restored->replace(local);
+        restored->replace(row.fileName);
 }
 
 bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy)
@@ -214,7 +221,9 @@ bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTarge
         m_context,
         [&] {
             withContent(lProjectID, 0,
-                        [&](const FileOps::Producer &bytes, const QString &) { FileOps::writeNew(bytes, strTargetPath, false); });
+                        [&](const FileOps::Producer &bytes, const QString &) {
+                            FileOps::writeNew(bytes, AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPath)), false);
+                        });
             return true;
         },
         false);
@@ -233,7 +242,7 @@ bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs,
             QStringList failed;
             for (qsizetype i = 0; i < lProjectIDs.size(); ++i) {
                 try {
-                    const QString target = FileOps::freePath(QDir::fromNativeSeparators(strTargetPaths[i]));
+                    const AnchoredPath target = FileOps::freePath(AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPaths[i])));
                     withContent(lProjectIDs[i], 0,
                                 [&](const FileOps::Producer &bytes, const QString &) { FileOps::writeNew(bytes, target, false); });
                 } catch (const DwError &e) {

@@ -39,9 +39,11 @@ private:
 // as text, except a QByteArray, which goes as raw bytes (a bytea without the cost of its
 // text form); errors throw DwError with the store's numbers: the functions' refusals (SQL
 // state 42501) become "permission denied", a duplicate "integrity violation", an unknown
-// item "item not found", and the server's own message is the text. A connection that broke
-// (the server restarted, the link dropped) connects again by itself, once, at its next
-// statement outside a transaction (PgConnectionRecovery.cpp).
+// item "item not found", and the server's own message is the text. A lock wait, a
+// statement or an idle transaction past the store's time-outs is "permission denied" with
+// a sentence that says so. A connection that broke (the server restarted, the link dropped)
+// connects again by itself, once, at its next statement outside a transaction
+// (PgConnectionRecovery.cpp).
 class PgConnection {
 public:
     // `conninfo` in libpq's key=value form. Throws DwError when the server refuses.
@@ -88,6 +90,12 @@ public:
     // Turns the marks on: a session's connection to a store that keeps them.
     void setRequestMarks(bool on) { m_requestMarks = on; }
 
+    // The SCRAM-SHA-256 verifier of `password` for `role`, made on this side: only it
+    // ever reaches the server (ALTER ROLE ... PASSWORD takes it as it is).
+    QString encryptPassword(const QString &password, const QString &role);
+    // Asks the server to end the sessions of store users that hold a transaction open past
+    // the store's time-outs (after a lock wait of this connection ran out). Never throws.
+    void endStuckSessions() noexcept;
     // Builds a libpq connection string from its parts (values quoted as libpq wants).
     static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
     // A name as a quoted SQL identifier.
@@ -105,7 +113,7 @@ private:
     // the first error in `failed`.
     pg_result *run(std::initializer_list<Statement> statements, pg_result **failed);
     void afterStatement();
-    [[noreturn]] void fail(pg_result *result) const;
+    [[noreturn]] void fail(pg_result *result);
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
                                               const QString &user);
     void collect();
@@ -128,6 +136,8 @@ private:
     QString m_failureText;
     std::function<void()> m_hook;
     QList<std::pair<QByteArray, QString>> m_pending;
+    bool m_lockTimedOut = false; // in the transaction that is being rolled back
+    friend class PgTransaction;
 };
 
 using PgConnectionPtr = std::shared_ptr<PgConnection>;

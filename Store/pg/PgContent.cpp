@@ -6,16 +6,8 @@
 #include "pg/PgConnection.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <memory>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace dwfm::store::pg::PgContent {
 
@@ -35,56 +27,28 @@ qint64 readFull(QFile &file, char *buffer, qint64 size, const QString &path)
     return got;
 }
 
-void requireUnchanged(const QString &path, const FileOps::FileStamp &stamp)
+// Opens the regular file at `path` for reading the way FileOps reads: what is sent is the
+// file that lies there itself, never what a link points at.
+void openRegular(QFile &file, const AnchoredPath &path)
 {
-    // The stamp taken before reading must still hold after it: the bytes sent are then one
-    // version of the file, and that stamp names the version that was stored.
-    if (FileOps::stampOf(path) != stamp) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(path));
-    }
+    file.open(FileOps::openForReading(path), QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
 }
 } // namespace
 
-namespace {
-// Opens a regular file for reading, never through a link: what is sent is the file that
-// lies at `path` itself.
-void openRegular(QFile &file, const QString &path)
+Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current)
 {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is geen gewoon bestand.").arg(path));
-    }
-    if (fd < 0) {
-        if (errno == ELOOP)
-            throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is een link; die wordt niet gevolgd.").arg(path));
-        FileOps::failErrno(errno, path);
-    }
-    file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
-#else
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path));
-#endif
-}
-} // namespace
-
-Upload upload(PgConnection &db, const QString &path, const Stored &current)
-{
+    const QString &path = at.path();
     Upload up;
-    up.source = FileOps::stampOf(path);
+    up.source = FileOps::stampOf(at);
     if (up.source.size < 0)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path));
     QFile file;
-    openRegular(file, path);
+    openRegular(file, at);
     // A file of the current content's size may be unchanged: its hash decides, and an
     // unchanged file costs a read but no transfer.
     if (current.size == up.source.size && !current.sha256.isEmpty()
         && ContentHash::ofDescriptor(file.handle(), path) == current.sha256) {
-        requireUnchanged(path, up.source);
+        FileOps::requireUnchanged(at, up.source);
         up.content = current;
         return up;
     }
@@ -108,15 +72,20 @@ Upload upload(PgConnection &db, const QString &path, const Stored &current)
     up.content.size = size;
     up.content.sha256 = hash.finish();
     FaultInjection::point("after-stage");
-    requireUnchanged(path, up.source);
+    // The stamp taken before reading must still hold after it: the bytes sent are then one
+    // version of the file, and that stamp names the version that was stored.
+    FileOps::requireUnchanged(at, up.source);
     return up;
 }
 
-bool holds(const QString &path, const Stored &content)
+bool holds(const AnchoredPath &path, const Stored &content)
 {
-    QFile file(path);
-    return QFileInfo(path).isFile() && file.size() == content.size && file.open(QIODevice::ReadOnly)
-        && ContentHash::ofDescriptor(file.handle(), path) == content.sha256;
+    FileOps::requireRegular(path, true);
+    if (FileOps::stampOf(path).size != content.size)
+        return false;
+    QFile file;
+    openRegular(file, path);
+    return ContentHash::ofDescriptor(file.handle(), path.path()) == content.sha256;
 }
 
 Cursor cursorOf(const PgResult &result)

@@ -26,8 +26,9 @@ struct Stored {
 // The hash as the server stores it (32 bytes, a bytea).
 inline QByteArray hashBytes(const QString &sha256) { return QByteArray::fromHex(sha256.toLatin1()); }
 
-// True when the local file holds exactly this content (compared by size, then hash).
-bool holds(const QString &path, const Stored &content);
+// True when the local file holds exactly this content (compared by size, then hash); false
+// when it is missing. A link or anything but a regular file there is refused.
+bool holds(const AnchoredPath &path, const Stored &content);
 
 // What upload() sent: the upload's ID (0 when nothing needed sending), the hash and size
 // of the content, and the stamp of the file as it was read.
@@ -38,8 +39,9 @@ struct Upload {
 };
 
 // Sends the file at `path` as a new upload. When `current` (the content it replaces) has
-// the same size and hash, nothing is sent. A file that changes while it is read is refused.
-Upload upload(PgConnection &db, const QString &path, const Stored &current = {});
+// the same size and hash, nothing is sent. A file that changes while it is read is refused,
+// and so is a link or anything but a regular file (see FileOps).
+Upload upload(PgConnection &db, const AnchoredPath &path, const Stored &current = {});
 
 // A cursor over a content that a server function opened in the running transaction: its
 // name (the function's first column) and what the content must be.

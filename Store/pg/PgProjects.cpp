@@ -45,19 +45,25 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                               bool bCopyIntoStore, bool bLogHistory)
 {
     FileOps::FileStamp placed;
+    AnchoredPath source;
     const qint32 id = committed(
         m_context,
         [&] {
-            if (!QFileInfo(strSourcePath).isFile())
-                throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(strSourcePath));
             const QString name = vFileName.isNull() ? QFileInfo(strSourcePath).fileName()
                                                     : QFileInfo(QDir::fromNativeSeparators(vFileName.toString())).fileName();
             NameRules::require(name);
             // A file to register must lie where the server session's root folder says a
-            // file of that location and name is put (see StoreFolders::serverDropFolder).
-            if (!bCopyIntoStore)
-                ServerFolder::requireInPlace(strSourcePath, FileOps::join(m_context->locationFolder(lLocationID), name));
-            const PgContent::Upload up = PgContent::upload(m_context->db(), strSourcePath);
+            // file of that location and name is put (see StoreFolders::serverDropFolder);
+            // below that folder no link is followed. A file to copy in is the one the user
+            // named.
+            if (bCopyIntoStore) {
+                source = AnchoredPath::chosen(strSourcePath);
+            } else {
+                source = m_context->inStore(FileOps::join(m_context->locationFolder(lLocationID), name));
+                ServerFolder::requireInPlace(strSourcePath, source);
+            }
+            FileOps::requireRegular(source, false);
+            const PgContent::Upload up = PgContent::upload(m_context->db(), source);
             placed = up.source;
             const QString memo = bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString();
             return qint32(m_context->db()
@@ -68,7 +74,7 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
         qint32(-1));
     // A registered file has been handed over: the database holds it now.
     if (id > 0 && !bCopyIntoStore)
-        FileOps::removeIfUnchanged(strSourcePath, placed);
+        m_context->guard([&] { return FileOps::removeIfUnchanged(source, placed); }, QString());
     return id;
 }
 

@@ -13,9 +13,11 @@
 
 namespace dwfm::store::pg {
 
-void PgShareImport::load(qint64 project, const QString &path)
+void PgShareImport::load(qint64 project, const AnchoredPath &path)
 {
-    if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+    // Below the share nothing is followed: a link or anything but a regular file is
+    // refused (and reported) like a file of the store's own folders.
+    if (FileOps::kindOf(path) == FileOps::Kind::Missing)
         throw DwError(DwError::FileNotFound, QStringLiteral("ontbreekt op de gedeelde map"));
     PgTransaction tx(m_db);
     if (m_db.exec("SELECT 1 FROM dw.projects WHERE project_id = ? AND version IS NULL FOR UPDATE", {project}).rows() == 0)
@@ -48,7 +50,7 @@ PgShareImport::Result PgShareImport::run(const QString &share, const Progress &p
     for (int i = 0; i < files.rows(); ++i) {
         const QString path = FileOps::join(root, files.text(i, 1));
         try {
-            load(files.int64(i, 0), path);
+            load(files.int64(i, 0), AnchoredPath::below(root, path));
             ++result.files;
         } catch (const DwError &e) {
             result.unplaced << QStringLiteral("%1 (bestand %2): %3").arg(path, files.text(i, 0), e.description());

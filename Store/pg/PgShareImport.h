@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/AnchoredPath.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,7 +33,7 @@ public:
 
 private:
     // Loads one file and checks it; throws DwError when it cannot.
-    void load(qint64 project, const QString &path);
+    void load(qint64 project, const AnchoredPath &path);
     PgConnection &m_db;
 };
 

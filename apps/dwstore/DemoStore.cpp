@@ -125,6 +125,11 @@ static std::unique_ptr<DwFileStoreSession> demoUser(const QString &server, const
     return s;
 }
 
+QStringList demoUsers()
+{
+    return {QStringLiteral("demo"), QStringLiteral("collega")};
+}
+
 void fillDemoStore(StoreAdministration &admin, const QString &server, const QString &catalogue)
 {
     UserChange demo;
@@ -137,8 +142,7 @@ void fillDemoStore(StoreAdministration &admin, const QString &server, const QStr
     collega.password = QStringLiteral("collega");
     admin.addUser(QStringLiteral("collega"), collega);
     const QString account = StoreFolders::osAccount();
-    if (account.compare(QLatin1String("demo"), Qt::CaseInsensitive) != 0
-        && account.compare(QLatin1String("collega"), Qt::CaseInsensitive) != 0) {
+    if (!demoUsers().contains(account, Qt::CaseInsensitive) && !admin.nameTaken(account)) {
         UserChange me;
         me.admin = true;
         admin.addUser(account, me);

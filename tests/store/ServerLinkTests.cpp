@@ -50,7 +50,8 @@ public:
         m_thread.join();
         ::close(m_listener);
     }
-    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // Without TLS: the proxy reads what passes.
+    QString server() const { return QStringLiteral("host=127.0.0.1 port=%1 sslmode=disable").arg(m_port); }
     void arm(Cut cut) { m_cut = cut; }
     bool fired() const { return m_cut == None; }
     int takeTurns() { return m_turns.exchange(0); }

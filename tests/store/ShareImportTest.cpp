@@ -41,7 +41,7 @@ TEST_P(ServerStoreTest, AStoreWhoseFilesLayOnAShareIsBroughtUpToDateAndMovedIn)
     EXPECT_EQ(r.missing, 2) << "C.txt is not on the share; D.txt is a link, which is not followed";
     ASSERT_EQ(r.unplaced.size(), 3) << r.unplaced.join('\n').toStdString();
     EXPECT_TRUE(r.unplaced[0].contains("C.txt") && r.unplaced[0].contains("ontbreekt"));
-    EXPECT_TRUE(r.unplaced[1].contains("D.txt") && r.unplaced[1].contains("link"));
+    EXPECT_TRUE(r.unplaced[1].contains("D.txt") && r.unplaced[1].contains("symbolische koppeling"));
     EXPECT_TRUE(r.unplaced[2].contains("vreemd.txt") && r.unplaced[2].contains("kent dit bestand niet"));
     EXPECT_EQ(checkStore().filter("geen inhoud").size(), 2);
 

@@ -41,7 +41,7 @@ void StoreTest::SetUp()
     } else {
         QString why;
         if (!PgCluster::start(&why))
-            GTEST_SKIP() << why.toStdString();
+            FAIL() << why.toStdString(); // the server store would go untested
         static int counter = 0;
         m_server = PgCluster::server();
         m_catalogue = QStringLiteral("dwtest_%1_%2").arg(getpid()).arg(++counter);
@@ -65,6 +65,15 @@ void StoreTest::SetUp()
     ASSERT_TRUE(locations.CreateLocation("Tekeningen", QString(), projecten, tekeningen));
     ASSERT_TRUE(locations.CreateLocation("Archief", QString(), 0, archief));
     m_admin->setLocationKind(archief, 1);
+}
+
+void StoreTest::TearDown()
+{
+    anna.reset();
+    bert.reset();
+    lezer.reset();
+    if (auto *server = dynamic_cast<pg::PgAdmin *>(m_admin.get()))
+        server->dropStore();
 }
 
 std::unique_ptr<DwFileStoreSession> StoreTest::connect(const QString &user)
