@@ -5,6 +5,7 @@
 #include "pg/PgConnection.h"
 #include "pg/PgContentSql.h"
 #include "pg/PgFunctionsSql.h"
+#include "pg/PgRequestsSql.h"
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
 #include "pg/PgSessionLimitsSql.h"
@@ -48,6 +49,13 @@ PgConnection &PgAdmin::db()
             m_db->script(withRoles(PgSessionLimitsSql));
             for (const UserRecord &u : users())
                 limitRole(*m_db, u.id.toLower());
+            tx.commit();
+        }
+        // A store made before its sessions marked their commits gets the marks now.
+        if (m_db->exec("SELECT to_regprocedure('dw.mark_request(uuid)') IS NULL AND to_regclass('dw.store_info') IS NOT NULL")
+                .boolean(0, 0)) {
+            PgTransaction tx(*m_db);
+            m_db->script(withRoles(PgRequestsSql));
             tx.commit();
         }
     }
@@ -94,6 +102,7 @@ void PgAdmin::installFunctions(PgConnection &c)
     c.script(withRoles(PgContentSql));
     // The functions were all dropped and made again: the one that ends stuck sessions too.
     c.script(withRoles(PgSessionLimitsSql));
+    c.script(withRoles(PgRequestsSql));
     c.exec("UPDATE dw.store_info SET value = ? WHERE key = 'schema_version'", {PgSchemaVersion});
 }
 

@@ -132,10 +132,10 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
     {
         PgTransaction tx(m_context->db());
         up = PgContent::upload(m_context->db(), local, row.content);
-        m_context->db().exec("SELECT check_in(?, ?, ?, ?)",
-                             {id, up.id ? QVariant(up.id) : QVariant(), PgContent::hashBytes(up.content.sha256), remark});
         FaultInjection::check("before-commit");
-        tx.commit();
+        // The switch goes in one message with the COMMIT.
+        tx.commit("SELECT check_in(?, ?, ?, ?)",
+                  {id, up.id ? QVariant(up.id) : QVariant(), PgContent::hashBytes(up.content.sha256), remark});
     }
     FaultInjection::point("after-commit");
     // Only the version that was stored goes; one saved since is kept aside.
@@ -161,7 +161,6 @@ void PgProjects::cancel(qint32 id, const QString &remark, bool restoreLocalCopy)
     // undoing someone else's check-out never touches that user's files.
     PgTransaction tx(m_context->db());
     const PgFileRow row = m_context->file(id);
-    m_context->db().exec("SELECT cancel_check_out(?, ?)", {id, remark});
     const AnchoredPath folder = m_context->workingFolderPath(row.checkoutFolder);
     std::optional<FileOps::PreparedFile> restored;
     if (restoreLocalCopy && !m_context->heldByOther(row) && row.version > 0
@@ -171,7 +170,8 @@ void PgProjects::cancel(qint32 id, const QString &remark, bool restoreLocalCopy)
         restored.emplace(PgContent::producer(m_context->db(), cursor, row.fileName), folder);
     }
     FaultInjection::check("before-commit");
-    tx.commit();
+    // The undo itself goes in one message with the COMMIT.
+    tx.commit("SELECT cancel_check_out(?, ?)", {id, remark});
     FaultInjection::point("after-commit");
     if (restored)
         restored->replace(row.fileName);

@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <exception>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace dwfm::store::pg {
@@ -37,6 +39,13 @@ qint32 PgConnection::errorNumber(const char *state)
 }
 
 namespace {
+// libpq's words for a broken link, on one line and without the closing full stop.
+QString brokenText(QString why)
+{
+    why = why.simplified();
+    return why.endsWith(QLatin1Char('.')) ? why.chopped(1) : why;
+}
+
 // "?" placeholders to "$n", outside quoted text.
 QByteArray numbered(const char *sql)
 {
@@ -89,9 +98,14 @@ PgConnection::PgConnection(const QString &conninfo)
         m_conn = nullptr;
         refuseConnection(why, server, database, user);
     }
-    PQsetClientEncoding(m_conn, "UTF8");
     // The server's notices (e.g. "already a member of role") are not for the user.
     PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
+    setUp();
+}
+
+void PgConnection::setUp()
+{
+    PQsetClientEncoding(m_conn, "UTF8");
     exec("SET search_path = dw, pg_temp");
 }
 
@@ -140,6 +154,10 @@ void PgConnection::fail(pg_result *result)
     const qint32 number = errorNumber(state.isNull() ? nullptr : state.constData());
     QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
+    if (state.isEmpty() && broken()) {
+        throw DwError(number, QStringLiteral("De verbinding met de server is verbroken (%1); de volgende opdracht maakt "
+                                             "opnieuw verbinding.").arg(brokenText(text)));
+    }
     if (state == LockTimedOut) {
         // Another session holds what this one waited for. Sessions of store users that keep
         // a transaction open past the store's time-outs are ended, so the next try finds it
@@ -183,6 +201,12 @@ bool PgConnection::send(const char *sql, const QVariantList &params, int resultF
                              lengths.data(), formats.data(), resultFormat) == 1;
 }
 
+void PgConnection::beginNow()
+{
+    if (std::exchange(m_beginPending, false))
+        exec("BEGIN");
+}
+
 void PgConnection::afterStatement()
 {
     if (m_hook) {
@@ -192,23 +216,73 @@ void PgConnection::afterStatement()
     }
 }
 
-PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+pg_result *PgConnection::run(std::initializer_list<Statement> statements, pg_result **failed)
 {
-    if (!send(sql, params, 0))
+    // More than one statement go in one message (libpq's pipeline mode): one round trip.
+    const bool pipelined = statements.size() > 1;
+    bool sent = !pipelined || PQenterPipelineMode(m_conn) == 1;
+    for (const Statement &statement : statements)
+        sent = sent && send(statement.sql, statement.params, 0);
+    if (!sent || (pipelined && PQpipelineSync(m_conn) != 1)) {
+        if (pipelined)
+            PQexitPipelineMode(m_conn);
         fail(nullptr);
-    // The last result is the statement's answer; an error among them wins.
-    pg_result *result = nullptr, *failed = nullptr;
-    while (pg_result *next = PQgetResult(m_conn)) {
+    }
+    // The last result is the answer; an error among them wins. In a pipeline a null ends each
+    // statement's answers, and the sync ends the whole.
+    pg_result *result = nullptr;
+    *failed = nullptr;
+    for (std::size_t ends = 0;;) {
+        pg_result *next = PQgetResult(m_conn);
+        if (!next) {
+            if (!pipelined || broken() || ++ends > statements.size())
+                break;
+            continue;
+        }
         const ExecStatusType status = PQresultStatus(next);
-        if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-            failed = next;
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(next);
+            break;
+        }
+        // libpq keeps a stream's single-row mode for the first statement of a pipeline that
+        // follows it: that statement (a BEGIN, or one before a COMMIT) may answer row by row,
+        // and its rows are not wanted.
+        if (status == PGRES_SINGLE_TUPLE) {
+            PQclear(next);
+            continue;
+        }
+        if (!*failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            *failed = next;
             continue;
         }
         PQclear(result);
         result = next;
     }
+    if (pipelined)
+        PQexitPipelineMode(m_conn);
+    if (*failed)
+        PQclear(std::exchange(result, nullptr));
+    return result;
+}
+
+PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+{
+    if (!revive(sql))
+        return PgResult();
+    // A transaction begins with its first statement, BEGIN and it in one message. A rollback
+    // before it has nothing to end.
+    const bool begin = std::exchange(m_beginPending, false);
+    if (begin && std::strcmp(sql, "ROLLBACK") == 0)
+        return PgResult();
+    pg_result *failed = nullptr;
+    pg_result *result = begin ? run({{"BEGIN", {}}, {sql, params}}, &failed) : run({{sql, params}}, &failed);
     if (failed) {
-        PQclear(result);
+        if (resendable(sql, begin)) {
+            PQclear(failed);
+            reopen();
+            m_beginPending = begin;
+            return exec(sql, params);
+        }
         fail(failed);
     }
     afterStatement();
@@ -217,6 +291,8 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
 
 void PgConnection::stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row)
 {
+    revive(sql);
+    beginNow();
     if (!send(sql, params, 1) || PQsetSingleRowMode(m_conn) != 1)
         fail(nullptr);
     pg_result *failed = nullptr;
@@ -254,6 +330,8 @@ void PgConnection::stream(const char *sql, const QVariantList &params, const std
 
 void PgConnection::script(const QString &sql)
 {
+    revive(nullptr);
+    beginNow();
     pg_result *result = PQexec(m_conn, sql.toUtf8().constData());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -310,7 +388,7 @@ QString PgConnection::identifier(const QString &name)
 
 PgTransaction::PgTransaction(PgConnection &connection) : m_connection(connection)
 {
-    m_connection.exec("BEGIN");
+    m_connection.begin();
 }
 
 PgTransaction::~PgTransaction()
@@ -349,9 +427,9 @@ QString PgConnection::encryptPassword(const QString &password, const QString &ro
     return verifier;
 }
 
-void PgTransaction::commit()
+void PgTransaction::commit(const char *last, const QVariantList &params)
 {
-    m_connection.exec("COMMIT");
+    m_connection.commit(last, params);
     m_done = true;
 }
 

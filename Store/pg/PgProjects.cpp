@@ -125,10 +125,16 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
     return committed(
         m_context,
         [&] {
-            if (m_context->file(lProjectID).fileName == strName)
-                return true;
-            NameRules::require(strName);
-            m_context->db().exec("SELECT rename_project(?, ?)", {lProjectID, strName});
+            // The same name again changes nothing; a name the rules refuse is refused unless it is.
+            if (!NameRules::problem(strName).isEmpty()) {
+                if (m_context->file(lProjectID).fileName == strName)
+                    return true;
+                NameRules::require(strName);
+            }
+            // Compared and renamed in one statement: one round trip.
+            m_context->db().exec("SELECT CASE WHEN f.file_name IS DISTINCT FROM ? THEN rename_project(?, ?) END "
+                                 "FROM (SELECT (SELECT file_name FROM projects WHERE project_id = ?) AS file_name) f",
+                                 {strName, lProjectID, strName, lProjectID});
             return true;
         },
         false);

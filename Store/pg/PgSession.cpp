@@ -119,10 +119,13 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         const QString login = bSQLSecurity ? strUser.trimmed().toLower() : StoreFolders::osAccount().toLower();
         auto connection = std::make_shared<PgConnection>(
             conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString()));
-        const PgResult version = connection->exec("SELECT value FROM store_info WHERE key = 'schema_version'");
+        const PgResult version = connection->exec("SELECT value, to_regprocedure('dw.mark_request(uuid)') IS NOT NULL "
+                                                  "FROM store_info WHERE key = 'schema_version'");
         if (version.rows() == 0)
             throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(catalogue));
         requireSchema(version.text(0, 0).toInt(), catalogue);
+        // A commit whose answer gets lost is settled by asking the server (PgRequestsSql.h).
+        connection->setRequestMarks(version.boolean(0, 1));
         const PgResult me = connection->exec("SELECT user_id, full_name, is_admin, is_readonly, working_root FROM users "
                                              "WHERE user_key = lower(session_user::text)");
         if (me.rows() == 0) {
