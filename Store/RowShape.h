@@ -44,6 +44,8 @@ const RowShape &history();
 const RowShape &childLocations();
 // A user's roots: ID and name.
 const RowShape &roots();
+// A file's versions (the fields of ProjectVersions::GetProjectVersions).
+const RowShape &versions();
 } // namespace RowShapes
 
 } // namespace dwfm::store

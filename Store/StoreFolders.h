@@ -19,6 +19,9 @@ QString rootFolder(const QString &folder, const QString &catalogue);
 // The hidden folder beside the root folder where new content is written and flushed
 // before it is renamed into place (same file system, so the rename is one step).
 QString stagingFolder(const QString &folder, const QString &catalogue);
+// The hidden folder beside the root folder that keeps every content that is no longer a
+// file's current content, once, under its SHA-256: "<hash's first two digits>/<hash>".
+QString contentFolder(const QString &folder, const QString &catalogue);
 // A user's working copies lie by default in ~/DwWerkmap/<catalogue>/<user>.
 QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
 // The operating-system account of this process (for integrated security).

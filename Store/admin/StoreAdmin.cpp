@@ -1,6 +1,8 @@
 #include "admin/StoreAdmin.h"
 
 #include "StoreFolders.h"
+#include "admin/StoreCheck.h"
+#include "admin/VersionPruning.h"
 #include "db/Schema.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
@@ -35,6 +37,31 @@ StoreAdmin::StoreAdmin(std::shared_ptr<DwFileStoreSession> session, int iteratio
 QString StoreAdmin::defaultWorkingRoot(const QString &userId)
 {
     return StoreFolders::defaultWorkingRoot(m_session->context()->catalogue(), userId);
+}
+
+PruneResult StoreAdmin::prune(const PruneRules &rules)
+{
+    return VersionPruning(m_session->context()).prune(rules);
+}
+
+ContentTotals StoreAdmin::storedContent()
+{
+    return VersionPruning(m_session->context()).totals();
+}
+
+QStringList StoreAdmin::check(bool deep)
+{
+    return StoreCheck(m_session->context()).check(deep);
+}
+
+QStringList StoreAdmin::repair(bool deep)
+{
+    return StoreCheck(m_session->context()).repair(deep);
+}
+
+QString StoreAdmin::lostFolder()
+{
+    return StoreCheck(m_session->context()).lostFolder();
 }
 
 QStringList StoreAdmin::ownFolders()

@@ -1,8 +1,10 @@
 #include "admin/StoreCheck.h"
 
+#include "admin/ContentCheck.h"
 #include "StoreFolders.h"
 #include "fs/FileOps.h"
 #include "DwError.h"
+#include "services/ContentVersions.h"
 #include "services/PendingWork.h"
 
 #include <QDateTime>
@@ -43,7 +45,7 @@ QString StoreCheck::putAside(const QString &path, const QString &why)
     return target;
 }
 
-QStringList StoreCheck::run(bool repair)
+QStringList StoreCheck::run(bool repair, bool deep)
 {
     QStringList out;
     const SqliteDbPtr &db = m_context->db();
@@ -70,6 +72,8 @@ QStringList StoreCheck::run(bool repair)
     checkFiles(repair, out);
     checkHolders(repair, out);
     checkHistory(repair, out);
+    ContentCheck(m_context, [this](const QString &path, const QString &why) { return putAside(path, why); })
+        .run(deep, repair, out);
     return out;
 }
 
@@ -110,32 +114,51 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
     }
     struct Missing {
         qint64 id;
-        QString file, holder, local;
+        QString file, holder, local, hash;
     };
     QList<Missing> missing;
     {
-        Statement q(db, "SELECT project_id, location_id, file_name, checked_out, user_id, checkout_folder FROM projects");
+        Statement q(db, "SELECT p.project_id, p.location_id, p.file_name, p.checked_out, p.user_id, p.checkout_folder, "
+                        "c.hash FROM projects p "
+                        "LEFT JOIN versions c ON c.project_id = p.project_id AND c.version = p.version");
         while (q.step()) {
             const QString folder = pathOf(q.int64(1), 0);
             const QString file = FileOps::join(folder, q.text(2));
             files << file;
             if (folder.isEmpty() || !QFileInfo(file).isFile()) {
                 out << QStringLiteral("Serverbestand ontbreekt: %1 (bestand %2)").arg(file).arg(q.int64(0));
-                missing.append({q.int64(0), file, q.int64(3) ? q.text(4) : QString(), FileOps::join(q.text(5), q.text(2))});
+                missing.append({q.int64(0), file, q.int64(3) ? q.text(4) : QString(), FileOps::join(q.text(5), q.text(2)),
+                                q.text(6)});
             }
         }
     }
     if (repair) {
         for (const Missing &m : missing) {
-            // The holder's working copy is the newest content there is; without one the row
-            // holds nothing and goes, with its history.
+            // The content the database names, when it is kept (the file had it before, or a
+            // restore was under way), is the file's content.
+            const QString kept = m.hash.isEmpty() ? QString() : m_context->keptPath(m.hash);
+            if (!kept.isEmpty() && QFileInfo(kept).isFile() && QFileInfo(m.file).dir().exists()
+                && FileOps::hashFile(kept).hash == m.hash) {
+                FileOps::install(m_context->stage(kept, true).path, m.file, false);
+                out << QStringLiteral("Hersteld uit de bewaarde inhoud: %1").arg(m.file);
+                continue;
+            }
+            // Otherwise the holder's working copy is the newest content there is; without
+            // one the row holds nothing and goes, with its history and versions.
             if (!m.holder.isEmpty() && QFileInfo(m.local).isFile() && QFileInfo(m.file).dir().exists()) {
-                FileOps::install(m_context->stage(m.local, true).path, m.file, false);
-                out << QStringLiteral("Hersteld uit de werkkopie van %1: %2").arg(m.holder, m.file);
+                // It becomes the file's newest version.
+                ContentVersions versions(m_context);
+                const ProjectRow row = m_context->project(qint32(m.id));
+                const ContentVersions::Current before = versions.current(row, false);
+                const FileOps::Staged staged = m_context->stage(m.local, true, true);
+                const QString note = QStringLiteral("Hersteld uit de werkkopie van %1").arg(m.holder);
+                m_context->commitChange([&] { return versions.supersede(row, before, staged, note); }, staged.path);
+                out << QStringLiteral("%1: %2").arg(note, m.file);
                 continue;
             }
             WriteTransaction tx(db);
-            for (const char *sql : {"DELETE FROM projects WHERE project_id = ?", "DELETE FROM history WHERE project_id = ?"}) {
+            for (const char *sql : {"DELETE FROM projects WHERE project_id = ?", "DELETE FROM history WHERE project_id = ?",
+                                    "DELETE FROM versions WHERE project_id = ?"}) {
                 Statement del(db, sql);
                 del.bind(1, m.id).exec();
             }

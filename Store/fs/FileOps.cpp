@@ -1,5 +1,6 @@
 #include "fs/FileOps.h"
 
+#include "fs/ContentHash.h"
 #include "fs/FaultInjection.h"
 #include "DwError.h"
 
@@ -12,7 +13,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -150,13 +153,53 @@ int createTarget(const QByteArray &path)
     return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
 }
 
+// Files from this size on are hashed beside the copy, on a thread of their own: the copy
+// (the kernel's work) and the flush that follows leave the second core idle, and the hash
+// takes about as long as the flush. A smaller file is hashed after its copy, from the
+// page cache, which costs less than starting a thread.
+constexpr qint64 HashBesideFrom = qint64(8) << 20;
+
+// Copies `in` to `out` while the SHA-256 of `in` is computed (when `hash` is given). The
+// hash reads the same open file as the copy, so both see one version of it.
+void copyHashing(int in, int out, const QString &source, const QString &target, bool writeBehind, QString *hash)
+{
+    if (!hash) {
+        copyBytes(in, out, target, writeBehind);
+        return;
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || st.st_size < HashBesideFrom) {
+        copyBytes(in, out, target, writeBehind);
+        *hash = ContentHash::ofDescriptor(in, source);
+        return;
+    }
+    std::exception_ptr failed;
+    std::thread hasher([&] {
+        try {
+            *hash = ContentHash::ofDescriptor(in, source);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        copyBytes(in, out, target, writeBehind);
+    } catch (...) {
+        hasher.join();
+        throw;
+    }
+    hasher.join();
+    if (failed)
+        std::rethrow_exception(failed);
+}
+
 // Fills the new, empty target; on failure removes it so no partial file stays behind.
 // Flush::Start starts writing the data to disk while copying, for a flush that follows.
 enum class Flush { None, Start, Full };
-void fill(int in, int out, const QByteArray &outPath, const QString &target, Flush flush)
+void fill(int in, int out, const QByteArray &outPath, const QString &target, Flush flush, const QString &source = QString(),
+          QString *hash = nullptr)
 {
     try {
-        copyBytes(in, out, target, flush != Flush::None);
+        copyHashing(in, out, source, target, flush != Flush::None, hash);
         if (flush == Flush::Full && ::fdatasync(out) != 0)
             failErrno(errno, target);
     } catch (...) {
@@ -166,7 +209,7 @@ void fill(int in, int out, const QByteArray &outPath, const QString &target, Flu
 }
 } // namespace
 
-void copyNew(const QString &source, const QString &target, bool durable)
+void copyNew(const QString &source, const QString &target, bool durable, QString *hash)
 {
     Fd in;
     in.fd = openSource(QFile::encodeName(source));
@@ -177,7 +220,51 @@ void copyNew(const QString &source, const QString &target, bool durable)
     dst.fd = createTarget(out);
     if (dst.fd < 0)
         failErrno(errno, target);
-    fill(in.fd, dst.fd, out, target, durable ? Flush::Full : Flush::None);
+    fill(in.fd, dst.fd, out, target, durable ? Flush::Full : Flush::None, source, hash);
+}
+
+Hashed hashFile(const QString &path)
+{
+    Hashed hashed{QString(), stampOf(path)};
+    Fd in;
+    in.fd = hashed.stamp.size < 0 ? -1 : openSource(QFile::encodeName(path));
+    if (in.fd < 0) {
+        if (hashed.stamp.size < 0 || errno == ENOENT)
+            throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path));
+        failErrno(errno, path);
+    }
+    hashed.hash = ContentHash::ofDescriptor(in.fd, path);
+    if (stampOf(path) != hashed.stamp) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gelezen; probeer het opnieuw.").arg(path));
+    }
+    return hashed;
+}
+
+void keepAside(const QString &current, const QString &kept)
+{
+    if (QFileInfo::exists(kept) || !QFileInfo::exists(current))
+        return;
+    const QString folder = QFileInfo(kept).absolutePath();
+    makePath(folder);
+    const QByteArray from = QFile::encodeName(current), to = QFile::encodeName(kept);
+    // A second name for the file keeps it where it is until the new content replaces it:
+    // the location never lacks its file. Where the file system has no such names, the
+    // file itself moves (the replacement follows at once).
+    if (::link(from.constData(), to.constData()) != 0 && errno != EEXIST) {
+        const int linkError = errno;
+        if (linkError != EPERM && linkError != EXDEV && linkError != EMLINK && linkError != ENOTSUP
+            && linkError != EOPNOTSUPP)
+            failErrno(linkError, kept);
+#ifdef __linux__
+        const int rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+#else
+        const int rc = std::rename(from.constData(), to.constData());
+#endif
+        if (rc != 0 && errno != EEXIST)
+            failErrno(errno, kept);
+    }
+    syncFolder(folder);
 }
 
 NewCopy copyIfAbsent(const QString &source, const QString &target)
@@ -206,9 +293,9 @@ NewCopy copyIfAbsent(const QString &source, const QString &target)
     return NewCopy::Made;
 }
 
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable, bool hashed)
 {
-    Staged staged{join(folder, name), stampOf(source)};
+    Staged staged{join(folder, name), stampOf(source), QString()};
     const QByteArray out = QFile::encodeName(staged.path);
     Fd in, dst;
     in.fd = staged.source.size < 0 ? -1 : openSource(QFile::encodeName(source));
@@ -226,7 +313,7 @@ Staged stage(const QString &source, const QString &folder, const QString &name, 
     }
     // The disk writes the copy while it is made; the one flush below waits for the rest,
     // on the file still open, so nothing is read or written twice.
-    fill(in.fd, dst.fd, out, staged.path, durable ? Flush::Start : Flush::None);
+    fill(in.fd, dst.fd, out, staged.path, durable ? Flush::Start : Flush::None, source, hashed ? &staged.hash : nullptr);
     FaultInjection::point("after-stage");
     // The stamp taken before the copy must still hold after it: the staged bytes are then
     // one version of the source, and that stamp names the version that was stored.
@@ -287,7 +374,21 @@ void flushAll(const QStringList &paths)
 #endif
 }
 #else
-void copyNew(const QString &source, const QString &target, bool durable)
+namespace {
+QString hashOfFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path));
+    ContentHash hash;
+    QByteArray piece;
+    while (!(piece = f.read(1 << 20)).isEmpty())
+        hash.add(piece.constData(), size_t(piece.size()));
+    return hash.finish();
+}
+} // namespace
+
+void copyNew(const QString &source, const QString &target, bool durable, QString *hash)
 {
     if (QFileInfo::exists(target))
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' bestaat al.").arg(target));
@@ -300,6 +401,23 @@ void copyNew(const QString &source, const QString &target, bool durable)
         if (f.open(QIODevice::ReadWrite))
             f.flush();
     }
+    if (hash)
+        *hash = hashOfFile(target);
+}
+
+Hashed hashFile(const QString &path)
+{
+    Hashed hashed{hashOfFile(path), stampOf(path)};
+    return hashed;
+}
+
+void keepAside(const QString &current, const QString &kept)
+{
+    if (QFileInfo::exists(kept) || !QFileInfo::exists(current))
+        return;
+    makePath(QFileInfo(kept).absolutePath());
+    if (!QFile::rename(current, kept))
+        throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden bewaard.").arg(current));
 }
 
 NewCopy copyIfAbsent(const QString &source, const QString &target)
@@ -325,13 +443,15 @@ void dropCache(const QString &)
 {
 }
 
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable, bool hashed)
 {
-    Staged staged{join(folder, name), stampOf(source)};
+    Staged staged{join(folder, name), stampOf(source), QString()};
     if (staged.source.size < 0)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
     if (copyIfAbsent(source, staged.path) != NewCopy::Made)
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' kan niet worden klaargezet.").arg(source));
+    if (hashed)
+        staged.hash = hashOfFile(staged.path);
     FaultInjection::point("after-stage");
     // The stamp taken before the copy must still hold after it: the staged bytes are then
     // one version of the source, and that stamp names the version that was stored.
@@ -544,7 +664,7 @@ bool sameContent(const QString &a, const QString &b)
     }
 }
 
-QString viewCopy(const QString &source, const QString &fileName)
+QString viewCopy(const QString &source, const QString &fileName, const QString &expectedHash)
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
     if (!dir.isValid())
@@ -552,7 +672,12 @@ QString viewCopy(const QString &source, const QString &fileName)
     dir.setAutoRemove(false);
     const QString path = join(dir.path(), fileName);
     try {
-        copyNew(source, path, false);
+        QString hash;
+        copyNew(source, path, false, expectedHash.isEmpty() ? nullptr : &hash);
+        if (hash != expectedHash) {
+            throw DwError(DwError::PathNotFound,
+                          QStringLiteral("De bewaarde inhoud van '%1' is beschadigd (de controlesom klopt niet).").arg(fileName));
+        }
     } catch (...) {
         dir.remove();
         throw;

@@ -10,12 +10,15 @@ namespace dwfm::store {
 namespace FileOps {
 
 // Copies `source` to `target`, which must not exist yet. With `durable` the data is on
-// disk before the function returns.
-void copyNew(const QString &source, const QString &target, bool durable);
+// disk before the function returns. With `hash` given, it receives the SHA-256 of the
+// bytes copied.
+void copyNew(const QString &source, const QString &target, bool durable, QString *hash = nullptr);
 
 // A copy of `source` named `fileName` in a new folder of its own under the system's
-// temporary folder, for viewing; answers its path. Nothing is left behind on failure.
-QString viewCopy(const QString &source, const QString &fileName);
+// temporary folder, for viewing; answers its path. With `expectedHash`, a copy whose
+// SHA-256 differs is refused (damaged content is never handed out). Nothing is left
+// behind on failure.
+QString viewCopy(const QString &source, const QString &fileName, const QString &expectedHash = QString());
 
 // What copyIfAbsent did.
 enum class NewCopy { Made, TargetExists, SourceMissing };
@@ -36,14 +39,31 @@ struct FileStamp {
 };
 FileStamp stampOf(const QString &path);
 
-// A flushed copy of a source in a staging folder, and the stamp of the source as it was
-// read. A source that changes while it is copied is refused (its copy could be torn).
+// A flushed copy of a source in a staging folder, the stamp of the source as it was read,
+// and (when asked for) the SHA-256 of the bytes staged. A source that changes while it is
+// copied is refused (its copy could be torn).
 struct Staged {
     QString path;
     FileStamp source;
+    QString hash;
 };
-// `name` is the staged file's name inside `folder` (made when missing).
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable);
+// `name` is the staged file's name inside `folder` (made when missing). `hashed` computes
+// the hash beside the copy.
+Staged stage(const QString &source, const QString &folder, const QString &name, bool durable, bool hashed = false);
+
+// A file's SHA-256 read in place, with the stamp it had; a file that changes while it is
+// read is refused.
+struct Hashed {
+    QString hash;
+    FileStamp stamp;
+};
+Hashed hashFile(const QString &path);
+
+// Keeps the content of `current` at `kept` as well (unless something lies there already,
+// or `current` is gone), before `current` is replaced: a second name for the same file,
+// or, where the file system cannot give one, the file moved there. The folder of `kept`
+// is made when missing and flushed.
+void keepAside(const QString &current, const QString &kept);
 
 // Gives back the memory that caches `path`, whose content is about to be replaced: the
 // new content then reuses memory that was just in use, as an overwrite in place would,

@@ -16,13 +16,19 @@ StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, Us
     : SessionContext(catalogue, StoreFolders::rootFolder(folder, catalogue), std::move(user)),
       m_db(std::move(db)),
       m_folder(std::move(folder)),
-      m_stagingFolder(StoreFolders::stagingFolder(m_folder, this->catalogue()))
+      m_stagingFolder(StoreFolders::stagingFolder(m_folder, this->catalogue())),
+      m_contentFolder(StoreFolders::contentFolder(m_folder, this->catalogue()))
 {
 }
 
-FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
+QString StoreContext::keptPath(const QString &hash) const
 {
-    return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable);
+    return FileOps::join(FileOps::join(m_contentFolder, hash.left(2)), hash);
+}
+
+FileOps::Staged StoreContext::stage(const QString &source, bool durable, bool hashed) const
+{
+    return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable, hashed);
 }
 
 void StoreContext::requireWritable() const
@@ -95,11 +101,21 @@ void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &a
 
 void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath)
 {
-    PendingWork::Step step;
+    commitChanges(
+        [&] {
+            const PendingWork::Step step = decide();
+            return step.kind != 0 ? QList<PendingWork::Step>{step} : QList<PendingWork::Step>();
+        },
+        stagedPath);
+}
+
+void StoreContext::commitChanges(const std::function<QList<PendingWork::Step>()> &decide, const QString &stagedPath)
+{
+    QList<PendingWork::Step> steps;
     try {
         WriteTransaction tx(db());
-        step = decide();
-        if (step.kind != 0)
+        steps = decide();
+        for (PendingWork::Step &step : steps)
             step.id = PendingWork::record(db(), m_folder, step);
         FaultInjection::check("before-commit");
         tx.commit();
@@ -108,7 +124,10 @@ void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide
             QFile::remove(stagedPath);
         throw;
     }
-    PendingWork::finish(db(), m_folder, step);
+    if (steps.size() == 1)
+        PendingWork::finish(db(), m_folder, steps.first());
+    else
+        PendingWork::finishAll(db(), m_folder, steps);
 }
 
 void StoreContext::logHistory(qint32 projectId, const QString &action, const QString &memo)
