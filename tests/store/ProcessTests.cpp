@@ -5,6 +5,7 @@
 
 #include "admin/StoreCheck.h"
 #include "ProjectBatch.h"
+#include "ProjectVersions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,6 +54,8 @@ TEST(StoreChild, DISABLED_Operation)
         // The second copy of the same file is refused (its name is taken by the first).
         : op == "batch" ? dynamic_cast<ProjectBatch &>(p).CopyProjects({id, id}, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "")[0] > 0
         : op == "batch-delete"      ? dynamic_cast<ProjectBatch &>(p).DeleteProjects({id})[0]
+        : op == "batch-checkout"    ? dynamic_cast<ProjectBatch &>(p).CheckOutProjects({id}, "")[0]
+        : op == "restore"           ? dynamic_cast<ProjectVersions &>(p).RestoreProjectVersion(id, 1, "")
         : op == "rename"            ? p.RenameProject(id, "Nieuw.txt")
         : op == "delete"            ? p.DeleteProject(id)
         : op == "folder-rename"     ? s.Locations().RenameLocation(id, "Nieuw")
@@ -68,7 +71,10 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         bool done; // the new state, else the old one
     } cases[] = {
         {"checkin", "after-stage", false},   {"checkin", "before-commit", false}, {"checkin", "before-rename", true},
-        {"checkin", "before-forget", true},  {"undo", "before-commit", false},    {"undo", "after-commit", true},
+        {"checkin", "before-forget", true},  {"checkin", "after-keep", true},     {"undo", "before-commit", false},
+        {"undo", "after-commit", true},      {"restore", "after-stage", false},   {"restore", "before-commit", false},
+        {"restore", "after-keep", true},     {"restore", "before-rename", true},  {"restore", "before-forget", true},
+        {"batch-checkout", "before-commit", false},
         {"add", "after-stage", false},       {"add", "before-rename", true},      {"copy", "before-commit", false},
         {"copy", "before-rename", true},     {"batch", "before-commit", false},   {"batch", "before-rename", true},
         {"batch", "before-forget", true},    {"batch-delete", "before-commit", false},
@@ -81,10 +87,12 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         SCOPED_TRACE(c.op.toStdString() + " killed at " + c.point);
         const QString name = QString("Plan%1.txt").arg(++n), op = c.op;
         const qint32 file = addFile(*anna, name, "oud", tekeningen), folder = makeLocation(*anna, name, projecten);
-        if (op == "checkin" || op == "undo") {
+        if (op == "checkin" || op == "undo" || op == "restore") {
             ASSERT_TRUE(anna->Projects().CheckOutProject(file, ""));
             writeFile(localFile("anna", name), "nieuw");
         }
+        if (op == "restore")
+            ASSERT_TRUE(anna->Projects().CheckInProject(file, "", true));
         std::unique_ptr<QProcess> child(startChild(
             "DISABLED_Operation", {{"DW_CHILD_STORE", storeFolder()}, {"DW_CHILD_OP", op}, {"DW_STORE_FAULT", c.point},
                                    {"DW_CHILD_ID", QString::number(op.startsWith("folder") || op == "add" ? folder : file)},
@@ -99,6 +107,8 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         const bool held = p.GetProjectsOfUser(rs, "anna");
         const bool done = op == "checkin" ? !held && readFile(serverFile(name)) == "nieuw"
             : op == "undo"               ? !held
+            : op == "batch-checkout"     ? held
+            : op == "restore"            ? readFile(serverFile(name)) == "oud"
             : op == "add" || op == "copy" || op == "batch" ? p.GetProjectsInLocation(rs, folder)
             : op == "rename"             ? p.GetProjectFileName(file) == "Nieuw.txt"
             : op == "delete" || op == "batch-delete" ? p.GetProjectFileName(file).isEmpty()
@@ -107,7 +117,9 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         EXPECT_EQ(done, c.done);
         if (op == "checkin" && !done)
             EXPECT_EQ(readFile(serverFile(name)), "oud");
-        EXPECT_EQ(StoreCheck(fresh->context()).check(), QStringList()) << "disk and database agree";
+        if (op == "restore" && !done)
+            EXPECT_EQ(readFile(serverFile(name)), "nieuw");
+        EXPECT_EQ(StoreCheck(fresh->context()).check(true), QStringList()) << "disk, database and contents agree";
         EXPECT_EQ(QDir(workingRoot("anna") + "/Projecten/Tekeningen").entryList({".dwtmp-*"}, QDir::Files | QDir::Hidden),
                   QStringList()) << "nothing half-made left in the working folder";
         if (held)
