@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QThread>
 
+#include <functional>
 #include <mutex>
 
 #ifdef Q_OS_UNIX
@@ -377,18 +378,20 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
     return done;
 }
 
-void settle(const SqliteDbPtr &db, const QString &storeFolder, qint64 projectId, bool inTransaction)
+namespace {
+// The steps of settle and settleFolder: those that `concerns` picks among the content and
+// file-name steps that still have disk work to do.
+void settleSteps(const SqliteDbPtr &db, const QString &storeFolder, const std::function<bool(const Step &)> &concerns,
+                 bool inTransaction, const QString &what)
 {
-    const QByteArray sql = QByteArray("SELECT ") + StepColumns +
-                           " FROM pending_work WHERE item_id = ? AND kind IN (1, 2, 3, 7) ORDER BY work_id";
+    const QByteArray sql = QByteArray("SELECT ") + StepColumns + " FROM pending_work WHERE kind IN (1, 2, 3, 7) ORDER BY work_id";
     auto openSteps = [&](bool &othersAtWork) {
         QList<Step> steps;
         othersAtWork = false;
         Statement q(db, sql.constData());
-        q.bind(1, projectId);
         while (q.step()) {
             const Step step = readStep(q);
-            if (!stillOpen(storeFolder, step))
+            if (!concerns(step) || !stillOpen(storeFolder, step))
                 continue;
             steps << step;
             // A step of this process has either been done or failed: nobody else will do it.
@@ -419,11 +422,27 @@ void settle(const SqliteDbPtr &db, const QString &storeFolder, qint64 projectId,
         }
         if (!othersAtWork || deadline.hasExpired()) {
             throw DwError(DwError::PermissionDenied,
-                          QStringLiteral("Bestand %1 wordt nog bijgewerkt en kan nu niet worden gelezen; probeer het zo "
-                                         "opnieuw (of laat de beheerder dwstore repair doen).").arg(projectId));
+                          QStringLiteral("%1 wordt nog bijgewerkt; probeer het zo opnieuw (of laat de beheerder dwstore "
+                                         "repair doen).").arg(what));
         }
         QThread::msleep(2);
     }
+}
+} // namespace
+
+void settle(const SqliteDbPtr &db, const QString &storeFolder, qint64 projectId, bool inTransaction)
+{
+    settleSteps(
+        db, storeFolder, [&](const Step &step) { return step.itemId == projectId && step.kind != RemoveFile; },
+        inTransaction, QStringLiteral("Bestand %1").arg(projectId));
+}
+
+void settleFolder(const SqliteDbPtr &db, const QString &storeFolder, const QString &folder, bool inTransaction)
+{
+    const QString below = QDir(storeFolder).relativeFilePath(folder) + QLatin1Char('/');
+    settleSteps(
+        db, storeFolder, [&](const Step &step) { return step.to.startsWith(below); }, inTransaction,
+        QStringLiteral("De map '%1'").arg(QFileInfo(folder).fileName()));
 }
 
 } // namespace dwfm::store::PendingWork

@@ -70,6 +70,9 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
 // other process does not finish in time. `inTransaction`: the caller holds the write lock
 // (the steps of a dead process are then done under it).
 void settle(const SqliteDbPtr &db, const QString &storeFolder, qint64 projectId, bool inTransaction = false);
+// The same for every file below a folder (a location's folder that is to be renamed or
+// removed), inside the caller's write transaction.
+void settleFolder(const SqliteDbPtr &db, const QString &storeFolder, const QString &folder, bool inTransaction = true);
 
 } // namespace PendingWork
 } // namespace dwfm::store

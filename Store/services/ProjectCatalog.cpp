@@ -74,7 +74,7 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
                                       copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
             if (!copyIntoStore)
                 return PendingWork::Step{};
-            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
+            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(name), QString()};
         },
         staged.path);
     return id;
@@ -109,7 +109,7 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     ins.reset();
     m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
     m_versions.recordFirst(id, staged.version.hash, staged.version.size, remark);
-    return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName)};
+    return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName), QString()};
 }
 
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
@@ -206,7 +206,7 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
         upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
         m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
                               QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
-        return PendingWork::Step{0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
+        return PendingWork::Step{0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name), QString()};
     });
 }
 
@@ -221,7 +221,7 @@ QList<PendingWork::Step> ProjectCatalog::recordRemove(qint32 projectId)
     Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
     hist.bind(1, qint64(projectId)).exec();
     QList<PendingWork::Step> steps{PendingWork::Step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(),
-                                                     row.locationId, NameRules::key(row.fileName)}};
+                                                     row.locationId, NameRules::key(row.fileName), QString()}};
     return steps << m_versions.forget(projectId);
 }
 
