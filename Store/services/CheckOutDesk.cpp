@@ -20,9 +20,18 @@ namespace dwfm::store {
 void CheckOutDesk::reopen(const ProjectRow &row)
 {
     // The holder asks again: the file stays theirs. A working copy in place is their work
-    // and stays as it is; a missing one is made again from the server's version.
+    // and stays as it is; a missing one is made again from the server's version. So is an
+    // empty one where the server's is not: a reservation survives a power cut, but a working
+    // copy is not flushed (it is the user's scratch copy), and one the disk had not written
+    // yet comes back empty or not at all. An empty file holds no work; it is kept aside all
+    // the same.
     const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    if (FileOps::copyIfAbsent(m_context->serverFile(row), local) == FileOps::NewCopy::SourceMissing)
+    const QString server = m_context->serverFile(row);
+    PendingWork::settle(m_context->db(), m_context->folder(), row.id);
+    const QFileInfo copy(local);
+    if (copy.isFile() && copy.size() == 0 && QFileInfo(server).size() > 0)
+        FileOps::moveAside(local);
+    if (FileOps::copyIfAbsent(server, local) == FileOps::NewCopy::SourceMissing)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand van '%1' ontbreekt.").arg(row.fileName));
 }
 
@@ -105,9 +114,10 @@ void CheckOutDesk::take(const Taking &taking, const QString &remark)
         .bind(8, row.fileName)
         .bind(9, qint64(taking.version))
         .exec();
-    if (db->changes() != 1 || m_context->locationPath(row.locationId) != taking.path) {
+    const bool took = db->changes() == 1;
+    if (!took || m_context->locationPath(row.locationId) != taking.path) {
         const ProjectRow now = m_context->project(row.id);
-        if (now.checkedOut && !m_context->heldByOther(now) && db->changes() != 1)
+        if (!took && now.checkedOut && !m_context->heldByOther(now))
             return; // the same file twice in one batch: taken already
         throw DwError(DwError::PermissionDenied, now.checkedOut
                           ? QStringLiteral("'%1' is al in gebruik bij %2.").arg(now.fileName, now.userId)

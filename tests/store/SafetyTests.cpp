@@ -186,7 +186,7 @@ TEST_P(StoreTest, AddingStagesTheDataWithoutHoldingUpOtherUsers)
     EXPECT_TRUE(checkedOut) << bert->Database().LastError().toStdString();
 }
 
-TEST_P(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingWorkingCopyBack)
+TEST_P(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingOrEmptyWorkingCopyBack)
 {
     auto &p = bert->Projects();
     const qint32 id = addFile(*bert, "Eigen.txt", "server", tekeningen);
@@ -198,6 +198,11 @@ TEST_P(StoreTest, CheckingOutAFileOneHoldsAnswersTrueAndPutsAMissingWorkingCopyB
     QFile::remove(local);
     EXPECT_TRUE(p.CheckOutProject(id, ""));
     EXPECT_EQ(readFile(local), "server");
+    if (embedded()) { // the server store does not put an empty working copy back yet
+        writeFile(local, ""); // what a power cut leaves of a copy the disk had not written yet
+        EXPECT_TRUE(p.CheckOutProject(id, ""));
+        EXPECT_EQ(readFile(local), "server");
+    }
     RecordsetPtr h;
     ASSERT_TRUE(p.GetProjectHistory(h, id));
     h->moveNext(); // "Toegevoegd", then one "In gebruik genomen" only
