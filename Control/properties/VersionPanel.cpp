@@ -56,9 +56,6 @@ VersionPanel::VersionPanel(QWidget *parent) : QWidget(parent)
     Twips::place(lvVersies, {0, 0, 5460, 1500});
     Twips::place(cmdBekijken, {5580, 0, 1140, 345});
     Twips::place(cmdTerugzetten, {5580, 420, 1140, 345});
-    const int columnTwips[] = {700, 1500, 1000, 900, 1300};
-    for (int c = 0; c < ColumnCount; ++c)
-        lvVersies->setColumnWidth(c, Twips::toPixelsX(columnTwips[c], lvVersies));
 
     connect(cmdBekijken, &QPushButton::clicked, this, [this] { cmdBekijken_Click(); });
     connect(cmdTerugzetten, &QPushButton::clicked, this, [this] { cmdTerugzetten_Click(); });
@@ -99,13 +96,15 @@ bool VersionPanel::fill(qint32 projectID, const QString &fileName, const QString
             new QStandardItem(size.isNull() ? QString() : dutch.formattedDataSize(size.toLongLong(), 1, QLocale::DataSizeTraditionalFormat)),
             new QStandardItem(rs->value(QStringLiteral("Remark")).toString())};
         row[ColSize]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row[ColRemark]->setToolTip(row[ColRemark]->text());
         for (QStandardItem *item : row) {
             item->setData(version, kVersionRole);
             if (current) {
                 QFont bold = item->font();
                 bold.setBold(true);
                 item->setFont(bold);
-                item->setToolTip(QStringLiteral("De huidige inhoud"));
+                if (item != row[ColRemark])
+                    item->setToolTip(QStringLiteral("De huidige inhoud"));
             }
         }
         if (current)
@@ -113,6 +112,9 @@ bool VersionPanel::fill(qint32 projectID, const QString &fileName, const QString
         m_items->appendRow(row);
     }
     rs->close();
+    // Every column but the remark as wide as its texts; the remark takes the rest.
+    for (int c = 0; c < ColRemark; ++c)
+        lvVersies->resizeColumnToContents(c);
     updateButtons();
     return true;
 }
