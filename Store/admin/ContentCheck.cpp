@@ -22,7 +22,7 @@ const char *const KeptSql = R"SQL(
      GROUP BY v.hash)SQL";
 
 const char *const CurrentSql = R"SQL(
-    SELECT p.project_id, p.version, c.hash, c.size, c.version IS NULL
+    SELECT p.project_id, p.version, c.hash, c.size, c.version IS NULL, p.location_id, p.file_name
       FROM projects p LEFT JOIN versions c ON c.project_id = p.project_id AND c.version = p.version)SQL";
 } // namespace
 
@@ -41,19 +41,26 @@ QList<ContentCheck::Wanted> ContentCheck::keptContents()
 QList<ContentCheck::Wanted> ContentCheck::currentContents()
 {
     QList<Wanted> wanted;
-    QList<std::tuple<qint64, qint32, QString, qint64, bool>> rows;
+    QList<std::tuple<qint64, qint32, QString, qint64, bool, qint64, QString>> rows;
     {
         Statement q(m_context->db(), CurrentSql);
-        while (q.step())
-            rows.append({q.int64(0), qint32(q.int64(1)), q.text(2), q.isNull(3) ? -1 : q.int64(3), q.int64(4) != 0});
-    }
-    for (const auto &[id, version, hash, size, missing] : rows) {
-        QString path;
-        try {
-            path = m_context->serverFile(m_context->project(qint32(id)));
-        } catch (const DwError &) {
-            continue; // a file outside the tree: the files' check names it
+        while (q.step()) {
+            rows.append({q.int64(0), qint32(q.int64(1)), q.text(2), q.isNull(3) ? -1 : q.int64(3), q.int64(4) != 0,
+                         q.int64(5), q.text(6)});
         }
+    }
+    QHash<qint64, QString> folders; // per location, read once
+    for (const auto &[id, version, hash, size, missing, location, name] : rows) {
+        if (!folders.contains(location)) {
+            try {
+                folders.insert(location, m_context->locationFolder(qint32(location)));
+            } catch (const DwError &) {
+                folders.insert(location, QString()); // outside the tree: the files' check names it
+            }
+        }
+        if (folders.value(location).isEmpty())
+            continue;
+        const QString path = FileOps::join(folders.value(location), name);
         if (missing) {
             // The file's row names a version that is not there: the content has no record.
             wanted.append({path, QString(), -1, QStringLiteral("bestand %1 (zonder versie %2)").arg(id).arg(version), id,

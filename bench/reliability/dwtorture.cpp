@@ -104,10 +104,10 @@ void step(DwFileStoreSession &s, const QString &kind)
                 save(FileOps::join(p.GetProjectLocalFolder(chosen[i]), p.GetProjectFileName(chosen[i])), content(randomSize()));
         }
     } else if (kind == "restore") {
-        // An earlier version of a file that is free or the user's own.
+        // An earlier version of a file that has one and is free or the user's own.
         RecordsetPtr rs;
         auto &versions = dynamic_cast<ProjectVersions &>(p);
-        const qint32 target = held && rng.bounded(2) == 0 ? held : file;
+        const qint32 target = pick(ids(s, "SELECT project_id FROM projects WHERE version > 1 AND (checked_out = 0 OR user_id = ?1)"));
         if (versions.GetProjectVersions(rs, target)) {
             QList<qint32> earlier;
             for (; !rs->isEof(); rs->moveNext()) {
@@ -157,7 +157,7 @@ void prepare(DwFileStoreSession &s, const QString &kind)
         step(s, QStringLiteral("checkout"));
     else if (kind == "delete" || kind == "copy" || kind == "batch")
         step(s, QStringLiteral("add"));
-    else if (kind == "restore" || kind == "prune")
+    else if (kind == "prune" || (kind == "restore" && ids(s, "SELECT project_id FROM projects WHERE version > 1 AND ?1 IS NOT NULL").isEmpty()))
         step(s, QStringLiteral("checkout")), step(s, QStringLiteral("checkin"));
 }
 
