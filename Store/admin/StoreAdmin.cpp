@@ -21,6 +21,11 @@ void StoreAdmin::createStore(const QString &folder, const QString &catalogue)
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("Er bestaat al een store '%1' in '%2'.").arg(catalogue, folder));
     FileOps::makePath(folder);
     FileOps::makePath(StoreFolders::rootFolder(folder, catalogue));
+    // The content folder's sub-folders exist from the start, so that keeping a content
+    // never has to make (and flush) a folder first.
+    const QString contents = StoreFolders::contentFolder(folder, catalogue);
+    for (int i = 0; i < 256; ++i)
+        FileOps::makePath(FileOps::join(contents, QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0'))));
     try {
         Schema::create(SqliteDb::open(dbPath, true));
     } catch (...) {

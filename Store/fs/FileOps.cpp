@@ -243,7 +243,10 @@ void keepAside(const QString &current, const QString &kept)
     if (QFileInfo::exists(kept) || !QFileInfo::exists(current))
         return;
     const QString folder = QFileInfo(kept).absolutePath();
-    makePath(folder);
+    if (!QFileInfo(folder).isDir()) {
+        makePath(folder);
+        syncFolder(QFileInfo(folder).absolutePath());
+    }
     const QByteArray from = QFile::encodeName(current), to = QFile::encodeName(kept);
     // A second name for the file keeps it where it is until the new content replaces it:
     // the location never lacks its file. Where the file system has no such names, the
@@ -261,7 +264,6 @@ void keepAside(const QString &current, const QString &kept)
         if (rc != 0 && errno != EEXIST)
             failErrno(errno, kept);
     }
-    syncFolder(folder);
 }
 
 NewCopy copyIfAbsent(const QString &source, const QString &target)
@@ -509,9 +511,9 @@ void install(const QString &staged, const QString &target, bool replace)
     syncFolder(QFileInfo(target).absolutePath());
 }
 
-void installUnflushed(const QString &staged, const QString &target)
+void installUnflushed(const QString &staged, const QString &target, bool replace)
 {
-    renameInto(staged, target, false);
+    renameInto(staged, target, replace);
 }
 
 #ifdef Q_OS_UNIX

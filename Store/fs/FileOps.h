@@ -62,7 +62,8 @@ Hashed hashFile(const QString &path);
 // Keeps the content of `current` at `kept` as well (unless something lies there already,
 // or `current` is gone), before `current` is replaced: a second name for the same file,
 // or, where the file system cannot give one, the file moved there. The folder of `kept`
-// is made when missing and flushed.
+// is made when missing; flushing it is the caller's, once the replacement is renamed too,
+// so that both names reach the disk with one journal commit.
 void keepAside(const QString &current, const QString &kept);
 
 // Gives back the memory that caches `path`, whose content is about to be replaced: the
@@ -79,9 +80,9 @@ void install(const QString &staged, const QString &target, bool replace);
 // Makes many new files, all on one file system, durable together (their names too).
 void flushAll(const QStringList &paths);
 
-// Like install without replace, but the flush of the target's folder is left to the
-// caller, who moves many files into a few folders and flushes each folder once.
-void installUnflushed(const QString &staged, const QString &target);
+// Like install, but the flush of the target's folder is left to the caller, who moves
+// many files into a few folders and flushes each folder once.
+void installUnflushed(const QString &staged, const QString &target, bool replace = false);
 
 // Removes `path` only when it is still the version `stamp` describes; a file that changed
 // since is kept aside instead. Answers the kept-aside name, or empty when removed (or gone).

@@ -118,10 +118,16 @@ void perform(const QString &storeFolder, const Step &step)
         // server file still the content to keep.
         if (QFileInfo::exists(from)) {
             FileOps::makePath(QFileInfo(to).absolutePath());
-            if (!step.keep.isEmpty())
-                FileOps::keepAside(to, absolute(storeFolder, step.keep));
+            const QString kept = step.keep.isEmpty() ? QString() : absolute(storeFolder, step.keep);
+            if (!kept.isEmpty())
+                FileOps::keepAside(to, kept);
             FaultInjection::point("after-keep");
-            FileOps::install(from, to, true);
+            FileOps::installUnflushed(from, to, true);
+            // The kept name's folder first: a crash between the two flushes leaves the old
+            // content kept twice, never the new content in place with the old one lost.
+            if (!kept.isEmpty())
+                FileOps::syncFolder(QFileInfo(kept).absolutePath());
+            FileOps::syncFolder(QFileInfo(to).absolutePath());
         }
         return;
     case RemoveFile:

@@ -91,8 +91,9 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
             ASSERT_TRUE(anna->Projects().CheckOutProject(file, ""));
             writeFile(localFile("anna", name), "nieuw");
         }
-        if (op == "restore")
+        if (op == "restore") {
             ASSERT_TRUE(anna->Projects().CheckInProject(file, "", true));
+        }
         std::unique_ptr<QProcess> child(startChild(
             "DISABLED_Operation", {{"DW_CHILD_STORE", storeFolder()}, {"DW_CHILD_OP", op}, {"DW_STORE_FAULT", c.point},
                                    {"DW_CHILD_ID", QString::number(op.startsWith("folder") || op == "add" ? folder : file)},
@@ -117,8 +118,9 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         EXPECT_EQ(done, c.done);
         if (op == "checkin" && !done)
             EXPECT_EQ(readFile(serverFile(name)), "oud");
-        if (op == "restore" && !done)
+        if (op == "restore" && !done) {
             EXPECT_EQ(readFile(serverFile(name)), "nieuw");
+        }
         EXPECT_EQ(StoreCheck(fresh->context()).check(true), QStringList()) << "disk, database and contents agree";
         EXPECT_EQ(QDir(workingRoot("anna") + "/Projecten/Tekeningen").entryList({".dwtmp-*"}, QDir::Files | QDir::Hidden),
                   QStringList()) << "nothing half-made left in the working folder";
