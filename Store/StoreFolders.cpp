@@ -31,6 +31,15 @@ QString databasePath(const QString &folder, const QString &catalogue)
     return FileOps::join(folder, catalogue + QStringLiteral(".dwstore"));
 }
 
+QStringList catalogues(const QString &folder)
+{
+    const QString suffix = QStringLiteral(".dwstore");
+    QStringList names;
+    for (const QString &file : QDir(folder).entryList({QLatin1Char('*') + suffix}, QDir::Files, QDir::Name))
+        names << file.chopped(suffix.size());
+    return names;
+}
+
 QString rootFolder(const QString &folder, const QString &catalogue)
 {
     return FileOps::join(folder, catalogue);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace dwfm::store {
 
@@ -15,6 +16,9 @@ QString defaultCatalogue();
 // and a host agree on it without being told.
 QString defaultStoreFolder();
 QString databasePath(const QString &folder, const QString &catalogue);
+// The catalogues whose database lies in `folder`, sorted; empty when there are none or
+// the folder cannot be read.
+QStringList catalogues(const QString &folder);
 QString rootFolder(const QString &folder, const QString &catalogue);
 // The hidden folder beside the root folder where new content is written and flushed
 // before it is renamed into place (same file system, so the rename is one step).

@@ -12,5 +12,7 @@ if [ "$#" -gt 0 ]; then
   exec "$build/bin/dwfileman" "$@"
 fi
 "$build/bin/dwstore" demo | head -n 1
-exec "$build/bin/dwfileman" --catalog Demo --user demo --password demo --sql-security \
-  --location "Projecten/Brug Noord"
+# The demo user's password goes in on standard input: a command line is public to every
+# user of the machine.
+exec "$build/bin/dwfileman" --catalog Demo --user demo --password-stdin --sql-security \
+  --location "Projecten/Brug Noord" < <(printf 'demo\n')

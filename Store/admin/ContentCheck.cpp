@@ -78,7 +78,7 @@ void ContentCheck::run(bool deep, bool repair, QStringList &out)
         checkContent(wanted, deep, repair, out);
     for (const Wanted &wanted : currentContents()) {
         // A missing server file is the files' check's to report and repair.
-        if (!QFileInfo(wanted.path).isFile())
+        if (m_context->kindIn(wanted.path) != FileOps::Kind::File)
             continue;
         if (wanted.hash.isEmpty()) {
             if (repair)
@@ -95,19 +95,20 @@ void ContentCheck::run(bool deep, bool repair, QStringList &out)
 
 void ContentCheck::checkContent(const Wanted &wanted, bool deep, bool repair, QStringList &out)
 {
-    const QFileInfo info(wanted.path);
+    const bool isFile = m_context->kindIn(wanted.path) == FileOps::Kind::File;
+    const qint64 size = isFile ? FileOps::stampOf(m_context->inStore(wanted.path)).size : -1;
     QString problem;
-    if (!info.isFile()) {
+    if (!isFile) {
         problem = QStringLiteral("Bewaarde inhoud ontbreekt: %1 (%2)").arg(wanted.hash, wanted.what);
-    } else if (wanted.size >= 0 && info.size() != wanted.size) {
+    } else if (wanted.size >= 0 && size != wanted.size) {
         problem = QStringLiteral("Inhoud heeft een andere grootte dan %1: %2 (%3 bytes in plaats van %4)")
                       .arg(wanted.what, wanted.path)
-                      .arg(info.size())
+                      .arg(size)
                       .arg(wanted.size);
     } else if (deep) {
         bool intact = false;
         try {
-            intact = FileOps::hashFile(wanted.path).hash == wanted.hash;
+            intact = FileOps::hashFile(m_context->inStore(wanted.path)).hash == wanted.hash;
         } catch (const DwError &) {
         }
         m_verified[wanted.path] = intact;
@@ -148,10 +149,11 @@ QString ContentCheck::intactCopy(const QString &hash, const QString &except)
         }
     }
     for (const QString &candidate : candidates) {
-        if (candidate == except || !QFileInfo(candidate).isFile() || m_verified.value(candidate, true) == false)
+        if (candidate == except || m_context->kindIn(candidate) != FileOps::Kind::File
+            || m_verified.value(candidate, true) == false)
             continue;
         try {
-            if (FileOps::hashFile(candidate).hash == hash)
+            if (FileOps::hashFile(m_context->inStore(candidate)).hash == hash)
                 return candidate;
         } catch (const DwError &) {
         }
@@ -162,14 +164,16 @@ QString ContentCheck::intactCopy(const QString &hash, const QString &except)
 
 void ContentCheck::mend(const QString &path, const QString &good, const QString &why)
 {
-    const FileOps::Staged staged = m_context->stage(good, true);
+    const FileOps::Staged staged = m_context->stage(m_context->inStore(good), true);
     try {
-        if (QFileInfo::exists(path))
+        // Whatever lies there (a link included) goes aside as it is.
+        if (m_context->kindIn(path) != FileOps::Kind::Missing)
             m_putAside(path, why);
-        FileOps::makePath(QFileInfo(path).absolutePath());
-        FileOps::install(staged.path, path, false);
+        const AnchoredPath target = m_context->inStore(path);
+        FileOps::makeFolder(target.parent());
+        FileOps::install(staged.path, target, false);
     } catch (...) {
-        QFile::remove(staged.path);
+        FileOps::discard(staged.path);
         throw;
     }
     m_verified[path] = true;
@@ -177,10 +181,11 @@ void ContentCheck::mend(const QString &path, const QString &good, const QString 
 
 void ContentCheck::fillHash(const Wanted &wanted, QStringList &out)
 {
-    const FileOps::Hashed hashed = FileOps::hashFile(wanted.path);
+    const AnchoredPath path = m_context->inStore(wanted.path);
+    const FileOps::Hashed hashed = FileOps::hashFile(path);
     const SqliteDbPtr &db = m_context->db();
     WriteTransaction tx(db);
-    if (FileOps::stampOf(wanted.path) != hashed.stamp)
+    if (FileOps::stampOf(path) != hashed.stamp)
         return; // changed meanwhile: the next run reads it again
     Statement fill(db, "UPDATE versions SET hash = ?, size = ? WHERE project_id = ? AND version = ? AND hash IS NULL");
     fill.bind(1, hashed.hash).bind(2, hashed.stamp.size).bind(3, wanted.projectId).bind(4, qint64(wanted.version)).exec();

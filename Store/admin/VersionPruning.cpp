@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 namespace dwfm::store {
 
 namespace {
@@ -77,7 +79,7 @@ PruneResult VersionPruning::prune(const PruneRules &rules)
         result.versions = int(gone.size());
         result.contents = int(steps.size());
         for (const PendingWork::Step &step : steps)
-            result.bytes += QFileInfo(step.from).size();
+            result.bytes += std::max<qint64>(0, FileOps::stampOf(m_context->inStore(step.from)).size);
         return steps;
     });
     return result;

@@ -24,12 +24,12 @@ void CheckOutDesk::reopen(const ProjectRow &row)
     // empty one where the server's is not: a reservation survives a power cut, but a working
     // copy is not flushed (it is the user's scratch copy), and one the disk had not written
     // yet comes back empty or not at all. An empty file holds no work; it is kept aside all
-    // the same.
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    const QString server = m_context->serverFile(row);
+    // the same. Anything but a regular file in its place is left alone.
+    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+    const AnchoredPath server = m_context->serverPath(row);
     PendingWork::settle(m_context->db(), m_context->folder(), row.id);
-    const QFileInfo copy(local);
-    if (copy.isFile() && copy.size() == 0 && QFileInfo(server).size() > 0)
+    if (FileOps::kindOf(local) == FileOps::Kind::File && FileOps::stampOf(local).size == 0
+        && FileOps::stampOf(server).size > 0)
         FileOps::moveAside(local);
     if (FileOps::copyIfAbsent(server, local) == FileOps::NewCopy::SourceMissing)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand van '%1' ontbreekt.").arg(row.fileName));
@@ -39,8 +39,9 @@ void CheckOutDesk::reopen(const ProjectRow &row)
 struct CheckOutDesk::Taking {
     qint32 id = 0;
     ProjectRow row;
-    QString path;  // the location's path when the copy was made
-    QString local; // the working copy
+    QString path;        // the location's path when the copy was made
+    AnchoredPath folder; // the working copy's folder
+    AnchoredPath local;  // the working copy
     qint32 version = 0;
     FileOps::FileStamp made; // a new working copy, removed again when the file is not taken
     std::unique_ptr<FileOps::PreparedFile> replacement; // replaces a different local file once taken
@@ -68,9 +69,10 @@ void CheckOutDesk::prepare(Taking &taking)
     if (row.checkedOut)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is al in gebruik bij %2.").arg(row.fileName, row.userId));
     taking.path = m_context->locationPath(row.locationId);
-    const QString folder = FileOps::join(m_context->workingRoot(), taking.path);
-    const QString server = FileOps::join(FileOps::join(m_context->rootFolder(), taking.path), row.fileName);
-    taking.local = FileOps::join(folder, row.fileName);
+    const AnchoredPath server =
+        m_context->inStore(FileOps::join(FileOps::join(m_context->rootFolder(), taking.path), row.fileName));
+    taking.folder = m_context->workingFolderPath(FileOps::join(m_context->workingRoot(), taking.path));
+    taking.local = taking.folder.child(row.fileName);
     // The working copy is of the content the database names: what another process
     // committed for this file has reached the server file first.
     PendingWork::settle(m_context->db(), m_context->folder(), row.id);
@@ -80,16 +82,17 @@ void CheckOutDesk::prepare(Taking &taking)
     // the database when it fails: a new copy where none was, or, over a different local
     // file, a copy without a name yet that replaces it (the local file kept aside) once the
     // file is ours. It is not flushed: it is the user's scratch copy, the server keeps the
-    // content.
+    // content. A link or anything but a regular file where the working copy goes is refused
+    // (by the comparison), never followed or replaced.
     switch (FileOps::copyIfAbsent(server, taking.local)) {
     case FileOps::NewCopy::Made:
         taking.made = FileOps::stampOf(taking.local);
         break;
     case FileOps::NewCopy::SourceMissing:
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server.path()));
     case FileOps::NewCopy::TargetExists:
         if (!FileOps::sameContent(taking.local, server))
-            taking.replacement = std::make_unique<FileOps::PreparedFile>(server, folder);
+            taking.replacement = std::make_unique<FileOps::PreparedFile>(server, taking.folder);
         break;
     }
 }
@@ -174,7 +177,7 @@ QList<std::optional<DwError>> CheckOutDesk::takeAll(const QList<qint32> &project
         if (taking.replacement && !taking.refused) {
             try {
                 FileOps::moveAside(taking.local);
-                taking.replacement->place(taking.local);
+                taking.replacement->place(taking.local.fileName());
             } catch (const DwError &e) {
                 // The file is taken; the user's own local file stays where it was.
                 m_context->recordError(e);
@@ -223,14 +226,15 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
     if (!row.checkedOut)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is niet in gebruik genomen.").arg(row.fileName));
     m_context->requireNotHeldByOther(row, QStringLiteral("vrijgegeven"));
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    if (!QFileInfo(local).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local));
+    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+    if (FileOps::kindOf(local) == FileOps::Kind::Missing)
+        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local.path()));
 
     // The slow part, writing, hashing and flushing the new content, happens before the
     // write lock; the commit decides, and the server file follows it (see PendingWork).
+    // Only a regular file is read: a link in its place is refused.
     const ContentVersions::Current before = m_versions.current(row, true);
-    FileOps::dropCache(m_context->serverFile(row));
+    FileOps::dropCache(m_context->serverPath(row));
     const FileOps::Staged staged = m_context->stage(local, true, true);
     m_context->commitChange(
         [&] {
@@ -238,7 +242,7 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
             m_context->logHistory(projectId, QStringLiteral("Vrijgegeven"), remark);
             return m_versions.supersede(m_context->project(projectId), before, staged, remark);
         },
-        staged.path);
+        staged.path.path());
     // Only the version that was stored goes; a save that came after it is kept aside.
     if (removeLocalCopy)
         FileOps::removeIfUnchanged(local, staged.source);
@@ -259,14 +263,17 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
     // The server's version is copied beside the working copy first, without a name; only
     // after the commit does it take the working copy's place (a changed copy kept aside),
     // so a refusal leaves the working copy as it was and a process killed at any moment
-    // leaves no half-done copy in the user's folder.
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+    // leaves no half-done copy in the user's folder. A link or anything but a regular file
+    // in the working copy's place is refused before anything changes.
+    const AnchoredPath folder = m_context->workingFolderPath(row.checkoutFolder);
+    const AnchoredPath local = folder.child(row.fileName);
     std::optional<FileOps::PreparedFile> restored;
     if (restoreLocalCopy && mine) {
-        const QString server = m_context->serverFile(row);
+        const AnchoredPath server = m_context->serverPath(row);
         PendingWork::settle(m_context->db(), m_context->folder(), projectId);
-        if (QFileInfo::exists(server) && !(QFileInfo::exists(local) && FileOps::sameContent(local, server)))
-            restored.emplace(server, row.checkoutFolder);
+        FileOps::requireRegular(local, true);
+        if (FileOps::kindOf(server) != FileOps::Kind::Missing && !FileOps::sameContent(local, server))
+            restored.emplace(server, folder);
     }
     {
         WriteTransaction tx(m_context->db());
@@ -278,9 +285,9 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
     }
     FaultInjection::point("after-commit");
     if (restored) {
-        if (QFileInfo::exists(local))
+        if (FileOps::kindOf(local) != FileOps::Kind::Missing)
             FileOps::moveAside(local);
-        restored->place(local);
+        restored->place(row.fileName);
     }
 }
 
@@ -288,14 +295,14 @@ QString CheckOutDesk::viewCopy(qint32 projectId)
 {
     const ProjectRow row = m_context->project(projectId);
     PendingWork::settle(m_context->db(), m_context->folder(), projectId);
-    return FileOps::viewCopy(m_context->serverFile(row), row.fileName);
+    return FileOps::viewCopy(m_context->serverPath(row), row.fileName);
 }
 
-void CheckOutDesk::localCopy(qint32 projectId, const QString &target)
+void CheckOutDesk::localCopy(qint32 projectId, const AnchoredPath &target)
 {
     const ProjectRow row = m_context->project(projectId);
     PendingWork::settle(m_context->db(), m_context->folder(), projectId);
-    FileOps::copyNew(m_context->serverFile(row), target, false);
+    FileOps::copyNew(m_context->serverPath(row), target, false);
 }
 
 void CheckOutDesk::copyToFolders(const QList<qint32> &projectIds, const QStringList &targets)
@@ -308,7 +315,7 @@ void CheckOutDesk::copyToFolders(const QList<qint32> &projectIds, const QStringL
     for (qsizetype i = 0; i < projectIds.size(); ++i) {
         try {
             const QString target = QDir::fromNativeSeparators(targets[i]);
-            localCopy(projectIds[i], FileOps::freePath(target));
+            localCopy(projectIds[i], FileOps::freePath(AnchoredPath::chosen(target)));
         } catch (const DwError &e) {
             failed << e.description();
         }

@@ -6,8 +6,8 @@
 #include "DwError.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
+
+#include <algorithm>
 
 namespace dwfm::store {
 
@@ -34,9 +34,9 @@ ContentVersions::Current ContentVersions::current(const ProjectRow &row, bool wi
     Current now{qint32(q.int64(0)), q.text(1), q.isNull(2) ? -1 : q.int64(2), !q.isNull(1)};
     q.reset();
     if (withHash && !now.hashKnown) {
-        const QString server = m_context->serverFile(row);
+        const AnchoredPath server = m_context->serverPath(row);
         PendingWork::settle(m_context->db(), m_context->folder(), row.id);
-        if (QFileInfo::exists(server)) {
+        if (FileOps::kindOf(server) != FileOps::Kind::Missing) {
             const FileOps::Hashed hashed = FileOps::hashFile(server);
             now.hash = hashed.hash;
             now.size = hashed.stamp.size;
@@ -91,7 +91,7 @@ PendingWork::Step ContentVersions::supersede(const ProjectRow &row, const Curren
     upd.bind(1, qint64(next)).bind(2, qint64(row.id)).exec();
     // Nothing to keep when the old content is the new one, or was never known.
     const QString keep = before.hash.isEmpty() || before.hash == staged.hash ? QString() : m_context->keptPath(before.hash);
-    return PendingWork::Step{0,      PendingWork::Supersede, staged.path, m_context->serverFile(row), row.id,
+    return PendingWork::Step{0,      PendingWork::Supersede, staged.path.path(), m_context->serverFile(row), row.id,
                              NameRules::key(row.fileName), keep};
 }
 
@@ -116,7 +116,7 @@ QList<PendingWork::Step> ContentVersions::unusedContents(const QStringList &hash
         Statement used(m_context->db(), "SELECT 1 FROM versions WHERE hash = ? LIMIT 1");
         used.bind(1, hash);
         const QString kept = m_context->keptPath(hash);
-        if (!used.step() && QFileInfo::exists(kept))
+        if (!used.step() && FileOps::kindOf(m_context->inStore(kept)) != FileOps::Kind::Missing)
             steps << PendingWork::Step{0, PendingWork::RemoveContent, kept, QString(), 0, hash, QString()};
     }
     return steps;
@@ -127,7 +127,7 @@ RecordsetPtr ContentVersions::list(qint32 projectId)
     const ProjectRow row = m_context->project(projectId);
     // Only the current version of a store from before versions lacks its size: it is its
     // server file's.
-    const qint64 serverSize = QFileInfo(m_context->serverFile(row)).size();
+    const qint64 serverSize = std::max<qint64>(0, FileOps::stampOf(m_context->serverPath(row)).size);
     Statement st(m_context->db(),
                  "SELECT v.version, v.hash, COALESCE(v.size, ?), v.user_name, v.made_at, v.remark, "
                  "       v.version = p.version, p.checked_out = 1 AND v.version = p.checkout_version "
@@ -149,20 +149,21 @@ ContentVersions::Source ContentVersions::sourceOf(const ProjectRow &row, qint32 
         throw DwError(DwError::ItemNotFound,
                       QStringLiteral("Van '%1' bestaat geen versie %2 (meer).").arg(row.fileName).arg(version));
     }
-    const Source source{q.int64(1) != 0 ? QString() : m_context->keptPath(q.text(0)), q.text(0)};
+    const bool isCurrent = q.int64(1) != 0;
+    const QString hash = q.text(0);
     q.reset();
-    if (!source.path.isEmpty())
-        return source;
+    if (!isCurrent)
+        return Source{m_context->inStore(m_context->keptPath(hash)), hash};
     // The current content is the server file, once what others committed has reached it.
     PendingWork::settle(m_context->db(), m_context->folder(), row.id);
-    return Source{m_context->serverFile(row), source.hash};
+    return Source{m_context->serverPath(row), hash};
 }
 
 QString ContentVersions::viewCopy(qint32 projectId, qint32 version)
 {
     const ProjectRow row = m_context->project(projectId);
     const Source source = sourceOf(row, version);
-    if (!QFileInfo::exists(source.path)) {
+    if (FileOps::kindOf(source.path) == FileOps::Kind::Missing) {
         throw DwError(DwError::FileNotFound,
                       QStringLiteral("De inhoud van versie %1 van '%2' ontbreekt in de store.").arg(version).arg(row.fileName));
     }
@@ -178,7 +179,7 @@ void ContentVersions::restore(qint32 projectId, qint32 version, const QString &r
     if (version == before.number)
         throw DwError(DwError::InputError, QStringLiteral("Versie %1 is al de inhoud van '%2'.").arg(version).arg(row.fileName));
     const Source source = sourceOf(row, version);
-    if (!QFileInfo::exists(source.path)) {
+    if (FileOps::kindOf(source.path) == FileOps::Kind::Missing) {
         throw DwError(DwError::FileNotFound,
                       QStringLiteral("De inhoud van versie %1 van '%2' ontbreekt in de store.").arg(version).arg(row.fileName));
     }
@@ -186,7 +187,7 @@ void ContentVersions::restore(qint32 projectId, qint32 version, const QString &r
     // hash on the way: a damaged copy never becomes the file's content.
     const FileOps::Staged staged = m_context->stage(source.path, true, true);
     if (!source.hash.isEmpty() && staged.hash != source.hash) {
-        QFile::remove(staged.path);
+        FileOps::discard(staged.path);
         throw DwError(DwError::PathNotFound,
                       QStringLiteral("De bewaarde inhoud van versie %1 van '%2' is beschadigd; er is niets gewijzigd.")
                           .arg(version)
@@ -201,7 +202,7 @@ void ContentVersions::restore(qint32 projectId, qint32 version, const QString &r
             m_context->logHistory(projectId, action, remark);
             return step;
         },
-        staged.path);
+        staged.path.path());
 }
 
 } // namespace dwfm::store

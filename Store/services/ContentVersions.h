@@ -52,7 +52,7 @@ public:
 private:
     // Where the content of one version lies now, and its hash (empty when not known yet).
     struct Source {
-        QString path;
+        AnchoredPath path;
         QString hash;
     };
     Source sourceOf(const ProjectRow &row, qint32 version);

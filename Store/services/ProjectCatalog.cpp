@@ -9,7 +9,6 @@
 #include "services/PendingWork.h"
 #include "services/StoreLocations.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace dwfm::store {
@@ -41,24 +40,24 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
                            bool logHistory)
 {
     m_context->requireWritable();
-    if (!QFileInfo(source).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
+    FileOps::requireRegular(AnchoredPath::chosen(source), false);
     NameRules::require(name);
     // The data is copied, hashed and flushed before the write lock, so that others are not
     // kept waiting; the commit decides and the staged file then takes its place. A file
     // that is only registered is hashed where it lies.
-    const FileOps::Staged staged = copyIntoStore ? m_context->stage(source, true, true) : FileOps::Staged{};
-    const FileOps::Hashed content = copyIntoStore ? FileOps::Hashed{staged.hash, staged.source} : FileOps::hashFile(source);
+    const FileOps::Staged staged = copyIntoStore ? m_context->stage(AnchoredPath::chosen(source), true, true) : FileOps::Staged{};
+    const FileOps::Hashed content =
+        copyIntoStore ? FileOps::Hashed{staged.hash, staged.source} : FileOps::hashFile(AnchoredPath::chosen(source));
     qint32 id = 0;
     m_context->commitChange(
         [&] {
             requireTarget(locationId, name);
-            const QString target = FileOps::join(m_context->locationFolder(locationId), name);
+            const AnchoredPath target = m_context->inStore(FileOps::join(m_context->locationFolder(locationId), name));
             if (copyIntoStore)
                 ServerFolder::requireNoStrayFile(target);
             else
                 ServerFolder::requireInPlace(source, target);
-            if (!copyIntoStore && FileOps::stampOf(source) != content.stamp) {
+            if (!copyIntoStore && FileOps::stampOf(AnchoredPath::chosen(source)) != content.stamp) {
                 throw DwError(DwError::PermissionDenied,
                               QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gelezen; probeer het "
                                              "opnieuw.").arg(source));
@@ -74,9 +73,9 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
                                       copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
             if (!copyIntoStore)
                 return PendingWork::Step{};
-            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(name), QString()};
+            return PendingWork::Step{0, PendingWork::Place, staged.path.path(), target.path(), id, NameRules::key(name), QString()};
         },
-        staged.path);
+        staged.path.path());
     return id;
 }
 
@@ -86,7 +85,7 @@ ProjectCatalog::StagedCopy ProjectCatalog::stageCopy(qint32 projectId, bool dura
     PendingWork::settle(m_context->db(), m_context->folder(), projectId);
     StagedCopy staged;
     staged.version = m_versions.current(row, false);
-    staged.path = m_context->stage(m_context->serverFile(row), durable).path;
+    staged.path = m_context->stage(m_context->serverPath(row), durable).path;
     return staged;
 }
 
@@ -98,7 +97,7 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     if (m_versions.current(src, false).number != staged.version.number)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is intussen gewijzigd; probeer het opnieuw.").arg(src.fileName));
     requireTarget(targetLocationId, src.fileName);
-    const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
+    const AnchoredPath target = m_context->inStore(FileOps::join(m_context->locationFolder(targetLocationId), src.fileName));
     ServerFolder::requireNoStrayFile(target);
     Statement ins(m_context->db(),
                   "INSERT INTO projects (location_id, file_name, name_key, default_project) "
@@ -109,7 +108,7 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     ins.reset();
     m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
     m_versions.recordFirst(id, staged.version.hash, staged.version.size, remark);
-    return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(src.fileName), QString()};
+    return PendingWork::Step{0, PendingWork::Place, staged.path.path(), target.path(), id, NameRules::key(src.fileName), QString()};
 }
 
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
@@ -123,7 +122,7 @@ qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QSt
             id = qint32(step.itemId);
             return step;
         },
-        staged.path);
+        staged.path.path());
     return id;
 }
 
@@ -134,7 +133,7 @@ QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 t
     // Every file's data is copied first, outside the write lock, and then made durable
     // together: the disk writes them all at once instead of one flush after the other.
     QList<StagedCopy> staged(projectIds.size());
-    QStringList written;
+    QList<AnchoredPath> written;
     for (qsizetype i = 0; i < projectIds.size(); ++i) {
         try {
             staged[i] = stageCopy(projectIds[i], false);
@@ -144,8 +143,9 @@ QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 t
         }
     }
     auto dropStaged = [&](qsizetype i) {
-        QFile::remove(staged[i].path);
-        staged[i].path.clear();
+        if (!staged[i].path.isEmpty())
+            FileOps::discard(staged[i].path);
+        staged[i].path = AnchoredPath();
     };
     QList<PendingWork::Step> steps;
     try {
@@ -200,7 +200,9 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
             throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(dup.text(0)));
         const QString from = m_context->serverFile(row);
         const QString to = FileOps::join(QFileInfo(from).absolutePath(), name);
-        if (NameRules::key(row.fileName) != NameRules::key(name) && QFileInfo::exists(to))
+        FileOps::requireRegular(m_context->inStore(from), true);
+        if (NameRules::key(row.fileName) != NameRules::key(name)
+            && FileOps::kindOf(m_context->inStore(to)) != FileOps::Kind::Missing)
             throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
         Statement upd(m_context->db(), "UPDATE projects SET file_name = ?, name_key = ? WHERE project_id = ?");
         upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();

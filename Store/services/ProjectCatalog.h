@@ -42,7 +42,7 @@ private:
     // Before the write lock: a copy of a file's server file in the staging folder, and the
     // version it holds.
     struct StagedCopy {
-        QString path;
+        AnchoredPath path;
         ContentVersions::Current version;
     };
     StagedCopy stageCopy(qint32 projectId, bool durable);

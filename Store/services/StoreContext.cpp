@@ -8,7 +8,6 @@
 #include "services/PendingWork.h"
 
 #include <QDateTime>
-#include <QFile>
 
 namespace dwfm::store {
 
@@ -26,9 +25,18 @@ QString StoreContext::keptPath(const QString &hash) const
     return FileOps::join(FileOps::join(m_contentFolder, hash.left(2)), hash);
 }
 
-FileOps::Staged StoreContext::stage(const QString &source, bool durable, bool hashed) const
+FileOps::Staged StoreContext::stage(const AnchoredPath &source, bool durable, bool hashed) const
 {
-    return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable, hashed);
+    return FileOps::stage(source, inStore(FileOps::join(m_stagingFolder, PendingWork::stagedName())), durable, hashed);
+}
+
+FileOps::Kind StoreContext::kindIn(const QString &path) const
+{
+    try {
+        return FileOps::kindOf(inStore(path));
+    } catch (const DwError &) {
+        return FileOps::Kind::Other; // a link or no folder on the way
+    }
 }
 
 void StoreContext::requireWritable() const
@@ -121,7 +129,7 @@ void StoreContext::commitChanges(const std::function<QList<PendingWork::Step>()>
         tx.commit();
     } catch (...) {
         if (!stagedPath.isEmpty())
-            QFile::remove(stagedPath);
+            FileOps::discard(inStore(stagedPath));
         throw;
     }
     if (steps.size() == 1)

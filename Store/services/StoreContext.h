@@ -31,10 +31,14 @@ public:
     const QString &contentFolder() const { return m_contentFolder; }
     // Where the content with this hash is kept once it is no longer a file's current content.
     QString keptPath(const QString &hash) const;
+    // The store folder: nothing below it, the root folder included, is followed as a link.
+    QString anchorFolder() const override { return m_folder; }
     // A copy of `source` in the staging folder under a name that says which process owns
     // it (flushed when durable), to be renamed into place after the commit; `hashed`
     // computes its SHA-256 beside the copy.
-    FileOps::Staged stage(const QString &source, bool durable, bool hashed = false) const;
+    FileOps::Staged stage(const AnchoredPath &source, bool durable, bool hashed = false) const;
+    // What lies at a path of the store; a link or non-folder on the way counts as Other.
+    FileOps::Kind kindIn(const QString &path) const;
     // Refuses every change in a read-only session.
     void requireWritable() const;
 

@@ -1,4 +1,5 @@
 #include "DialogShots.h"
+#include "ConnectionDialog.h"
 
 #include "adding/frmAddGeneralFiles.h"
 #include "core/FileManUI.h"
@@ -10,7 +11,7 @@
 #include <QDir>
 #include <QTabWidget>
 
-bool saveDialogScreenshots(dwfm::FileManUI &control, const QString &folder)
+bool saveDialogScreenshots(dwfm::FileManUI &control, const StoreConnection &connection, const QString &folder)
 {
     const auto session = dwfm::SessionRegistry::current();
     const qint32 location = control.GetCurrentLocationID();
@@ -25,6 +26,13 @@ bool saveDialogScreenshots(dwfm::FileManUI &control, const QString &folder)
     for (const QFileInfo &file : QDir(stored).entryInfoList(QDir::Files, QDir::Name))
         adding.AddFile(QDir::toNativeSeparators(file.absoluteFilePath()), false);
     bool saved = adding.grab().save(QDir(folder).filePath(QStringLiteral("add-files.png")), "PNG");
+
+    // As the next start shows it: everything filled in but the password.
+    StoreConnection remembered = connection;
+    remembered.password.clear();
+    ConnectionDialog connecting(remembered, [](const StoreConnection &) { return QString(); });
+    connecting.adjustSize();
+    saved = connecting.grab().save(QDir(folder).filePath(QStringLiteral("connection.png")), "PNG") && saved;
 
     // The file with the longest history tells the most.
     qint32 shown = 0;

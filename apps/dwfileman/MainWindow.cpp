@@ -1,18 +1,24 @@
 #include "MainWindow.h"
+#include "ConnectionDialog.h"
+#include "HostSettings.h"
 #include "ModeMenu.h"
 #include "SaveToStore.h"
 
+#include "DwError.h"
+#include "SessionRegistry.h"
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
 #include "dispatch/CommandDispatch.h"
+#include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
+#include "tree/LocationTree.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QCloseEvent>
-#include <QDropEvent>
+#include <QDesktopServices>
 #include <QDockWidget>
+#include <QDropEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTime>
@@ -20,9 +26,15 @@
 
 using dwfm::FileManUI;
 
-MainWindow::MainWindow(const HostOptions &connection)
+namespace {
+// The description under which the control keeps this program's layout.
+const QString kAppDescription = QStringLiteral("dwfileman");
+// The program's name as the desktop shows it.
+const QString kProgramName = QStringLiteral("DW Bestandsbeheer");
+} // namespace
+
+MainWindow::MainWindow()
 {
-    setWindowTitle(QStringLiteral("dwfileman"));
     m_control = new FileManUI(this);
     m_control->StatusBarVisible = true;
     m_control->HeaderLabelsVisible = true;
@@ -38,27 +50,149 @@ MainWindow::MainWindow(const HostOptions &connection)
     m_log->setObjectName(QStringLiteral("eventLog"));
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(2000);
-    auto *dock = new QDockWidget(QStringLiteral("Gebeurtenissen"), this);
-    dock->setObjectName(QStringLiteral("eventDock"));
-    dock->setWidget(m_log);
-    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    m_logDock = new QDockWidget(QStringLiteral("Gebeurtenissen"), this);
+    m_logDock->setObjectName(QStringLiteral("eventDock"));
+    // Only the developer view shows and hides the log.
+    m_logDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_logDock->setWidget(m_log);
+    addDockWidget(Qt::BottomDockWidgetArea, m_logDock);
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Bestand"));
-    addSaveToStoreAction(file, m_control, this, connection, [this](const QString &line) { log(line); });
+    QAction *connectTo = file->addAction(QStringLiteral("&Verbinden..."), this, &MainWindow::reconnect);
+    connectTo->setObjectName(QStringLiteral("mnuVerbinden"));
+    addSaveToStoreAction(
+        file, m_control, this, [this] { return m_connection; }, [this](const QString &line) { log(line); });
     file->addSeparator();
     file->addAction(QStringLiteral("&Afsluiten"), qApp, &QApplication::closeAllWindows);
-    menuBar()->addMenu(m_control->createViewMenu(this));
 
-    addModeMenu(menuBar(), m_control, this, [this](const QString &line) { log(line); });
+    QMenu *view = m_control->createViewMenu(this);
+    menuBar()->addMenu(view);
+    view->addSeparator();
+    m_developer = view->addAction(QStringLiteral("&Ontwikkelaarsweergave"));
+    m_developer->setObjectName(QStringLiteral("mnuOntwikkelaar"));
+    m_developer->setCheckable(true);
+    m_developer->setToolTip(QStringLiteral("Het logboek van de gebeurtenissen en het menu Modus tonen."));
+
+    m_modeMenu = addModeMenu(menuBar(), m_control, this, [this](const QString &line) { log(line); });
+
+    m_developer->setChecked(HostSettings::developerView());
+    showDeveloperView(m_developer->isChecked());
+    connect(m_developer, &QAction::toggled, this, [this](bool on) {
+        showDeveloperView(on);
+        HostSettings::setDeveloperView(on);
+    });
 
     connectEvents();
     setAcceptDrops(true);
+    updateTitle();
     resize(1100, 720);
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::log(const QString &line)
 {
     m_log->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss ")) + line);
+}
+
+void MainWindow::showDeveloperView(bool on)
+{
+    m_logDock->setVisible(on);
+    m_modeMenu->menuAction()->setVisible(on);
+}
+
+QString MainWindow::openStore(const StoreConnection &connection, bool remember)
+{
+    QString reason;
+    bool connected = false;
+    try {
+        connected = m_control->SetupConnection(connection.server, connection.user, connection.password,
+                                               connection.catalog, connection.sqlSecurity);
+        if (!connected) {
+            const auto session = dwfm::SessionRegistry::current();
+            reason = session ? session->Database().LastError() : QString();
+        }
+    } catch (const dwfm::DwError &error) {
+        reason = error.description();
+    }
+    m_connected = connected;
+    if (!connected) {
+        m_remember = false;
+        if (reason.trimmed().isEmpty())
+            reason = QStringLiteral("De store heeft de verbinding geweigerd.");
+        log(QStringLiteral("Niet verbonden: ") + reason);
+        updateTitle();
+        return reason;
+    }
+    m_connection = connection;
+    // A refused attempt before this one left the control disabled.
+    m_control->setEnabled(true);
+    log(QStringLiteral("Verbonden."));
+    // Building the tree selects its top node; that is no choice of the user's, so the
+    // location kept from last time is read before and kept only after.
+    m_remember = false;
+    m_rememberedPath.clear();
+    const QString last = remember ? HostSettings::lastLocation(connection) : QString();
+    if (remember)
+        HostSettings::rememberConnection(connection);
+    // The "Modus" menu may have left the control read-only; all locations are for work.
+    m_control->ReadOnly = false;
+    m_control->AllowPopupMenu = true;
+    log(QStringLiteral("ControlInRootMode() = %1").arg(trueFalse(m_control->ControlInRootMode())));
+    // A location that is gone since then leaves the top of the tree selected.
+    if (!last.isEmpty())
+        openLocation(last);
+    m_remember = remember;
+    updateTitle();
+    return QString();
+}
+
+bool MainWindow::askConnection(const StoreConnection &initial, const QString &reason, bool remember)
+{
+    ConnectionDialog dialog(initial, [this, remember](const StoreConnection &c) { return openStore(c, remember); },
+                            this);
+    if (!reason.isEmpty())
+        dialog.showRefusal(reason);
+    return dwfm::prompts().execDialog(dialog) == QDialog::Accepted && m_connected;
+}
+
+void MainWindow::reconnect()
+{
+    const bool wasConnected = m_connected;
+    const bool rememberedPrevious = m_remember;
+    const StoreConnection previous = m_connection;
+    StoreConnection initial = previous;
+    initial.password.clear();
+    if (askConnection(initial, QString(), true) || !wasConnected || m_connected)
+        return;
+    // Every refused attempt took the old connection down; giving up goes back to it.
+    const QString reason = openStore(previous, rememberedPrevious);
+    if (!reason.isEmpty())
+        dwfm::prompts().message(reason, kProgramName, dwfm::Prompts::Icon::Critical, dwfm::Prompts::Buttons::Ok,
+                                dwfm::Prompts::Answer::Ok);
+}
+
+bool MainWindow::openLocation(const QString &path)
+{
+    return m_connected && locationTreeOf(*m_control)->selectPath(path);
+}
+
+void MainWindow::updateTitle()
+{
+    QString title = kProgramName;
+    const auto session = dwfm::SessionRegistry::current();
+    if (m_connected && session) {
+        try {
+            // What the store says it opened: the default folder spelled out, the user's ID
+            // as the store knows it.
+            title = QStringLiteral("%1 op %2 (%3) – %4")
+                        .arg(session->Database().DefaultDatabase(),
+                             session->Database().ConnectionProperty(QStringLiteral("Data Source")).toString(),
+                             session->CurrentUser().CurrentUserID(), kProgramName);
+        } catch (const dwfm::DwError &) {
+        }
+    }
+    setWindowTitle(title);
 }
 
 void MainWindow::openWorkingCopy(const QString &path)
@@ -68,11 +202,6 @@ void MainWindow::openWorkingCopy(const QString &path)
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         log(QStringLiteral("Openen mislukt: \"%1\"").arg(path));
 }
-
-namespace {
-// The description under which the control keeps this program's layout.
-const QString kAppDescription = QStringLiteral("dwfileman");
-} // namespace
 
 void MainWindow::restoreLayout()
 {
@@ -133,13 +262,18 @@ void MainWindow::connectEvents()
 {
     connect(m_control, &FileManUI::LocationChanged, this, [this](const QString &path, qint32 id) {
         log(QStringLiteral("LocationChanged(\"%1\", %2)").arg(path).arg(id));
+        // A location opened again (the tree read anew) is written only once.
+        if (m_remember && m_connected && path != m_rememberedPath) {
+            HostSettings::rememberLocation(m_connection, path);
+            m_rememberedPath = path;
+        }
     });
     connect(m_control, &FileManUI::ProjectChanged, this,
             [this](const QString &description, qint32 id, bool multiple, bool nothing) {
                 log(QStringLiteral("ProjectChanged(\"%1\", %2, %3, %4)")
                         .arg(description)
                         .arg(id)
-                        .arg(multiple ? "True" : "False", nothing ? "True" : "False"));
+                        .arg(trueFalse(multiple), trueFalse(nothing)));
             });
     connect(m_control, &FileManUI::FileOpen, this, [this](const QString &path, qint32 id) {
         log(QStringLiteral("FileOpen(\"%1\", %2)").arg(path).arg(id));

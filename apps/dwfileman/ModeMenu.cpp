@@ -17,8 +17,6 @@ bool askLocation(QWidget *parent, const QString &title, qint32 &id)
     return ok;
 }
 
-QString yesNo(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
-
 // The select-file mode makes the control read-only and takes its popup menu away; every
 // other mode gives the user the menu and the check-out commands back.
 void allowChanges(FileManUI *control)
@@ -28,7 +26,9 @@ void allowChanges(FileManUI *control)
 }
 } // namespace
 
-void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
+QString trueFalse(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+QMenu *addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
                  std::function<void(const QString &)> log)
 {
     QMenu *menu = menuBar->addMenu(QStringLiteral("&Modus"));
@@ -38,7 +38,7 @@ void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
 
     menu->addAction(QStringLiteral("&Alle locaties"), control, [control, log] {
         allowChanges(control);
-        log(QStringLiteral("ControlInRootMode() = %1").arg(yesNo(control->ControlInRootMode())));
+        log(QStringLiteral("ControlInRootMode() = %1").arg(trueFalse(control->ControlInRootMode())));
     });
     menu->addAction(QStringLiteral("&Gebruiker..."), control, [control, dialogParent, log] {
         bool ok = false;
@@ -48,27 +48,27 @@ void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
             return;
         allowChanges(control);
         const bool built = control->ControlInUserMode(user.trimmed(), QStringLiteral("Bestanden van ") + user.trimmed());
-        log(QStringLiteral("ControlInUserMode(\"%1\") = %2").arg(user.trimmed(), yesNo(built)));
+        log(QStringLiteral("ControlInUserMode(\"%1\") = %2").arg(user.trimmed(), trueFalse(built)));
     });
     menu->addAction(QStringLiteral("&Specifieke locatie..."), control, [control, dialogParent, log, lastLocation] {
         if (!askLocation(dialogParent, QStringLiteral("Specifieke locatie"), *lastLocation))
             return;
         allowChanges(control);
         const bool built = control->ControlInSpecificLocationMode(*lastLocation, QString(), true);
-        log(QStringLiteral("ControlInSpecificLocationMode(%1) = %2").arg(*lastLocation).arg(yesNo(built)));
+        log(QStringLiteral("ControlInSpecificLocationMode(%1) = %2").arg(*lastLocation).arg(trueFalse(built)));
     });
     menu->addAction(QStringLiteral("Bestand &opslaan..."), control, [control, dialogParent, log, lastLocation] {
         if (!askLocation(dialogParent, QStringLiteral("Bestand opslaan"), *lastLocation))
             return;
         allowChanges(control);
         const bool built = control->ControlInSaveFileMode(*lastLocation, QString());
-        log(QStringLiteral("ControlInSaveFileMode(%1) = %2").arg(*lastLocation).arg(yesNo(built)));
+        log(QStringLiteral("ControlInSaveFileMode(%1) = %2").arg(*lastLocation).arg(trueFalse(built)));
     });
     menu->addAction(QStringLiteral("Bestand &kiezen..."), control, [control, dialogParent, log, lastLocation] {
         if (!askLocation(dialogParent, QStringLiteral("Bestand kiezen"), *lastLocation))
             return;
         const bool built = control->ControlInSelectFileMode(*lastLocation, QString());
-        log(QStringLiteral("ControlInSelectFileMode(%1) = %2").arg(*lastLocation).arg(yesNo(built)));
+        log(QStringLiteral("ControlInSelectFileMode(%1) = %2").arg(*lastLocation).arg(trueFalse(built)));
     });
     menu->addSeparator();
     QAction *refresh = menu->addAction(QStringLiteral("&Vernieuwen"), control, [control, log] {
@@ -76,4 +76,5 @@ void addModeMenu(QMenuBar *menuBar, FileManUI *control, QWidget *dialogParent,
         log(QStringLiteral("RefreshTreeView()"));
     });
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    return menu;
 }

@@ -9,8 +9,8 @@
 
 using dwfm::FileManUI;
 
-void addSaveToStoreAction(QMenu *fileMenu, FileManUI *control, QWidget *dialogParent, const HostOptions &connection,
-                          std::function<void(const QString &)> log)
+void addSaveToStoreAction(QMenu *fileMenu, FileManUI *control, QWidget *dialogParent,
+                          std::function<StoreConnection()> connection, std::function<void(const QString &)> log)
 {
     QAction *action = fileMenu->addAction(QStringLiteral("&Opslaan in de store…"));
     action->setObjectName(QStringLiteral("mnuOpslaanInStore"));
@@ -26,11 +26,12 @@ void addSaveToStoreAction(QMenu *fileMenu, FileManUI *control, QWidget *dialogPa
             QFileDialog::getOpenFileName(dialogParent, QStringLiteral("Bestand kiezen om op te slaan"));
         if (file.isEmpty())
             return;
+        const StoreConnection store = connection();
         qint32 savedLocation = -1;
         qint32 savedFile = -1;
         QString savedName;
         const bool stored = dwfm::Support::ShowFileSaveAsDialog(
-            connection.server, connection.user, connection.password, connection.catalog, connection.sqlSecurity, file,
+            store.server, store.user, store.password, store.catalog, store.sqlSecurity, file,
             location, control->GetCurrentLocationDescription(), false, QString(), savedLocation, savedFile, savedName);
         log(QStringLiteral("ShowFileSaveAsDialog(\"%1\") = %2, locatie %3, bestand %4")
                 .arg(file, stored ? QStringLiteral("True") : QStringLiteral("False"))

@@ -1,29 +1,27 @@
-// dwfileman: a host program for the file manager control. It connects the control to a
-// document store given on the command line and shows the control's events in a log.
+// dwfileman: the file manager program. It connects the control to a document store,
+// through its connection dialog or as its command line says, and shows the store.
 // Without a display it renders its window to a PNG file and says where that is.
 #include "DialogShots.h"
 #include "HostOptions.h"
+#include "HostStart.h"
 #include "MainWindow.h"
 
+#include "DwFileStore.h"
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
-#include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "list/ListRowClick.h"
-#include "DwError.h"
-#include "tree/LocationTree.h"
-
-#ifdef DW_HAVE_FILESTORE
-#include "DwFileStore.h"
-#endif
+#include "preview/PreviewPane.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
-#include <QTreeView>
 #include <QTimer>
+#include <QTreeView>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 bool haveDisplay()
@@ -33,6 +31,21 @@ bool haveDisplay()
 }
 
 void print(const QString &text) { std::fprintf(stdout, "%s\n", qPrintable(text)); }
+
+// A password given with --password is overwritten in the process's own arguments, so the
+// process list shows it no longer than it takes to start.
+void blankPasswordArgument(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        char *value = nullptr;
+        if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc)
+            value = argv[++i];
+        else if (std::strncmp(argv[i], "--password=", 11) == 0)
+            value = argv[i] + 11;
+        if (value)
+            std::memset(value, 'x', std::strlen(value));
+    }
+}
 
 // Selects the file's row and clicks it as the user would: the host hears ProjectChanged
 // and the preview shows the file.
@@ -59,45 +72,34 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dwfileman"));
     HostOptions options = parseHostOptions(QApplication::arguments());
+    blankPasswordArgument(argc, argv);
     if (offscreen && options.screenshot.isEmpty())
         options.screenshot = QDir::current().absoluteFilePath(QStringLiteral("dwfileman.png"));
+    // Pictures are made without anyone to answer a dialog.
+    const bool interactive = options.screenshot.isEmpty() && options.dialogScreenshots.isEmpty();
 
-    MainWindow window(options);
-    bool connected = false;
-#ifdef DW_HAVE_FILESTORE
     dwfm::store::registerDwFileStore();
-#endif
-    if (dwfm::SessionRegistry::hasFactory()) {
-        try {
-            connected = window.control()->SetupConnection(options.server, options.user, options.password,
-                                                          options.catalog, options.sqlSecurity);
-            if (!connected) {
-                const auto session = dwfm::SessionRegistry::current();
-                const QString why = session ? session->Database().LastError() : QString();
-                print(QStringLiteral("Geen verbinding met de store: %1").arg(why));
-            }
-        } catch (const dwfm::DwError &error) {
-            print(QStringLiteral("Geen verbinding met de store: %1").arg(error.description()));
-        }
-    } else {
-        print(QStringLiteral("This build has no document store: the control is shown unconnected."));
+    MainWindow window;
+    QString failure;
+    const HostStart::Outcome outcome = HostStart::connect(window, options, interactive, failure);
+    options.connection.password.clear();
+    if (outcome == HostStart::Outcome::Failed) {
+        print(QStringLiteral("Geen verbinding met de store: %1").arg(failure));
+        return 1;
     }
-    window.log(connected ? QStringLiteral("Verbonden.") : QStringLiteral("Niet verbonden."));
-    // A connected control starts with all of the user's locations; the "Modus" menu
-    // switches to the other modes.
-    if (connected)
-        window.log(QStringLiteral("ControlInRootMode() = %1")
-                       .arg(window.control()->ControlInRootMode() ? QStringLiteral("True") : QStringLiteral("False")));
+    // "Annuleren" in the connection dialog at the start ends the program, as a user expects.
+    if (outcome == HostStart::Outcome::GaveUp)
+        return 0;
     // The location asked for is opened and clicked as the user would: LocationChanged
     // follows and the list fills.
-    if (connected && !options.location.isEmpty() && !locationTreeOf(*window.control())->selectPath(options.location))
+    if (!options.location.isEmpty() && !window.openLocation(options.location))
         print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
-    if (connected && !options.file.isEmpty() && !clickFile(*window.control(), options.file))
+    if (!options.file.isEmpty() && !clickFile(*window.control(), options.file))
         print(QStringLiteral("Bestand niet gevonden: %1").arg(options.file));
     if (!options.dialogScreenshots.isEmpty()) {
-        const bool saved = connected && saveDialogScreenshots(*window.control(), options.dialogScreenshots);
+        const bool saved = saveDialogScreenshots(*window.control(), window.connection(), options.dialogScreenshots);
         print(saved ? QStringLiteral("Dialogs: %1").arg(options.dialogScreenshots)
-                    : QStringLiteral("Could not render the dialogs (connected, with a location that has files?)"));
+                    : QStringLiteral("Could not render the dialogs (a location that has files?)"));
         return saved ? 0 : 1;
     }
     window.show();
@@ -105,12 +107,21 @@ int main(int argc, char **argv)
     window.restoreLayout();
 
     if (!options.screenshot.isEmpty()) {
-        QTimer::singleShot(200, &window, [&] {
+        // The preview draws a document in the background (LibreOffice may take a while): the
+        // picture waits until the pane has it, a minute at most.
+        auto *poll = new QTimer(&window);
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(poll, &QTimer::timeout, &window, [&, poll] {
+            if (previewPaneOf(*window.control()).isDrawing() && waited.elapsed() < 60000)
+                return;
+            poll->stop();
             const bool saved = window.grab().save(options.screenshot, "PNG");
             print(saved ? QStringLiteral("Screenshot: %1").arg(options.screenshot)
                         : QStringLiteral("Could not write the screenshot to %1").arg(options.screenshot));
             app.exit(saved ? 0 : 1);
         });
+        poll->start(200);
     }
     return app.exec();
 }
