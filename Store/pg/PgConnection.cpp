@@ -131,13 +131,13 @@ PgConnection::~PgConnection()
 
 void PgConnection::fail(pg_result *result)
 {
-    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    // The error fields live inside the result: copy them before the result is freed.
+    const QByteArray state(result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr);
     const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    const qint32 number = errorNumber(state);
+    const qint32 number = errorNumber(state.isNull() ? nullptr : state.constData());
     QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
-    const QByteArray s(state ? state : "");
-    if (s == LockTimedOut) {
+    if (state == LockTimedOut) {
         // Another session holds what this one waited for. Sessions of store users that keep
         // a transaction open past the store's time-outs are ended, so the next try finds it
         // free unless someone is really at work on it.
@@ -147,13 +147,13 @@ void PgConnection::fail(pg_result *result)
         throw DwError(number, QStringLiteral("Het bestand of de map wordt op dit moment door een andere sessie vastgehouden; "
                                              "probeer het zo opnieuw."));
     }
-    if (s == StatementTimedOut)
+    if (state == StatementTimedOut)
         throw DwError(number, QStringLiteral("De server heeft de opdracht afgebroken: ze duurde langer dan de store toestaat."));
-    if (s == IdleTimedOut)
+    if (state == IdleTimedOut)
         throw DwError(number, QStringLiteral("De server heeft de verbinding beëindigd: een transactie stond langer open dan de "
                                              "store toestaat."));
     // The store's own refusals are sentences already; the server's other errors are not.
-    if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
+    if (number == DwError::DatabaseError || (state.startsWith("23") && !text.startsWith("Er ")))
         text = QStringLiteral("Databasefout: %1.").arg(text);
     throw DwError(number, text);
 }

@@ -41,7 +41,8 @@ struct Cluster {
     {
         bin = qEnvironmentVariable("DW_PG_BIN", QStringLiteral("/usr/lib/postgresql/15/bin"));
         if (!QFileInfo(bin + QStringLiteral("/initdb")).isExecutable()) {
-            failure = QStringLiteral("PostgreSQL is not installed (no %1/initdb)").arg(bin);
+            failure = QStringLiteral("PostgreSQL 15 is not installed (no %1/initdb): install the Debian package "
+                                     "postgresql-15 (./scripts/install-deps.sh does)").arg(bin);
             return false;
         }
         asNobody = geteuid() == 0;

@@ -7,6 +7,8 @@
 #include "pg/PgSession.h"
 #include "DwError.h"
 
+#include <functional>
+
 using namespace dwfm;
 using namespace dwfm::store;
 
@@ -50,4 +52,53 @@ TEST_P(ServerStoreTest, AUserOwnLoginCannotGoAroundTheStore)
         }
     }
     EXPECT_EQ(snapshot(), before);
+}
+
+// The server's refusals reach the caller with their class and their own words; its other
+// errors are marked as database errors, with the server's words.
+TEST_P(ServerStoreTest, RefusalsKeepTheirNumberAndText)
+{
+    const qint32 annas = addFile(*anna, "Van anna.txt", "a", projecten);
+    const qint32 free = addFile(*anna, "Vrij.txt", "v", projecten);
+    ASSERT_TRUE(anna->Projects().CheckOutProject(annas, QString()));
+    const struct {
+        DwFileStoreSession *who;
+        std::function<bool(ProjectsService &)> call;
+        qint32 number;
+        QString text;
+    } refusals[] = {
+        {lezer.get(), [&](ProjectsService &p) { return p.CheckOutProject(free, QString()); }, DwError::PermissionDenied,
+         "Gebruiker 'lezer' mag alleen lezen en kan niets wijzigen."},
+        {bert.get(), [&](ProjectsService &p) { return p.CheckOutProject(annas, QString()); }, DwError::PermissionDenied,
+         "'Van anna.txt' is al in gebruik bij anna."},
+        {bert.get(), [&](ProjectsService &p) { return p.RenameProject(free, "Van anna.txt"); },
+         DwError::IntegrityViolation, "Er staat al een bestand 'Van anna.txt' in deze map."},
+    };
+    for (const auto &refusal : refusals) {
+        EXPECT_FALSE(refusal.call(refusal.who->Projects())) << refusal.text.toStdString();
+        EXPECT_EQ(refusal.who->Database().LastErrorNumber(), refusal.number) << refusal.text.toStdString();
+        EXPECT_EQ(refusal.who->Database().LastError(), refusal.text);
+    }
+
+    pg::PgConnection bertSql(pg::PgSession::conninfo(m_server, m_catalogue, "bert", "bert"));
+    const struct {
+        const char *state;
+        qint32 number;
+        QString text;
+    } errors[] = {
+        {"XX000", DwError::DatabaseError, "Databasefout: stuk."},
+        {"23503", DwError::IntegrityViolation, "Databasefout: stuk."},
+        {"P0002", DwError::ItemNotFound, "stuk"},
+    };
+    for (const auto &error : errors) {
+        const QByteArray raise = QByteArray("DO $$ BEGIN RAISE EXCEPTION USING MESSAGE = 'stuk', ERRCODE = '") +
+                                 error.state + "'; END $$";
+        try {
+            bertSql.exec(raise.constData());
+            ADD_FAILURE() << "no error for " << error.state;
+        } catch (const DwError &e) {
+            EXPECT_EQ(e.number(), error.number) << error.state;
+            EXPECT_EQ(e.description(), error.text) << error.state;
+        }
+    }
 }
