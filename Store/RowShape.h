@@ -7,7 +7,7 @@
 namespace dwfm::store {
 
 // How a column's stored value becomes a field value.
-enum class ColumnKind { Integer, Text, Boolean, DateTime, Date, Time };
+enum class ColumnKind { Integer, Integer64, Text, Boolean, DateTime, Date, Time };
 
 // The field names (as the control reads them) and kinds of the columns of one record set.
 struct RowShape {

@@ -26,6 +26,11 @@ QString stagingFolder(const QString &folder, const QString &catalogue);
 // The hidden folder beside the root folder that keeps every content that is no longer a
 // file's current content, once, under its SHA-256: "<hash's first two digits>/<hash>".
 QString contentFolder(const QString &folder, const QString &catalogue);
+// A server store keeps nothing on disk. What it answers as its root folder is a folder on
+// this computer where a host puts a new file (under the location's path) to register it
+// (AddProject without copying): DwFileStore/<server>/<catalogue> in the user's cache folder.
+// The file is handed to the database and removed from there.
+QString serverDropFolder(const QString &server, const QString &catalogue);
 // A user's working copies lie by default in ~/DwWerkmap/<catalogue>/<user>.
 QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
 // The operating-system account of this process (for integrated security).

@@ -5,6 +5,7 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <exception>
 #include <vector>
 
 namespace dwfm::store::pg {
@@ -15,8 +16,9 @@ namespace {
 constexpr const char *LockTimedOut = "55P03";
 constexpr const char *StatementTimedOut = "57014";
 constexpr const char *IdleTimedOut = "25P03";
+} // namespace
 
-qint32 errorNumber(const char *state)
+qint32 PgConnection::errorNumber(const char *state)
 {
     if (!state)
         return DwError::DatabaseError;
@@ -34,6 +36,7 @@ qint32 errorNumber(const char *state)
     return DwError::DatabaseError;
 }
 
+namespace {
 // "?" placeholders to "$n", outside quoted text.
 QByteArray numbered(const char *sql)
 {
@@ -154,35 +157,99 @@ void PgConnection::fail(pg_result *result)
                                              "store toestaat."));
     // The store's own refusals are sentences already; the server's other errors are not.
     if (number == DwError::DatabaseError || (state.startsWith("23") && !text.startsWith("Er ")))
-        text = QStringLiteral("Databasefout: %1.").arg(text);
+        text = QStringLiteral("Databasefout: %1.").arg(text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text);
     throw DwError(number, text);
 }
 
-PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+bool PgConnection::send(const char *sql, const QVariantList &params, int resultFormat)
 {
     std::vector<QByteArray> values;
     std::vector<const char *> pointers;
+    std::vector<int> lengths, formats;
     values.reserve(std::size_t(params.size()));
     for (const QVariant &v : params) {
-        if (v.isNull()) {
+        const bool binary = v.typeId() == QMetaType::QByteArray;
+        if (v.isNull())
             values.emplace_back();
-            pointers.push_back(nullptr);
-            continue;
-        }
-        values.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
-        pointers.push_back(values.back().constData());
+        else if (binary)
+            values.push_back(v.toByteArray());
+        else
+            values.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
+        pointers.push_back(v.isNull() ? nullptr : values.back().constData());
+        lengths.push_back(int(values.back().size()));
+        formats.push_back(binary ? 1 : 0);
     }
-    pg_result *result = PQexecParams(m_conn, numbered(sql).constData(), int(pointers.size()), nullptr, pointers.data(),
-                                     nullptr, nullptr, 0);
-    const ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        fail(result);
+    return PQsendQueryParams(m_conn, numbered(sql).constData(), int(pointers.size()), nullptr, pointers.data(),
+                             lengths.data(), formats.data(), resultFormat) == 1;
+}
+
+void PgConnection::afterStatement()
+{
     if (m_hook) {
         collect();
         if (!m_pending.isEmpty())
             m_hook();
     }
+}
+
+PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+{
+    if (!send(sql, params, 0))
+        fail(nullptr);
+    // The last result is the statement's answer; an error among them wins.
+    pg_result *result = nullptr, *failed = nullptr;
+    while (pg_result *next = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(next);
+        if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            failed = next;
+            continue;
+        }
+        PQclear(result);
+        result = next;
+    }
+    if (failed) {
+        PQclear(result);
+        fail(failed);
+    }
+    afterStatement();
     return PgResult(result);
+}
+
+void PgConnection::stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row)
+{
+    if (!send(sql, params, 1) || PQsetSingleRowMode(m_conn) != 1)
+        fail(nullptr);
+    pg_result *failed = nullptr;
+    std::exception_ptr thrown;
+    while (pg_result *next = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_SINGLE_TUPLE && !thrown && !failed) {
+            PgResult one(next);
+            try {
+                row(one);
+            } catch (...) {
+                // The rest is not wanted: the server stops sending, and what is on its way
+                // is read and dropped, so the connection can take the next statement.
+                thrown = std::current_exception();
+                if (PGcancel *cancel = PQgetCancel(m_conn)) {
+                    char why[256];
+                    PQcancel(cancel, why, sizeof why);
+                    PQfreeCancel(cancel);
+                }
+            }
+        } else if (!failed && status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+            failed = next;
+        } else {
+            PQclear(next);
+        }
+    }
+    if (thrown) {
+        PQclear(failed);
+        std::rethrow_exception(thrown);
+    }
+    if (failed)
+        fail(failed);
+    afterStatement();
 }
 
 void PgConnection::script(const QString &sql)

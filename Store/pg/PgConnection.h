@@ -35,7 +35,8 @@ private:
 };
 
 // One libpq connection. Statements take "?" parameters (rewritten to $1, $2, ...), sent
-// as text; errors throw DwError with the store's numbers: the functions' refusals (SQL
+// as text, except a QByteArray, which goes as raw bytes (a bytea without the cost of its
+// text form); errors throw DwError with the store's numbers: the functions' refusals (SQL
 // state 42501) become "permission denied", a duplicate "integrity violation", an unknown
 // item "item not found", and the server's own message is the text. A lock wait, a
 // statement or an idle transaction past the store's time-outs is "permission denied" with
@@ -49,6 +50,11 @@ public:
     PgConnection &operator=(const PgConnection &) = delete;
 
     PgResult exec(const char *sql, const QVariantList &params = {});
+    // Runs a query whose rows may be too many to hold at once: each row comes to `row` on
+    // its own as it arrives (a result of one row, cells in binary form: a bytea's raw
+    // bytes), and is gone when `row` returns. An exception from `row` cancels the query
+    // and is passed on; the connection stays usable.
+    void stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row);
     // Runs a script of several statements without parameters.
     void script(const QString &sql);
 
@@ -72,8 +78,12 @@ public:
     static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
     // A name as a quoted SQL identifier.
     static QString identifier(const QString &name);
+    // The store's error number for an SQL state (e.g. of a refusal a batch function caught).
+    static qint32 errorNumber(const char *state);
 
 private:
+    bool send(const char *sql, const QVariantList &params, int resultFormat);
+    void afterStatement();
     [[noreturn]] void fail(pg_result *result);
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
                                               const QString &user);

@@ -176,8 +176,7 @@ QList<std::optional<DwError>> CheckOutDesk::takeAll(const QList<qint32> &project
     for (Taking &taking : takings) {
         if (taking.replacement && !taking.refused) {
             try {
-                FileOps::moveAside(taking.local);
-                taking.replacement->place(taking.local.fileName());
+                taking.replacement->replace(taking.local.fileName());
             } catch (const DwError &e) {
                 // The file is taken; the user's own local file stays where it was.
                 m_context->recordError(e);
@@ -284,11 +283,8 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
         tx.commit();
     }
     FaultInjection::point("after-commit");
-    if (restored) {
-        if (FileOps::kindOf(local) != FileOps::Kind::Missing)
-            FileOps::moveAside(local);
-        restored->place(row.fileName);
-    }
+    if (restored)
+        restored->replace(row.fileName);
 }
 
 QString CheckOutDesk::viewCopy(qint32 projectId)

@@ -19,8 +19,10 @@ int checkCommand(StoreAdministration &admin, bool repair, bool deep, bool confir
     if (!repair)
         return ExitFailed;
     if (!confirmed) {
-        out << findings.size() << " punt(en) herstellen? Onbekende bestanden gaan naar " << admin.lostFolder()
-            << ". (ja/nee) " << Qt::flush;
+        const QString lost = admin.lostFolder();
+        out << findings.size() << " punt(en) herstellen?"
+            << (lost.isEmpty() ? QString() : QStringLiteral(" Onbekende bestanden gaan naar %1.").arg(lost)) << " (ja/nee) "
+            << Qt::flush;
         char answer[16] = {};
         if (!std::fgets(answer, sizeof answer, stdin) || QString::fromLatin1(answer).trimmed().toLower() != QLatin1String("ja")) {
             out << "Niets gewijzigd.\n";

@@ -377,7 +377,7 @@ void printUsage(QTextStream &out)
     out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
            "     of: dwstore --server SERVER --catalog DATABASE OPDRACHT   (serverstore; SERVER: HOST[:POORT],\n"
            "         postgresql://..., service=NAAM; libpq's PGSSLMODE, ~/.pgpass enz. gelden)\n"
-           "  init                                  maak een lege store (server: --store MAP van de bestanden)\n"
+           "  init                                  maak een lege store (server: de database, zonder map)\n"
            "  user add|set ID [--name N] [--password | --password-stdin] [--admin ja|nee]\n"
            "                  [--read-only ja|nee] [--working-root MAP] [--roots ID,ID]\n"
            "                                        --password: dwstore vraagt het wachtwoord (zonder echo);\n"
@@ -397,6 +397,8 @@ void printUsage(QTextStream &out)
            "  check [--deep]                        klopen database en schijf met elkaar? (--deep: lees\n"
            "                                        alle inhoud terug tegen de controlesom)\n"
            "  repair [--deep] [--yes]               herstel wat check vindt (na bevestiging)\n"
+           "  import-share MAP                      (server) werk een store met een gedeelde map bij en zet\n"
+           "                                        de bestanden van die map over in de database\n"
            "Standaardmap: $DW_STORE_DIR of "
         << StoreFolders::defaultStoreFolder() << "\n";
 }

@@ -8,7 +8,7 @@ enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
 // The arguments of one dwstore run: the global options and the command words.
 struct Invocation {
-    QString storeFolder; // empty: the default store folder; with a server: the files' folder
+    QString storeFolder; // empty: the default store folder (an embedded store's only)
     QString server;      // a server store's "host[:port]"; empty: an embedded store
     QString catalogue;   // empty: the default catalogue (Demo for the demo command)
     QStringList words;   // command, sub-command and their arguments and options

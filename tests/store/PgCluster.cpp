@@ -156,6 +156,22 @@ QString server()
     return QStringLiteral("127.0.0.1:%1").arg(cluster().port);
 }
 
+QByteArray contentFromNamesSql(int bytes)
+{
+    const QByteArray data = bytes > 0 ? "convert_to(substr(repeat(file_name, " + QByteArray::number(bytes) + "), 1, "
+                                            + QByteArray::number(bytes) + "), 'UTF8')"
+                                      : QByteArray("convert_to(file_name, 'UTF8')");
+    return R"SQL(
+        WITH f AS MATERIALIZED (SELECT project_id, )SQL" + data + R"SQL( AS data, nextval('dw.contents_content_id_seq') AS cid
+                                  FROM dw.projects WHERE version IS NULL),
+             c AS (INSERT INTO dw.contents (content_id, sha256, size, chunk_count, uploading, uploader)
+                   SELECT cid, sha256(data), octet_length(data), 1, false, session_user FROM f),
+             k AS (INSERT INTO dw.chunks (content_id, seq, data) SELECT cid, 0, data FROM f),
+             v AS (INSERT INTO dw.versions (project_id, version, content_id, sha256, size, made_at)
+                   SELECT project_id, 1, cid, sha256(data), octet_length(data), 0 FROM f)
+        UPDATE dw.projects p SET version = 1 FROM f WHERE p.project_id = f.project_id)SQL";
+}
+
 QString localServer()
 {
     return server().mid(server().lastIndexOf(QLatin1Char(':')));

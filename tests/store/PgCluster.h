@@ -13,6 +13,11 @@
 // installed) and logs every statement (log_statement=all) to its log file.
 namespace PgCluster {
 
+// The statement that gives every file of a server store that has no content yet (rows
+// written straight into its tables) one version, as the database's administrator: its name,
+// or with `bytes` its name repeated to that many bytes.
+QByteArray contentFromNamesSql(int bytes = 0);
+
 // True when the cluster runs; false (with the reason in `why`) when the PostgreSQL
 // programs are not installed or the cluster could not start.
 bool start(QString *why);

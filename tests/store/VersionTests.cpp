@@ -131,7 +131,7 @@ TEST_P(VersionTest, CheckInsMakeVersionsThatCanBeViewedAndRestored)
     ASSERT_TRUE(bert->Projects().CancelCheckOut(id, "", false));
     ASSERT_TRUE(versionsOf(*anna)->RestoreProjectVersion(id, 2, "")) << anna->Database().LastError().toStdString();
     EXPECT_EQ(versionRows(*anna, id).first(), row(5, "versie 2", "anna", "Versie 2 teruggezet", " current"));
-    EXPECT_EQ(readFile(serverFile("Rapport.txt")), "versie 2");
+    EXPECT_EQ(storedContent(id), "versie 2");
     EXPECT_EQ(viewed(*anna, id, 4), "versie 4") << "the replaced content is kept";
     RecordsetPtr h;
     ASSERT_TRUE(anna->Projects().GetProjectHistory(h, id));
@@ -144,7 +144,7 @@ TEST_P(VersionTest, CheckInsMakeVersionsThatCanBeViewedAndRestored)
     ASSERT_TRUE(bert->Projects().CheckOutProject(id, ""));
     writeFile(localFile("bert", "Rapport.txt"), "half af");
     ASSERT_TRUE(versionsOf(*bert)->RestoreProjectVersion(id, 3, "toch die"));
-    EXPECT_EQ(readFile(serverFile("Rapport.txt")), "versie 3");
+    EXPECT_EQ(storedContent(id), "versie 3");
     EXPECT_EQ(readFile(localFile("bert", "Rapport.txt")), "half af");
     EXPECT_EQ(versionRows(*bert, id).mid(0, 2), QStringList({row(6, "versie 3", "bert", "toch die", " current"),
                                                             row(5, "versie 2", "anna", "Versie 2 teruggezet", " base")}));

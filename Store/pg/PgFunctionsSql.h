@@ -1,0 +1,231 @@
+#pragma once
+
+namespace dwfm::store::pg {
+
+// The functions through which the server store's users change its records. Every function
+// a user calls runs with the owner's rights (SECURITY DEFINER) and checks who calls it
+// (session_user): a user's own login may read the record tables and call these functions,
+// nothing else. Each change tells the listening sessions which location changed (NOTIFY
+// dw_changes, the location's ID as payload). The functions of the files' content follow
+// in PgContentSql.h, which also grants what the users may call.
+//
+// The script first drops every function of the schema, so that it serves a new store and
+// the upgrade of an older one alike. {owner} is replaced by the owner role.
+inline const char *const PgFunctionsSql = R"SQL(
+SET ROLE {owner};
+SET search_path = dw, pg_temp;
+DO $$
+DECLARE f regprocedure;
+BEGIN
+    FOR f IN SELECT p.oid FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace WHERE n.nspname = 'dw' LOOP
+        EXECUTE format('DROP FUNCTION %s CASCADE', f);
+    END LOOP;
+END $$;
+
+-- Helpers, for the functions below only.
+CREATE FUNCTION refuse(msg text, code text DEFAULT '42501') RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION USING MESSAGE = msg, ERRCODE = code;
+END $$;
+
+CREATE FUNCTION now_ms() RETURNS bigint LANGUAGE sql AS $$
+    SELECT (extract(epoch FROM clock_timestamp()) * 1000)::bigint;
+$$;
+
+CREATE FUNCTION caller() RETURNS users LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users;
+BEGIN
+    SELECT * INTO u FROM users WHERE user_key = lower(session_user::text);
+    IF NOT FOUND THEN
+        PERFORM refuse(format('De gebruiker ''%s'' is onbekend in deze store.', session_user));
+    END IF;
+    RETURN u;
+END $$;
+
+CREATE FUNCTION writer() RETURNS users LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := caller();
+BEGIN
+    IF u.is_readonly THEN
+        PERFORM refuse(format('Gebruiker ''%s'' mag alleen lezen en kan niets wijzigen.', u.user_id));
+    END IF;
+    RETURN u;
+END $$;
+
+CREATE FUNCTION log_action(p_project integer, p_action text, p_memo text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+BEGIN
+    INSERT INTO history (project_id, action, action_at, user_name, memo)
+    VALUES (p_project, p_action, now_ms(), (caller()).user_id, NULLIF(trim(coalesce(p_memo, '')), ''));
+END $$;
+
+CREATE FUNCTION touched(p_location integer) RETURNS void LANGUAGE sql AS $$
+    SELECT pg_notify('dw_changes', p_location::text);
+$$;
+
+CREATE FUNCTION file_row(p_project integer) RETURNS projects LANGUAGE plpgsql SECURITY DEFINER
+SET search_path = dw, pg_temp AS $$
+DECLARE r projects;
+BEGIN
+    SELECT * INTO r FROM projects WHERE project_id = p_project FOR UPDATE;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Bestand %s bestaat niet in de store.', p_project), 'P0002');
+    END IF;
+    RETURN r;
+END $$;
+
+-- The location's path below the top, parts joined by "/".
+CREATE FUNCTION location_path(p_location integer) RETURNS text LANGUAGE sql STABLE SET search_path = dw, pg_temp AS $$
+    WITH RECURSIVE up (location_id, parent_id, name, depth) AS (
+        SELECT location_id, parent_id, name, 0 FROM locations WHERE location_id = p_location
+        UNION ALL
+        SELECT l.location_id, l.parent_id, l.name, up.depth + 1 FROM locations l JOIN up ON l.location_id = up.parent_id
+         WHERE up.depth < 100000)
+    SELECT string_agg(name, '/' ORDER BY depth DESC) FROM up;
+$$;
+
+-- Refuses a name already taken (case aside) by another file of the location p_in, or with
+-- p_files false by another folder under the parent p_in; p_except is the one being renamed.
+CREATE FUNCTION name_free(p_files boolean, p_in integer, p_name text, p_except integer DEFAULT 0) RETURNS void
+LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
+BEGIN
+    IF p_files AND EXISTS (SELECT 1 FROM projects WHERE location_id = p_in AND name_key = lower(p_name)
+                                                    AND project_id <> p_except) THEN
+        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
+    ELSIF NOT p_files AND EXISTS (SELECT 1 FROM locations WHERE parent_id = p_in AND name_key = lower(p_name)
+                                                           AND location_id <> p_except) THEN
+        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
+    END IF;
+END $$;
+
+-- The location, locked for a change by `u`; a top location only an administrator may change.
+CREATE FUNCTION changeable_location(p_location integer, u users) RETURNS locations LANGUAGE plpgsql
+SET search_path = dw, pg_temp AS $$
+DECLARE l locations;
+BEGIN
+    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
+        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
+    END IF;
+    RETURN l;
+END $$;
+
+-- The same rule as the clients': at most 220 bytes, so that a kept-aside name still fits
+-- in 255; no separators, no characters the control refuses, no control characters.
+CREATE FUNCTION name_ok(p_name text) RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    IF p_name IS NULL OR trim(p_name) = '' OR octet_length(p_name) > 220 OR p_name IN ('.', '..')
+       OR p_name ~ '[/\\<>:|"[:cntrl:]]' OR position('..' in p_name) > 0 THEN
+        PERFORM refuse(format('De naam ''%s'' is niet toegestaan.', p_name), '22023');
+    END IF;
+END $$;
+
+CREATE FUNCTION files_allowed(p_location integer) RETURNS void LANGUAGE plpgsql SECURITY DEFINER
+SET search_path = dw, pg_temp AS $$
+DECLARE l locations;
+BEGIN
+    SELECT * INTO l FROM locations WHERE location_id = p_location;
+    IF NOT FOUND THEN
+        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
+    ELSIF l.kind <> 9 THEN
+        PERFORM refuse(format('In de map ''%s'' mogen geen bestanden worden geplaatst.', l.name));
+    END IF;
+END $$;
+
+CREATE FUNCTION release(p_project integer, p_holder text) RETURNS void LANGUAGE sql AS $$
+    UPDATE dw.projects SET checked_out = false, user_id = NULL, checkout_at = NULL, computer_name = NULL,
+           checkout_folder = NULL, checkout_remark = NULL, checkout_version = NULL
+     WHERE project_id = p_project AND checked_out AND user_id = p_holder;
+$$;
+
+CREATE FUNCTION cancel_check_out(p_project integer, p_remark text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project); mine boolean;
+BEGIN
+    IF NOT r.checked_out THEN
+        PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
+    END IF;
+    mine := lower(r.user_id) = u.user_key;
+    IF NOT mine AND NOT u.is_admin THEN
+        PERFORM refuse(format('Alleen een beheerder mag het in gebruik nemen van ''%s'' door %s ongedaan maken.',
+                              r.file_name, r.user_id));
+    END IF;
+    PERFORM release(p_project, r.user_id);
+    PERFORM log_action(p_project, 'In gebruik nemen ongedaan gemaakt',
+                       CASE WHEN mine THEN p_remark ELSE trim(format('Voor %s. %s', r.user_id, p_remark)) END);
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION rename_project(p_project integer, p_name text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); r projects := file_row(p_project);
+BEGIN
+    PERFORM name_ok(p_name);
+    IF r.checked_out THEN
+        PERFORM refuse(format('''%s'' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.', r.file_name));
+    END IF;
+    PERFORM name_free(true, r.location_id, p_name, p_project);
+    UPDATE projects SET file_name = p_name, name_key = lower(p_name) WHERE project_id = p_project;
+    PERFORM log_action(p_project, 'Naam gewijzigd', format('Van ''%s'' in ''%s''', r.file_name, p_name));
+    PERFORM touched(r.location_id);
+END $$;
+
+CREATE FUNCTION create_location(p_name text, p_remark text, p_parent integer) RETURNS integer
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); k integer := 9; id integer;
+BEGIN
+    PERFORM name_ok(p_name);
+    IF p_parent = 0 THEN
+        IF NOT u.is_admin THEN
+            PERFORM refuse('Alleen een beheerder mag een hoofdlocatie maken.');
+        END IF;
+    ELSE
+        SELECT kind INTO k FROM locations WHERE location_id = p_parent;
+        IF NOT FOUND THEN
+            PERFORM refuse(format('Locatie %s bestaat niet.', p_parent), 'P0002');
+        END IF;
+    END IF;
+    PERFORM name_free(false, p_parent, p_name);
+    INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (p_parent, p_name, lower(p_name), p_remark, k)
+    RETURNING location_id INTO id;
+    PERFORM touched(p_parent);
+    RETURN id;
+END $$;
+
+CREATE FUNCTION rename_location(p_location integer, p_name text) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); l locations; busy bigint;
+BEGIN
+    PERFORM name_ok(p_name);
+    l := changeable_location(p_location, u);
+    PERFORM name_free(false, l.parent_id, p_name, p_location);
+    WITH RECURSIVE below (location_id) AS (
+        SELECT p_location UNION ALL
+        SELECT c.location_id FROM locations c JOIN below b ON c.parent_id = b.location_id)
+    SELECT count(*) INTO busy FROM projects WHERE checked_out AND location_id IN (SELECT location_id FROM below);
+    IF busy > 0 THEN
+        PERFORM refuse(format('De map ''%s'' kan niet worden hernoemd: er zijn nog %s bestand(en) in gebruik.',
+                              l.name, busy));
+    END IF;
+    UPDATE locations SET name = p_name, name_key = lower(p_name) WHERE location_id = p_location;
+    PERFORM touched(l.parent_id);
+    PERFORM touched(p_location);
+END $$;
+
+CREATE FUNCTION delete_location(p_location integer) RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
+DECLARE u users := writer(); l locations := changeable_location(p_location, u);
+BEGIN
+    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location)
+       OR EXISTS (SELECT 1 FROM locations WHERE parent_id = p_location) THEN
+        PERFORM refuse(format('De map ''%s'' is niet leeg.', l.name));
+    END IF;
+    DELETE FROM user_roots WHERE location_id = p_location;
+    DELETE FROM locations WHERE location_id = p_location;
+    PERFORM touched(l.parent_id);
+END $$;
+RESET ROLE;
+)SQL";
+
+} // namespace dwfm::store::pg
