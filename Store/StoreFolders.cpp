@@ -63,6 +63,11 @@ QString stagingFolder(const QString &folder, const QString &catalogue)
     return FileOps::join(folder, QLatin1Char('.') + catalogue + QStringLiteral(".staging"));
 }
 
+QString contentFolder(const QString &folder, const QString &catalogue)
+{
+    return FileOps::join(folder, QLatin1Char('.') + catalogue + QStringLiteral(".versions"));
+}
+
 QString osAccount()
 {
 #ifdef Q_OS_UNIX

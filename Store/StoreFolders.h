@@ -23,6 +23,9 @@ QString rootFolder(const QString &folder, const QString &catalogue);
 // The hidden folder beside the root folder where new content is written and flushed
 // before it is renamed into place (same file system, so the rename is one step).
 QString stagingFolder(const QString &folder, const QString &catalogue);
+// The hidden folder beside the root folder that keeps every content that is no longer a
+// file's current content, once, under its SHA-256: "<hash's first two digits>/<hash>".
+QString contentFolder(const QString &folder, const QString &catalogue);
 // A server store keeps nothing on disk. What it answers as its root folder is a folder on
 // this computer where a host puts a new file (under the location's path) to register it
 // (AddProject without copying): DwFileStore/<server>/<catalogue> in the user's cache folder.

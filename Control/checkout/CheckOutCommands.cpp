@@ -2,6 +2,7 @@
 
 #include "frmCheckInProject.h"
 #include "frmCheckOutForm.h"
+#include "ProjectVersions.h"
 #include "list/FileListModel.h"
 #include "platform/ErrorReport.h"
 #include "platform/ErrorTrap.h"
@@ -148,13 +149,22 @@ void CheckOutCommands::viewStoredFile(qint32 lProjectID)
     TrapErrorsVoid(QStringLiteral("DwProjectFileManUIBekijkenProject"), [&] { openViewCopy(lProjectID); });
 }
 
-void CheckOutCommands::openViewCopy(qint32 id)
+void CheckOutCommands::viewStoredVersion(qint32 lProjectID, qint32 lVersion)
+{
+    TrapErrorsVoid(QStringLiteral("DwProjectFileManUIBekijkenProject"), [&] { openViewCopy(lProjectID, lVersion); });
+}
+
+void CheckOutCommands::openViewCopy(qint32 id, qint32 version)
 {
     QString path;
     bool copied = false;
     {
         const FileStoreSessionPtr session = RequireSession();
-        copied = session->Projects().GetViewCopy(id, path);
+        if (version == 0) {
+            copied = session->Projects().GetViewCopy(id, path);
+        } else if (auto *versions = dynamic_cast<ProjectVersions *>(&session->Projects())) {
+            copied = versions->GetVersionViewCopy(id, version, path);
+        }
     }
     if (!copied) {
         prompts().message(QStringLiteral("Bekijken bestand niet mogelijk!"), ApplicationTitle(), Prompts::Icon::None,

@@ -70,6 +70,9 @@ public:
     // BekijkenProject does; the preview's followed file links come here. Reports a
     // failure as "DwProjectFileManUIBekijkenProject".
     void viewStoredFile(qint32 lProjectID);
+    // The same for an earlier version of a file, from a store that keeps versions (the
+    // properties dialog's "Bekijken").
+    void viewStoredVersion(qint32 lProjectID, qint32 lVersion);
     // The double-click of the file list: view (NoFileOpenOnDoubleClick), or check the
     // selected file out and raise FileOpen with its working copy (with ReadOnly only the
     // user's own file).
@@ -88,8 +91,9 @@ signals:
     void FileCheckIn(qint32 lProjectID);
 
 private:
-    // A read-only view copy of one stored file, kept and opened; a refusal is told once.
-    void openViewCopy(qint32 id);
+    // A read-only view copy of one stored file (of its current content, or of `version`),
+    // kept and opened; a refusal is told once.
+    void openViewCopy(qint32 id, qint32 version = 0);
     void fCheckOut_FileCheckOut(const QString &strFilePath, qint32 lProjectID);
     void fCheckOut_FileOpen(const QString &strFilePath, qint32 lProjectID);
     void fCheckIn_FileCheckIn(qint32 lProjectID);

@@ -117,17 +117,27 @@ void CheckWorkDialog::SetData(const QStringList &names, const QStringList &keys)
     lvOverzicht->clearSelection();
 }
 
+void CheckWorkDialog::beginWork(const QList<qint32> &, const QString &) {}
+
 void CheckWorkDialog::runWork()
 {
     SetBusyPointer(*this);
     setPhase(Phase::Working);
     OKPressed = true;
+    QList<qint32> ids;
+    try {
+        for (int i = 0; i < ItemCount && i < m_keys.size() && i < m_items->rowCount(); ++i)
+            ids << FileIdOfKey(m_keys[i]);
+    } catch (const DwError &) {
+        // The loop below meets the same key and ends there.
+    }
+    beginWork(ids, txtOmschrijving->toPlainText());
     for (int i = 0; i < ItemCount; ++i) {
         if (i >= m_keys.size() || i >= m_items->rowCount())
             throw DwError(kSubscriptOutOfRange, QStringLiteral("Bestand %1 staat niet in de lijst.").arg(i + 1));
         const qint32 id = FileIdOfKey(m_keys[i]);
         const QString remark = txtOmschrijving->toPlainText();
-        if (workOne(id, remark)) {
+        if (workOne(i, id, remark)) {
             m_items->item(i, ColResult)->setText(kResultOk);
             workDone(i, id);
         } else {

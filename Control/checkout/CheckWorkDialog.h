@@ -84,11 +84,15 @@ protected:
 
     CheckWorkDialog(const Design &design, QWidget *parent);
 
-    // The OK button's work: each file in list order is handed to workOne with its ID and
-    // the remark; True writes "OK" and calls workDone before the next file, False writes
-    // "Mislukt!". An error leaves the loop at once and is the caller's to report.
+    // The OK button's work: beginWork gets the files up front, then each file in list order
+    // is handed to workOne with its row, ID and the remark; True writes "OK" and calls
+    // workDone before the next file, False writes "Mislukt!". An error leaves the loop at
+    // once and is the caller's to report.
     void runWork();
-    virtual bool workOne(qint32 lProjectID, const QString &strDescription) = 0;
+    // The files (in list order, up to the first key that names none) before any is handed
+    // to workOne: a dialog whose store takes them together does its work here.
+    virtual void beginWork(const QList<qint32> &lProjectIDs, const QString &strDescription);
+    virtual bool workOne(int row, qint32 lProjectID, const QString &strDescription) = 0;
     virtual void workDone(int row, qint32 lProjectID) = 0;
 
 private:

@@ -25,7 +25,7 @@ void frmCheckInProject::AutoCheckIn()
     TrapErrorsVoid(QStringLiteral("frmCheckInProject.AutoCheckIn"), [this] { runWork(); });
 }
 
-bool frmCheckInProject::workOne(qint32 lProjectID, const QString &strDescription)
+bool frmCheckInProject::workOne(int, qint32 lProjectID, const QString &strDescription)
 {
     const FileStoreSessionPtr session = RequireSession();
     // The working copy goes back to the server and leaves the user's folder.

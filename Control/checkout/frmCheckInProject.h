@@ -19,7 +19,7 @@ signals:
     void FileCheckIn(qint32 lProjectID);
 
 protected:
-    bool workOne(qint32 lProjectID, const QString &strDescription) override;
+    bool workOne(int row, qint32 lProjectID, const QString &strDescription) override;
     void workDone(int row, qint32 lProjectID) override;
 };
 

@@ -1,5 +1,6 @@
 #include "frmCheckOutForm.h"
 
+#include "ProjectBatch.h"
 #include "platform/ErrorTrap.h"
 #include "platform/TextHelpers.h"
 
@@ -26,8 +27,23 @@ void frmCheckOutForm::AutoCheckOut()
     TrapErrorsVoid(QStringLiteral("frmCheckOutForm.AutoCheckOut"), [this] { runWork(); });
 }
 
-bool frmCheckOutForm::workOne(qint32 lProjectID, const QString &strDescription)
+void frmCheckOutForm::beginWork(const QList<qint32> &lProjectIDs, const QString &strDescription)
 {
+    m_batched = false;
+    m_taken.clear();
+    if (lProjectIDs.isEmpty())
+        return;
+    const FileStoreSessionPtr session = RequireSession();
+    if (auto *batch = dynamic_cast<ProjectBatch *>(&session->Projects())) {
+        m_taken = batch->CheckOutProjects(lProjectIDs, strDescription);
+        m_batched = true;
+    }
+}
+
+bool frmCheckOutForm::workOne(int row, qint32 lProjectID, const QString &strDescription)
+{
+    if (m_batched)
+        return m_taken.value(row, false);
     const FileStoreSessionPtr session = RequireSession();
     return session->Projects().CheckOutProject(lProjectID, strDescription);
 }

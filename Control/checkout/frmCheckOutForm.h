@@ -23,8 +23,16 @@ signals:
     void FileOpen(const QString &strFilePath, qint32 lProjectID);
 
 protected:
-    bool workOne(qint32 lProjectID, const QString &strDescription) override;
+    // A store that checks many files out together (ProjectBatch) gets them all at once,
+    // committed together; the results then come row by row as before, with the same events.
+    void beginWork(const QList<qint32> &lProjectIDs, const QString &strDescription) override;
+    bool workOne(int row, qint32 lProjectID, const QString &strDescription) override;
     void workDone(int row, qint32 lProjectID) override;
+
+private:
+    // The store's answer per row when it took the files together; empty otherwise.
+    QList<bool> m_taken;
+    bool m_batched = false;
 };
 
 } // namespace dwfm

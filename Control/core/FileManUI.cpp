@@ -291,7 +291,10 @@ void FileManUI::setUpFolderAndFileWork()
     const auto nodeSelected = [this] { return m_tree->selectedNode().isValid(); };
     m_folders = new FolderCommands(*m_tree, tvTreeView, refresh, this);
     m_sendTo = new SendToCommands(SendToContext{this, lvListView, m_listModel, nodeSelected}, this);
-    m_properties = new PropertiesCommand(PropertiesCommand::Context{this, nodeSelected, refresh}, this);
+    m_properties = new PropertiesCommand(
+        PropertiesCommand::Context{this, nodeSelected, refresh,
+                                   [this](qint32 id, qint32 version) { m_checkOut->viewStoredVersion(id, version); }},
+        this);
     m_commandDispatch = new CommandDispatch(CommandDispatchContext{.menu = m_view->popupMenu(),
                                                                    .popup = m_view->popup(),
                                                                    .toolbar = m_view->layout().tbToolbar,

@@ -1,5 +1,6 @@
 #include "PropertiesCommand.h"
 
+#include "VersionPanel.h"
 #include "frmGeneralProjectProperties.h"
 
 #include "platform/ErrorTrap.h"
@@ -25,6 +26,7 @@ void PropertiesCommand::EigenschappenProject(qint32 lProjectID, const QString &l
     SkipOnError([&] {
         dialog->mProjectID = lProjectID;
         dialog->ListedFileName = listedName;
+        dialog->pnlVersies->viewVersion = m_ctx.viewVersion;
     });
     SkipOnError([&] { dialog->FillInfo(); });
     SkipOnError([&] { prompts().execDialog(*dialog); });

@@ -17,6 +17,8 @@ public:
         QWidget *owner = nullptr;
         std::function<bool()> treeNodeSelected;
         std::function<void()> refreshListView;
+        // Opens a read-only copy of one version of a file, as "Bestand Bekijken" opens one.
+        std::function<void(qint32 lProjectID, qint32 lVersion)> viewVersion;
     };
 
     explicit PropertiesCommand(Context context, QObject *parent = nullptr);

@@ -1,5 +1,6 @@
 #include "frmGeneralProjectProperties.h"
 
+#include "VersionPanel.h"
 #include "core/SessionAccess.h"
 #include "platform/ErrorReport.h"
 #include "platform/TextHelpers.h"
@@ -91,6 +92,8 @@ frmGeneralProjectProperties::frmGeneralProjectProperties(QWidget *parent) : QDia
     rtHistory = new QTextEdit(log);
     rtHistory->setObjectName(QStringLiteral("rtHistory"));
     rtHistory->setLineWrapMode(QTextEdit::NoWrap);
+    pnlVersies = new VersionPanel(log);
+    pnlVersies->setVisible(false);
     lblProjectID = label("lblProjectID", "ProjectID:", this);
     txtProjectID = lineEdit("txtProjectID", this);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
@@ -109,7 +112,8 @@ frmGeneralProjectProperties::frmGeneralProjectProperties(QWidget *parent) : QDia
     Twips::place(txtProjectCab, {1275, 630, 5295, 315});
     Twips::place(Frame5, {135, 2475 - tabRow, 6630, 1860});
     Twips::place(rtStatus, {120, 240, 6360, 1530});
-    Twips::place(rtHistory, {60, 60, 6720, 4485 - tabRow - 120});
+    Twips::place(pnlVersies, {60, 60, 6720, 1500});
+    placeHistory(false);
     Twips::place(lblProjectID, {120, 4740, 880, 300});
     Twips::place(txtProjectID, {1020, 4680, 1335, 315});
     Twips::place(cmdOK, {5805, 4665, 1200, 345});
@@ -123,9 +127,23 @@ frmGeneralProjectProperties::frmGeneralProjectProperties(QWidget *parent) : QDia
         field->installEventFilter(this);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    // A restored version is a new version with a history row: both are read again, and the
+    // file list wants a refill afterwards.
+    connect(pnlVersies, &VersionPanel::restored, this, [this] {
+        Changed = true;
+        rtHistory->clear();
+        fillHistory(mProjectID);
+    });
 }
 
 frmGeneralProjectProperties::~frmGeneralProjectProperties() = default;
+
+void frmGeneralProjectProperties::placeHistory(bool belowVersions)
+{
+    const double tabPage = 4485 - 330;
+    const double top = belowVersions ? 1620 : 60;
+    Twips::place(rtHistory, {60, top, 6720, tabPage - 60 - top});
+}
 
 void frmGeneralProjectProperties::Form_Load()
 {
@@ -187,6 +205,12 @@ void frmGeneralProjectProperties::FillInfo()
     insertText(status, QStringLiteral("Geen bijzonderheden.\n"));
     txtProjectID->setText(QString::number(mProjectID));
     fillHistory(info->value(QStringLiteral("Projectid")).toInt());
+    const bool held = info->hasField(QStringLiteral("CheckedOut")) && info->value(QStringLiteral("CheckedOut")).toBool();
+    const QString holder = held && info->hasField(QStringLiteral("UserID")) ? NullToEmpty(info->value(QStringLiteral("UserID")))
+                                                                          : QString();
+    const bool versions = pnlVersies->fill(mProjectID, fileName, holder);
+    pnlVersies->setVisible(versions);
+    placeHistory(versions);
 }
 
 void frmGeneralProjectProperties::fillHistory(qint32 projectID)

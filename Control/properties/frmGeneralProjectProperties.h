@@ -11,9 +11,12 @@ class QTextEdit;
 
 namespace dwfm {
 
+class VersionPanel;
+
 // "Bestand eigenschappen": one file's folders and name on the "Algemeen" tab and its
-// history on "Logboek", read from the store. A viewer: nothing typed is stored, and only
-// administrators may type at all (and see the file's ID).
+// history on "Logboek", read from the store; a store that keeps versions also shows them
+// there, above the history, to be viewed and restored (VersionPanel). Otherwise a viewer:
+// nothing typed is stored, and only administrators may type at all (and see the file's ID).
 class frmGeneralProjectProperties : public QDialog {
     Q_OBJECT
 public:
@@ -50,6 +53,7 @@ public:
     QGroupBox *Frame5;
     QTextEdit *rtStatus;
     QTextEdit *rtHistory;
+    VersionPanel *pnlVersies;
     QLabel *lblProjectID;
     QLineEdit *txtProjectID;
     QPushButton *cmdOK;
@@ -59,6 +63,8 @@ protected:
 
 private:
     void fillHistory(qint32 projectID);
+    // The history fills the tab, or the space below the versions when they are shown.
+    void placeHistory(bool belowVersions);
 
     bool m_inputLocked = true;
 };

@@ -2,6 +2,7 @@
 
 #include "StoreFolders.h"
 #include "admin/StoreCheck.h"
+#include "admin/VersionPruning.h"
 #include "db/Schema.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
@@ -21,6 +22,11 @@ void StoreAdmin::createStore(const QString &folder, const QString &catalogue)
     FileOps::makePath(folder);
     const QString anchor = QDir(folder).absolutePath();
     FileOps::makeFolder(AnchoredPath::below(anchor, StoreFolders::rootFolder(anchor, catalogue)));
+    // The content folder's sub-folders exist from the start, so that keeping a content
+    // never has to make (and flush) a folder first.
+    const QString contents = StoreFolders::contentFolder(anchor, catalogue);
+    for (int i = 0; i < 256; ++i)
+        FileOps::makeFolder(AnchoredPath::below(anchor, FileOps::join(contents, QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0')))));
     // Made here rather than by SQLite, which would give it mode 0644 whatever the umask:
     // with a group's umask (002) every account of the group can then write it, and SQLite
     // gives its journal files the database's mode.
@@ -44,16 +50,24 @@ QString StoreAdmin::defaultWorkingRoot(const QString &userId)
     return StoreFolders::defaultWorkingRoot(m_session->context()->catalogue(), userId);
 }
 
-// This store keeps no hashes of its files: the deep check has nothing more to read them
-// against than the plain one.
-QStringList StoreAdmin::check(bool)
+PruneResult StoreAdmin::prune(const PruneRules &rules)
 {
-    return StoreCheck(m_session->context()).check();
+    return VersionPruning(m_session->context()).prune(rules);
 }
 
-QStringList StoreAdmin::repair(bool)
+ContentTotals StoreAdmin::storedContent()
 {
-    return StoreCheck(m_session->context()).repair();
+    return VersionPruning(m_session->context()).totals();
+}
+
+QStringList StoreAdmin::check(bool deep)
+{
+    return StoreCheck(m_session->context()).check(deep);
+}
+
+QStringList StoreAdmin::repair(bool deep)
+{
+    return StoreCheck(m_session->context()).repair(deep);
 }
 
 QString StoreAdmin::lostFolder()

@@ -36,6 +36,8 @@ public:
     bool nameTaken(const QString &id) override;
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
+    PruneResult prune(const PruneRules &rules) override;
+    ContentTotals storedContent() override;
     QStringList check(bool deep) override;
     QStringList repair(bool deep) override;
     QString lostFolder() override;

@@ -1,8 +1,10 @@
 #include "admin/StoreCheck.h"
 
+#include "admin/ContentCheck.h"
 #include "StoreFolders.h"
 #include "fs/FileOps.h"
 #include "DwError.h"
+#include "services/ContentVersions.h"
 #include "services/PendingWork.h"
 
 #include <QDateTime>
@@ -13,6 +15,7 @@
 #include <QSet>
 
 #include <functional>
+#include <optional>
 
 namespace dwfm::store {
 
@@ -45,16 +48,7 @@ QString StoreCheck::putAside(const QString &path, const QString &why)
     return target.path();
 }
 
-FileOps::Kind StoreCheck::kindIn(const QString &path) const
-{
-    try {
-        return FileOps::kindOf(m_context->inStore(path));
-    } catch (const DwError &) {
-        return FileOps::Kind::Other; // a link or no folder on the way
-    }
-}
-
-QStringList StoreCheck::run(bool repair)
+QStringList StoreCheck::run(bool repair, bool deep)
 {
     QStringList out;
     const SqliteDbPtr &db = m_context->db();
@@ -81,6 +75,8 @@ QStringList StoreCheck::run(bool repair)
     checkFiles(repair, out);
     checkHolders(repair, out);
     checkHistory(repair, out);
+    ContentCheck(m_context, [this](const QString &path, const QString &why) { return putAside(path, why); })
+        .run(deep, repair, out);
     return out;
 }
 
@@ -113,14 +109,14 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
             continue;
         }
         folders << folder;
-        const FileOps::Kind kind = kindIn(folder);
+        const FileOps::Kind kind = m_context->kindIn(folder);
         if (kind == FileOps::Kind::Missing) {
             out << QStringLiteral("Map ontbreekt: %1").arg(folder);
             if (repair)
                 FileOps::makeFolder(m_context->inStore(folder));
         } else if (kind != FileOps::Kind::Folder) {
             out << QStringLiteral("Geen map maar een koppeling of bestand: %1").arg(folder);
-            if (repair && kindIn(QFileInfo(folder).path()) == FileOps::Kind::Folder) {
+            if (repair && m_context->kindIn(QFileInfo(folder).path()) == FileOps::Kind::Folder) {
                 out << QStringLiteral("Opzij gezet: %1").arg(putAside(folder, QStringLiteral("stond op de plaats van een map")));
                 FileOps::makeFolder(m_context->inStore(folder));
             }
@@ -128,43 +124,70 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
     }
     struct Missing {
         qint64 id;
-        QString file, holder, local;
+        QString file, holder, local, hash;
     };
     QList<Missing> missing;
     {
-        Statement q(db, "SELECT project_id, location_id, file_name, checked_out, user_id, checkout_folder FROM projects");
+        Statement q(db, "SELECT p.project_id, p.location_id, p.file_name, p.checked_out, p.user_id, p.checkout_folder, "
+                        "c.hash FROM projects p "
+                        "LEFT JOIN versions c ON c.project_id = p.project_id AND c.version = p.version");
         while (q.step()) {
             const QString folder = pathOf(q.int64(1), 0);
             const QString file = FileOps::join(folder, q.text(2));
             files << file;
-            const FileOps::Kind kind = folder.isEmpty() ? FileOps::Kind::Missing : kindIn(file);
-            if (kind == FileOps::Kind::Link || (kind == FileOps::Kind::Other && kindIn(folder) == FileOps::Kind::Folder)) {
+            const FileOps::Kind kind = folder.isEmpty() ? FileOps::Kind::Missing : m_context->kindIn(file);
+            if (kind == FileOps::Kind::Link || (kind == FileOps::Kind::Other && m_context->kindIn(folder) == FileOps::Kind::Folder)) {
                 out << QStringLiteral("Geen gewoon bestand: %1").arg(file);
                 if (repair)
                     putAside(file, QStringLiteral("stond op de plaats van een bestand van de store"));
             }
             if (kind != FileOps::Kind::File) {
                 out << QStringLiteral("Serverbestand ontbreekt: %1 (bestand %2)").arg(file).arg(q.int64(0));
-                missing.append({q.int64(0), file, q.int64(3) ? q.text(4) : QString(), FileOps::join(q.text(5), q.text(2))});
+                missing.append({q.int64(0), file, q.int64(3) ? q.text(4) : QString(), FileOps::join(q.text(5), q.text(2)),
+                                q.text(6)});
             }
         }
     }
     if (repair) {
         for (const Missing &m : missing) {
-            // The holder's working copy is the newest content there is; without one the row
-            // holds nothing and goes, with its history.
-            const AnchoredPath local = m.holder.isEmpty() ? AnchoredPath() : AnchoredPath::below(QFileInfo(m.local).path(), m.local);
-            if (!m.holder.isEmpty() && kindIn(QFileInfo(m.file).path()) == FileOps::Kind::Folder) {
+            const bool folderThere = m_context->kindIn(QFileInfo(m.file).path()) == FileOps::Kind::Folder;
+            // The content the database names, when it is kept (the file had it before, or a
+            // restore was under way), is the file's content.
+            if (folderThere && !m.hash.isEmpty()) {
+                const AnchoredPath kept = m_context->inStore(m_context->keptPath(m.hash));
                 try {
-                    FileOps::install(m_context->stage(local, true).path, m_context->inStore(m.file), false);
-                    out << QStringLiteral("Hersteld uit de werkkopie van %1: %2").arg(m.holder, m.file);
-                    continue;
+                    if (FileOps::hashFile(kept).hash == m.hash) {
+                        FileOps::install(m_context->stage(kept, true).path, m_context->inStore(m.file), false);
+                        out << QStringLiteral("Hersteld uit de bewaarde inhoud: %1").arg(m.file);
+                        continue;
+                    }
+                } catch (const DwError &) {
+                    // Not kept, or not as a regular file: the working copy is tried next.
+                }
+            }
+            // Otherwise the holder's working copy is the newest content there is, and becomes
+            // the file's newest version; without one the row holds nothing and goes, with its
+            // history and versions.
+            if (!m.holder.isEmpty() && folderThere) {
+                std::optional<FileOps::Staged> staged;
+                try {
+                    staged = m_context->stage(AnchoredPath::below(QFileInfo(m.local).path(), m.local), true, true);
                 } catch (const DwError &) {
                     // No usable working copy (missing, a link, not a regular file): the row goes.
                 }
+                if (staged) {
+                    ContentVersions versions(m_context);
+                    const ProjectRow row = m_context->project(qint32(m.id));
+                    const ContentVersions::Current before = versions.current(row, false);
+                    const QString note = QStringLiteral("Hersteld uit de werkkopie van %1").arg(m.holder);
+                    m_context->commitChange([&] { return versions.supersede(row, before, *staged, note); }, staged->path.path());
+                    out << QStringLiteral("%1: %2").arg(note, m.file);
+                    continue;
+                }
             }
             WriteTransaction tx(db);
-            for (const char *sql : {"DELETE FROM projects WHERE project_id = ?", "DELETE FROM history WHERE project_id = ?"}) {
+            for (const char *sql : {"DELETE FROM projects WHERE project_id = ?", "DELETE FROM history WHERE project_id = ?",
+                                    "DELETE FROM versions WHERE project_id = ?"}) {
                 Statement del(db, sql);
                 del.bind(1, m.id).exec();
             }

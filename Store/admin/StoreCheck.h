@@ -11,7 +11,8 @@ namespace dwfm::store {
 // file; no file or folder under the root that the store does not know; no link, pipe,
 // socket or device where the store keeps a file or folder; no staged file or unfinished
 // step of a process that no longer runs; no holder that is not a user; the history agrees
-// with who holds what. Repair never deletes anything that could hold someone's work: an
+// with who holds what; the contents of the versions (ContentCheck), read back against
+// their hashes when deep. Repair never deletes anything that could hold someone's work: an
 // unknown file goes to the "verloren bestanden" folder beside the store with a note saying
 // where it came from (a link is moved as the link, never what it points at).
 class StoreCheck {
@@ -19,21 +20,19 @@ public:
     explicit StoreCheck(StoreContextPtr context) : m_context(std::move(context)) {}
 
     // One line per finding; empty when the store is sound.
-    QStringList check() { return run(false); }
+    QStringList check(bool deep = false) { return run(false, deep); }
     // Puts right what check finds; answers what was done, one line each.
-    QStringList repair() { return run(true); }
+    QStringList repair(bool deep = false) { return run(true, deep); }
 
     // Where repair puts what it must take out of the store.
     QString lostFolder() const;
 
 private:
-    QStringList run(bool repair);
+    QStringList run(bool repair, bool deep);
     void checkFiles(bool repair, QStringList &out);
     void checkHolders(bool repair, QStringList &out);
     void checkHistory(bool repair, QStringList &out);
     QString putAside(const QString &path, const QString &why);
-    // What lies at a path of the store; a link or non-folder on the way counts as Other.
-    FileOps::Kind kindIn(const QString &path) const;
 
     StoreContextPtr m_context;
     QString m_lostBatch;

@@ -102,6 +102,42 @@ CREATE TRIGGER projects_removed AFTER DELETE ON projects BEGIN
 END;
 )SQL";
 
+// Version 4: every content a file has had. A file's versions are numbered from 1 (its
+// addition or copy); each check-in and restore adds one. `projects.version` is the current
+// one, `checkout_version` the one its holder's check-out started from. A content is named
+// by its SHA-256 and kept once in the store's content folder when it is no longer a file's
+// current content. A store from before versions gets version 1 for each file's current
+// content, without hash and size: reading every file at the first connect would keep that
+// user waiting for as long as the whole store takes to read. The store fills them in when
+// it first needs them (a check-in or restore keeps that content aside, a copy or
+// `dwstore repair` reads it), and a version without a hash is always its file's current one.
+const char *const VersionsSql = R"SQL(
+CREATE TABLE versions (
+    project_id INTEGER NOT NULL,
+    version    INTEGER NOT NULL,
+    hash       TEXT,
+    size       INTEGER,
+    user_name  TEXT,
+    made_at    INTEGER NOT NULL,
+    remark     TEXT,
+    PRIMARY KEY (project_id, version)
+) WITHOUT ROWID;
+CREATE INDEX versions_by_hash ON versions (hash);
+ALTER TABLE projects ADD COLUMN version INTEGER NOT NULL DEFAULT 1;
+ALTER TABLE projects ADD COLUMN checkout_version INTEGER;
+ALTER TABLE pending_work ADD COLUMN keep_path TEXT;
+INSERT INTO versions (project_id, version, user_name, made_at)
+SELECT p.project_id, 1,
+       (SELECT h.user_name FROM history h WHERE h.project_id = p.project_id
+           AND (h.action IN ('Toegevoegd', 'Vrijgegeven') OR h.action LIKE 'Gekopieerd van%')
+         ORDER BY h.history_id DESC LIMIT 1),
+       COALESCE((SELECT h.action_at FROM history h WHERE h.project_id = p.project_id
+           AND (h.action IN ('Toegevoegd', 'Vrijgegeven') OR h.action LIKE 'Gekopieerd van%')
+         ORDER BY h.history_id DESC LIMIT 1), CAST(strftime('%s', 'now') AS INTEGER) * 1000)
+  FROM projects p;
+UPDATE projects SET checkout_version = 1 WHERE checked_out = 1;
+)SQL";
+
 int readVersion(const SqliteDbPtr &db)
 {
     try {
@@ -119,6 +155,8 @@ void upgrade(const SqliteDbPtr &db, int from)
         db->exec(PendingWorkSql);
     if (from < 3)
         db->exec(ChangeSerialsSql);
+    if (from < 4)
+        db->exec(VersionsSql);
     Statement set(db, "UPDATE store_info SET value = ? WHERE key = 'schema_version'");
     set.bind(1, QString::number(CurrentVersion)).exec();
 }

@@ -2,6 +2,7 @@
 // prepared copies, view copies and the comparison of two files.
 #include "fs/FileOps.h"
 
+#include "fs/ContentHash.h"
 #include "fs/FaultInjection.h"
 #include "fs/OpenAt.h"
 #include "DwError.h"
@@ -11,7 +12,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -98,8 +101,48 @@ void copyBytes(int in, int out, const QString &target, bool writeBehind)
     }
 }
 
-// Fills the new file from `in`; on failure the file goes (see NewFile). Flush::Start starts
-// writing the data to disk while copying, for a flush that follows.
+// Files from this size on are hashed beside the copy, on a thread of their own: the copy
+// (the kernel's work) and the flush that follows leave the second core idle, and the hash
+// takes about as long as the flush. A smaller file is hashed after its copy, from the
+// page cache, which costs less than starting a thread.
+constexpr qint64 HashBesideFrom = qint64(8) << 20;
+
+// Copies `in` to `out` while the SHA-256 of `in` is computed (when `hash` is given). The
+// hash reads the same open file as the copy, so both see one version of it.
+void copyHashing(int in, int out, const QString &target, bool writeBehind, QString *hash)
+{
+    if (!hash) {
+        copyBytes(in, out, target, writeBehind);
+        return;
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || st.st_size < HashBesideFrom) {
+        copyBytes(in, out, target, writeBehind);
+        *hash = ContentHash::ofDescriptor(in, target);
+        return;
+    }
+    std::exception_ptr failed;
+    std::thread hasher([&] {
+        try {
+            *hash = ContentHash::ofDescriptor(in, target);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        copyBytes(in, out, target, writeBehind);
+    } catch (...) {
+        hasher.join();
+        throw;
+    }
+    hasher.join();
+    if (failed)
+        std::rethrow_exception(failed);
+}
+
+// Fills the new file from `in` (hashing it when `hash` is given); on failure the file goes
+// (see NewFile). Flush::Start starts writing the data to disk while copying, for a flush
+// that follows.
 enum class Flush { None, Start, Full };
 void settle(NewFile &file, Flush flush)
 {
@@ -107,9 +150,9 @@ void settle(NewFile &file, Flush flush)
         failErrno(errno, file.path);
 }
 
-void fill(int in, NewFile &file, Flush flush)
+void fill(int in, NewFile &file, Flush flush, QString *hash = nullptr)
 {
-    copyBytes(in, file.fd.get(), file.path, flush != Flush::None);
+    copyHashing(in, file.fd.get(), file.path, flush != Flush::None, hash);
     settle(file, flush);
 }
 
@@ -121,14 +164,28 @@ void fill(const Producer &produce, NewFile &file, Flush flush)
 
 } // namespace
 
-void copyNew(const Path &source, const Path &target, bool durable)
+void copyNew(const Path &source, const Path &target, bool durable, QString *hash)
 {
     const Fd in = OpenAt::openRegular(source);
     NewFile out;
     if (!out.create(target, false))
         failErrno(errno, target.path());
-    fill(in.get(), out, durable ? Flush::Full : Flush::None);
+    fill(in.get(), out, durable ? Flush::Full : Flush::None, hash);
     out.kept = true;
+}
+
+Hashed hashFile(const Path &path)
+{
+    Hashed hashed{QString(), stampOf(path)};
+    if (hashed.stamp.size < 0)
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(path.path()));
+    const Fd in = OpenAt::openRegular(path);
+    hashed.hash = ContentHash::ofDescriptor(in.get(), path.path());
+    if (stampOf(path) != hashed.stamp) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gelezen; probeer het opnieuw.").arg(path.path()));
+    }
+    return hashed;
 }
 
 void writeNew(const Producer &produce, const Path &target, bool durable)
@@ -164,9 +221,9 @@ NewCopy copyIfAbsent(const Path &source, const Path &target)
     return NewCopy::Made;
 }
 
-Staged stage(const Path &source, const Path &target, bool durable)
+Staged stage(const Path &source, const Path &target, bool durable, bool hashed)
 {
-    Staged staged{target, stampOf(source)};
+    Staged staged{target, stampOf(source), QString()};
     if (staged.source.size < 0)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source.path()));
     const Fd in = OpenAt::openRegular(source);
@@ -175,7 +232,7 @@ Staged stage(const Path &source, const Path &target, bool durable)
         failErrno(errno, target.path());
     // The disk writes the copy while it is made; the one flush below waits for the rest,
     // on the file still open, so nothing is read or written twice.
-    fill(in.get(), out, durable ? Flush::Start : Flush::None);
+    fill(in.get(), out, durable ? Flush::Start : Flush::None, hashed ? &staged.hash : nullptr);
     FaultInjection::point("after-stage");
     // The stamp taken before the copy must still hold after it: the staged bytes are then
     // one version of the source, and that stamp names the version that was stored.

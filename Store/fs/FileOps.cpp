@@ -198,9 +198,16 @@ QString inNewTempFolder(const QString &fileName, const std::function<void(const 
 }
 } // namespace
 
-QString viewCopy(const Path &source, const QString &fileName)
+QString viewCopy(const Path &source, const QString &fileName, const QString &expectedHash)
 {
-    return inNewTempFolder(fileName, [&](const Path &file) { copyNew(source, file, false); });
+    return inNewTempFolder(fileName, [&](const Path &file) {
+        QString hash;
+        copyNew(source, file, false, expectedHash.isEmpty() ? nullptr : &hash);
+        if (hash != expectedHash) {
+            throw DwError(DwError::PathNotFound,
+                          QStringLiteral("De bewaarde inhoud van '%1' is beschadigd (de controlesom klopt niet).").arg(fileName));
+        }
+    });
 }
 
 QString viewCopy(const Producer &produce, const QString &fileName)

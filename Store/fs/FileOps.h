@@ -31,8 +31,9 @@ void requireRegular(const Path &path, bool missingOk);
 void requireFolder(const Path &path, bool missingOk);
 
 // Copies `source` to `target`, which must not exist yet. With `durable` the data is on
-// disk before the function returns.
-void copyNew(const Path &source, const Path &target, bool durable);
+// disk before the function returns. With `hash` given, it receives the SHA-256 of the
+// bytes copied.
+void copyNew(const Path &source, const Path &target, bool durable, QString *hash = nullptr);
 
 // What fills a new file with bytes that come from elsewhere than another file (the server
 // store's content, as it streams in): called once with the function that appends bytes to
@@ -44,9 +45,10 @@ using Producer = std::function<void(const Writer &write)>;
 void writeNew(const Producer &produce, const Path &target, bool durable);
 
 // A copy of `source` (or the bytes of `produce`) named `fileName` in a new folder of its
-// own under the system's temporary folder, for viewing; answers its path. Nothing is left
-// behind on failure.
-QString viewCopy(const Path &source, const QString &fileName);
+// own under the system's temporary folder, for viewing; answers its path. With
+// `expectedHash`, a copy of `source` whose SHA-256 differs is refused (damaged content is
+// never handed out). Nothing is left behind on failure.
+QString viewCopy(const Path &source, const QString &fileName, const QString &expectedHash = QString());
 QString viewCopy(const Producer &produce, const QString &fileName);
 
 // The regular file at `path`, opened for reading and refused like every read (a link below
@@ -73,14 +75,32 @@ struct FileStamp {
 // The stamp of what lies at `path` (of a link itself, below the anchor).
 FileStamp stampOf(const Path &path);
 
-// A flushed copy of a source in a staging folder, and the stamp of the source as it was
-// read. A source that changes while it is copied is refused (its copy could be torn).
+// A flushed copy of a source in a staging folder, the stamp of the source as it was read,
+// and (when asked for) the SHA-256 of the bytes staged. A source that changes while it is
+// copied is refused (its copy could be torn).
 struct Staged {
     Path path;
     FileStamp source;
+    QString hash;
 };
-// Copies `source` to the new file `target` (its folder made when missing).
-Staged stage(const Path &source, const Path &target, bool durable);
+// Copies `source` to the new file `target` (its folder made when missing). `hashed`
+// computes the hash beside the copy.
+Staged stage(const Path &source, const Path &target, bool durable, bool hashed = false);
+
+// A regular file's SHA-256 read in place, with the stamp it had; a file that changes while
+// it is read is refused.
+struct Hashed {
+    QString hash;
+    FileStamp stamp;
+};
+Hashed hashFile(const Path &path);
+
+// Keeps the content of the regular file `current` at `kept` as well (unless something lies
+// there already, or `current` is gone), before `current` is replaced: a second name for
+// the same file, or, where the file system cannot give one, the file moved there. The
+// folder of `kept` is made when missing; flushing it is the caller's, once the replacement
+// is renamed too, so that both names reach the disk with one journal commit.
+void keepAside(const Path &current, const Path &kept);
 
 // Refuses (asking to try again) when the file at `path` is no longer the version `stamp`
 // describes: a copy made since the stamp was taken could then be torn between versions.
@@ -101,9 +121,9 @@ void install(const Path &staged, const Path &target, bool replace);
 // Makes many new files, all on one file system, durable together (their names too).
 void flushAll(const QList<Path> &paths);
 
-// Like install without replace, but the flush of the target's folder is left to the
-// caller, who moves many files into a few folders and flushes each folder once.
-void installUnflushed(const Path &staged, const Path &target);
+// Like install, but the flush of the target's folder is left to the caller, who moves
+// many files into a few folders and flushes each folder once.
+void installUnflushed(const Path &staged, const Path &target, bool replace = false);
 
 // Renames a file or folder to a new name in one step; an existing target is refused unless
 // it is the same entry under another case of letters. A link is moved as a link. Not

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #ifndef Q_OS_UNIX
+#include "fs/ContentHash.h"
 #include "fs/FaultInjection.h"
 #include "DwError.h"
 
@@ -52,9 +53,11 @@ Kind kindOf(const Path &path)
     return info.isFile() ? Kind::File : info.isDir() ? Kind::Folder : Kind::Other;
 }
 
-void copyNew(const Path &source, const Path &target, bool)
+void copyNew(const Path &source, const Path &target, bool, QString *hash)
 {
     copyFile(source, target);
+    if (hash)
+        *hash = hashFile(target).hash;
 }
 
 void writeNew(const Producer &produce, const Path &target, bool)
@@ -107,7 +110,7 @@ FileStamp stampOf(const Path &path)
     return stamp;
 }
 
-Staged stage(const Path &source, const Path &target, bool)
+Staged stage(const Path &source, const Path &target, bool, bool hashed)
 {
     Staged staged{target, stampOf(source)};
     makeFolder(target.parent());
@@ -119,6 +122,8 @@ Staged stage(const Path &source, const Path &target, bool)
         QFile::remove(target.path());
         throw;
     }
+    if (hashed)
+        staged.hash = hashFile(target).hash;
     return staged;
 }
 
@@ -136,9 +141,33 @@ void install(const Path &staged, const Path &target, bool replace)
         failErrno(EEXIST, target.path());
 }
 
-void installUnflushed(const Path &staged, const Path &target)
+void installUnflushed(const Path &staged, const Path &target, bool replace)
 {
-    install(staged, target, false);
+    install(staged, target, replace);
+}
+
+void keepAside(const Path &current, const Path &kept)
+{
+    if (kindOf(kept) != Kind::Missing || kindOf(current) == Kind::Missing)
+        return;
+    requireRegular(current, false);
+    makeFolder(kept.parent());
+    rename(current, kept);
+}
+
+Hashed hashFile(const Path &path)
+{
+    requireRegular(path, false);
+    Hashed hashed{QString(), stampOf(path)};
+    QFile file(path.path());
+    if (!file.open(QIODevice::ReadOnly))
+        failErrno(EACCES, path.path());
+    ContentHash hash;
+    QByteArray piece;
+    while (!(piece = file.read(1 << 20)).isEmpty())
+        hash.add(piece.constData(), size_t(piece.size()));
+    hashed.hash = hash.finish();
+    return hashed;
 }
 
 void rename(const Path &from, const Path &to)

@@ -97,10 +97,37 @@ void install(const Path &staged, const Path &target, bool replace)
     syncFolderAt(to);
 }
 
-void installUnflushed(const Path &staged, const Path &target)
+void installUnflushed(const Path &staged, const Path &target, bool replace)
 {
     FaultInjection::point("before-rename");
-    renameAt(OpenAt::parentOf(staged, false), OpenAt::parentOf(target, false), false, target.path());
+    renameAt(OpenAt::parentOf(staged, false), OpenAt::parentOf(target, false), replace, target.path());
+}
+
+void keepAside(const Path &current, const Path &kept)
+{
+    requireRegular(current, true);
+    const Parent from = OpenAt::parentOf(current, false);
+    if (OpenAt::modeAt(from) == 0)
+        return;
+    const Parent to = OpenAt::parentOf(kept, true);
+    if (OpenAt::modeAt(to) != 0)
+        return;
+    // A second name for the file keeps it where it is until the new content replaces it:
+    // the location never lacks its file. Where the file system has no such names, the
+    // file itself moves (the replacement follows at once). Neither follows a link.
+    if (::linkat(from.at(), from.name.constData(), to.at(), to.name.constData(), 0) == 0 || errno == EEXIST)
+        return;
+    const int linkError = errno;
+    if (linkError != EPERM && linkError != EXDEV && linkError != EMLINK && linkError != ENOTSUP && linkError != EOPNOTSUPP)
+        failErrno(linkError, kept.path());
+#ifdef __linux__
+    const int rc = ::renameat2(from.at(), from.name.constData(), to.at(), to.name.constData(), RENAME_NOREPLACE);
+#else
+    const int rc = OpenAt::modeAt(to) != 0 ? (errno = EEXIST, -1)
+                                            : ::renameat(from.at(), from.name.constData(), to.at(), to.name.constData());
+#endif
+    if (rc != 0 && errno != EEXIST)
+        failErrno(errno, kept.path());
 }
 
 void rename(const Path &from, const Path &to)

@@ -94,7 +94,7 @@ public:
     QList<bool> DeleteProjects(const QList<qint32> &lProjectIDs) override;
     // Checks out each file as CheckOutProject does, many in one transaction (up to a few
     // hundred files each: every prepared working copy holds an open file until the commit).
-    QList<bool> CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription);
+    QList<bool> CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription) override;
 
     // ProjectVersions.
     bool GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID) override;

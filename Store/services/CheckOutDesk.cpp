@@ -11,35 +11,72 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace dwfm::store {
 
 void CheckOutDesk::reopen(const ProjectRow &row)
 {
     // The holder asks again: the file stays theirs. A working copy in place is their work
-    // and stays as it is; a missing one is made again from the server's version.
+    // and stays as it is; a missing one is made again from the server's version. So is an
+    // empty one where the server's is not: a reservation survives a power cut, but a working
+    // copy is not flushed (it is the user's scratch copy), and one the disk had not written
+    // yet comes back empty or not at all. An empty file holds no work; it is kept aside all
+    // the same. Anything but a regular file in its place is left alone.
     const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
-    if (FileOps::copyIfAbsent(m_context->serverPath(row), local) == FileOps::NewCopy::SourceMissing)
+    const AnchoredPath server = m_context->serverPath(row);
+    PendingWork::settle(m_context->db(), m_context->folder(), row.id);
+    if (FileOps::kindOf(local) == FileOps::Kind::File && FileOps::stampOf(local).size == 0
+        && FileOps::stampOf(server).size > 0)
+        FileOps::moveAside(local);
+    if (FileOps::copyIfAbsent(server, local) == FileOps::NewCopy::SourceMissing)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand van '%1' ontbreekt.").arg(row.fileName));
 }
 
-void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
+// One file of a check-out: what its working copy was made from and how.
+struct CheckOutDesk::Taking {
+    qint32 id = 0;
+    ProjectRow row;
+    QString path;        // the location's path when the copy was made
+    AnchoredPath folder; // the working copy's folder
+    AnchoredPath local;  // the working copy
+    qint32 version = 0;
+    FileOps::FileStamp made; // a new working copy, removed again when the file is not taken
+    std::unique_ptr<FileOps::PreparedFile> replacement; // replaces a different local file once taken
+    bool mine = false;  // already the user's: nothing to take
+    std::optional<DwError> refused;
+};
+
+namespace {
+// Files per commit of a batch: each prepared replacement holds an open file until its
+// commit, and a few hundred files already share most of the commit's cost.
+constexpr qsizetype FilesPerCommit = 256;
+} // namespace
+
+void CheckOutDesk::prepare(Taking &taking)
 {
-    m_context->requireWritable();
-    const SqliteDbPtr &db = m_context->db();
-    const ProjectRow row = m_context->project(projectId);
-    if (row.checkedOut && !m_context->heldByOther(row))
-        return reopen(row);
+    taking.row = m_context->project(taking.id);
+    const ProjectRow &row = taking.row;
+    if (row.checkedOut && !m_context->heldByOther(row)) {
+        reopen(row);
+        taking.mine = true;
+        return;
+    }
     if (row.locked)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is vergrendeld.").arg(row.fileName));
     if (row.checkedOut)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is al in gebruik bij %2.").arg(row.fileName, row.userId));
-    const QString path = m_context->locationPath(row.locationId);
-    const QString folder = FileOps::join(m_context->workingRoot(), path);
-    const AnchoredPath server = m_context->inStore(FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName));
-    const AnchoredPath folderPath = m_context->workingFolderPath(folder);
-    const AnchoredPath local = folderPath.child(row.fileName);
+    taking.path = m_context->locationPath(row.locationId);
+    const AnchoredPath server =
+        m_context->inStore(FileOps::join(FileOps::join(m_context->rootFolder(), taking.path), row.fileName));
+    taking.folder = m_context->workingFolderPath(FileOps::join(m_context->workingRoot(), taking.path));
+    taking.local = taking.folder.child(row.fileName);
+    // The working copy is of the content the database names: what another process
+    // committed for this file has reached the server file first.
+    PendingWork::settle(m_context->db(), m_context->folder(), row.id);
+    taking.version = m_versions.current(row, false).number;
 
     // The working copy is made before the reservation, so that nothing is left to undo in
     // the database when it fails: a new copy where none was, or, over a different local
@@ -47,62 +84,134 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
     // file is ours. It is not flushed: it is the user's scratch copy, the server keeps the
     // content. A link or anything but a regular file where the working copy goes is refused
     // (by the comparison), never followed or replaced.
-    FileOps::FileStamp made;
-    std::optional<FileOps::PreparedFile> replacement;
-    switch (FileOps::copyIfAbsent(server, local)) {
+    switch (FileOps::copyIfAbsent(server, taking.local)) {
     case FileOps::NewCopy::Made:
-        made = FileOps::stampOf(local);
+        taking.made = FileOps::stampOf(taking.local);
         break;
     case FileOps::NewCopy::SourceMissing:
         throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server.path()));
     case FileOps::NewCopy::TargetExists:
-        if (!FileOps::sameContent(local, server))
-            replacement.emplace(server, folderPath);
+        if (!FileOps::sameContent(taking.local, server))
+            taking.replacement = std::make_unique<FileOps::PreparedFile>(server, taking.folder);
         break;
     }
-    try {
-        // One commit per check-out: take the file only when it is still free, under the name
-        // and in the location the copy was made from. The commit does not wait for the disk:
-        // a power cut can only take back the newest check-outs as a whole (the files are
-        // free again, the unflushed working copies stay as local files that a new check-out
-        // keeps aside when they differ), while every check-in flushes them along with its
-        // own. A killed process loses nothing.
-        WriteTransaction tx(db, WriteTransaction::Deferred);
-        Statement take(db, "UPDATE projects SET checked_out = 1, user_id = ?, checkout_at = ?, computer_name = ?, "
-                           "checkout_folder = ?, checkout_remark = ? "
-                           "WHERE project_id = ? AND checked_out = 0 AND locked = 0 AND location_id = ? AND file_name = ?");
-        take.bind(1, m_context->user().id)
-            .bind(2, QDateTime::currentMSecsSinceEpoch())
-            .bind(3, m_context->computerName())
-            .bind(4, folder)
-            .bind(5, remark.isEmpty() ? QString() : remark)
-            .bind(6, qint64(projectId))
-            .bind(7, qint64(row.locationId))
-            .bind(8, row.fileName)
-            .exec();
-        if (db->changes() != 1 || m_context->locationPath(row.locationId) != path) {
-            const ProjectRow now = m_context->project(projectId);
-            throw DwError(DwError::PermissionDenied, now.checkedOut
-                              ? QStringLiteral("'%1' is al in gebruik bij %2.").arg(now.fileName, now.userId)
-                              : QStringLiteral("'%1' is intussen gewijzigd; probeer het opnieuw.").arg(now.fileName));
+}
+
+void CheckOutDesk::take(const Taking &taking, const QString &remark)
+{
+    const SqliteDbPtr &db = m_context->db();
+    const ProjectRow &row = taking.row;
+    // Take the file only when it is still free, under the name, in the location and at
+    // the version the copy was made from.
+    Statement take(db, "UPDATE projects SET checked_out = 1, user_id = ?, checkout_at = ?, computer_name = ?, "
+                       "checkout_folder = ?, checkout_remark = ?, checkout_version = version "
+                       "WHERE project_id = ? AND checked_out = 0 AND locked = 0 AND location_id = ? AND file_name = ? "
+                       "AND version = ?");
+    take.bind(1, m_context->user().id)
+        .bind(2, QDateTime::currentMSecsSinceEpoch())
+        .bind(3, m_context->computerName())
+        .bind(4, FileOps::join(m_context->workingRoot(), taking.path))
+        .bind(5, remark.isEmpty() ? QString() : remark)
+        .bind(6, qint64(row.id))
+        .bind(7, qint64(row.locationId))
+        .bind(8, row.fileName)
+        .bind(9, qint64(taking.version))
+        .exec();
+    const bool took = db->changes() == 1;
+    if (!took || m_context->locationPath(row.locationId) != taking.path) {
+        const ProjectRow now = m_context->project(row.id);
+        if (!took && now.checkedOut && !m_context->heldByOther(now))
+            return; // the same file twice in one batch: taken already
+        throw DwError(DwError::PermissionDenied, now.checkedOut
+                          ? QStringLiteral("'%1' is al in gebruik bij %2.").arg(now.fileName, now.userId)
+                          : QStringLiteral("'%1' is intussen gewijzigd; probeer het opnieuw.").arg(now.fileName));
+    }
+    m_context->logHistory(row.id, QStringLiteral("In gebruik genomen"), remark);
+}
+
+QList<std::optional<DwError>> CheckOutDesk::takeAll(const QList<qint32> &projectIds, const QString &remark)
+{
+    m_context->requireWritable();
+    const SqliteDbPtr &db = m_context->db();
+    std::vector<Taking> takings(size_t(projectIds.size()));
+    for (qsizetype i = 0; i < projectIds.size(); ++i) {
+        takings[size_t(i)].id = projectIds[i];
+        try {
+            prepare(takings[size_t(i)]);
+        } catch (const DwError &e) {
+            takings[size_t(i)].refused = e;
         }
-        m_context->logHistory(projectId, QStringLiteral("In gebruik genomen"), remark);
+    }
+    auto undoCopy = [](Taking &taking) {
+        if (taking.made.size >= 0)
+            FileOps::removeIfUnchanged(taking.local, taking.made);
+        taking.replacement.reset();
+    };
+    try {
+        // One commit for all files, on disk before it answers: a reservation survives a
+        // power cut as a check-in does. A refused file takes back only its own rows.
+        WriteTransaction tx(db);
+        for (Taking &taking : takings) {
+            if (taking.refused || taking.mine)
+                continue;
+            db->exec("SAVEPOINT one_take");
+            try {
+                take(taking, remark);
+                db->exec("RELEASE one_take");
+            } catch (const DwError &e) {
+                db->exec("ROLLBACK TO one_take");
+                db->exec("RELEASE one_take");
+                undoCopy(taking);
+                taking.refused = e;
+            }
+        }
         FaultInjection::check("before-commit");
         tx.commit();
     } catch (...) {
-        if (made.size >= 0)
-            FileOps::removeIfUnchanged(local, made);
+        for (Taking &taking : takings)
+            undoCopy(taking);
         throw;
     }
-    if (replacement)
-        replacement->replace(row.fileName);
+    QList<std::optional<DwError>> refusals;
+    for (Taking &taking : takings) {
+        if (taking.replacement && !taking.refused) {
+            try {
+                taking.replacement->replace(taking.local.fileName());
+            } catch (const DwError &e) {
+                // The file is taken; the user's own local file stays where it was.
+                m_context->recordError(e);
+            }
+        }
+        refusals << taking.refused;
+    }
+    return refusals;
+}
+
+void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
+{
+    const QList<std::optional<DwError>> refusals = takeAll({projectId}, remark);
+    if (refusals.first())
+        throw *refusals.first();
+}
+
+QList<bool> CheckOutDesk::checkOutMany(const QList<qint32> &projectIds, const QString &remark)
+{
+    QList<bool> taken;
+    for (qsizetype from = 0; from < projectIds.size(); from += FilesPerCommit) {
+        for (const std::optional<DwError> &refusal : takeAll(projectIds.mid(from, FilesPerCommit), remark)) {
+            if (refusal)
+                m_context->recordError(*refusal);
+            taken << !refusal;
+        }
+    }
+    return taken;
 }
 
 void CheckOutDesk::release(qint32 projectId, const QString &holder)
 {
     Statement clear(m_context->db(),
                     "UPDATE projects SET checked_out = 0, user_id = NULL, checkout_at = NULL, computer_name = NULL, "
-                    "checkout_folder = NULL, checkout_remark = NULL "
+                    "checkout_folder = NULL, checkout_remark = NULL, checkout_version = NULL "
                     "WHERE project_id = ? AND checked_out = 1 AND user_id = ?");
     clear.bind(1, qint64(projectId)).bind(2, holder).exec();
     if (m_context->db()->changes() != 1)
@@ -120,18 +229,17 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
     if (FileOps::kindOf(local) == FileOps::Kind::Missing)
         throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local.path()));
 
-    // The slow part, writing and flushing the new content, happens before the write lock;
-    // the commit decides, and the server file follows it (see PendingWork). Only a regular
-    // file is read: a link in its place is refused.
+    // The slow part, writing, hashing and flushing the new content, happens before the
+    // write lock; the commit decides, and the server file follows it (see PendingWork).
+    // Only a regular file is read: a link in its place is refused.
+    const ContentVersions::Current before = m_versions.current(row, true);
     FileOps::dropCache(m_context->serverPath(row));
-    const FileOps::Staged staged = m_context->stage(local, true);
+    const FileOps::Staged staged = m_context->stage(local, true, true);
     m_context->commitChange(
         [&] {
             release(projectId, m_context->user().id);
             m_context->logHistory(projectId, QStringLiteral("Vrijgegeven"), remark);
-            const ProjectRow now = m_context->project(projectId);
-            return PendingWork::Step{0, PendingWork::Replace, staged.path.path(), m_context->serverFile(now), projectId,
-                                     NameRules::key(now.fileName)};
+            return m_versions.supersede(m_context->project(projectId), before, staged, remark);
         },
         staged.path.path());
     // Only the version that was stored goes; a save that came after it is kept aside.
@@ -161,6 +269,7 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
     std::optional<FileOps::PreparedFile> restored;
     if (restoreLocalCopy && mine) {
         const AnchoredPath server = m_context->serverPath(row);
+        PendingWork::settle(m_context->db(), m_context->folder(), projectId);
         FileOps::requireRegular(local, true);
         if (FileOps::kindOf(server) != FileOps::Kind::Missing && !FileOps::sameContent(local, server))
             restored.emplace(server, folder);
@@ -181,12 +290,14 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
 QString CheckOutDesk::viewCopy(qint32 projectId)
 {
     const ProjectRow row = m_context->project(projectId);
+    PendingWork::settle(m_context->db(), m_context->folder(), projectId);
     return FileOps::viewCopy(m_context->serverPath(row), row.fileName);
 }
 
 void CheckOutDesk::localCopy(qint32 projectId, const AnchoredPath &target)
 {
     const ProjectRow row = m_context->project(projectId);
+    PendingWork::settle(m_context->db(), m_context->folder(), projectId);
     FileOps::copyNew(m_context->serverPath(row), target, false);
 }
 

@@ -7,12 +7,15 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QThread>
 
+#include <functional>
 #include <mutex>
 
 #ifdef Q_OS_UNIX
@@ -55,10 +58,16 @@ bool applies(const SqliteDbPtr &db, const Step &step)
 {
     switch (step.kind) {
     case Replace:
-    case Place: {
+    case Place:
+    case Supersede: {
         Statement q(db, "SELECT 1 FROM projects WHERE project_id = ?");
         q.bind(1, step.itemId);
         return q.step();
+    }
+    case RemoveContent: {
+        Statement q(db, "SELECT 1 FROM versions WHERE hash = ?");
+        q.bind(1, step.key);
+        return !q.step();
     }
     case RenameFile: {
         Statement q(db, "SELECT 1 FROM projects WHERE project_id = ? AND name_key = ?");
@@ -101,7 +110,26 @@ void perform(const QString &storeFolder, const Step &step)
             FileOps::syncFolder(to.parent());
         }
         return;
+    case Supersede:
+        // The staged file is there until it has replaced the server file: only then is the
+        // server file still the content to keep.
+        if (FileOps::kindOf(from) != FileOps::Kind::Missing) {
+            FileOps::makeFolder(to.parent());
+            const AnchoredPath kept =
+                step.keep.isEmpty() ? AnchoredPath() : AnchoredPath::below(storeFolder, absolute(storeFolder, step.keep));
+            if (!kept.isEmpty())
+                FileOps::keepAside(to, kept);
+            FaultInjection::point("after-keep");
+            FileOps::installUnflushed(from, to, true);
+            // The kept name's folder first: a crash between the two flushes leaves the old
+            // content kept twice, never the new content in place with the old one lost.
+            if (!kept.isEmpty())
+                FileOps::syncFolder(kept.parent());
+            FileOps::syncFolder(to.parent());
+        }
+        return;
     case RemoveFile:
+    case RemoveContent:
         FileOps::removeFile(from);
         return;
     case RemoveFolder:
@@ -151,6 +179,7 @@ Step relativeTo(const QString &storeFolder, const Step &step)
     Step relative = step;
     relative.from = base.relativeFilePath(step.from);
     relative.to = step.to.isEmpty() ? QString() : base.relativeFilePath(step.to);
+    relative.keep = step.keep.isEmpty() ? QString() : base.relativeFilePath(step.keep);
     return relative;
 }
 
@@ -199,15 +228,16 @@ QString stagedName()
 qint64 record(const SqliteDbPtr &db, const QString &storeFolder, Step step)
 {
     const QDir base(storeFolder);
-    Statement ins(db, "INSERT INTO pending_work (kind, from_path, to_path, item_id, name_key, owner, noted_at) "
-                      "VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING work_id");
+    Statement ins(db, "INSERT INTO pending_work (kind, from_path, to_path, item_id, name_key, owner, noted_at, keep_path) "
+                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING work_id");
     ins.bind(1, qint64(step.kind))
         .bind(2, base.relativeFilePath(step.from))
         .bind(3, step.to.isEmpty() ? QString() : base.relativeFilePath(step.to))
         .bind(4, step.itemId)
         .bind(5, step.key)
         .bind(6, ownerTag())
-        .bind(7, QDateTime::currentMSecsSinceEpoch());
+        .bind(7, QDateTime::currentMSecsSinceEpoch())
+        .bind(8, step.keep.isEmpty() ? QString() : base.relativeFilePath(step.keep));
     ins.step();
     return ins.int64(0);
 }
@@ -264,6 +294,53 @@ void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<St
         forget(db, done);
 }
 
+namespace {
+const char *const StepColumns = "work_id, kind, from_path, to_path, item_id, name_key, owner, keep_path";
+
+Step readStep(const Statement &q)
+{
+    return Step{q.int64(0), int(q.int64(1)), q.text(2), q.text(3), q.int64(4), q.text(5), q.text(7)};
+}
+
+// Under the write lock: finishes each step whose change still holds (drops the others and
+// their staged copies) and forgets it. A step that cannot be finished stays; its staged
+// file's name goes into `referenced`. Answers what it did, one line per step.
+QStringList finishSteps(const SqliteDbPtr &db, const QString &storeFolder, const QList<Step> &steps,
+                        QSet<QString> &referenced)
+{
+    QStringList done;
+    for (const Step &step : steps) {
+        const QString what = QStringLiteral("%1 -> %2").arg(step.from, step.to);
+        try {
+            if (applies(db, step)) {
+                perform(storeFolder, step);
+                done << QStringLiteral("Afgemaakt: %1").arg(what);
+            } else {
+                if (step.kind == Replace || step.kind == Place || step.kind == Supersede)
+                    FileOps::discard(AnchoredPath::below(storeFolder, absolute(storeFolder, step.from)));
+                done << QStringLiteral("Vervallen: %1").arg(what);
+            }
+            Statement del(db, "DELETE FROM pending_work WHERE work_id = ?");
+            del.bind(1, step.id).exec();
+        } catch (const DwError &e) {
+            referenced << QFileInfo(absolute(storeFolder, step.from)).fileName();
+            done << QStringLiteral("Niet af te maken: %1 (%2)").arg(what, e.description());
+        }
+    }
+    return done;
+}
+
+// Whether a step of a file still has disk work to do: its staged file is still there, or
+// its server file still has the old name.
+bool stillOpen(const QString &storeFolder, const Step &step)
+{
+    const QString from = absolute(storeFolder, step.from);
+    if (step.kind == RenameFile && from == absolute(storeFolder, step.to))
+        return false;
+    return FileOps::kindOf(AnchoredPath::below(storeFolder, from)) != FileOps::Kind::Missing;
+}
+} // namespace
+
 QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QString &catalogue)
 {
     const QString staging = StoreFolders::stagingFolder(storeFolder, catalogue);
@@ -276,12 +353,11 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
         return dead;
     };
     auto deadSteps = [&] {
-        QList<std::pair<Step, bool>> steps;
-        Statement q(db, "SELECT work_id, kind, from_path, to_path, item_id, name_key, owner FROM pending_work "
-                        "ORDER BY work_id");
+        QList<Step> steps;
+        Statement q(db, (QByteArray("SELECT ") + StepColumns + " FROM pending_work ORDER BY work_id").constData());
         while (q.step()) {
             if (!ownerAlive(q.text(6)))
-                steps.append({Step{q.int64(0), int(q.int64(1)), q.text(2), q.text(3), q.int64(4), q.text(5)}, true});
+                steps << readStep(q);
         }
         return steps;
     };
@@ -289,27 +365,9 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
         return {};
 
     // Under the write lock, so that no change of another process crosses the repair.
-    QStringList done;
     WriteTransaction tx(db);
     QSet<QString> referenced;
-    for (auto &[step, dead] : deadSteps()) {
-        const QString what = QStringLiteral("%1 -> %2").arg(step.from, step.to);
-        try {
-            if (applies(db, step)) {
-                perform(storeFolder, step);
-                done << QStringLiteral("Afgemaakt: %1").arg(what);
-            } else {
-                if (step.kind == Replace || step.kind == Place)
-                    FileOps::discard(AnchoredPath::below(storeFolder, absolute(storeFolder, step.from)));
-                done << QStringLiteral("Vervallen: %1").arg(what);
-            }
-            Statement del(db, "DELETE FROM pending_work WHERE work_id = ?");
-            del.bind(1, step.id).exec();
-        } catch (const DwError &e) {
-            referenced << QFileInfo(absolute(storeFolder, step.from)).fileName();
-            done << QStringLiteral("Niet af te maken: %1 (%2)").arg(what, e.description());
-        }
-    }
+    QStringList done = finishSteps(db, storeFolder, deadSteps(), referenced);
     for (const QString &name : deadStaged()) {
         if (referenced.contains(name))
             continue;
@@ -322,6 +380,73 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
     }
     tx.commit();
     return done;
+}
+
+namespace {
+// The steps of settle and settleFolder: those that `concerns` picks among the content and
+// file-name steps that still have disk work to do.
+void settleSteps(const SqliteDbPtr &db, const QString &storeFolder, const std::function<bool(const Step &)> &concerns,
+                 bool inTransaction, const QString &what)
+{
+    const QByteArray sql = QByteArray("SELECT ") + StepColumns + " FROM pending_work WHERE kind IN (1, 2, 3, 7) ORDER BY work_id";
+    auto openSteps = [&](bool &othersAtWork) {
+        QList<Step> steps;
+        othersAtWork = false;
+        Statement q(db, sql.constData());
+        while (q.step()) {
+            const Step step = readStep(q);
+            if (!concerns(step) || !stillOpen(storeFolder, step))
+                continue;
+            steps << step;
+            // A step of this process has either been done or failed: nobody else will do it.
+            if (q.text(6) != ownerTag() && ownerAlive(q.text(6)))
+                othersAtWork = true;
+        }
+        return steps;
+    };
+    QDeadlineTimer deadline(5000);
+    bool finishedOnce = false;
+    for (;;) {
+        bool othersAtWork = false;
+        const QList<Step> steps = openSteps(othersAtWork);
+        if (steps.isEmpty())
+            return;
+        if (!othersAtWork && !finishedOnce) {
+            finishedOnce = true;
+            QSet<QString> referenced;
+            if (inTransaction) {
+                finishSteps(db, storeFolder, steps, referenced);
+            } else {
+                WriteTransaction tx(db);
+                bool again = false;
+                finishSteps(db, storeFolder, openSteps(again), referenced);
+                tx.commit();
+            }
+            continue;
+        }
+        if (!othersAtWork || deadline.hasExpired()) {
+            throw DwError(DwError::PermissionDenied,
+                          QStringLiteral("%1 wordt nog bijgewerkt; probeer het zo opnieuw (of laat de beheerder dwstore "
+                                         "repair doen).").arg(what));
+        }
+        QThread::msleep(2);
+    }
+}
+} // namespace
+
+void settle(const SqliteDbPtr &db, const QString &storeFolder, qint64 projectId, bool inTransaction)
+{
+    settleSteps(
+        db, storeFolder, [&](const Step &step) { return step.itemId == projectId && step.kind != RemoveFile; },
+        inTransaction, QStringLiteral("Bestand %1").arg(projectId));
+}
+
+void settleFolder(const SqliteDbPtr &db, const QString &storeFolder, const QString &folder, bool inTransaction)
+{
+    const QString below = QDir(storeFolder).relativeFilePath(folder) + QLatin1Char('/');
+    settleSteps(
+        db, storeFolder, [&](const Step &step) { return step.to.startsWith(below); }, inTransaction,
+        QStringLiteral("De map '%1'").arg(QFileInfo(folder).fileName()));
 }
 
 } // namespace dwfm::store::PendingWork

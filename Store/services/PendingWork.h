@@ -23,11 +23,14 @@ enum Kind : int {
     RemoveFile = 4,   // a deleted file's server file
     RenameFolder = 5, // a location's folder to its new name
     RemoveFolder = 6, // a deleted location's (empty) folder
+    Supersede = 7,    // a staged file over a server file whose content is kept (check-in, restore)
+    RemoveContent = 8, // a kept content that no version uses any more
 };
 
 // One step. Paths are relative to the store folder, so that a moved store recovers too.
 // `itemId` and `key` say what the database must still say for the step to apply: the
-// file's or location's ID and the case-folded name it has after the change.
+// file's or location's ID and the case-folded name it has after the change (for a
+// content: its hash). `keep` is where a superseded server file's content goes.
 struct Step {
     qint64 id = 0;
     int kind = 0;
@@ -35,6 +38,7 @@ struct Step {
     QString to;
     qint64 itemId = 0;
     QString key;
+    QString keep;
 };
 
 // This process as "pid-start": the start time tells a reused pid from the one that wrote.
@@ -58,6 +62,17 @@ void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<St
 // Finishes the steps of processes that no longer run and removes the staged files they
 // left. Answers what it did, one line per step; throws only when the database fails.
 QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QString &catalogue);
+
+// Makes sure that a file's server file is what the database says it is before its content
+// is read or replaced: a committed step of that file (new content, a new name) that is not
+// done yet is waited for while the process that committed it still runs (it is only a
+// rename away), or done here when that process is gone. Throws a readable refusal when the
+// other process does not finish in time. `inTransaction`: the caller holds the write lock
+// (the steps of a dead process are then done under it).
+void settle(const SqliteDbPtr &db, const QString &storeFolder, qint64 projectId, bool inTransaction = false);
+// The same for every file below a folder (a location's folder that is to be renamed or
+// removed), inside the caller's write transaction.
+void settleFolder(const SqliteDbPtr &db, const QString &storeFolder, const QString &folder, bool inTransaction = true);
 
 } // namespace PendingWork
 } // namespace dwfm::store

@@ -13,10 +13,11 @@
 
 namespace dwfm::store {
 
-PendingWork::Step ProjectCatalog::recorded(PendingWork::Step step)
+QList<PendingWork::Step> ProjectCatalog::recorded(QList<PendingWork::Step> steps)
 {
-    step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
-    return step;
+    for (PendingWork::Step &step : steps)
+        step.id = PendingWork::record(m_context->db(), m_context->folder(), step);
+    return steps;
 }
 
 void ProjectCatalog::requireTarget(qint32 locationId, const QString &name)
@@ -36,9 +37,12 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
     m_context->requireWritable();
     FileOps::requireRegular(AnchoredPath::chosen(source), false);
     NameRules::require(name);
-    // The data is copied and flushed before the write lock, so that others are not kept
-    // waiting; the commit decides and the staged file then takes its place.
-    const FileOps::Staged staged = copyIntoStore ? m_context->stage(AnchoredPath::chosen(source), true) : FileOps::Staged{};
+    // The data is copied, hashed and flushed before the write lock, so that others are not
+    // kept waiting; the commit decides and the staged file then takes its place. A file
+    // that is only registered is hashed where it lies.
+    const FileOps::Staged staged = copyIntoStore ? m_context->stage(AnchoredPath::chosen(source), true, true) : FileOps::Staged{};
+    const FileOps::Hashed content =
+        copyIntoStore ? FileOps::Hashed{staged.hash, staged.source} : FileOps::hashFile(AnchoredPath::chosen(source));
     qint32 id = 0;
     m_context->commitChange(
         [&] {
@@ -48,26 +52,45 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
                 ServerFolder::requireNoStrayFile(target);
             else
                 ServerFolder::requireInPlace(source, target);
+            if (!copyIntoStore && FileOps::stampOf(AnchoredPath::chosen(source)) != content.stamp) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gelezen; probeer het "
+                                             "opnieuw.").arg(source));
+            }
             Statement ins(m_context->db(),
                           "INSERT INTO projects (location_id, file_name, name_key) VALUES (?, ?, ?) RETURNING project_id");
             ins.bind(1, qint64(locationId)).bind(2, name).bind(3, NameRules::key(name)).step();
             id = qint32(ins.int64(0));
             ins.reset();
+            m_versions.recordFirst(id, content.hash, content.stamp.size, QString());
             if (logHistory)
                 m_context->logHistory(id, QStringLiteral("Toegevoegd"),
                                       copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
             if (!copyIntoStore)
                 return PendingWork::Step{};
-            return PendingWork::Step{0, PendingWork::Place, staged.path.path(), target.path(), id, NameRules::key(name)};
+            return PendingWork::Step{0, PendingWork::Place, staged.path.path(), target.path(), id, NameRules::key(name), QString()};
         },
         staged.path.path());
     return id;
 }
 
+ProjectCatalog::StagedCopy ProjectCatalog::stageCopy(qint32 projectId, bool durable)
+{
+    const ProjectRow row = m_context->project(projectId);
+    PendingWork::settle(m_context->db(), m_context->folder(), projectId);
+    StagedCopy staged;
+    staged.version = m_versions.current(row, false);
+    staged.path = m_context->stage(m_context->serverPath(row), durable).path;
+    return staged;
+}
+
 PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
-                                             const QString &stagedPath)
+                                             const StagedCopy &staged)
 {
     const ProjectRow src = m_context->project(projectId);
+    // The copy shares the source's content, which must be the one that was staged.
+    if (m_versions.current(src, false).number != staged.version.number)
+        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is intussen gewijzigd; probeer het opnieuw.").arg(src.fileName));
     requireTarget(targetLocationId, src.fileName);
     const AnchoredPath target = m_context->inStore(FileOps::join(m_context->locationFolder(targetLocationId), src.fileName));
     ServerFolder::requireNoStrayFile(target);
@@ -79,17 +102,18 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     const qint32 id = qint32(ins.int64(0));
     ins.reset();
     m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
-    return PendingWork::Step{0, PendingWork::Place, stagedPath, target.path(), id, NameRules::key(src.fileName)};
+    m_versions.recordFirst(id, staged.version.hash, staged.version.size, remark);
+    return PendingWork::Step{0, PendingWork::Place, staged.path.path(), target.path(), id, NameRules::key(src.fileName), QString()};
 }
 
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
 {
     m_context->requireWritable();
-    const FileOps::Staged staged = m_context->stage(m_context->serverPath(m_context->project(projectId)), true);
+    const StagedCopy staged = stageCopy(projectId, true);
     qint32 id = 0;
     m_context->commitChange(
         [&] {
-            const PendingWork::Step step = recordCopy(projectId, targetLocationId, remark, staged.path.path());
+            const PendingWork::Step step = recordCopy(projectId, targetLocationId, remark, staged);
             id = qint32(step.itemId);
             return step;
         },
@@ -103,33 +127,32 @@ QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 t
     QList<qint32> ids(projectIds.size(), -1);
     // Every file's data is copied first, outside the write lock, and then made durable
     // together: the disk writes them all at once instead of one flush after the other.
-    QStringList staged(projectIds.size());
+    QList<StagedCopy> staged(projectIds.size());
     QList<AnchoredPath> written;
     for (qsizetype i = 0; i < projectIds.size(); ++i) {
         try {
-            const AnchoredPath path = m_context->stage(m_context->serverPath(m_context->project(projectIds[i])), false).path;
-            staged[i] = path.path();
-            written << path;
+            staged[i] = stageCopy(projectIds[i], false);
+            written << staged[i].path;
         } catch (const DwError &e) {
             m_context->recordError(e);
         }
     }
     auto dropStaged = [&](qsizetype i) {
-        if (!staged[i].isEmpty())
-            FileOps::discard(m_context->inStore(staged[i]));
-        staged[i].clear();
+        if (!staged[i].path.isEmpty())
+            FileOps::discard(staged[i].path);
+        staged[i].path = AnchoredPath();
     };
     QList<PendingWork::Step> steps;
     try {
         FileOps::flushAll(written);
         WriteTransaction tx(m_context->db());
         for (qsizetype i = 0; i < projectIds.size(); ++i) {
-            if (staged[i].isEmpty())
+            if (staged[i].path.isEmpty())
                 continue;
             // A refused file takes back only its own rows; the others go on.
             m_context->db()->exec("SAVEPOINT one_copy");
             try {
-                steps << recorded(recordCopy(projectIds[i], targetLocationId, remark, staged[i]));
+                steps << recorded({recordCopy(projectIds[i], targetLocationId, remark, staged[i])});
                 m_context->db()->exec("RELEASE one_copy");
             } catch (const DwError &e) {
                 m_context->db()->exec("ROLLBACK TO one_copy");
@@ -176,26 +199,29 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
         upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();
         m_context->logHistory(projectId, QStringLiteral("Naam gewijzigd"),
                               QStringLiteral("Van '%1' in '%2'").arg(row.fileName, name));
-        return PendingWork::Step{0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name)};
+        return PendingWork::Step{0, PendingWork::RenameFile, from, to, projectId, NameRules::key(name), QString()};
     });
 }
 
-PendingWork::Step ProjectCatalog::recordRemove(qint32 projectId)
+QList<PendingWork::Step> ProjectCatalog::recordRemove(qint32 projectId)
 {
     const ProjectRow row = m_context->project(projectId);
     m_context->requireNotHeldByOther(row, QStringLiteral("verwijderd"));
+    // A content step of the file still under way must be done before its kept contents go.
+    PendingWork::settle(m_context->db(), m_context->folder(), projectId, true);
     Statement del(m_context->db(), "DELETE FROM projects WHERE project_id = ?");
     del.bind(1, qint64(projectId)).exec();
     Statement hist(m_context->db(), "DELETE FROM history WHERE project_id = ?");
     hist.bind(1, qint64(projectId)).exec();
-    return PendingWork::Step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(), row.locationId,
-                             NameRules::key(row.fileName)};
+    QList<PendingWork::Step> steps{PendingWork::Step{0, PendingWork::RemoveFile, m_context->serverFile(row), QString(),
+                                                     row.locationId, NameRules::key(row.fileName), QString()}};
+    return steps << m_versions.forget(projectId);
 }
 
 void ProjectCatalog::remove(qint32 projectId)
 {
     m_context->requireWritable();
-    m_context->commitChange([&] { return recordRemove(projectId); });
+    m_context->commitChanges([&] { return recordRemove(projectId); });
 }
 
 QList<bool> ProjectCatalog::removeMany(const QList<qint32> &projectIds)

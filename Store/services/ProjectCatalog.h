@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Recordset.h"
+#include "services/ContentVersions.h"
 #include "services/PendingWork.h"
 #include "services/StoreContext.h"
 
@@ -14,7 +15,7 @@ namespace dwfm::store {
 // steps recorded in the same commit (PendingWork), so a crash anywhere is finished later.
 class ProjectCatalog {
 public:
-    explicit ProjectCatalog(StoreContextPtr &context) : m_context(context) {}
+    explicit ProjectCatalog(StoreContextPtr &context) : m_context(context), m_versions(context) {}
 
     // bCopyIntoStore: copy `source` into the location's folder under `name`; otherwise
     // `source` must already be that file in the location's folder and is only registered.
@@ -38,17 +39,26 @@ public:
 
 private:
     void requireTarget(qint32 locationId, const QString &name);
-    // Under the write lock: the checks of a copy, the new row with its history, and the
-    // step that puts the staged file in place. A refusal throws before any write.
+    // Before the write lock: a copy of a file's server file in the staging folder, and the
+    // version it holds.
+    struct StagedCopy {
+        AnchoredPath path;
+        ContentVersions::Current version;
+    };
+    StagedCopy stageCopy(qint32 projectId, bool durable);
+    // Under the write lock: the checks of a copy, the new row with its history and version,
+    // and the step that puts the staged file in place. A refusal throws before any write.
     PendingWork::Step recordCopy(qint32 projectId, qint32 targetLocationId, const QString &remark,
-                                 const QString &stagedPath);
-    // Under the write lock: the checks of a deletion, the removed rows, and the step that
-    // removes the server file. A refusal throws before any write.
-    PendingWork::Step recordRemove(qint32 projectId);
-    // A batch's step recorded in the batch's transaction (a single change has
-    // commitChange record its step).
-    PendingWork::Step recorded(PendingWork::Step step);
+                                 const StagedCopy &staged);
+    // Under the write lock: the checks of a deletion, the removed rows, and the steps that
+    // remove the server file and the kept contents nobody else uses. A refusal throws
+    // before any write.
+    QList<PendingWork::Step> recordRemove(qint32 projectId);
+    // A batch's steps recorded in the batch's transaction (a single change has
+    // commitChange record its steps).
+    QList<PendingWork::Step> recorded(QList<PendingWork::Step> steps);
     StoreContextPtr &m_context;
+    ContentVersions m_versions;
 };
 
 } // namespace dwfm::store

@@ -15,13 +15,28 @@ StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, Us
     : SessionContext(catalogue, StoreFolders::rootFolder(folder, catalogue), std::move(user)),
       m_db(std::move(db)),
       m_folder(std::move(folder)),
-      m_stagingFolder(StoreFolders::stagingFolder(m_folder, this->catalogue()))
+      m_stagingFolder(StoreFolders::stagingFolder(m_folder, this->catalogue())),
+      m_contentFolder(StoreFolders::contentFolder(m_folder, this->catalogue()))
 {
 }
 
-FileOps::Staged StoreContext::stage(const AnchoredPath &source, bool durable) const
+QString StoreContext::keptPath(const QString &hash) const
 {
-    return FileOps::stage(source, inStore(FileOps::join(m_stagingFolder, PendingWork::stagedName())), durable);
+    return FileOps::join(FileOps::join(m_contentFolder, hash.left(2)), hash);
+}
+
+FileOps::Staged StoreContext::stage(const AnchoredPath &source, bool durable, bool hashed) const
+{
+    return FileOps::stage(source, inStore(FileOps::join(m_stagingFolder, PendingWork::stagedName())), durable, hashed);
+}
+
+FileOps::Kind StoreContext::kindIn(const QString &path) const
+{
+    try {
+        return FileOps::kindOf(inStore(path));
+    } catch (const DwError &) {
+        return FileOps::Kind::Other; // a link or no folder on the way
+    }
 }
 
 void StoreContext::requireWritable() const
@@ -107,11 +122,21 @@ void StoreContext::requireNameFree(qint32 locationId, const QString &name, qint3
 
 void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath)
 {
-    PendingWork::Step step;
+    commitChanges(
+        [&] {
+            const PendingWork::Step step = decide();
+            return step.kind != 0 ? QList<PendingWork::Step>{step} : QList<PendingWork::Step>();
+        },
+        stagedPath);
+}
+
+void StoreContext::commitChanges(const std::function<QList<PendingWork::Step>()> &decide, const QString &stagedPath)
+{
+    QList<PendingWork::Step> steps;
     try {
         WriteTransaction tx(db());
-        step = decide();
-        if (step.kind != 0)
+        steps = decide();
+        for (PendingWork::Step &step : steps)
             step.id = PendingWork::record(db(), m_folder, step);
         FaultInjection::check("before-commit");
         tx.commit();
@@ -120,7 +145,10 @@ void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide
             FileOps::discard(inStore(stagedPath));
         throw;
     }
-    PendingWork::finish(db(), m_folder, step);
+    if (steps.size() == 1)
+        PendingWork::finish(db(), m_folder, steps.first());
+    else
+        PendingWork::finishAll(db(), m_folder, steps);
 }
 
 void StoreContext::logHistory(qint32 projectId, const QString &action, const QString &memo)

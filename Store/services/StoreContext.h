@@ -28,11 +28,17 @@ public:
     const SqliteDbPtr &db() const { return m_db; }
     const QString &folder() const { return m_folder; }
     const QString &stagingFolder() const { return m_stagingFolder; }
+    const QString &contentFolder() const { return m_contentFolder; }
+    // Where the content with this hash is kept once it is no longer a file's current content.
+    QString keptPath(const QString &hash) const;
     // The store folder: nothing below it, the root folder included, is followed as a link.
     QString anchorFolder() const override { return m_folder; }
     // A copy of `source` in the staging folder under a name that says which process owns
-    // it (flushed when durable), to be renamed into place after the commit.
-    FileOps::Staged stage(const AnchoredPath &source, bool durable) const;
+    // it (flushed when durable), to be renamed into place after the commit; `hashed`
+    // computes its SHA-256 beside the copy.
+    FileOps::Staged stage(const AnchoredPath &source, bool durable, bool hashed = false) const;
+    // What lies at a path of the store; a link or non-folder on the way counts as Other.
+    FileOps::Kind kindIn(const QString &path) const;
     // Refuses every change in a read-only session.
     void requireWritable() const;
 
@@ -56,6 +62,8 @@ public:
     // disk step it answers (none when the step's kind is 0), then does that step. A staged
     // file the step was to move into place is removed when anything fails before the commit.
     void commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath = QString());
+    // The same for a change with several disk steps (done in the order given).
+    void commitChanges(const std::function<QList<PendingWork::Step>()> &decide, const QString &stagedPath = QString());
 
     // Writes one line of a file's history: action, moment, this user, remark.
     void logHistory(qint32 projectId, const QString &action, const QString &memo);
@@ -64,6 +72,7 @@ private:
     SqliteDbPtr m_db;
     QString m_folder;
     QString m_stagingFolder;
+    QString m_contentFolder;
 };
 
 using StoreContextPtr = std::shared_ptr<StoreContext>;

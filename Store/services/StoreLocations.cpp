@@ -108,7 +108,7 @@ PendingWork::Step StoreLocations::decideDelete(qint32 lLocationID)
     del.bind(1, qint64(lLocationID)).exec();
     Statement roots(m_context->db(), "DELETE FROM user_roots WHERE location_id = ?");
     roots.bind(1, qint64(lLocationID)).exec();
-    return {0, PendingWork::RemoveFolder, folder, QString(), lLocationID, QString()};
+    return {0, PendingWork::RemoveFolder, folder, QString(), lLocationID, QString(), QString()};
 }
 
 bool StoreLocations::DeleteLocation(qint32 lLocationID)
@@ -141,6 +141,9 @@ PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString
                                      "gebruik.").arg(loc.name).arg(busy.int64(0)));
     }
     const QString oldFolder = m_context->locationFolder(lLocationID);
+    // New content that another process committed for a file below lands where the database
+    // said it lies before the folder moves.
+    PendingWork::settleFolder(m_context->db(), m_context->folder(), oldFolder);
     const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
     const bool caseOnly = NameRules::key(loc.name) == NameRules::key(strName);
     FileOps::requireFolder(m_context->inStore(oldFolder), true);
@@ -148,7 +151,7 @@ PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
     Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
     upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();
-    return {0, PendingWork::RenameFolder, oldFolder, newFolder, lLocationID, NameRules::key(strName)};
+    return {0, PendingWork::RenameFolder, oldFolder, newFolder, lLocationID, NameRules::key(strName), QString()};
 }
 
 bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)

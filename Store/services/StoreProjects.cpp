@@ -50,6 +50,11 @@ QList<bool> StoreProjects::DeleteProjects(const QList<qint32> &lProjectIDs)
     return run([&] { return m_catalog.removeMany(lProjectIDs); }, QList<bool>(lProjectIDs.size(), false));
 }
 
+QList<bool> StoreProjects::CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription)
+{
+    return run([&] { return m_desk.checkOutMany(lProjectIDs, strDescription); }, QList<bool>(lProjectIDs.size(), false));
+}
+
 bool StoreProjects::RenameProject(qint32 lProjectID, const QString &strName)
 {
     return run([&] { return m_catalog.rename(lProjectID, strName), true; }, false);
@@ -134,6 +139,27 @@ bool StoreProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID
 {
     rsHistory.reset();
     return run([&] { return bool(rsHistory = m_catalog.history(lProjectID)); }, false);
+}
+
+bool StoreProjects::GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID)
+{
+    rsVersions.reset();
+    return run([&] { return bool(rsVersions = m_versions.list(lProjectID)); }, false);
+}
+
+bool StoreProjects::GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath)
+{
+    return run(
+        [&] {
+            strPath = m_versions.viewCopy(lProjectID, lVersion);
+            return true;
+        },
+        false);
+}
+
+bool StoreProjects::RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark)
+{
+    return run([&] { return m_versions.restore(lProjectID, lVersion, strRemark), true; }, false);
 }
 
 } // namespace dwfm::store

@@ -2,17 +2,24 @@
 
 #include "FileStoreSession.h"
 #include "ProjectBatch.h"
+#include "ProjectVersions.h"
 #include "services/CheckOutDesk.h"
+#include "services/ContentVersions.h"
 #include "services/ProjectCatalog.h"
 
 namespace dwfm::store {
 
 // The files service of the session: answers the control's calls, leaving the work to
-// the catalogue and the check-out desk, and turns their errors into False (or -1) plus
-// the session's last error. Many copies at once are one decision of the store (ProjectBatch).
-class StoreProjects final : public ProjectsService, public ProjectBatch {
+// the catalogue, the check-out desk and the versions, and turns their errors into False
+// (or -1) plus the session's last error. Many copies, deletions or check-outs at once are
+// one decision of the store (ProjectBatch); every content a file had is kept
+// (ProjectVersions).
+class StoreProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions {
 public:
-    explicit StoreProjects(StoreContextPtr &context) : m_context(context), m_catalog(context), m_desk(context) {}
+    explicit StoreProjects(StoreContextPtr &context)
+        : m_context(context), m_catalog(context), m_desk(context), m_versions(context)
+    {
+    }
 
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
                       bool bCopyIntoStore, bool bLogHistory) override;
@@ -23,6 +30,7 @@ public:
     QList<qint32> CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
                                const QString &strDescription) override;
     QList<bool> DeleteProjects(const QList<qint32> &lProjectIDs) override;
+    QList<bool> CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription) override;
     bool RenameProject(qint32 lProjectID, const QString &strName) override;
     bool DeleteProject(qint32 lProjectID) override;
     bool CheckOutProject(qint32 lProjectID, const QString &strDescription) override;
@@ -41,6 +49,10 @@ public:
     bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
     bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
 
+    bool GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID) override;
+    bool GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath) override;
+    bool RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark) override;
+
 private:
     template <typename F, typename R>
     R run(F &&work, R failed);
@@ -48,6 +60,7 @@ private:
     StoreContextPtr &m_context;
     ProjectCatalog m_catalog;
     CheckOutDesk m_desk;
+    ContentVersions m_versions;
 };
 
 } // namespace dwfm::store

@@ -322,6 +322,7 @@ int demoCommand(const Invocation &inv, QTextStream &out)
         for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(dbPath + suffix);
         QDir(StoreFolders::rootFolder(folder, catalogue)).removeRecursively();
+        QDir(StoreFolders::contentFolder(folder, catalogue)).removeRecursively();
     }
     StoreAdmin::createStore(folder, catalogue);
     StoreAdmin admin(DwFileStoreSession::openAsAdministrator(folder, catalogue, QStringLiteral("demo")));

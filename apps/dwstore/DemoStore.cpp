@@ -6,6 +6,7 @@
 #include "DwError.h"
 
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLinearGradient>
@@ -182,7 +183,7 @@ void fillDemoStore(StoreAdministration &admin, const QString &server, const QStr
                              "groet,\\par\\par Demogebruiker\\par}"));
 
     add(s, file(QStringLiteral("Lees mij.txt")), projecten);
-    add(s, file(QStringLiteral("Notulen overleg.txt")), brug);
+    const qint32 notulen = add(s, file(QStringLiteral("Notulen overleg.txt")), brug);
     const qint32 offerte = add(s, file(QStringLiteral("Offerte.txt")), brug);
     add(s, file(QStringLiteral("Situatie.png")), tekeningen);
     add(s, file(QStringLiteral("Gevel.png")), tekeningen);
@@ -191,6 +192,15 @@ void fillDemoStore(StoreAdministration &admin, const QString &server, const QStr
     add(s, file(QStringLiteral("Telefoonlijst.txt")), kantoor);
     add(s, file(QStringLiteral("Jaarverslag 2019.txt")), archief);
     admin.setLocationKind(archief, 1);
+
+    // The notes get a second version, as a check-out, an edit and a check-in make one.
+    if (!s.Projects().CheckOutProject(notulen, QString()))
+        throw DwError(DwError::DatabaseError, s.Database().LastError());
+    const QString notes = QDir(s.Projects().GetProjectLocalFolder(notulen)).filePath(s.Projects().GetProjectFileName(notulen));
+    writeText(notes, QStringLiteral("Notulen bouwoverleg Brug Noord\n\n1. Planning\n2. Fundering\n3. Rondvraag\n"
+                                    "4. Afspraken: fundering klaar in week 12\n"));
+    if (!s.Projects().CheckInProject(notulen, QStringLiteral("Afspraken toegevoegd"), true))
+        throw DwError(DwError::DatabaseError, s.Database().LastError());
 
     const auto other = demoUser(server, QStringLiteral("collega"), catalogue);
     if (!other->Projects().CheckOutProject(offerte, QStringLiteral("Prijzen bijwerken")))

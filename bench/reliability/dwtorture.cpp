@@ -3,7 +3,8 @@
 //   dwtorture setup STORE FILES          a store with users u0..u7 and FILES files
 //   dwtorture op STORE USER KIND SEED    KIND over and over (until killed); "random": any
 //   dwtorture race STORE USER SEED COUNT COUNT random operations, then exits
-//   dwtorture verify STORE               recover, check, repair when needed; prints figures
+//   dwtorture verify STORE               recover, check (every content against its hash), repair
+//                                        when needed; prints figures
 // Before each operation it prints "BEGIN kind", after it "END kind", so that the script
 // knows what a kill interrupted. Every file's content ends in its own checksum, so a torn
 // file is recognised.
@@ -12,6 +13,7 @@
 #include "admin/StoreAdmin.h"
 #include "admin/StoreCheck.h"
 #include "ProjectBatch.h"
+#include "ProjectVersions.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -27,7 +29,8 @@ using namespace dwfm::store;
 
 namespace {
 const QString Catalogue = QStringLiteral("Proef");
-const QStringList Kinds = {"checkout", "checkin", "undo", "add", "copy", "batch", "rename", "delete", "folder-rename", "folder-delete"};
+const QStringList Kinds = {"checkout", "checkin", "undo",          "add",           "copy",    "batch",
+                           "rename",   "delete",  "folder-rename", "folder-delete", "restore", "prune"};
 
 QRandomGenerator rng;
 
@@ -92,8 +95,32 @@ void step(DwFileStoreSession &s, const QString &kind)
     const qint32 file = pick(files), held = pick(mine), folder = pick(folders);
     QVariant newId;
     if (kind == "checkout") {
-        if (p.CheckOutProject(file, "proef"))
-            save(FileOps::join(p.GetProjectLocalFolder(file), p.GetProjectFileName(file)), content(randomSize()));
+        // As the check-out dialog does it (several files, one commit), or as a double-click.
+        const QList<qint32> chosen = rng.bounded(2) == 0 ? QList<qint32>{file} : QList<qint32>{file, pick(files)};
+        const QList<bool> taken = chosen.size() == 1 ? QList<bool>{p.CheckOutProject(file, "proef")}
+                                                     : dynamic_cast<ProjectBatch &>(p).CheckOutProjects(chosen, "proef");
+        for (qsizetype i = 0; i < chosen.size(); ++i) {
+            if (taken.value(i))
+                save(FileOps::join(p.GetProjectLocalFolder(chosen[i]), p.GetProjectFileName(chosen[i])), content(randomSize()));
+        }
+    } else if (kind == "restore") {
+        // An earlier version of a file that has one and is free or the user's own.
+        RecordsetPtr rs;
+        auto &versions = dynamic_cast<ProjectVersions &>(p);
+        const qint32 target = pick(ids(s, "SELECT project_id FROM projects WHERE version > 1 AND (checked_out = 0 OR user_id = ?1)"));
+        if (versions.GetProjectVersions(rs, target)) {
+            QList<qint32> earlier;
+            for (; !rs->isEof(); rs->moveNext()) {
+                if (!rs->value(QStringLiteral("IsCurrent")).toBool())
+                    earlier << rs->value(QStringLiteral("Version")).toInt();
+            }
+            rs.reset();
+            if (!earlier.isEmpty())
+                versions.RestoreProjectVersion(target, pick(earlier), "proef");
+        }
+    } else if (kind == "prune") {
+        StoreAdmin(DwFileStoreSession::openAsAdministrator(s.context()->folder(), Catalogue, QStringLiteral("beheer")))
+            .prune(PruneRules{int(rng.bounded(3)), std::nullopt});
     } else if (kind == "checkin") {
         p.CheckInProject(held, "proef", rng.bounded(2) == 0);
     } else if (kind == "undo") {
@@ -130,6 +157,8 @@ void prepare(DwFileStoreSession &s, const QString &kind)
         step(s, QStringLiteral("checkout"));
     else if (kind == "delete" || kind == "copy" || kind == "batch")
         step(s, QStringLiteral("add"));
+    else if (kind == "prune" || (kind == "restore" && ids(s, "SELECT project_id FROM projects WHERE version > 1 AND ?1 IS NOT NULL").isEmpty()))
+        step(s, QStringLiteral("checkout")), step(s, QStringLiteral("checkin"));
 }
 
 int setup(const QString &store, int files)
@@ -200,15 +229,19 @@ int verify(const QString &store)
         if (taken > 1 && ++twice)
             std::printf("two holders of file %lld\n", file);
     }
+    // Every version's content read back against its hash, and a kept content for every
+    // version that is not its file's current one: a kill never loses an earlier version.
     StoreCheck check(s.context());
-    const QStringList findings = check.check();
+    const QStringList findings = check.check(true);
     for (const QString &line : findings)
         std::printf("finding %s\n", qPrintable(line));
-    const QStringList left = findings.isEmpty() ? QStringList() : (check.repair(), check.check());
+    const QStringList left = findings.isEmpty() ? QStringList() : (check.repair(true), check.check(true));
     for (const QString &line : left)
         std::printf("unrecoverable %s\n", qPrintable(line));
-    std::printf("torn=%d lost=%d twice=%d stray=%d findings=%lld unrecoverable=%lld\n", torn, lost, twice, stray,
-                qlonglong(findings.size()), qlonglong(left.size()));
+    Statement versions(s.context()->db(), "SELECT COUNT(*), COUNT(DISTINCT hash) FROM versions");
+    versions.step();
+    std::printf("torn=%d lost=%d twice=%d stray=%d findings=%lld unrecoverable=%lld versions=%lld contents=%lld\n", torn,
+                lost, twice, stray, qlonglong(findings.size()), qlonglong(left.size()), versions.int64(0), versions.int64(1));
     return torn + lost + twice + stray + left.size() == 0 ? 0 : 1;
 }
 } // namespace

@@ -3,12 +3,12 @@
 # of operation, then 8 processes racing over the same files with random operations; the
 # store's own check after each trial.
 # Usage: run.sh DWTORTURE DWSTORE [--kills N] [--files N] [--ops N] [--rounds N]
-#   --kills   workers to kill (default 27: three trials of one worker of each of the nine kinds)
+#   --kills   workers to kill (default 36: three trials of one worker of each of the twelve kinds)
 #   --files   files in the racing store (default 100); --ops operations per racing process
 #   --rounds  racing rounds (default 1)
 set -uo pipefail
 torture=$1 dwstore=$2; shift 2
-kills=27 files=100 ops=40 rounds=1
+kills=36 files=100 ops=40 rounds=1
 while [ $# -gt 0 ]; do
   case $1 in
     --kills) kills=$2; shift 2 ;;
@@ -20,14 +20,15 @@ while [ $# -gt 0 ]; do
 done
 work=$(mktemp -d "${TMPDIR:-/tmp}/dwbetrouwbaar.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-kinds=(checkout checkin undo add copy batch rename delete folder-rename folder-delete)
+kinds=(checkout checkin undo add copy batch rename delete folder-rename folder-delete restore prune)
 declare -A killed
 bad=0
 
 check() { # $1: what was done; the worker's own figures, then dwstore's check
   local out
   out=$("$torture" verify "$work/kill" 2>&1) || { echo "NA $1: $out"; bad=$((bad + 1)); }
-  "$dwstore" --store "$work/kill" --catalog Proef check >/dev/null || { echo "NA $1: dwstore check niet schoon"; bad=$((bad + 1)); }
+  echo "$1: $(grep '^torn=' <<<"$out")"
+  "$dwstore" --store "$work/kill" --catalog Proef check --deep >/dev/null || { echo "NA $1: dwstore check niet schoon"; bad=$((bad + 1)); }
 }
 
 "$torture" setup "$work/kill" 40 || exit 1

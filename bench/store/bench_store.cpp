@@ -1,8 +1,10 @@
 // Measures the embedded store against baselines in the same run:
 //  1. GetProjectsInLocation over 100,000 files, every field read, vs. the same SELECT
 //     stepped with the raw SQLite C API;
-//  2. check-out and check-in of 1,000 small files vs. `svn lock` and `svn commit`;
-//  3. check-out of a 1 GiB file vs. `cp`, its durable check-in vs. `cp` + `sync`.
+//  2. check-out of 1,000 small files as the check-out dialog does it (one batch, one durable
+//     commit) vs. `svn lock`, and their check-ins one by one vs. `svn commit`;
+//  3. check-out of a 1 GiB file vs. `cp`, its durable check-in (a new version, the one it
+//     replaces kept) vs. `cp` + `sync`.
 // The file benchmarks run ours and the baseline several times in alternating order, each
 // run starting from the same state: everything written before is on disk (sync), the
 // source is in the page cache, and the target is new (check-out, cp) or replaces a file of
@@ -10,6 +12,7 @@
 // Usage: bench_store WORKDIR [--quick] [--only list|small|large]
 //   --quick: 10,000 rows, 200 files, 64 MiB; --only: that benchmark alone (full size).
 #include "DwFileStoreSession.h"
+#include "ProjectBatch.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "db/SqliteDb.h"
@@ -183,10 +186,15 @@ void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work
     std::vector<qint32> ids;
     for (int i = 0; i < count; ++i) {
         const QString path = QStringLiteral("%1/f%2.txt").arg(src).arg(i);
-        writeFile(path, QByteArray("regel\n").repeated(20));
+        // Each file its own content, so that each check-in keeps a content of its own.
+        writeFile(path, QByteArray("regel\n").repeated(20) + QByteArray::number(i));
         ids.push_back(s.Projects().AddProject(path, location, QVariant(), true, true));
     }
     const QString local = s.Projects().GetProjectLocalFolder(ids.front());
+    auto *batch = dynamic_cast<ProjectBatch *>(&s.Projects());
+    if (!batch)
+        std::exit(1);
+    const QList<qint32> idList(ids.begin(), ids.end());
 
     // The peer: a local repository with the same files.
     const QString repo = work + "/svnrepo", wc = work + "/svnwc";
@@ -195,7 +203,7 @@ void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work
     QStringList files;
     for (int i = 0; i < count; ++i) {
         files << QStringLiteral("f%1.txt").arg(i);
-        writeFile(wc + "/" + files.last(), QByteArray("regel\n").repeated(20));
+        writeFile(wc + "/" + files.last(), QByteArray("regel\n").repeated(20) + QByteArray::number(i));
     }
     run("svn", QStringList{"add", "-q"} + files, wc);
     run("svn", {"commit", "-q", "-m", "begin"}, wc);
@@ -220,9 +228,8 @@ void benchSmallFiles(DwFileStoreSession &s, qint32 location, const QString &work
             settle();
         },
         [&] {
-            for (qint32 id : ids)
-                if (!s.Projects().CheckOutProject(id, QString()))
-                    std::exit(1);
+            if (batch->CheckOutProjects(idList, QString()).contains(false))
+                std::exit(1);
             outDone = true;
         },
         [&] {
@@ -295,9 +302,11 @@ void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work,
         [&] { run("cp", {server, cpCopy}); });
 
     // Check-in and cp + sync both durably replace a file of the same size with the cached
-    // working copy.
+    // working copy. The working copy differs from the server's content each time, as a
+    // user's edit would, so every check-in keeps the content it replaces as a version.
     const QString cpSyncCopy = work + "/cp-sync-kopie.bin";
     run("cp", {local, cpSyncCopy});
+    int edits = 0;
     const auto [in, cpSync] = alternate(
         runs,
         [&] {
@@ -307,6 +316,11 @@ void benchLargeFile(DwFileStoreSession &s, qint32 location, const QString &work,
                     std::exit(1);
                 checkedOut = true;
             }
+            QFile f(local);
+            const QByteArray edit = QByteArray::number(++edits).rightJustified(16, '0');
+            if (!f.open(QIODevice::ReadWrite) || f.write(edit) != edit.size())
+                std::exit(1);
+            f.close();
             settle(local);
         },
         [&] {

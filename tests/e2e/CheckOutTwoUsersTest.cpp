@@ -171,4 +171,29 @@ TEST_F(CheckOutTwoUsersTest, AnnaChecksOutEditsAndChecksInThenBertTakesTheFile)
     EXPECT_EQ(row(anna).foreColor, grey);
 }
 
+TEST_F(CheckOutTwoUsersTest, FilesOfOneCheckOutGoTogetherAndRaiseTheirEventsInListOrder)
+{
+    // Begroting, Offerte (bert has it) and Notulen, taken in one go from the tool bar.
+    Desk &desk = desks.at(QStringLiteral("anna"));
+    SessionRegistry::setCurrent(desk.session);
+    desk.control->RefreshListView();
+    selectRows(desk.control->lvListView, {listRowOf(*desk.control, QStringLiteral("Begroting.txt")),
+                                          listRowOf(*desk.control, QStringLiteral("Offerte.txt")),
+                                          listRowOf(*desk.control, QStringLiteral("Notulen.txt"))});
+    for (QAction *action : viewOf(*desk.control).layout().tbToolbar->actions()) {
+        if (action->objectName() == QLatin1String("bewerkenproject"))
+            action->trigger();
+    }
+    const QString folder = QDir::toNativeSeparators(QDir(workingRoot(QStringLiteral("anna"))).filePath(QStringLiteral("Projecten/Brug Noord")));
+    EXPECT_EQ(desk.events, (QStringList{QStringLiteral("FileCheckOut(%1%2Begroting.txt, %3)").arg(folder, QDir::separator()).arg(begroting),
+                                        QStringLiteral("FileCheckOut(%1%2Notulen.txt, %3)").arg(folder, QDir::separator()).arg(notulen)}));
+    RecordsetPtr held;
+    ASSERT_TRUE(desk.session->Projects().GetProjectsOfUser(held, QStringLiteral("anna")));
+    QStringList names;
+    for (; !held->isEof(); held->moveNext())
+        names << held->value(QStringLiteral("FileName")).toString();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Begroting.txt"), QStringLiteral("Notulen.txt")}));
+    EXPECT_EQ(readFile(workingCopy(QStringLiteral("anna"))), "1. Opening\n");
+}
+
 } // namespace

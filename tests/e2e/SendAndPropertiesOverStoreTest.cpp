@@ -4,6 +4,7 @@
 
 #include "SessionRegistry.h"
 #include "properties/PropertiesCommand.h"
+#include "properties/VersionPanel.h"
 #include "properties/frmGeneralProjectProperties.h"
 #include "sendto/SendToCommands.h"
 #include "support/TestHelpers.h"
@@ -14,6 +15,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -141,6 +146,89 @@ TEST_F(SendAndPropertiesOverStoreTest, PropertiesShowTheHistoryOfTwoUsersAndLock
         propertiesCommandOf(*control).EigenschappenProject(offerte, QStringLiteral("Offerte.txt"));
         control.reset();
     }
+}
+
+namespace {
+// The versions the panel lists, as "number|user|remark", top to bottom.
+QStringList listedVersions(const VersionPanel &panel)
+{
+    QStringList rows;
+    for (int r = 0; r < panel.items()->rowCount(); ++r) {
+        rows << panel.items()->item(r, VersionPanel::ColVersion)->text() + '|' +
+                    panel.items()->item(r, VersionPanel::ColUser)->text() + '|' +
+                    panel.items()->item(r, VersionPanel::ColRemark)->text();
+    }
+    return rows;
+}
+
+void clickRow(const VersionPanel &panel, int row)
+{
+    QTest::mouseClick(panel.lvVersies->viewport(), Qt::LeftButton, {},
+                      panel.lvVersies->visualRect(panel.items()->index(row, 0)).center());
+}
+
+// Shows the dialog and opens its "Logboek" tab as the user does.
+VersionPanel &openLogboek(QDialog &dialog)
+{
+    auto &form = dynamic_cast<frmGeneralProjectProperties &>(dialog);
+    form.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTabBar *tabs = form.SSTab1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    return *form.pnlVersies;
+}
+} // namespace
+
+TEST_F(SendAndPropertiesOverStoreTest, LogboekViewsAndRestoresAVersionThroughItsButtons)
+{
+    auto bert = openSession(QStringLiteral("bert"));
+    ASSERT_TRUE(bert->Projects().CheckOutProject(notulen, QString()));
+    QFile local(workingRoot(QStringLiteral("bert")) + QStringLiteral("/Projecten/Brug Noord/Notulen.txt"));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    local.write("2. Rondvraag\n");
+    local.close();
+    ASSERT_TRUE(bert->Projects().CheckInProject(notulen, QStringLiteral("rondvraag erbij"), true));
+
+    control = connectControl(QStringLiteral("anna"));
+    QSignalSpy opened(control.get(), &FileManUI::FileOpen);
+    prompts->expectDialog([&](QDialog &dialog) {
+        VersionPanel &panel = openLogboek(dialog);
+        EXPECT_TRUE(panel.isVisible());
+        EXPECT_EQ(listedVersions(panel), QStringList({"2|bert|rondvraag erbij", "1|anna|"}));
+        EXPECT_FALSE(panel.cmdBekijken->isEnabled());
+        clickRow(panel, 0);
+        EXPECT_FALSE(panel.cmdTerugzetten->isEnabled()) << "the current version is the content already";
+        clickRow(panel, 1);
+        QTest::mouseClick(panel.cmdBekijken, Qt::LeftButton);
+        EXPECT_EQ(opened.size(), 1);
+        const QString copy = opened.value(0).value(0).toString();
+        EXPECT_EQ(readFile(copy), QByteArray("1. Opening\n"));
+        EXPECT_FALSE(QFile::permissions(copy) & QFileDevice::WriteOwner) << "a read-only copy";
+
+        prompts->expectMessage(Prompts::Answer::Yes);
+        QTest::mouseClick(panel.cmdTerugzetten, Qt::LeftButton);
+        EXPECT_EQ(prompts->shown().back().text, QStringLiteral("Wilt u versie 1 van 'Notulen.txt' terugzetten?\r\n"
+                                                               "De huidige inhoud blijft bewaard als versie 2."));
+        EXPECT_EQ(listedVersions(panel), QStringList({"3|anna|Versie 1 teruggezet", "2|bert|rondvraag erbij", "1|anna|"}));
+        auto &form = dynamic_cast<frmGeneralProjectProperties &>(dialog);
+        EXPECT_TRUE(form.rtHistory->toPlainText().contains(QStringLiteral("Versie 1 teruggezet op ")));
+        EXPECT_TRUE(form.Changed);
+        return int(QDialog::Accepted);
+    });
+    propertiesCommandOf(*control).EigenschappenProject(notulen, QStringLiteral("Notulen.txt"));
+    EXPECT_EQ(readFile(storeFolder() + QStringLiteral("/") + catalogue + QStringLiteral("/Projecten/Brug Noord/Notulen.txt")),
+              QByteArray("1. Opening\n"));
+
+    // While bert has it in use, anna may look at a version but not restore one.
+    ASSERT_TRUE(bert->Projects().CheckOutProject(notulen, QString()));
+    prompts->expectDialog([&](QDialog &dialog) {
+        VersionPanel &panel = openLogboek(dialog);
+        clickRow(panel, 1);
+        EXPECT_TRUE(panel.cmdBekijken->isEnabled());
+        EXPECT_FALSE(panel.cmdTerugzetten->isEnabled());
+        return int(QDialog::Accepted);
+    });
+    propertiesCommandOf(*control).EigenschappenProject(notulen, QStringLiteral("Notulen.txt"));
 }
 
 } // namespace

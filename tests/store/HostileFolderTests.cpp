@@ -4,10 +4,12 @@
 // stepped around), and no byte outside them is read or written.
 #include "StoreFixture.h"
 
+#include "ProjectVersions.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "admin/StoreCheck.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -83,6 +85,17 @@ TEST_P(StoreTest, PlantedLinksAndSpecialFilesAreRefusedAndNothingOutsideIsTouche
             {"copy a linked server file", [&] { return p.CopyProject(linked, projecten, QString(), newId); }},
             {"copy it to a folder", [&] { return p.GetLocalCopy(0, linked, m_dir.filePath("kopie.txt")); }},
         });
+        // An earlier content kept by the store, replaced by a link out of it.
+        auto *versions = dynamic_cast<ProjectVersions *>(&p);
+        const qint32 kept = file("Versies.txt");
+        ASSERT_TRUE(versions && p.CheckOutProject(kept, QString()));
+        writeFile(localFile("bert", "Versies.txt"), "tweede");
+        ASSERT_TRUE(p.CheckInProject(kept, QString(), true));
+        const QString hash = QCryptographicHash::hash("server", QCryptographicHash::Sha256).toHex();
+        ASSERT_TRUE(plant(StoreFolders::contentFolder(storeFolder(), m_catalogue) + "/" + hash.left(2) + "/" + hash, 'l',
+                          outside + "/geheim.txt"));
+        refused.push_back({"view a linked earlier version", [versions, kept, &view] { return versions->GetVersionViewCopy(kept, 1, view); }});
+        refused.push_back({"restore a linked earlier version", [versions, kept] { return versions->RestoreProjectVersion(kept, 1, QString()); }});
     }
     for (const char kind : {'p', 's', 'c'}) {
         const QString name = QStringLiteral("Bijzonder %1.txt").arg(kind);

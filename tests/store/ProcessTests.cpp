@@ -61,7 +61,7 @@ TEST(StoreChild, DISABLED_Operation)
         // The second copy of the same file is refused (its name is taken by the first).
         : op == "batch" ? dynamic_cast<ProjectBatch &>(p).CopyProjects({id, id}, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "")[0] > 0
         : op == "batch-delete"      ? dynamic_cast<ProjectBatch &>(p).DeleteProjects({id})[0]
-        : op == "batch-checkout"    ? dynamic_cast<pg::PgProjects &>(p).CheckOutProjects({id}, "")[0]
+        : op == "batch-checkout"    ? dynamic_cast<ProjectBatch &>(p).CheckOutProjects({id}, "")[0]
         : op == "restore"           ? dynamic_cast<ProjectVersions &>(p).RestoreProjectVersion(id, 1, "")
         : op == "rename"            ? p.RenameProject(id, "Nieuw.txt")
         : op == "delete"            ? p.DeleteProject(id)
@@ -83,20 +83,23 @@ TEST_P(StoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNext
     } cases[] = {
         {"checkin", "after-stage", false, Both},        {"checkin", "before-commit", false, Both},
         {"checkin", "before-rename", true, EmbeddedOnly}, {"checkin", "before-forget", true, EmbeddedOnly},
-        {"checkin", "after-commit", true, ServerOnly},  {"undo", "before-commit", false, Both},
-        {"undo", "after-commit", true, Both},           {"add", "after-stage", false, Both},
-        {"add", "before-rename", true, EmbeddedOnly},   {"add", "before-commit", false, ServerOnly},
-        {"add", "after-commit", true, ServerOnly},      {"copy", "before-commit", false, Both},
-        {"copy", "before-rename", true, EmbeddedOnly},  {"copy", "after-commit", true, ServerOnly},
-        {"batch", "before-commit", false, Both},        {"batch", "before-rename", true, EmbeddedOnly},
-        {"batch", "before-forget", true, EmbeddedOnly}, {"batch", "after-commit", true, ServerOnly},
-        {"batch-delete", "before-commit", false, Both}, {"batch-delete", "after-commit", true, Both},
-        {"rename", "before-commit", false, Both},       {"rename", "after-commit", true, Both},
-        {"delete", "before-commit", false, Both},       {"delete", "after-commit", true, Both},
-        {"folder-rename", "before-commit", false, ServerOnly}, {"folder-rename", "after-commit", true, Both},
-        {"folder-delete", "before-commit", false, Both}, {"folder-delete", "after-commit", true, Both},
-        {"restore", "before-commit", false, ServerOnly}, {"restore", "after-commit", true, ServerOnly},
-        {"batch-checkout", "before-commit", false, ServerOnly}, {"batch-checkout", "after-commit", true, ServerOnly},
+        {"checkin", "after-keep", true, EmbeddedOnly},  {"checkin", "after-commit", true, ServerOnly},
+        {"undo", "before-commit", false, Both},         {"undo", "after-commit", true, Both},
+        {"add", "after-stage", false, Both},            {"add", "before-rename", true, EmbeddedOnly},
+        {"add", "before-commit", false, ServerOnly},    {"add", "after-commit", true, ServerOnly},
+        {"copy", "before-commit", false, Both},         {"copy", "before-rename", true, EmbeddedOnly},
+        {"copy", "after-commit", true, ServerOnly},     {"batch", "before-commit", false, Both},
+        {"batch", "before-rename", true, EmbeddedOnly}, {"batch", "before-forget", true, EmbeddedOnly},
+        {"batch", "after-commit", true, ServerOnly},    {"batch-delete", "before-commit", false, Both},
+        {"batch-delete", "after-commit", true, Both},   {"rename", "before-commit", false, Both},
+        {"rename", "after-commit", true, Both},         {"delete", "before-commit", false, Both},
+        {"delete", "after-commit", true, Both},         {"folder-rename", "before-commit", false, ServerOnly},
+        {"folder-rename", "after-commit", true, Both},  {"folder-delete", "before-commit", false, Both},
+        {"folder-delete", "after-commit", true, Both},  {"restore", "after-stage", false, EmbeddedOnly},
+        {"restore", "before-commit", false, Both},      {"restore", "after-keep", true, EmbeddedOnly},
+        {"restore", "before-rename", true, EmbeddedOnly}, {"restore", "before-forget", true, EmbeddedOnly},
+        {"restore", "after-commit", true, ServerOnly},  {"batch-checkout", "before-commit", false, Both},
+        {"batch-checkout", "after-commit", true, ServerOnly},
     };
     int n = 0;
     for (const auto &c : cases) {
@@ -141,7 +144,7 @@ TEST_P(StoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNext
         if (op == "restore" && !done) {
             EXPECT_EQ(storedContent(file), "nieuw");
         }
-        EXPECT_EQ(checkStore(), QStringList()) << "disk and database agree";
+        EXPECT_EQ(checkStore(true), QStringList()) << "disk, database and contents agree";
         EXPECT_EQ(QDir(workingRoot("anna") + "/Projecten/Tekeningen").entryList({".dwtmp-*"}, QDir::Files | QDir::Hidden),
                   QStringList()) << "nothing half-made left in the working folder";
         if (held) {

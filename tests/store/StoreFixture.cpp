@@ -155,7 +155,7 @@ QStringList StoreTest::snapshot() const
     const char *tables[] = {"users", "locations", "user_roots", "projects", "history", "pending_work"};
     if (embedded()) {
         auto db = SqliteDb::open(StoreFolders::databasePath(m_server, m_catalogue), false);
-        for (const char *table : tables) {
+        for (const char *table : {"users", "locations", "user_roots", "projects", "history", "pending_work", "versions"}) {
             Statement q(db, (QByteArray("SELECT * FROM ") + table).constData());
             while (q.step()) {
                 QStringList cells{QString::fromLatin1(table)};
@@ -176,7 +176,8 @@ QStringList StoreTest::snapshot() const
             lines << QStringLiteral("chunks|%1|%2|%3").arg(r.text(i, 0), r.text(i, 1), r.text(i, 2));
     }
     for (const QString &base : {root(), m_dir.filePath(QStringLiteral("werk")),
-                                StoreFolders::stagingFolder(storeFolder(), QStringLiteral("Test"))}) {
+                                StoreFolders::stagingFolder(storeFolder(), QStringLiteral("Test")),
+                                StoreFolders::contentFolder(storeFolder(), QStringLiteral("Test"))}) {
         QDirIterator it(base, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
