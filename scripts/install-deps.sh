@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-pdf-dev libgl-dev
   libsqlite3-dev libssl-dev libpq-dev postgresql
   libgtest-dev qt6-tools-dev dpkg-dev
   clang libclang-rt-14-dev

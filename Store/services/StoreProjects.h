@@ -2,6 +2,8 @@
 
 #include "FileStoreSession.h"
 #include "ProjectBatch.h"
+#include "ProjectSearch.h"
+#include "search/StoreSearch.h"
 #include "services/CheckOutDesk.h"
 #include "services/ProjectCatalog.h"
 
@@ -9,10 +11,14 @@ namespace dwfm::store {
 
 // The files service of the session: answers the control's calls, leaving the work to
 // the catalogue and the check-out desk, and turns their errors into False (or -1) plus
-// the session's last error. Many copies at once are one decision of the store (ProjectBatch).
-class StoreProjects final : public ProjectsService, public ProjectBatch {
+// the session's last error. Many copies at once are one decision of the store (ProjectBatch);
+// files are found anywhere below the user's roots (ProjectSearch).
+class StoreProjects final : public ProjectsService, public ProjectBatch, public ProjectSearch {
 public:
-    explicit StoreProjects(StoreContextPtr &context) : m_context(context), m_catalog(context), m_desk(context) {}
+    explicit StoreProjects(StoreContextPtr &context)
+        : m_context(context), m_catalog(context), m_desk(context), m_search(context)
+    {
+    }
 
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
                       bool bCopyIntoStore, bool bLogHistory) override;
@@ -41,6 +47,12 @@ public:
     bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
     bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
 
+    bool SearchProjects(RecordsetPtr &rsFound, const QString &strText) override;
+    bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) override;
+    // Indexes on this session's connection what no other process is reading, then waits
+    // for the others (this session's own background indexer among them).
+    bool FinishIndexing(qint32 lTimeoutMs) override;
+
 private:
     template <typename F, typename R>
     R run(F &&work, R failed);
@@ -48,6 +60,7 @@ private:
     StoreContextPtr &m_context;
     ProjectCatalog m_catalog;
     CheckOutDesk m_desk;
+    StoreSearch m_search;
 };
 
 } // namespace dwfm::store

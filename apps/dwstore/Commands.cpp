@@ -7,7 +7,9 @@
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "DwError.h"
+#include "ProjectSearch.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -214,6 +216,42 @@ int undoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &
     return ExitOk;
 }
 
+// The held files, longest held first: ID, the file's place in the store, holder, since
+// when and for how many days, and the computer and folder of the working copy.
+int whoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("older-than"), QStringLiteral("user")}, {});
+    need(a, 0, "who [--older-than DAGEN] [--user NAAM]");
+    const qint32 days = a.has(QStringLiteral("older-than"))
+        ? number(a.options[QStringLiteral("older-than")], QStringLiteral("--older-than"))
+        : 0;
+    if (days < 0)
+        throw UsageError{QStringLiteral("--older-than moet 0 of meer dagen zijn, niet %1.").arg(days)};
+    FileStoreSession &s = admin.store();
+    auto *search = dynamic_cast<ProjectSearch *>(&s.Projects());
+    if (!search)
+        throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Deze store kan niet opsommen wat in gebruik is."));
+    RecordsetPtr rs;
+    if (!search->GetHeldProjects(rs, a.options.value(QStringLiteral("user")), days)) {
+        if (s.Database().LastErrorNumber() != 0 && !s.Database().LastError().isEmpty())
+            throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+        out << "Er zijn geen bestanden in gebruik" << (days > 0 ? QStringLiteral(" sinds %1 dagen of langer").arg(days) : QString())
+            << ".\n";
+        return ExitOk;
+    }
+    const QDate today = QDate::currentDate();
+    for (; !rs->isEof(); rs->moveNext()) {
+        const QDateTime since = rs->value(QStringLiteral("Checkoutdate")).toDateTime();
+        const qint64 held = since.isValid() ? since.date().daysTo(today) : 0;
+        out << rs->value(QStringLiteral("Projectid")).toInt() << "\t" << rs->value(QStringLiteral("LocationPath")).toString()
+            << "/" << rs->value(QStringLiteral("FileName")).toString() << "\t" << rs->value(QStringLiteral("UserID")).toString()
+            << "\tsinds " << since.toString(QStringLiteral("dd-MM-yyyy HH:mm")) << " (" << held
+            << (held == 1 ? " dag" : " dagen") << ")\t[" << rs->value(QStringLiteral("ComputerName")).toString() << "]"
+            << rs->value(QStringLiteral("ProjectCheckoutlocation")).toString() << "\n";
+    }
+    return ExitOk;
+}
+
 int demoCommand(const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), {}, {QStringLiteral("reset")});
@@ -244,7 +282,7 @@ int demoCommand(const Invocation &inv, QTextStream &out)
 bool isSharedCommand(const QString &command)
 {
     return command == QLatin1String("user") || command == QLatin1String("location") || command == QLatin1String("import")
-        || command == QLatin1String("ls") || command == QLatin1String("undo-checkout");
+        || command == QLatin1String("ls") || command == QLatin1String("undo-checkout") || command == QLatin1String("who");
 }
 
 int sharedCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out, QTextStream &err)
@@ -258,6 +296,8 @@ int sharedCommand(StoreAdministration &admin, const Invocation &inv, QTextStream
         return importCommand(admin, inv, out, err);
     if (command == QLatin1String("ls"))
         return lsCommand(admin, inv, out);
+    if (command == QLatin1String("who"))
+        return whoCommand(admin, inv, out);
     return undoCommand(admin, inv, out);
 }
 
@@ -280,6 +320,7 @@ void printUsage(QTextStream &out)
            "  location list | location rename ID NAAM\n"
            "  import MAP [--parent ID]              neem een mappenboom op\n"
            "  ls LOCATIE-ID                         bestanden en wie wat in gebruik heeft\n"
+           "  who [--older-than DAGEN] [--user NAAM]  wie wat in gebruik heeft, langst eerst\n"
            "  undo-checkout BESTAND-ID [--remark T] als beheerder\n"
            "  demo [--reset]                        maak de demostore (catalogus Demo)\n"
            "  check                                 klopen database en schijf met elkaar?\n"

@@ -36,7 +36,7 @@ void printUsage(QTextStream &out);
 // Runs one command on a server store (inv.server set); throws as runCommand does.
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 
-// The commands both stores share: user, location, import, ls and undo-checkout.
+// The commands both stores share: user, location, import, ls, who and undo-checkout.
 bool isSharedCommand(const QString &command);
 // Runs one of them on a store's administration; throws UsageError or DwError.
 int sharedCommand(dwfm::store::StoreAdministration &admin, const Invocation &inv, QTextStream &out, QTextStream &err);

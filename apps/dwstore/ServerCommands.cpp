@@ -57,5 +57,5 @@ int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
         return sharedCommand(admin, inv, out, err);
     throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init --store MAP | "
                                     "user add|list|set | location add|list|rename | import MAP | ls ID | "
-                                    "undo-checkout ID | demo [--reset] --store MAP")};
+                                    "who [--older-than DAGEN] [--user NAAM] | undo-checkout ID | demo [--reset] --store MAP")};
 }
