@@ -8,6 +8,7 @@
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
 #include "DwError.h"
+#include "ProjectSearch.h"
 #include "platform/ErrorTrap.h"
 #include "platform/TextHelpers.h"
 
@@ -82,8 +83,13 @@ void FileList::FillProjectList(const QString &strKey)
         if (strKey.size() >= 2) {
             const FileStoreSessionPtr store = RequireSession();
             const QChar kind = strKey.back();
+            // Search results carry the path of each file's location in a column of its own.
+            m_ctx.model->setFolderColumn(kind == QLatin1Char('S'));
             if (kind == QLatin1Char('U')) {
                 store->Projects().GetProjectsOfUser(rs, StripLastChar(strKey), QVariant());
+            } else if (kind == QLatin1Char('S')) {
+                if (auto *search = dynamic_cast<ProjectSearch *>(&store->Projects()))
+                    search->SearchProjects(rs, m_ctx.state.SearchText);
             } else if (kind == QLatin1Char('C')) {
                 bool ok = false;
                 const qint32 locationID = StripLastChar(strKey).toInt(&ok);

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <charconv>
 
 namespace dwfm {
@@ -73,6 +74,16 @@ QString FormatCheckoutDate(const QVariant &value)
     return moment.toString(QStringLiteral("dd-MM-yy HH:mm"));
 }
 
+QString CheckoutAgeText(const QDate &since, const QDate &today)
+{
+    if (!since.isValid() || !today.isValid())
+        return QString();
+    const qint64 days = std::max<qint64>(0, since.daysTo(today));
+    if (days == 0)
+        return QStringLiteral("in gebruik sinds vandaag");
+    return days == 1 ? QStringLiteral("in gebruik sinds 1 dag") : QStringLiteral("in gebruik sinds %1 dagen").arg(days);
+}
+
 int FileRowReader::field(const Recordset &rs, const char *name) const
 {
     const QString fieldName = QString::fromLatin1(name);
@@ -96,6 +107,8 @@ FileRowReader::FileRowReader(const Recordset &rs, Context context)
       m_remark(field(rs, "CheckOutDescription")),
       m_locked(field(rs, "Locked")),
       m_default(field(rs, "DefaultProject")),
+      m_locationPath(rs.fieldIndex(QStringLiteral("LocationPath"))),
+      m_today(QDate::currentDate()),
       m_source(&rs),
       m_stored(dynamic_cast<const StoredFields *>(&rs)),
       m_currentUpper(m_context.currentUserID.toUpper()),
@@ -131,13 +144,21 @@ FileListRow FileRowReader::read(const Recordset &rs) const
     const QString user = text(m_user);
     if (checkedOut) {
         row.subItems[0] = user;
-        if (!stored)
-            row.subItems[1] = FormatCheckoutDate(rs.value(m_date));
-        else if (!stored->isNullAt(m_date))
+        QDate since;
+        if (!stored) {
+            const QVariant moment = rs.value(m_date);
+            row.subItems[1] = FormatCheckoutDate(moment);
+            since = moment.toDateTime().date();
+        } else if (!stored->isNullAt(m_date)) {
             row.subItems[1] = m_dates(stored->integerAt(m_date));
+            since = QDateTime::fromMSecsSinceEpoch(stored->integerAt(m_date)).date();
+        }
         row.subItems[2] = QLatin1Char('[') + text(m_computer) + QLatin1Char(']') + text(m_folder);
         row.subItems[3] = text(m_remark);
+        row.toolTip = CheckoutAgeText(since, m_today);
     }
+    if (m_locationPath >= 0)
+        row.locationPath = text(m_locationPath);
     row.key = fileKey(id);
     row.foreColor = colorFor(user, m_currentTrimmedUpper, checkedOut, m_context.userMode, m_context.shadow);
     row.tag = tagFor(user, m_context.currentUserID.isEmpty(), m_currentUpper, checkedOut, flag(m_locked),

@@ -22,10 +22,12 @@ QIcon treeImage(int image)
     static const QIcon closed = themed("folder", QStyle::SP_DirClosedIcon);
     static const QIcon open = themed("folder-open", QStyle::SP_DirOpenIcon);
     static const QIcon created = themed("folder-new", QStyle::SP_FileDialogNewFolder);
+    static const QIcon found = themed("edit-find", QStyle::SP_FileDialogContentsView);
     switch (image) {
     case 1: return closed;
     case 2: return open;
     case 3: return created;
+    case 4: return found;
     default: return QIcon();
     }
 }
