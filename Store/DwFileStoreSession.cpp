@@ -15,6 +15,8 @@ namespace dwfm::store {
 namespace {
 bool looksLikeFolder(const QString &server)
 {
+    if (pg::PgSession::isConnectionText(server))
+        return false;
     return server.contains(QLatin1Char('/')) || server.contains(QLatin1Char('\\')) || server.startsWith(QLatin1Char('.'))
         || server.startsWith(QLatin1Char('~')) || QFileInfo(server).isDir();
 }

@@ -20,7 +20,9 @@ public:
     DwFileStoreSession();
     ~DwFileStoreSession() override;
 
-    // strServer: empty for the default store folder, or the store's folder. strCatalog:
+    // strServer: empty for the default store folder, or the store's folder; a server's
+    // address in any of the forms PgSession::Connect takes connects to the server store.
+    // strCatalog:
     // the store in that folder (empty: the default catalogue). bSQLSecurity True checks
     // strUser and strPassWord against the store's users; False logs on as the
     // operating-system account, which must be a user of the store.
@@ -34,7 +36,8 @@ public:
     // Tells of changes that other connections commit, while connected.
     SessionChanges *Changes() override { return m_server ? m_server->Changes() : m_changes.get(); }
 
-    // True for a server address ("host" or "host:port"), false for a folder or empty.
+    // True for a server address ("host", "host:port", a postgresql:// URI, "service=NAME" or
+    // other key=value settings), false for a folder or empty.
     static bool isServerAddress(const QString &server);
 
     // Opens a store as its administrator without a password, acting as `actingUser`

@@ -1,5 +1,6 @@
 #include "ServerFolder.h"
 
+#include "fs/FileOps.h"
 #include "DwError.h"
 
 #include <QDir>
@@ -16,18 +17,19 @@ QString samePath(const QString &path)
 }
 } // namespace
 
-void requireNoStrayFile(const QString &target)
+void requireNoStrayFile(const AnchoredPath &target)
 {
-    if (QFileInfo::exists(target))
+    if (FileOps::kindOf(target) != FileOps::Kind::Missing)
         throw DwError(DwError::FileAlreadyExists,
-                      QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target));
+                      QStringLiteral("In de servermap staat al een bestand '%1' dat de store niet kent.").arg(target.path()));
 }
 
-void requireInPlace(const QString &source, const QString &target)
+void requireInPlace(const QString &source, const AnchoredPath &target)
 {
-    if (samePath(source) != samePath(target))
+    FileOps::requireRegular(target, true);
+    if (samePath(source) != samePath(target.path()))
         throw DwError(DwError::InvalidProcedureCall,
-                      QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target));
+                      QStringLiteral("Het bestand '%1' staat niet in de servermap van de locatie (%2).").arg(source, target.path()));
 }
 
 } // namespace dwfm::store::ServerFolder

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/AnchoredPath.h"
+
 #include <QString>
 
 namespace dwfm::store {
@@ -7,11 +9,11 @@ namespace dwfm::store {
 // The checks both backends make on a location's server folder before a file joins it.
 namespace ServerFolder {
 
-// Refuses when a file the store does not know already lies at `target`.
-void requireNoStrayFile(const QString &target);
-// Refuses a file that is to join the store where it lies when it is not the file at
-// `target` itself (links and ".." resolved).
-void requireInPlace(const QString &source, const QString &target);
+// Refuses when anything the store does not know (a link included) already lies at `target`.
+void requireNoStrayFile(const AnchoredPath &target);
+// Refuses a file that is to join the store where it lies when it is not the regular file
+// at `target` itself (a link there is refused, not followed).
+void requireInPlace(const QString &source, const AnchoredPath &target);
 
 } // namespace ServerFolder
 } // namespace dwfm::store

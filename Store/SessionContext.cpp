@@ -4,6 +4,7 @@
 #include "fs/FileOps.h"
 #include "DwError.h"
 
+#include <QDir>
 #include <QStringList>
 #include <QSysInfo>
 
@@ -65,6 +66,20 @@ QString SessionContext::locationFolder(qint32 id) const
 QString SessionContext::serverFile(const ProjectRow &row) const
 {
     return FileOps::join(locationFolder(row.locationId), row.fileName);
+}
+
+AnchoredPath SessionContext::inStore(const QString &path) const
+{
+    return AnchoredPath::below(anchorFolder(), path);
+}
+
+AnchoredPath SessionContext::workingFolderPath(const QString &folder) const
+{
+    const QString root = QDir::cleanPath(workingRoot());
+    const QString clean = QDir::cleanPath(folder);
+    if (clean == root || clean.startsWith(root + QLatin1Char('/')))
+        return AnchoredPath::below(root, clean);
+    return AnchoredPath::chosen(clean);
 }
 
 } // namespace dwfm::store

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/AnchoredPath.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -66,6 +68,17 @@ public:
     virtual QString locationPath(qint32 id) const = 0;
     QString locationFolder(qint32 id) const;
     QString serverFile(const ProjectRow &row) const;
+
+    // The folder the store's files are anchored at: nothing below it is followed as a link.
+    // The root folder here; the embedded store anchors at its store folder, which holds the
+    // root, the staging folder and the database.
+    virtual QString anchorFolder() const { return m_rootFolder; }
+    // A path below the anchor folder, and the server file of a row as one.
+    AnchoredPath inStore(const QString &path) const;
+    AnchoredPath serverPath(const ProjectRow &row) const { return inStore(serverFile(row)); }
+    // A folder of this user's working copies, anchored at the working root when it lies
+    // below it (one checked out before the root was changed is anchored at itself).
+    AnchoredPath workingFolderPath(const QString &folder) const;
 
 protected:
     // The names from a location up to its top, top first, each with its parent's ID; the

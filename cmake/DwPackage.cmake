@@ -33,6 +33,9 @@ set(CPACK_STRIP_FILES ON)
 # The programs start without a display through Qt's offscreen platform, which libqt6gui6
 # holds; xdg-utils opens files with the desktop's programs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
-# A host built against the installed CMake package also needs Qt's development files.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-base-dev")
+# Qt's Dutch texts (the buttons of questions, the file dialogs); without them those stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# A host built against the installed CMake package also needs Qt's development files; the
+# preview shows office documents where LibreOffice is installed.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-base-dev, libreoffice-writer-nogui | libreoffice-writer")
 include(CPack)

@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-pdf-dev libgl-dev
-  libsqlite3-dev libssl-dev libpq-dev postgresql
+  libsqlite3-dev libssl-dev libpq-dev postgresql openssl
   libgtest-dev qt6-tools-dev dpkg-dev
   clang libclang-rt-14-dev
-  fonts-dejavu-core xdg-utils
+  fonts-dejavu-core xdg-utils qt6-translations-l10n
 )
 [ "$#" -gt 0 ] && packages+=("$@")
 

@@ -3,6 +3,7 @@
 #include "core/SessionAccess.h"
 #include "DwError.h"
 #include "platform/ErrorTrap.h"
+#include "platform/FileDialogs.h"
 #include "platform/Prompts.h"
 #include "platform/TextHelpers.h"
 #include "platform/WindowPlacement.h"
@@ -142,12 +143,13 @@ void frmAddGeneralFiles::AddFile(const QString &strFileName, bool bSilent)
 void frmAddGeneralFiles::cmdAddFiles_Click()
 {
     SkipOnError([&] {
-        Prompts::FileDialogRequest request;
-        request.title = QStringLiteral("Selecteer de bestanden");
-        request.filter = QStringLiteral("Alle bestanden (*.*)");
-        request.multiSelect = true;
-        for (const QString &path : prompts().fileDialog(request))
-            addRow(QDir::toNativeSeparators(path));
+        // The platform's dialog helper reads "*.*" as every file, names without a point
+        // included.
+        const QChar end(0);
+        ShowFileDialog(QStringLiteral("Alle bestanden (*.*)") + end + QStringLiteral("*.*") + end, QString(),
+                       QString(), QStringLiteral("Selecteer de bestanden"), false, false, QString(), true);
+        for (const QString &path : SelectedFiles().value_or(QStringList()))
+            addRow(path);
     });
 }
 
@@ -203,13 +205,18 @@ void frmAddGeneralFiles::cmdOK_Click()
     accept();
 }
 
-void frmAddGeneralFiles::cmdCancel_Click()
+void frmAddGeneralFiles::cmdCancel_Click() { reject(); }
+
+void frmAddGeneralFiles::reject()
 {
+    // "Annuleren", Escape and the window's close button all come here. While files are
+    // being registered they stop the rest, and the dialog stays until the file at hand
+    // is done.
     if (m_saving) {
         m_cancelled = true;
         return;
     }
-    reject();
+    QDialog::reject();
 }
 
 bool frmAddGeneralFiles::eventFilter(QObject *watched, QEvent *event)

@@ -38,6 +38,8 @@ public:
     void cmdAddFiles_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+    // Closing the dialog in any way is "Annuleren".
+    void reject() override;
 
     qint32 LastSavedProjectID() const { return m_lastSavedProjectID; }
     QString LastSavedFileName() const { return m_lastSavedFileName; }

@@ -93,6 +93,9 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
         return;
     }
     PasteProgress &progress = pasteProgress();
+    // Files of a cut whose original the store would not delete: their copies are taken
+    // back, so that what the user sees afterwards is no move that half worked.
+    QStringList notMoved;
     const bool showProgress = entries->size() >= kProgressFrom;
     TrapErrorsVoid(QStringLiteral("DwProjectFileManUIProjectenPlakkenKopieren"), [&] {
         m_ctx.showBusy();
@@ -118,14 +121,20 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
                         ++next;
                     QElapsedTimer clock;
                     clock.start();
-                    pasteSlice(*batch, {entries->begin() + i, entries->begin() + next}, IdOfKey(*node), bMove);
+                    notMoved << pasteSlice(*batch, {entries->begin() + i, entries->begin() + next}, IdOfKey(*node),
+                                           bMove);
                     const double perFile = double(std::max<qint64>(clock.elapsed(), 1)) / double(next - i);
                     slice = std::clamp(std::size_t(kSliceMs / perFile), std::size_t(1), kLargestSlice);
                 } else {
                     QVariant newID;
+                    ProjectsService &projects = session->Projects();
                     // A refused copy leaves its original where it is; the paste goes on.
-                    if (session->Projects().CopyProject(entry.projectID, IdOfKey(*node), QString(), newID) && bMove)
-                        session->Projects().DeleteProject(entry.projectID);
+                    if (projects.CopyProject(entry.projectID, IdOfKey(*node), QString(), newID) && bMove &&
+                        !projects.DeleteProject(entry.projectID)) {
+                        notMoved << projects.GetProjectFileName(entry.projectID);
+                        if (!newID.isNull())
+                            projects.DeleteProject(newID.toInt());
+                    }
                 }
             } else if (!bMove) {
                 if (entries->size() > 1) {
@@ -146,10 +155,16 @@ void ClipboardCommands::ProjectenPlakkenKopieren(const QString &strList, bool bM
     // Every list is pasted once, after a copy as after a cut.
     SkipOnError([&] { setClipboardText(QString()); });
     m_ctx.showIdle();
+    if (!notMoved.isEmpty()) {
+        ShowCriticalMessage(QStringLiteral("Onderstaande bestanden zijn niet verplaatst, omdat het origineel niet "
+                                           "verwijderd kan worden (het is in gebruik of u mag het niet "
+                                           "verwijderen):\r\n\r\n") +
+                            notMoved.join(QStringLiteral("\r\n")));
+    }
 }
 
-void ClipboardCommands::pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice,
-                                   qint32 targetID, bool bMove)
+QStringList ClipboardCommands::pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice,
+                                          qint32 targetID, bool bMove)
 {
     QList<qint32> ids;
     ids.reserve(qsizetype(slice.size()));
@@ -157,13 +172,27 @@ void ClipboardCommands::pasteSlice(ProjectBatch &batch, const std::vector<Clipbo
         ids << entry.projectID;
     const QList<qint32> copies = batch.CopyProjects(ids, targetID, QString());
     // A refused copy leaves its original where it is; after a cut only the copied go.
-    QList<qint32> copied;
+    QList<qint32> copied, copiesOfCopied;
     for (qsizetype i = 0; bMove && i < ids.size() && i < copies.size(); ++i) {
-        if (copies[i] != -1)
+        if (copies[i] != -1) {
             copied << ids[i];
+            copiesOfCopied << copies[i];
+        }
     }
-    if (!copied.isEmpty())
-        batch.DeleteProjects(copied);
+    if (copied.isEmpty())
+        return {};
+    const QList<bool> deleted = batch.DeleteProjects(copied);
+    QStringList notMoved;
+    QList<qint32> takenBack;
+    for (qsizetype i = 0; i < copied.size(); ++i) {
+        if (i < deleted.size() && deleted[i])
+            continue;
+        notMoved << RequireSession()->Projects().GetProjectFileName(copied[i]);
+        takenBack << copiesOfCopied[i];
+    }
+    if (!takenBack.isEmpty())
+        batch.DeleteProjects(takenBack);
+    return notMoved;
 }
 
 bool ClipboardCommands::CopyAProjectToSameLocation(qint32 lProjectID, qint32 lLocationID)

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -31,7 +32,9 @@ struct ClipboardContext {
 // copy only put a list of the selected files on the clipboard (see ClipboardList); a paste
 // into another location copies them there through the store and, after a cut, deletes the
 // originals. A single copied file pasted into its own location is duplicated under a name
-// the user types. Every list is pasted once: the paste empties the clipboard.
+// the user types. Every list is pasted once: the paste empties the clipboard. A cut file
+// whose original the store keeps (in use, not the user's to delete) is not copied either,
+// and the user is told which.
 class ClipboardCommands : public QObject {
     Q_OBJECT
 public:
@@ -58,8 +61,9 @@ signals:
 private:
     qint32 windowHandle() const;
     // Copies the slice's files into the location `targetID` with one call of the store;
-    // with bMove deletes the originals of those that were copied.
-    void pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice, qint32 targetID, bool bMove);
+    // with bMove deletes the originals of those that were copied. A copy whose original
+    // stays is deleted again; the answer names those files.
+    QStringList pasteSlice(ProjectBatch &batch, const std::vector<ClipboardList::Entry> &slice, qint32 targetID, bool bMove);
 
     ClipboardContext m_ctx;
 };

@@ -22,6 +22,7 @@
 #include "search/SearchCommands.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
+#include "platform/DutchQtTexts.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ShellServices.h"
 #include "preview/PreviewBrowser.h"
@@ -77,6 +78,8 @@ std::function<std::optional<QString>()> selectedNodeKeyOf(LocationTree &tree)
 FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FileManUI"));
+    // Qt's own texts (the buttons of questions, the file dialogs) in Dutch like the rest.
+    UseDutchQtTexts();
 
     tvTreeView = new QTreeView(this);
     tvTreeView->setObjectName(QStringLiteral("tvTreeView"));
@@ -195,7 +198,14 @@ void FileManUI::setUpSubsystems()
                             .showBusy = [this] { ShowBusy(); },
                             .showIdle = [this] { ShowIdle(); },
                             .showOverlay = [this] { ShowOverlay(); },
-                            .clearList = [this] { m_list->clear(); },
+                             .hideOverlay = [this] { HideOverlay(); },
+                            .clearList =
+                                [this] {
+                                    m_list->clear();
+                                    // A rebuilt tree starts without a selection: so does the preview.
+                                    if (m_preview)
+                                        m_preview->showBlank();
+                                },
                             .refreshListView = [this] { RefreshListView(); }},
         this);
     connect(m_tree, &LocationTree::LocationChanged, this, &FileManUI::LocationChanged);
@@ -217,6 +227,9 @@ void FileManUI::setUpSubsystems()
                         .showLocationPage = [this](qint32 locationID) { m_preview->ShowLocationPage(locationID); }},
         this);
 
+    // A node renamed in place, or by another user, renames the path above the list.
+    connect(m_tree->model(), &QAbstractItemModel::dataChanged, m_list, [this] { m_list->updateTitle(); });
+
     m_adding = new FileAdding(FileAddingContext{.state = m_state,
                                                 .owner = this,
                                                 .selectedNodeKey =
@@ -237,7 +250,7 @@ void FileManUI::setUpSubsystems()
 
 void FileManUI::setUpPreview()
 {
-    m_browser = std::make_unique<TextBrowserPreview>(WebBrowser);
+    m_browser = std::make_unique<TextBrowserPreview>(qobject_cast<PreviewTextBrowser *>(WebBrowser));
     m_preview = new PreviewPane(
         PreviewContext{.state = m_state,
                        .browser = *m_browser,
@@ -258,6 +271,8 @@ void FileManUI::setUpPreview()
                             .previewFolderOrBlank = [this] { m_preview->showFolderLinkOrBlank(); }},
         this);
     connect(m_rowClick, &ListRowClick::ProjectChanged, this, &FileManUI::ProjectChanged);
+    // A page of the location that was selected before must not stay (nor its links).
+    connect(m_tree, &LocationTree::LocationChanged, m_preview, [this] { m_preview->nodeChanged(); });
 }
 
 void FileManUI::setUpFileCommands()
@@ -296,7 +311,8 @@ void FileManUI::setUpFolderAndFileWork()
                                                                    .adding = *m_adding,
                                                                    .sendTo = *m_sendTo,
                                                                    .properties = *m_properties,
-                                                                   .refreshListView = refresh},
+                                                                   .refreshListView = refresh,
+                                                                   .allowPopupMenu = &AllowPopupMenu},
                                             this);
 }
 
@@ -404,7 +420,7 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
             ShowCriticalMessage(text);
     });
     // The preview shows a blank page while the new session connects.
-    WebBrowser->clear();
+    m_preview->showBlank();
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
         m_live->follow(session->Changes());
         m_tree->follow(session->Changes());

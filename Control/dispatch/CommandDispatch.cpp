@@ -35,6 +35,16 @@ constexpr ButtonEntry kButtonEntries[] = {{"nieuwproject", PopupEntry::ProjectTo
                                           {"", PopupEntry::ProjectKnippen},
                                           {"Copy", PopupEntry::ProjectKopieren},
                                           {"Paste", PopupEntry::ProjectPlakken}};
+// The keys every file manager knows, and the popup entries they stand for (F2 and Enter
+// follow in keyEntry).
+struct KeyEntry {
+    QKeySequence::StandardKey standardKey;
+    PopupEntry entry;
+};
+constexpr KeyEntry kKeyEntries[] = {{QKeySequence::Delete, PopupEntry::ProjectVerwijderen},
+                                    {QKeySequence::Cut, PopupEntry::ProjectKnippen},
+                                    {QKeySequence::Copy, PopupEntry::ProjectKopieren},
+                                    {QKeySequence::Paste, PopupEntry::ProjectPlakken}};
 } // namespace
 
 CommandDispatch::CommandDispatch(CommandDispatchContext context, QObject *parent)
@@ -120,13 +130,47 @@ void CommandDispatch::mnuPopupProjectProjectEigenschappen_Click()
     });
 }
 
-QAction *CommandDispatch::buttonEntry(const QString &key) const
+std::optional<PopupEntry> CommandDispatch::buttonEntry(const QString &key)
 {
     for (const ButtonEntry &button : kButtonEntries) {
         if (key == QLatin1String(button.key))
-            return m_ctx.menu.action(button.entry);
+            return button.entry;
     }
-    return nullptr;
+    return std::nullopt;
+}
+
+std::optional<PopupEntry> CommandDispatch::keyEntry(const QKeyEvent &key)
+{
+    for (const KeyEntry &binding : kKeyEntries) {
+        if (key.matches(binding.standardKey))
+            return binding.entry;
+    }
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return std::nullopt;
+    switch (key.key()) {
+    case Qt::Key_F2: return PopupEntry::ProjectNaamWijzigen;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return PopupEntry::ProjectOpenen;
+    default: return std::nullopt;
+    }
+}
+
+PopupMenuState CommandDispatch::listMenuState() const
+{
+    // The entries' state for the list, as a right-click in the list would set it; the menu
+    // itself keeps what its last right-click set.
+    return computePopupMenuState(m_ctx.popup.selection(false, selectedRow() >= 0, false));
+}
+
+void CommandDispatch::runListEntry(PopupEntry which)
+{
+    SkipOnError([&] {
+        QAction *action = m_ctx.menu.action(which);
+        // The entry's command, as a click on the entry runs it; its enabled flag is left
+        // as the last right-click set it.
+        if (action && listMenuState()[which].enabled)
+            emit action->triggered(false);
+    });
 }
 
 void CommandDispatch::UpdateToolbarState()
@@ -134,9 +178,7 @@ void CommandDispatch::UpdateToolbarState()
     if (!m_ctx.toolbar)
         return;
     SkipOnError([&] {
-        // The entries' state for the list, as a right-click in the list would set it; the
-        // menu itself keeps what its last right-click set.
-        const PopupMenuState state = computePopupMenuState(m_ctx.popup.selection(false, selectedRow() >= 0, false));
+        const PopupMenuState state = listMenuState();
         for (QAction *button : m_ctx.toolbar->actions()) {
             for (const ButtonEntry &entry : kButtonEntries) {
                 if (button->objectName() == QLatin1String(entry.key))
@@ -153,13 +195,9 @@ void CommandDispatch::tbToolbar_ButtonClick(const QString &key)
             mnuPopupProjectProjectEigenschappen_Click();
             return;
         }
-        QAction *entry = buttonEntry(key);
-        if (!entry)
-            return;
-        // The entries as a right-click in the list sets them; a disabled entry ignores the
-        // trigger, so the button does only what the menu would allow.
-        m_ctx.popup.SetPopupMenuState(false, selectedRow() >= 0, false);
-        entry->trigger();
+        // The button does what its entry does, and only what the menu would allow.
+        if (const std::optional<PopupEntry> entry = buttonEntry(key))
+            runListEntry(*entry);
     });
 }
 
@@ -229,6 +267,19 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
         SkipOnError([&] { m_ctx.refreshListView(); });
         return true;
+    }
+    // The keys of the popup entries act where the host allows the popup menu. They go to
+    // the list before any shortcut of the host's window, and a key whose entry is
+    // disabled does nothing (no copy of the row's text as text).
+    if (watched == m_ctx.listView && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+        m_ctx.allowPopupMenu && *m_ctx.allowPopupMenu) {
+        const std::optional<PopupEntry> entry = keyEntry(*static_cast<QKeyEvent *>(event));
+        if (entry) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                runListEntry(*entry);
+            return true;
+        }
     }
     if (watched != m_ctx.listView->viewport())
         return QObject::eventFilter(watched, event);

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "view/PopupMenuState.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QAction;
+class QKeyEvent;
 class QMimeData;
 class QToolBar;
 class QTreeView;
@@ -35,11 +39,14 @@ struct CommandDispatchContext {
     SendToCommands &sendTo;
     PropertiesCommand &properties;
     std::function<void()> refreshListView;
+    // The control's AllowPopupMenu field: the entries' keys act only where it is True.
+    const bool *allowPopupMenu = nullptr;
 };
 
 // The folder entries, adding, sending and properties of the popup menu, the tool-bar
-// buttons for new files, properties, cut, copy and paste, F5 in the list, and files
-// dragged in from other programs. (Viewing, check-out and check-in, and the clipboard
+// buttons for new files, properties, cut, copy and paste, the keys of the list (F5, and
+// Delete, F2, cut, copy, paste and Enter for their entries), and files dragged in from
+// other programs. (Viewing, check-out and check-in, and the clipboard
 // and file commands are ListCommandDispatch's.) Every entry and button runs exactly one
 // command; failures are passed over, as the commands report their own.
 class CommandDispatch : public QObject {
@@ -57,6 +64,14 @@ public:
     void tbToolbar_ButtonClick(const QString &key);
     // Sets the enabled state of the buttons that follow popup entries from the selection.
     void UpdateToolbarState();
+    // Runs a file entry's command when the menu's state, computed for the list's selection
+    // as a right-click in the list would, enables it. The menu's own flags stay as they
+    // are.
+    void runListEntry(PopupEntry entry);
+    // The entry a button key stands for ("Copy": "Bestand Kopiëren"), and the entry a key
+    // of the list stands for (Delete, F2, Ctrl+X, Ctrl+C, Ctrl+V, Enter); none otherwise.
+    static std::optional<PopupEntry> buttonEntry(const QString &key);
+    static std::optional<PopupEntry> keyEntry(const QKeyEvent &key);
 
     // Whether files dragged in may drop on the list: a location node is selected and the
     // data names local files.
@@ -70,7 +85,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QAction *buttonEntry(const QString &key) const;
+    PopupMenuState listMenuState() const;
     int selectedRow() const;
     // The folder node under a drag over the tree that may take these files; invalid when none.
     QModelIndex treeDropTarget(const QPoint &position, const QMimeData *data) const;

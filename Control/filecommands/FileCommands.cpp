@@ -10,8 +10,6 @@
 namespace dwfm {
 
 namespace {
-// Bit of a row's tag: the file is checked out.
-constexpr qint32 kTagCheckedOut = 4;
 const QString kLineBreak = QStringLiteral("\r\n");
 } // namespace
 
@@ -40,16 +38,12 @@ void FileCommands::NaamWijzigenProject()
                     QStringLiteral("Doelbestandsnaam mag niet hetzelfde zijn als de bronbestandsnaam!"));
                 continue;
             }
-            const FileStoreSessionPtr session = RequireSession();
-            if (session->Projects().RenameProject(id, proposed)) {
+            // A refused name is proposed again, without a word: the user tries another
+            // name or cancels.
+            if (RequireSession()->Projects().RenameProject(id, proposed)) {
                 m_ctx.refreshListView();
                 return;
             }
-            // The store's reason is shown. A file in use stays refused whatever its new
-            // name, so the command ends there; any other refusal asks again.
-            session->Database().ReportLastError();
-            if (item.tag & kTagCheckedOut)
-                return;
         }
     });
 }

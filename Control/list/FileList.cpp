@@ -34,6 +34,13 @@ FileList::FileList(FileListContext context, QObject *parent) : QObject(parent), 
     connect(header, &QHeaderView::sectionClicked, this, &FileList::headerClicked);
 }
 
+void FileList::updateTitle()
+{
+    const SelectedLocation node = m_ctx.selectedLocation();
+    if (node.selected)
+        m_ctx.title->setText(node.fullPath);
+}
+
 void FileList::clear()
 {
     m_ctx.model->clear();
@@ -77,9 +84,7 @@ void FileList::FillProjectList(const QString &strKey)
     RecordsetPtr rs;
     try {
         m_ctx.model->clear();
-        const SelectedLocation node = m_ctx.selectedLocation();
-        if (node.selected)
-            m_ctx.title->setText(node.fullPath);
+        updateTitle();
         if (strKey.size() >= 2) {
             const FileStoreSessionPtr store = RequireSession();
             const QChar kind = strKey.back();

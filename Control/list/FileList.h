@@ -61,6 +61,9 @@ public:
     // A click on a column header: sorts by that column, alternating the direction.
     void headerClicked(int column);
     void clear();
+    // Shows the selected node's full path above the list; also when a node on that path
+    // was renamed.
+    void updateTitle();
 
     // The list's selected row; -1 when none.
     int selectedRow() const;

@@ -1,5 +1,7 @@
 #include "Prompts.h"
 
+#include "DutchQtTexts.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -28,7 +30,11 @@ QMessageBox::StandardButton toStandard(Prompts::Answer answer)
 Prompts &prompts()
 {
     static QtPrompts qtPrompts;
-    return g_installed ? *g_installed : qtPrompts;
+    if (g_installed)
+        return *g_installed;
+    // Qt's dialogs speak Dutch like the library's own texts, also in a host without a control.
+    UseDutchQtTexts();
+    return qtPrompts;
 }
 
 void setPrompts(Prompts *installed) { g_installed = installed; }

@@ -3,6 +3,7 @@
 #include "ErrorReport.h"
 #include "ErrorTrap.h"
 #include "Prompts.h"
+#include "ThemeIcons.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -58,8 +59,7 @@ frmError::frmError(QWidget *parent) : QDialog(parent)
     cmdCopyToClipboard = new QPushButton(this);
     cmdCopyToClipboard->setObjectName(QStringLiteral("cmdCopyToClipboard"));
     cmdCopyToClipboard->setToolTip(QStringLiteral("Kopieer details naar het klembord"));
-    cmdCopyToClipboard->setIcon(QIcon::fromTheme(QStringLiteral("edit-copy"),
-                                                 QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    cmdCopyToClipboard->setIcon(ThemeIcon(QStringLiteral("edit-copy")));
     cmdCancel = new QPushButton(QStringLiteral("Annuleren"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setVisible(false);

@@ -1,9 +1,9 @@
 #include "PreviewBrowser.h"
 
 #include "PreviewPages.h"
+#include "PreviewTextBrowser.h"
 
 #include <QFileInfo>
-#include <QTextBrowser>
 #include <QUrl>
 
 namespace dwfm {
@@ -19,12 +19,13 @@ bool PreviewBrowser::allowNavigation(const QString &address)
     return m_navigations == before;
 }
 
-TextBrowserPreview::TextBrowserPreview(QTextBrowser *browser) : m_browser(browser)
+TextBrowserPreview::TextBrowserPreview(PreviewTextBrowser *browser) : m_browser(browser)
 {
     m_browser->setOpenLinks(false);
     m_browser->setOpenExternalLinks(false);
     QObject::connect(m_browser, &QTextBrowser::anchorClicked, m_browser,
                      [this](const QUrl &url) { navigate(url.toString()); });
+    QObject::connect(m_browser, &PreviewTextBrowser::pagesTooNarrow, m_browser, [this] { pagesTooNarrow(); });
 }
 
 void TextBrowserPreview::navigate(const QString &address)
@@ -32,6 +33,7 @@ void TextBrowserPreview::navigate(const QString &address)
     if (!allowNavigation(address))
         return;
     if (address == QLatin1String("about:blank")) {
+        m_browser->setDocumentPages({});
         m_browser->clear();
         m_address = address;
         return;
@@ -44,5 +46,11 @@ void TextBrowserPreview::navigate(const QString &address)
     m_address = address;
     m_browser->setSource(QUrl::fromLocalFile(file), QTextDocument::HtmlResource);
 }
+
+void TextBrowserPreview::setDocumentPages(std::vector<QImage> pages) { m_browser->setDocumentPages(std::move(pages)); }
+
+int TextBrowserPreview::documentWidth() const { return m_browser->documentWidthLimit(); }
+
+qreal TextBrowserPreview::pixelRatio() const { return m_browser->devicePixelRatioF(); }
 
 } // namespace dwfm

@@ -100,6 +100,32 @@ QString locationPageBody(const std::vector<LocationEntry> &entries)
     return body;
 }
 
+QString documentPagesPart(int pageCount, int shownPages, int drawnPages)
+{
+    if (pageCount <= 0)
+        return QString();
+    QString count = pageCount == 1 ? QStringLiteral("1 pagina") : QStringLiteral("%1 pagina's").arg(pageCount);
+    if (shownPages < pageCount)
+        count += QStringLiteral(", de eerste %1 hieronder").arg(shownPages);
+    QString part = QStringLiteral("<HR><P>") + count + QStringLiteral(".</P>");
+    for (int page = 0; page < drawnPages; ++page)
+        part += QStringLiteral("<P><img src='") + pageImageUrl(page) + QStringLiteral("'></P>");
+    return part;
+}
+
+QString pageImageUrl(int index) { return QStringLiteral("dwpage:%1").arg(index + 1); }
+
+QString textPart(const QString &text, bool truncated)
+{
+    QString part = QStringLiteral("<HR><PRE style='white-space: pre-wrap'>") + text.toHtmlEscaped() +
+                   QStringLiteral("</PRE>");
+    if (truncated)
+        part += QStringLiteral("<P>(Het vervolg staat in het bestand zelf.)</P>");
+    return part;
+}
+
+QString conversionPart() { return QStringLiteral("<HR><P>Het voorbeeld wordt gemaakt...</P>"); }
+
 QString pageFileText(const QString &body)
 {
     return QStringLiteral("<html><body>") + kLineEnd + body + kLineEnd + QStringLiteral("</body></html>") + kLineEnd;

@@ -37,6 +37,18 @@ struct LocationEntry {
 // The page of every file of a location: pictures as images, other files as links.
 QString locationPageBody(const std::vector<LocationEntry> &entries);
 
+// What follows the link page of a document whose pages were drawn: a rule, how many pages
+// it has (and how many are shown when fewer), and each page drawn so far as a picture at
+// pageImageUrl. A document of no pages adds nothing.
+QString documentPagesPart(int pageCount, int shownPages, int drawnPages);
+// The address under which the pane's browser holds the drawn page `index` (from 0).
+QString pageImageUrl(int index);
+// What follows the link page of a text file: a rule and the text as it is written (its
+// line breaks and spaces kept, long lines wrapped), and a line that says when more follows.
+QString textPart(const QString &text, bool truncated);
+// What follows the link page while LibreOffice makes a PDF of the file.
+QString conversionPart();
+
 // The text of a page file: the body between the opening and closing lines.
 QString pageFileText(const QString &body);
 

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -87,7 +88,7 @@ void SendToCommands::showOutcome(bool copied, const QString &copiedText, const Q
 void SendToCommands::StuurNaarA()
 {
     TrapErrorsVoid(QStringLiteral("DwProjectFileManUIStuurNaarA"), [&] {
-        const QString medium = RemovableMediumRoot();
+        const QString medium = m_findMedium();
         const bool copied = !medium.isEmpty() && copyTo(medium);
         showOutcome(copied, QStringLiteral("De geselecteerde bestanden zijn gekopieerd naar 'A:\\'!"),
                     QStringLiteral("Er zijn geen bestanden gekopieerd naar 'A:\\!"));
@@ -116,6 +117,26 @@ void SendToCommands::StuurNaarKiesEenFolder()
     });
 }
 
+QString SendToCommands::attachmentOf(const QString &viewCopy, const QString &name)
+{
+    // The attachment carries the file's own name. A copy named otherwise moves into a
+    // folder of its own in the temporary folder, and the folder it came in goes.
+    if (QFileInfo(viewCopy).fileName() == name)
+        return viewCopy;
+    QTemporaryDir folder(GetTempDirectory() + QStringLiteral("dwmail-XXXXXX"));
+    if (!folder.isValid())
+        throw DwError(75, QStringLiteral("Geen tijdelijke map voor de e-mail."));
+    folder.setAutoRemove(false);
+    const QString named = QDir(folder.path()).filePath(name);
+    if (!QFile::rename(viewCopy, named)) {
+        QDir().rmdir(folder.path());
+        throw DwError(75, QStringLiteral("De kopie van '%1' kan niet worden klaargezet.").arg(name));
+    }
+    QString cameIn = viewCopy;
+    DeleteFolderIfEmpty(cameIn);
+    return named;
+}
+
 void SendToCommands::StuurNaarEmail()
 {
     // The copies of this message; they join the kept ones once the mail program has them.
@@ -128,19 +149,8 @@ void SendToCommands::StuurNaarEmail()
             if (!projects.GetViewCopy(row.id, viewCopy))
                 throw DwError(53, QStringLiteral("Geen kopie van '%1' voor de e-mail.").arg(row.name));
             copies.push_back(NewProcessRecord(0, viewCopy));
-            // The attachment carries the file's own name: the copy moves into a folder of
-            // its own in the temporary folder.
-            QTemporaryDir folder(GetTempDirectory() + QStringLiteral("dwmail-XXXXXX"));
-            if (!folder.isValid())
-                throw DwError(75, QStringLiteral("Geen tijdelijke map voor de e-mail."));
-            folder.setAutoRemove(false);
-            const QString named = QDir(folder.path()).filePath(row.name);
-            if (!QFile::rename(viewCopy, named)) {
-                QDir().rmdir(folder.path());
-                throw DwError(75, QStringLiteral("De kopie van '%1' kan niet worden klaargezet.").arg(row.name));
-            }
-            copies.back()->setFileName(named);
-            attachments << named;
+            attachments << attachmentOf(viewCopy, row.name);
+            copies.back()->setFileName(attachments.back());
         }
         if (attachments.isEmpty())
             return;

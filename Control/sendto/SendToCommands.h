@@ -42,6 +42,9 @@ public:
 
     // The root of the first mounted, writable removable medium; empty when there is none.
     static QString RemovableMediumRoot();
+    // Where "Floppy Drive (A)" looks for its medium (RemovableMediumRoot until replaced;
+    // tests set what is mounted).
+    void setRemovableMediumFinder(std::function<QString()> finder) { m_findMedium = std::move(finder); }
     // Whether a mount point is where the desktop mounts removable media.
     static bool IsRemovableMountPoint(const QString &rootPath);
 
@@ -57,9 +60,13 @@ private:
     // Copies the selected files into `folder` through the store; True when it copied.
     bool copyTo(const QString &folder);
     void showOutcome(bool copied, const QString &copiedText, const QString &nothingText);
+    // The file to attach for a view copy of the file `name`: the copy itself when it
+    // carries that name, else the copy moved to a folder of its own under that name.
+    static QString attachmentOf(const QString &viewCopy, const QString &name);
 
     SendToContext m_ctx;
     ProcessList m_mailCopies;
+    std::function<QString()> m_findMedium = &SendToCommands::RemovableMediumRoot;
 };
 
 } // namespace dwfm

@@ -88,6 +88,12 @@ void LocationTree::FillTreeViewLocations()
         case -2: buildUserMode(); break;
         default: buildSpecificMode(*session); break;
         }
+        // A build that shows nodes again takes away the cover that an unknown location
+        // put over the control; the cover of a control without connection is not ours.
+        if (m_coveredUnknownLocation && m_model->rowCount() > 0) {
+            m_coveredUnknownLocation = false;
+            m_ctx.hideOverlay();
+        }
     });
     m_ctx.showIdle();
 }
@@ -146,6 +152,7 @@ void LocationTree::buildSpecificMode(FileStoreSession &session)
         ShowCriticalMessage(QStringLiteral("Aangegeven RootID (") + QString::number(id) +
                             QStringLiteral(") bestaat niet!"));
         m_ctx.showOverlay();
+        m_coveredUnknownLocation = true;
         return;
     }
     const QString text = m_ctx.state.ModeDescription.isEmpty() ? description : m_ctx.state.ModeDescription;

@@ -23,7 +23,9 @@ struct LocationTreeContext {
     QTreeView *view = nullptr;
     std::function<void()> showBusy;
     std::function<void()> showIdle;
+    // Cover the control (a specific location that does not exist) and uncover it again.
     std::function<void()> showOverlay;
+    std::function<void()> hideOverlay;
     // Empties the file list.
     std::function<void()> clearList;
     // Refills the file list for the selected node.
@@ -126,6 +128,8 @@ private:
     QPersistentModelIndex m_clickedNode;
     int m_clickedImage = 0;
     bool m_selectingQuietly = false;
+    // The overlay covers the control because the last build found its location unknown.
+    bool m_coveredUnknownLocation = false;
     // The node a mouse press just handled, so that the click that follows is not handled
     // a second time.
     QPersistentModelIndex m_pressHandled;

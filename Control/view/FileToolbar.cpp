@@ -1,8 +1,8 @@
 #include "FileToolbar.h"
 
+#include "platform/ThemeIcons.h"
+
 #include <QAction>
-#include <QIcon>
-#include <QStyle>
 #include <QToolBar>
 
 namespace dwfm {
@@ -11,19 +11,19 @@ namespace {
 struct ButtonSpec {
     const char *key; // empty: the cut button, which has no key
     const char *toolTip;
-    const char *themeIcon;
-    QStyle::StandardPixmap fallback;
+    const char *icon; // a freedesktop.org icon name: the theme's picture, or the bundled one
 };
 
 constexpr ButtonSpec kButtons[] = {
-    {"nieuwproject", "Nieuw project", "document-new", QStyle::SP_FileIcon},
-    {"bewerkenproject", "Bewerken project", "document-edit", QStyle::SP_FileDialogDetailedView},
-    {"terugzettenproject", "Terugzetten project", "document-save", QStyle::SP_DialogSaveButton},
-    {"", "Cut", "edit-cut", QStyle::SP_DialogDiscardButton},
-    {"Copy", "Copy", "edit-copy", QStyle::SP_FileDialogNewFolder},
-    {"Paste", "Paste", "edit-paste", QStyle::SP_DialogApplyButton},
-    {"verwijderenprojecten", "Delete", "edit-delete", QStyle::SP_TrashIcon},
-    {"eigenschappen", "Eigenschappen", "document-properties", QStyle::SP_FileDialogInfoView},
+    {"nieuwproject", "Nieuw project", "document-new"},
+    // Taking a file into use opens it for work; giving it back saves it to the store.
+    {"bewerkenproject", "Bewerken project", "document-open"},
+    {"terugzettenproject", "Terugzetten project", "document-save"},
+    {"", "Cut", "edit-cut"},
+    {"Copy", "Copy", "edit-copy"},
+    {"Paste", "Paste", "edit-paste"},
+    {"verwijderenprojecten", "Delete", "edit-delete"},
+    {"eigenschappen", "Eigenschappen", "document-properties"},
 };
 } // namespace
 
@@ -35,9 +35,7 @@ QToolBar *createFileToolbar(QWidget *parent)
     toolbar->setFloatable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (const ButtonSpec &def : kButtons) {
-        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(def.themeIcon),
-                                            toolbar->style()->standardIcon(def.fallback));
-        QAction *action = toolbar->addAction(icon, QString::fromUtf8(def.toolTip));
+        QAction *action = toolbar->addAction(ThemeIcon(QString::fromLatin1(def.icon)), QString::fromUtf8(def.toolTip));
         action->setObjectName(QString::fromLatin1(def.key));
         action->setToolTip(QString::fromUtf8(def.toolTip));
     }

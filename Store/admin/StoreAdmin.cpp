@@ -18,11 +18,17 @@ void StoreAdmin::createStore(const QString &folder, const QString &catalogue)
     if (QFileInfo::exists(dbPath))
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("Er bestaat al een store '%1' in '%2'.").arg(catalogue, folder));
     FileOps::makePath(folder);
-    FileOps::makePath(StoreFolders::rootFolder(folder, catalogue));
+    const QString anchor = QDir(folder).absolutePath();
+    FileOps::makeFolder(AnchoredPath::below(anchor, StoreFolders::rootFolder(anchor, catalogue)));
+    // Made here rather than by SQLite, which would give it mode 0644 whatever the umask:
+    // with a group's umask (002) every account of the group can then write it, and SQLite
+    // gives its journal files the database's mode.
+    const AnchoredPath db = AnchoredPath::below(anchor, StoreFolders::databasePath(anchor, catalogue));
+    FileOps::createFile(db);
     try {
         Schema::create(SqliteDb::open(dbPath, true));
     } catch (...) {
-        QFile::remove(dbPath);
+        FileOps::discard(db);
         throw;
     }
 }
@@ -129,6 +135,58 @@ QList<UserRecord> StoreAdmin::users()
         list << u;
     }
     return list;
+}
+
+void StoreAdmin::requireAddable(const QString &id)
+{
+    NameRules::require(id);
+    if (nameTaken(id))
+        throw DwError(DwError::IntegrityViolation, QStringLiteral("De gebruiker '%1' bestaat al.").arg(id));
+}
+
+bool StoreAdmin::nameTaken(const QString &id)
+{
+    Statement find(m_session->context()->db(), "SELECT 1 FROM users WHERE user_key = ?");
+    find.bind(1, NameRules::key(id));
+    return find.step();
+}
+
+RemovedUser StoreAdmin::removeUser(const QString &id, HeldFiles held)
+{
+    const SqliteDbPtr &db = m_session->context()->db();
+    QString userId;
+    QList<qint32> files;
+    {
+        Statement find(db, "SELECT user_id FROM users WHERE user_key = ?");
+        find.bind(1, NameRules::key(id));
+        if (!find.step())
+            throw DwError(DwError::ItemNotFound, QStringLiteral("De gebruiker '%1' bestaat niet.").arg(id));
+        userId = find.text(0);
+        Statement q(db, "SELECT project_id FROM projects WHERE checked_out = 1 AND user_id = ?");
+        q.bind(1, userId);
+        while (q.step())
+            files << qint32(q.int64(0));
+    }
+    requireDecision(userId, files.size(), held);
+    RemovedUser removed;
+    if (held == HeldFiles::Release) {
+        // As an administrator undoing them: the history says for whom; their working copies
+        // on their own computer are not touched.
+        for (qint32 file : std::as_const(files)) {
+            if (!m_session->Projects().CancelCheckOut(file, QStringLiteral("Gebruiker verwijderd."), false))
+                throw DwError(m_session->Database().LastErrorNumber(), m_session->Database().LastError());
+            ++removed.released;
+        }
+    } else {
+        removed.kept = int(files.size());
+    }
+    WriteTransaction tx(db);
+    for (const char *sql : {"DELETE FROM user_roots WHERE user_key = ?", "DELETE FROM users WHERE user_key = ?"}) {
+        Statement del(db, sql);
+        del.bind(1, NameRules::key(id)).exec();
+    }
+    tx.commit();
+    return removed;
 }
 
 void StoreAdmin::setLocationKind(qint32 locationId, qint32 kind)

@@ -26,11 +26,14 @@ public:
     DwFileStoreSession &session() { return *m_session; }
     FileStoreSession &store() override { return *m_session; }
 
+    void requireAddable(const QString &id) override;
     void addUser(const QString &id, const UserChange &settings) override { addUser(id, settings, m_iterations); }
     void addUser(const QString &id, const UserChange &settings, int iterations);
     void changeUser(const QString &id, const UserChange &change) override { changeUser(id, change, m_iterations); }
     void changeUser(const QString &id, const UserChange &change, int iterations);
     QList<UserRecord> users() override;
+    RemovedUser removeUser(const QString &id, HeldFiles held) override;
+    bool nameTaken(const QString &id) override;
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
 

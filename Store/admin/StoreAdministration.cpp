@@ -37,18 +37,35 @@ ImportResult StoreAdministration::importTree(const QString &source, qint32 paren
     return result;
 }
 
+void StoreAdministration::requireDecision(const QString &id, qsizetype held, HeldFiles what)
+{
+    if (held > 0 && what == HeldFiles::Undecided) {
+        throw DwError(DwError::InputError,
+                      QStringLiteral("Gebruiker '%1' heeft nog %2 bestand(en) in gebruik; zeg of die worden vrijgegeven of "
+                                     "op naam van %1 blijven staan.").arg(id).arg(held));
+    }
+}
+
 void StoreAdministration::importInto(const QString &source, qint32 locationId, ImportResult &result)
 {
     const QDir dir(source);
     FileStoreSession &s = store();
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+    // A link is not followed: it could lead out of the tree or round in a circle. Pipes,
+    // devices and sockets are not listed at all.
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (entry.isSymLink())
+            result.skipped << QStringLiteral("%1: een symbolische koppeling wordt niet gevolgd.").arg(entry.absoluteFilePath());
+        else if (!entry.isFile() && !entry.isDir())
+            result.skipped << QStringLiteral("%1: geen gewoon bestand.").arg(entry.absoluteFilePath());
+    }
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name)) {
         const qint32 id = s.Projects().AddProject(entry.absoluteFilePath(), locationId, QVariant(), true, true);
         if (id < 0)
             result.skipped << QStringLiteral("%1: %2").arg(entry.absoluteFilePath(), s.Database().LastError());
         else
             ++result.files;
     }
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name)) {
         qint32 child = 0;
         try {
             child = createLocation(s, entry.fileName(), locationId);

@@ -21,12 +21,23 @@ struct UserRecord : UserInfo {
 
 // Changes of the user settings of a user; fields left empty stay as they are.
 struct UserChange {
-    std::optional<QString> name;
-    std::optional<QString> password;
-    std::optional<bool> admin;
-    std::optional<bool> readOnly;
-    std::optional<QString> workingRoot;
-    std::optional<QList<qint32>> roots;
+    std::optional<QString> name{};
+    std::optional<QString> password{};
+    std::optional<bool> admin{};
+    std::optional<bool> readOnly{};
+    std::optional<QString> workingRoot{};
+    std::optional<QList<qint32>> roots{};
+};
+
+// What becomes of the check-outs of a user who is removed: the administrator must say it
+// when there are any.
+enum class HeldFiles { Undecided, Release, Keep };
+
+// What removing a user did.
+struct RemovedUser {
+    int released = 0; // check-outs undone
+    int kept = 0;     // check-outs left in the removed user's name
+    QString note;     // what else the administrator should know (a role that stays)
 };
 
 struct ImportResult {
@@ -45,9 +56,17 @@ public:
 
     // The session the administration acts through for locations and files.
     virtual FileStoreSession &store() = 0;
+    // Refuses, as addUser would, a name that cannot become a new user.
+    virtual void requireAddable(const QString &id) = 0;
     virtual void addUser(const QString &id, const UserChange &settings) = 0;
     virtual void changeUser(const QString &id, const UserChange &change) = 0;
     virtual QList<UserRecord> users() = 0;
+    // Removes a user: their check-outs are released (history: undone for them) or kept in
+    // their name as `held` says; with check-outs and Undecided nothing changes and the
+    // refusal says how many there are. Their roots go, and on the server their role.
+    virtual RemovedUser removeUser(const QString &id, HeldFiles held) = 0;
+    // Whether `id` is taken as a user name (on the server: by any role of the cluster).
+    virtual bool nameTaken(const QString &id) = 0;
     // Sets the kind of a location (e.g. makes it an archive that takes no new files).
     virtual void setLocationKind(qint32 locationId, qint32 kind) = 0;
     // The working root of a user who has none of their own.
@@ -61,6 +80,9 @@ public:
 protected:
     // The folders that belong to the store itself.
     virtual QStringList ownFolders() = 0;
+    // Refuses to remove a user who holds `held` files while the administrator has not said
+    // what becomes of them.
+    static void requireDecision(const QString &id, qsizetype held, HeldFiles what);
 
 private:
     void importInto(const QString &source, qint32 locationId, ImportResult &result);

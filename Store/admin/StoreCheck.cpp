@@ -30,17 +30,28 @@ QString StoreCheck::lostFolder() const
 QString StoreCheck::putAside(const QString &path, const QString &why)
 {
     if (m_lostBatch.isEmpty())
-        m_lostBatch = FileOps::freePath(
-            FileOps::join(lostFolder(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss"))));
+        m_lostBatch = FileOps::freePath(m_context->inStore(FileOps::join(
+                                            lostFolder(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss")))))
+                          .path();
     const QString relative = QDir(m_context->folder()).relativeFilePath(path);
-    const QString target = FileOps::freePath(FileOps::join(m_lostBatch, relative));
-    FileOps::makePath(QFileInfo(target).absolutePath());
-    if (!QDir().rename(path, target))
-        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' kan niet opzij worden gezet.").arg(path));
-    QFile note(FileOps::join(m_lostBatch, QStringLiteral("LEESMIJ.txt")));
-    if (note.open(QIODevice::Append | QIODevice::Text))
-        note.write(QStringLiteral("%1\n    was: %2\n    reden: %3\n").arg(QDir(m_lostBatch).relativeFilePath(target), path, why).toUtf8());
-    return target;
+    const AnchoredPath target = FileOps::freePath(m_context->inStore(FileOps::join(m_lostBatch, relative)));
+    FileOps::makeFolder(target.parent());
+    // A link is moved as the link it is; what it points at stays where it is.
+    FileOps::rename(m_context->inStore(path), target);
+    FileOps::appendText(m_context->inStore(FileOps::join(m_lostBatch, QStringLiteral("LEESMIJ.txt"))),
+                        QStringLiteral("%1\n    was: %2\n    reden: %3\n")
+                            .arg(QDir(m_lostBatch).relativeFilePath(target.path()), path, why)
+                            .toUtf8());
+    return target.path();
+}
+
+FileOps::Kind StoreCheck::kindIn(const QString &path) const
+{
+    try {
+        return FileOps::kindOf(m_context->inStore(path));
+    } catch (const DwError &) {
+        return FileOps::Kind::Other; // a link or no folder on the way
+    }
 }
 
 QStringList StoreCheck::run(bool repair)
@@ -102,10 +113,17 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
             continue;
         }
         folders << folder;
-        if (!QFileInfo(folder).isDir()) {
+        const FileOps::Kind kind = kindIn(folder);
+        if (kind == FileOps::Kind::Missing) {
             out << QStringLiteral("Map ontbreekt: %1").arg(folder);
             if (repair)
-                FileOps::makePath(folder);
+                FileOps::makeFolder(m_context->inStore(folder));
+        } else if (kind != FileOps::Kind::Folder) {
+            out << QStringLiteral("Geen map maar een koppeling of bestand: %1").arg(folder);
+            if (repair && kindIn(QFileInfo(folder).path()) == FileOps::Kind::Folder) {
+                out << QStringLiteral("Opzij gezet: %1").arg(putAside(folder, QStringLiteral("stond op de plaats van een map")));
+                FileOps::makeFolder(m_context->inStore(folder));
+            }
         }
     }
     struct Missing {
@@ -119,7 +137,13 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
             const QString folder = pathOf(q.int64(1), 0);
             const QString file = FileOps::join(folder, q.text(2));
             files << file;
-            if (folder.isEmpty() || !QFileInfo(file).isFile()) {
+            const FileOps::Kind kind = folder.isEmpty() ? FileOps::Kind::Missing : kindIn(file);
+            if (kind == FileOps::Kind::Link || (kind == FileOps::Kind::Other && kindIn(folder) == FileOps::Kind::Folder)) {
+                out << QStringLiteral("Geen gewoon bestand: %1").arg(file);
+                if (repair)
+                    putAside(file, QStringLiteral("stond op de plaats van een bestand van de store"));
+            }
+            if (kind != FileOps::Kind::File) {
                 out << QStringLiteral("Serverbestand ontbreekt: %1 (bestand %2)").arg(file).arg(q.int64(0));
                 missing.append({q.int64(0), file, q.int64(3) ? q.text(4) : QString(), FileOps::join(q.text(5), q.text(2))});
             }
@@ -129,10 +153,15 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
         for (const Missing &m : missing) {
             // The holder's working copy is the newest content there is; without one the row
             // holds nothing and goes, with its history.
-            if (!m.holder.isEmpty() && QFileInfo(m.local).isFile() && QFileInfo(m.file).dir().exists()) {
-                FileOps::install(m_context->stage(m.local, true).path, m.file, false);
-                out << QStringLiteral("Hersteld uit de werkkopie van %1: %2").arg(m.holder, m.file);
-                continue;
+            const AnchoredPath local = m.holder.isEmpty() ? AnchoredPath() : AnchoredPath::below(QFileInfo(m.local).path(), m.local);
+            if (!m.holder.isEmpty() && kindIn(QFileInfo(m.file).path()) == FileOps::Kind::Folder) {
+                try {
+                    FileOps::install(m_context->stage(local, true).path, m_context->inStore(m.file), false);
+                    out << QStringLiteral("Hersteld uit de werkkopie van %1: %2").arg(m.holder, m.file);
+                    continue;
+                } catch (const DwError &) {
+                    // No usable working copy (missing, a link, not a regular file): the row goes.
+                }
             }
             WriteTransaction tx(db);
             for (const char *sql : {"DELETE FROM projects WHERE project_id = ?", "DELETE FROM history WHERE project_id = ?"}) {
@@ -163,8 +192,9 @@ void StoreCheck::checkFiles(bool repair, QStringList &out)
             }
             if (!repair)
                 continue;
-            if (entry.isDir() && QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-                QDir().rmdir(path);
+            if (entry.isDir() && !entry.isSymLink()
+                && QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+                FileOps::removeFolder(m_context->inStore(path));
                 out << QStringLiteral("Lege map verwijderd: %1").arg(path);
             } else {
                 out << QStringLiteral("Opzij gezet: %1").arg(putAside(path, QStringLiteral("de store kende het niet")));

@@ -54,7 +54,8 @@ void foldFunction(sqlite3_context *context, int, sqlite3_value **values)
 SqliteDbPtr SqliteDb::open(const QString &path, bool create)
 {
     sqlite3 *raw = nullptr;
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    // The database is never reached through a link planted in the store's folder.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW | (create ? SQLITE_OPEN_CREATE : 0);
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
     if (rc != SQLITE_OK) {
         QString msg = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("geen geheugen");

@@ -1,25 +1,16 @@
 #include "fs/FileOps.h"
 
-#include "fs/FaultInjection.h"
 #include "DwError.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace dwfm::store::FileOps {
 
@@ -65,498 +56,132 @@ void makePath(const QString &folder)
         throw DwError(DwError::PathNotFound, QStringLiteral("De map '%1' kan niet worden aangemaakt.").arg(folder));
 }
 
-#ifdef Q_OS_UNIX
-namespace {
-struct Fd {
-    int fd = -1;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// With write-behind the copy goes in slices, and the disk starts writing each slice while
-// the next is copied: the flush that follows only waits for the last of it instead of
-// writing the whole file after the copy.
-constexpr size_t WriteBehindSlice = size_t(8) << 20;
-
-void copyBytes(int in, int out, const QString &target, bool writeBehind)
-{
-    // copy_file_range lets the kernel move the data (or share it) without a trip through
-    // user space; read/write is the fallback where the file system does not support it.
-    bool kernelCopy = true;
-    off_t written = 0;
-    for (;;) {
-        ssize_t n = -1;
-#ifdef __linux__
-        if (kernelCopy) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, writeBehind ? WriteBehindSlice : size_t(1) << 30, 0);
-            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-                kernelCopy = false;
-                continue;
-            }
-        } else
-#endif
-        {
-            static thread_local char buffer[1 << 20];
-            n = ::read(in, buffer, sizeof buffer);
-            if (n > 0) {
-                for (ssize_t done = 0; done < n;) {
-                    ssize_t w = ::write(out, buffer + done, size_t(n - done));
-                    if (w < 0) {
-                        if (errno == EINTR)
-                            continue;
-                        failErrno(errno, target);
-                    }
-                    done += w;
-                }
-            }
-        }
-        if (n == 0)
-            return;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            failErrno(errno, target);
-        }
-#ifdef __linux__
-        // Only starts the writing (no wait), and only while more may follow: a file of one
-        // slice gains nothing. A file system that cannot is flushed at the end all the same.
-        if (writeBehind && size_t(n) == WriteBehindSlice)
-            ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
-#endif
-        written += n;
-    }
-}
-} // namespace
-
-namespace {
-// Opens the source for reading; -1 with errno set when that fails or it is a folder.
-int openSource(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        return -1;
-    }
-    return fd;
-}
-
-int createTarget(const QByteArray &path)
-{
-    return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-}
-
-// Fills the new, empty target; on failure removes it so no partial file stays behind.
-// Flush::Start starts writing the data to disk while copying, for a flush that follows.
-enum class Flush { None, Start, Full };
-void fill(int in, int out, const QByteArray &outPath, const QString &target, Flush flush)
-{
-    try {
-        copyBytes(in, out, target, flush != Flush::None);
-        if (flush == Flush::Full && ::fdatasync(out) != 0)
-            failErrno(errno, target);
-    } catch (...) {
-        ::unlink(outPath.constData());
-        throw;
-    }
-}
-} // namespace
-
-void copyNew(const QString &source, const QString &target, bool durable)
-{
-    Fd in;
-    in.fd = openSource(QFile::encodeName(source));
-    if (in.fd < 0)
-        failErrno(errno, source);
-    const QByteArray out = QFile::encodeName(target);
-    Fd dst;
-    dst.fd = createTarget(out);
-    if (dst.fd < 0)
-        failErrno(errno, target);
-    fill(in.fd, dst.fd, out, target, durable ? Flush::Full : Flush::None);
-}
-
-NewCopy copyIfAbsent(const QString &source, const QString &target)
-{
-    Fd in;
-    in.fd = openSource(QFile::encodeName(source));
-    if (in.fd < 0) {
-        if (errno == ENOENT)
-            return NewCopy::SourceMissing;
-        failErrno(errno, source);
-    }
-    const QByteArray out = QFile::encodeName(target);
-    Fd dst;
-    dst.fd = createTarget(out);
-    if (dst.fd < 0 && errno == ENOENT) {
-        // Only the first file into a folder pays for making it.
-        makePath(QFileInfo(target).absolutePath());
-        dst.fd = createTarget(out);
-    }
-    if (dst.fd < 0) {
-        if (errno == EEXIST)
-            return NewCopy::TargetExists;
-        failErrno(errno, target);
-    }
-    fill(in.fd, dst.fd, out, target, Flush::None);
-    return NewCopy::Made;
-}
-
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
-{
-    Staged staged{join(folder, name), stampOf(source)};
-    const QByteArray out = QFile::encodeName(staged.path);
-    Fd in, dst;
-    in.fd = staged.source.size < 0 ? -1 : openSource(QFile::encodeName(source));
-    if (in.fd >= 0) {
-        dst.fd = createTarget(out);
-        if (dst.fd < 0 && errno == ENOENT) {
-            makePath(folder);
-            dst.fd = createTarget(out);
-        }
-    }
-    if (in.fd < 0 || dst.fd < 0) {
-        if (staged.source.size < 0 || errno == ENOENT)
-            throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
-        failErrno(errno, in.fd < 0 ? source : staged.path);
-    }
-    // The disk writes the copy while it is made; the one flush below waits for the rest,
-    // on the file still open, so nothing is read or written twice.
-    fill(in.fd, dst.fd, out, staged.path, durable ? Flush::Start : Flush::None);
-    FaultInjection::point("after-stage");
-    // The stamp taken before the copy must still hold after it: the staged bytes are then
-    // one version of the source, and that stamp names the version that was stored.
-    if (stampOf(source) != staged.source) {
-        ::unlink(out.constData());
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source));
-    }
-    // The flush of a new file also makes its name durable on the file systems the store
-    // runs on (ext4, xfs, btrfs), so the staging folder costs no flush of its own.
-    if (durable && ::fdatasync(dst.fd) != 0) {
-        const int err = errno;
-        ::unlink(out.constData());
-        failErrno(err, staged.path);
-    }
-    return staged;
-}
-
-void dropCache(const QString &path)
-{
-    Fd file;
-    file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (file.fd >= 0)
-        ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_DONTNEED);
-}
-
-void syncFolder(const QString &folder)
-{
-    Fd dir;
-    dir.fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir.fd >= 0)
-        ::fsync(dir.fd);
-}
-
-void flushAll(const QStringList &paths)
-{
-    if (paths.isEmpty())
-        return;
-#ifdef __linux__
-    // One flush of the whole file system: every file's data, size and name go to disk in
-    // one journal commit. Flushing each file instead costs a commit of its own for every
-    // file whose data reached the disk after the previous commit, and measured slower.
-    Fd any;
-    any.fd = ::open(QFile::encodeName(paths.first()).constData(), O_RDONLY | O_CLOEXEC);
-    if (any.fd < 0)
-        failErrno(errno, paths.first());
-    if (::syncfs(any.fd) != 0)
-        failErrno(errno, paths.first());
-#else
-    for (const QString &path : paths) {
-        Fd file;
-        file.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-        // As with a single staged file, the flush of a new file also makes its name durable.
-        if (file.fd < 0 || ::fdatasync(file.fd) != 0)
-            failErrno(errno, path);
-    }
-#endif
-}
-#else
-void copyNew(const QString &source, const QString &target, bool durable)
-{
-    if (QFileInfo::exists(target))
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' bestaat al.").arg(target));
-    if (!QFileInfo(source).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
-    if (!QFile::copy(source, target))
-        throw DwError(DwError::PathNotFound, QStringLiteral("Het bestand '%1' kan niet worden gekopieerd.").arg(source));
-    if (durable) {
-        QFile f(target);
-        if (f.open(QIODevice::ReadWrite))
-            f.flush();
-    }
-}
-
-NewCopy copyIfAbsent(const QString &source, const QString &target)
-{
-    if (!QFileInfo(source).isFile())
-        return NewCopy::SourceMissing;
-    if (QFileInfo::exists(target))
-        return NewCopy::TargetExists;
-    makePath(QFileInfo(target).absolutePath());
-    copyNew(source, target, false);
-    return NewCopy::Made;
-}
-
-void syncFolder(const QString &)
-{
-}
-
-void flushAll(const QStringList &)
-{
-}
-
-void dropCache(const QString &)
-{
-}
-
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable)
-{
-    Staged staged{join(folder, name), stampOf(source)};
-    if (staged.source.size < 0)
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
-    if (copyIfAbsent(source, staged.path) != NewCopy::Made)
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Het bestand '%1' kan niet worden klaargezet.").arg(source));
-    FaultInjection::point("after-stage");
-    // The stamp taken before the copy must still hold after it: the staged bytes are then
-    // one version of the source, and that stamp names the version that was stored.
-    if (stampOf(source) != staged.source) {
-        QFile::remove(staged.path);
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source));
-    }
-    return staged;
-}
-#endif
-
-FileStamp stampOf(const QString &path)
-{
-    FileStamp stamp;
-#ifdef Q_OS_UNIX
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return stamp;
-    stamp.device = quint64(st.st_dev);
-    stamp.inode = quint64(st.st_ino);
-    stamp.size = qint64(st.st_size);
-    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-#else
-    const QFileInfo info(path);
-    if (info.exists()) {
-        stamp.size = info.size();
-        stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-    }
-#endif
-    return stamp;
-}
-
 QString tempName()
 {
     return QStringLiteral(".dwtmp-%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
 }
 
-namespace {
-void renameInto(const QString &staged, const QString &target, bool replace)
+void refuseLink(const QString &path)
 {
-    FaultInjection::point("before-rename");
-    const QByteArray from = QFile::encodeName(staged), to = QFile::encodeName(target);
-#ifdef __linux__
-    // Without replace the rename itself refuses an existing target: no window in which a
-    // file put there meanwhile could be overwritten.
-    const int rc = replace ? std::rename(from.constData(), to.constData())
-                           : ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-#else
-    if (!replace && QFileInfo::exists(target))
-        failErrno(EEXIST, target);
-    const int rc = std::rename(from.constData(), to.constData());
-#endif
-    if (rc != 0)
-        failErrno(errno, target);
+    throw DwError(DwError::PermissionDenied,
+                  QStringLiteral("'%1' is een symbolische koppeling; de store volgt geen koppelingen in zijn eigen "
+                                 "mappen en in werkmappen.").arg(path));
+}
+
+void refuseOther(const QString &path)
+{
+    throw DwError(DwError::PermissionDenied,
+                  QStringLiteral("'%1' is geen gewoon bestand en geen map; de store leest of schrijft het niet.").arg(path));
+}
+
+namespace {
+void requireKind(const Path &path, Kind kind, bool missingOk)
+{
+    switch (kindOf(path)) {
+    case Kind::Missing:
+        if (!missingOk)
+            failErrno(ENOENT, path.path());
+        return;
+    case Kind::Link:
+        refuseLink(path.path());
+    case Kind::Other:
+        refuseOther(path.path());
+    case Kind::Folder:
+        if (kind == Kind::File)
+            failErrno(EISDIR, path.path());
+        return;
+    case Kind::File:
+        if (kind == Kind::Folder)
+            throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(path.path()));
+        return;
+    }
 }
 } // namespace
 
-void install(const QString &staged, const QString &target, bool replace)
+void requireRegular(const Path &path, bool missingOk)
 {
-    renameInto(staged, target, replace);
-    syncFolder(QFileInfo(target).absolutePath());
+    requireKind(path, Kind::File, missingOk);
 }
 
-void installUnflushed(const QString &staged, const QString &target)
+void requireFolder(const Path &path, bool missingOk)
 {
-    renameInto(staged, target, false);
+    requireKind(path, Kind::Folder, missingOk);
 }
 
-QString removeIfUnchanged(const QString &path, const FileStamp &stamp)
+void discard(const Path &path) noexcept
 {
-    if (stampOf(path) != stamp)
-        return stampOf(path).size < 0 ? QString() : moveAside(path);
+    try {
+        removeFile(path);
+    } catch (...) {
+        // Left for the check of the store to find.
+    }
+}
+
+QString removeIfUnchanged(const Path &path, const FileStamp &stamp)
+{
+    const FileStamp now = stampOf(path);
+    if (now.size < 0)
+        return QString();
+    if (now != stamp)
+        return moveAside(path);
     // Taken out of the way first, so that a save that lands now makes a new file at `path`
     // instead of being deleted with the old one.
-    const QString hidden = join(QFileInfo(path).absolutePath(), tempName());
-    if (!QFile::rename(path, hidden))
+    const Path hidden = path.parent().child(tempName());
+    try {
+        rename(path, hidden);
+    } catch (const DwError &) {
         return moveAside(path);
+    }
     if (stampOf(hidden) == stamp) {
-        QFile::remove(hidden);
+        discard(hidden);
         return QString();
     }
-    const QString back = QFileInfo::exists(path) ? freePath(path) : path;
-    QFile::rename(hidden, back);
-    return back;
+    const Path back = kindOf(path) == Kind::Missing ? path : freePath(path);
+    rename(hidden, back);
+    return back.path();
 }
 
-#ifdef Q_OS_UNIX
-PreparedFile::PreparedFile(const QString &source, const QString &folder)
+QString moveAside(const Path &path)
 {
-    Fd in;
-    in.fd = openSource(QFile::encodeName(source));
-    if (in.fd < 0)
-        failErrno(errno, source);
-    makePath(folder);
-#ifdef O_TMPFILE
-    m_fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-#endif
-    if (m_fd < 0) {
-        m_named = join(folder, tempName());
-        m_fd = createTarget(QFile::encodeName(m_named));
-        if (m_fd < 0)
-            failErrno(errno, m_named);
-    }
-    try {
-        copyBytes(in.fd, m_fd, folder, false);
-    } catch (...) {
-        ::close(m_fd);
-        if (!m_named.isEmpty())
-            ::unlink(QFile::encodeName(m_named).constData());
-        throw;
+    const QFileInfo name(path.fileName());
+    const QString suffix = name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss"));
+    // A name taken meanwhile makes the rename fail; the next free one is tried then.
+    for (int attempt = 0;; ++attempt) {
+        const Path aside = freePath(path.parent().child(QStringLiteral("%1 (bewaard %2)%3").arg(name.completeBaseName(), stamp, suffix)));
+        try {
+            rename(path, aside);
+            return aside.path();
+        } catch (const DwError &e) {
+            if (e.number() != DwError::FileAlreadyExists || attempt > 10) {
+                throw DwError(DwError::PermissionDenied,
+                              QStringLiteral("Het bestand '%1' kan niet opzij worden gezet.").arg(path.path()));
+            }
+        }
     }
 }
 
-PreparedFile::~PreparedFile()
+Path freePath(const Path &path)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    if (!m_named.isEmpty())
-        ::unlink(QFile::encodeName(m_named).constData());
-}
-
-void PreparedFile::place(const QString &target)
-{
-    FaultInjection::point("before-rename");
-    if (!m_named.isEmpty()) {
-        install(m_named, target, false);
-        m_named.clear();
-        return;
-    }
-    // An unnamed file gets its one name through its descriptor; like a rename without
-    // replace, the link refuses an existing target.
-    const QByteArray self = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(m_fd);
-    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(target).constData(), AT_SYMLINK_FOLLOW) != 0)
-        failErrno(errno, target);
-    syncFolder(QFileInfo(target).absolutePath());
-}
-#else
-PreparedFile::PreparedFile(const QString &source, const QString &folder)
-{
-    makePath(folder);
-    m_named = join(folder, tempName());
-    copyNew(source, m_named, false);
-}
-
-PreparedFile::~PreparedFile()
-{
-    if (!m_named.isEmpty())
-        QFile::remove(m_named);
-}
-
-void PreparedFile::place(const QString &target)
-{
-    install(m_named, target, false);
-    m_named.clear();
-}
-#endif
-
-QString freePath(const QString &path)
-{
-    if (!QFileInfo::exists(path))
+    if (kindOf(path) == Kind::Missing)
         return path;
-    const QFileInfo info(path);
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QFileInfo name(path.fileName());
+    const QString suffix = name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix();
     for (int n = 2;; ++n) {
-        const QString candidate = join(info.absolutePath(), QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix));
-        if (!QFileInfo::exists(candidate))
+        const Path candidate = path.parent().child(QStringLiteral("%1 (%2)%3").arg(name.completeBaseName()).arg(n).arg(suffix));
+        if (kindOf(candidate) == Kind::Missing)
             return candidate;
     }
 }
 
-QString moveAside(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss"));
-    const QString aside = freePath(join(info.absolutePath(),
-                                        QStringLiteral("%1 (bewaard %2)%3").arg(info.completeBaseName(), stamp, suffix)));
-    if (!QFile::rename(path, aside))
-        throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet opzij worden gezet.").arg(path));
-    return aside;
-}
-
-bool sameContent(const QString &a, const QString &b)
-{
-    QFile fa(a), fb(b);
-    if (!fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !fb.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
-        || fa.size() != fb.size())
-        return false;
-    // Two fixed buffers: no allocation per block, and reads go straight to the files.
-    constexpr qint64 Chunk = 1 << 20;
-    std::unique_ptr<char[]> bufA(new char[Chunk]), bufB(new char[Chunk]);
-    for (;;) {
-        const qint64 na = fa.read(bufA.get(), Chunk);
-        if (na < 0)
-            return false;
-        qint64 nb = 0;
-        while (nb < na) {
-            const qint64 n = fb.read(bufB.get() + nb, na - nb);
-            if (n <= 0)
-                return false;
-            nb += n;
-        }
-        if (na == 0)
-            return fb.read(bufB.get(), 1) == 0;
-        if (std::memcmp(bufA.get(), bufB.get(), size_t(na)) != 0)
-            return false;
-    }
-}
-
-QString viewCopy(const QString &source, const QString &fileName)
+QString viewCopy(const Path &source, const QString &fileName)
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
     if (!dir.isValid())
         throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
-    dir.setAutoRemove(false);
     const QString path = join(dir.path(), fileName);
-    try {
-        copyNew(source, path, false);
-    } catch (...) {
-        dir.remove();
-        throw;
-    }
+    copyNew(source, Path::below(dir.path(), path), false);
+    dir.setAutoRemove(false);
     return path;
 }
 

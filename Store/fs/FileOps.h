@@ -1,21 +1,40 @@
 #pragma once
 
+#include "fs/AnchoredPath.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace dwfm::store {
 
-// The file work of the store. Every function either does all of its work or throws
-// DwError (with the usual file-error numbers) and leaves no partial file behind.
+// The file work of the store: the one place that opens, creates, renames and removes the
+// files and folders of a store and of the working folders. Every function either does all
+// of its work or throws DwError (with the usual file-error numbers) and leaves no partial
+// file behind. Paths are AnchoredPaths: below their anchor no link is followed and only
+// regular files and folders are read, written, renamed over or made (see AnchoredPath).
+// New files and folders get the modes the process's umask allows (0666 and 0777 less the
+// umask), so that a group that shares a store can share what it writes.
 namespace FileOps {
+
+using Path = AnchoredPath;
+
+// What lies at a path (the last part itself: a link is a link, not what it points at).
+enum class Kind { Missing, File, Folder, Link, Other };
+// Refuses, like every operation, a link or non-folder among the folders on the way.
+Kind kindOf(const Path &path);
+// Throws the store's refusal when `path` is a link or anything but a regular file (a
+// folder); `missingOk` lets a path where nothing lies pass.
+void requireRegular(const Path &path, bool missingOk);
+void requireFolder(const Path &path, bool missingOk);
 
 // Copies `source` to `target`, which must not exist yet. With `durable` the data is on
 // disk before the function returns.
-void copyNew(const QString &source, const QString &target, bool durable);
+void copyNew(const Path &source, const Path &target, bool durable);
 
 // A copy of `source` named `fileName` in a new folder of its own under the system's
 // temporary folder, for viewing; answers its path. Nothing is left behind on failure.
-QString viewCopy(const QString &source, const QString &fileName);
+QString viewCopy(const Path &source, const QString &fileName);
 
 // What copyIfAbsent did.
 enum class NewCopy { Made, TargetExists, SourceMissing };
@@ -23,7 +42,7 @@ enum class NewCopy { Made, TargetExists, SourceMissing };
 // Copies `source` to `target` like copyNew (not flushed), making the target's folder when
 // it is missing. An existing target or a missing source is answered, not thrown, so that a
 // caller that usually finds neither pays for no checks beforehand.
-NewCopy copyIfAbsent(const QString &source, const QString &target);
+NewCopy copyIfAbsent(const Path &source, const Path &target);
 
 // What identifies one version of a file without reading it: the inode and its size and
 // modification time. A program that saves the file changes at least one of them.
@@ -34,73 +53,104 @@ struct FileStamp {
     qint64 modifiedNs = 0;
     bool operator==(const FileStamp &) const = default;
 };
-FileStamp stampOf(const QString &path);
+// The stamp of what lies at `path` (of a link itself, below the anchor).
+FileStamp stampOf(const Path &path);
 
 // A flushed copy of a source in a staging folder, and the stamp of the source as it was
 // read. A source that changes while it is copied is refused (its copy could be torn).
 struct Staged {
-    QString path;
+    Path path;
     FileStamp source;
 };
-// `name` is the staged file's name inside `folder` (made when missing).
-Staged stage(const QString &source, const QString &folder, const QString &name, bool durable);
+// Copies `source` to the new file `target` (its folder made when missing).
+Staged stage(const Path &source, const Path &target, bool durable);
 
 // Gives back the memory that caches `path`, whose content is about to be replaced: the
 // new content then reuses memory that was just in use, as an overwrite in place would,
 // instead of taking memory that has lain idle (on a virtual machine the host may have
 // taken that back, and touching it again costs more than the copy). The file and its
 // data on disk stay as they are. A missing file is no error.
-void dropCache(const QString &path);
+void dropCache(const Path &path);
 
 // Renames `staged` to `target` in one step and flushes the target's folder. With `replace`
-// false an existing target is refused (and the staged file stays).
-void install(const QString &staged, const QString &target, bool replace);
+// false an existing target is refused (and the staged file stays); with it, what lies at
+// the target (a link included, never followed) is replaced.
+void install(const Path &staged, const Path &target, bool replace);
 
 // Makes many new files, all on one file system, durable together (their names too).
-void flushAll(const QStringList &paths);
+void flushAll(const QList<Path> &paths);
 
 // Like install without replace, but the flush of the target's folder is left to the
 // caller, who moves many files into a few folders and flushes each folder once.
-void installUnflushed(const QString &staged, const QString &target);
+void installUnflushed(const Path &staged, const Path &target);
+
+// Renames a file or folder to a new name in one step; an existing target is refused unless
+// it is the same entry under another case of letters. A link is moved as a link. Not
+// flushed: a caller for whom the new name must survive a power cut flushes the folder.
+void rename(const Path &from, const Path &to);
+// Removes a file (a link itself, never what it points at); a missing one is no error.
+void removeFile(const Path &path);
+// Removes what a failed step left (a staged copy); never throws, since it runs on the way
+// out of an error.
+void discard(const Path &path) noexcept;
+// Removes an empty folder; a missing one is no error, a link is refused.
+void removeFolder(const Path &path);
 
 // Removes `path` only when it is still the version `stamp` describes; a file that changed
-// since is kept aside instead. Answers the kept-aside name, or empty when removed (or gone).
-QString removeIfUnchanged(const QString &path, const FileStamp &stamp);
+// since is kept aside instead. Answers the kept-aside path, or empty when removed (or gone).
+QString removeIfUnchanged(const Path &path, const FileStamp &stamp);
 
 // A copy of `source` made in `folder` without a name where the file system allows it
 // (otherwise under a hidden one), that gets its name only with place(): a process killed
 // before that leaves nothing in the folder. Discarded unless placed.
 class PreparedFile {
 public:
-    PreparedFile(const QString &source, const QString &folder);
+    PreparedFile(const Path &source, const Path &folder);
     ~PreparedFile();
     PreparedFile(const PreparedFile &) = delete;
     PreparedFile &operator=(const PreparedFile &) = delete;
-    // Names the copy `target`, which must not exist (refused otherwise); flushes the folder.
-    void place(const QString &target);
+    // Gives the copy the name `name` in its folder, which must be free (refused
+    // otherwise); flushes the folder.
+    void place(const QString &name);
 
 private:
+    int m_folder = -1;
     int m_fd = -1;
+    Path m_path;     // the folder, for messages
     QString m_named; // the hidden name, where the file system has no unnamed files
 };
 
 // A short random hidden name for a temporary file: ".dwtmp-<hex>".
 QString tempName();
 
-// Renames `path` to a free name beside it that says it was kept, and answers that name.
-QString moveAside(const QString &path);
+// Renames `path` to a free name beside it that says it was kept, and answers that path.
+QString moveAside(const Path &path);
 
 // `path` when nothing lies there, otherwise the first free "name (n).ext" beside it.
-QString freePath(const QString &path);
+Path freePath(const Path &path);
 
-// True when both files exist and hold the same bytes.
-bool sameContent(const QString &a, const QString &b);
+// True when both are regular files that hold the same bytes. A link or anything but a
+// regular file is refused; a missing file answers false.
+bool sameContent(const Path &a, const Path &b);
 
-// Makes the folder and its parents; throws when that fails.
+// Makes a new, empty regular file; anything that lies there already is refused.
+void createFile(const Path &path);
+// Appends `text` to a regular file (made when missing), never through a link.
+void appendText(const Path &path, const QByteArray &text);
+
+// Makes a folder someone named and its parents (links on the way followed); throws when
+// that fails.
 void makePath(const QString &folder);
+// Makes the folder and the folders on the way below its anchor, none of them a link.
+void makeFolder(const Path &folder);
 
 // Flushes a folder's entries (after a rename or a new file in it).
-void syncFolder(const QString &folder);
+void syncFolder(const Path &folder);
+
+// The store's refusals of a link, and of a pipe, socket or device, where it keeps a file
+// or folder.
+[[noreturn]] void refuseLink(const QString &path);
+[[noreturn]] void refuseOther(const QString &path);
 
 // Throws the DwError that matches the C errno value `err`.
 [[noreturn]] void failErrno(int err, const QString &what);

@@ -6,10 +6,12 @@
 #include "pg/PgConnection.h"
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
+#include "pg/PgSessionLimitsSql.h"
 #include "DwError.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace dwfm::store::pg {
 
@@ -21,16 +23,45 @@ void formatted(PgConnection &db, const char *format, const QVariantList &params)
     const PgResult r = db.exec(format, params);
     db.script(r.text(0, 0));
 }
+
+// The role-settings of the store's time-outs and the keys they are kept under.
+constexpr std::pair<const char *, qint64 PgAdmin::SessionLimits::*> Limits[] = {
+    {"lock_timeout", &PgAdmin::SessionLimits::lockMs},
+    {"idle_in_transaction_session_timeout", &PgAdmin::SessionLimits::idleMs},
+    {"statement_timeout", &PgAdmin::SessionLimits::statementMs},
+};
 } // namespace
 
 PgAdmin::PgAdmin(QString server, QString catalogue) : m_server(std::move(server)), m_catalogue(std::move(catalogue)) {}
 PgAdmin::~PgAdmin() = default;
 
+QString PgAdmin::scripted(const char *sql) const
+{
+    QString script = QString::fromUtf8(sql);
+    return script.replace(QStringLiteral("{owner}"), PgConnection::identifier(ownerRole()))
+        .replace(QStringLiteral("{users}"), PgConnection::identifier(usersRole()));
+}
+
 PgConnection &PgAdmin::db()
 {
-    if (!m_db)
+    if (!m_db) {
         m_db = std::make_unique<PgConnection>(PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+        // A store made before its users' sessions had limits gets them now.
+        if (m_db->exec("SELECT 1 FROM pg_proc WHERE proname = 'end_stuck_sessions' AND pronamespace = 'dw'::regnamespace")
+                .rows() == 0) {
+            PgTransaction tx(*m_db);
+            m_db->script(scripted(PgSessionLimitsSql));
+            for (const UserRecord &u : users())
+                limitRole(*m_db, u.id.toLower());
+            tx.commit();
+        }
+    }
     return *m_db;
+}
+
+std::unique_ptr<PgConnection> PgAdmin::serverConnection() const
+{
+    return std::make_unique<PgConnection>(PgSession::conninfo(m_server, QStringLiteral("postgres"), QString(), QString()));
 }
 
 FileStoreSession &PgAdmin::store()
@@ -75,11 +106,9 @@ void PgAdmin::createStore(const QString &rootFolder)
                   {m_catalogue, usersRole()});
     }
     PgConnection db(PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
-    QString sql = QString::fromUtf8(PgSchemaSql);
-    sql.replace(QStringLiteral("{owner}"), PgConnection::identifier(ownerRole()))
-        .replace(QStringLiteral("{users}"), PgConnection::identifier(usersRole()));
     PgTransaction tx(db);
-    db.script(sql);
+    db.script(scripted(PgSchemaSql));
+    db.script(scripted(PgSessionLimitsSql));
     db.exec("INSERT INTO dw.store_info (key, value) VALUES ('schema_version', '1'), ('root_folder', ?)",
             {QDir::cleanPath(rootFolder)});
     FileOps::makePath(rootFolder);
@@ -88,36 +117,167 @@ void PgAdmin::createStore(const QString &rootFolder)
 
 bool PgAdmin::exists()
 {
-    PgConnection server(PgSession::conninfo(m_server, QStringLiteral("postgres"), QString(), QString()));
-    return server.exec("SELECT 1 FROM pg_database WHERE datname = ?", {m_catalogue}).rows() > 0;
+    return serverConnection()->exec("SELECT 1 FROM pg_database WHERE datname = ?", {m_catalogue}).rows() > 0;
+}
+
+bool PgAdmin::nameTaken(const QString &id)
+{
+    return serverConnection()->exec("SELECT 1 FROM pg_roles WHERE rolname = ?", {id.trimmed().toLower()}).rows() > 0;
 }
 
 void PgAdmin::dropStore()
 {
     const QString root = ownFolders().value(0);
+    QStringList roles;
+    for (const UserRecord &u : users())
+        roles << u.id.toLower();
     m_session.reset();
     m_db.reset();
-    PgConnection server(PgSession::conninfo(m_server, QStringLiteral("postgres"), QString(), QString()));
-    formatted(server, "SELECT format('DROP DATABASE %I WITH (FORCE)', ?::text)", {m_catalogue});
+    const auto server = serverConnection();
+    formatted(*server, "SELECT format('DROP DATABASE %I WITH (FORCE)', ?::text)", {m_catalogue});
+    PgTransaction tx(*server);
+    for (const QString &role : std::as_const(roles))
+        dropRole(*server, role);
+    for (const QString &group : {usersRole(), ownerRole()})
+        formatted(*server, "SELECT format('DROP ROLE IF EXISTS %I', ?::text)", {group});
+    tx.commit();
     if (!root.isEmpty())
         QDir(root).removeRecursively();
 }
 
-void PgAdmin::addUser(const QString &id, const UserChange &settings)
+QString PgAdmin::dropRole(PgConnection &c, const QString &role)
+{
+    const PgResult others = c.exec("SELECT string_agg(g.rolname, ', ' ORDER BY g.rolname) FROM pg_auth_members m "
+                                   "JOIN pg_roles g ON g.oid = m.roleid JOIN pg_roles r ON r.oid = m.member "
+                                   "WHERE r.rolname = ? AND g.rolname <> ?",
+                                   {role, usersRole()});
+    if (others.isNull(0, 0)) {
+        formatted(c, "SELECT format('DROP ROLE IF EXISTS %I', ?::text)", {role});
+        return QString();
+    }
+    formatted(c, "SELECT format('REVOKE %I FROM %I', ?::text, ?::text)", {usersRole(), role});
+    return QStringLiteral("De rol '%1' blijft bestaan: ze hoort ook bij %2.").arg(role, others.text(0, 0));
+}
+
+bool PgAdmin::takeUpRole(PgConnection &c, const QString &role)
+{
+    const PgResult r = c.exec("SELECT r.rolsuper OR r.rolcreaterole OR r.rolcreatedb OR r.rolreplication OR r.rolbypassrls, "
+                              "EXISTS (SELECT 1 FROM pg_auth_members m JOIN pg_roles g ON g.oid = m.roleid "
+                              "        WHERE m.member = r.oid AND g.rolname = ?) "
+                              "FROM pg_roles r WHERE r.rolname = ?",
+                              {usersRole(), role});
+    if (r.rows() == 0)
+        return false;
+    if (!r.boolean(0, 1)) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Er bestaat op de server al een rol '%1' die niet bij deze store hoort. Een rol geldt "
+                                     "voor alle databases van de server: de store neemt geen rol over die een andere store "
+                                     "of de server zelf gebruikt, want haar wachtwoord en rechten zouden dan veranderen. "
+                                     "Kies een andere naam.").arg(role));
+    }
+    if (r.boolean(0, 0)) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De rol '%1' heeft beheerrechten op de server; een gebruiker van de store moet een "
+                                     "gewone rol zijn.").arg(role));
+    }
+    return true;
+}
+
+void PgAdmin::limitRole(PgConnection &c, const QString &role)
+{
+    for (const auto &[key, member] : Limits) {
+        const PgResult value = c.exec("SELECT value FROM dw.store_info WHERE key = ?", {QString::fromLatin1(key)});
+        formatted(c, "SELECT format('ALTER ROLE %I IN DATABASE %I SET %s = %L', ?::text, ?::text, ?::text, ?::text)",
+                  {role, m_catalogue, QString::fromLatin1(key), value.text(0, 0)});
+    }
+}
+
+PgAdmin::SessionLimits PgAdmin::sessionLimits()
+{
+    SessionLimits limits;
+    for (const auto &[key, member] : Limits)
+        limits.*member = db().exec("SELECT value::bigint FROM dw.store_info WHERE key = ?", {QString::fromLatin1(key)}).int64(0, 0);
+    return limits;
+}
+
+void PgAdmin::setSessionLimits(const SessionLimits &limits)
+{
+    PgConnection &c = db();
+    PgTransaction tx(c);
+    for (const auto &[key, member] : Limits) {
+        // Zero would turn the limit off for everyone.
+        if (limits.*member <= 0)
+            throw DwError(DwError::InputError, QStringLiteral("Een time-out moet langer dan 0 ms zijn."));
+        c.exec("UPDATE dw.store_info SET value = ? WHERE key = ?", {QString::number(limits.*member), QString::fromLatin1(key)});
+    }
+    for (const UserRecord &u : users())
+        limitRole(c, u.id.toLower());
+    tx.commit();
+}
+
+void PgAdmin::requireAddable(const QString &id)
 {
     NameRules::require(id.trimmed());
     const QString role = id.trimmed().toLower();
+    if (db().exec("SELECT 1 FROM dw.users WHERE user_key = ?", {role}).rows() > 0)
+        throw DwError(DwError::IntegrityViolation, QStringLiteral("De gebruiker '%1' bestaat al.").arg(id.trimmed()));
+    takeUpRole(db(), role);
+}
+
+void PgAdmin::addUser(const QString &id, const UserChange &settings)
+{
+    requireAddable(id);
+    const QString role = id.trimmed().toLower();
     PgConnection &c = db();
     PgTransaction tx(c);
-    if (c.exec("SELECT 1 FROM dw.users WHERE user_key = ?", {role}).rows() > 0)
-        throw DwError(DwError::IntegrityViolation, QStringLiteral("De gebruiker '%1' bestaat al.").arg(id.trimmed()));
-    if (c.exec("SELECT 1 FROM pg_roles WHERE rolname = ?", {role}).rows() == 0)
+    if (!takeUpRole(c, role))
         formatted(c, "SELECT format('CREATE ROLE %I LOGIN', ?::text)", {role});
     formatted(c, "SELECT format('GRANT %I TO %I', ?::text, ?::text)", {usersRole(), role});
     c.exec("INSERT INTO dw.users (user_id, user_key, full_name) VALUES (?, ?, ?)",
            {id.trimmed(), role, settings.name.value_or(id.trimmed())});
+    limitRole(c, role);
     applyChange(c, role, settings);
     tx.commit();
+}
+
+RemovedUser PgAdmin::removeUser(const QString &id, HeldFiles held)
+{
+    const QString role = id.trimmed().toLower();
+    PgConnection &c = db();
+    PgTransaction tx(c);
+    const PgResult user = c.exec("SELECT user_id FROM dw.users WHERE user_key = ?", {role});
+    if (user.rows() == 0)
+        throw DwError(DwError::ItemNotFound, QStringLiteral("De gebruiker '%1' bestaat niet.").arg(id));
+    const PgResult files = c.exec("SELECT project_id FROM dw.projects WHERE checked_out AND lower(user_id) = ? FOR UPDATE", {role});
+    requireDecision(user.text(0, 0), files.rows(), held);
+    RemovedUser removed;
+    if (held == HeldFiles::Release) {
+        // As an administrator undoing them: the history says for whom; the clients of the
+        // locations are told.
+        c.exec("INSERT INTO dw.history (project_id, action, action_at, user_name, memo) "
+               "SELECT project_id, 'In gebruik nemen ongedaan gemaakt', (extract(epoch FROM clock_timestamp()) * 1000)::bigint, "
+               "       session_user, format('Voor %s. Gebruiker verwijderd.', user_id) "
+               "  FROM dw.projects WHERE checked_out AND lower(user_id) = ?",
+               {role});
+        const PgResult released = c.exec("UPDATE dw.projects SET checked_out = false, user_id = NULL, checkout_at = NULL, "
+                                         "computer_name = NULL, checkout_folder = NULL, checkout_remark = NULL "
+                                         "WHERE checked_out AND lower(user_id) = ? RETURNING location_id",
+                                         {role});
+        QSet<QString> told;
+        for (int i = 0; i < released.rows(); ++i) {
+            if (!told.contains(released.text(i, 0)))
+                c.exec("SELECT pg_notify('dw_changes', ?)", {*told.insert(released.text(i, 0))});
+        }
+        removed.released = released.rows();
+    } else {
+        removed.kept = files.rows();
+    }
+    c.exec("DELETE FROM dw.user_roots WHERE user_key = ?", {role});
+    c.exec("DELETE FROM dw.users WHERE user_key = ?", {role});
+    formatted(c, "SELECT format('ALTER ROLE %I IN DATABASE %I RESET ALL', ?::text, ?::text)", {role, m_catalogue});
+    removed.note = dropRole(c, role);
+    tx.commit();
+    return removed;
 }
 
 void PgAdmin::changeUser(const QString &id, const UserChange &change)
@@ -140,7 +300,8 @@ void PgAdmin::applyChange(PgConnection &c, const QString &role, const UserChange
         if (change.password->isEmpty())
             formatted(c, "SELECT format('ALTER ROLE %I PASSWORD NULL', ?::text)", {role});
         else
-            formatted(c, "SELECT format('ALTER ROLE %I PASSWORD %L', ?::text, ?::text)", {role, *change.password});
+            formatted(c, "SELECT format('ALTER ROLE %I PASSWORD %L', ?::text, ?::text)",
+                      {role, c.encryptPassword(*change.password, role)});
     }
     if (change.admin)
         set("UPDATE dw.users SET is_admin = ? WHERE user_key = ?", *change.admin);

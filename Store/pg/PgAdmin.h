@@ -25,16 +25,38 @@ public:
     void createStore(const QString &rootFolder);
     // Whether the database exists.
     bool exists();
-    // Removes the database and the files under its root folder (the demo's --reset); the
-    // roles stay, a new store of the same name takes them up again.
+    // Removes the database, the files under its root folder and the roles of the store: its
+    // users' (a role that also belongs to another store only leaves this one) and its
+    // owner and users' group (the demo's --reset).
     void dropStore();
 
     FileStoreSession &store() override;
-    // Makes `id` a database role (login, password when given) in the users' group and a
-    // user of the store. An existing role only joins the group.
+    // Makes `id` a database role (login, password when given, the store's time-outs) in the
+    // users' group and a user of the store. A role of that name that exists already is
+    // taken up only when it is this store's (a member of its users' group, left by a
+    // removal) and an ordinary role: roles hold for the whole cluster, and taking over
+    // another store's role would hand its account to this store's administrator.
+    void requireAddable(const QString &id) override;
     void addUser(const QString &id, const UserChange &settings) override;
+    // A password is hashed here (SCRAM-SHA-256) before it goes to the server.
     void changeUser(const QString &id, const UserChange &change) override;
     QList<UserRecord> users() override;
+    // Releases or keeps the user's check-outs, removes the user and drops the role (or,
+    // when it also belongs to another store, only takes it out of this store's group).
+    RemovedUser removeUser(const QString &id, HeldFiles held) override;
+    // True when any role of the cluster has that name.
+    bool nameTaken(const QString &id) override;
+
+    // The time-outs of the store users' sessions, in milliseconds: a lock wait, a
+    // transaction left idle, one statement.
+    struct SessionLimits {
+        qint64 lockMs = 0;
+        qint64 idleMs = 0;
+        qint64 statementMs = 0;
+    };
+    SessionLimits sessionLimits();
+    // Sets them for the store and on every user's role (in effect from their next login).
+    void setSessionLimits(const SessionLimits &limits);
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
 
@@ -46,7 +68,13 @@ protected:
 
 private:
     PgConnection &db();
+    std::unique_ptr<PgConnection> serverConnection() const;
+    // A script with the store's own role names in place of {owner} and {users}.
+    QString scripted(const char *sql) const;
     void applyChange(PgConnection &c, const QString &role, const UserChange &change);
+    bool takeUpRole(PgConnection &c, const QString &role);
+    void limitRole(PgConnection &c, const QString &role);
+    QString dropRole(PgConnection &c, const QString &role);
     QString m_server;
     QString m_catalogue;
     std::unique_ptr<PgConnection> m_db;

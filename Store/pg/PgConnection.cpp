@@ -10,11 +10,19 @@
 namespace dwfm::store::pg {
 
 namespace {
+// The server's states for a lock wait, a statement or an idle transaction that ran past
+// its time-out.
+constexpr const char *LockTimedOut = "55P03";
+constexpr const char *StatementTimedOut = "57014";
+constexpr const char *IdleTimedOut = "25P03";
+
 qint32 errorNumber(const char *state)
 {
     if (!state)
         return DwError::DatabaseError;
     const QByteArray s(state);
+    if (s == LockTimedOut || s == StatementTimedOut || s == IdleTimedOut)
+        return DwError::PermissionDenied;
     if (s == "42501" || s == "28000" || s == "28P01")
         return DwError::PermissionDenied;
     if (s.startsWith("23"))
@@ -89,6 +97,13 @@ void PgConnection::refuseConnection(const QString &why, const QString &server, c
     // libpq tells why only in words: the server's refusals of a login or a database are
     // told apart from a server that cannot be reached.
     const auto has = [&](const char *text) { return why.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    // The client's own refusals of a server that could not prove who it is (TLS with a
+    // checked certificate, channel binding): nothing of the login was sent.
+    if (has("channel binding") || has("certificate") || has("SSL") || has("does not match host name")) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("De server %1 kon niet bewijzen dat hij de echte server is; er is niets van de "
+                                     "aanmelding verstuurd (%2).").arg(server, why));
+    }
     if (has("password authentication failed") || has("no password supplied") || has("SCRAM")) {
         throw DwError(DwError::PermissionDenied,
                       QStringLiteral("De server weigert de aanmelding van '%1': de gebruiker is onbekend of het "
@@ -114,13 +129,29 @@ PgConnection::~PgConnection()
     PQfinish(m_conn);
 }
 
-void PgConnection::fail(pg_result *result) const
+void PgConnection::fail(pg_result *result)
 {
     const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     const qint32 number = errorNumber(state);
     QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
+    const QByteArray s(state ? state : "");
+    if (s == LockTimedOut) {
+        // Another session holds what this one waited for. Sessions of store users that keep
+        // a transaction open past the store's time-outs are ended, so the next try finds it
+        // free unless someone is really at work on it.
+        m_lockTimedOut = true;
+        if (PQtransactionStatus(m_conn) == PQTRANS_IDLE)
+            endStuckSessions();
+        throw DwError(number, QStringLiteral("Het bestand of de map wordt op dit moment door een andere sessie vastgehouden; "
+                                             "probeer het zo opnieuw."));
+    }
+    if (s == StatementTimedOut)
+        throw DwError(number, QStringLiteral("De server heeft de opdracht afgebroken: ze duurde langer dan de store toestaat."));
+    if (s == IdleTimedOut)
+        throw DwError(number, QStringLiteral("De server heeft de verbinding beëindigd: een transactie stond langer open dan de "
+                                             "store toestaat."));
     // The store's own refusals are sentences already; the server's other errors are not.
     if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
         text = QStringLiteral("Databasefout: %1.").arg(text);
@@ -223,7 +254,32 @@ PgTransaction::~PgTransaction()
         } catch (...) {
             // A broken connection rolls back by itself.
         }
+        if (std::exchange(m_connection.m_lockTimedOut, false))
+            m_connection.endStuckSessions();
     }
+}
+
+void PgConnection::endStuckSessions() noexcept
+{
+    m_lockTimedOut = false;
+    pg_result *result = PQexec(m_conn, "SELECT dw.end_stuck_sessions()");
+    // A store made before the function existed, or a caller who is no store user: nothing
+    // to do.
+    PQclear(result);
+}
+
+QString PgConnection::encryptPassword(const QString &password, const QString &role)
+{
+    // Hashed here with the server's own method (SCRAM-SHA-256): the server, its statement
+    // log and anyone who reads either see only the verifier.
+    char *hashed = PQencryptPasswordConn(m_conn, password.toUtf8().constData(), role.toUtf8().constData(), "scram-sha-256");
+    if (!hashed) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("Het wachtwoord kan niet worden versleuteld: %1").arg(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()));
+    }
+    const QString verifier = QString::fromUtf8(hashed);
+    PQfreemem(hashed);
+    return verifier;
 }
 
 void PgTransaction::commit()

@@ -37,7 +37,9 @@ private:
 // One libpq connection. Statements take "?" parameters (rewritten to $1, $2, ...), sent
 // as text; errors throw DwError with the store's numbers: the functions' refusals (SQL
 // state 42501) become "permission denied", a duplicate "integrity violation", an unknown
-// item "item not found", and the server's own message is the text.
+// item "item not found", and the server's own message is the text. A lock wait, a
+// statement or an idle transaction past the store's time-outs is "permission denied" with
+// a sentence that says so.
 class PgConnection {
 public:
     // `conninfo` in libpq's key=value form. Throws DwError when the server refuses.
@@ -60,19 +62,27 @@ public:
     void setNotificationHook(std::function<void()> hook) { m_hook = std::move(hook); }
 
     pg_conn *handle() const { return m_conn; }
+    // The SCRAM-SHA-256 verifier of `password` for `role`, made on this side: only it
+    // ever reaches the server (ALTER ROLE ... PASSWORD takes it as it is).
+    QString encryptPassword(const QString &password, const QString &role);
+    // Asks the server to end the sessions of store users that hold a transaction open past
+    // the store's time-outs (after a lock wait of this connection ran out). Never throws.
+    void endStuckSessions() noexcept;
     // Builds a libpq connection string from its parts (values quoted as libpq wants).
     static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
     // A name as a quoted SQL identifier.
     static QString identifier(const QString &name);
 
 private:
-    [[noreturn]] void fail(pg_result *result) const;
+    [[noreturn]] void fail(pg_result *result);
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
                                               const QString &user);
     void collect();
     pg_conn *m_conn = nullptr;
     std::function<void()> m_hook;
     QList<std::pair<QByteArray, QString>> m_pending;
+    bool m_lockTimedOut = false; // in the transaction that is being rolled back
+    friend class PgTransaction;
 };
 
 using PgConnectionPtr = std::shared_ptr<PgConnection>;

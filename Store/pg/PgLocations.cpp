@@ -36,17 +36,16 @@ bool PgLocations::CreateLocation(const QString &strName, const QString &strDescr
             requireName(parentPath, strName);
             const QString parentFolder = FileOps::join(m_context->rootFolder(), parentPath);
             const PgResult r = db.exec("SELECT create_location(?, ?, ?)", {strName, strDescription, lParentID});
-            const QString folder = FileOps::join(parentFolder, strName);
-            const bool existed = QFileInfo(folder).isDir();
-            if (QFileInfo::exists(folder) && !existed)
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(folder));
-            FileOps::makePath(folder);
+            const AnchoredPath folder = m_context->inStore(FileOps::join(parentFolder, strName));
+            FileOps::requireFolder(folder, true);
+            const bool existed = FileOps::kindOf(folder) == FileOps::Kind::Folder;
+            FileOps::makeFolder(folder);
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 if (!existed)
-                    QDir().rmdir(folder);
+                    FileOps::removeFolder(folder);
                 throw;
             }
             lNewID = qint32(r.int64(0, 0));
@@ -62,18 +61,20 @@ bool PgLocations::DeleteLocation(qint32 lLocationID)
         [&] {
             PgConnection &db = m_context->db();
             PgTransaction tx(db);
-            const QString folder = m_context->locationFolder(lLocationID);
+            const AnchoredPath folder = m_context->inStore(m_context->locationFolder(lLocationID));
             db.exec("SELECT delete_location(?)", {lLocationID});
-            if (QFileInfo(folder).isDir() && !QDir().rmdir(folder)) {
+            FileOps::requireFolder(folder, true);
+            if (FileOps::kindOf(folder) == FileOps::Kind::Folder && !QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
                 throw DwError(DwError::PermissionDenied,
                               QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
-                                             "store niet kent.").arg(folder));
+                                             "store niet kent.").arg(folder.path()));
             }
+            FileOps::removeFolder(folder);
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
-                QDir().mkpath(folder);
+                FileOps::makeFolder(folder);
                 throw;
             }
             return true;
@@ -94,17 +95,21 @@ bool PgLocations::RenameLocation(qint32 lLocationID, const QString &strName)
                 return true;
             requireName(oldPath.section(QLatin1Char('/'), 0, -2), strName);
             db.exec("SELECT rename_location(?, ?)", {lLocationID, strName});
-            const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
+            const AnchoredPath from = m_context->inStore(oldFolder);
+            const AnchoredPath to = from.parent().child(strName);
             const bool caseOnly = QFileInfo(oldFolder).fileName().toLower() == strName.toLower();
-            if (!caseOnly && QFileInfo::exists(newFolder))
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
-            if (QFileInfo(oldFolder).isDir() && !QDir().rename(oldFolder, newFolder))
-                throw DwError(DwError::PermissionDenied, QStringLiteral("De map '%1' kan niet worden hernoemd.").arg(oldFolder));
+            if (!caseOnly && FileOps::kindOf(to) != FileOps::Kind::Missing)
+                throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(to.path()));
+            FileOps::requireFolder(from, true);
+            const bool present = FileOps::kindOf(from) == FileOps::Kind::Folder;
+            if (present)
+                FileOps::rename(from, to);
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
-                QDir().rename(newFolder, oldFolder);
+                if (present)
+                    FileOps::rename(to, from);
                 throw;
             }
             return true;

@@ -7,7 +7,6 @@
 #include "DwError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace dwfm::store::pg {
@@ -15,14 +14,24 @@ namespace dwfm::store::pg {
 namespace {
 // Writes and flushes a hidden copy of `source` beside `target`, then renames it into place;
 // an existing target is refused and the copy removed.
-void copyDurably(const QString &source, const QString &target)
+void copyDurably(const AnchoredPath &source, const AnchoredPath &target)
 {
-    const QString staged = FileOps::stage(source, QFileInfo(target).path(), FileOps::tempName(), true).path;
+    const AnchoredPath staged = FileOps::stage(source, target.parent().child(FileOps::tempName()), true).path;
     try {
         FileOps::install(staged, target, false);
     } catch (...) {
-        QFile::remove(staged);
+        FileOps::discard(staged);
         throw;
+    }
+}
+
+// Puts a renamed or hidden entry back after a refused commit; the error of the commit is
+// the one the caller sees.
+void renameBack(const AnchoredPath &from, const AnchoredPath &to) noexcept
+{
+    try {
+        FileOps::rename(from, to);
+    } catch (...) {
     }
 }
 
@@ -52,20 +61,20 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
     return inTransaction(
         m_context,
         [&](PgTransaction &tx) {
-            if (!QFileInfo(strSourcePath).isFile())
-                throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(strSourcePath));
+            const AnchoredPath source = AnchoredPath::chosen(strSourcePath);
+            FileOps::requireRegular(source, false);
             const QString name = vFileName.isNull() ? QFileInfo(strSourcePath).fileName()
                                                     : QFileInfo(QDir::fromNativeSeparators(vFileName.toString())).fileName();
             NameRules::require(name);
-            const QString folder = m_context->locationFolder(lLocationID);
-            const QString target = FileOps::join(folder, name);
+            const AnchoredPath folder = m_context->inStore(m_context->locationFolder(lLocationID));
+            const AnchoredPath target = folder.child(name);
             const PgResult r = m_context->db().exec(
                 "SELECT add_project(?, ?, ?, ?)",
                 {lLocationID, name, bLogHistory, bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString()});
             if (bCopyIntoStore) {
                 ServerFolder::requireNoStrayFile(target);
-                FileOps::makePath(folder);
-                copyDurably(strSourcePath, target);
+                FileOps::makeFolder(folder);
+                copyDurably(source, target);
             } else {
                 ServerFolder::requireInPlace(strSourcePath, target);
             }
@@ -74,7 +83,7 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                 tx.commit();
             } catch (...) {
                 if (bCopyIntoStore)
-                    QFile::remove(target);
+                    FileOps::discard(target);
                 throw;
             }
             return qint32(r.int64(0, 0));
@@ -89,19 +98,19 @@ bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const 
         m_context,
         [&](PgTransaction &tx) {
             const ProjectRow src = m_context->file(lProjectID);
-            const QString from = m_context->serverFile(src);
-            const QString folder = m_context->locationFolder(lTargetLocationID);
-            const QString target = FileOps::join(folder, src.fileName);
+            const AnchoredPath from = m_context->serverPath(src);
+            const AnchoredPath folder = m_context->inStore(m_context->locationFolder(lTargetLocationID));
+            const AnchoredPath target = folder.child(src.fileName);
             const PgResult r = m_context->db().exec("SELECT copy_project(?, ?, ?, ?)",
                                                     {lProjectID, lTargetLocationID, strDescription,
                                                      m_context->locationPath(src.locationId)});
-            FileOps::makePath(folder);
+            FileOps::makeFolder(folder);
             copyDurably(from, target);
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
-                QFile::remove(target);
+                FileOps::discard(target);
                 throw;
             }
             vNewProjectID = qint32(r.int64(0, 0));
@@ -120,18 +129,18 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
                 return true;
             NameRules::require(strName);
             m_context->db().exec("SELECT rename_project(?, ?)", {lProjectID, strName});
-            const QString from = m_context->serverFile(row);
-            const QString to = FileOps::join(QFileInfo(from).absolutePath(), strName);
-            if (row.fileName.toLower() != strName.toLower() && QFileInfo::exists(to))
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
-            if (!QFile::rename(from, to))
-                throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden hernoemd.").arg(from));
-            FileOps::syncFolder(QFileInfo(to).absolutePath());
+            const AnchoredPath from = m_context->serverPath(row);
+            const AnchoredPath to = from.parent().child(strName);
+            FileOps::requireRegular(from, false);
+            if (row.fileName.toLower() != strName.toLower() && FileOps::kindOf(to) != FileOps::Kind::Missing)
+                throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to.path()));
+            FileOps::rename(from, to);
+            FileOps::syncFolder(to.parent());
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
-                QFile::rename(to, from);
+                renameBack(to, from);
                 throw;
             }
             return true;
@@ -145,23 +154,23 @@ bool PgProjects::DeleteProject(qint32 lProjectID)
         m_context,
         [&](PgTransaction &tx) {
             const ProjectRow row = m_context->file(lProjectID);
-            const QString file = m_context->serverFile(row);
+            const AnchoredPath file = m_context->serverPath(row);
             m_context->db().exec("SELECT delete_project(?)", {lProjectID});
             // Moved out of sight first, so a failed commit can put it back.
-            const QString hidden = QStringLiteral("%1/.%2.dwdel-%3").arg(QFileInfo(file).absolutePath(), row.fileName).arg(lProjectID);
-            const bool present = QFileInfo::exists(file);
-            if (present && !QFile::rename(file, hidden))
-                throw DwError(DwError::PermissionDenied, QStringLiteral("Het bestand '%1' kan niet worden verwijderd.").arg(file));
+            const AnchoredPath hidden = file.parent().child(QStringLiteral(".%1.dwdel-%2").arg(row.fileName).arg(lProjectID));
+            const bool present = FileOps::kindOf(file) != FileOps::Kind::Missing;
+            if (present)
+                FileOps::rename(file, hidden);
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 if (present)
-                    QFile::rename(hidden, file);
+                    renameBack(hidden, file);
                 throw;
             }
             if (present)
-                QFile::remove(hidden);
+                FileOps::removeFile(hidden);
             return true;
         },
         false);
@@ -177,8 +186,8 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
     // A file one holds already keeps its working copy; only a missing one is made again.
     const bool mine = row.checkedOut && !m_context->heldByOther(row);
     const QString folder = mine ? row.checkoutFolder : FileOps::join(m_context->workingRoot(), path);
-    const QString server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
-    const QString local = FileOps::join(folder, row.fileName);
+    const AnchoredPath server = m_context->inStore(FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName));
+    const AnchoredPath local = m_context->workingFolderPath(folder).child(row.fileName);
     m_context->db().exec("SELECT check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark});
     bool made = false;
     QString aside;
@@ -188,7 +197,7 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
             made = true;
             break;
         case FileOps::NewCopy::SourceMissing:
-            throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
+            throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server.path()));
         case FileOps::NewCopy::TargetExists:
             if (!mine && !FileOps::sameContent(local, server)) {
                 aside = FileOps::moveAside(local);
@@ -201,9 +210,9 @@ void PgProjects::checkOut(qint32 id, const QString &remark)
         tx.commit();
     } catch (...) {
         if (made)
-            QFile::remove(local);
+            FileOps::discard(local);
         if (!aside.isEmpty())
-            QFile::rename(aside, local);
+            renameBack(local.parent().child(QFileInfo(aside).fileName()), local);
         throw;
     }
 }
@@ -228,14 +237,14 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
         throw DwError(DwError::PermissionDenied,
                       QStringLiteral("'%1' kan niet worden vrijgegeven: het is in gebruik bij %2.").arg(row.fileName, row.userId));
     }
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    if (!QFileInfo(local).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local));
-    const QString server = m_context->serverFile(row);
+    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+    if (FileOps::kindOf(local) == FileOps::Kind::Missing)
+        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local.path()));
+    const AnchoredPath server = m_context->serverPath(row);
     // The new content is written and flushed beside the server file first; the server
     // decides, the rename follows, then the commit.
     FileOps::dropCache(server);
-    const FileOps::Staged staged = FileOps::stage(local, QFileInfo(server).path(), FileOps::tempName(), true);
+    const FileOps::Staged staged = FileOps::stage(local, server.parent().child(FileOps::tempName()), true);
     try {
         PgTransaction tx(m_context->db());
         m_context->db().exec("SELECT check_in(?, ?)", {id, remark});
@@ -245,7 +254,7 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
         FileOps::install(staged.path, server, true);
         tx.commit();
     } catch (...) {
-        QFile::remove(staged.path);
+        FileOps::discard(staged.path);
         throw;
     }
     FaultInjection::point("after-commit");
@@ -274,22 +283,24 @@ bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription
             m_context->db().exec("SELECT cancel_check_out(?, ?)", {lProjectID, strDescription});
             // The server version is copied beside the working copy first and swapped in only
             // after the commit, so a refused commit leaves the working copy as it was.
-            const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-            const QString server = m_context->serverFile(row);
-            QString replacement;
-            if (bRestoreLocalCopy && !m_context->heldByOther(row) && QFileInfo::exists(server)
-                && !(QFileInfo::exists(local) && FileOps::sameContent(local, server)))
-                replacement = FileOps::stage(server, row.checkoutFolder, FileOps::tempName(), false).path;
+            const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+            const AnchoredPath server = m_context->serverPath(row);
+            AnchoredPath replacement;
+            if (bRestoreLocalCopy && !m_context->heldByOther(row)) {
+                FileOps::requireRegular(local, true);
+                if (FileOps::kindOf(server) != FileOps::Kind::Missing && !FileOps::sameContent(local, server))
+                    replacement = FileOps::stage(server, local.parent().child(FileOps::tempName()), false).path;
+            }
             try {
                 FaultInjection::check("before-commit");
                 tx.commit();
             } catch (...) {
                 if (!replacement.isEmpty())
-                    QFile::remove(replacement);
+                    FileOps::discard(replacement);
                 throw;
             }
             if (!replacement.isEmpty()) {
-                if (QFileInfo::exists(local))
+                if (FileOps::kindOf(local) != FileOps::Kind::Missing)
                     FileOps::moveAside(local);
                 FileOps::install(replacement, local, false);
             }
@@ -304,7 +315,7 @@ bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
         m_context,
         [&] {
             const ProjectRow row = m_context->file(lProjectID);
-            strPath = FileOps::viewCopy(m_context->serverFile(row), row.fileName);
+            strPath = FileOps::viewCopy(m_context->serverPath(row), row.fileName);
             return true;
         },
         false);
@@ -315,7 +326,8 @@ bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTarge
     return guarded(
         m_context,
         [&] {
-            FileOps::copyNew(m_context->serverFile(m_context->file(lProjectID)), strTargetPath, false);
+            FileOps::copyNew(m_context->serverPath(m_context->file(lProjectID)),
+                             AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPath)), false);
             return true;
         },
         false);
@@ -334,8 +346,8 @@ bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs,
             QStringList failed;
             for (qsizetype i = 0; i < lProjectIDs.size(); ++i) {
                 try {
-                    const QString target = FileOps::freePath(QDir::fromNativeSeparators(strTargetPaths[i]));
-                    FileOps::copyNew(m_context->serverFile(m_context->file(lProjectIDs[i])), target, false);
+                    const AnchoredPath target = FileOps::freePath(AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPaths[i])));
+                    FileOps::copyNew(m_context->serverPath(m_context->file(lProjectIDs[i])), target, false);
                 } catch (const DwError &e) {
                     failed << e.description();
                 }

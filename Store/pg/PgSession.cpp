@@ -5,6 +5,10 @@
 #include "pg/PgChanges.h"
 #include "DwError.h"
 
+#include <libpq-fe.h>
+
+#include <algorithm>
+
 namespace dwfm::store::pg {
 
 namespace {
@@ -14,24 +18,77 @@ const QString NotConnected = QStringLiteral("De sessie is niet verbonden met een
 PgSession::PgSession() = default;
 PgSession::~PgSession() = default;
 
+namespace {
+// The settings of one of libpq's own forms, in the order libpq gives them; throws when libpq
+// cannot read the text.
+QList<std::pair<QByteArray, QString>> parsedSettings(const QString &text)
+{
+    char *error = nullptr;
+    PQconninfoOption *options = PQconninfoParse(text.toUtf8().constData(), &error);
+    if (!options) {
+        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
+        PQfreemem(error);
+        throw DwError(DwError::InputError, QStringLiteral("De serveraanduiding is niet leesbaar: %1").arg(why));
+    }
+    QList<std::pair<QByteArray, QString>> settings;
+    for (const PQconninfoOption *o = options; o->keyword; ++o) {
+        if (o->val && *o->val)
+            settings.append({QByteArray(o->keyword), QString::fromUtf8(o->val)});
+    }
+    PQconninfoFree(options);
+    return settings;
+}
+} // namespace
+
+bool PgSession::isConnectionText(const QString &server)
+{
+    const QString srv = server.trimmed();
+    return srv.startsWith(QLatin1String("postgresql://")) || srv.startsWith(QLatin1String("postgres://"))
+        || srv.contains(QLatin1Char('='));
+}
+
+QString PgSession::shownServer(const QString &server)
+{
+    if (!isConnectionText(server))
+        return server.trimmed();
+    QStringList shown;
+    for (const auto &[key, value] : parsedSettings(server)) {
+        if (key != "password")
+            shown << QStringLiteral("%1=%2").arg(QString::fromLatin1(key), value);
+    }
+    return shown.join(QLatin1Char(' '));
+}
+
 QString PgSession::conninfo(const QString &server, const QString &database, const QString &user,
                             const QString &password)
 {
     const QString srv = server.trimmed();
-    // ":port" (no host): this computer through its Unix socket (libpq's socket folder, or
-    // PGHOST), where the server can recognise the operating-system account (peer).
-    const int colon = srv.lastIndexOf(QLatin1Char(':'));
-    const QString host = colon >= 0 ? srv.left(colon) : srv;
-    const QString port = colon >= 0 ? srv.mid(colon + 1) : QString();
-    return PgConnection::conninfo({{"host", host},
-                                   {"port", port},
-                                   {"dbname", database},
-                                   {"user", user},
-                                   {"password", password},
-                                   // A server that does not answer is reported after a few seconds, not
-                                   // after the minutes of a TCP time-out.
-                                   {"connect_timeout", QStringLiteral("3")},
-                                   {"application_name", QStringLiteral("DwFileStore")}});
+    QList<std::pair<QByteArray, QString>> settings;
+    if (isConnectionText(srv)) {
+        settings = parsedSettings(srv);
+    } else {
+        // ":port" (no host): this computer through its Unix socket (libpq's socket folder, or
+        // PGHOST), where the server can recognise the operating-system account (peer).
+        const int colon = srv.lastIndexOf(QLatin1Char(':'));
+        settings = {{"host", colon >= 0 ? srv.left(colon) : srv}, {"port", colon >= 0 ? srv.mid(colon + 1) : QString()}};
+    }
+    const auto has = [&](const char *key) {
+        return std::any_of(settings.begin(), settings.end(), [&](const auto &s) { return s.first == key; });
+    };
+    // A server that does not answer is reported after a few seconds, not after the minutes
+    // of a TCP time-out, unless the server text says otherwise.
+    if (!has("connect_timeout"))
+        settings.append({"connect_timeout", QStringLiteral("3")});
+    if (!has("application_name"))
+        settings.append({"application_name", QStringLiteral("DwFileStore")});
+    // Later settings win: the catalogue and the login are the caller's.
+    settings.append({"dbname", database});
+    settings.append({"user", user});
+    settings.append({"password", password});
+    QList<std::pair<const char *, QString>> parts;
+    for (const auto &[key, value] : settings)
+        parts.append({key.constData(), value});
+    return PgConnection::conninfo(parts);
 }
 
 bool PgSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
@@ -58,7 +115,7 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
                           QStringLiteral("De gebruiker '%1' is onbekend in deze store.").arg(who.text(0, 0)));
         }
         UserInfo user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
-        m_context = std::make_shared<PgContext>(connection, strServer.trimmed(), catalogue, root.text(0, 0), user);
+        m_context = std::make_shared<PgContext>(connection, shownServer(strServer), catalogue, root.text(0, 0), user);
         m_database.setConnectError(0, QString());
         return true;
     } catch (const DwError &e) {

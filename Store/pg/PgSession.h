@@ -16,9 +16,12 @@ public:
     PgSession();
     ~PgSession() override;
 
-    // strServer: "host" or "host:port"; strCatalog: the database. bSQLSecurity True logs
-    // in as strUser with strPassWord, False as the operating-system account (peer or GSS,
-    // as the server allows).
+    // strServer: "host", "host:port" or ":port" (this computer's socket), or libpq's own
+    // forms: a connection URI ("postgresql://host:port/?sslmode=verify-full"), a service of
+    // pg_service.conf ("service=team") or "key=value ..." settings. libpq's environment
+    // (PGSSLMODE, PGSSLROOTCERT, PGCHANNELBINDING, ~/.pgpass, ...) fills in what the text
+    // leaves open. strCatalog: the database. bSQLSecurity True logs in as strUser with
+    // strPassWord, False as the operating-system account (peer or GSS, as the server allows).
     bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                  const QString &strCatalog, bool bSQLSecurity) override;
     bool IsReadOnlySession() override;
@@ -28,10 +31,15 @@ public:
     ProjectsService &Projects() override { return m_projects; }
     SessionChanges *Changes() override;
 
-    // The libpq connection string for a server, database and login (empty user: the
-    // operating-system account).
+    // The libpq connection string for a server (any of Connect's forms), database and login
+    // (empty user: libpq's own). The database, user and password given here win over the
+    // server text's; its other settings (TLS, channel binding, ...) are kept as they are.
     static QString conninfo(const QString &server, const QString &database, const QString &user,
                             const QString &password);
+    // Whether `server` is one of libpq's own forms (a URI or key=value settings).
+    static bool isConnectionText(const QString &server);
+    // The server as it may be shown: the text without a password it may hold.
+    static QString shownServer(const QString &server);
 
 private:
     PgContextPtr m_context;

@@ -6,6 +6,9 @@
 #include "search/SearchText.h"
 #include "services/PendingWork.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <optional>
 
 namespace dwfm::store::ContentIndex {
@@ -105,6 +108,32 @@ void record(const StoreContext &context, const Claim &claim, const QString &owne
     tx.commit();
 }
 
+FileOps::FileStamp stampOrNone(const FileOps::Path &path)
+{
+    try {
+        return FileOps::stampOf(path);
+    } catch (const DwError &) {
+        return FileOps::FileStamp{};
+    }
+}
+
+// The text of a stored file, read from a copy the file operations make: they refuse a link
+// or a device planted in the store's folder, so the index never holds text from outside the
+// store. Nothing when the file cannot be copied.
+std::optional<QString> readText(const FileOps::Path &path, const QString &fileName, const std::function<bool()> &goOn)
+{
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/dwindex-XXXXXX"));
+    if (!folder.isValid())
+        return std::nullopt;
+    const QString copy = folder.filePath(QStringLiteral("document"));
+    try {
+        FileOps::copyNew(path, FileOps::Path::below(folder.path(), copy), false);
+    } catch (const DwError &) {
+        return std::nullopt;
+    }
+    return DocumentText::extract(copy, fileName, SearchText::MaxDocumentText, goOn);
+}
+
 Outcome index(const StoreContext &context, const Claim &claim, const QString &owner,
               const std::function<bool()> &goOn)
 {
@@ -118,8 +147,8 @@ Outcome index(const StoreContext &context, const Claim &claim, const QString &ow
         record(context, claim, owner, QString(), QString());
         return Outcome::Indexed;
     }
-    const QString path = context.serverFile(row);
-    const FileOps::FileStamp before = FileOps::stampOf(path);
+    const FileOps::Path path = context.serverPath(row);
+    const FileOps::FileStamp before = stampOrNone(path);
     const QString stamp = stampText(before);
     Statement known(context.db(), "SELECT stamp FROM search_content WHERE project_id = ?");
     known.bind(1, claim.projectId);
@@ -133,13 +162,13 @@ Outcome index(const StoreContext &context, const Claim &claim, const QString &ow
     // it); it is read again when its content is stored again.
     std::optional<QString> text;
     if (before.size >= 0)
-        text = DocumentText::extract(path, row.fileName, SearchText::MaxDocumentText, goOn);
+        text = readText(path, row.fileName, goOn);
     if (goOn && !goOn()) {
         giveBack(context.db(), claim, owner);
         return Outcome::Stopped;
     }
     // A file that changed while it was read is read again.
-    if (FileOps::stampOf(path) != before) {
+    if (stampOrNone(path) != before) {
         giveBack(context.db(), claim, owner);
         return Outcome::Waiting;
     }

@@ -19,8 +19,8 @@ void CheckOutDesk::reopen(const ProjectRow &row)
 {
     // The holder asks again: the file stays theirs. A working copy in place is their work
     // and stays as it is; a missing one is made again from the server's version.
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    if (FileOps::copyIfAbsent(m_context->serverFile(row), local) == FileOps::NewCopy::SourceMissing)
+    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+    if (FileOps::copyIfAbsent(m_context->serverPath(row), local) == FileOps::NewCopy::SourceMissing)
         throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand van '%1' ontbreekt.").arg(row.fileName));
 }
 
@@ -37,14 +37,16 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is al in gebruik bij %2.").arg(row.fileName, row.userId));
     const QString path = m_context->locationPath(row.locationId);
     const QString folder = FileOps::join(m_context->workingRoot(), path);
-    const QString server = FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName);
-    const QString local = FileOps::join(folder, row.fileName);
+    const AnchoredPath server = m_context->inStore(FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName));
+    const AnchoredPath folderPath = m_context->workingFolderPath(folder);
+    const AnchoredPath local = folderPath.child(row.fileName);
 
     // The working copy is made before the reservation, so that nothing is left to undo in
     // the database when it fails: a new copy where none was, or, over a different local
     // file, a copy without a name yet that replaces it (the local file kept aside) once the
     // file is ours. It is not flushed: it is the user's scratch copy, the server keeps the
-    // content.
+    // content. A link or anything but a regular file where the working copy goes is refused
+    // (by the comparison), never followed or replaced.
     FileOps::FileStamp made;
     std::optional<FileOps::PreparedFile> replacement;
     switch (FileOps::copyIfAbsent(server, local)) {
@@ -52,10 +54,10 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
         made = FileOps::stampOf(local);
         break;
     case FileOps::NewCopy::SourceMissing:
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server));
+        throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server.path()));
     case FileOps::NewCopy::TargetExists:
         if (!FileOps::sameContent(local, server))
-            replacement.emplace(server, folder);
+            replacement.emplace(server, folderPath);
         break;
     }
     try {
@@ -94,7 +96,7 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
     }
     if (replacement) {
         FileOps::moveAside(local);
-        replacement->place(local);
+        replacement->place(row.fileName);
     }
 }
 
@@ -116,23 +118,24 @@ void CheckOutDesk::checkIn(qint32 projectId, const QString &remark, bool removeL
     if (!row.checkedOut)
         throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is niet in gebruik genomen.").arg(row.fileName));
     m_context->requireNotHeldByOther(row, QStringLiteral("vrijgegeven"));
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
-    if (!QFileInfo(local).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local));
+    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
+    if (FileOps::kindOf(local) == FileOps::Kind::Missing)
+        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local.path()));
 
     // The slow part, writing and flushing the new content, happens before the write lock;
-    // the commit decides, and the server file follows it (see PendingWork).
-    FileOps::dropCache(m_context->serverFile(row));
+    // the commit decides, and the server file follows it (see PendingWork). Only a regular
+    // file is read: a link in its place is refused.
+    FileOps::dropCache(m_context->serverPath(row));
     const FileOps::Staged staged = m_context->stage(local, true);
     m_context->commitChange(
         [&] {
             release(projectId, m_context->user().id);
             m_context->logHistory(projectId, QStringLiteral("Vrijgegeven"), remark);
             const ProjectRow now = m_context->project(projectId);
-            return PendingWork::Step{0, PendingWork::Replace, staged.path, m_context->serverFile(now), projectId,
+            return PendingWork::Step{0, PendingWork::Replace, staged.path.path(), m_context->serverFile(now), projectId,
                                      NameRules::key(now.fileName)};
         },
-        staged.path);
+        staged.path.path());
     // Only the version that was stored goes; a save that came after it is kept aside.
     if (removeLocalCopy)
         FileOps::removeIfUnchanged(local, staged.source);
@@ -153,13 +156,16 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
     // The server's version is copied beside the working copy first, without a name; only
     // after the commit does it take the working copy's place (a changed copy kept aside),
     // so a refusal leaves the working copy as it was and a process killed at any moment
-    // leaves no half-done copy in the user's folder.
-    const QString local = FileOps::join(row.checkoutFolder, row.fileName);
+    // leaves no half-done copy in the user's folder. A link or anything but a regular file
+    // in the working copy's place is refused before anything changes.
+    const AnchoredPath folder = m_context->workingFolderPath(row.checkoutFolder);
+    const AnchoredPath local = folder.child(row.fileName);
     std::optional<FileOps::PreparedFile> restored;
     if (restoreLocalCopy && mine) {
-        const QString server = m_context->serverFile(row);
-        if (QFileInfo::exists(server) && !(QFileInfo::exists(local) && FileOps::sameContent(local, server)))
-            restored.emplace(server, row.checkoutFolder);
+        const AnchoredPath server = m_context->serverPath(row);
+        FileOps::requireRegular(local, true);
+        if (FileOps::kindOf(server) != FileOps::Kind::Missing && !FileOps::sameContent(local, server))
+            restored.emplace(server, folder);
     }
     {
         WriteTransaction tx(m_context->db());
@@ -171,22 +177,22 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
     }
     FaultInjection::point("after-commit");
     if (restored) {
-        if (QFileInfo::exists(local))
+        if (FileOps::kindOf(local) != FileOps::Kind::Missing)
             FileOps::moveAside(local);
-        restored->place(local);
+        restored->place(row.fileName);
     }
 }
 
 QString CheckOutDesk::viewCopy(qint32 projectId)
 {
     const ProjectRow row = m_context->project(projectId);
-    return FileOps::viewCopy(m_context->serverFile(row), row.fileName);
+    return FileOps::viewCopy(m_context->serverPath(row), row.fileName);
 }
 
-void CheckOutDesk::localCopy(qint32 projectId, const QString &target)
+void CheckOutDesk::localCopy(qint32 projectId, const AnchoredPath &target)
 {
     const ProjectRow row = m_context->project(projectId);
-    FileOps::copyNew(m_context->serverFile(row), target, false);
+    FileOps::copyNew(m_context->serverPath(row), target, false);
 }
 
 void CheckOutDesk::copyToFolders(const QList<qint32> &projectIds, const QStringList &targets)
@@ -199,7 +205,7 @@ void CheckOutDesk::copyToFolders(const QList<qint32> &projectIds, const QStringL
     for (qsizetype i = 0; i < projectIds.size(); ++i) {
         try {
             const QString target = QDir::fromNativeSeparators(targets[i]);
-            localCopy(projectIds[i], FileOps::freePath(target));
+            localCopy(projectIds[i], FileOps::freePath(AnchoredPath::chosen(target)));
         } catch (const DwError &e) {
             failed << e.description();
         }

@@ -32,7 +32,7 @@ public:
     // A copy in a new temporary folder, under the file's own name.
     QString viewCopy(qint32 projectId);
     // A copy at `target`; an existing file there is refused, never overwritten.
-    void localCopy(qint32 projectId, const QString &target);
+    void localCopy(qint32 projectId, const AnchoredPath &target);
     // Copies pairwise; an existing target gets a free "name (n).ext" beside it. Throws
     // after trying all of them when any failed.
     void copyToFolders(const QList<qint32> &projectIds, const QStringList &targets);

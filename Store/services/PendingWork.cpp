@@ -80,37 +80,32 @@ bool applies(const SqliteDbPtr &db, const Step &step)
     }
 }
 
-// Does the step's disk work; doing it again once done does nothing.
+// Does the step's disk work; doing it again once done does nothing. Every path lies below
+// the store folder and is walked there without following links.
 void perform(const QString &storeFolder, const Step &step)
 {
-    const QString from = absolute(storeFolder, step.from);
-    const QString to = absolute(storeFolder, step.to);
+    const AnchoredPath from = AnchoredPath::below(storeFolder, absolute(storeFolder, step.from));
+    const AnchoredPath to = step.to.isEmpty() ? AnchoredPath() : AnchoredPath::below(storeFolder, absolute(storeFolder, step.to));
     switch (step.kind) {
     case Replace:
     case Place:
-        if (QFileInfo::exists(from)) {
-            FileOps::makePath(QFileInfo(to).absolutePath());
+        if (FileOps::kindOf(from) != FileOps::Kind::Missing) {
+            FileOps::makeFolder(to.parent());
             FileOps::install(from, to, step.kind == Replace);
         }
         return;
     case RenameFile:
     case RenameFolder:
-        if (QFileInfo::exists(from) && from != to) {
-            const bool caseOnly = from.compare(to, Qt::CaseInsensitive) == 0;
-            if (!caseOnly && QFileInfo::exists(to))
-                FileOps::failErrno(EEXIST, to);
-            if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-                FileOps::failErrno(errno, from);
-            FileOps::syncFolder(QFileInfo(to).absolutePath());
+        if (FileOps::kindOf(from) != FileOps::Kind::Missing && from != to) {
+            FileOps::rename(from, to);
+            FileOps::syncFolder(to.parent());
         }
         return;
     case RemoveFile:
-        if (QFileInfo::exists(from) && !QFile::remove(from))
-            FileOps::failErrno(EACCES, from);
+        FileOps::removeFile(from);
         return;
     case RemoveFolder:
-        if (QFileInfo(from).isDir() && !QDir().rmdir(from))
-            FileOps::failErrno(ENOTEMPTY, from);
+        FileOps::removeFolder(from);
         return;
     default:
         return;
@@ -238,27 +233,29 @@ void finishAll(const SqliteDbPtr &db, const QString &storeFolder, const QList<St
         return;
     FaultInjection::point("after-commit");
     QList<qint64> done, failed;
-    QSet<QString> folders;
+    QList<AnchoredPath> folders;
     for (const Step &step : steps) {
-        const QString folder = QFileInfo(step.to).absolutePath();
         try {
             if (step.kind != Place) {
                 perform(storeFolder, relativeTo(storeFolder, step));
                 done << step.id;
                 continue;
             }
-            if (!folders.contains(folder))
-                FileOps::makePath(folder);
-            folders.insert(folder);
+            const AnchoredPath from = AnchoredPath::below(storeFolder, step.from);
+            const AnchoredPath to = AnchoredPath::below(storeFolder, step.to);
+            if (!folders.contains(to.parent())) {
+                FileOps::makeFolder(to.parent());
+                folders << to.parent();
+            }
             // Done again without harm, as in recovery: a staged file that is gone was placed.
-            if (QFileInfo::exists(step.from))
-                FileOps::installUnflushed(step.from, step.to);
+            if (FileOps::kindOf(from) != FileOps::Kind::Missing)
+                FileOps::installUnflushed(from, to);
             done << step.id;
         } catch (const DwError &) {
             failed << step.id;
         }
     }
-    for (const QString &folder : folders)
+    for (const AnchoredPath &folder : folders)
         FileOps::syncFolder(folder);
     if (!failed.isEmpty())
         disown(db, failed);
@@ -303,7 +300,7 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
                 done << QStringLiteral("Afgemaakt: %1").arg(what);
             } else {
                 if (step.kind == Replace || step.kind == Place)
-                    QFile::remove(absolute(storeFolder, step.from));
+                    FileOps::discard(AnchoredPath::below(storeFolder, absolute(storeFolder, step.from)));
                 done << QStringLiteral("Vervallen: %1").arg(what);
             }
             Statement del(db, "DELETE FROM pending_work WHERE work_id = ?");
@@ -320,7 +317,7 @@ QStringList recover(const SqliteDbPtr &db, const QString &storeFolder, const QSt
         live.bind(1, QDir(storeFolder).relativeFilePath(FileOps::join(staging, name)));
         if (live.step())
             continue;
-        QFile::remove(FileOps::join(staging, name));
+        FileOps::discard(AnchoredPath::below(storeFolder, FileOps::join(staging, name)));
         done << QStringLiteral("Opgeruimd: %1").arg(name);
     }
     tx.commit();

@@ -9,7 +9,6 @@
 #include "services/PendingWork.h"
 #include "services/StoreLocations.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace dwfm::store {
@@ -40,17 +39,16 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
                            bool logHistory)
 {
     m_context->requireWritable();
-    if (!QFileInfo(source).isFile())
-        throw DwError(DwError::FileNotFound, QStringLiteral("Het bestand '%1' bestaat niet.").arg(source));
+    FileOps::requireRegular(AnchoredPath::chosen(source), false);
     NameRules::require(name);
     // The data is copied and flushed before the write lock, so that others are not kept
     // waiting; the commit decides and the staged file then takes its place.
-    const FileOps::Staged staged = copyIntoStore ? m_context->stage(source, true) : FileOps::Staged{};
+    const FileOps::Staged staged = copyIntoStore ? m_context->stage(AnchoredPath::chosen(source), true) : FileOps::Staged{};
     qint32 id = 0;
     m_context->commitChange(
         [&] {
             requireTarget(locationId, name);
-            const QString target = FileOps::join(m_context->locationFolder(locationId), name);
+            const AnchoredPath target = m_context->inStore(FileOps::join(m_context->locationFolder(locationId), name));
             if (copyIntoStore)
                 ServerFolder::requireNoStrayFile(target);
             else
@@ -65,9 +63,9 @@ qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QStri
                                       copyIntoStore ? QStringLiteral("Van %1").arg(source) : QString());
             if (!copyIntoStore)
                 return PendingWork::Step{};
-            return PendingWork::Step{0, PendingWork::Place, staged.path, target, id, NameRules::key(name)};
+            return PendingWork::Step{0, PendingWork::Place, staged.path.path(), target.path(), id, NameRules::key(name)};
         },
-        staged.path);
+        staged.path.path());
     return id;
 }
 
@@ -76,7 +74,7 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
 {
     const ProjectRow src = m_context->project(projectId);
     requireTarget(targetLocationId, src.fileName);
-    const QString target = FileOps::join(m_context->locationFolder(targetLocationId), src.fileName);
+    const AnchoredPath target = m_context->inStore(FileOps::join(m_context->locationFolder(targetLocationId), src.fileName));
     ServerFolder::requireNoStrayFile(target);
     Statement ins(m_context->db(),
                   "INSERT INTO projects (location_id, file_name, name_key, default_project) "
@@ -86,21 +84,21 @@ PendingWork::Step ProjectCatalog::recordCopy(qint32 projectId, qint32 targetLoca
     const qint32 id = qint32(ins.int64(0));
     ins.reset();
     m_context->logHistory(id, QStringLiteral("Gekopieerd van %1").arg(m_context->locationPath(src.locationId)), remark);
-    return PendingWork::Step{0, PendingWork::Place, stagedPath, target, id, NameRules::key(src.fileName)};
+    return PendingWork::Step{0, PendingWork::Place, stagedPath, target.path(), id, NameRules::key(src.fileName)};
 }
 
 qint32 ProjectCatalog::copy(qint32 projectId, qint32 targetLocationId, const QString &remark)
 {
     m_context->requireWritable();
-    const FileOps::Staged staged = m_context->stage(m_context->serverFile(m_context->project(projectId)), true);
+    const FileOps::Staged staged = m_context->stage(m_context->serverPath(m_context->project(projectId)), true);
     qint32 id = 0;
     m_context->commitChange(
         [&] {
-            const PendingWork::Step step = recordCopy(projectId, targetLocationId, remark, staged.path);
+            const PendingWork::Step step = recordCopy(projectId, targetLocationId, remark, staged.path.path());
             id = qint32(step.itemId);
             return step;
         },
-        staged.path);
+        staged.path.path());
     return id;
 }
 
@@ -110,17 +108,20 @@ QList<qint32> ProjectCatalog::copyMany(const QList<qint32> &projectIds, qint32 t
     QList<qint32> ids(projectIds.size(), -1);
     // Every file's data is copied first, outside the write lock, and then made durable
     // together: the disk writes them all at once instead of one flush after the other.
-    QStringList staged(projectIds.size()), written;
+    QStringList staged(projectIds.size());
+    QList<AnchoredPath> written;
     for (qsizetype i = 0; i < projectIds.size(); ++i) {
         try {
-            staged[i] = m_context->stage(m_context->serverFile(m_context->project(projectIds[i])), false).path;
-            written << staged[i];
+            const AnchoredPath path = m_context->stage(m_context->serverPath(m_context->project(projectIds[i])), false).path;
+            staged[i] = path.path();
+            written << path;
         } catch (const DwError &e) {
             m_context->recordError(e);
         }
     }
     auto dropStaged = [&](qsizetype i) {
-        QFile::remove(staged[i]);
+        if (!staged[i].isEmpty())
+            FileOps::discard(m_context->inStore(staged[i]));
         staged[i].clear();
     };
     QList<PendingWork::Step> steps;
@@ -176,7 +177,9 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
             throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(dup.text(0)));
         const QString from = m_context->serverFile(row);
         const QString to = FileOps::join(QFileInfo(from).absolutePath(), name);
-        if (NameRules::key(row.fileName) != NameRules::key(name) && QFileInfo::exists(to))
+        FileOps::requireRegular(m_context->inStore(from), true);
+        if (NameRules::key(row.fileName) != NameRules::key(name)
+            && FileOps::kindOf(m_context->inStore(to)) != FileOps::Kind::Missing)
             throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to));
         Statement upd(m_context->db(), "UPDATE projects SET file_name = ?, name_key = ? WHERE project_id = ?");
         upd.bind(1, name).bind(2, NameRules::key(name)).bind(3, qint64(projectId)).exec();

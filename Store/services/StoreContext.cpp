@@ -8,7 +8,6 @@
 #include "services/PendingWork.h"
 
 #include <QDateTime>
-#include <QFile>
 
 namespace dwfm::store {
 
@@ -20,9 +19,9 @@ StoreContext::StoreContext(SqliteDbPtr db, QString folder, QString catalogue, Us
 {
 }
 
-FileOps::Staged StoreContext::stage(const QString &source, bool durable) const
+FileOps::Staged StoreContext::stage(const AnchoredPath &source, bool durable) const
 {
-    return FileOps::stage(source, m_stagingFolder, PendingWork::stagedName(), durable);
+    return FileOps::stage(source, inStore(FileOps::join(m_stagingFolder, PendingWork::stagedName())), durable);
 }
 
 void StoreContext::requireWritable() const
@@ -105,7 +104,7 @@ void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide
         tx.commit();
     } catch (...) {
         if (!stagedPath.isEmpty())
-            QFile::remove(stagedPath);
+            FileOps::discard(inStore(stagedPath));
         throw;
     }
     PendingWork::finish(db(), m_folder, step);

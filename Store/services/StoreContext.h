@@ -28,9 +28,11 @@ public:
     const SqliteDbPtr &db() const { return m_db; }
     const QString &folder() const { return m_folder; }
     const QString &stagingFolder() const { return m_stagingFolder; }
+    // The store folder: nothing below it, the root folder included, is followed as a link.
+    QString anchorFolder() const override { return m_folder; }
     // A copy of `source` in the staging folder under a name that says which process owns
     // it (flushed when durable), to be renamed into place after the commit.
-    FileOps::Staged stage(const QString &source, bool durable) const;
+    FileOps::Staged stage(const AnchoredPath &source, bool durable) const;
     // Refuses every change in a read-only session.
     void requireWritable() const;
 

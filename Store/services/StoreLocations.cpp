@@ -54,10 +54,9 @@ qint32 StoreLocations::create(const QString &name, const QString &remark, qint32
     WriteTransaction tx(m_context->db());
     const QString parentFolder = parentId == 0 ? m_context->rootFolder() : m_context->locationFolder(parentId);
     requireFreeName(parentId, name, 0);
-    const QString folder = FileOps::join(parentFolder, name);
-    const bool existed = QFileInfo(folder).isDir();
-    if (QFileInfo::exists(folder) && !existed)
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("Op de plaats van map '%1' staat een bestand.").arg(folder));
+    const AnchoredPath folder = m_context->inStore(FileOps::join(parentFolder, name));
+    FileOps::requireFolder(folder, true);
+    const bool existed = FileOps::kindOf(folder) == FileOps::Kind::Folder;
     Statement ins(m_context->db(),
                   "INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (?, ?, ?, ?, ?) "
                   "RETURNING location_id");
@@ -65,12 +64,12 @@ qint32 StoreLocations::create(const QString &name, const QString &remark, qint32
     ins.step();
     const qint32 id = qint32(ins.int64(0));
     ins.reset();
-    FileOps::makePath(folder);
+    FileOps::makeFolder(folder);
     try {
         tx.commit();
     } catch (...) {
         if (!existed)
-            QDir().rmdir(folder);
+            FileOps::removeFolder(folder);
         throw;
     }
     return id;
@@ -104,6 +103,7 @@ PendingWork::Step StoreLocations::decideDelete(qint32 lLocationID)
                           .arg(children.int64(0)));
     }
     const QString folder = m_context->locationFolder(lLocationID);
+    FileOps::requireFolder(m_context->inStore(folder), true);
     if (QFileInfo(folder).isDir() && !QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         throw DwError(DwError::PermissionDenied,
                       QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
@@ -148,7 +148,8 @@ PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString
     const QString oldFolder = m_context->locationFolder(lLocationID);
     const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
     const bool caseOnly = NameRules::key(loc.name) == NameRules::key(strName);
-    if (!caseOnly && QFileInfo::exists(newFolder))
+    FileOps::requireFolder(m_context->inStore(oldFolder), true);
+    if (!caseOnly && FileOps::kindOf(m_context->inStore(newFolder)) != FileOps::Kind::Missing)
         throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
     Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
     upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();

@@ -91,7 +91,8 @@ bool StoreProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
 
 bool StoreProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTargetPath)
 {
-    return run([&] { return m_desk.localCopy(lProjectID, QDir::fromNativeSeparators(strTargetPath)), true; }, false);
+    return run([&] { return m_desk.localCopy(lProjectID, AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPath))), true; },
+               false);
 }
 
 bool StoreProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)

@@ -11,9 +11,11 @@
 #include "core/FileManUIInternals.h"
 #include "list/FileListModel.h"
 #include "list/ListRowClick.h"
+#include "preview/PreviewPane.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QTimer>
 #include <QTreeView>
@@ -105,12 +107,21 @@ int main(int argc, char **argv)
     window.restoreLayout();
 
     if (!options.screenshot.isEmpty()) {
-        QTimer::singleShot(200, &window, [&] {
+        // The preview draws a document in the background (LibreOffice may take a while): the
+        // picture waits until the pane has it, a minute at most.
+        auto *poll = new QTimer(&window);
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(poll, &QTimer::timeout, &window, [&, poll] {
+            if (previewPaneOf(*window.control()).isDrawing() && waited.elapsed() < 60000)
+                return;
+            poll->stop();
             const bool saved = window.grab().save(options.screenshot, "PNG");
             print(saved ? QStringLiteral("Screenshot: %1").arg(options.screenshot)
                         : QStringLiteral("Could not write the screenshot to %1").arg(options.screenshot));
             app.exit(saved ? 0 : 1);
         });
+        poll->start(200);
     }
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "Args.h"
 
 #include "DemoStore.h"
+#include "PasswordInput.h"
 #include "DwFileStoreSession.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
@@ -64,13 +65,14 @@ void need(const Args &a, int count, const char *usage)
         throw UsageError{QStringLiteral("Gebruik: dwstore %1").arg(QLatin1String(usage))};
 }
 
-UserChange userChange(const Args &a)
+UserChange userChange(const Args &a, const QString &user)
 {
     UserChange c;
     if (a.has(QStringLiteral("name")))
         c.name = a.options[QStringLiteral("name")];
-    if (a.has(QStringLiteral("password")))
-        c.password = a.options[QStringLiteral("password")];
+    if (a.has(QStringLiteral("password")) || a.has(QStringLiteral("password-stdin")))
+        c.password = readNewPassword(user, a.has(QStringLiteral("password-stdin")) ? PasswordSource::StandardInput
+                                                                                   : PasswordSource::Terminal);
     if (a.has(QStringLiteral("admin")))
         c.admin = yesNo(a.options[QStringLiteral("admin")], QStringLiteral("--admin"));
     if (a.has(QStringLiteral("read-only")))
@@ -86,21 +88,65 @@ UserChange userChange(const Args &a)
     return c;
 }
 
-const QStringList UserOptions = {QStringLiteral("name"),     QStringLiteral("password"),     QStringLiteral("admin"),
-                                 QStringLiteral("read-only"), QStringLiteral("working-root"), QStringLiteral("roots")};
+const QStringList UserOptions = {QStringLiteral("name"),      QStringLiteral("admin"),        QStringLiteral("read-only"),
+                                 QStringLiteral("working-root"), QStringLiteral("roots"),      QStringLiteral("checkouts")};
+const QStringList UserFlags = {QStringLiteral("password"), QStringLiteral("password-stdin")};
+
+// A password given after --password would show in every process list and the shell's
+// history: that command line is refused with the way to do it instead.
+void refusePasswordValue(const QStringList &words, const Args &a, int expected)
+{
+    const qsizetype at = words.indexOf(QStringLiteral("--password"));
+    if (a.positional.size() > expected && at >= 0 && at + 1 < words.size() && !words[at + 1].startsWith(QLatin1String("--"))) {
+        throw UsageError{QStringLiteral("Een wachtwoord hoort niet op de opdrachtregel, waar elk proces het kan lezen: geef "
+                                        "--password zonder waarde (dwstore vraagt erom) of --password-stdin.")};
+    }
+}
+
+HeldFiles heldFiles(const Args &a)
+{
+    const QString what = a.options.value(QStringLiteral("checkouts")).toLower();
+    if (what.isEmpty())
+        return HeldFiles::Undecided;
+    if (what == QLatin1String("vrijgeven"))
+        return HeldFiles::Release;
+    if (what == QLatin1String("behouden"))
+        return HeldFiles::Keep;
+    throw UsageError{QStringLiteral("--checkouts moet vrijgeven of behouden zijn, niet '%1'.").arg(what)};
+}
 
 int userCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
 {
-    const Args a(inv.words.mid(1), UserOptions, {});
+    const QStringList words = inv.words.mid(1);
+    const Args a(words, UserOptions, UserFlags);
     const QString sub = a.positional.value(0);
-    if (sub == QLatin1String("add")) {
-        need(a, 2, "user add ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee] [--working-root MAP] [--roots 1,2]");
-        admin.addUser(a.positional[1], userChange(a));
-        out << "Gebruiker " << a.positional[1] << " toegevoegd.\n";
-    } else if (sub == QLatin1String("set")) {
-        need(a, 2, "user set ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee] [--working-root MAP] [--roots 1,2]");
-        admin.changeUser(a.positional[1], userChange(a));
-        out << "Gebruiker " << a.positional[1] << " gewijzigd.\n";
+    if (sub == QLatin1String("add") || sub == QLatin1String("set")) {
+        refusePasswordValue(words, a, 2);
+        need(a, 2, sub == QLatin1String("add")
+                       ? "user add ID [--name N] [--password | --password-stdin] [--admin ja|nee] [--read-only ja|nee] "
+                         "[--working-root MAP] [--roots 1,2]"
+                       : "user set ID [--name N] [--password | --password-stdin] [--admin ja|nee] [--read-only ja|nee] "
+                         "[--working-root MAP] [--roots 1,2]");
+        const QString id = a.positional[1];
+        if (sub == QLatin1String("add")) {
+            admin.requireAddable(id); // before the password is asked for
+            admin.addUser(id, userChange(a, id));
+            out << "Gebruiker " << id << " toegevoegd.\n";
+        } else {
+            admin.changeUser(id, userChange(a, id));
+            out << "Gebruiker " << id << " gewijzigd.\n";
+        }
+    } else if (sub == QLatin1String("remove")) {
+        need(a, 2, "user remove ID [--checkouts vrijgeven|behouden]");
+        const RemovedUser removed = admin.removeUser(a.positional[1], heldFiles(a));
+        out << "Gebruiker " << a.positional[1] << " verwijderd";
+        if (removed.released > 0)
+            out << "; " << removed.released << " bestand(en) vrijgegeven";
+        if (removed.kept > 0)
+            out << "; " << removed.kept << " bestand(en) blijven op naam van " << a.positional[1] << " in gebruik";
+        out << ".\n";
+        if (!removed.note.isEmpty())
+            out << removed.note << "\n";
     } else if (sub == QLatin1String("list")) {
         need(a, 1, "user list");
         for (const UserRecord &u : admin.users()) {
@@ -113,7 +159,7 @@ int userCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &
                 << "\troots: " << (roots.isEmpty() ? QStringLiteral("alle hoofdlocaties") : roots.join(QLatin1Char(','))) << "\n";
         }
     } else {
-        throw UsageError{QStringLiteral("Gebruik: dwstore user add|list|set ...")};
+        throw UsageError{QStringLiteral("Gebruik: dwstore user add|list|set|remove ...")};
     }
     return ExitOk;
 }
@@ -311,11 +357,15 @@ void printDemoConnection(const QString &server, const QString &catalogue, QTextS
 void printUsage(QTextStream &out)
 {
     out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
-           "     of: dwstore --server HOST[:POORT] --catalog DATABASE OPDRACHT   (serverstore)\n"
+           "     of: dwstore --server SERVER --catalog DATABASE OPDRACHT   (serverstore; SERVER: HOST[:POORT],\n"
+           "         postgresql://..., service=NAAM; libpq's PGSSLMODE, ~/.pgpass enz. gelden)\n"
            "  init                                  maak een lege store (server: --store MAP van de bestanden)\n"
-           "  user add|set ID [--name N] [--password P] [--admin ja|nee] [--read-only ja|nee]\n"
-           "                  [--working-root MAP] [--roots ID,ID]\n"
+           "  user add|set ID [--name N] [--password | --password-stdin] [--admin ja|nee]\n"
+           "                  [--read-only ja|nee] [--working-root MAP] [--roots ID,ID]\n"
+           "                                        --password: dwstore vraagt het wachtwoord (zonder echo);\n"
+           "                                        --password-stdin: de eerste regel van standaardinvoer\n"
            "  user list\n"
+           "  user remove ID [--checkouts vrijgeven|behouden]   wat er gebeurt met wat de gebruiker in gebruik heeft\n"
            "  location add NAAM [--parent ID] [--kind 9|1]   (9 = bestanden, 1 = archief)\n"
            "  location list | location rename ID NAAM\n"
            "  import MAP [--parent ID]              neem een mappenboom op\n"
@@ -323,6 +373,7 @@ void printUsage(QTextStream &out)
            "  who [--older-than DAGEN] [--user NAAM]  wie wat in gebruik heeft, langst eerst\n"
            "  undo-checkout BESTAND-ID [--remark T] als beheerder\n"
            "  demo [--reset]                        maak de demostore (catalogus Demo)\n"
+           "  timeouts [--lock T] [--idle T] [--statement T]   (server) time-outs van de sessies, b.v. 5s\n"
            "  check                                 klopen database en schijf met elkaar?\n"
            "  repair [--yes]                        herstel wat check vindt (na bevestiging)\n"
            "Standaardmap: $DW_STORE_DIR of "

@@ -8,6 +8,7 @@
 #include "Args.h"
 #include "DemoStore.h"
 #include "pg/PgAdmin.h"
+#include "DwError.h"
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -27,11 +28,60 @@ int demoCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
         }
         admin.dropStore();
     }
+    // The demo's users have known passwords: a role of the cluster that already has one of
+    // their names is never touched, so nothing is made.
+    for (const QString &user : demoUsers()) {
+        if (admin.nameTaken(user)) {
+            throw DwError(DwError::PermissionDenied,
+                          QStringLiteral("Op de server bestaat al een rol '%1'. De demo wijzigt geen bestaande rollen (de "
+                                         "demo zet bekende wachtwoorden); er is niets gemaakt.").arg(user));
+        }
+    }
     admin.createStore(inv.storeFolder);
     fillDemoStore(admin, inv.server, inv.catalogue);
     out << "Demostore gemaakt op " << inv.server << " (catalogus " << inv.catalogue << "); bestanden in "
         << inv.storeFolder << ".\n";
     printDemoConnection(inv.server, inv.catalogue, out);
+    return ExitOk;
+}
+
+// "500ms", "5s", "2min" or a bare number of seconds, in milliseconds.
+qint64 duration(const QString &text, const QString &what)
+{
+    static const QList<std::pair<QString, qint64>> units = {
+        {QStringLiteral("ms"), 1}, {QStringLiteral("min"), 60000}, {QStringLiteral("s"), 1000}, {QString(), 1000}};
+    for (const auto &[unit, factor] : units) {
+        bool ok = false;
+        const double value = text.endsWith(unit) ? text.chopped(unit.size()).trimmed().toDouble(&ok) : 0;
+        if (ok && value > 0)
+            return qint64(value * double(factor) + 0.5);
+    }
+    throw UsageError{QStringLiteral("%1 moet een tijd zijn zoals 500ms, 5s of 2min, niet '%2'.").arg(what, text)};
+}
+
+QString shown(qint64 ms)
+{
+    return ms % 1000 == 0 ? QStringLiteral("%1 s").arg(ms / 1000) : QStringLiteral("%1 ms").arg(ms);
+}
+
+int timeoutsCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("lock"), QStringLiteral("idle"), QStringLiteral("statement")}, {});
+    if (!a.positional.isEmpty())
+        throw UsageError{QStringLiteral("Gebruik: dwstore --server ... timeouts [--lock TIJD] [--idle TIJD] [--statement TIJD]")};
+    pg::PgAdmin::SessionLimits limits = admin.sessionLimits();
+    if (!a.options.isEmpty()) {
+        if (a.has(QStringLiteral("lock")))
+            limits.lockMs = duration(a.options[QStringLiteral("lock")], QStringLiteral("--lock"));
+        if (a.has(QStringLiteral("idle")))
+            limits.idleMs = duration(a.options[QStringLiteral("idle")], QStringLiteral("--idle"));
+        if (a.has(QStringLiteral("statement")))
+            limits.statementMs = duration(a.options[QStringLiteral("statement")], QStringLiteral("--statement"));
+        admin.setSessionLimits(limits);
+    }
+    out << "Wachten op een vergrendeling: " << shown(limits.lockMs) << "\n"
+        << "Open transactie zonder activiteit: " << shown(limits.idleMs) << "\n"
+        << "Eén opdracht: " << shown(limits.statementMs) << "\n";
     return ExitOk;
 }
 
@@ -53,9 +103,11 @@ int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
     }
     if (command == QLatin1String("demo"))
         return demoCommand(admin, inv, out);
+    if (command == QLatin1String("timeouts"))
+        return timeoutsCommand(admin, inv, out);
     if (isSharedCommand(command))
         return sharedCommand(admin, inv, out, err);
     throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init --store MAP | "
-                                    "user add|list|set | location add|list|rename | import MAP | ls ID | "
-                                    "who [--older-than DAGEN] [--user NAAM] | undo-checkout ID | demo [--reset] --store MAP")};
+                                    "user add|list|set|remove | location add|list|rename | import MAP | ls ID | "
+                                    "who [--older-than DAGEN] [--user NAAM] | undo-checkout ID | timeouts | demo [--reset] --store MAP")};
 }

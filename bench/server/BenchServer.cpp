@@ -39,12 +39,6 @@ constexpr int kRows = 100000;
 constexpr int kFiles = 1000;
 constexpr int kClients = 8;
 
-[[noreturn]] void die(const QString &why)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(why));
-    std::exit(2);
-}
-
 QString clientName(int i)
 {
     return QStringLiteral("klant%1").arg(i);

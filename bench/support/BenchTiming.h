@@ -3,6 +3,7 @@
 // What the benchmarks share: how many runs a median is taken over, the median itself and
 // one printed line per figure against its baseline.
 #include <QElapsedTimer>
+#include <QString>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +14,13 @@
 namespace dwfm::bench {
 
 inline int runs = 5;
+
+// Stops the benchmark with a reason: a figure measured on a broken set-up means nothing.
+[[noreturn]] inline void die(const QString &why)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    std::exit(2);
+}
 
 // The benchmark's first argument, when given, is the number of runs.
 inline void readRuns(int argc, char **argv)

@@ -9,12 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QTreeView>
 
 using namespace dwfm;
@@ -171,4 +177,36 @@ TEST_F(StartupTest, DestructionRemovesThePreviewPage)
     SessionRegistry::setCurrent(current);
     { FileManUI control; }
     EXPECT_EQ(SessionRegistry::current(), current);
+}
+
+// Qt's own texts in the control's dialogs are Dutch, unless the host translates them itself.
+TEST_F(StartupTest, QtsOwnTextsAreDutchUnlessTheHostTranslatesThem)
+{
+    struct HostTexts : QTranslator {
+        bool isEmpty() const override { return false; }
+        QString translate(const char *, const char *text, const char *, int) const override
+        {
+            return QLatin1String(text) == QLatin1String("&Yes") ? QStringLiteral("&Oui") : QString();
+        }
+    };
+    const auto buttonTexts = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QFileDialog save(nullptr, {}, {}, {});
+        save.setOptions(QFileDialog::DontUseNativeDialog);
+        save.setAcceptMode(QFileDialog::AcceptSave);
+        return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                           box.button(QMessageBox::Cancel)->text(),
+                           save.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Save)->text()};
+    };
+    // A control made earlier in this process may have loaded the Dutch texts already.
+    delete QCoreApplication::instance()->findChild<QTranslator *>("dwfmDutchQtTexts", Qt::FindDirectChildrenOnly);
+    {
+        HostTexts host;
+        QCoreApplication::installTranslator(&host);
+        FileManUI control;
+        EXPECT_EQ(buttonTexts(), QStringList({"&Oui", "&No", "Cancel", "&Save"}));
+    }
+    FileManUI control;
+    EXPECT_EQ(buttonTexts(), QStringList({"&Ja", "&Nee", "Annuleren", "Op&slaan"}));
 }

@@ -5,6 +5,7 @@
 #include "tree/LocationTree.h"
 
 #include "dispatch/CommandDispatch.h"
+#include "sendto/SendToCommands.h"
 #include "view/ControlView.h"
 #include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
@@ -16,7 +17,8 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QKeyEvent>
-#include <QSignalSpy>
+#include <QKeySequence>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -83,6 +85,10 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
             expected = QString::fromUtf8(text);
         };
     };
+    // What is mounted is the test's: a stick in the machine changes nothing here.
+    const auto mounted = [this](const QString &medium) {
+        sendToCommandsOf(*control).setRemovableMediumFinder([medium] { return medium; });
+    };
     const auto properties = [this] {
         prompts->expectMessage();
         prompts->expectDialog([](QDialog &d) {
@@ -96,7 +102,10 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
     const Case cases[] = {
         {"Nieuwe map", true, fire(PopupEntry::MappenNieuweMap), {}, [this] { prompts->expectInput(std::nullopt); }},
         {"Verwijderen map", true, fire(PopupEntry::MappenVerwijderMap), {"DeleteLocation(6)"}, {}},
-        {"Floppy Drive (A)", false, fire(PopupEntry::StuurNaarA), {}, message("Er zijn geen bestanden gekopieerd naar 'A:\\!")},
+        {"Floppy Drive (A), no medium", false, fire(PopupEntry::StuurNaarA), {},
+         [=] { mounted(QString()), message("Er zijn geen bestanden gekopieerd naar 'A:\\!")(); }},
+        {"Floppy Drive (A), a stick", false, fire(PopupEntry::StuurNaarA), {"CopyProjectsToFolders(0)"},
+         [=] { mounted("/media/jan/STICK"), message("Er zijn geen bestanden gekopieerd naar 'A:\\!")(); }},
         {"Email", false, fire(PopupEntry::StuurNaarEmail), {"GetViewCopy(11)"},
          [this] { expectError(QStringLiteral("DwProjectFileManUIStuurNaarEmail")); }},
         {"Mijn Documenten", false, fire(PopupEntry::StuurNaarMijnDoc), {"CopyProjectsToFolders(0)"},
@@ -129,35 +138,66 @@ TEST_F(CommandDispatchTest, EveryEntryButtonAndKeyRunsExactlyItsCommand)
     }
 }
 
-TEST_F(CommandDispatchTest, ButtonsOfCutCopyAndPasteRunTheirEntriesOnlyWhenTheMenuAllows)
+// The keys of every file manager and the tool-bar buttons of cut, copy, paste and new
+// files act on the selected files as their entries do, only when the menu's state enables
+// the entry (keys: in a host that allows the popup menu), and leave the menu as it was.
+TEST_F(CommandDispatchTest, KeysAndButtonsActAsTheirEntriesWhereTheMenuAllows)
 {
-    struct Case {
-        const char *key;
-        PopupEntry entry;
+    const QString ask = QStringLiteral("Wilt u onderstaande projecten verwijderen?\r\n\r\na.doc\r\n\r\nDeze actie kan niet "
+                                       "ongedaan worden gemaakt!");
+    const QString nothing = QStringLiteral("||DwF_Copy?6;12|");
+    const struct {
+        QKeyCombination key; // or the button with this key
+        const char *button;
+        bool rowSelected, popupAllowed;
+        QString effect; // the store's calls | the prompts shown (answered No, or cancelled) | the clipboard
+    } cases[] = {
+        {Qt::Key_Delete, nullptr, true, true, "|" + ask + "|DwF_Copy?6;12|"},
+        {Qt::Key_F2, nullptr, true, true, "|Geef een nieuw bestandsnaam op:|DwF_Copy?6;12|"},
+        {Qt::CTRL | Qt::Key_C, nullptr, true, true, "||DwF_Copy?5;11|"},
+        {Qt::CTRL | Qt::Key_C, nullptr, false, true, nothing},
+        {Qt::CTRL | Qt::Key_X, nullptr, true, true, "||DwF_Cut?5;11|"},
+        {Qt::CTRL | Qt::Key_V, nullptr, false, true, "CopyProject(12,5,)||"},
+        {Qt::Key_Return, nullptr, true, true, "CheckOutProject(11,)" + nothing},
+        {Qt::Key_Return, nullptr, true, false, nothing},
+        {{}, "", true, false, "||DwF_Cut?5;11|"},
+        {{}, "Copy", false, false, nothing},
+        {{}, "Paste", true, false, "CopyProject(12,5,)||"},
+        {{}, "nieuwproject", false, false, "GetLocationKind(5)" + nothing},
     };
-    for (const Case c : {Case{"", PopupEntry::ProjectKnippen}, Case{"Copy", PopupEntry::ProjectKopieren},
-                         Case{"Paste", PopupEntry::ProjectPlakken}, Case{"nieuwproject", PopupEntry::ProjectToevoegen}}) {
-        SCOPED_TRACE(c.key);
-        QSignalSpy runs(entry(c.entry), &QAction::triggered);
-        // Nothing selected and an empty clipboard: only adding stays possible.
+    const auto menuFlags = [this] {
+        QList<bool> flags;
+        for (int e = 0; e < PopupEntryCount; ++e)
+            flags << entry(PopupEntry(e))->isVisible() << entry(PopupEntry(e))->isEnabled();
+        return flags;
+    };
+    viewOf(*control).popup().SetPopupMenuState(true, false, true);
+    const QList<bool> menuBefore = menuFlags();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.button ? c.button : QKeySequence(c.key).toString().toStdString() + (c.rowSelected ? " on a row" : ""));
+        control->AllowPopupMenu = c.popupAllowed;
         control->lvListView->clearSelection();
-        const bool enabledEmpty = c.entry == PopupEntry::ProjectToevoegen;
-        EXPECT_EQ(button(QString::fromLatin1(c.key))->isEnabled(), enabledEmpty);
-        button(QString::fromLatin1(c.key))->trigger();
-        EXPECT_EQ(runs.size(), enabledEmpty ? 1 : 0);
-
-        // A selected row enables cut and copy; a cut or copy list enables paste.
-        selectRows(control->lvListView, {1});
-        QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?5;12|"));
-        EXPECT_TRUE(button(QString::fromLatin1(c.key))->isEnabled());
-        runs.clear();
-        // The copied file lies in the selected location already, so the paste asks for a new name.
-        if (c.entry == PopupEntry::ProjectPlakken)
+        if (c.rowSelected)
+            selectRows(control->lvListView, {0});
+        QGuiApplication::clipboard()->setText(QStringLiteral("DwF_Copy?6;12|"));
+        if (c.effect.contains(ask))
+            prompts->expectMessage(Prompts::Answer::No);
+        else if (c.effect.contains(QStringLiteral("Geef een")))
             prompts->expectInput(std::nullopt);
-        button(QString::fromLatin1(c.key))->trigger();
-        EXPECT_EQ(runs.size(), 1);
-        QGuiApplication::clipboard()->clear();
+        const auto shownBefore = prompts->shown().size();
+        session->clearCalls();
+        c.button ? button(QString::fromLatin1(c.button))->trigger()
+                 : QTest::keyClick(control->lvListView, c.key.key(), c.key.keyboardModifiers());
+        QStringList calls, shown;
+        for (const QString operation : {"CopyProject", "CheckOutProject", "DeleteProject", "RenameProject", "GetLocationKind"})
+            for (const QString &args : session->argsOf(operation))
+                calls << operation + '(' + args + ')';
+        for (auto i = shownBefore; i < prompts->shown().size(); ++i)
+            shown << prompts->shown()[i].text;
+        EXPECT_EQ(calls.join(' ') + '|' + shown.join(' ') + '|' + QGuiApplication::clipboard()->text(), c.effect);
+        EXPECT_EQ(prompts->pending(), 0u);
     }
+    EXPECT_EQ(menuFlags(), menuBefore);
 }
 
 } // namespace

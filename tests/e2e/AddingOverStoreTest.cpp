@@ -19,9 +19,12 @@
 #include <QFile>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
+
+#include <functional>
 
 using namespace dwfm;
 using namespace dwfm::test;
@@ -150,26 +153,45 @@ TEST_F(AddingOverStoreTest, DroppedFilesLandInTheLocationAndTheList)
     EXPECT_EQ(landed.readAll(), QByteArray("fase 1"));
 }
 
-// Many files: "Annuleren" between two files stops the rest; unchecked rows never go.
-TEST_F(AddingOverStoreTest, TheAddFilesDialogStopsBetweenFilesWhenCancelled)
+// Many files: "Annuleren", Escape or the window's close button between two files stops
+// the rest; unchecked rows never go. "Toe&voegen" offers every file, names without a
+// point too.
+TEST_F(AddingOverStoreTest, TheAddFilesDialogStopsBetweenFilesWhenCancelledAndOffersEveryFile)
 {
     open(QStringLiteral("anna"), QStringLiteral("Applicaties/Projecten/Kantoor"));
+    const std::function<void(frmAddGeneralFiles &)> ways[] = {[](frmAddGeneralFiles &d) { d.cmdCancel->click(); },
+                                                              [](frmAddGeneralFiles &d) { QTest::keyClick(&d, Qt::Key_Escape); },
+                                                              [](frmAddGeneralFiles &d) { d.close(); }};
+    QStringList expected{QStringLiteral("Telefoonlijst.txt")};
+    for (const QString way : {"A", "B", "C"}) {
+        frmAddGeneralFiles dialog;
+        dialog.setTargetKey(kantoor);
+        for (const QString name : {"Een", "Twee", "Drie", "Vier"})
+            dialog.AddFile(sourceFile(name + way + ".txt"), false);
+        dialog.lvFiles->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+        dialog.show();
+        QObject::connect(&dialog, &frmAddGeneralFiles::fileSaved, [&](int done, int) {
+            if (done == 2)
+                ways[way[0].unicode() - 'A'](dialog);
+        });
+        dialog.cmdOK->click();
+        EXPECT_EQ(dialog.LastSavedFileName(), "Drie" + way + ".txt") << way.toStdString();
+        expected << "Drie" + way + ".txt" << "Een" + way + ".txt";
+    }
+    control->RefreshListView();
+    expected.sort();
+    EXPECT_EQ(fileNames(), expected);
+
     frmAddGeneralFiles dialog;
     dialog.setTargetKey(kantoor);
-    for (const char *name : {"Een.txt", "Twee.txt", "Drie.txt", "Vier.txt"})
-        dialog.AddFile(sourceFile(QString::fromLatin1(name)), false);
-    dialog.lvFiles->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-    QObject::connect(&dialog, &frmAddGeneralFiles::fileSaved, [&](int done, int total) {
-        EXPECT_EQ(total, 3);
-        if (done == 2)
-            dialog.cmdCancel->click();
+    prompts->expectFileDialog({sourceFile(QStringLiteral("LEESMIJ"))}, [](const Prompts::FileDialogRequest &request) {
+        EXPECT_EQ(request.title, QStringLiteral("Selecteer de bestanden"));
+        EXPECT_EQ(request.filter, QStringLiteral("Alle bestanden (*)"));
+        EXPECT_TRUE(request.multiSelect);
     });
-    dialog.cmdOK->click();
-    EXPECT_TRUE(dialog.SaveCancelled());
-    EXPECT_EQ(dialog.LastSavedFileName(), QStringLiteral("Drie.txt"));
-    control->RefreshListView();
-    EXPECT_EQ(fileNames(), (QStringList{QStringLiteral("Drie.txt"), QStringLiteral("Een.txt"),
-                                    QStringLiteral("Telefoonlijst.txt")}));
+    dialog.cmdAddFiles->click();
+    ASSERT_EQ(dialog.lvFiles->topLevelItemCount(), 1);
+    EXPECT_EQ(dialog.lvFiles->topLevelItem(0)->text(0), QStringLiteral("LEESMIJ"));
 }
 
 // Every refusal shows its written message (or, for a file handed over silently, only

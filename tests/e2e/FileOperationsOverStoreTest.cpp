@@ -84,6 +84,13 @@ TEST_F(FileOperationsOverStoreTest, CopyCutAndPasteBetweenAndWithinLocations)
     EXPECT_EQ(onServer(kantoor, "Notulen.txt"), "1. Opening\n");
     act(kantoor, "Notulen.txt", PopupEntry::ProjectKnippen);
     EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
+    // A cut of the file bert has in use moves nothing: the copy goes again, and anna is told.
+    act(brug, "Offerte.txt", PopupEntry::ProjectKnippen);
+    prompts->expectMessage();
+    EXPECT_EQ(act(kantoor, {}, PopupEntry::ProjectPlakken), moved);
+    EXPECT_TRUE(prompts->messages().last().endsWith(":\r\n\r\nOfferte.txt")) << prompts->messages().last().toStdString();
+    EXPECT_EQ(onServer(brug, "Offerte.txt"), "Staalwerk\n");
+    EXPECT_EQ(onServer(kantoor, "Offerte.txt"), "<ontbreekt>");
 
     // A copy pasted into its own location is stored under the name the user gives.
     act(brug, "Begroting.txt", PopupEntry::ProjectKopieren);
@@ -101,11 +108,14 @@ TEST_F(FileOperationsOverStoreTest, RenameDeleteAndUndoOfACheckOut)
     EXPECT_EQ(onServer(brug, "Raming.txt"), "Post 1\n");
     EXPECT_EQ(onServer(brug, "Begroting.txt"), "<ontbreekt>");
 
-    // Bert has Offerte.txt (the menu leaves the entry off): the store refuses and says why.
+    // Bert has Offerte.txt (the menu leaves the entry off): the store refuses, and the
+    // name typed is proposed again without a word, until the user gives up.
     act(brug, "Offerte.txt");
-    prompts->expectInput(QStringLiteral("Prijzen.txt")).expectMessage();
+    prompts->expectInput(QStringLiteral("Prijzen.txt")).expectInput(std::nullopt);
     fileCommandsOf(*control).NaamWijzigenProject();
-    EXPECT_TRUE(prompts->messages().last().contains("in gebruik bij bert")) << prompts->messages().last().toStdString();
+    EXPECT_EQ(prompts->shown().back().defaultText, QStringLiteral("Prijzen.txt"));
+    EXPECT_TRUE(prompts->messages().isEmpty());
+    EXPECT_EQ(onServer(brug, "Offerte.txt"), "Staalwerk\n");
 
     prompts->expectMessage(Prompts::Answer::No);
     EXPECT_EQ(act(brug, "Notulen.txt", PopupEntry::ProjectVerwijderen).size(), 3);

@@ -10,6 +10,7 @@
 #include "core/FileManUIInternals.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
@@ -68,6 +69,7 @@ TEST_F(FoldersOverStoreTest, NewRenamedAndDeletedFolderOnDiskAndInTheTreeAndRefu
     EXPECT_FALSE(QDir(before).exists());
     EXPECT_TRUE(QDir(folderOnDisk(id)).exists());
     EXPECT_TRUE(folderOnDisk(id).endsWith(QStringLiteral("Ontwerp")));
+    EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Applicaties\\Projecten\\Brug Noord\\Ontwerp"));
 
     // A name the store refuses: the old text stays, no message, the disk unchanged.
     renameTo(QStringLiteral("a/b"));

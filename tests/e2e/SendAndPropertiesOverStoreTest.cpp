@@ -76,6 +76,8 @@ TEST_F(SendAndPropertiesOverStoreTest, EmailRunsXdgEmailWithOneAttachmentPerFile
     qputenv("PATH", bin.toUtf8() + ':' + path);
 
     openBrugNoord();
+    const auto temporaryFolders = [] { return QDir::temp().entryList(QDir::Dirs | QDir::NoDotAndDotDot); };
+    const QStringList foldersBefore = temporaryFolders();
     sendToCommandsOf(*control).StuurNaarEmail();
     QDeadlineTimer deadline(20000);
     while (!QFile::exists(log) && !deadline.hasExpired())
@@ -94,6 +96,7 @@ TEST_F(SendAndPropertiesOverStoreTest, EmailRunsXdgEmailWithOneAttachmentPerFile
     EXPECT_TRUE(QFile::exists(copy));
     control.reset();
     EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(temporaryFolders(), foldersBefore);
 }
 
 TEST_F(SendAndPropertiesOverStoreTest, PropertiesShowTheHistoryOfTwoUsersAndLockInputForOthers)

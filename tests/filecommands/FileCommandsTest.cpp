@@ -35,11 +35,11 @@ TEST_F(ControlFixture, RenameDeleteAndUndoAskLoopAndRefreshAsTheyShould)
         {"rename without a row", Rename, {}, "", "", false, ""},
         {"rename cancelled", Rename, {0}, "~", "", false, rename + "b.txt"},
         {"rename: same name, a refused name proposed again, then taken", Rename, {0}, "B.Txt|Y|x/y|d.txt",
-         "RenameProject(2,x/y) RenameProject(2,d.txt) ReportLastError()", true,
+         "RenameProject(2,x/y) RenameProject(2,d.txt)", true,
          rename + "b.txt|Doelbestandsnaam mag niet hetzelfde zijn als de bronbestandsnaam!|" + rename + "B.Txt|" +
              rename + "x/y"},
-        {"rename of a file in use ends at the store's refusal", Rename, {1}, "e.txt",
-         "RenameProject(3,e.txt) ReportLastError()", false, rename + "c.txt"},
+        {"a refused rename asks again silently, until cancelled", Rename, {1}, "e.txt|~", "RenameProject(3,e.txt)",
+         false, rename + "c.txt|" + rename + "e.txt"},
         {"delete answered No", Delete, {0, 1}, "N", "", false,
          "Wilt u onderstaande projecten verwijderen?\r\n\r\nb.txt\r\nc.txt\r\n\r\nDeze actie kan niet ongedaan "
          "worden gemaakt!"},

@@ -1,5 +1,6 @@
 // The preview: its page texts, the pages a row click and a followed link show, the
 // ProjectChanged event of the row click, and pictures drawn no wider than the pane.
+#include "PreviewTexts.h"
 #include "support/ControlFixture.h"
 
 #include "list/ListRowClick.h"
@@ -9,11 +10,13 @@
 #include "preview/PreviewTextBrowser.h"
 #include "core/FileManUIInternals.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 #include <QUrl>
 
@@ -23,13 +26,14 @@ namespace Pages = dwfm::PreviewPages;
 
 namespace {
 
-// Location 12 ("Map") in /srv/store/Map/ shows b.txt (2), c.txt (3) and p.PNG (4).
+// Location 12 ("Map", with the empty sub-location 13 "Leeg") in /srv/store/Map/ shows
+// b.txt (2), c.txt (3) and p.PNG (4).
 class PreviewTest : public ControlFixture {
 protected:
     void SetUp() override
     {
         ControlFixture::SetUp();
-        addLocation(12, QStringLiteral("Map"));
+        addLocation(12, QStringLiteral("Map"), {{13, QStringLiteral("Leeg")}});
         setFiles(12, {fileRow(2, QStringLiteral("b.txt")), fileRow(3, QStringLiteral("c.txt")),
                       fileRow(4, QStringLiteral("p.PNG"))});
         session->answer(QStringLiteral("GetServerRootFolder"), "/srv/store");
@@ -52,7 +56,7 @@ protected:
 
 TEST_F(PreviewTest, ARowClickTellsTheHostWhatIsSelectedAndShowsItsPage)
 {
-    const QString link = Pages::folderLink(QStringLiteral("12C")), png = QStringLiteral("/srv/store/Map/p.PNG");
+    const QString png = QStringLiteral("/srv/store/Map/p.PNG");
     struct Case {
         const char *name;
         std::vector<int> rows;
@@ -63,15 +67,16 @@ TEST_F(PreviewTest, ARowClickTellsTheHostWhatIsSelectedAndShowsItsPage)
     };
     const Case cases[] = {
         {"one file", {0}, 0, true, true, {"b.txt", 2, false, false},
-         Pages::pageFileText(Pages::styleSheet() + "<A href='file:/srv/store/Map/b.txt' target='_self'>Klik om "
-                                                   "'b.txt' te bekijken.</A><BR>" + link)},
+         page(kStyle + "<A href='file:/srv/store/Map/b.txt' target='_self'>Klik om 'b.txt' te bekijken.</A><BR>" +
+              kLink12)},
         {"a picture", {2}, 2, true, true, {"p.PNG", 4, false, false},
-         Pages::pageFileText(Pages::picturePageBody(png, link))},
+         page(kStyle + "<BR><a href='" + png + "' target='_self'><img class='my_img' src='" + png + "' alt='" + png +
+              "' title='" + png + "'></a><br />" + kLink12)},
         {"a picture, no automatic previews", {2}, 2, false, true, {"p.PNG", 4, false, false},
-         Pages::pageFileText(Pages::filePageBody(png, "p.PNG", link))},
-        {"two rows", {0, 1}, 1, true, true, {"", -1, true, false}, Pages::pageFileText(link)},
-        {"the last row deselected", {}, 0, true, true, {"", -1, true, false}, Pages::pageFileText(link)},
-        {"no row", {}, -1, true, true, {"", -1, false, true}, Pages::pageFileText(link)},
+         page(kStyle + "<A href='file:" + png + "' target='_self'>Klik om 'p.PNG' te bekijken.</A><BR>" + kLink12)},
+        {"two rows", {0, 1}, 1, true, true, {"", -1, true, false}, page(kLink12)},
+        {"the last row deselected", {}, 0, true, true, {"", -1, true, false}, page(kLink12)},
+        {"no row", {}, -1, true, true, {"", -1, false, true}, page(kLink12)},
         {"two rows without a node", {0, 1}, 0, true, false, {"", -1, true, false}, "about:blank"},
     };
     for (const Case &c : cases) {
@@ -101,9 +106,10 @@ TEST_F(PreviewTest, FollowedLinksShowALocationOrAViewCopyNeverTheStoredFile)
 
     PreviewBrowser &browser = previewPaneOf(*control).browser();
     browser.navigate(QStringLiteral("#F12E#"));
-    EXPECT_EQ(shownPage(), Pages::pageFileText(Pages::locationPageBody(
-                               {{"/srv/store/Map/b.txt", "b.txt"}, {"/srv/store/Map/c.txt", "c.txt"},
-                                {"/srv/store/Map/p.PNG", "p.PNG"}})));
+    EXPECT_EQ(shownPage(), page(kStyle + "<A href='file:/srv/store/Map/b.txt' target='_self'>b.txt</A><br />"
+                                         "<A href='file:/srv/store/Map/c.txt' target='_self'>c.txt</A><br />"
+                                         "<BR><a href='/srv/store/Map/p.PNG' target='_self'><img class='my_img' "
+                                         "src='/srv/store/Map/p.PNG' alt='p.PNG' title='p.PNG'></a><br />"));
     const QString locationPage = shownPage();
     // The stored files are never shown in the pane: each opens as a read-only copy.
     browser.navigate(QStringLiteral("file:/srv/store/Map/b.txt"));
@@ -112,10 +118,35 @@ TEST_F(PreviewTest, FollowedLinksShowALocationOrAViewCopyNeverTheStoredFile)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], QVariantList({copy, 2}));
     EXPECT_EQ(shownPage(), locationPage);
-    // A location without files shows a blank page.
+    // A location without files shows a blank page, and the links of the page before are gone.
     browser.navigate(QStringLiteral("#F77E#"));
     EXPECT_EQ(shownPage(), "about:blank");
+    browser.navigate(QStringLiteral("file:/srv/store/Map/b.txt"));
+    EXPECT_EQ(session->count(QStringLiteral("GetViewCopy")), 2);
     EXPECT_FALSE(Pages::isPictureFile("Foto.jpeg")); // JPEG is not among the pictures
+}
+
+TEST_F(PreviewTest, APageOfAnotherLocationOrModeDoesNotStayNorDoItsLinks)
+{
+    for (const bool automatic : {false, true}) {
+        SCOPED_TRACE(automatic ? "automatic previews" : "no automatic previews");
+        control->FileInfoVisible = control->AutoShowPreview = automatic;
+        clickNode(QStringLiteral("12C"));
+        selectRows(control->lvListView, {0});
+        rowClickOf(*control).lvListView_ItemClick(0);
+        ASSERT_NE(shownPage(), "about:blank");
+        // The empty sub-location: nothing of Map's page is left to show or to follow.
+        clickNode(QStringLiteral("13C"));
+        EXPECT_EQ(shownPage(), "about:blank");
+        previewPaneOf(*control).browser().navigate(QStringLiteral("file:/srv/store/Map/b.txt"));
+        EXPECT_EQ(session->count(QStringLiteral("GetViewCopy")), 0);
+    }
+    // A mode change starts the preview afresh too.
+    clickNode(QStringLiteral("12C"));
+    selectRows(control->lvListView, {1});
+    rowClickOf(*control).lvListView_ItemClick(1);
+    ASSERT_TRUE(control->ControlInUserMode(QStringLiteral("jan"), QStringLiteral("Jan")));
+    EXPECT_EQ(shownPage(), "about:blank");
 }
 
 TEST_F(PreviewTest, MouseClicksOnARowAndBesideTheRowsReachTheHost)
@@ -129,6 +160,42 @@ TEST_F(PreviewTest, MouseClicksOnARowAndBesideTheRowsReachTheHost)
     ASSERT_EQ(changed.size(), 2);
     EXPECT_EQ(changed[0], QVariantList({"c.txt", 3, false, false}));
     EXPECT_EQ(changed[1], QVariantList({"", -1, false, true}));
+}
+
+TEST_F(PreviewTest, ClickingThePictureOpensAViewCopyAsTheLinkDoes)
+{
+    QTemporaryDir store;
+    ASSERT_TRUE(QDir(store.path()).mkpath("Map"));
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(store.filePath("Map/p.PNG")));
+    session->answer(QStringLiteral("GetServerRootFolder"), store.path());
+    session->on(QStringLiteral("GetViewCopy"), [&](const QVariantList &) {
+        ScriptedSession::Reply reply(true);
+        return reply.outs = {store.filePath("kopie.png")}, reply;
+    });
+    control->FileInfoVisible = control->AutoShowPreview = true;
+    ASSERT_TRUE(showUncovered(*control));
+    QSignalSpy opened(control.get(), &FileManUI::FileOpen);
+    selectRows(control->lvListView, {2});
+    rowClickOf(*control).lvListView_ItemClick(2);
+    const QString picturePage = shownPage();
+    ASSERT_TRUE(picturePage.contains("<img class='my_img'"));
+
+    // The user clicks where the browser draws the picture.
+    QTextBrowser *browser = control->WebBrowser;
+    QPoint onPicture;
+    for (int y = 2; y < browser->viewport()->height() && onPicture.isNull(); y += 4) {
+        for (int x = 2; x < browser->viewport()->width() && onPicture.isNull(); x += 4) {
+            if (browser->anchorAt(QPoint(x, y)) == store.filePath("Map/p.PNG"))
+                onPicture = QPoint(x, y);
+        }
+    }
+    ASSERT_FALSE(onPicture.isNull());
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, onPicture);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QVariantList({store.filePath("kopie.png"), 4}));
+    EXPECT_EQ(shownPage(), picturePage);
 }
 
 TEST(PreviewPictures, ArePaintedNoWiderThanThePaneAndTheStyleSheetAllow)

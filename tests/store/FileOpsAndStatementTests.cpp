@@ -21,19 +21,13 @@ void put(const QString &path, const QByteArray &content)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_EQ(f.write(content), content.size());
 }
-
-QByteArray get(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 } // namespace
 
 // Making the folder and keeping an existing target are shown by the check-out tests.
 TEST(FileOpsTest, CopyIfAbsentOfAMissingSourceMakesNothing)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(FileOps::copyIfAbsent(dir.filePath("weg.txt"), dir.filePath("c/doel.txt")), FileOps::NewCopy::SourceMissing);
+    EXPECT_EQ(FileOps::copyIfAbsent(AnchoredPath::chosen(dir.filePath("weg.txt")), AnchoredPath::chosen(dir.filePath("c/doel.txt"))), FileOps::NewCopy::SourceMissing);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("c/doel.txt")));
 }
 
@@ -43,21 +37,22 @@ TEST(FileOpsTest, SameContentComparesEveryByteAcrossBlocks)
     // Larger than one comparison block, so a difference in the second block must be seen.
     QByteArray big((1 << 20) + 4097, 'x');
     const QString a = dir.filePath("a"), b = dir.filePath("b");
+    const auto same = [](const QString &x, const QString &y) { return FileOps::sameContent(AnchoredPath::chosen(x), AnchoredPath::chosen(y)); };
     put(a, big);
     put(b, big);
-    EXPECT_TRUE(FileOps::sameContent(a, b));
+    EXPECT_TRUE(same(a, b));
 
     big[big.size() - 1] = 'y';
     put(b, big);
-    EXPECT_FALSE(FileOps::sameContent(a, b));
+    EXPECT_FALSE(same(a, b));
 
     put(b, big.left(big.size() - 1));
-    EXPECT_FALSE(FileOps::sameContent(a, b)) << "a shorter file differs";
-    EXPECT_FALSE(FileOps::sameContent(a, dir.filePath("ontbreekt")));
+    EXPECT_FALSE(same(a, b)) << "a shorter file differs";
+    EXPECT_FALSE(same(a, dir.filePath("ontbreekt")));
 
     put(a, QByteArray());
     put(b, QByteArray());
-    EXPECT_TRUE(FileOps::sameContent(a, b));
+    EXPECT_TRUE(same(a, b));
 }
 
 TEST(StatementTest, ReusedStatementsStartCleanAndNestedUseGetsItsOwn)

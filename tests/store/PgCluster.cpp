@@ -19,6 +19,7 @@ struct Cluster {
     bool running = false;
     QString failure;
     bool asNobody = false;
+    QString certificate;
 
     // Runs a PostgreSQL program, as "nobody" when this process is root.
     bool run(const QString &program, const QStringList &args, QString *output = nullptr)
@@ -79,15 +80,25 @@ struct Cluster {
             failure = QStringLiteral("initdb failed: ") + out;
             return false;
         }
+        QString tls;
+        const QString crt = base + QStringLiteral("/server.crt"), key = base + QStringLiteral("/server.key");
+        if (PgCluster::makeCertificate(crt, key)) {
+            QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner); // the server insists
+            const passwd *nobody = asNobody ? getpwnam("nobody") : nullptr;
+            if (!nobody || chown(key.toUtf8().constData(), nobody->pw_uid, nobody->pw_gid) == 0) {
+                certificate = crt;
+                tls = QStringLiteral("-c ssl=on -c ssl_cert_file=%1 -c ssl_key_file=%2").arg(crt, key);
+            }
+        }
         for (int attempt = 0; attempt < 5 && !running; ++attempt) {
             port = 20000 + int(QRandomGenerator::global()->bounded(30000));
             running = run(QStringLiteral("pg_ctl"),
                           {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"),
                            base + QStringLiteral("/log"), QStringLiteral("-w"), QStringLiteral("-o"),
                            QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
-                                          "-c max_connections=40 %3")
+                                          "-c max_connections=40 -c log_statement=all %3 %4")
                                .arg(port)
-                               .arg(base, qEnvironmentVariable("DW_PG_OPTIONS")),
+                               .arg(base, tls, qEnvironmentVariable("DW_PG_OPTIONS")),
                            QStringLiteral("start")},
                           &out);
         }
@@ -147,6 +158,26 @@ QString server()
 QString localServer()
 {
     return server().mid(server().lastIndexOf(QLatin1Char(':')));
+}
+
+QString certificate()
+{
+    return cluster().certificate;
+}
+
+QString logFile()
+{
+    return cluster().base + QStringLiteral("/log");
+}
+
+bool makeCertificate(const QString &certificate, const QString &key)
+{
+    QProcess openssl;
+    openssl.start("openssl", QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+                                            "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1,DNS:localhost")
+                                 .split(' ')
+                                 << "-keyout" << key << "-out" << certificate);
+    return openssl.waitForFinished(60000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
 }
 
 } // namespace PgCluster

@@ -8,7 +8,9 @@
 // passwords; on the socket it knows the connecting process's account (peer). Run as root, the
 // server runs as the unprivileged account "nobody". The administrator's login is put in
 // PGUSER / PGPASSWORD, where the store's administration finds it. The tests' cluster does
-// not flush (fsync off); $DW_PG_OPTIONS adds server options (e.g. "-c fsync=on").
+// not flush (fsync off); $DW_PG_OPTIONS adds server options (e.g. "-c fsync=on"). It speaks
+// TLS with a certificate of its own for 127.0.0.1 (made with openssl when that is
+// installed) and logs every statement (log_statement=all) to its log file.
 namespace PgCluster {
 
 // True when the cluster runs; false (with the reason in `why`) when the PostgreSQL
@@ -18,5 +20,12 @@ bool start(QString *why);
 QString server();
 // ":port": the same server through its Unix socket (PGHOST names the socket's folder).
 QString localServer();
+// The server's certificate (its own root, for sslrootcert); empty when it has no TLS.
+QString certificate();
+// The server's log, every statement in it.
+QString logFile();
+// Makes a self-signed certificate and key for 127.0.0.1 and localhost with openssl;
+// false when openssl is missing or fails.
+bool makeCertificate(const QString &certificate, const QString &key);
 
 } // namespace PgCluster

@@ -65,6 +65,15 @@ void StoreTest::SetUp()
     m_admin->setLocationKind(archief, 1);
 }
 
+void StoreTest::TearDown()
+{
+    anna.reset();
+    bert.reset();
+    lezer.reset();
+    if (auto *server = dynamic_cast<pg::PgAdmin *>(m_admin.get()))
+        server->dropStore();
+}
+
 std::unique_ptr<DwFileStoreSession> StoreTest::connect(const QString &user)
 {
     auto s = std::make_unique<DwFileStoreSession>();

@@ -21,6 +21,9 @@ enum class Backend { Embedded, Server };
 class StoreTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override;
+    // The server store goes with its roles: roles hold for the whole cluster, and the next
+    // test's store would refuse those of this one.
+    void TearDown() override;
 
     bool embedded() const { return GetParam() == Backend::Embedded; }
     std::unique_ptr<dwfm::store::DwFileStoreSession> connect(const QString &user);

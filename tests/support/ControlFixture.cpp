@@ -26,7 +26,7 @@ QVariantList fileRow(qint32 id, const QString &name, const QString &user, const 
 
 void ControlFixture::SetUp()
 {
-    session = std::make_shared<ScriptedSession>();
+    session = newSession();
     prompts = std::make_unique<ScriptedPrompts>();
     ScriptedSession::install(session);
     session->on(QStringLiteral("GetLocationDescription"),

@@ -25,6 +25,8 @@ class ControlFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The session the control connects to; a test may offer more of the contract.
+    virtual std::shared_ptr<ScriptedSession> newSession() { return std::make_shared<ScriptedSession>(); }
 
     // A location with its name and its sub-locations (ID, name).
     void addLocation(qint32 id, const QString &name, const QList<QPair<qint32, QString>> &children = {});

@@ -19,11 +19,11 @@ namespace dwfm::test {
 // operation answers what the test scripted for it: a value, a record set (or none), out
 // values, or an error thrown. Unscripted operations give the neutral answer: False, -1
 // for AddProject, 0, empty text and no record set.
-class ScriptedSession final : public FileStoreSession,
-                              public SessionDatabase,
-                              public CurrentUserService,
-                              public LocationsService,
-                              public ProjectsService {
+class ScriptedSession : public FileStoreSession,
+                        public SessionDatabase,
+                        public CurrentUserService,
+                        public LocationsService,
+                        public ProjectsService {
 public:
     struct Call {
         QString name;
@@ -148,7 +148,8 @@ public:
         return recordsetCall("GetProjectHistory", rs, {id});
     }
 
-private:
+protected:
+    // A test's own session may script the optional capabilities the same way.
     Reply call(const char *operation, QVariantList args);
     bool boolCall(const char *operation, QVariantList args) { return call(operation, std::move(args)).result.toBool(); }
     QString textCall(const char *operation, QVariantList args)
@@ -156,6 +157,8 @@ private:
         return call(operation, std::move(args)).result.toString();
     }
     bool recordsetCall(const char *operation, RecordsetPtr &rs, QVariantList args);
+
+private:
     std::vector<Call> m_calls;
     std::map<QString, Handler> m_handlers;
 };

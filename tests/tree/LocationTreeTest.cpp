@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <functional>
+
 using namespace dwfm;
 using namespace dwfm::test;
 
@@ -138,6 +140,19 @@ TEST_F(LocationTreeTest, AnUnknownLocationIsReportedAndCoversTheControl)
     EXPECT_EQ(model()->rowCount(), 0);
     EXPECT_EQ(control->GetCurrentLocationID(), -1);
     EXPECT_TRUE(locationEvents().isEmpty());
+
+    // F5 builds the same unknown location again; any mode that shows nodes uncovers it.
+    setRoots({{10, QStringLiteral("Documenten")}});
+    for (const std::function<bool()> &choose : std::initializer_list<std::function<bool()>>{
+             [this] { return control->ControlInRootMode(); }, [this] { return control->ControlInUserMode("J", "Jan"); },
+             [this] { return control->ControlInSpecificLocationMode(10, {}, true); }}) {
+        prompts->expectMessage().expectMessage();
+        QTest::keyClick(control->tvTreeView, Qt::Key_F5);
+        EXPECT_TRUE(control->isOverlayShown());
+        EXPECT_TRUE(choose() && !control->isOverlayShown());
+        control->ControlInSpecificLocationMode(77, QStringLiteral("Weg"), true);
+    }
+    EXPECT_EQ(prompts->pending(), 0u);
 }
 
 TEST_F(LocationTreeTest, AdditionalLocationsFollowTheOwnLocationInTheHostsOrderAndBlankOrZeroOnesAreSkipped)
