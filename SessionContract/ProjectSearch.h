@@ -9,11 +9,11 @@
 namespace dwfm {
 
 // What a projects service may offer beside the ProjectsService contract: finding files
-// anywhere in the store the user may see, and listing the files people hold. A caller (the
-// search field of the control, `dwstore who`) asks for it with dynamic_cast; a service that
-// does not offer it has no search, and the control then shows no search field.
+// anywhere in the store the user may see. A caller (the search field of the control) asks
+// for it with dynamic_cast; a service that does not offer it has no search, and the control
+// then shows no search field.
 //
-// The rows of both queries are file rows (the fields of GetProjectsInLocation, with
+// The rows it answers are file rows (the fields of GetProjectsInLocation, with
 // `LocationID`) followed by `LocationPath`: the location's path as the user's tree shows
 // it below the user's roots, names joined by "/".
 class DWSESSION_EXPORT ProjectSearch {
@@ -28,12 +28,6 @@ public:
     // inside it holds every word (words, or their beginnings). False with no record set
     // when nothing matches or strText holds no word.
     virtual bool SearchProjects(RecordsetPtr &rsFound, const QString &strText) = 0;
-
-    // The files someone holds, the longest held first. strUserID: only that user's (empty:
-    // everyone's); lOlderThanDays: only those held for at least that many days (0: all).
-    // An administrator sees every held file, other users those below their roots. False
-    // with no record set when there are none.
-    virtual bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) = 0;
 
     // The text inside stored documents is indexed in the background, after the change that
     // stored them. This indexes what still waits now and answers True once every stored

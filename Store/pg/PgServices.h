@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileStoreSession.h"
+#include "HeldProjects.h"
 #include "pg/PgContext.h"
 
 namespace dwfm::store::pg {
@@ -59,7 +60,7 @@ private:
     const PgContextPtr &m_context;
 };
 
-class PgProjects final : public ProjectsService {
+class PgProjects final : public ProjectsService, public HeldProjects {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,
@@ -82,6 +83,7 @@ public:
                            const QVariant &vOptional = QVariant()) override;
     bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
     bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
+    bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) override;
 
     // The statement GetProjectsInLocation runs, with the location's ID as its parameter.
     static const char *inLocationSql();

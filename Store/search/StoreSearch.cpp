@@ -4,6 +4,7 @@
 #include "db/SqliteRecordset.h"
 #include "fs/NameRules.h"
 #include "search/SearchText.h"
+#include "search/ShownFiles.h"
 
 #include <QDateTime>
 
@@ -11,32 +12,7 @@
 
 namespace dwfm::store {
 
-const char *const StoreSearch::RootsSql = R"SQL(
-    SELECT l.location_id, l.name FROM locations l
-     WHERE (?2 = 1 AND l.parent_id = 0)
-        OR (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1)
-            AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?1))
-        OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1) AND l.parent_id = 0))SQL";
-
 namespace {
-// The locations below the roots of RootsSql with their paths from the root, each once (a
-// root below another root gives the shorter path); `found(project_id)` is the caller's.
-// The depth limit only guards against a damaged store whose locations form a ring.
-QString shownFilesSql(const QString &found, const QString &extraCondition, const QString &order)
-{
-    return QStringLiteral("WITH RECURSIVE roots(location_id, name) AS (%1), "
-                          "visible(location_id, path, depth) AS ("
-                          "  SELECT location_id, name, 0 FROM roots"
-                          "  UNION ALL SELECT c.location_id, v.path || '/' || c.name, v.depth + 1"
-                          "    FROM locations c JOIN visible v ON c.parent_id = v.location_id WHERE v.depth < 200), "
-                          "shown(location_id, path) AS (SELECT location_id, MIN(path) FROM visible GROUP BY location_id), "
-                          "found(project_id) AS (%2) "
-                          "SELECT " DW_FILE_ROW_COLUMNS ", s.path FROM found f "
-                          "JOIN projects p ON p.project_id = f.project_id "
-                          "JOIN shown s ON s.location_id = p.location_id %3 ORDER BY %4")
-        .arg(QString::fromLatin1(StoreSearch::RootsSql), found, extraCondition, order);
-}
-
 // The rows of one full-text table whose folded `column` holds every word: the long words
 // through the index of parts, the short ones by looking at each row. Binds from `next`.
 QString partsMatch(const QString &table, const QString &idColumn, const QString &column, const QStringList &words,
@@ -92,7 +68,8 @@ RecordsetPtr StoreSearch::find(const QString &text)
     found << QStringLiteral("SELECT rowid FROM search_text WHERE search_text MATCH ?%1").arg(next++);
     binds << SearchText::wordsQuery(words);
     return openFoundRows(m_context->db(),
-                         shownFilesSql(found.join(QStringLiteral(" UNION ")), QString(), QStringLiteral("p.name_key, s.path")),
+                         ShownFiles::belowRootsSql(QLatin1Char('?'), found.join(QStringLiteral(" UNION ")), QString(),
+                                                   QStringLiteral("p.name_key, s.path")),
                          binds);
 }
 
@@ -102,14 +79,7 @@ RecordsetPtr StoreSearch::held(const QString &userId, qint32 olderThanDays)
     const QVariantList binds{NameRules::key(m_context->user().id), qint64(m_context->user().admin ? 1 : 0),
                              NameRules::key(userId.trimmed()), days,
                              QDateTime::currentMSecsSinceEpoch() - days * 86'400'000};
-    return openFoundRows(
-        m_context->db(),
-        shownFilesSql(QStringLiteral("SELECT project_id FROM projects WHERE checked_out = 1"),
-                      QStringLiteral("WHERE (?3 = '' OR lower(p.user_id) = ?3 "
-                                     "OR p.user_id IN (SELECT user_id FROM users WHERE user_key = ?3)) "
-                                     "AND (?4 = 0 OR p.checkout_at <= ?5)"),
-                      QStringLiteral("p.checkout_at, p.name_key")),
-        binds);
+    return openFoundRows(m_context->db(), ShownFiles::heldSql(QLatin1Char('?')), binds);
 }
 
 } // namespace dwfm::store

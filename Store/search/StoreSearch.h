@@ -17,12 +17,8 @@ public:
 
     // The rows of ProjectSearch::SearchProjects; null when nothing matches.
     RecordsetPtr find(const QString &text);
-    // The rows of ProjectSearch::GetHeldProjects; null when no file is held so.
+    // The rows of HeldProjects::GetHeldProjects; null when no file is held so.
     RecordsetPtr held(const QString &userId, qint32 olderThanDays);
-
-    // The user's roots as the tree shows them: rows of location ID and name. Its parameter
-    // ?1 is the user's key; with ?2 = 1 every top location counts (an administrator's view).
-    static const char *const RootsSql;
 
 private:
     StoreContextPtr &m_context;

@@ -2,6 +2,7 @@
 
 #include "FileStoreSession.h"
 #include "ProjectBatch.h"
+#include "HeldProjects.h"
 #include "ProjectSearch.h"
 #include "search/StoreSearch.h"
 #include "services/CheckOutDesk.h"
@@ -12,8 +13,9 @@ namespace dwfm::store {
 // The files service of the session: answers the control's calls, leaving the work to
 // the catalogue and the check-out desk, and turns their errors into False (or -1) plus
 // the session's last error. Many copies at once are one decision of the store (ProjectBatch);
-// files are found anywhere below the user's roots (ProjectSearch).
-class StoreProjects final : public ProjectsService, public ProjectBatch, public ProjectSearch {
+// files are found anywhere below the user's roots (ProjectSearch) and the held ones listed (HeldProjects).
+class StoreProjects final : public ProjectsService, public ProjectBatch, public ProjectSearch,
+                            public HeldProjects {
 public:
     explicit StoreProjects(StoreContextPtr &context)
         : m_context(context), m_catalog(context), m_desk(context), m_search(context)

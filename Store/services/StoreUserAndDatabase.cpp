@@ -3,7 +3,7 @@
 #include "SessionRegistry.h"
 #include "db/SqliteRecordset.h"
 #include "fs/NameRules.h"
-#include "search/StoreSearch.h"
+#include "search/ShownFiles.h"
 #include "DwError.h"
 
 namespace dwfm::store {
@@ -72,8 +72,8 @@ bool StoreCurrentUser::GetRoots(RecordsetPtr &rsRoots)
         [&] {
             // Own roots when the user has any, else every top location: the locations a
             // search looks below too.
-            static const std::string sql = std::string(StoreSearch::RootsSql) + " ORDER BY l.name";
-            Statement q(m_context->db(), sql.c_str());
+            static const QByteArray sql = (ShownFiles::rootsSql(QLatin1Char('?')) + QStringLiteral(" ORDER BY l.name")).toUtf8();
+            Statement q(m_context->db(), sql.constData());
             q.bind(1, NameRules::key(m_context->user().id)).bind(2, qint64(0));
             rsRoots = collectRows(q, RowShapes::roots().fields, RowShapes::roots().kinds);
             return bool(rsRoots);

@@ -8,7 +8,7 @@
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "DwError.h"
-#include "ProjectSearch.h"
+#include "HeldProjects.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -274,11 +274,11 @@ int whoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &o
     if (days < 0)
         throw UsageError{QStringLiteral("--older-than moet 0 of meer dagen zijn, niet %1.").arg(days)};
     FileStoreSession &s = admin.store();
-    auto *search = dynamic_cast<ProjectSearch *>(&s.Projects());
-    if (!search)
+    auto *holders = dynamic_cast<HeldProjects *>(&s.Projects());
+    if (!holders)
         throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Deze store kan niet opsommen wat in gebruik is."));
     RecordsetPtr rs;
-    if (!search->GetHeldProjects(rs, a.options.value(QStringLiteral("user")), days)) {
+    if (!holders->GetHeldProjects(rs, a.options.value(QStringLiteral("user")), days)) {
         if (s.Database().LastErrorNumber() != 0 && !s.Database().LastError().isEmpty())
             throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
         out << "Er zijn geen bestanden in gebruik" << (days > 0 ? QStringLiteral(" sinds %1 dagen of langer").arg(days) : QString())

@@ -1,6 +1,7 @@
 // Finding files by name, remark, holder and text, on both stores.
 #include "StoreFixture.h"
 
+#include "HeldProjects.h"
 #include "ProjectSearch.h"
 #include "search/ContentIndexer.h"
 
@@ -23,6 +24,14 @@ ProjectSearch &searchOf(DwFileStoreSession &session)
     if (!search)
         throw std::runtime_error("de store biedt geen zoeken");
     return *search;
+}
+
+HeldProjects &heldOf(DwFileStoreSession &session)
+{
+    auto *held = dynamic_cast<HeldProjects *>(&session.Projects());
+    if (!held)
+        throw std::runtime_error("de store somt niet op wat in gebruik is");
+    return *held;
 }
 
 // The rows of a search or of the held files, each "name|location path".
@@ -70,8 +79,11 @@ protected:
     void indexed(DwFileStoreSession &session) { ASSERT_TRUE(searchOf(session).FinishIndexing(30000)); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Backends, SearchTest, ::testing::Values(Backend::Embedded, Backend::Server),
-                         [](const auto &info) { return info.param == Backend::Embedded ? "Embedded" : "Server"; });
+const auto backendName = [](const auto &info) { return info.param == Backend::Embedded ? "Embedded" : "Server"; };
+INSTANTIATE_TEST_SUITE_P(Backends, SearchTest, ::testing::Values(Backend::Embedded, Backend::Server), backendName);
+
+class HeldTest : public StoreTest {};
+INSTANTIATE_TEST_SUITE_P(Backends, HeldTest, ::testing::Values(Backend::Embedded, Backend::Server), backendName);
 } // namespace
 
 TEST_P(SearchTest, NamesAreFoundByAnyPartWithoutRegardToCaseOrAccents)
@@ -170,10 +182,10 @@ TEST_P(SearchTest, FilesOutsideTheUsersRootsNeverAppear)
     EXPECT_EQ(found(*rooted, "winst"), QStringList{});
     EXPECT_EQ(found(*anna, "jaarverslag").size(), 2);
     RecordsetPtr held;
-    EXPECT_FALSE(searchOf(*rooted).GetHeldProjects(held, QString(), 0));
+    EXPECT_FALSE(heldOf(*rooted).GetHeldProjects(held, QString(), 0));
 }
 
-TEST_P(SearchTest, HeldFilesAreListedLongestHeldFirst)
+TEST_P(HeldTest, HeldFilesAreListedLongestHeldFirst)
 {
     const qint32 oud = addFile(*anna, "Oud.txt", "x", projecten);
     const qint32 nieuw = addFile(*anna, "Nieuw.txt", "x", tekeningen);
@@ -188,7 +200,7 @@ TEST_P(SearchTest, HeldFilesAreListedLongestHeldFirst)
                     .toUtf8());
     const auto heldBy = [&](DwFileStoreSession &s, const QString &user, int days) {
         RecordsetPtr rs;
-        searchOf(s).GetHeldProjects(rs, user, days);
+        heldOf(s).GetHeldProjects(rs, user, days);
         return rowsOf(rs);
     };
     EXPECT_EQ(heldBy(*anna, "", 0), (QStringList{"Oud.txt|Projecten", "Nieuw.txt|Projecten/Tekeningen"}));
