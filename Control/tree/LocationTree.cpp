@@ -243,17 +243,7 @@ void LocationTree::ReloadChildLocations(const QModelIndex &node)
                 texts.insert(childKey(rs->value(QStringLiteral("ChildID"))), NullToEmpty(rs->value(QStringLiteral("childpath"))));
         }
         closeQuietly(rs);
-        // A new text moves a node to its sorted place: the children are taken first.
-        QList<QPersistentModelIndex> children;
-        for (int row = 0; row < m_model->rowCount(parent); ++row)
-            children << m_model->index(row, 0, parent);
-        for (const QPersistentModelIndex &child : children) {
-            const auto now = texts.constFind(m_model->key(child));
-            if (now == texts.cend())
-                m_model->removeNode(child);
-            else if (m_model->text(child) != *now)
-                m_model->setText(child, *now);
-        }
+        matchChildren(parent, texts);
         if (session->Locations().GetChildLocations(rs, id))
             LoadChildLocations(parent, rs);
         else
@@ -263,6 +253,21 @@ void LocationTree::ReloadChildLocations(const QModelIndex &node)
         selectNode(parent);
         nodeClick(parent);
     });
+}
+
+void LocationTree::matchChildren(const QModelIndex &parent, const QHash<QString, QString> &texts)
+{
+    // A new text moves a node to its sorted place: the children are taken first.
+    QList<QPersistentModelIndex> children;
+    for (int row = 0; row < m_model->rowCount(parent); ++row)
+        children << m_model->index(row, 0, parent);
+    for (const QPersistentModelIndex &child : children) {
+        const auto now = texts.constFind(m_model->key(child));
+        if (now == texts.cend())
+            m_model->removeNode(child);
+        else if (m_model->text(child) != *now)
+            m_model->setText(child, *now);
+    }
 }
 
 void LocationTree::follow(SessionChanges *changes)
@@ -330,16 +335,7 @@ void LocationTree::ReloadRoots()
             }
         }
         closeQuietly(rs);
-        QList<QPersistentModelIndex> children;
-        for (int row = 0; row < m_model->rowCount(root); ++row)
-            children << m_model->index(row, 0, root);
-        for (const QPersistentModelIndex &child : children) {
-            const auto now = texts.constFind(m_model->key(child));
-            if (now == texts.cend())
-                m_model->removeNode(child);
-            else if (m_model->text(child) != *now)
-                m_model->setText(child, *now);
-        }
+        matchChildren(root, texts);
         m_model->addNodes(root, std::move(added), LocationTreeModel::KnownKeys::Skip);
         if (hadSelection && !selected.isValid()) {
             selectNode(root);

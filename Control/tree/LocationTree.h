@@ -2,6 +2,7 @@
 
 #include "Recordset.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -115,6 +116,9 @@ private:
     void buildUserMode();
     void buildSpecificMode(class FileStoreSession &session);
     bool hasChildLocations(class FileStoreSession &session, qint32 locationID);
+    // Removes the children of `parent` whose key `texts` lacks and gives the others the
+    // text `texts` has for them (key: the child's key).
+    void matchChildren(const QModelIndex &parent, const QHash<QString, QString> &texts);
     void onSelectionChanged();
     void onClicked(const QModelIndex &index);
     QModelIndex childWithText(const QModelIndex &parent, const QString &text) const;
