@@ -13,7 +13,7 @@ namespace dwfm::store {
 
 // The session of the embedded store: SQLite plus a folder tree on one machine. Several
 // processes and users may share one store on that machine. A server address instead of a
-// folder connects to the server store (PostgreSQL and a shared folder, for many machines)
+// folder connects to the server store (PostgreSQL alone, for many machines)
 // and the session hands out that store's services.
 class DwFileStoreSession final : public FileStoreSession {
 public:

@@ -60,4 +60,14 @@ const RowShape &roots()
     return shape;
 }
 
+const RowShape &versions()
+{
+    static const RowShape shape{{QStringLiteral("Version"), QStringLiteral("Hash"), QStringLiteral("Size"),
+                                 QStringLiteral("UserName"), QStringLiteral("VersionDate"), QStringLiteral("Remark"),
+                                 QStringLiteral("IsCurrent"), QStringLiteral("IsCheckOutBase")},
+                                {ColumnKind::Integer, ColumnKind::Text, ColumnKind::Integer64, ColumnKind::Text,
+                                 ColumnKind::DateTime, ColumnKind::Text, ColumnKind::Boolean, ColumnKind::Boolean}};
+    return shape;
+}
+
 } // namespace dwfm::store::RowShapes

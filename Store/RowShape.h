@@ -7,7 +7,7 @@
 namespace dwfm::store {
 
 // How a column's stored value becomes a field value.
-enum class ColumnKind { Integer, Text, Boolean, DateTime, Date, Time };
+enum class ColumnKind { Integer, Integer64, Text, Boolean, DateTime, Date, Time };
 
 // The field names (as the control reads them) and kinds of the columns of one record set.
 struct RowShape {
@@ -47,6 +47,8 @@ const RowShape &history();
 const RowShape &childLocations();
 // A user's roots: ID and name.
 const RowShape &roots();
+// A file's versions (the fields of ProjectVersions::GetProjectVersions).
+const RowShape &versions();
 } // namespace RowShapes
 
 } // namespace dwfm::store

@@ -50,6 +50,14 @@ QString defaultWorkingRoot(const QString &catalogue, const QString &userId)
     return QDir::homePath() + QStringLiteral("/DwWerkmap/") + catalogue + QLatin1Char('/') + userId;
 }
 
+QString serverDropFolder(const QString &server, const QString &catalogue)
+{
+    QString name = server;
+    name.replace(QLatin1Char(':'), QLatin1Char('_')).replace(QLatin1Char('/'), QLatin1Char('_'));
+    return FileOps::join(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+                         QStringLiteral("DwFileStore/%1/%2").arg(name, catalogue));
+}
+
 QString stagingFolder(const QString &folder, const QString &catalogue)
 {
     return FileOps::join(folder, QLatin1Char('.') + catalogue + QStringLiteral(".staging"));

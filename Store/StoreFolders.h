@@ -23,6 +23,11 @@ QString rootFolder(const QString &folder, const QString &catalogue);
 // The hidden folder beside the root folder where new content is written and flushed
 // before it is renamed into place (same file system, so the rename is one step).
 QString stagingFolder(const QString &folder, const QString &catalogue);
+// A server store keeps nothing on disk. What it answers as its root folder is a folder on
+// this computer where a host puts a new file (under the location's path) to register it
+// (AddProject without copying): DwFileStore/<server>/<catalogue> in the user's cache folder.
+// The file is handed to the database and removed from there.
+QString serverDropFolder(const QString &server, const QString &catalogue);
 // A user's working copies lie by default in ~/DwWerkmap/<catalogue>/<user>.
 QString defaultWorkingRoot(const QString &catalogue, const QString &userId);
 // The operating-system account of this process (for integrated security).

@@ -12,6 +12,7 @@
 #include "platform/TextHelpers.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 
 #include <memory>
@@ -102,6 +103,10 @@ bool FileAdding::createEmptyFile(const QString &strFileName, const QString &strE
         return false;
     }
     {
+        // A store that keeps its files elsewhere (the server store, in its database) names a
+        // folder of this computer where a file is put to be registered; the location's part
+        // of it may not exist yet.
+        QDir().mkpath(QFileInfo(fullPath).absolutePath());
         QFile file(fullPath);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             ShowCriticalMessage(cannotCreate(fullPath));

@@ -153,6 +153,17 @@ FileManUI::~FileManUI()
         if (!m_state.PreviewPagePath.isEmpty() && QFile::exists(m_state.PreviewPagePath))
             QFile::remove(m_state.PreviewPagePath);
     });
+    // The parts (commands, dispatch, tree and list logic, models) watch and drive the views,
+    // so they go first: left to Qt, the views would go first (they were made first), and the
+    // events a view raises while it is torn down would reach parts whose other views are
+    // already gone. They go in the reverse order of their making, so that none outlives a
+    // part it uses.
+    m_modes.reset();
+    const QObjectList parts = children();
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
+        if (!(*part)->isWidgetType())
+            delete *part;
+    }
 }
 
 void FileManUI::UserControl_Initialize()

@@ -89,6 +89,16 @@ CommandDispatch::CommandDispatch(CommandDispatchContext context, QObject *parent
     UpdateToolbarState();
 }
 
+CommandDispatch::~CommandDispatch()
+{
+    for (QTreeView *view : {m_ctx.treeView.data(), m_ctx.listView.data()}) {
+        if (view) {
+            view->removeEventFilter(this);
+            view->viewport()->removeEventFilter(this);
+        }
+    }
+}
+
 int CommandDispatch::selectedRow() const
 {
     const QItemSelectionModel *selected = m_ctx.listView ? m_ctx.listView->selectionModel() : nullptr;

@@ -3,6 +3,7 @@
 #include "view/PopupMenuState.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -31,8 +32,9 @@ struct CommandDispatchContext {
     PopupMenuController &popup;
     QToolBar *toolbar = nullptr;
     LocationTree &tree;
-    QTreeView *treeView = nullptr;
-    QTreeView *listView = nullptr;
+    // The views are the control's; a view that is gone reads as null.
+    QPointer<QTreeView> treeView;
+    QPointer<QTreeView> listView;
     FileListModel *listModel = nullptr;
     FolderCommands &folders;
     FileAdding &adding;
@@ -53,6 +55,8 @@ class CommandDispatch : public QObject {
     Q_OBJECT
 public:
     explicit CommandDispatch(CommandDispatchContext context, QObject *parent = nullptr);
+    // Stops watching the views that are still there.
+    ~CommandDispatch() override;
 
     // "Toevoegen Bestand(en)": the add-files dialog for the selected location, when it
     // takes files (kind 9); the list is refilled after.

@@ -67,7 +67,7 @@ void FileList::RefreshListView()
         QString rememberedKey;
         const int row = selectedRow();
         if (row >= 0)
-            rememberedKey = m_ctx.model->row(row).key;
+            rememberedKey = m_ctx.model->key(row);
         FillProjectList(node.key);
         if (m_ctx.previewFollowsSelection && m_ctx.previewFollowsSelection() && node.key.endsWith(QLatin1Char('C')) &&
             m_ctx.showLocationPage)
@@ -80,7 +80,7 @@ void FileList::RefreshListView()
 void FileList::FillProjectList(const QString &strKey)
 {
     m_ctx.showBusy();
-    std::vector<FileListRow> rows;
+    FileListRows rows;
     RecordsetPtr rs;
     try {
         m_ctx.model->clear();
@@ -116,7 +116,7 @@ void FileList::FillProjectList(const QString &strKey)
                     rows.reserve(std::size_t(reader.rowsHint()));
                 while (!rs->isEof()) {
                     if (MayShowProject(reader.projectID(*rs)))
-                        rows.push_back(reader.read(*rs));
+                        reader.append(*rs, rows);
                     rs->moveNext();
                 }
             }
@@ -189,7 +189,7 @@ qint32 FileList::GetCurrentProjectID()
         QStringLiteral("DwProjectFileManUIGetCurrentProjectID"),
         [&] {
             const int row = selectedRow();
-            return row < 0 ? qint32(-1) : IdOfKey(m_ctx.model->row(row).key);
+            return row < 0 ? qint32(-1) : m_ctx.model->id(row);
         },
         qint32(0));
 }
@@ -198,15 +198,17 @@ QString FileList::GetCurrentProjectDescription()
 {
     return TrapErrors(QStringLiteral("DwProjectFileManUIGetCurrentProjectDescription"), [&] {
         const int row = selectedRow();
-        return row < 0 ? QString() : m_ctx.model->row(row).text;
+        return row < 0 ? QString() : m_ctx.model->text(row);
     });
 }
 
 int FileList::countOfCurrentUsersRows() const
 {
-    const auto &rows = m_ctx.model->rows();
-    return int(std::count_if(rows.begin(), rows.end(),
-                             [](const FileListRow &r) { return (r.tag & TagCurrentUser) != 0; }));
+    const FileListModel &model = *m_ctx.model;
+    int count = 0;
+    for (int row = 0; row < model.rowCount(); ++row)
+        count += (model.tag(row) & TagCurrentUser) != 0 ? 1 : 0;
+    return count;
 }
 
 void FileList::ShowListViewGrid(bool vOn)

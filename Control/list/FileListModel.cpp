@@ -1,7 +1,5 @@
 #include "FileListModel.h"
 
-#include "platform/FoldedTexts.h"
-
 #include <QApplication>
 #include <QIcon>
 #include <QStyle>
@@ -20,7 +18,7 @@ QStringList FileListModel::columnCaptions()
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_rows.size();
 }
 
 QString FileListModel::folderCaption() { return QStringLiteral("Map"); }
@@ -52,18 +50,21 @@ void FileListModel::setFolderColumn(bool shown)
 
 QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_rows.size()) || index.column() >= columnCount())
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnCount())
         return QVariant();
-    const FileListRow &r = m_rows[std::size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return cellText(r, index.column());
-    case Qt::ToolTipRole:
-        return r.toolTip.isEmpty() ? QVariant() : QVariant(r.toolTip);
-    case Qt::ForegroundRole:
-        return r.foreColor.isValid() ? QVariant(r.foreColor) : QVariant();
-    case KeyRole: return r.key;
-    case TagRole: return r.tag;
+        return m_rows.cellText(index.row(), index.column());
+    case Qt::ToolTipRole: {
+        const QString age = m_rows.ageText(index.row());
+        return age.isEmpty() ? QVariant() : QVariant(age);
+    }
+    case Qt::ForegroundRole: {
+        const QColor &colour = m_rows.colour(index.row());
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
+    case KeyRole: return m_rows.key(index.row());
+    case TagRole: return m_rows.tag(index.row());
     default: return QVariant();
     }
 }
@@ -115,20 +116,6 @@ const QString &FileListModel::cellText(const FileListRow &row, int column)
     return column <= ColFileName ? row.text : row.subItems[std::size_t(std::min(column, int(ColumnCount) - 1) - 1)];
 }
 
-std::vector<int> FileListModel::sortedOrder() const
-{
-    // Every text is folded once, so that sorting compares plain runs of characters
-    // without allocating; equal texts keep their order in both directions.
-    std::size_t total = 0;
-    for (const FileListRow &row : m_rows)
-        total += std::size_t(cellText(row, m_sortKey).size());
-    FoldedTexts folded;
-    folded.reserve(m_rows.size(), total);
-    for (const FileListRow &row : m_rows)
-        folded.add(cellText(row, m_sortKey));
-    return folded.sortedOrder(m_sortOrder);
-}
-
 void FileListModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= columnCount())
@@ -139,29 +126,16 @@ void FileListModel::sort(int column, Qt::SortOrder order)
     if (m_rows.size() < 2)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> newOrder = sortedOrder();
-    std::vector<int> newRowOf(m_rows.size(), -1);
-    for (std::size_t to = 0; to < newOrder.size(); ++to)
-        newRowOf[std::size_t(newOrder[to])] = int(to);
-    // The rows move in place, one cycle of the permutation at a time with one row in hand:
-    // a second vector of every row would be fresh memory for each sort of a large list.
-    std::vector<bool> placed(m_rows.size(), false);
-    for (std::size_t start = 0; start < m_rows.size(); ++start) {
-        if (placed[start])
-            continue;
-        FileListRow held = std::move(m_rows[start]);
-        for (std::size_t to = start;;) {
-            placed[to] = true;
-            const std::size_t from = std::size_t(newOrder[to]);
-            if (from == start) {
-                m_rows[to] = std::move(held);
-                break;
-            }
-            m_rows[to] = std::move(m_rows[from]);
-            to = from;
-        }
-    }
+    const std::vector<int> newOrder = m_rows.sortedOrder(m_sortKey, m_sortOrder);
+    m_rows.reorder(newOrder);
+    dropWholeRows();
     const QModelIndexList before = persistentIndexList();
+    std::vector<int> newRowOf;
+    if (!before.isEmpty()) {
+        newRowOf.resize(newOrder.size());
+        for (std::size_t to = 0; to < newOrder.size(); ++to)
+            newRowOf[std::size_t(newOrder[to])] = int(to);
+    }
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex &index : before)
@@ -176,39 +150,65 @@ void FileListModel::clear()
         return;
     beginResetModel();
     m_rows.clear();
+    dropWholeRows();
     endResetModel();
 }
 
-void FileListModel::setRows(std::vector<FileListRow> rows)
+void FileListModel::setRows(FileListRows rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
-    if (m_sorted && m_rows.size() > 1) {
-        const std::vector<int> order = sortedOrder();
-        std::vector<FileListRow> sorted;
-        sorted.reserve(m_rows.size());
-        for (int from : order)
-            sorted.push_back(std::move(m_rows[std::size_t(from)]));
-        m_rows = std::move(sorted);
-    }
+    m_rows.finish();
+    dropWholeRows();
+    if (m_sorted && m_rows.size() > 1)
+        m_rows.reorder(m_rows.sortedOrder(m_sortKey, m_sortOrder));
     endResetModel();
 }
 
-void FileListModel::appendRow(FileListRow row)
+void FileListModel::setRows(const std::vector<FileListRow> &rows)
 {
-    const int at = int(m_rows.size());
+    FileListRows compact;
+    compact.reserve(rows.size());
+    for (const FileListRow &row : rows)
+        compact.append(row);
+    setRows(std::move(compact));
+}
+
+void FileListModel::appendRow(const FileListRow &row)
+{
+    const int at = m_rows.size();
     beginInsertRows(QModelIndex(), at, at);
-    m_rows.push_back(std::move(row));
+    m_rows.append(row);
+    dropWholeRows();
     endInsertRows();
 }
 
-int FileListModel::findKey(const QString &key) const
+const FileListRow &FileListModel::row(int index) const
 {
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].key == key)
-            return int(i);
+    if (m_allRows)
+        return (*m_allRows)[std::size_t(index)];
+    auto made = m_wholeRows.find(index);
+    if (made == m_wholeRows.end())
+        made = m_wholeRows.emplace(index, m_rows.row(index)).first;
+    return made->second;
+}
+
+const std::vector<FileListRow> &FileListModel::rows() const
+{
+    if (!m_allRows) {
+        std::vector<FileListRow> all;
+        all.reserve(std::size_t(m_rows.size()));
+        for (int i = 0; i < m_rows.size(); ++i)
+            all.push_back(m_rows.row(i));
+        m_allRows = std::move(all);
     }
-    return -1;
+    return *m_allRows;
+}
+
+void FileListModel::dropWholeRows()
+{
+    m_wholeRows.clear();
+    m_allRows.reset();
 }
 
 } // namespace dwfm

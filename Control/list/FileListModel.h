@@ -1,19 +1,24 @@
 #pragma once
 
+#include "FileListRows.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
 
 #include <array>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QIcon;
 
 namespace dwfm {
 
-// One row of the file list: the key ("1234P"), the text (the file name), the four
-// sub-items of the other columns, the fore colour and the tag bits; in search results also
-// the path of the file's location, and for a file in use how long it has been in use.
+// One row of the file list as a whole: the key ("1234P"), the text (the file name), the
+// four sub-items of the other columns, the fore colour and the tag bits; in search results
+// also the path of the file's location. The model keeps its rows in a smaller form
+// (FileListRows) and makes this one when asked.
 struct FileListRow {
     QString key;
     QString text;
@@ -21,7 +26,6 @@ struct FileListRow {
     QColor foreColor; // invalid = the list's default colour
     qint32 tag = 0;
     QString locationPath;
-    QString toolTip;
 };
 
 // The rows of the file list, shown by a QTreeView in report view. The list keeps no other
@@ -54,12 +58,22 @@ public:
 
     void clear();
     // Replaces all rows at once.
-    void setRows(std::vector<FileListRow> rows);
-    void appendRow(FileListRow row);
-    const FileListRow &row(int index) const { return m_rows[std::size_t(index)]; }
-    const std::vector<FileListRow> &rows() const { return m_rows; }
+    void setRows(FileListRows rows);
+    void setRows(const std::vector<FileListRow> &rows);
+    void appendRow(const FileListRow &row);
+    // Single fields of row `index`, read without making the whole row.
+    qint32 id(int index) const { return m_rows.id(index); }
+    QString key(int index) const { return m_rows.key(index); }
+    QString text(int index) const { return m_rows.name(index).toString(); }
+    qint32 tag(int index) const { return m_rows.tag(index); }
+    // Row `index` as a whole, made when first asked for and kept until the rows change
+    // (a fill, a sort, a clear), so the reference stays good until then.
+    const FileListRow &row(int index) const;
+    // Every row as a whole, made on the first call after a change and kept until the next:
+    // for a look at all of them at once (tests, a host picking a file by name).
+    const std::vector<FileListRow> &rows() const;
     // Row number of the row with this key; -1 when none.
-    int findKey(const QString &key) const;
+    int findKey(const QString &key) const { return m_rows.find(key); }
     // The text a row shows in a column.
     static const QString &cellText(const FileListRow &row, int column);
 
@@ -78,11 +92,13 @@ public:
     int headerImage(int column) const;
     static QIcon headerIcon(int image);
 
-protected:
-    // The order in which the rows are shown after sorting them by the current key.
-    std::vector<int> sortedOrder() const;
+private:
+    // Forgets the rows made whole: they no longer match the rows.
+    void dropWholeRows();
 
-    std::vector<FileListRow> m_rows;
+    FileListRows m_rows;
+    mutable std::unordered_map<int, FileListRow> m_wholeRows;
+    mutable std::optional<std::vector<FileListRow>> m_allRows;
     bool m_sorted = false;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

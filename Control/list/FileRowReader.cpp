@@ -8,7 +8,6 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <charconv>
 
 namespace dwfm {
 
@@ -40,14 +39,6 @@ QColor colorFor(const QString &rowUserID, const QString &currentTrimmedUpper, bo
     return userMode ? QColor() : QColor(0, 0, 255);
 }
 
-// "1234P": the file's ID and P, made in one allocation.
-QString fileKey(qint32 id)
-{
-    char text[16];
-    char *end = std::to_chars(text, text + sizeof text - 1, id).ptr;
-    *end++ = 'P';
-    return QString::fromLatin1(text, end - text);
-}
 } // namespace
 
 qint32 FileRowTagFor(const QString &rowUserID, const QString &currentUserID, bool checkedOut, bool locked,
@@ -108,7 +99,6 @@ FileRowReader::FileRowReader(const Recordset &rs, Context context)
       m_locked(field(rs, "Locked")),
       m_default(field(rs, "DefaultProject")),
       m_locationPath(rs.fieldIndex(QStringLiteral("LocationPath"))),
-      m_today(QDate::currentDate()),
       m_source(&rs),
       m_stored(dynamic_cast<const StoredFields *>(&rs)),
       m_currentUpper(m_context.currentUserID.toUpper()),
@@ -132,38 +122,42 @@ qint32 FileRowReader::projectID(const Recordset &rs) const
     return id;
 }
 
-FileListRow FileRowReader::read(const Recordset &rs) const
+void FileRowReader::append(const Recordset &rs, FileListRows &rows) const
 {
     const StoredFields *stored = storedOf(rs);
     const auto text = [&](int field) { return stored ? stored->textAt(field) : NullToEmpty(rs.value(field)); };
     const auto flag = [&](int field) { return stored ? stored->integerAt(field) != 0 : rs.value(field).toBool(); };
-    FileListRow row;
     const qint32 id = projectID(rs);
-    row.text = text(m_fileName);
+    QString name = text(m_fileName);
     const bool checkedOut = flag(m_checkedOut);
     const QString user = text(m_user);
+    const qint32 tag = tagFor(user, m_context.currentUserID.isEmpty(), m_currentUpper, checkedOut, flag(m_locked),
+                              flag(m_default));
+    FileCheckOut checkOut;
     if (checkedOut) {
-        row.subItems[0] = user;
-        QDate since;
+        checkOut.user = user;
         if (!stored) {
             const QVariant moment = rs.value(m_date);
-            row.subItems[1] = FormatCheckoutDate(moment);
-            since = moment.toDateTime().date();
-        } else if (!stored->isNullAt(m_date)) {
-            row.subItems[1] = m_dates(stored->integerAt(m_date));
-            since = QDateTime::fromMSecsSinceEpoch(stored->integerAt(m_date)).date();
-        }
-        row.subItems[2] = QLatin1Char('[') + text(m_computer) + QLatin1Char(']') + text(m_folder);
-        row.subItems[3] = text(m_remark);
-        row.toolTip = CheckoutAgeText(since, m_today);
+            checkOut.dateText = FormatCheckoutDate(moment);
+            checkOut.since = moment.toDateTime().date();
+        } else if (!stored->isNullAt(m_date))
+            checkOut.moment = stored->integerAt(m_date);
+        checkOut.place = QLatin1Char('[') + text(m_computer) + QLatin1Char(']') + text(m_folder);
+        checkOut.remark = text(m_remark);
     }
+    rows.append(id, std::move(name), tag,
+                colorFor(user, m_currentTrimmedUpper, checkedOut, m_context.userMode, m_context.shadow));
+    if (checkedOut)
+        rows.setCheckOut(checkOut);
     if (m_locationPath >= 0)
-        row.locationPath = text(m_locationPath);
-    row.key = fileKey(id);
-    row.foreColor = colorFor(user, m_currentTrimmedUpper, checkedOut, m_context.userMode, m_context.shadow);
-    row.tag = tagFor(user, m_context.currentUserID.isEmpty(), m_currentUpper, checkedOut, flag(m_locked),
-                     flag(m_default));
-    return row;
+        rows.setLocationPath(text(m_locationPath));
+}
+
+FileListRow FileRowReader::read(const Recordset &rs) const
+{
+    FileListRows one;
+    append(rs, one);
+    return one.row(0);
 }
 
 } // namespace dwfm

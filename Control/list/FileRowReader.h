@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CheckoutDateText.h"
 #include "FileListModel.h"
+#include "FileListRows.h"
 
 #include <QColor>
 #include <QDate>
@@ -55,7 +55,9 @@ public:
     qint64 rowsHint() const;
     // The file ID of the current row.
     qint32 projectID(const Recordset &rs) const;
-    // The current row as the list shows it.
+    // Adds the current row to `rows` as the list shows it.
+    void append(const Recordset &rs, FileListRows &rows) const;
+    // The current row as the list shows it, as a whole.
     FileListRow read(const Recordset &rs) const;
 
 private:
@@ -66,12 +68,10 @@ private:
     Context m_context;
     int m_id, m_fileName, m_checkedOut, m_user, m_date, m_computer, m_folder, m_remark, m_locked, m_default;
     int m_locationPath; // -1: the rows carry no location path (they are not search results)
-    QDate m_today;
     const Recordset *m_source;
     const StoredFields *m_stored;
     // The current user's ID in upper case, as is and trimmed, made once for every row.
     QString m_currentUpper, m_currentTrimmedUpper;
-    mutable CheckoutDateText m_dates; // keeps what it learnt of the local time between rows
 };
 
 } // namespace dwfm

@@ -5,6 +5,8 @@
 #include <QItemSelectionModel>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace dwfm {
 
 std::vector<int> ListSelection::selectedRows() const
@@ -13,10 +15,10 @@ std::vector<int> ListSelection::selectedRows() const
     const QItemSelectionModel *selection = view ? view->selectionModel() : nullptr;
     if (!selection || !model)
         return rows;
-    for (int r = 0; r < model->rowCount(); ++r) {
-        if (selection->isRowSelected(r, QModelIndex()))
-            rows.push_back(r);
-    }
+    // The selection's ranges, put in list order, rather than a question for every row.
+    for (const QModelIndex &index : selection->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     return rows;
 }
 

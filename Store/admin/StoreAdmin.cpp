@@ -1,6 +1,7 @@
 #include "admin/StoreAdmin.h"
 
 #include "StoreFolders.h"
+#include "admin/StoreCheck.h"
 #include "db/Schema.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
@@ -41,6 +42,23 @@ StoreAdmin::StoreAdmin(std::shared_ptr<DwFileStoreSession> session, int iteratio
 QString StoreAdmin::defaultWorkingRoot(const QString &userId)
 {
     return StoreFolders::defaultWorkingRoot(m_session->context()->catalogue(), userId);
+}
+
+// This store keeps no hashes of its files: the deep check has nothing more to read them
+// against than the plain one.
+QStringList StoreAdmin::check(bool)
+{
+    return StoreCheck(m_session->context()).check();
+}
+
+QStringList StoreAdmin::repair(bool)
+{
+    return StoreCheck(m_session->context()).repair();
+}
+
+QString StoreAdmin::lostFolder()
+{
+    return StoreCheck(m_session->context()).lostFolder();
 }
 
 QStringList StoreAdmin::ownFolders()

@@ -36,6 +36,9 @@ public:
     bool nameTaken(const QString &id) override;
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
+    QStringList check(bool deep) override;
+    QStringList repair(bool deep) override;
+    QString lostFolder() override;
 
 protected:
     QStringList ownFolders() override;

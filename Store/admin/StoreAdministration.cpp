@@ -17,6 +17,38 @@ qint32 createLocation(FileStoreSession &s, const QString &name, qint32 parent)
 }
 } // namespace
 
+namespace {
+[[noreturn]] void notOffered(const QString &what)
+{
+    throw DwError(DwError::CannotCreateObject, QStringLiteral("%1 is voor deze store (nog) niet beschikbaar.").arg(what));
+}
+} // namespace
+
+PruneResult StoreAdministration::prune(const PruneRules &)
+{
+    notOffered(QStringLiteral("Opruimen van versies"));
+}
+
+ContentTotals StoreAdministration::storedContent()
+{
+    notOffered(QStringLiteral("Het overzicht van de bewaarde inhoud"));
+}
+
+QStringList StoreAdministration::check(bool)
+{
+    notOffered(QStringLiteral("De controle"));
+}
+
+QStringList StoreAdministration::repair(bool)
+{
+    notOffered(QStringLiteral("Het herstel"));
+}
+
+QString StoreAdministration::lostFolder()
+{
+    return QString();
+}
+
 ImportResult StoreAdministration::importTree(const QString &source, qint32 parentId)
 {
     const QFileInfo info(source);

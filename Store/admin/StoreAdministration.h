@@ -47,6 +47,28 @@ struct ImportResult {
     QStringList skipped; // with the reason
 };
 
+// Which earlier versions prune removes: those that match every rule given. A file's
+// current version and the version its holder's check-out started from always stay.
+struct PruneRules {
+    std::optional<int> keep;          // beyond the newest `keep` versions of their file
+    std::optional<int> olderThanDays; // made more than this many days ago
+};
+
+// What prune removed: versions, and the kept contents (with their bytes) that no version
+// used any more.
+struct PruneResult {
+    int versions = 0;
+    int contents = 0;
+    qint64 bytes = 0;
+};
+
+// The contents a store keeps: each distinct content once, whatever number of files and
+// versions use it.
+struct ContentTotals {
+    qint64 contents = 0;
+    qint64 bytes = 0;
+};
+
 // The administration of a store, the same on both backends: its users, the kinds of its
 // locations and importing folder trees. dwstore and the tests work through it; errors
 // throw DwError.
@@ -71,6 +93,20 @@ public:
     virtual void setLocationKind(qint32 locationId, qint32 kind) = 0;
     // The working root of a user who has none of their own.
     virtual QString defaultWorkingRoot(const QString &userId) = 0;
+
+    // Removes earlier versions by `rules` and every kept content that no version uses any
+    // more, in one decision of the store.
+    virtual PruneResult prune(const PruneRules &rules);
+    // How many distinct contents the store keeps, and their bytes.
+    virtual ContentTotals storedContent();
+    // Whether the store's records and contents agree: one line per finding, none when the
+    // store is sound. `deep` also reads every stored content back against its hash.
+    virtual QStringList check(bool deep);
+    // Puts right what check(deep) finds; one line per thing done or left (what it cannot
+    // mend it says, and it never deletes content).
+    virtual QStringList repair(bool deep);
+    // Where repair puts what it has to take out of the store (said before asking).
+    virtual QString lostFolder();
 
     // Copies the folder tree `source` into the store as a new location under `parentId`
     // (0: a top location), with a sub-location per sub-folder. The store's own folders

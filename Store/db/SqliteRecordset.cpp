@@ -24,6 +24,8 @@ QVariant convert(const Statement &st, int index, ColumnKind kind)
     switch (kind) {
     case ColumnKind::Integer:
         return QVariant(qint32(st.int64(index)));
+    case ColumnKind::Integer64:
+        return QVariant(st.int64(index));
     case ColumnKind::Boolean:
         return QVariant(st.int64(index) != 0);
     case ColumnKind::DateTime:

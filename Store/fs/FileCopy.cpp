@@ -29,6 +29,35 @@ namespace {
 // writing the whole file after the copy.
 constexpr size_t WriteBehindSlice = size_t(8) << 20;
 
+void writeAll(int out, const char *data, size_t size, const QString &target)
+{
+    for (size_t done = 0; done < size;) {
+        const ssize_t w = ::write(out, data + done, size - done);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            failErrno(errno, target);
+        }
+        done += size_t(w);
+    }
+}
+
+// Fills `out` with what `produce` writes; with `writeBehind`, as copyBytes does.
+void produceBytes(const Producer &produce, int out, const QString &target, bool writeBehind)
+{
+    off_t written = 0, started = 0;
+    produce([&](const char *data, qint64 size) {
+        writeAll(out, data, size_t(size), target);
+        written += off_t(size);
+#ifdef __linux__
+        if (writeBehind && size_t(written - started) >= WriteBehindSlice) {
+            ::sync_file_range(out, started, written - started, SYNC_FILE_RANGE_WRITE);
+            started = written;
+        }
+#endif
+    });
+}
+
 void copyBytes(int in, int out, const QString &target, bool writeBehind)
 {
     // copy_file_range lets the kernel move the data (or share it) without a trip through
@@ -49,17 +78,8 @@ void copyBytes(int in, int out, const QString &target, bool writeBehind)
         {
             static thread_local char buffer[1 << 20];
             n = ::read(in, buffer, sizeof buffer);
-            if (n > 0) {
-                for (ssize_t done = 0; done < n;) {
-                    ssize_t w = ::write(out, buffer + done, size_t(n - done));
-                    if (w < 0) {
-                        if (errno == EINTR)
-                            continue;
-                        failErrno(errno, target);
-                    }
-                    done += w;
-                }
-            }
+            if (n > 0)
+                writeAll(out, buffer, size_t(n), target);
         }
         if (n == 0)
             return;
@@ -81,11 +101,22 @@ void copyBytes(int in, int out, const QString &target, bool writeBehind)
 // Fills the new file from `in`; on failure the file goes (see NewFile). Flush::Start starts
 // writing the data to disk while copying, for a flush that follows.
 enum class Flush { None, Start, Full };
+void settle(NewFile &file, Flush flush)
+{
+    if (flush == Flush::Full && ::fdatasync(file.fd.get()) != 0)
+        failErrno(errno, file.path);
+}
+
 void fill(int in, NewFile &file, Flush flush)
 {
     copyBytes(in, file.fd.get(), file.path, flush != Flush::None);
-    if (flush == Flush::Full && ::fdatasync(file.fd.get()) != 0)
-        failErrno(errno, file.path);
+    settle(file, flush);
+}
+
+void fill(const Producer &produce, NewFile &file, Flush flush)
+{
+    produceBytes(produce, file.fd.get(), file.path, flush != Flush::None);
+    settle(file, flush);
 }
 
 } // namespace
@@ -98,6 +129,20 @@ void copyNew(const Path &source, const Path &target, bool durable)
         failErrno(errno, target.path());
     fill(in.get(), out, durable ? Flush::Full : Flush::None);
     out.kept = true;
+}
+
+void writeNew(const Producer &produce, const Path &target, bool durable)
+{
+    NewFile out;
+    if (!out.create(target, false))
+        failErrno(errno, target.path());
+    fill(produce, out, durable ? Flush::Full : Flush::None);
+    out.kept = true;
+}
+
+int openForReading(const Path &path)
+{
+    return OpenAt::openRegular(path).release();
 }
 
 NewCopy copyIfAbsent(const Path &source, const Path &target)
@@ -134,11 +179,7 @@ Staged stage(const Path &source, const Path &target, bool durable)
     FaultInjection::point("after-stage");
     // The stamp taken before the copy must still hold after it: the staged bytes are then
     // one version of the source, and that stamp names the version that was stored.
-    if (stampOf(source) != staged.source) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source.path()));
-    }
+    requireUnchanged(source, staged.source);
     // The flush of a new file also makes its name durable on the file systems the store
     // runs on (ext4, xfs, btrfs), so the staging folder costs no flush of its own.
     if (durable && ::fdatasync(out.fd.get()) != 0)
@@ -178,9 +219,8 @@ void flushAll(const QList<Path> &paths)
 #endif
 }
 
-PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(folder)
+void PreparedFile::fill(const Path &folder, const std::function<void(int fd)> &write)
 {
-    const Fd in = OpenAt::openRegular(source);
     Fd dir = OpenAt::folder(folder, true);
     Fd file;
     QString named;
@@ -195,7 +235,7 @@ PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(fold
             failErrno(errno, join(folder.path(), named));
     }
     try {
-        copyBytes(in.get(), file.get(), folder.path(), false);
+        write(file.get());
     } catch (...) {
         if (!named.isEmpty())
             ::unlinkat(dir.get(), QFile::encodeName(named).constData(), 0);
@@ -204,6 +244,17 @@ PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(fold
     m_folder = dir.release();
     m_fd = file.release();
     m_named = named;
+}
+
+PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(folder)
+{
+    const Fd in = OpenAt::openRegular(source);
+    fill(folder, [&](int fd) { copyBytes(in.get(), fd, folder.path(), false); });
+}
+
+PreparedFile::PreparedFile(const Producer &produce, const Path &folder) : m_path(folder)
+{
+    fill(folder, [&](int fd) { produceBytes(produce, fd, folder.path(), false); });
 }
 
 PreparedFile::~PreparedFile()

@@ -108,6 +108,15 @@ void requireFolder(const Path &path, bool missingOk)
     requireKind(path, Kind::Folder, missingOk);
 }
 
+void requireUnchanged(const Path &path, const FileStamp &stamp)
+{
+    if (stampOf(path) != stamp) {
+        throw DwError(DwError::PermissionDenied,
+                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
+                          .arg(path.path()));
+    }
+}
+
 void discard(const Path &path) noexcept
 {
     try {
@@ -174,15 +183,38 @@ Path freePath(const Path &path)
     }
 }
 
-QString viewCopy(const Path &source, const QString &fileName)
+namespace {
+// A new folder of its own under the system's temporary folder, in which `make` makes the
+// file `fileName`; answers its path. The folder goes again when `make` fails.
+QString inNewTempFolder(const QString &fileName, const std::function<void(const Path &file)> &make)
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/dwbekijken-XXXXXX"));
     if (!dir.isValid())
         throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt."));
     const QString path = join(dir.path(), fileName);
-    copyNew(source, Path::below(dir.path(), path), false);
+    make(Path::below(dir.path(), path));
     dir.setAutoRemove(false);
     return path;
+}
+} // namespace
+
+QString viewCopy(const Path &source, const QString &fileName)
+{
+    return inNewTempFolder(fileName, [&](const Path &file) { copyNew(source, file, false); });
+}
+
+QString viewCopy(const Producer &produce, const QString &fileName)
+{
+    return inNewTempFolder(fileName, [&](const Path &file) { writeNew(produce, file, false); });
+}
+
+void PreparedFile::replace(const QString &name)
+{
+    const Path target = m_path.child(name);
+    requireRegular(target, true);
+    if (kindOf(target) != Kind::Missing)
+        moveAside(target);
+    place(name);
 }
 
 } // namespace dwfm::store::FileOps

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace dwfm::store {
 
 // The file work of the store: the one place that opens, creates, renames and removes the
@@ -32,9 +34,24 @@ void requireFolder(const Path &path, bool missingOk);
 // disk before the function returns.
 void copyNew(const Path &source, const Path &target, bool durable);
 
-// A copy of `source` named `fileName` in a new folder of its own under the system's
-// temporary folder, for viewing; answers its path. Nothing is left behind on failure.
+// What fills a new file with bytes that come from elsewhere than another file (the server
+// store's content, as it streams in): called once with the function that appends bytes to
+// the file. What it throws is passed on, and the file is not kept.
+using Writer = std::function<void(const char *data, qint64 size)>;
+using Producer = std::function<void(const Writer &write)>;
+
+// Like copyNew, with the bytes from `produce`.
+void writeNew(const Producer &produce, const Path &target, bool durable);
+
+// A copy of `source` (or the bytes of `produce`) named `fileName` in a new folder of its
+// own under the system's temporary folder, for viewing; answers its path. Nothing is left
+// behind on failure.
 QString viewCopy(const Path &source, const QString &fileName);
+QString viewCopy(const Producer &produce, const QString &fileName);
+
+// The regular file at `path`, opened for reading and refused like every read (a link below
+// the anchor, a pipe, a device or a socket is never opened). The caller closes it.
+int openForReading(const Path &path);
 
 // What copyIfAbsent did.
 enum class NewCopy { Made, TargetExists, SourceMissing };
@@ -64,6 +81,10 @@ struct Staged {
 };
 // Copies `source` to the new file `target` (its folder made when missing).
 Staged stage(const Path &source, const Path &target, bool durable);
+
+// Refuses (asking to try again) when the file at `path` is no longer the version `stamp`
+// describes: a copy made since the stamp was taken could then be torn between versions.
+void requireUnchanged(const Path &path, const FileStamp &stamp);
 
 // Gives back the memory that caches `path`, whose content is about to be replaced: the
 // new content then reuses memory that was just in use, as an overwrite in place would,
@@ -106,14 +127,20 @@ QString removeIfUnchanged(const Path &path, const FileStamp &stamp);
 class PreparedFile {
 public:
     PreparedFile(const Path &source, const Path &folder);
+    PreparedFile(const Producer &produce, const Path &folder);
     ~PreparedFile();
     PreparedFile(const PreparedFile &) = delete;
     PreparedFile &operator=(const PreparedFile &) = delete;
     // Gives the copy the name `name` in its folder, which must be free (refused
     // otherwise); flushes the folder.
     void place(const QString &name);
+    // Like place, but a regular file of that name is first kept aside (moveAside): nothing
+    // is lost. A link or anything but a regular file there is refused, never moved.
+    void replace(const QString &name);
 
 private:
+    // Makes the file in `folder` and has `write` fill it through its descriptor.
+    void fill(const Path &folder, const std::function<void(int fd)> &write);
     int m_folder = -1;
     int m_fd = -1;
     Path m_path;     // the folder, for messages

@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+
 namespace dwfm::store::FileOps {
 
 namespace {
@@ -54,6 +57,34 @@ void copyNew(const Path &source, const Path &target, bool)
     copyFile(source, target);
 }
 
+void writeNew(const Producer &produce, const Path &target, bool)
+{
+    requireNoLinkOnTheWay(target);
+    QFile file(target.path());
+    if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly))
+        failErrno(EEXIST, target.path());
+    try {
+        produce([&](const char *data, qint64 size) {
+            if (file.write(data, size) != size)
+                failErrno(ENOSPC, target.path());
+        });
+        if (!file.flush())
+            failErrno(ENOSPC, target.path());
+    } catch (...) {
+        file.remove();
+        throw;
+    }
+}
+
+int openForReading(const Path &path)
+{
+    requireRegular(path, false);
+    const int fd = ::open(QFile::encodeName(path.path()).constData(), O_RDONLY);
+    if (fd < 0)
+        failErrno(errno, path.path());
+    return fd;
+}
+
 NewCopy copyIfAbsent(const Path &source, const Path &target)
 {
     if (kindOf(source) == Kind::Missing)
@@ -82,11 +113,11 @@ Staged stage(const Path &source, const Path &target, bool)
     makeFolder(target.parent());
     copyFile(source, target);
     FaultInjection::point("after-stage");
-    if (stampOf(source) != staged.source) {
+    try {
+        requireUnchanged(source, staged.source);
+    } catch (...) {
         QFile::remove(target.path());
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Het bestand '%1' werd gewijzigd terwijl het werd gekopieerd; probeer het opnieuw.")
-                          .arg(source.path()));
+        throw;
     }
     return staged;
 }
@@ -135,6 +166,13 @@ PreparedFile::PreparedFile(const Path &source, const Path &folder) : m_path(fold
     makeFolder(folder);
     m_named = tempName();
     copyFile(source, folder.child(m_named));
+}
+
+PreparedFile::PreparedFile(const Producer &produce, const Path &folder) : m_path(folder)
+{
+    makeFolder(folder);
+    m_named = tempName();
+    writeNew(produce, folder.child(m_named), false);
 }
 
 PreparedFile::~PreparedFile()

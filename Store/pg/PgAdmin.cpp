@@ -1,12 +1,15 @@
 #include "pg/PgAdmin.h"
 
 #include "StoreFolders.h"
-#include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "pg/PgConnection.h"
+#include "pg/PgContentSql.h"
+#include "pg/PgFunctionsSql.h"
+#include "pg/PgRequestsSql.h"
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
 #include "pg/PgSessionLimitsSql.h"
+#include "pg/PgStoreCheck.h"
 #include "DwError.h"
 
 #include <QDir>
@@ -35,13 +38,6 @@ constexpr std::pair<const char *, qint64 PgAdmin::SessionLimits::*> Limits[] = {
 PgAdmin::PgAdmin(QString server, QString catalogue) : m_server(std::move(server)), m_catalogue(std::move(catalogue)) {}
 PgAdmin::~PgAdmin() = default;
 
-QString PgAdmin::scripted(const char *sql) const
-{
-    QString script = QString::fromUtf8(sql);
-    return script.replace(QStringLiteral("{owner}"), PgConnection::identifier(ownerRole()))
-        .replace(QStringLiteral("{users}"), PgConnection::identifier(usersRole()));
-}
-
 PgConnection &PgAdmin::db()
 {
     if (!m_db) {
@@ -50,9 +46,16 @@ PgConnection &PgAdmin::db()
         if (m_db->exec("SELECT 1 FROM pg_proc WHERE proname = 'end_stuck_sessions' AND pronamespace = 'dw'::regnamespace")
                 .rows() == 0) {
             PgTransaction tx(*m_db);
-            m_db->script(scripted(PgSessionLimitsSql));
+            m_db->script(withRoles(PgSessionLimitsSql));
             for (const UserRecord &u : users())
                 limitRole(*m_db, u.id.toLower());
+            tx.commit();
+        }
+        // A store made before its sessions marked their commits gets the marks now.
+        if (m_db->exec("SELECT to_regprocedure('dw.mark_request(uuid)') IS NULL AND to_regclass('dw.store_info') IS NOT NULL")
+                .boolean(0, 0)) {
+            PgTransaction tx(*m_db);
+            m_db->script(withRoles(PgRequestsSql));
             tx.commit();
         }
     }
@@ -86,10 +89,25 @@ QString PgAdmin::usersRole() const
     return m_catalogue.toLower() + QStringLiteral("_users");
 }
 
-void PgAdmin::createStore(const QString &rootFolder)
+QString PgAdmin::withRoles(const char *script) const
 {
-    if (rootFolder.isEmpty() || QFileInfo(rootFolder).isRelative())
-        throw DwError(DwError::InputError, QStringLiteral("Geef de map van de bestanden op als volledig pad (--store MAP)."));
+    return QString::fromUtf8(script)
+        .replace(QStringLiteral("{owner}"), PgConnection::identifier(ownerRole()))
+        .replace(QStringLiteral("{users}"), PgConnection::identifier(usersRole()));
+}
+
+void PgAdmin::installFunctions(PgConnection &c)
+{
+    c.script(withRoles(PgFunctionsSql));
+    c.script(withRoles(PgContentSql));
+    // The functions were all dropped and made again: the one that ends stuck sessions too.
+    c.script(withRoles(PgSessionLimitsSql));
+    c.script(withRoles(PgRequestsSql));
+    c.exec("UPDATE dw.store_info SET value = ? WHERE key = 'schema_version'", {PgSchemaVersion});
+}
+
+void PgAdmin::createStore()
+{
     {
         PgConnection server(PgSession::conninfo(m_server, QStringLiteral("postgres"), QString(), QString()));
         if (server.exec("SELECT 1 FROM pg_database WHERE datname = ?", {m_catalogue}).rows() > 0)
@@ -105,14 +123,35 @@ void PgAdmin::createStore(const QString &rootFolder)
         formatted(server, "SELECT format('GRANT CONNECT ON DATABASE %I TO %I', ?::text, ?::text)",
                   {m_catalogue, usersRole()});
     }
-    PgConnection db(PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
-    PgTransaction tx(db);
-    db.script(scripted(PgSchemaSql));
-    db.script(scripted(PgSessionLimitsSql));
-    db.exec("INSERT INTO dw.store_info (key, value) VALUES ('schema_version', '1'), ('root_folder', ?)",
-            {QDir::cleanPath(rootFolder)});
-    FileOps::makePath(rootFolder);
+    // The store's own connection (db()) would first look for the session limits, which a
+    // new database has not got yet.
+    PgConnection c(PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    PgTransaction tx(c);
+    c.script(withRoles(PgRecordTablesSql));
+    c.script(withRoles(PgContentTablesSql));
+    c.exec("INSERT INTO dw.store_info (key, value) VALUES ('schema_version', '0')");
+    installFunctions(c);
     tx.commit();
+}
+
+int PgAdmin::upgrade()
+{
+    PgConnection &c = db();
+    PgTransaction tx(c);
+    const PgResult r = c.exec("SELECT value::integer FROM dw.store_info WHERE key = 'schema_version' FOR UPDATE");
+    const int version = r.rows() ? int(r.int64(0, 0)) : 0;
+    if (version == PgSchemaVersion)
+        return version;
+    if (version < 1)
+        throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(m_catalogue));
+    if (version > PgSchemaVersion)
+        PgSession::requireSchema(version, m_catalogue);
+    // Version 1 kept the content on a shared folder: the content tables are new, and the
+    // files get their content when the share is moved in (PgShareImport).
+    c.script(withRoles(PgContentTablesSql));
+    installFunctions(c);
+    tx.commit();
+    return version;
 }
 
 bool PgAdmin::exists()
@@ -127,7 +166,6 @@ bool PgAdmin::nameTaken(const QString &id)
 
 void PgAdmin::dropStore()
 {
-    const QString root = ownFolders().value(0);
     QStringList roles;
     for (const UserRecord &u : users())
         roles << u.id.toLower();
@@ -141,8 +179,6 @@ void PgAdmin::dropStore()
     for (const QString &group : {usersRole(), ownerRole()})
         formatted(*server, "SELECT format('DROP ROLE IF EXISTS %I', ?::text)", {group});
     tx.commit();
-    if (!root.isEmpty())
-        QDir(root).removeRecursively();
 }
 
 QString PgAdmin::dropRole(PgConnection &c, const QString &role)
@@ -362,9 +398,58 @@ QString PgAdmin::defaultWorkingRoot(const QString &userId)
     return StoreFolders::defaultWorkingRoot(m_catalogue, userId);
 }
 
+PruneResult PgAdmin::prune(const PruneRules &rules)
+{
+    if ((rules.keep && *rules.keep < 0) || (rules.olderThanDays && *rules.olderThanDays < 0))
+        throw DwError(DwError::InputError, QStringLiteral("Het aantal versies en het aantal dagen mogen niet negatief zijn."));
+    PgConnection &c = db();
+    PgTransaction tx(c);
+    // No version is made or restored meanwhile: what is judged unused stays unused.
+    c.exec("LOCK TABLE dw.versions IN SHARE ROW EXCLUSIVE MODE");
+    PruneResult result;
+    result.versions = int(c.exec(R"SQL(
+        WITH ranked AS (SELECT project_id, version, made_at,
+                               row_number() OVER (PARTITION BY project_id ORDER BY version DESC) - 1 AS newer
+                          FROM dw.versions)
+        DELETE FROM dw.versions v USING ranked r, dw.projects p
+         WHERE r.project_id = v.project_id AND r.version = v.version AND p.project_id = v.project_id
+           AND v.version <> p.version AND NOT (p.checked_out AND v.version = p.checkout_version)
+           AND (?::integer IS NULL OR r.newer >= ?::integer)
+           AND (?::bigint IS NULL OR v.made_at < dw.now_ms() - ?::bigint * 86400000)
+        RETURNING 1)SQL",
+                                 {rules.keep ? QVariant(*rules.keep) : QVariant(), rules.keep ? QVariant(*rules.keep) : QVariant(),
+                                  rules.olderThanDays ? QVariant(*rules.olderThanDays) : QVariant(),
+                                  rules.olderThanDays ? QVariant(*rules.olderThanDays) : QVariant()})
+                             .rows());
+    // Also what an earlier run or a damaged store left that nobody uses.
+    const PgResult gone = c.exec("WITH g AS (DELETE FROM dw.contents c WHERE NOT EXISTS "
+                                 "(SELECT 1 FROM dw.versions v WHERE v.content_id = c.content_id) RETURNING size) "
+                                 "SELECT count(*), coalesce(sum(size), 0) FROM g");
+    result.contents = int(gone.int64(0, 0));
+    result.bytes = gone.int64(0, 1);
+    tx.commit();
+    return result;
+}
+
+ContentTotals PgAdmin::storedContent()
+{
+    const PgResult r = db().exec("SELECT count(*), coalesce(sum(size), 0) FROM dw.contents WHERE NOT uploading");
+    return ContentTotals{r.int64(0, 0), r.int64(0, 1)};
+}
+
+QStringList PgAdmin::check(bool deep)
+{
+    return PgStoreCheck(db()).check(deep);
+}
+
+QStringList PgAdmin::repair(bool deep)
+{
+    return PgStoreCheck(db()).repair(deep);
+}
+
 QStringList PgAdmin::ownFolders()
 {
-    return {db().exec("SELECT value FROM dw.store_info WHERE key = 'root_folder'").text(0, 0)};
+    return {}; // the server store keeps nothing on disk
 }
 
 } // namespace dwfm::store::pg

@@ -21,13 +21,17 @@ public:
     ~PgAdmin() override;
 
     // Creates the database, its owner role (owns the tables and functions), the group
-    // role of its users, the tables, the functions and the root folder on disk.
-    void createStore(const QString &rootFolder);
+    // role of its users, the tables and the functions.
+    void createStore();
+    // Brings the tables and functions of a store made by an older version of this program
+    // up to date (one transaction); answers the version it had. A store of version 1 then
+    // has its files without content until its share is moved in.
+    int upgrade();
     // Whether the database exists.
     bool exists();
-    // Removes the database, the files under its root folder and the roles of the store: its
-    // users' (a role that also belongs to another store only leaves this one) and its
-    // owner and users' group (the demo's --reset).
+    // Removes the database and the roles of the store: its users' (a role that also belongs
+    // to another store only leaves this one) and its owner and users' group (the demo's
+    // --reset).
     void dropStore();
 
     FileStoreSession &store() override;
@@ -59,18 +63,25 @@ public:
     void setSessionLimits(const SessionLimits &limits);
     void setLocationKind(qint32 locationId, qint32 kind) override;
     QString defaultWorkingRoot(const QString &userId) override;
+    PruneResult prune(const PruneRules &rules) override;
+    ContentTotals storedContent() override;
+    QStringList check(bool deep) override;
+    QStringList repair(bool deep) override;
 
     QString ownerRole() const;
     QString usersRole() const;
+    // The connection of the database administrator to the store's database.
+    PgConnection &db();
 
 protected:
     QStringList ownFolders() override;
 
 private:
-    PgConnection &db();
     std::unique_ptr<PgConnection> serverConnection() const;
     // A script with the store's own role names in place of {owner} and {users}.
-    QString scripted(const char *sql) const;
+    QString withRoles(const char *script) const;
+    // (Re)makes every function of the store, its session limits' included.
+    void installFunctions(PgConnection &c);
     void applyChange(PgConnection &c, const QString &role, const UserChange &change);
     bool takeUpRole(PgConnection &c, const QString &role);
     void limitRole(PgConnection &c, const QString &role);

@@ -5,6 +5,9 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <exception>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace dwfm::store::pg {
@@ -15,8 +18,9 @@ namespace {
 constexpr const char *LockTimedOut = "55P03";
 constexpr const char *StatementTimedOut = "57014";
 constexpr const char *IdleTimedOut = "25P03";
+} // namespace
 
-qint32 errorNumber(const char *state)
+qint32 PgConnection::errorNumber(const char *state)
 {
     if (!state)
         return DwError::DatabaseError;
@@ -32,6 +36,14 @@ qint32 errorNumber(const char *state)
     if (s == "22023")
         return DwError::InputError;
     return DwError::DatabaseError;
+}
+
+namespace {
+// libpq's words for a broken link, on one line and without the closing full stop.
+QString brokenText(QString why)
+{
+    why = why.simplified();
+    return why.endsWith(QLatin1Char('.')) ? why.chopped(1) : why;
 }
 
 // "?" placeholders to "$n", outside quoted text.
@@ -86,9 +98,14 @@ PgConnection::PgConnection(const QString &conninfo)
         m_conn = nullptr;
         refuseConnection(why, server, database, user);
     }
-    PQsetClientEncoding(m_conn, "UTF8");
     // The server's notices (e.g. "already a member of role") are not for the user.
     PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
+    setUp();
+}
+
+void PgConnection::setUp()
+{
+    PQsetClientEncoding(m_conn, "UTF8");
     exec("SET search_path = dw, pg_temp");
 }
 
@@ -131,13 +148,17 @@ PgConnection::~PgConnection()
 
 void PgConnection::fail(pg_result *result)
 {
-    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    // The error fields live inside the result: copy them before the result is freed.
+    const QByteArray state(result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr);
     const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    const qint32 number = errorNumber(state);
+    const qint32 number = errorNumber(state.isNull() ? nullptr : state.constData());
     QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
-    const QByteArray s(state ? state : "");
-    if (s == LockTimedOut) {
+    if (state.isEmpty() && broken()) {
+        throw DwError(number, QStringLiteral("De verbinding met de server is verbroken (%1); de volgende opdracht maakt "
+                                             "opnieuw verbinding.").arg(brokenText(text)));
+    }
+    if (state == LockTimedOut) {
         // Another session holds what this one waited for. Sessions of store users that keep
         // a transaction open past the store's time-outs are ended, so the next try finds it
         // free unless someone is really at work on it.
@@ -147,46 +168,170 @@ void PgConnection::fail(pg_result *result)
         throw DwError(number, QStringLiteral("Het bestand of de map wordt op dit moment door een andere sessie vastgehouden; "
                                              "probeer het zo opnieuw."));
     }
-    if (s == StatementTimedOut)
+    if (state == StatementTimedOut)
         throw DwError(number, QStringLiteral("De server heeft de opdracht afgebroken: ze duurde langer dan de store toestaat."));
-    if (s == IdleTimedOut)
+    if (state == IdleTimedOut)
         throw DwError(number, QStringLiteral("De server heeft de verbinding beëindigd: een transactie stond langer open dan de "
                                              "store toestaat."));
     // The store's own refusals are sentences already; the server's other errors are not.
-    if (number == DwError::DatabaseError || (state && QByteArray(state).startsWith("23") && !text.startsWith("Er ")))
-        text = QStringLiteral("Databasefout: %1.").arg(text);
+    if (number == DwError::DatabaseError || (state.startsWith("23") && !text.startsWith("Er ")))
+        text = QStringLiteral("Databasefout: %1.").arg(text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text);
     throw DwError(number, text);
 }
 
-PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+bool PgConnection::send(const char *sql, const QVariantList &params, int resultFormat)
 {
     std::vector<QByteArray> values;
     std::vector<const char *> pointers;
+    std::vector<int> lengths, formats;
     values.reserve(std::size_t(params.size()));
     for (const QVariant &v : params) {
-        if (v.isNull()) {
+        const bool binary = v.typeId() == QMetaType::QByteArray;
+        if (v.isNull())
             values.emplace_back();
-            pointers.push_back(nullptr);
-            continue;
-        }
-        values.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
-        pointers.push_back(values.back().constData());
+        else if (binary)
+            values.push_back(v.toByteArray());
+        else
+            values.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
+        pointers.push_back(v.isNull() ? nullptr : values.back().constData());
+        lengths.push_back(int(values.back().size()));
+        formats.push_back(binary ? 1 : 0);
     }
-    pg_result *result = PQexecParams(m_conn, numbered(sql).constData(), int(pointers.size()), nullptr, pointers.data(),
-                                     nullptr, nullptr, 0);
-    const ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        fail(result);
+    return PQsendQueryParams(m_conn, numbered(sql).constData(), int(pointers.size()), nullptr, pointers.data(),
+                             lengths.data(), formats.data(), resultFormat) == 1;
+}
+
+void PgConnection::beginNow()
+{
+    if (std::exchange(m_beginPending, false))
+        exec("BEGIN");
+}
+
+void PgConnection::afterStatement()
+{
     if (m_hook) {
         collect();
         if (!m_pending.isEmpty())
             m_hook();
     }
+}
+
+pg_result *PgConnection::run(std::initializer_list<Statement> statements, pg_result **failed)
+{
+    // More than one statement go in one message (libpq's pipeline mode): one round trip.
+    const bool pipelined = statements.size() > 1;
+    bool sent = !pipelined || PQenterPipelineMode(m_conn) == 1;
+    for (const Statement &statement : statements)
+        sent = sent && send(statement.sql, statement.params, 0);
+    if (!sent || (pipelined && PQpipelineSync(m_conn) != 1)) {
+        if (pipelined)
+            PQexitPipelineMode(m_conn);
+        fail(nullptr);
+    }
+    // The last result is the answer; an error among them wins. In a pipeline a null ends each
+    // statement's answers, and the sync ends the whole.
+    pg_result *result = nullptr;
+    *failed = nullptr;
+    for (std::size_t ends = 0;;) {
+        pg_result *next = PQgetResult(m_conn);
+        if (!next) {
+            if (!pipelined || broken() || ++ends > statements.size())
+                break;
+            continue;
+        }
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(next);
+            break;
+        }
+        // libpq keeps a stream's single-row mode for the first statement of a pipeline that
+        // follows it: that statement (a BEGIN, or one before a COMMIT) may answer row by row,
+        // and its rows are not wanted.
+        if (status == PGRES_SINGLE_TUPLE) {
+            PQclear(next);
+            continue;
+        }
+        if (!*failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            *failed = next;
+            continue;
+        }
+        PQclear(result);
+        result = next;
+    }
+    if (pipelined)
+        PQexitPipelineMode(m_conn);
+    if (*failed)
+        PQclear(std::exchange(result, nullptr));
+    return result;
+}
+
+PgResult PgConnection::exec(const char *sql, const QVariantList &params)
+{
+    if (!revive(sql))
+        return PgResult();
+    // A transaction begins with its first statement, BEGIN and it in one message. A rollback
+    // before it has nothing to end.
+    const bool begin = std::exchange(m_beginPending, false);
+    if (begin && std::strcmp(sql, "ROLLBACK") == 0)
+        return PgResult();
+    pg_result *failed = nullptr;
+    pg_result *result = begin ? run({{"BEGIN", {}}, {sql, params}}, &failed) : run({{sql, params}}, &failed);
+    if (failed) {
+        if (resendable(sql, begin)) {
+            PQclear(failed);
+            reopen();
+            m_beginPending = begin;
+            return exec(sql, params);
+        }
+        fail(failed);
+    }
+    afterStatement();
     return PgResult(result);
+}
+
+void PgConnection::stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row)
+{
+    revive(sql);
+    beginNow();
+    if (!send(sql, params, 1) || PQsetSingleRowMode(m_conn) != 1)
+        fail(nullptr);
+    pg_result *failed = nullptr;
+    std::exception_ptr thrown;
+    while (pg_result *next = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_SINGLE_TUPLE && !thrown && !failed) {
+            PgResult one(next);
+            try {
+                row(one);
+            } catch (...) {
+                // The rest is not wanted: the server stops sending, and what is on its way
+                // is read and dropped, so the connection can take the next statement.
+                thrown = std::current_exception();
+                if (PGcancel *cancel = PQgetCancel(m_conn)) {
+                    char why[256];
+                    PQcancel(cancel, why, sizeof why);
+                    PQfreeCancel(cancel);
+                }
+            }
+        } else if (!failed && status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+            failed = next;
+        } else {
+            PQclear(next);
+        }
+    }
+    if (thrown) {
+        PQclear(failed);
+        std::rethrow_exception(thrown);
+    }
+    if (failed)
+        fail(failed);
+    afterStatement();
 }
 
 void PgConnection::script(const QString &sql)
 {
+    revive(nullptr);
+    beginNow();
     pg_result *result = PQexec(m_conn, sql.toUtf8().constData());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -243,7 +388,7 @@ QString PgConnection::identifier(const QString &name)
 
 PgTransaction::PgTransaction(PgConnection &connection) : m_connection(connection)
 {
-    m_connection.exec("BEGIN");
+    m_connection.begin();
 }
 
 PgTransaction::~PgTransaction()
@@ -282,9 +427,9 @@ QString PgConnection::encryptPassword(const QString &password, const QString &ro
     return verifier;
 }
 
-void PgTransaction::commit()
+void PgTransaction::commit(const char *last, const QVariantList &params)
 {
-    m_connection.exec("COMMIT");
+    m_connection.commit(last, params);
     m_done = true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -35,11 +36,14 @@ private:
 };
 
 // One libpq connection. Statements take "?" parameters (rewritten to $1, $2, ...), sent
-// as text; errors throw DwError with the store's numbers: the functions' refusals (SQL
+// as text, except a QByteArray, which goes as raw bytes (a bytea without the cost of its
+// text form); errors throw DwError with the store's numbers: the functions' refusals (SQL
 // state 42501) become "permission denied", a duplicate "integrity violation", an unknown
 // item "item not found", and the server's own message is the text. A lock wait, a
 // statement or an idle transaction past the store's time-outs is "permission denied" with
-// a sentence that says so.
+// a sentence that says so. A connection that broke (the server restarted, the link dropped)
+// connects again by itself, once, at its next statement outside a transaction
+// (PgConnectionRecovery.cpp).
 class PgConnection {
 public:
     // `conninfo` in libpq's key=value form. Throws DwError when the server refuses.
@@ -49,6 +53,11 @@ public:
     PgConnection &operator=(const PgConnection &) = delete;
 
     PgResult exec(const char *sql, const QVariantList &params = {});
+    // Runs a query whose rows may be too many to hold at once: each row comes to `row` on
+    // its own as it arrives (a result of one row, cells in binary form: a bytea's raw
+    // bytes), and is gone when `row` returns. An exception from `row` cancels the query
+    // and is passed on; the connection stays usable.
+    void stream(const char *sql, const QVariantList &params, const std::function<void(const PgResult &row)> &row);
     // Runs a script of several statements without parameters.
     void script(const QString &sql);
 
@@ -62,6 +71,25 @@ public:
     void setNotificationHook(std::function<void()> hook) { m_hook = std::move(hook); }
 
     pg_conn *handle() const { return m_conn; }
+
+    // LISTENs on `channel`, and again after each reconnection.
+    void listen(const char *channel);
+    // Called after the connection was made again (its socket is a new one).
+    void setReconnectHook(std::function<void()> hook) { m_reconnected = std::move(hook); }
+    // Whether the link to the server is known to be broken.
+    bool broken() const;
+    // Begins a transaction; the BEGIN goes with its first statement.
+    void begin() { m_beginPending = true; }
+    // Commits the running transaction. With request marks on, the change is committed with a
+    // mark of its own; when the answer to the COMMIT is lost, the connection is made again and
+    // the server asked whether the mark landed: this returns when it did, and throws when it
+    // did not (nothing changed) or cannot be known.
+    // `last`, when given, is the transaction's last statement: it goes in one message with the
+    // COMMIT (its answer is not wanted).
+    void commit(const char *last = nullptr, const QVariantList &params = {});
+    // Turns the marks on: a session's connection to a store that keeps them.
+    void setRequestMarks(bool on) { m_requestMarks = on; }
+
     // The SCRAM-SHA-256 verifier of `password` for `role`, made on this side: only it
     // ever reaches the server (ALTER ROLE ... PASSWORD takes it as it is).
     QString encryptPassword(const QString &password, const QString &role);
@@ -72,13 +100,40 @@ public:
     static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
     // A name as a quoted SQL identifier.
     static QString identifier(const QString &name);
+    // The store's error number for an SQL state (e.g. of a refusal a batch function caught).
+    static qint32 errorNumber(const char *state);
 
 private:
+    bool send(const char *sql, const QVariantList &params, int resultFormat);
+    struct Statement {
+        const char *sql;
+        QVariantList params;
+    };
+    // Sends the statements (several in one message) and answers the last result, or null with
+    // the first error in `failed`.
+    pg_result *run(std::initializer_list<Statement> statements, pg_result **failed);
+    void afterStatement();
     [[noreturn]] void fail(pg_result *result);
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
                                               const QString &user);
     void collect();
+    void setUp();
+    // Before each statement: outside a transaction a link found broken is made again; false
+    // for the rollback of a transaction the break cut off (nothing left to do).
+    bool revive(const char *sql);
+    void reopen();
+    // Whether a statement that found the link broken may go again on a new connection.
+    bool resendable(const char *sql, bool begun) const;
+    // Sends a BEGIN still owed on its own (before a statement that cannot go in a pipeline).
+    void beginNow();
     pg_conn *m_conn = nullptr;
+    bool m_requestMarks = false;
+    bool m_beginPending = false;
+    QList<QByteArray> m_channels;
+    std::function<void()> m_reconnected;
+    bool m_sentInTransaction = false; // the last statement was sent inside a transaction
+    QElapsedTimer m_lastFailure;      // of the last failed attempt to connect again
+    QString m_failureText;
     std::function<void()> m_hook;
     QList<std::pair<QByteArray, QString>> m_pending;
     bool m_lockTimedOut = false; // in the transaction that is being rolled back
@@ -92,7 +147,8 @@ class PgTransaction {
 public:
     explicit PgTransaction(PgConnection &connection);
     ~PgTransaction();
-    void commit();
+    // Commits, with `last` as the transaction's last statement when given (PgConnection::commit).
+    void commit(const char *last = nullptr, const QVariantList &params = {});
 
 private:
     PgConnection &m_connection;

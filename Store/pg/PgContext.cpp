@@ -28,15 +28,23 @@ QString PgContext::locationPath(qint32 id) const
     return joinLocationPath(id, parts, r.rows() > 0 ? r.int64(0, 1) : 0);
 }
 
-ProjectRow PgContext::file(qint32 id) const
+PgFileRow PgContext::file(qint32 id) const
 {
-    const PgResult r = m_db->exec("SELECT project_id, location_id, file_name, checked_out, user_id, checkout_folder, locked "
-                                  "FROM projects WHERE project_id = ?",
+    const PgResult r = m_db->exec("SELECT p.project_id, p.location_id, p.file_name, p.checked_out, p.user_id, "
+                                  "p.checkout_folder, p.locked, p.version, encode(v.sha256, 'hex'), v.size "
+                                  "FROM projects p LEFT JOIN versions v ON v.project_id = p.project_id "
+                                  "AND v.version = p.version WHERE p.project_id = ?",
                                   {id});
     if (r.rows() == 0)
         throw DwError(DwError::ItemNotFound, QStringLiteral("Bestand %1 bestaat niet in de store.").arg(id));
-    return ProjectRow{qint32(r.int64(0, 0)), qint32(r.int64(0, 1)), r.text(0, 2), r.boolean(0, 3), r.text(0, 4),
-                      r.text(0, 5),          r.boolean(0, 6)};
+    PgFileRow row;
+    static_cast<ProjectRow &>(row) = ProjectRow{qint32(r.int64(0, 0)), qint32(r.int64(0, 1)), r.text(0, 2), r.boolean(0, 3),
+                                                r.text(0, 4),          r.text(0, 5),          r.boolean(0, 6)};
+    if (!r.isNull(0, 7)) {
+        row.version = qint32(r.int64(0, 7));
+        row.content = PgContent::Stored{r.text(0, 8), r.int64(0, 9)};
+    }
+    return row;
 }
 
 bool PgContext::heldByOther(const ProjectRow &file) const

@@ -1,16 +1,26 @@
 #pragma once
 
 #include "RowShape.h"
+#include "fs/FaultInjection.h"
 #include "SessionContext.h"
 #include "Recordset.h"
 #include "pg/PgConnection.h"
+#include "pg/PgContent.h"
 
 #include <QString>
 
 namespace dwfm::store::pg {
 
-// What the services of one server session share: besides the session's common part (with
-// the store's root folder as the database knows it), the connection and the server's name.
+// A file's row with its current version and that version's content (a file of an older
+// store whose content has not been moved in yet has neither).
+struct PgFileRow : ProjectRow {
+    qint32 version = 0;
+    PgContent::Stored content;
+};
+
+// What the services of one server session share: besides the session's common part (whose
+// root folder is a folder on this computer where a host puts a file to be registered), the
+// connection and the server's name.
 class PgContext : public SessionContext {
 public:
     PgContext(PgConnectionPtr connection, QString server, QString catalogue, QString rootFolder, UserInfo user);
@@ -22,7 +32,7 @@ public:
     RecordsetPtr rows(const char *sql, const QVariantList &params, const RowShape &shape) const;
 
     QString locationPath(qint32 id) const override;
-    ProjectRow file(qint32 id) const;
+    PgFileRow file(qint32 id) const;
     bool heldByOther(const ProjectRow &file) const;
 
 private:
@@ -31,5 +41,25 @@ private:
 };
 
 using PgContextPtr = std::shared_ptr<PgContext>;
+
+// The boundary of a service call that is one change of the store: `work` runs in one
+// transaction, committed after it (just after the fault point "before-commit", where a
+// test makes the commit fail as a full disk would; "after-commit" follows it); an error
+// rolls it back and becomes the last error, and the answer is `failed`.
+template <typename F, typename R>
+R committed(const PgContextPtr &context, F &&work, R failed)
+{
+    return guarded(
+        context,
+        [&] {
+            PgTransaction tx(context->db());
+            R answer = work();
+            FaultInjection::check("before-commit");
+            tx.commit();
+            FaultInjection::point("after-commit");
+            return answer;
+        },
+        failed);
+}
 
 } // namespace dwfm::store::pg

@@ -1,7 +1,6 @@
 #include "pg/PgServices.h"
 
 #include "ServerFolder.h"
-#include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "search/ShownFiles.h"
@@ -10,47 +9,34 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 
 namespace dwfm::store::pg {
 
 namespace {
-// Writes and flushes a hidden copy of `source` beside `target`, then renames it into place;
-// an existing target is refused and the copy removed.
-void copyDurably(const AnchoredPath &source, const AnchoredPath &target)
+// A list of IDs as a PostgreSQL array literal.
+QString idArray(const QList<qint32> &ids)
 {
-    const AnchoredPath staged = FileOps::stage(source, target.parent().child(FileOps::tempName()), true).path;
-    try {
-        FileOps::install(staged, target, false);
-    } catch (...) {
-        FileOps::discard(staged);
-        throw;
-    }
+    QStringList parts;
+    for (qint32 id : ids)
+        parts << QString::number(id);
+    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
 }
 
-// Puts a renamed or hidden entry back after a refused commit; the error of the commit is
-// the one the caller sees.
-void renameBack(const AnchoredPath &from, const AnchoredPath &to) noexcept
+// The answers of a batch function, one row per file (first column its own answer, then the
+// refusal's SQL state and text); the last refusal becomes the last error.
+template <typename T>
+QList<T> batchAnswers(const PgContextPtr &context, const PgResult &r, T (*answer)(const PgResult &, int))
 {
-    try {
-        FileOps::rename(from, to);
-    } catch (...) {
+    QList<T> out;
+    for (int i = 0; i < r.rows(); ++i) {
+        out << answer(r, i);
+        if (!r.isNull(i, 1))
+            context->setLastError(PgConnection::errorNumber(r.raw(i, 1)), r.text(i, 2));
     }
-}
-
-// Runs `work` as one transaction and turns an error into the last error and `failed`.
-template <typename F, typename R>
-R inTransaction(const PgContextPtr &context, F &&work, R failed)
-{
-    return guarded(
-        context,
-        [&] {
-            PgTransaction tx(context->db());
-            R answer = work(tx);
-            return answer;
-        },
-        failed);
+    return out;
 }
 } // namespace
 
@@ -62,91 +48,97 @@ const char *PgProjects::inLocationSql()
 qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
                               bool bCopyIntoStore, bool bLogHistory)
 {
-    return inTransaction(
+    FileOps::FileStamp placed;
+    AnchoredPath source;
+    const qint32 id = committed(
         m_context,
-        [&](PgTransaction &tx) {
-            const AnchoredPath source = AnchoredPath::chosen(strSourcePath);
-            FileOps::requireRegular(source, false);
+        [&] {
             const QString name = vFileName.isNull() ? QFileInfo(strSourcePath).fileName()
                                                     : QFileInfo(QDir::fromNativeSeparators(vFileName.toString())).fileName();
             NameRules::require(name);
-            const AnchoredPath folder = m_context->inStore(m_context->locationFolder(lLocationID));
-            const AnchoredPath target = folder.child(name);
-            const PgResult r = m_context->db().exec(
-                "SELECT add_project(?, ?, ?, ?)",
-                {lLocationID, name, bLogHistory, bCopyIntoStore ? QStringLiteral("Van %1").arg(strSourcePath) : QString()});
+            // A file to register must lie where the server session's root folder says a
+            // file of that location and name is put (see StoreFolders::serverDropFolder);
+            // below that folder no link is followed. A file to copy in is the one the user
+            // named.
             if (bCopyIntoStore) {
-                ServerFolder::requireNoStrayFile(target);
-                FileOps::makeFolder(folder);
-                copyDurably(source, target);
+                source = AnchoredPath::chosen(strSourcePath);
             } else {
-                ServerFolder::requireInPlace(strSourcePath, target);
+                source = m_context->inStore(FileOps::join(m_context->locationFolder(lLocationID), name));
+                ServerFolder::requireInPlace(strSourcePath, source);
             }
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                if (bCopyIntoStore)
-                    FileOps::discard(target);
-                throw;
-            }
-            return qint32(r.int64(0, 0));
+            FileOps::requireRegular(source, false);
+            const PgContent::Upload up = PgContent::upload(m_context->db(), source);
+            placed = up.source;
+            // The server writes the history; a file registered in place came from nowhere else.
+            const QString source = bCopyIntoStore ? strSourcePath : QString();
+            return qint32(m_context->db()
+                              .exec("SELECT add_project(?, ?, ?, ?, ?, ?)",
+                                    {lLocationID, name, bLogHistory, source, up.id, PgContent::hashBytes(up.content.sha256)})
+                              .int64(0, 0));
         },
         qint32(-1));
+    // A registered file has been handed over: the database holds it now.
+    if (id > 0 && !bCopyIntoStore)
+        m_context->guard([&] { return FileOps::removeIfUnchanged(source, placed); }, QString());
+    return id;
 }
 
 bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
                              QVariant &vNewProjectID)
 {
-    return inTransaction(
+    const qint32 id = committed(
         m_context,
-        [&](PgTransaction &tx) {
-            const ProjectRow src = m_context->file(lProjectID);
-            const AnchoredPath from = m_context->serverPath(src);
-            const AnchoredPath folder = m_context->inStore(m_context->locationFolder(lTargetLocationID));
-            const AnchoredPath target = folder.child(src.fileName);
-            const PgResult r = m_context->db().exec("SELECT copy_project(?, ?, ?, ?)",
-                                                    {lProjectID, lTargetLocationID, strDescription,
-                                                     m_context->locationPath(src.locationId)});
-            FileOps::makeFolder(folder);
-            copyDurably(from, target);
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                FileOps::discard(target);
-                throw;
-            }
-            vNewProjectID = qint32(r.int64(0, 0));
-            return true;
+        [&] {
+            return qint32(m_context->db()
+                              .exec("SELECT copy_project(?, ?, ?)", {lProjectID, lTargetLocationID, strDescription})
+                              .int64(0, 0));
         },
-        false);
+        qint32(-1));
+    if (id > 0)
+        vNewProjectID = id;
+    return id > 0;
+}
+
+QList<qint32> PgProjects::CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
+                                       const QString &strDescription)
+{
+    return committed(
+        m_context,
+        [&] {
+            const PgResult r = m_context->db().exec("SELECT new_id, state, refusal FROM copy_projects(?::integer[], ?, ?)",
+                                                    {idArray(lProjectIDs), lTargetLocationID, strDescription});
+            return batchAnswers<qint32>(m_context, r, [](const PgResult &row, int i) { return qint32(row.int64(i, 0)); });
+        },
+        QList<qint32>(lProjectIDs.size(), -1));
+}
+
+QList<bool> PgProjects::DeleteProjects(const QList<qint32> &lProjectIDs)
+{
+    return committed(
+        m_context,
+        [&] {
+            const PgResult r =
+                m_context->db().exec("SELECT done, state, refusal FROM delete_projects(?::integer[])", {idArray(lProjectIDs)});
+            return batchAnswers<bool>(m_context, r, [](const PgResult &row, int i) { return row.boolean(i, 0); });
+        },
+        QList<bool>(lProjectIDs.size(), false));
 }
 
 bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
 {
-    return inTransaction(
+    return committed(
         m_context,
-        [&](PgTransaction &tx) {
-            const ProjectRow row = m_context->file(lProjectID);
-            if (row.fileName == strName)
-                return true;
-            NameRules::require(strName);
-            m_context->db().exec("SELECT rename_project(?, ?)", {lProjectID, strName});
-            const AnchoredPath from = m_context->serverPath(row);
-            const AnchoredPath to = from.parent().child(strName);
-            FileOps::requireRegular(from, false);
-            if (row.fileName.toLower() != strName.toLower() && FileOps::kindOf(to) != FileOps::Kind::Missing)
-                throw DwError(DwError::FileAlreadyExists, QStringLiteral("In de servermap staat al een bestand '%1'.").arg(to.path()));
-            FileOps::rename(from, to);
-            FileOps::syncFolder(to.parent());
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                renameBack(to, from);
-                throw;
+        [&] {
+            // The same name again changes nothing; a name the rules refuse is refused unless it is.
+            if (!NameRules::problem(strName).isEmpty()) {
+                if (m_context->file(lProjectID).fileName == strName)
+                    return true;
+                NameRules::require(strName);
             }
+            // Compared and renamed in one statement: one round trip.
+            m_context->db().exec("SELECT CASE WHEN f.file_name IS DISTINCT FROM ? THEN rename_project(?, ?) END "
+                                 "FROM (SELECT (SELECT file_name FROM projects WHERE project_id = ?) AS file_name) f",
+                                 {strName, lProjectID, strName, lProjectID});
             return true;
         },
         false);
@@ -154,210 +146,10 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
 
 bool PgProjects::DeleteProject(qint32 lProjectID)
 {
-    return inTransaction(
+    return committed(
         m_context,
-        [&](PgTransaction &tx) {
-            const ProjectRow row = m_context->file(lProjectID);
-            const AnchoredPath file = m_context->serverPath(row);
+        [&] {
             m_context->db().exec("SELECT delete_project(?)", {lProjectID});
-            // Moved out of sight first, so a failed commit can put it back.
-            const AnchoredPath hidden = file.parent().child(QStringLiteral(".%1.dwdel-%2").arg(row.fileName).arg(lProjectID));
-            const bool present = FileOps::kindOf(file) != FileOps::Kind::Missing;
-            if (present)
-                FileOps::rename(file, hidden);
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                if (present)
-                    renameBack(hidden, file);
-                throw;
-            }
-            if (present)
-                FileOps::removeFile(hidden);
-            return true;
-        },
-        false);
-}
-
-void PgProjects::checkOut(qint32 id, const QString &remark)
-{
-    // The row is taken by the server and the working copy made in one transaction: a
-    // failed copy rolls the taking back, and until the commit nobody else can take it.
-    PgTransaction tx(m_context->db());
-    const ProjectRow row = m_context->file(id);
-    const QString path = m_context->locationPath(row.locationId);
-    // A file one holds already keeps its working copy; only a missing one is made again.
-    const bool mine = row.checkedOut && !m_context->heldByOther(row);
-    const QString folder = mine ? row.checkoutFolder : FileOps::join(m_context->workingRoot(), path);
-    const AnchoredPath server = m_context->inStore(FileOps::join(FileOps::join(m_context->rootFolder(), path), row.fileName));
-    const AnchoredPath local = m_context->workingFolderPath(folder).child(row.fileName);
-    m_context->db().exec("SELECT check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark});
-    bool made = false;
-    QString aside;
-    try {
-        switch (FileOps::copyIfAbsent(server, local)) {
-        case FileOps::NewCopy::Made:
-            made = true;
-            break;
-        case FileOps::NewCopy::SourceMissing:
-            throw DwError(DwError::FileNotFound, QStringLiteral("Het serverbestand '%1' ontbreekt.").arg(server.path()));
-        case FileOps::NewCopy::TargetExists:
-            if (!mine && !FileOps::sameContent(local, server)) {
-                aside = FileOps::moveAside(local);
-                FileOps::copyNew(server, local, false);
-                made = true;
-            }
-            break;
-        }
-        FaultInjection::check("before-commit");
-        tx.commit();
-    } catch (...) {
-        if (made)
-            FileOps::discard(local);
-        if (!aside.isEmpty())
-            renameBack(local.parent().child(QFileInfo(aside).fileName()), local);
-        throw;
-    }
-}
-
-bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
-{
-    return guarded(
-        m_context,
-        [&] {
-            checkOut(lProjectID, strDescription);
-            return true;
-        },
-        false);
-}
-
-void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
-{
-    const ProjectRow row = m_context->file(id);
-    if (!row.checkedOut)
-        throw DwError(DwError::PermissionDenied, QStringLiteral("'%1' is niet in gebruik genomen.").arg(row.fileName));
-    if (m_context->heldByOther(row)) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("'%1' kan niet worden vrijgegeven: het is in gebruik bij %2.").arg(row.fileName, row.userId));
-    }
-    const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
-    if (FileOps::kindOf(local) == FileOps::Kind::Missing)
-        throw DwError(DwError::FileNotFound, QStringLiteral("De werkkopie '%1' bestaat niet.").arg(local.path()));
-    const AnchoredPath server = m_context->serverPath(row);
-    // The new content is written and flushed beside the server file first; the server
-    // decides, the rename follows, then the commit.
-    FileOps::dropCache(server);
-    const FileOps::Staged staged = FileOps::stage(local, server.parent().child(FileOps::tempName()), true);
-    try {
-        PgTransaction tx(m_context->db());
-        m_context->db().exec("SELECT check_in(?, ?)", {id, remark});
-        // A refused commit must leave the old content: the server file is replaced only
-        // when nothing but the commit itself can fail any more.
-        FaultInjection::check("before-commit");
-        FileOps::install(staged.path, server, true);
-        tx.commit();
-    } catch (...) {
-        FileOps::discard(staged.path);
-        throw;
-    }
-    FaultInjection::point("after-commit");
-    // Only the version that was stored goes; one saved since is kept aside.
-    if (removeLocalCopy)
-        FileOps::removeIfUnchanged(local, staged.source);
-}
-
-bool PgProjects::CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy)
-{
-    return guarded(
-        m_context,
-        [&] {
-            checkIn(lProjectID, strDescription, bRemoveLocalCopy);
-            return true;
-        },
-        false);
-}
-
-bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy)
-{
-    return inTransaction(
-        m_context,
-        [&](PgTransaction &tx) {
-            const ProjectRow row = m_context->file(lProjectID);
-            m_context->db().exec("SELECT cancel_check_out(?, ?)", {lProjectID, strDescription});
-            // The server version is copied beside the working copy first and swapped in only
-            // after the commit, so a refused commit leaves the working copy as it was.
-            const AnchoredPath local = m_context->workingFolderPath(row.checkoutFolder).child(row.fileName);
-            const AnchoredPath server = m_context->serverPath(row);
-            AnchoredPath replacement;
-            if (bRestoreLocalCopy && !m_context->heldByOther(row)) {
-                FileOps::requireRegular(local, true);
-                if (FileOps::kindOf(server) != FileOps::Kind::Missing && !FileOps::sameContent(local, server))
-                    replacement = FileOps::stage(server, local.parent().child(FileOps::tempName()), false).path;
-            }
-            try {
-                FaultInjection::check("before-commit");
-                tx.commit();
-            } catch (...) {
-                if (!replacement.isEmpty())
-                    FileOps::discard(replacement);
-                throw;
-            }
-            if (!replacement.isEmpty()) {
-                if (FileOps::kindOf(local) != FileOps::Kind::Missing)
-                    FileOps::moveAside(local);
-                FileOps::install(replacement, local, false);
-            }
-            return true;
-        },
-        false);
-}
-
-bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
-{
-    return guarded(
-        m_context,
-        [&] {
-            const ProjectRow row = m_context->file(lProjectID);
-            strPath = FileOps::viewCopy(m_context->serverPath(row), row.fileName);
-            return true;
-        },
-        false);
-}
-
-bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTargetPath)
-{
-    return guarded(
-        m_context,
-        [&] {
-            FileOps::copyNew(m_context->serverPath(m_context->file(lProjectID)),
-                             AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPath)), false);
-            return true;
-        },
-        false);
-}
-
-bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)
-{
-    return guarded(
-        m_context,
-        [&] {
-            if (lProjectIDs.size() != strTargetPaths.size()) {
-                throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Er zijn %1 bestanden en %2 doelen opgegeven.")
-                                                                 .arg(lProjectIDs.size())
-                                                                 .arg(strTargetPaths.size()));
-            }
-            QStringList failed;
-            for (qsizetype i = 0; i < lProjectIDs.size(); ++i) {
-                try {
-                    const AnchoredPath target = FileOps::freePath(AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPaths[i])));
-                    FileOps::copyNew(m_context->serverPath(m_context->file(lProjectIDs[i])), target, false);
-                } catch (const DwError &e) {
-                    failed << e.description();
-                }
-            }
-            if (!failed.isEmpty())
-                throw DwError(DwError::PathNotFound, failed.join(QLatin1Char(' ')));
             return true;
         },
         false);
@@ -368,7 +160,7 @@ QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
     return guarded(
         m_context,
         [&] {
-            const ProjectRow row = m_context->file(lProjectID);
+            const PgFileRow row = m_context->file(lProjectID);
             if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
                 return row.checkoutFolder;
             return FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));

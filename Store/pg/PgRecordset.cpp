@@ -29,6 +29,8 @@ QVariant PgRecordset::value(int index) const
     switch (m_kinds[std::size_t(index)]) {
     case ColumnKind::Integer:
         return QVariant(qint32(m_result.int64(m_row, index)));
+    case ColumnKind::Integer64:
+        return QVariant(m_result.int64(m_row, index));
     case ColumnKind::Boolean:
         return QVariant(m_result.boolean(m_row, index));
     case ColumnKind::DateTime:

@@ -2,14 +2,18 @@
 
 namespace dwfm::store::pg {
 
-// The server store's tables, owned by the store's owner role, and the functions through
-// which its users change them. Every function runs with the owner's rights (SECURITY
-// DEFINER) and checks who calls it (session_user): a user's own login may read the tables
-// and call the functions, nothing else. Each change tells the listening sessions which
-// location changed (NOTIFY dw_changes, the location's ID as payload).
+// The server store's tables, owned by the store's owner role. Its users read the record
+// tables and change them only through the functions (PgFunctionsSql.h, PgContentSql.h);
+// the content tables they can neither read nor write.
 //
-// {owner} and {users} are replaced by the owner role and the group role of the users.
-inline const char *const PgSchemaSql = R"SQL(
+// {owner} is replaced by the owner role. The scripts run as the database administrator.
+
+// The version of the tables and functions these scripts make (store_info 'schema_version').
+// 1: content in a shared folder; 2: content and its versions in the database.
+inline constexpr int PgSchemaVersion = 2;
+
+// The record tables, for a new store.
+inline const char *const PgRecordTablesSql = R"SQL(
 CREATE SCHEMA dw AUTHORIZATION {owner};
 SET ROLE {owner};
 SET search_path = dw, pg_temp;
@@ -57,283 +61,51 @@ CREATE TABLE history (
     user_name  text,
     memo       text);
 CREATE INDEX history_by_project ON history (project_id, history_id);
-
--- Helpers, for the functions below only.
-CREATE FUNCTION refuse(msg text, code text DEFAULT '42501') RETURNS void LANGUAGE plpgsql AS $$
-BEGIN
-    RAISE EXCEPTION USING MESSAGE = msg, ERRCODE = code;
-END $$;
-
-CREATE FUNCTION caller() RETURNS users LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users;
-BEGIN
-    SELECT * INTO u FROM users WHERE user_key = lower(session_user::text);
-    IF NOT FOUND THEN
-        PERFORM refuse(format('De gebruiker ''%s'' is onbekend in deze store.', session_user));
-    END IF;
-    RETURN u;
-END $$;
-
-CREATE FUNCTION writer() RETURNS users LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := caller();
-BEGIN
-    IF u.is_readonly THEN
-        PERFORM refuse(format('Gebruiker ''%s'' mag alleen lezen en kan niets wijzigen.', u.user_id));
-    END IF;
-    RETURN u;
-END $$;
-
-CREATE FUNCTION log_action(p_project integer, p_action text, p_memo text) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-BEGIN
-    INSERT INTO history (project_id, action, action_at, user_name, memo)
-    VALUES (p_project, p_action, (extract(epoch FROM clock_timestamp()) * 1000)::bigint, (caller()).user_id,
-            NULLIF(trim(coalesce(p_memo, '')), ''));
-END $$;
-
-CREATE FUNCTION touched(p_location integer) RETURNS void LANGUAGE sql AS $$
-    SELECT pg_notify('dw_changes', p_location::text);
-$$;
-
-CREATE FUNCTION file_row(p_project integer) RETURNS projects LANGUAGE plpgsql SECURITY DEFINER
-SET search_path = dw, pg_temp AS $$
-DECLARE r projects;
-BEGIN
-    SELECT * INTO r FROM projects WHERE project_id = p_project FOR UPDATE;
-    IF NOT FOUND THEN
-        PERFORM refuse(format('Bestand %s bestaat niet in de store.', p_project), 'P0002');
-    END IF;
-    RETURN r;
-END $$;
-
--- Refuses a name already taken (case aside) by another file of the location p_in, or with
--- p_files false by another folder under the parent p_in; p_except is the one being renamed.
-CREATE FUNCTION name_free(p_files boolean, p_in integer, p_name text, p_except integer DEFAULT 0) RETURNS void
-LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
-BEGIN
-    IF p_files AND EXISTS (SELECT 1 FROM projects WHERE location_id = p_in AND name_key = lower(p_name)
-                                                    AND project_id <> p_except) THEN
-        PERFORM refuse(format('Er staat al een bestand ''%s'' in deze map.', p_name), '23505');
-    ELSIF NOT p_files AND EXISTS (SELECT 1 FROM locations WHERE parent_id = p_in AND name_key = lower(p_name)
-                                                           AND location_id <> p_except) THEN
-        PERFORM refuse(format('Er bestaat al een map ''%s'' op deze plaats.', p_name), '23505');
-    END IF;
-END $$;
-
--- The location, locked for a change by `u`; a top location only an administrator may change.
-CREATE FUNCTION changeable_location(p_location integer, u users) RETURNS locations LANGUAGE plpgsql
-SET search_path = dw, pg_temp AS $$
-DECLARE l locations;
-BEGIN
-    SELECT * INTO l FROM locations WHERE location_id = p_location FOR UPDATE;
-    IF NOT FOUND THEN
-        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
-    ELSIF l.parent_id = 0 AND NOT u.is_admin THEN
-        PERFORM refuse(format('Alleen een beheerder mag de hoofdlocatie ''%s'' wijzigen.', l.name));
-    END IF;
-    RETURN l;
-END $$;
-
--- The same rule as the clients': at most 220 bytes, so that a kept-aside name still fits
--- in 255; no separators, no characters the control refuses, no control characters.
-CREATE FUNCTION name_ok(p_name text) RETURNS void LANGUAGE plpgsql AS $$
-BEGIN
-    IF p_name IS NULL OR trim(p_name) = '' OR octet_length(p_name) > 220 OR p_name IN ('.', '..')
-       OR p_name ~ '[/\\<>:|"[:cntrl:]]' OR position('..' in p_name) > 0 THEN
-        PERFORM refuse(format('De naam ''%s'' is niet toegestaan.', p_name), '22023');
-    END IF;
-END $$;
-
-CREATE FUNCTION files_allowed(p_location integer) RETURNS void LANGUAGE plpgsql SECURITY DEFINER
-SET search_path = dw, pg_temp AS $$
-DECLARE l locations;
-BEGIN
-    SELECT * INTO l FROM locations WHERE location_id = p_location;
-    IF NOT FOUND THEN
-        PERFORM refuse(format('Locatie %s bestaat niet.', p_location), 'P0002');
-    ELSIF l.kind <> 9 THEN
-        PERFORM refuse(format('In de map ''%s'' mogen geen bestanden worden geplaatst.', l.name));
-    END IF;
-END $$;
-
--- The functions the users call.
-CREATE FUNCTION check_out(p_project integer, p_computer text, p_folder text, p_remark text) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project);
-BEGIN
-    IF r.checked_out AND lower(r.user_id) = u.user_key THEN
-        RETURN; -- one's own: the client puts a missing working copy back
-    ELSIF r.locked THEN
-        PERFORM refuse(format('''%s'' is vergrendeld.', r.file_name));
-    ELSIF r.checked_out THEN
-        PERFORM refuse(format('''%s'' is al in gebruik bij %s.', r.file_name, r.user_id));
-    END IF;
-    UPDATE projects SET checked_out = true, user_id = u.user_id,
-           checkout_at = (extract(epoch FROM clock_timestamp()) * 1000)::bigint, computer_name = p_computer,
-           checkout_folder = p_folder, checkout_remark = NULLIF(p_remark, '')
-     WHERE project_id = p_project AND NOT checked_out AND NOT locked;
-    PERFORM log_action(p_project, 'In gebruik genomen', p_remark);
-    PERFORM touched(r.location_id);
-END $$;
-
-CREATE FUNCTION release(p_project integer, p_holder text) RETURNS void LANGUAGE sql AS $$
-    UPDATE dw.projects SET checked_out = false, user_id = NULL, checkout_at = NULL, computer_name = NULL,
-           checkout_folder = NULL, checkout_remark = NULL
-     WHERE project_id = p_project AND checked_out AND user_id = p_holder;
-$$;
-
-CREATE FUNCTION check_in(p_project integer, p_remark text) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project);
-BEGIN
-    IF NOT r.checked_out THEN
-        PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
-    ELSIF lower(r.user_id) <> u.user_key THEN
-        PERFORM refuse(format('''%s'' kan niet worden vrijgegeven: het is in gebruik bij %s.', r.file_name, r.user_id));
-    END IF;
-    PERFORM release(p_project, r.user_id);
-    PERFORM log_action(p_project, 'Vrijgegeven', p_remark);
-    PERFORM touched(r.location_id);
-END $$;
-
-CREATE FUNCTION cancel_check_out(p_project integer, p_remark text) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); mine boolean;
-BEGIN
-    IF NOT r.checked_out THEN
-        PERFORM refuse(format('''%s'' is niet in gebruik genomen.', r.file_name));
-    END IF;
-    mine := lower(r.user_id) = u.user_key;
-    IF NOT mine AND NOT u.is_admin THEN
-        PERFORM refuse(format('Alleen een beheerder mag het in gebruik nemen van ''%s'' door %s ongedaan maken.',
-                              r.file_name, r.user_id));
-    END IF;
-    PERFORM release(p_project, r.user_id);
-    PERFORM log_action(p_project, 'In gebruik nemen ongedaan gemaakt',
-                       CASE WHEN mine THEN p_remark ELSE trim(format('Voor %s. %s', r.user_id, p_remark)) END);
-    PERFORM touched(r.location_id);
-END $$;
-
-CREATE FUNCTION add_project(p_location integer, p_name text, p_log boolean, p_memo text) RETURNS integer
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); id integer;
-BEGIN
-    PERFORM files_allowed(p_location);
-    PERFORM name_ok(p_name);
-    PERFORM name_free(true, p_location, p_name);
-    INSERT INTO projects (location_id, file_name, name_key) VALUES (p_location, p_name, lower(p_name))
-    RETURNING project_id INTO id;
-    IF p_log THEN
-        PERFORM log_action(id, 'Toegevoegd', p_memo);
-    END IF;
-    PERFORM touched(p_location);
-    RETURN id;
-END $$;
-
-CREATE FUNCTION copy_project(p_project integer, p_target integer, p_remark text, p_from text) RETURNS integer
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project); id integer;
-BEGIN
-    PERFORM files_allowed(p_target);
-    PERFORM name_free(true, p_target, r.file_name);
-    INSERT INTO projects (location_id, file_name, name_key, default_project)
-    VALUES (p_target, r.file_name, r.name_key, r.default_project) RETURNING project_id INTO id;
-    PERFORM log_action(id, 'Gekopieerd van ' || p_from, p_remark);
-    PERFORM touched(p_target);
-    RETURN id;
-END $$;
-
-CREATE FUNCTION rename_project(p_project integer, p_name text) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project);
-BEGIN
-    PERFORM name_ok(p_name);
-    IF r.checked_out THEN
-        PERFORM refuse(format('''%s'' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.', r.file_name));
-    END IF;
-    PERFORM name_free(true, r.location_id, p_name, p_project);
-    UPDATE projects SET file_name = p_name, name_key = lower(p_name) WHERE project_id = p_project;
-    PERFORM log_action(p_project, 'Naam gewijzigd', format('Van ''%s'' in ''%s''', r.file_name, p_name));
-    PERFORM touched(r.location_id);
-END $$;
-
-CREATE FUNCTION delete_project(p_project integer) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); r projects := file_row(p_project);
-BEGIN
-    IF r.checked_out AND lower(r.user_id) <> u.user_key THEN
-        PERFORM refuse(format('''%s'' kan niet worden verwijderd: het is in gebruik bij %s.', r.file_name, r.user_id));
-    END IF;
-    DELETE FROM history WHERE project_id = p_project;
-    DELETE FROM projects WHERE project_id = p_project;
-    PERFORM touched(r.location_id);
-END $$;
-
-CREATE FUNCTION create_location(p_name text, p_remark text, p_parent integer) RETURNS integer
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); k integer := 9; id integer;
-BEGIN
-    PERFORM name_ok(p_name);
-    IF p_parent = 0 THEN
-        IF NOT u.is_admin THEN
-            PERFORM refuse('Alleen een beheerder mag een hoofdlocatie maken.');
-        END IF;
-    ELSE
-        SELECT kind INTO k FROM locations WHERE location_id = p_parent;
-        IF NOT FOUND THEN
-            PERFORM refuse(format('Locatie %s bestaat niet.', p_parent), 'P0002');
-        END IF;
-    END IF;
-    PERFORM name_free(false, p_parent, p_name);
-    INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (p_parent, p_name, lower(p_name), p_remark, k)
-    RETURNING location_id INTO id;
-    PERFORM touched(p_parent);
-    RETURN id;
-END $$;
-
-CREATE FUNCTION rename_location(p_location integer, p_name text) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); l locations; busy bigint;
-BEGIN
-    PERFORM name_ok(p_name);
-    l := changeable_location(p_location, u);
-    PERFORM name_free(false, l.parent_id, p_name, p_location);
-    WITH RECURSIVE below (location_id) AS (
-        SELECT p_location UNION ALL
-        SELECT c.location_id FROM locations c JOIN below b ON c.parent_id = b.location_id)
-    SELECT count(*) INTO busy FROM projects WHERE checked_out AND location_id IN (SELECT location_id FROM below);
-    IF busy > 0 THEN
-        PERFORM refuse(format('De map ''%s'' kan niet worden hernoemd: er zijn nog %s bestand(en) in gebruik.',
-                              l.name, busy));
-    END IF;
-    UPDATE locations SET name = p_name, name_key = lower(p_name) WHERE location_id = p_location;
-    PERFORM touched(l.parent_id);
-    PERFORM touched(p_location);
-END $$;
-
-CREATE FUNCTION delete_location(p_location integer) RETURNS void
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); l locations := changeable_location(p_location, u);
-BEGIN
-    IF EXISTS (SELECT 1 FROM projects WHERE location_id = p_location)
-       OR EXISTS (SELECT 1 FROM locations WHERE parent_id = p_location) THEN
-        PERFORM refuse(format('De map ''%s'' is niet leeg.', l.name));
-    END IF;
-    DELETE FROM user_roots WHERE location_id = p_location;
-    DELETE FROM locations WHERE location_id = p_location;
-    PERFORM touched(l.parent_id);
-END $$;
-
 RESET ROLE;
-REVOKE ALL ON SCHEMA dw FROM PUBLIC;
-REVOKE ALL ON ALL FUNCTIONS IN SCHEMA dw FROM PUBLIC;
-GRANT USAGE ON SCHEMA dw TO {users};
-GRANT SELECT ON ALL TABLES IN SCHEMA dw TO {users};
-GRANT EXECUTE ON FUNCTION dw.check_out(integer, text, text, text), dw.check_in(integer, text),
-    dw.cancel_check_out(integer, text), dw.add_project(integer, text, boolean, text),
-    dw.copy_project(integer, integer, text, text), dw.rename_project(integer, text), dw.delete_project(integer),
-    dw.create_location(text, text, integer), dw.rename_location(integer, text), dw.delete_location(integer)
-    TO {users};
+)SQL";
+
+// The content of the files, for a new store and for one of version 1, whose files lay in a
+// shared folder (their content is moved in afterwards: a file without a version has none yet).
+// A content is stored once, in chunks of at most 1 MiB (bytea, not compressed: documents
+// are mostly compressed already, and uncompressed chunks are read and written fastest),
+// named by its SHA-256 and counted by the server (size, chunks). While it is being uploaded
+// it belongs to its uploader's transaction only (uploading, upload_xact); a deferred check
+// refuses the commit of a transaction that leaves an upload that did not become a file's
+// version, so an upload is either a version or gone with its transaction.
+inline const char *const PgContentTablesSql = R"SQL(
+SET ROLE {owner};
+SET search_path = dw, pg_temp;
+CREATE TABLE contents (
+    content_id  bigserial PRIMARY KEY,
+    sha256      bytea,
+    size        bigint NOT NULL DEFAULT 0,
+    chunk_count integer NOT NULL DEFAULT 0,
+    uploading   boolean NOT NULL DEFAULT true,
+    uploader    text NOT NULL,
+    upload_xact xid8,
+    CHECK (uploading OR octet_length(sha256) = 32));
+CREATE INDEX contents_by_hash ON contents (sha256) WHERE NOT uploading;
+CREATE TABLE chunks (
+    content_id bigint NOT NULL REFERENCES contents ON DELETE CASCADE,
+    seq        integer NOT NULL,
+    data       bytea NOT NULL,
+    PRIMARY KEY (content_id, seq));
+ALTER TABLE chunks ALTER COLUMN data SET STORAGE EXTERNAL;
+-- Every add, copy, check-in and restore makes a version; the file's row names its current
+-- one, and while it is checked out the version the check-out started from.
+CREATE TABLE versions (
+    project_id integer NOT NULL REFERENCES projects ON DELETE CASCADE,
+    version    integer NOT NULL,
+    content_id bigint NOT NULL REFERENCES contents,
+    sha256     bytea NOT NULL,
+    size       bigint NOT NULL,
+    made_at    bigint NOT NULL,
+    user_name  text,
+    remark     text,
+    PRIMARY KEY (project_id, version));
+CREATE INDEX versions_by_content ON versions (content_id);
+ALTER TABLE projects ADD COLUMN version integer, ADD COLUMN checkout_version integer;
+RESET ROLE;
 )SQL";
 
 } // namespace dwfm::store::pg

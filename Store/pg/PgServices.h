@@ -2,14 +2,19 @@
 
 #include "FileStoreSession.h"
 #include "HeldProjects.h"
+#include "ProjectBatch.h"
+#include "ProjectVersions.h"
 #include "pg/PgContext.h"
+
+#include <memory>
 
 namespace dwfm::store::pg {
 
 // The services of the server store. Reads are plain SELECTs (store users may read the
-// tables); every change is one call of a server function, which checks the user's rights,
-// inside a transaction that also holds the file work, so the database and the disk change
-// together or not at all.
+// record tables); every change is one call of a server function, which checks the user's
+// rights, in one transaction with the content it uploads. The files' content lies in the
+// database and is read and written only through the functions; what the session writes
+// on this computer (working copies, copies to look at) follows the commit.
 
 class PgDatabase final : public SessionDatabase {
 public:
@@ -60,7 +65,7 @@ private:
     const PgContextPtr &m_context;
 };
 
-class PgProjects final : public ProjectsService, public HeldProjects {
+class PgProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions, public HeldProjects {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,
@@ -85,12 +90,33 @@ public:
     bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
     bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) override;
 
+    // ProjectBatch: each list in one call of the server, one transaction.
+    QList<qint32> CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
+                               const QString &strDescription) override;
+    QList<bool> DeleteProjects(const QList<qint32> &lProjectIDs) override;
+    // Checks out each file as CheckOutProject does, many in one transaction (up to a few
+    // hundred files each: every prepared working copy holds an open file until the commit).
+    QList<bool> CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription);
+
+    // ProjectVersions.
+    bool GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID) override;
+    bool GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath) override;
+    bool RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark) override;
+
     // The statement GetProjectsInLocation runs, with the location's ID as its parameter.
     static const char *inLocationSql();
 
 private:
-    void checkOut(qint32 id, const QString &remark);
+    // A file taken in the running transaction, with its working copy made ready.
+    struct Taking;
+    std::unique_ptr<Taking> take(qint32 id, const QString &remark);
+    // After the commit: the prepared working copy takes its place.
+    static void place(Taking &taking);
     void checkIn(qint32 id, const QString &remark, bool removeLocalCopy);
+    void cancel(qint32 id, const QString &remark, bool restoreLocalCopy);
+    // Runs `use` with the bytes of a version of the file (0: its current one) in a
+    // transaction of its own.
+    void withContent(qint32 id, qint32 version, const std::function<void(const FileOps::Producer &, const QString &name)> &use);
     const PgContextPtr &m_context;
 };
 

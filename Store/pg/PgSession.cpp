@@ -3,6 +3,7 @@
 #include "StoreFolders.h"
 #include "SessionRegistry.h"
 #include "pg/PgChanges.h"
+#include "pg/PgSchemaSql.h"
 #include "DwError.h"
 
 #include <libpq-fe.h>
@@ -91,6 +92,20 @@ QString PgSession::conninfo(const QString &server, const QString &database, cons
     return PgConnection::conninfo(parts);
 }
 
+void PgSession::requireSchema(int version, const QString &catalogue)
+{
+    if (version < PgSchemaVersion) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("De store '%1' heeft een oudere opbouw (versie %2): een beheerder werkt hem bij met "
+                                     "dwstore --server ... import-share MAP.").arg(catalogue).arg(version));
+    }
+    if (version > PgSchemaVersion) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("De store '%1' is gemaakt door een nieuwere versie van dit programma (opbouw %2).")
+                          .arg(catalogue).arg(version));
+    }
+}
+
 bool PgSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                         const QString &strCatalog, bool bSQLSecurity)
 {
@@ -104,9 +119,13 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         const QString login = bSQLSecurity ? strUser.trimmed().toLower() : StoreFolders::osAccount().toLower();
         auto connection = std::make_shared<PgConnection>(
             conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString()));
-        const PgResult root = connection->exec("SELECT value FROM store_info WHERE key = 'root_folder'");
-        if (root.rows() == 0)
+        const PgResult version = connection->exec("SELECT value, to_regprocedure('dw.mark_request(uuid)') IS NOT NULL "
+                                                  "FROM store_info WHERE key = 'schema_version'");
+        if (version.rows() == 0)
             throw DwError(DwError::DatabaseError, QStringLiteral("De database '%1' is geen documentenstore.").arg(catalogue));
+        requireSchema(version.text(0, 0).toInt(), catalogue);
+        // A commit whose answer gets lost is settled by asking the server (PgRequestsSql.h).
+        connection->setRequestMarks(version.boolean(0, 1));
         const PgResult me = connection->exec("SELECT user_id, full_name, is_admin, is_readonly, working_root FROM users "
                                              "WHERE user_key = lower(session_user::text)");
         if (me.rows() == 0) {
@@ -115,7 +134,10 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
                           QStringLiteral("De gebruiker '%1' is onbekend in deze store.").arg(who.text(0, 0)));
         }
         UserInfo user{me.text(0, 0), me.text(0, 1), me.boolean(0, 2), me.boolean(0, 3), me.text(0, 4)};
-        m_context = std::make_shared<PgContext>(connection, shownServer(strServer), catalogue, root.text(0, 0), user);
+        // The drop folder is named after the server as it may be shown: a password in the
+        // server text never becomes part of a path.
+        const QString shown = shownServer(strServer);
+        m_context = std::make_shared<PgContext>(connection, shown, catalogue, StoreFolders::serverDropFolder(shown, catalogue), user);
         m_database.setConnectError(0, QString());
         return true;
     } catch (const DwError &e) {

@@ -9,8 +9,8 @@ namespace dwfm::store::pg {
 
 class PgChanges;
 
-// The session of the server store: PostgreSQL for the data, a folder every client sees
-// (a shared mount) for the files.
+// The session of the server store: PostgreSQL holds the records and the files' content; a
+// client needs nothing but its connection.
 class PgSession final : public FileStoreSession {
 public:
     PgSession();
@@ -40,6 +40,8 @@ public:
     static bool isConnectionText(const QString &server);
     // The server as it may be shown: the text without a password it may hold.
     static QString shownServer(const QString &server);
+    // Refuses a store whose tables and functions are older or newer than this program's.
+    static void requireSchema(int version, const QString &catalogue);
 
 private:
     PgContextPtr m_context;

@@ -94,10 +94,8 @@ void CheckOutDesk::checkOut(qint32 projectId, const QString &remark)
             FileOps::removeIfUnchanged(local, made);
         throw;
     }
-    if (replacement) {
-        FileOps::moveAside(local);
-        replacement->place(row.fileName);
-    }
+    if (replacement)
+        replacement->replace(row.fileName);
 }
 
 void CheckOutDesk::release(qint32 projectId, const QString &holder)
@@ -176,11 +174,8 @@ void CheckOutDesk::cancel(qint32 projectId, const QString &remark, bool restoreL
         tx.commit();
     }
     FaultInjection::point("after-commit");
-    if (restored) {
-        if (FileOps::kindOf(local) != FileOps::Kind::Missing)
-            FileOps::moveAside(local);
-        restored->place(row.fileName);
-    }
+    if (restored)
+        restored->replace(row.fileName);
 }
 
 QString CheckOutDesk::viewCopy(qint32 projectId)

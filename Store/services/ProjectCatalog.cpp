@@ -27,12 +27,7 @@ void ProjectCatalog::requireTarget(qint32 locationId, const QString &name)
                       QStringLiteral("In de map '%1' mogen geen bestanden worden geplaatst.").arg(loc.name));
     }
     NameRules::require(name);
-    Statement q(m_context->db(), "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ?");
-    q.bind(1, qint64(locationId)).bind(2, NameRules::key(name));
-    if (q.step()) {
-        throw DwError(DwError::IntegrityViolation,
-                      QStringLiteral("Er staat al een bestand '%1' in de map '%2'.").arg(q.text(0), loc.name));
-    }
+    m_context->requireNameFree(locationId, name);
 }
 
 qint32 ProjectCatalog::add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore,
@@ -170,11 +165,7 @@ void ProjectCatalog::rename(qint32 projectId, const QString &name)
                           QStringLiteral("'%1' is in gebruik genomen; geef het eerst vrij en wijzig dan de naam.").arg(row.fileName));
         }
         NameRules::require(name);
-        Statement dup(m_context->db(),
-                      "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ? AND project_id <> ?");
-        dup.bind(1, qint64(row.locationId)).bind(2, NameRules::key(name)).bind(3, qint64(projectId));
-        if (dup.step())
-            throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(dup.text(0)));
+        m_context->requireNameFree(row.locationId, name, projectId);
         const QString from = m_context->serverFile(row);
         const QString to = FileOps::join(QFileInfo(from).absolutePath(), name);
         FileOps::requireRegular(m_context->inStore(from), true);

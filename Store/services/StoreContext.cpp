@@ -92,6 +92,19 @@ void StoreContext::requireNotHeldByOther(const ProjectRow &row, const QString &a
     }
 }
 
+void StoreContext::requireNameFree(qint32 locationId, const QString &name, qint32 exceptProject,
+                                   qint32 exceptLocation) const
+{
+    Statement file(m_db, "SELECT file_name FROM projects WHERE location_id = ? AND name_key = ? AND project_id <> ?");
+    file.bind(1, qint64(locationId)).bind(2, NameRules::key(name)).bind(3, qint64(exceptProject));
+    if (file.step())
+        throw DwError(DwError::IntegrityViolation, QStringLiteral("Er staat al een bestand '%1' in deze map.").arg(file.text(0)));
+    Statement folder(m_db, "SELECT name FROM locations WHERE parent_id = ? AND name_key = ? AND location_id <> ?");
+    folder.bind(1, qint64(locationId)).bind(2, NameRules::key(name)).bind(3, qint64(exceptLocation));
+    if (folder.step())
+        throw DwError(DwError::IntegrityViolation, QStringLiteral("Er bestaat al een map '%1' op deze plaats.").arg(folder.text(0)));
+}
+
 void StoreContext::commitChange(const std::function<PendingWork::Step()> &decide, const QString &stagedPath)
 {
     PendingWork::Step step;

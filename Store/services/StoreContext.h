@@ -47,6 +47,10 @@ public:
     bool heldByOther(const ProjectRow &row) const;
     // Throws a readable refusal when someone else holds the file.
     void requireNotHeldByOther(const ProjectRow &row, const QString &action) const;
+    // Refuses `name` when a file or a sub-folder of the location (0: the top) has it already,
+    // case aside: both lie in one folder on disk. `exceptProject` or `exceptLocation` is the
+    // one being renamed.
+    void requireNameFree(qint32 locationId, const QString &name, qint32 exceptProject = 0, qint32 exceptLocation = 0) const;
 
     // One change of the store: runs `decide` in a write transaction and commits it with the
     // disk step it answers (none when the step's kind is 0), then does that step. A staged

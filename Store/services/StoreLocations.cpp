@@ -27,12 +27,7 @@ void StoreLocations::requireFreeName(qint32 parentId, const QString &name, qint3
                                                .arg(NameRules::byteLength(path))
                                                .arg(NameRules::MaxPathBytes));
     }
-    Statement q(m_context->db(), "SELECT name FROM locations WHERE parent_id = ? AND name_key = ? AND location_id <> ?");
-    q.bind(1, qint64(parentId)).bind(2, NameRules::key(name)).bind(3, qint64(exceptId));
-    if (q.step()) {
-        throw DwError(DwError::IntegrityViolation,
-                      QStringLiteral("Er bestaat al een map '%1' op deze plaats.").arg(q.text(0)));
-    }
+    m_context->requireNameFree(parentId, name, 0, exceptId);
 }
 
 void StoreLocations::requireMayChange(const LocationRow &loc) const

@@ -1,18 +1,15 @@
 // dwstore check / repair.
 #include "Commands.h"
 
-#include "admin/StoreAdmin.h"
-#include "admin/StoreCheck.h"
+#include "admin/StoreAdministration.h"
 
 #include <cstdio>
 
 using namespace dwfm::store;
 
-int checkCommand(const Invocation &inv, bool repair, bool confirmed, QTextStream &out)
+int checkCommand(StoreAdministration &admin, bool repair, bool deep, bool confirmed, QTextStream &out)
 {
-    StoreAdmin admin = openAdmin(inv);
-    StoreCheck check(admin.session().context());
-    const QStringList findings = check.check();
+    const QStringList findings = admin.check(deep);
     for (const QString &line : findings)
         out << line << "\n";
     if (findings.isEmpty()) {
@@ -22,17 +19,19 @@ int checkCommand(const Invocation &inv, bool repair, bool confirmed, QTextStream
     if (!repair)
         return ExitFailed;
     if (!confirmed) {
-        out << findings.size() << " punt(en) herstellen? Onbekende bestanden gaan naar " << check.lostFolder()
-            << ". (ja/nee) " << Qt::flush;
+        const QString lost = admin.lostFolder();
+        out << findings.size() << " punt(en) herstellen?"
+            << (lost.isEmpty() ? QString() : QStringLiteral(" Onbekende bestanden gaan naar %1.").arg(lost)) << " (ja/nee) "
+            << Qt::flush;
         char answer[16] = {};
         if (!std::fgets(answer, sizeof answer, stdin) || QString::fromLatin1(answer).trimmed().toLower() != QLatin1String("ja")) {
             out << "Niets gewijzigd.\n";
             return ExitFailed;
         }
     }
-    for (const QString &line : check.repair())
+    for (const QString &line : admin.repair(deep))
         out << line << "\n";
-    const QStringList left = check.check();
+    const QStringList left = admin.check(deep);
     for (const QString &line : left)
         out << "Nog niet in orde: " << line << "\n";
     if (left.isEmpty())

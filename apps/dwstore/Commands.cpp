@@ -9,6 +9,7 @@
 #include "admin/StoreAdmin.h"
 #include "DwError.h"
 #include "HeldProjects.h"
+#include "ProjectVersions.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -298,6 +299,51 @@ int whoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &o
     return ExitOk;
 }
 
+int versionsCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {}, {});
+    need(a, 1, "versions BESTAND-ID");
+    FileStoreSession &s = admin.store();
+    const qint32 id = number(a.positional[0], QStringLiteral("BESTAND-ID"));
+    auto *versions = dynamic_cast<ProjectVersions *>(&s.Projects());
+    if (!versions)
+        throw DwError(DwError::CannotCreateObject, QStringLiteral("Deze store bewaart geen versies."));
+    RecordsetPtr rs;
+    if (!versions->GetProjectVersions(rs, id))
+        throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+    out << s.Projects().GetProjectLocationPath(id) << s.Projects().GetProjectFileName(id) << " (bestand " << id << "):\n";
+    for (; !rs->isEof(); rs->moveNext()) {
+        const QString hash = rs->value(QStringLiteral("Hash")).toString();
+        out << "  versie " << rs->value(QStringLiteral("Version")).toInt() << "	"
+            << rs->value(QStringLiteral("VersionDate")).toDateTime().toString(QStringLiteral("dd-MM-yyyy HH:mm")) << "	"
+            << rs->value(QStringLiteral("UserName")).toString() << "	" << rs->value(QStringLiteral("Size")).toLongLong()
+            << " bytes	" << (hash.isEmpty() ? QStringLiteral("(nog geen controlesom)") : hash.left(12)) << "	"
+            << rs->value(QStringLiteral("Remark")).toString();
+        if (rs->value(QStringLiteral("IsCurrent")).toBool())
+            out << "	(huidige inhoud)";
+        if (rs->value(QStringLiteral("IsCheckOutBase")).toBool())
+            out << "	(basis van de check-out)";
+        out << "\n";
+    }
+    return ExitOk;
+}
+
+int pruneCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("keep"), QStringLiteral("older-than")}, {});
+    need(a, 0, "prune [--keep N] [--older-than DAGEN]");
+    PruneRules rules;
+    if (a.has(QStringLiteral("keep")))
+        rules.keep = number(a.options[QStringLiteral("keep")], QStringLiteral("--keep"));
+    if (a.has(QStringLiteral("older-than")))
+        rules.olderThanDays = number(a.options[QStringLiteral("older-than")], QStringLiteral("--older-than"));
+    const PruneResult r = admin.prune(rules);
+    const ContentTotals kept = admin.storedContent();
+    out << "Verwijderd: " << r.versions << " versie(s) en " << r.contents << " inhoud(en) die niemand meer gebruikte ("
+        << r.bytes << " bytes).\nBewaard: " << kept.contents << " verschillende inhoud(en), " << kept.bytes << " bytes.\n";
+    return ExitOk;
+}
+
 int demoCommand(const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), {}, {QStringLiteral("reset")});
@@ -327,8 +373,8 @@ int demoCommand(const Invocation &inv, QTextStream &out)
 
 bool isSharedCommand(const QString &command)
 {
-    return command == QLatin1String("user") || command == QLatin1String("location") || command == QLatin1String("import")
-        || command == QLatin1String("ls") || command == QLatin1String("undo-checkout") || command == QLatin1String("who");
+    static const QStringList shared{"user", "location", "import", "ls", "who", "undo-checkout", "versions", "prune", "check", "repair"};
+    return shared.contains(command);
 }
 
 int sharedCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out, QTextStream &err)
@@ -344,6 +390,17 @@ int sharedCommand(StoreAdministration &admin, const Invocation &inv, QTextStream
         return lsCommand(admin, inv, out);
     if (command == QLatin1String("who"))
         return whoCommand(admin, inv, out);
+    if (command == QLatin1String("versions"))
+        return versionsCommand(admin, inv, out);
+    if (command == QLatin1String("prune"))
+        return pruneCommand(admin, inv, out);
+    if (command == QLatin1String("check") || command == QLatin1String("repair")) {
+        const Args a(inv.words.mid(1), {}, {QStringLiteral("yes"), QStringLiteral("deep")});
+        if (!a.positional.isEmpty() || (command == QLatin1String("check") && a.has(QStringLiteral("yes"))))
+            throw UsageError{QStringLiteral("Gebruik: dwstore check [--deep] | dwstore repair [--deep] [--yes]")};
+        return checkCommand(admin, command == QLatin1String("repair"), a.has(QStringLiteral("deep")),
+                            a.has(QStringLiteral("yes")), out);
+    }
     return undoCommand(admin, inv, out);
 }
 
@@ -359,7 +416,7 @@ void printUsage(QTextStream &out)
     out << "Gebruik: dwstore [--store MAP] [--catalog NAAM] OPDRACHT\n"
            "     of: dwstore --server SERVER --catalog DATABASE OPDRACHT   (serverstore; SERVER: HOST[:POORT],\n"
            "         postgresql://..., service=NAAM; libpq's PGSSLMODE, ~/.pgpass enz. gelden)\n"
-           "  init                                  maak een lege store (server: --store MAP van de bestanden)\n"
+           "  init                                  maak een lege store (server: de database, zonder map)\n"
            "  user add|set ID [--name N] [--password | --password-stdin] [--admin ja|nee]\n"
            "                  [--read-only ja|nee] [--working-root MAP] [--roots ID,ID]\n"
            "                                        --password: dwstore vraagt het wachtwoord (zonder echo);\n"
@@ -372,10 +429,16 @@ void printUsage(QTextStream &out)
            "  ls LOCATIE-ID                         bestanden en wie wat in gebruik heeft\n"
            "  who [--older-than DAGEN] [--user NAAM]  wie wat in gebruik heeft, langst eerst\n"
            "  undo-checkout BESTAND-ID [--remark T] als beheerder\n"
+           "  versions BESTAND-ID                   alle bewaarde versies van een bestand\n"
+           "  prune [--keep N] [--older-than DAGEN] verwijder oude versies (niet de huidige, niet de\n"
+           "                                        basis van een check-out) en inhoud die niemand gebruikt\n"
            "  demo [--reset]                        maak de demostore (catalogus Demo)\n"
            "  timeouts [--lock T] [--idle T] [--statement T]   (server) time-outs van de sessies, b.v. 5s\n"
-           "  check                                 klopen database en schijf met elkaar?\n"
-           "  repair [--yes]                        herstel wat check vindt (na bevestiging)\n"
+           "  check [--deep]                        klopen database en schijf met elkaar? (--deep: lees\n"
+           "                                        alle inhoud terug tegen de controlesom)\n"
+           "  repair [--deep] [--yes]               herstel wat check vindt (na bevestiging)\n"
+           "  import-share MAP                      (server) werk een store met een gedeelde map bij en zet\n"
+           "                                        de bestanden van die map over in de database\n"
            "Standaardmap: $DW_STORE_DIR of "
         << StoreFolders::defaultStoreFolder() << "\n";
 }
@@ -395,12 +458,6 @@ int runCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
     }
     if (command == QLatin1String("demo"))
         return demoCommand(inv, out);
-    if (command == QLatin1String("check") || command == QLatin1String("repair")) {
-        const Args a(inv.words.mid(1), {}, {QStringLiteral("yes")});
-        if (!a.positional.isEmpty() || (command == QLatin1String("check") && a.has(QStringLiteral("yes"))))
-            throw UsageError{QStringLiteral("Gebruik: dwstore check | dwstore repair [--yes]")};
-        return checkCommand(inv, command == QLatin1String("repair"), a.has(QStringLiteral("yes")), out);
-    }
     if (command.isEmpty() || command == QLatin1String("help")) {
         printUsage(command.isEmpty() ? err : out);
         return command.isEmpty() ? ExitUsage : ExitOk;

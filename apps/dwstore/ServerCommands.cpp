@@ -9,6 +9,8 @@
 #include "DemoStore.h"
 #include "pg/PgAdmin.h"
 #include "DwError.h"
+#include "pg/PgSchemaSql.h"
+#include "pg/PgShareImport.h"
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -37,10 +39,9 @@ int demoCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
                                          "demo zet bekende wachtwoorden); er is niets gemaakt.").arg(user));
         }
     }
-    admin.createStore(inv.storeFolder);
+    admin.createStore();
     fillDemoStore(admin, inv.server, inv.catalogue);
-    out << "Demostore gemaakt op " << inv.server << " (catalogus " << inv.catalogue << "); bestanden in "
-        << inv.storeFolder << ".\n";
+    out << "Demostore gemaakt op " << inv.server << " (catalogus " << inv.catalogue << ").\n";
     printDemoConnection(inv.server, inv.catalogue, out);
     return ExitOk;
 }
@@ -85,6 +86,29 @@ int timeoutsCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out)
     return ExitOk;
 }
 
+// Brings an older store up to date and moves the content of its shared folder in.
+int importShareCommand(pg::PgAdmin &admin, const Invocation &inv, QTextStream &out, QTextStream &err)
+{
+    const Args a(inv.words.mid(1), {}, {});
+    if (a.positional.size() != 1)
+        throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE import-share MAP")};
+    const int was = admin.upgrade();
+    if (was != pg::PgSchemaVersion)
+        out << "De store is bijgewerkt van opbouw " << was << " naar " << pg::PgSchemaVersion << ".\n";
+    const pg::PgShareImport::Result r = pg::PgShareImport(admin.db()).run(a.positional[0], [&](int done, int total) {
+        if (done % 100 == 0 || done == total)
+            err << "\r" << done << " van " << total << " bestand(en)" << (done == total ? "\n" : "") << Qt::flush;
+    });
+    out << "Overgezet: " << r.files << " bestand(en).\n";
+    for (const QString &line : r.unplaced)
+        err << "Niet geplaatst: " << line << "\n";
+    if (r.missing > 0)
+        out << r.missing << " bestand(en) hebben nog geen inhoud; los het bovenstaande op en voer de opdracht opnieuw uit.\n";
+    else
+        out << "Alle bestanden staan in de database; de gedeelde map is niet meer nodig.\n";
+    return r.unplaced.isEmpty() ? ExitOk : ExitFailed;
+}
+
 } // namespace
 
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
@@ -92,22 +116,26 @@ int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
     const QString command = inv.words.value(0);
     if (inv.catalogue.isEmpty())
         throw UsageError{QStringLiteral("Geef bij --server ook de database op met --catalog.")};
+    if (!inv.storeFolder.isEmpty())
+        throw UsageError{QStringLiteral("Een serverstore bewaart alles in de database en heeft geen map: laat --store weg.")};
     pg::PgAdmin admin(inv.server, inv.catalogue);
     if (command == QLatin1String("init")) {
         if (inv.words.size() != 1)
-            throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE --store MAP init")};
-        admin.createStore(inv.storeFolder);
-        out << "Serverstore " << inv.catalogue << " gemaakt op " << inv.server << "; bestanden in " << inv.storeFolder
-            << ".\n";
+            throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init")};
+        admin.createStore();
+        out << "Serverstore " << inv.catalogue << " gemaakt op " << inv.server << ".\n";
         return ExitOk;
     }
     if (command == QLatin1String("demo"))
         return demoCommand(admin, inv, out);
     if (command == QLatin1String("timeouts"))
         return timeoutsCommand(admin, inv, out);
+    if (command == QLatin1String("import-share"))
+        return importShareCommand(admin, inv, out, err);
     if (isSharedCommand(command))
         return sharedCommand(admin, inv, out, err);
-    throw UsageError{QStringLiteral("Gebruik: dwstore --server HOST[:POORT] --catalog DATABASE init --store MAP | "
+    throw UsageError{QStringLiteral("Gebruik: dwstore --server SERVER --catalog DATABASE init | "
                                     "user add|list|set|remove | location add|list|rename | import MAP | ls ID | "
-                                    "who [--older-than DAGEN] [--user NAAM] | undo-checkout ID | timeouts | demo [--reset] --store MAP")};
+                                    "who [--older-than DAGEN] [--user NAAM] | undo-checkout ID | versions ID | prune | "
+                                    "check | repair | import-share MAP | timeouts | demo [--reset]")};
 }

@@ -116,7 +116,7 @@ int main(int argc, char **argv)
     // The server store: a location of 100,000 rows and one of 1,000 real files.
     const QString catalogue = QStringLiteral("bench_server");
     pg::PgAdmin admin(server, catalogue);
-    admin.createStore(dir.filePath(QStringLiteral("gedeeld")));
+    admin.createStore();
     for (int c = 0; c < kClients; ++c) {
         UserChange user;
         user.password = clientName(c);
@@ -132,6 +132,11 @@ int main(int argc, char **argv)
     first.Locations().CreateLocation(QStringLiteral("Klein"), QString(), 0, small);
     {
         pg::PgConnection db(pg::PgSession::conninfo(server, catalogue, QString(), QString()));
+        db.exec("INSERT INTO dw.projects (location_id, file_name, name_key) "
+                "SELECT ?, 'bestand ' || i || '.txt', 'bestand ' || i || '.txt' FROM generate_series(0, ? - 1) i",
+                {small, kFiles});
+        db.script(QString::fromUtf8(PgCluster::contentFromNamesSql(2000)));
+        // Rows only: listing reads no content.
         db.exec("INSERT INTO dw.projects (location_id, file_name, name_key, checked_out, user_id, checkout_at, "
                 "computer_name, checkout_folder, checkout_remark) "
                 "SELECT ?, 'Document ' || (i::bigint * 48271 % 100000) || ' rapport.odt', "
@@ -140,12 +145,8 @@ int main(int argc, char **argv)
                 "CASE WHEN i % 10 = 0 THEN 'WERKPLEK-12' END, CASE WHEN i % 10 = 0 THEN '/home/piet/werk' END, "
                 "CASE WHEN i % 10 = 0 THEN 'bezig met hoofdstuk 3' END FROM generate_series(0, ? - 1) i",
                 {big, kRows});
-        db.exec("INSERT INTO dw.projects (location_id, file_name, name_key) "
-                "SELECT ?, 'bestand ' || i || '.txt', 'bestand ' || i || '.txt' FROM generate_series(0, ? - 1) i",
-                {small, kFiles});
         db.exec("ANALYZE");
     }
-    writeFiles(dir.filePath(QStringLiteral("gedeeld/Klein")), kFiles);
 
     // The raw baseline: the same SELECT through libpq, every cell read.
     PGconn *raw = PQconnectdb(pg::PgSession::conninfo(server, catalogue, clientName(0), clientName(0)).toUtf8().constData());

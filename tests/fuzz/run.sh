@@ -5,6 +5,8 @@
 # Usage: tests/fuzz/run.sh BUILD [SECONDS] [TARGET...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/programs.sh"
+dw_need cmake ninja clang++
 build=$1 seconds=${2:-60}; shift $(( $# >= 2 ? 2 : 1 ))
 targets=${*:-names dwstore_args recordset clipboard}
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -4,6 +4,8 @@
 set -euo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/programs.sh"
+dw_need cmake c++
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix

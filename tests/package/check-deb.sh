@@ -5,6 +5,9 @@
 # libraries and plugin find each other, and that the unpacked dwfileman answers --help
 # without a display.
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/programs.sh"
+# cpack calls file and dpkg-shlibdeps to find the libraries' dependencies.
+dw_need cpack file dpkg-shlibdeps dpkg-deb ldd
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -2,6 +2,8 @@
 # The shared libraries' dynamic symbol tables: the host API is there, the internals are not.
 # Arguments: the control library, the session contract library, the store library.
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/programs.sh"
+dw_need nm
 declare -A symbols
 for library in control:$1 session:$2 store:$3; do
   symbols[${library%%:*}]=$(nm -D --defined-only -C "${library#*:}")

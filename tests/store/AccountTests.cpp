@@ -72,7 +72,7 @@ TEST_P(ServerStoreTest, AnotherStoresAdministratorCannotTakeOverOurRoles)
 {
     const QString other = m_catalogue + "_ander";
     pg::PgAdmin otherAdmin(m_server, other);
-    otherAdmin.createStore(m_dir.filePath("ander"));
+    otherAdmin.createStore();
     otherAdmin.addUser("olga", {.password = QString("olga"), .admin = true});
 
     // The database administrator, asked to make our anna a user of the other store too:
@@ -97,7 +97,7 @@ TEST_P(ServerStoreTest, AnotherStoresAdministratorCannotTakeOverOurRoles)
 
     // The demo, whose users get known passwords, touches no role that exists.
     login(m_server, m_catalogue, QString(), QString())->exec("CREATE ROLE collega LOGIN PASSWORD 'eigen'");
-    const auto [demo, refusal] = dwstore({"--server", m_server, "--catalog", "demo_" + m_catalogue, "--store", m_dir.filePath("demo"), "demo"});
+    const auto [demo, refusal] = dwstore({"--server", m_server, "--catalog", "demo_" + m_catalogue, "demo"});
     EXPECT_EQ(demo, 1);
     EXPECT_TRUE(refusal.contains("De demo wijzigt geen bestaande rollen")) << refusal.toStdString();
     EXPECT_FALSE(pg::PgAdmin(m_server, "demo_" + m_catalogue).exists());

@@ -1,6 +1,7 @@
-// Folders another account can write: in the store's folder and in a working folder, a
-// planted link or a pipe, socket or device where a file or folder should be is refused by
-// every operation (or stepped around), and no byte outside them is read or written.
+// Folders another account can write: in the store's folder (the embedded store's), in the
+// folder where a host puts a file to register and in a working folder, a planted link or a
+// pipe, socket or device where a file or folder should be is refused by every operation (or
+// stepped around), and no byte outside them is read or written.
 #include "StoreFixture.h"
 
 #include "StoreFolders.h"
@@ -56,26 +57,37 @@ TEST_P(StoreTest, PlantedLinksAndSpecialFilesAreRefusedAndNothingOutsideIsTouche
     const auto file = [&](const QString &name) { return addFile(*bert, name, "server", tekeningen); };
     const qint32 linked = file("Koppeling.txt"), mine = file("Mijn.txt"), piped = file("Mijn pijp.txt"), free = file("Vrij.txt");
     ASSERT_TRUE(p.CheckOutProject(mine, QString()) && p.CheckOutProject(piped, QString()));
-    ASSERT_TRUE(plant(serverFile("Koppeling.txt"), 'l', outside + "/geheim.txt"));
+    // The server store keeps no files of its own on disk: there only the folders of the
+    // working copies and of the files to register can be planted in.
+    if (embedded())
+        ASSERT_TRUE(plant(serverFile("Koppeling.txt"), 'l', outside + "/geheim.txt"));
+    const QString toRegister = bert->Locations().GetServerRootFolder() + "/Projecten/Tekeningen/Gekoppeld.txt";
+    QDir().mkpath(QFileInfo(toRegister).path());
+    ASSERT_TRUE(plant(toRegister, 'l', outside + "/geheim.txt"));
     ASSERT_TRUE(plant(localFile("bert", "Mijn.txt"), 'l', outside + "/geheim.txt"));
     ASSERT_TRUE(plant(localFile("bert", "Mijn pijp.txt"), 'p'));
     ASSERT_TRUE(plant(localFile("bert", "Vrij.txt"), 'l', outside + "/nieuw.txt"));
     QVariant newId;
     QString view;
     std::vector<std::pair<QString, std::function<bool()>>> refused = {
-        {"view a linked server file", [&] { return p.GetViewCopy(linked, view); }},
-        {"check out a linked server file", [&] { return p.CheckOutProject(linked, QString()); }},
-        {"copy a linked server file", [&] { return p.CopyProject(linked, projecten, QString(), newId); }},
-        {"copy it to a folder", [&] { return p.GetLocalCopy(0, linked, m_dir.filePath("kopie.txt")); }},
+        {"register a link", [&] { return p.AddProject(toRegister, tekeningen, QVariant(), false, true) > 0; }},
         {"check in a linked working copy", [&] { return p.CheckInProject(mine, QString(), true); }},
         {"undo over a linked working copy", [&] { return p.CancelCheckOut(mine, QString(), true); }},
         {"check in a pipe", [&] { return p.CheckInProject(piped, QString(), true); }},
         {"check out onto a link", [&] { return p.CheckOutProject(free, QString()); }},
     };
+    if (embedded()) {
+        refused.insert(refused.end(), {
+            {"view a linked server file", [&] { return p.GetViewCopy(linked, view); }},
+            {"check out a linked server file", [&] { return p.CheckOutProject(linked, QString()); }},
+            {"copy a linked server file", [&] { return p.CopyProject(linked, projecten, QString(), newId); }},
+            {"copy it to a folder", [&] { return p.GetLocalCopy(0, linked, m_dir.filePath("kopie.txt")); }},
+        });
+    }
     for (const char kind : {'p', 's', 'c'}) {
         const QString name = QStringLiteral("Bijzonder %1.txt").arg(kind);
         const qint32 special = file(name);
-        if (plant(serverFile(name), kind))
+        if (embedded() && plant(serverFile(name), kind))
             refused.push_back({"check out a server file of kind " + QString(kind), [&p, special] { return p.CheckOutProject(special, QString()); }});
     }
     for (const auto &[what, act] : refused) {
@@ -85,17 +97,17 @@ TEST_P(StoreTest, PlantedLinksAndSpecialFilesAreRefusedAndNothingOutsideIsTouche
 
     // Folders on the way: a location's folder, a working folder and the staging folder
     // that became links out of the store.
-    const QString source = makeSource("Nieuw.txt", "nieuw");
-    QDir().rename(root() + "/Projecten/Tekeningen", root() + "/Projecten/Tekeningen weg");
-    ASSERT_TRUE(plant(root() + "/Projecten/Tekeningen", 'l', outside));
     const qint32 above = addFile(*anna, "Boven.txt", "boven", projecten);
     QDir().mkpath(workingRoot("anna"));
     ASSERT_TRUE(plant(workingRoot("anna") + "/Projecten", 'l', outside));
-    qint32 id = 0;
-    EXPECT_LT(p.AddProject(source, tekeningen, QVariant(), true, true), 0);
-    EXPECT_FALSE(anna->Locations().CreateLocation("Onder", QString(), tekeningen, id));
     EXPECT_FALSE(anna->Projects().CheckOutProject(above, QString()));
     if (embedded()) {
+        const QString source = makeSource("Nieuw.txt", "nieuw");
+        QDir().rename(root() + "/Projecten/Tekeningen", root() + "/Projecten/Tekeningen weg");
+        ASSERT_TRUE(plant(root() + "/Projecten/Tekeningen", 'l', outside));
+        qint32 id = 0;
+        EXPECT_LT(p.AddProject(source, tekeningen, QVariant(), true, true), 0);
+        EXPECT_FALSE(anna->Locations().CreateLocation("Onder", QString(), tekeningen, id));
         const QString staging = StoreFolders::stagingFolder(storeFolder(), m_catalogue);
         QDir(staging).removeRecursively();
         ASSERT_TRUE(plant(staging, 'l', outside));

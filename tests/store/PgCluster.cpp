@@ -19,6 +19,7 @@ struct Cluster {
     bool running = false;
     QString failure;
     bool asNobody = false;
+    QString tlsOptions; // the server's certificate and key, when they could be made
     QString certificate;
 
     // Runs a PostgreSQL program, as "nobody" when this process is root.
@@ -41,7 +42,8 @@ struct Cluster {
     {
         bin = qEnvironmentVariable("DW_PG_BIN", QStringLiteral("/usr/lib/postgresql/15/bin"));
         if (!QFileInfo(bin + QStringLiteral("/initdb")).isExecutable()) {
-            failure = QStringLiteral("PostgreSQL is not installed (no %1/initdb)").arg(bin);
+            failure = QStringLiteral("PostgreSQL 15 is not installed (no %1/initdb): install the Debian package "
+                                     "postgresql-15 (./scripts/install-deps.sh does)").arg(bin);
             return false;
         }
         asNobody = geteuid() == 0;
@@ -80,27 +82,18 @@ struct Cluster {
             failure = QStringLiteral("initdb failed: ") + out;
             return false;
         }
-        QString tls;
         const QString crt = base + QStringLiteral("/server.crt"), key = base + QStringLiteral("/server.key");
         if (PgCluster::makeCertificate(crt, key)) {
             QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner); // the server insists
             const passwd *nobody = asNobody ? getpwnam("nobody") : nullptr;
             if (!nobody || chown(key.toUtf8().constData(), nobody->pw_uid, nobody->pw_gid) == 0) {
                 certificate = crt;
-                tls = QStringLiteral("-c ssl=on -c ssl_cert_file=%1 -c ssl_key_file=%2").arg(crt, key);
+                tlsOptions = QStringLiteral("-c ssl=on -c ssl_cert_file=%1 -c ssl_key_file=%2").arg(crt, key);
             }
         }
         for (int attempt = 0; attempt < 5 && !running; ++attempt) {
             port = 20000 + int(QRandomGenerator::global()->bounded(30000));
-            running = run(QStringLiteral("pg_ctl"),
-                          {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"),
-                           base + QStringLiteral("/log"), QStringLiteral("-w"), QStringLiteral("-o"),
-                           QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
-                                          "-c max_connections=40 -c log_statement=all %3 %4")
-                               .arg(port)
-                               .arg(base, tls, qEnvironmentVariable("DW_PG_OPTIONS")),
-                           QStringLiteral("start")},
-                          &out);
+            running = serverUp(&out);
         }
         if (!running) {
             failure = QStringLiteral("pg_ctl start failed: ") + out;
@@ -110,6 +103,19 @@ struct Cluster {
         qputenv("PGUSER", "dwbeheer");
         qputenv("PGPASSWORD", password.toUtf8());
         return true;
+    }
+
+    bool serverUp(QString *out)
+    {
+        return run(QStringLiteral("pg_ctl"),
+                   {QStringLiteral("-D"), base + QStringLiteral("/data"), QStringLiteral("-l"), base + QStringLiteral("/log"),
+                    QStringLiteral("-w"), QStringLiteral("-o"),
+                    QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=40 "
+                                   "-c log_statement=all %3 %4")
+                        .arg(port)
+                        .arg(base, tlsOptions, qEnvironmentVariable("DW_PG_OPTIONS")),
+                    QStringLiteral("start")},
+                   out);
     }
 
     ~Cluster()
@@ -153,6 +159,33 @@ QString server()
     if (qEnvironmentVariableIsSet("DW_PG_SERVER"))
         return qEnvironmentVariable("DW_PG_SERVER");
     return QStringLiteral("127.0.0.1:%1").arg(cluster().port);
+}
+
+QByteArray contentFromNamesSql(int bytes)
+{
+    const QByteArray data = bytes > 0 ? "convert_to(substr(repeat(file_name, " + QByteArray::number(bytes) + "), 1, "
+                                            + QByteArray::number(bytes) + "), 'UTF8')"
+                                      : QByteArray("convert_to(file_name, 'UTF8')");
+    return R"SQL(
+        WITH f AS MATERIALIZED (SELECT project_id, )SQL" + data + R"SQL( AS data, nextval('dw.contents_content_id_seq') AS cid
+                                  FROM dw.projects WHERE version IS NULL),
+             c AS (INSERT INTO dw.contents (content_id, sha256, size, chunk_count, uploading, uploader)
+                   SELECT cid, sha256(data), octet_length(data), 1, false, session_user FROM f),
+             k AS (INSERT INTO dw.chunks (content_id, seq, data) SELECT cid, 0, data FROM f),
+             v AS (INSERT INTO dw.versions (project_id, version, content_id, sha256, size, made_at)
+                   SELECT project_id, 1, cid, sha256(data), octet_length(data), 0 FROM f)
+        UPDATE dw.projects p SET version = 1 FROM f WHERE p.project_id = f.project_id)SQL";
+}
+
+bool stopAndStart(const std::function<void()> &whileDown)
+{
+    Cluster &c = cluster();
+    if (!c.run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), c.base + QStringLiteral("/data"), QStringLiteral("-m"),
+                                          QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")}))
+        return false;
+    if (whileDown)
+        whileDown();
+    return c.serverUp(nullptr);
 }
 
 QString localServer()

@@ -3,13 +3,21 @@
 // environment.
 #include "StoreFixture.h"
 
-#include "admin/StoreCheck.h"
+#include "PgCluster.h"
 #include "ProjectBatch.h"
+#include "ProjectVersions.h"
+#include "fs/FaultInjection.h"
+#include "pg/PgConnection.h"
+#include "pg/PgServices.h"
+#include "pg/PgSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QSet>
+#include <QTest>
+
+#include <functional>
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -41,7 +49,7 @@ TEST(StoreChild, DISABLED_Operation)
     if (!isChild())
         GTEST_SKIP();
     DwFileStoreSession s;
-    ASSERT_TRUE(s.Connect(qEnvironmentVariable("DW_CHILD_STORE"), "anna", "anna", "Test", true));
+    ASSERT_TRUE(s.Connect(qEnvironmentVariable("DW_CHILD_STORE"), "anna", "anna", qEnvironmentVariable("DW_CHILD_CATALOGUE"), true));
     const QString op = qEnvironmentVariable("DW_CHILD_OP");
     const qint32 id = qEnvironmentVariableIntValue("DW_CHILD_ID");
     auto &p = s.Projects();
@@ -53,6 +61,8 @@ TEST(StoreChild, DISABLED_Operation)
         // The second copy of the same file is refused (its name is taken by the first).
         : op == "batch" ? dynamic_cast<ProjectBatch &>(p).CopyProjects({id, id}, qEnvironmentVariableIntValue("DW_CHILD_TARGET"), "")[0] > 0
         : op == "batch-delete"      ? dynamic_cast<ProjectBatch &>(p).DeleteProjects({id})[0]
+        : op == "batch-checkout"    ? dynamic_cast<pg::PgProjects &>(p).CheckOutProjects({id}, "")[0]
+        : op == "restore"           ? dynamic_cast<ProjectVersions &>(p).RestoreProjectVersion(id, 1, "")
         : op == "rename"            ? p.RenameProject(id, "Nieuw.txt")
         : op == "delete"            ? p.DeleteProject(id)
         : op == "folder-rename"     ? s.Locations().RenameLocation(id, "Nieuw")
@@ -60,33 +70,51 @@ TEST(StoreChild, DISABLED_Operation)
     EXPECT_TRUE(ok) << s.Database().LastError().toStdString();
 }
 
-TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNextConnect)
+TEST_P(StoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfterTheNextConnect)
 {
+    // Where a backend has no such step (the server has no disk steps after its commit) the
+    // case is left out.
+    enum Where { Both, EmbeddedOnly, ServerOnly };
     const struct {
         QString op;
         const char *point;
         bool done; // the new state, else the old one
+        Where where;
     } cases[] = {
-        {"checkin", "after-stage", false},   {"checkin", "before-commit", false}, {"checkin", "before-rename", true},
-        {"checkin", "before-forget", true},  {"undo", "before-commit", false},    {"undo", "after-commit", true},
-        {"add", "after-stage", false},       {"add", "before-rename", true},      {"copy", "before-commit", false},
-        {"copy", "before-rename", true},     {"batch", "before-commit", false},   {"batch", "before-rename", true},
-        {"batch", "before-forget", true},    {"batch-delete", "before-commit", false},
-        {"batch-delete", "after-commit", true}, {"rename", "before-commit", false},  {"rename", "after-commit", true},
-        {"delete", "before-commit", false},  {"delete", "after-commit", true},    {"folder-rename", "after-commit", true},
-        {"folder-delete", "before-commit", false}, {"folder-delete", "after-commit", true},
+        {"checkin", "after-stage", false, Both},        {"checkin", "before-commit", false, Both},
+        {"checkin", "before-rename", true, EmbeddedOnly}, {"checkin", "before-forget", true, EmbeddedOnly},
+        {"checkin", "after-commit", true, ServerOnly},  {"undo", "before-commit", false, Both},
+        {"undo", "after-commit", true, Both},           {"add", "after-stage", false, Both},
+        {"add", "before-rename", true, EmbeddedOnly},   {"add", "before-commit", false, ServerOnly},
+        {"add", "after-commit", true, ServerOnly},      {"copy", "before-commit", false, Both},
+        {"copy", "before-rename", true, EmbeddedOnly},  {"copy", "after-commit", true, ServerOnly},
+        {"batch", "before-commit", false, Both},        {"batch", "before-rename", true, EmbeddedOnly},
+        {"batch", "before-forget", true, EmbeddedOnly}, {"batch", "after-commit", true, ServerOnly},
+        {"batch-delete", "before-commit", false, Both}, {"batch-delete", "after-commit", true, Both},
+        {"rename", "before-commit", false, Both},       {"rename", "after-commit", true, Both},
+        {"delete", "before-commit", false, Both},       {"delete", "after-commit", true, Both},
+        {"folder-rename", "before-commit", false, ServerOnly}, {"folder-rename", "after-commit", true, Both},
+        {"folder-delete", "before-commit", false, Both}, {"folder-delete", "after-commit", true, Both},
+        {"restore", "before-commit", false, ServerOnly}, {"restore", "after-commit", true, ServerOnly},
+        {"batch-checkout", "before-commit", false, ServerOnly}, {"batch-checkout", "after-commit", true, ServerOnly},
     };
     int n = 0;
     for (const auto &c : cases) {
+        if (c.where == (embedded() ? ServerOnly : EmbeddedOnly))
+            continue;
         SCOPED_TRACE(c.op.toStdString() + " killed at " + c.point);
         const QString name = QString("Plan%1.txt").arg(++n), op = c.op;
         const qint32 file = addFile(*anna, name, "oud", tekeningen), folder = makeLocation(*anna, name, projecten);
-        if (op == "checkin" || op == "undo") {
+        if (op == "checkin" || op == "undo" || op == "restore") {
             ASSERT_TRUE(anna->Projects().CheckOutProject(file, ""));
             writeFile(localFile("anna", name), "nieuw");
         }
+        if (op == "restore") {
+            ASSERT_TRUE(anna->Projects().CheckInProject(file, "", true));
+        }
         std::unique_ptr<QProcess> child(startChild(
-            "DISABLED_Operation", {{"DW_CHILD_STORE", storeFolder()}, {"DW_CHILD_OP", op}, {"DW_STORE_FAULT", c.point},
+            "DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue}, {"DW_CHILD_OP", op},
+                                   {"DW_STORE_FAULT", c.point},
                                    {"DW_CHILD_ID", QString::number(op.startsWith("folder") || op == "add" ? folder : file)},
                                    {"DW_CHILD_TARGET", QString::number(folder)},
                                    {"DW_CHILD_SOURCE", makeSource("Extra.txt", "extra")}}));
@@ -97,21 +125,28 @@ TEST_P(EmbeddedStoreTest, AnOperationKilledAnywhereLeavesTheOldOrTheNewStateAfte
         auto &p = fresh->Projects();
         RecordsetPtr rs;
         const bool held = p.GetProjectsOfUser(rs, "anna");
-        const bool done = op == "checkin" ? !held && readFile(serverFile(name)) == "nieuw"
+        const bool done = op == "checkin" ? !held && storedContent(file) == "nieuw"
             : op == "undo"               ? !held
+            : op == "batch-checkout"     ? held
+            : op == "restore"            ? storedContent(file) == "oud"
             : op == "add" || op == "copy" || op == "batch" ? p.GetProjectsInLocation(rs, folder)
             : op == "rename"             ? p.GetProjectFileName(file) == "Nieuw.txt"
             : op == "delete" || op == "batch-delete" ? p.GetProjectFileName(file).isEmpty()
             : op == "folder-rename"      ? fresh->Locations().GetLocationDescription(folder) == "Nieuw"
                                          : fresh->Locations().GetLocationDescription(folder).isEmpty();
         EXPECT_EQ(done, c.done);
-        if (op == "checkin" && !done)
-            EXPECT_EQ(readFile(serverFile(name)), "oud");
-        EXPECT_EQ(StoreCheck(fresh->context()).check(), QStringList()) << "disk and database agree";
+        if ((op == "checkin" || op == "batch-checkout") && !done) {
+            EXPECT_EQ(storedContent(file), "oud");
+        }
+        if (op == "restore" && !done) {
+            EXPECT_EQ(storedContent(file), "nieuw");
+        }
+        EXPECT_EQ(checkStore(), QStringList()) << "disk and database agree";
         EXPECT_EQ(QDir(workingRoot("anna") + "/Projecten/Tekeningen").entryList({".dwtmp-*"}, QDir::Files | QDir::Hidden),
                   QStringList()) << "nothing half-made left in the working folder";
-        if (held)
+        if (held) {
             ASSERT_TRUE(p.CancelCheckOut(file, "", false));
+        }
         p.DeleteProject(file);
     }
 }
@@ -144,16 +179,20 @@ TEST(StoreChild, DISABLED_CheckOutAll)
 TEST_P(StoreTest, TwoProcessesRacingOverTheSameFilesNeverShareOne)
 {
     constexpr int Files = 1000;
-    // The files are written straight into the folder and the database: adding them one by
-    // one would only make the test slow.
-    for (int i = 0; i < Files; ++i)
-        writeFile(root() + QString("/Projecten/race %1.txt").arg(i), QByteArray::number(i));
+    // The files are written straight into the store: adding them one by one would only make
+    // the test slow.
     execAsOwner(QString("WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                         "INSERT INTO projects (location_id, file_name, name_key) "
                         "SELECT %2, 'race ' || i || '.txt', 'race ' || i || '.txt' FROM n")
                     .arg(Files - 1)
                     .arg(projecten)
                     .toUtf8());
+    if (embedded()) {
+        for (int i = 0; i < Files; ++i)
+            writeFile(root() + QString("/Projecten/race %1.txt").arg(i), QByteArray::number(i));
+    } else {
+        execAsOwner(PgCluster::contentFromNamesSql());
+    }
     std::vector<std::unique_ptr<QProcess>> children;
     for (const QString user : {"anna", "bert"}) {
         children.emplace_back(startChild("DISABLED_CheckOutAll", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
@@ -176,4 +215,78 @@ TEST_P(StoreTest, TwoProcessesRacingOverTheSameFilesNeverShareOne)
         for (; !rs->isEof(); rs->moveNext())
             ++bertHolds;
     EXPECT_EQ(bertHolds, got[1].size());
+}
+
+namespace {
+// Counts the other connections to the store's database in a state `where` describes.
+qint64 otherBackends(pg::PgConnection &owner, const char *where)
+{
+    return owner
+        .exec((QByteArray("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                          "AND pid <> pg_backend_pid() AND ") + where).constData())
+        .int64(0, 0);
+}
+
+std::function<void(const char *)> atPoint;
+void runHook(const char *name)
+{
+    if (atPoint)
+        atPoint(name);
+}
+} // namespace
+
+TEST_P(ServerStoreTest, AClientKilledInTheMiddleOfAnUploadLeavesNothingAndTheServerCleansUp)
+{
+    const qint32 file = addFile(*anna, "Groot.bin", "oud", tekeningen);
+    ASSERT_TRUE(anna->Projects().CheckOutProject(file, ""));
+    const QByteArray newer(8 << 20, 'n');
+    writeFile(localFile("anna", "Groot.bin"), newer);
+    pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    const auto stored = [&] {
+        return owner.exec("SELECT pg_relation_size(reltoastrelid) FROM pg_class WHERE oid = 'dw.chunks'::regclass").int64(0, 0);
+    };
+    const qint64 empty = stored();
+    const QStringList before = snapshot();
+
+    std::unique_ptr<QProcess> child(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
+                                                                      {"DW_CHILD_OP", "checkin"}, {"DW_STORE_FAULT", "after-chunk"},
+                                                                      {"DW_CHILD_ID", QString::number(file)}}));
+    ASSERT_TRUE(child->waitForFinished(60000));
+    EXPECT_EQ(child->exitStatus(), QProcess::CrashExit) << "killed after its first chunk";
+    // The server rolls the transaction back as soon as it sees the connection closed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return otherBackends(owner, "xact_start IS NOT NULL") == 0; }, 10000));
+    EXPECT_EQ(snapshot(), before) << "nothing of the upload is there, not even for the owner";
+    EXPECT_GE(stored(), empty + (512 << 10)) << "yet its chunk was written";
+    owner.exec("VACUUM dw.chunks");
+    EXPECT_LT(stored(), empty + (512 << 10)) << "and the server's clean-up gives the space back";
+    ASSERT_TRUE(anna->Projects().CheckInProject(file, "", true)) << anna->Database().LastError().toStdString();
+    EXPECT_EQ(storedContent(file), newer);
+}
+
+// One user renames a file while another deletes it: the rename holds the file until its
+// commit, the deletion waits for it and then deletes the renamed file. Both answer True and
+// the store keeps nothing of the file.
+TEST_P(ServerStoreTest, ARenameRacingADeleteOfTheSameFileLeavesOneOutcome)
+{
+    const qint32 file = addFile(*bert, "Plan.txt", "inhoud", tekeningen);
+    const qint64 contents = admin().storedContent().contents;
+    pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    std::unique_ptr<QProcess> child;
+    FaultInjection::setHook(runHook);
+    atPoint = [&](const char *name) {
+        if (qstrcmp(name, "before-commit") != 0 || child)
+            return;
+        child.reset(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
+                                                      {"DW_CHILD_OP", "delete"}, {"DW_CHILD_ID", QString::number(file)}}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return otherBackends(owner, "wait_event_type = 'Lock'") == 1; }, 30000))
+            << "the deletion waits for the rename";
+    };
+    EXPECT_TRUE(bert->Projects().RenameProject(file, "Nieuw.txt")) << bert->Database().LastError().toStdString();
+    atPoint = nullptr;
+    FaultInjection::setHook(nullptr);
+    ASSERT_TRUE(child && child->waitForFinished(60000));
+    EXPECT_EQ(child->exitCode(), 0) << "the deletion answered True too";
+    EXPECT_TRUE(bert->Projects().GetProjectFileName(file).isEmpty());
+    EXPECT_EQ(admin().storedContent().contents, contents - 1);
+    EXPECT_EQ(checkStore(true), QStringList());
 }

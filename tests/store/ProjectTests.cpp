@@ -1,6 +1,5 @@
 #include "StoreFixture.h"
 
-#include "admin/StoreCheck.h"
 #include "ProjectBatch.h"
 #include "DwError.h"
 
@@ -17,7 +16,7 @@ TEST_P(StoreTest, AddingCopiesOrRegistersAFile)
     const QString source = makeSource("Brief.txt", "beste");
     const qint32 copied = p.AddProject(source, tekeningen, QVariant(), true, true);
     ASSERT_GT(copied, 0);
-    EXPECT_EQ(readFile(root() + "/Projecten/Tekeningen/Brief.txt"), "beste");
+    EXPECT_EQ(storedContent(copied), "beste");
     EXPECT_EQ(readFile(source), "beste") << "the source stays";
 
     // A name given as a path: its last part is the name.
@@ -28,15 +27,18 @@ TEST_P(StoreTest, AddingCopiesOrRegistersAFile)
     EXPECT_FALSE(p.GetProjectHistory(history, renamed)) << "added without history";
     EXPECT_EQ(history, nullptr);
 
-    // A file already placed in the location's server folder is only registered.
-    const QString placed = root() + "/Projecten/Tekeningen/Leeg.txt";
+    // A file already placed in the location's server folder is registered: the embedded
+    // store keeps it there, the server store takes it into its database.
+    const QString serverRoot = bert->Locations().GetServerRootFolder();
+    const QString placed = serverRoot + "/Projecten/Tekeningen/Leeg.txt";
     writeFile(placed, "FileManager TempFile");
     const qint32 registered = p.AddProject(placed, tekeningen, placed, false, true);
     ASSERT_GT(registered, 0);
-    EXPECT_EQ(readFile(placed), "FileManager TempFile");
+    EXPECT_EQ(storedContent(registered), "FileManager TempFile");
+    EXPECT_EQ(QFileInfo::exists(placed), embedded());
 
     // The preview joins root, location path and name directly.
-    EXPECT_EQ(root() + "/" + p.GetProjectLocationPath(registered) + p.GetProjectFileName(registered), placed);
+    EXPECT_EQ(serverRoot + "/" + p.GetProjectLocationPath(registered) + p.GetProjectFileName(registered), placed);
 }
 
 TEST_P(StoreTest, FileRowsCarryEveryFieldAndEmptyQueriesAnswerNothing)
@@ -115,18 +117,25 @@ TEST_P(StoreTest, CopyRenameAndDeleteKeepDiskAndDatabaseInStep)
     const qint32 id = addFile(*bert, "Tekst.txt", "origineel", tekeningen);
     QVariant copyId;
     ASSERT_TRUE(p.CopyProject(id, projecten, "", copyId));
-    EXPECT_EQ(readFile(root() + "/Projecten/Tekst.txt"), "origineel");
+    EXPECT_EQ(storedContent(copyId.toInt()), "origineel");
     EXPECT_NE(copyId.toInt(), id);
 
     ASSERT_TRUE(p.RenameProject(copyId.toInt(), "Nieuw.txt"));
-    EXPECT_FALSE(QFileInfo::exists(root() + "/Projecten/Tekst.txt"));
-    EXPECT_EQ(readFile(root() + "/Projecten/Nieuw.txt"), "origineel");
+    EXPECT_EQ(p.GetProjectFileName(copyId.toInt()), "Nieuw.txt");
+    EXPECT_EQ(storedContent(copyId.toInt()), "origineel");
     ASSERT_TRUE(p.RenameProject(copyId.toInt(), "NIEUW.txt")) << "a change of case is a rename";
-    EXPECT_EQ(readFile(root() + "/Projecten/NIEUW.txt"), "origineel");
+    EXPECT_EQ(storedContent(copyId.toInt()), "origineel");
+    if (embedded()) {
+        EXPECT_EQ(readFile(root() + "/Projecten/NIEUW.txt"), "origineel");
+    }
 
     ASSERT_TRUE(p.DeleteProject(copyId.toInt()));
-    EXPECT_FALSE(QFileInfo::exists(root() + "/Projecten/NIEUW.txt"));
-    EXPECT_TRUE(QDir(root() + "/Projecten").entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no hidden leftovers";
+    EXPECT_EQ(storedContent(copyId.toInt()), "<ontbreekt>");
+    EXPECT_EQ(storedContent(id), "origineel") << "the original keeps the content they shared";
+    if (embedded()) {
+        EXPECT_FALSE(QFileInfo::exists(root() + "/Projecten/NIEUW.txt"));
+        EXPECT_TRUE(QDir(root() + "/Projecten").entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no hidden leftovers";
+    }
     RecordsetPtr rs;
     EXPECT_FALSE(p.GetProjectInfo(rs, copyId.toInt()));
 }
@@ -154,14 +163,14 @@ TEST_P(StoreTest, CopiesForTheUserNeverOverwrite)
     EXPECT_FALSE(p.CopyProjectsToFolders(0, {id}, {m_dir.filePath("geen/map/x.png")}));
 }
 
-TEST_P(EmbeddedStoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefusedOnesAsTheyWere)
+TEST_P(StoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefusedOnesAsTheyWere)
 {
     auto *batch = dynamic_cast<ProjectBatch *>(&anna->Projects());
     ASSERT_NE(batch, nullptr);
     const qint32 doel = makeLocation(*anna, "Doel", projecten);
     const qint32 a = addFile(*anna, "a.txt", "aa", tekeningen), b = addFile(*anna, "b.txt", "bb", tekeningen),
                  c = addFile(*anna, "c.txt", "cc", tekeningen);
-    addFile(*anna, "B.TXT", "ander", doel);
+    const qint32 other = addFile(*anna, "B.TXT", "ander", doel);
 
     const QStringList before = snapshot();
     EXPECT_EQ(batch->CopyProjects({b, 4711}, doel, "samen"), QList<qint32>({-1, -1}));
@@ -175,9 +184,8 @@ TEST_P(EmbeddedStoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefuse
     EXPECT_GT(ids[3], 0);
     EXPECT_EQ(ids[4], -1);
     EXPECT_TRUE(anna->Database().LastError().contains("c.txt")) << anna->Database().LastError().toStdString();
-    for (const auto &[name, content] : {std::pair{"a.txt", "aa"}, {"B.TXT", "ander"}, {"c.txt", "cc"}})
-        EXPECT_EQ(readFile(root() + "/Projecten/Doel/" + name), content) << name;
-    EXPECT_EQ(readFile(serverFile("b.txt")), "bb");
+    for (const auto &[id, content] : {std::pair{ids[0], "aa"}, {other, "ander"}, {ids[3], "cc"}, {b, "bb"}})
+        EXPECT_EQ(storedContent(id), content) << id;
     RecordsetPtr history;
     ASSERT_TRUE(anna->Projects().GetProjectHistory(history, ids[3]));
     EXPECT_EQ(history->value("Memo").toString(), "samen");
@@ -185,7 +193,8 @@ TEST_P(EmbeddedStoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefuse
     // A batch deletion goes on past a file someone else holds and an unknown one.
     ASSERT_TRUE(bert->Projects().CheckOutProject(b, ""));
     EXPECT_EQ(batch->DeleteProjects({a, 4711, b}), QList<bool>({true, false, false}));
-    EXPECT_FALSE(QFileInfo::exists(serverFile("a.txt")));
-    EXPECT_EQ(readFile(serverFile("b.txt")), "bb");
-    EXPECT_EQ(StoreCheck(anna->context()).check(), QStringList());
+    EXPECT_EQ(storedContent(a), "<ontbreekt>");
+    EXPECT_EQ(storedContent(ids[0]), "aa") << "the copy keeps the content it shared";
+    EXPECT_EQ(storedContent(b), "bb");
+    EXPECT_EQ(checkStore(), QStringList());
 }

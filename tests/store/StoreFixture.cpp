@@ -3,10 +3,12 @@
 #include "PgCluster.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
+#include "admin/StoreCheck.h"
 #include "db/SqliteDb.h"
 #include "pg/PgAdmin.h"
 #include "pg/PgConnection.h"
 #include "pg/PgSession.h"
+#include "pg/PgStoreCheck.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -39,12 +41,12 @@ void StoreTest::SetUp()
     } else {
         QString why;
         if (!PgCluster::start(&why))
-            GTEST_SKIP() << why.toStdString();
+            FAIL() << why.toStdString(); // the server store would go untested
         static int counter = 0;
         m_server = PgCluster::server();
         m_catalogue = QStringLiteral("dwtest_%1_%2").arg(getpid()).arg(++counter);
         auto admin = std::make_unique<pg::PgAdmin>(m_server, m_catalogue);
-        admin->createStore(root());
+        admin->createStore();
         m_admin = std::move(admin);
     }
     for (const QString name : {"anna", "bert", "lezer"}) {
@@ -124,6 +126,29 @@ void StoreTest::execAsOwner(const QByteArray &sql)
         pg::PgConnection(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString())).script(QString::fromUtf8(sql));
 }
 
+QByteArray StoreTest::storedContent(qint32 id)
+{
+    if (embedded()) {
+        auto &p = anna->Projects();
+        const QString name = p.GetProjectFileName(id);
+        return name.isEmpty() ? QByteArray("<ontbreekt>") : readFile(root() + "/" + p.GetProjectLocationPath(id) + name);
+    }
+    pg::PgConnection db(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    const pg::PgResult r = db.exec("SELECT encode(string_agg(c.data, ''::bytea ORDER BY c.seq), 'hex') FROM dw.projects p "
+                                   "JOIN dw.versions v ON v.project_id = p.project_id AND v.version = p.version "
+                                   "LEFT JOIN dw.chunks c ON c.content_id = v.content_id WHERE p.project_id = ? "
+                                   "GROUP BY p.project_id",
+                                   {id});
+    return r.rows() == 0 ? QByteArray("<ontbreekt>") : QByteArray::fromHex(r.raw(0, 0));
+}
+
+QStringList StoreTest::checkStore(bool deep)
+{
+    if (embedded())
+        return StoreCheck(anna->context()).check();
+    return pg::PgStoreCheck(static_cast<pg::PgAdmin &>(admin()).db()).check(deep);
+}
+
 QStringList StoreTest::snapshot() const
 {
     QStringList lines;
@@ -141,13 +166,14 @@ QStringList StoreTest::snapshot() const
         }
     } else {
         pg::PgConnection db(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
-        for (const char *table : tables) {
-            if (qstrcmp(table, "pending_work") != 0) {
-                const pg::PgResult r = db.exec((QByteArray("SELECT t::text FROM dw.") + table + " t").constData());
-                for (int i = 0; i < r.rows(); ++i)
-                    lines << QString::fromLatin1(table) + '|' + r.text(i, 0);
-            }
+        for (const char *table : {"users", "locations", "user_roots", "projects", "history", "versions", "contents"}) {
+            const pg::PgResult r = db.exec((QByteArray("SELECT t::text FROM dw.") + table + " t").constData());
+            for (int i = 0; i < r.rows(); ++i)
+                lines << QString::fromLatin1(table) + '|' + r.text(i, 0);
         }
+        const pg::PgResult r = db.exec("SELECT content_id, seq, md5(data) FROM dw.chunks");
+        for (int i = 0; i < r.rows(); ++i)
+            lines << QStringLiteral("chunks|%1|%2|%3").arg(r.text(i, 0), r.text(i, 1), r.text(i, 2));
     }
     for (const QString &base : {root(), m_dir.filePath(QStringLiteral("werk")),
                                 StoreFolders::stagingFolder(storeFolder(), QStringLiteral("Test"))}) {

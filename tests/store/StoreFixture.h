@@ -17,7 +17,8 @@ enum class Backend { Embedded, Server };
 // when PostgreSQL is not installed), set up the same way on both: three users whose
 // working roots lie in the temporary folder, anna (administrator), bert and lezer
 // (read-only), passwords their names. Locations: "Projecten" with "Tekeningen" below it,
-// and an archive "Archief". The server store's files lie where the embedded store's do.
+// and an archive "Archief". The embedded store's files lie in root(); the server store
+// keeps them in its database.
 class StoreTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override;
@@ -44,12 +45,18 @@ protected:
         return workingRoot(user) + QStringLiteral("/Projecten/Tekeningen/") + name;
     }
     QString serverFile(const QString &name) const { return root() + QStringLiteral("/Projecten/Tekeningen/") + name; }
+    // The file's current content as the store keeps it (read behind the session's back: the
+    // embedded store's server file, the server store's chunks); "<ontbreekt>" when missing.
+    QByteArray storedContent(qint32 id);
+    // What the store's own check (dwstore check) finds; empty when the store is sound.
+    QStringList checkStore(bool deep = false);
     // Runs SQL as the database's owner: the embedded store's file, or the server's
     // administrator (statements shared by both dialects).
     void execAsOwner(const QByteArray &sql);
 
-    // Everything the store keeps: every table row and every file (path, size, content hash)
-    // under the store folder and the working roots. Equal snapshots = nothing changed.
+    // Everything the store keeps: every table row (of the server's chunks their hash) and
+    // every file (path, content hash) under the store folder and the working roots. Equal
+    // snapshots = nothing changed.
     QStringList snapshot() const;
 
     static QByteArray readFile(const QString &path);
