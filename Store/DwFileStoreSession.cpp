@@ -41,7 +41,11 @@ bool DwFileStoreSession::isServerAddress(const QString &server)
 }
 
 DwFileStoreSession::DwFileStoreSession() = default;
-DwFileStoreSession::~DwFileStoreSession() = default;
+DwFileStoreSession::~DwFileStoreSession()
+{
+    // The indexer stops before the store it reads is let go.
+    m_indexer.reset();
+}
 
 SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &catalogue, QString &folder,
                                           QString &catalogueOut)
@@ -81,6 +85,7 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
 bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                                  const QString &strCatalog, bool bSQLSecurity)
 {
+    m_indexer.reset();
     m_server.reset();
     if (isServerAddress(strServer)) {
         m_changes.reset();
@@ -117,6 +122,10 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
         m_changes = std::make_unique<StoreChangeWatch>(db);
         m_context = std::make_shared<StoreContext>(std::move(db), folder, catalogue, std::move(user));
         m_database.setConnectError(0, QString());
+        if (ContentIndexer::enabled()) {
+            m_indexer = std::make_unique<ContentIndexer>(StoreFolders::databasePath(folder, catalogue), folder, catalogue);
+            m_indexer->start(QThread::LowPriority);
+        }
         return true;
     } catch (const DwError &e) {
         return failed(e.number(), e.description());

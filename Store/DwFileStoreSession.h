@@ -3,6 +3,7 @@
 #include "StoreChangeWatch.h"
 #include "pg/PgSession.h"
 #include "FileStoreSession.h"
+#include "search/ContentIndexer.h"
 #include "services/StoreContext.h"
 #include "services/StoreLocations.h"
 #include "services/StoreProjects.h"
@@ -59,6 +60,8 @@ private:
     StoreLocations m_locations{m_context};
     StoreProjects m_projects{m_context};
     std::unique_ptr<StoreChangeWatch> m_changes;
+    // Reads the text of stored documents into the search index, in the background.
+    std::unique_ptr<ContentIndexer> m_indexer;
     std::unique_ptr<pg::PgSession> m_server;
 };
 

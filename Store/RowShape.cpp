@@ -26,6 +26,17 @@ const RowShape &fileInfo()
     return shape;
 }
 
+const RowShape &foundFile()
+{
+    static const RowShape shape = [] {
+        RowShape s = file();
+        s.fields << QStringLiteral("LocationPath");
+        s.kinds.push_back(ColumnKind::Text);
+        return s;
+    }();
+    return shape;
+}
+
 const RowShape &history()
 {
     static const RowShape shape{{QStringLiteral("Description"), QStringLiteral("ActionDate"), QStringLiteral("ActionTime"),

@@ -36,6 +36,9 @@ inline constexpr const char *ChildLocationsSql = "SELECT l.location_id, l.name, 
 namespace RowShapes {
 // The file row (DW_FILE_ROW_COLUMNS).
 const RowShape &file();
+// The file row followed by the path of its location as the user's tree shows it
+// (`LocationPath`): the rows of a search.
+const RowShape &foundFile();
 // The file row followed by the name of the working copy (the file name once more).
 const RowShape &fileInfo();
 // The rows of HistorySql.

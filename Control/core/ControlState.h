@@ -34,6 +34,8 @@ struct ControlState {
     QString LastSavedFileName;
     // The temporary HTML page that the preview shows.
     QString PreviewPagePath;
+    // What the search results node of the tree shows the files for; empty without one.
+    QString SearchText;
 };
 
 } // namespace dwfm

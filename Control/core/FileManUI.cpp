@@ -10,12 +10,16 @@
 #include "sendto/SendToCommands.h"
 #include "tree/FolderCommands.h"
 #include "core/ControlModes.h"
+#include "core/Keys.h"
 #include "SessionRegistry.h"
 #include "list/FileList.h"
 #include "list/ListCommandDispatch.h"
 #include "list/ListRowClick.h"
 #include "list/LiveListRefresh.h"
 #include "list/FileListModel.h"
+#include "list/ListSelection.h"
+#include "notify/FreeWatch.h"
+#include "search/SearchCommands.h"
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
 #include "platform/DutchQtTexts.h"
@@ -28,13 +32,16 @@
 #include "platform/TextHelpers.h"
 #include "view/ControlView.h"
 #include "view/LayoutSettings.h"
+#include "view/PopupMenu.h"
 #include "view/PopupMenuController.h"
 #include "view/ViewMenu.h"
 
 #include <QFile>
 #include <QFrame>
 #include <QHeaderView>
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QTextBrowser>
@@ -108,6 +115,10 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
         StatusBar->addPermanentWidget(panel, QLatin1String(def.key) == QLatin1String("infohuidig") ? 1 : 0);
     }
 
+    txtZoeken = new QLineEdit(this);
+    txtZoeken->setObjectName(QStringLiteral("txtZoeken"));
+    txtZoeken->hide();
+
     Frame1 = new QFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::NoFrame);
@@ -117,11 +128,14 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     Label2->setFont(QFont(QStringLiteral("MS Sans Serif")));
 
     const ViewWidgets viewWidgets{this, Frame1, Label2, tvTreeView, lvListView, WebBrowser, StatusBar,
-                                  {lblTitle[0], lblTitle[1]}};
+                                  {lblTitle[0], lblTitle[1]}, txtZoeken};
     const ViewFields viewFields{StatusBarVisible, ToolbarVisible, HeaderLabelsVisible, FileInfoVisible,
                                 HideLocations};
     m_view = new ControlView(viewWidgets, viewFields,
-                             PopupContext{tvTreeView, lvListView, &AllowPopupMenu, &ReadOnly, &m_state}, this);
+                             PopupContext{tvTreeView, lvListView, &AllowPopupMenu, &ReadOnly, &m_state,
+                                          [this] { return m_freeWatch && m_freeWatch->offered(); },
+                                          [this](qint32 id) { return m_freeWatch && m_freeWatch->awaiting(id); }},
+                             this);
 
     UserControl_Initialize();
     setUpSubsystems();
@@ -129,6 +143,7 @@ FileManUI::FileManUI(QWidget *parent) : QWidget(parent)
     setUpPreview();
     setUpFileCommands();
     setUpFolderAndFileWork();
+    setUpSearchAndNotices();
 }
 
 FileManUI::~FileManUI()
@@ -250,8 +265,12 @@ void FileManUI::setUpPreview()
     m_preview = new PreviewPane(
         PreviewContext{.state = m_state,
                        .browser = *m_browser,
+                       // Search results are no folder to link back to.
                        .selectedNodeKey =
-                           selectedNodeKeyOf(*m_tree),
+                           [nodeKey = selectedNodeKeyOf(*m_tree)]() -> std::optional<QString> {
+                               std::optional<QString> key = nodeKey();
+                               return key && key->endsWith(QLatin1Char('S')) ? std::nullopt : key;
+                           },
                        .fileInfoVisible = &FileInfoVisible,
                        .autoShowPreview = &AutoShowPreview,
                        .viewStoredFile = [this](qint32 id) { m_checkOut->viewStoredFile(id); }},
@@ -310,6 +329,40 @@ void FileManUI::setUpFolderAndFileWork()
                                                                    .allowPopupMenu = &AllowPopupMenu},
                                             this);
 }
+
+void FileManUI::setUpSearchAndNotices()
+{
+    m_search = new SearchCommands(SearchContext{.state = m_state,
+                                                .tree = *m_tree,
+                                                .field = txtZoeken,
+                                                .treeView = tvTreeView,
+                                                .listView = lvListView,
+                                                .listedRows = [this] { return m_listModel->rowCount(); },
+                                                .showField = [this](bool shown) { m_view->layout().setSearchShown(shown); }},
+                                  this);
+    connect(m_search, &SearchCommands::SearchResultsShown, this, &FileManUI::SearchResultsShown);
+
+    m_freeWatch = new FreeWatch(
+        this,
+        [this](qint32 locationID, qint32 projectID) {
+            // The file's own location, or the results it is listed in when the tree does not
+            // reach that location.
+            if (m_tree->selectLocation(locationID) || m_listModel->findKey(QString::number(projectID) + 'P') >= 0)
+                m_list->SelectListItem(QString::number(projectID) + QLatin1Char('P'));
+        },
+        this);
+    connect(m_freeWatch, &FreeWatch::ProjectFreed, this, &FileManUI::ProjectFreed);
+    const ListSelection list{lvListView, m_listModel, selectedNodeKeyOf(*m_tree)};
+    connect(m_view->popupMenu().action(PopupEntry::ProjectLaatWeten), &QAction::triggered, this, [this, list] {
+        SkipOnError([&] {
+            const int row = list.selectedRow();
+            if (row >= 0)
+                m_freeWatch->toggle(FileIdOfKey(list.row(row).key));
+        });
+    });
+}
+
+bool FileManUI::SearchProjects(const QString &strText) { return m_search->SearchProjects(strText); }
 
 bool FileManUI::ControlInRootMode() { return m_modes->ControlInRootMode(); }
 
@@ -385,6 +438,8 @@ bool FileManUI::SetupConnection(const QString &strServer, const QString &strUser
     if (session->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity)) {
         m_live->follow(session->Changes());
         m_tree->follow(session->Changes());
+        m_freeWatch->follow(session->Changes());
+        m_search->sessionConnected();
         HideOverlay();
         ShowConnectionInfo();
         return true;

@@ -11,6 +11,7 @@
 
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QStatusBar;
 class QTextBrowser;
@@ -33,9 +34,11 @@ class LocationTree;
 class LocationTreeModel;
 class ClipboardCommands;
 class FileCommands;
+class FreeWatch;
 class ListCommandDispatch;
 class ListRowClick;
 class PreviewPane;
+class SearchCommands;
 class TextBrowserPreview;
 
 // The file manager control: a tree of the store's locations, the files of the chosen
@@ -146,6 +149,13 @@ public:
     bool FileManSessionProjectsGetLocalCopy(qint32 hWnd, qint32 vProjectID, const QString &strTargetPath);
     // The style sheet of the preview's pages, as text.
     QVariant GetCSSString();
+    // Finds the files of the store whose name, remarks, holder or text match strText, among
+    // the locations the user's tree may show, and shows them as a location of their own: the
+    // node "Zoekresultaten: " + strText after the tree's top nodes, selected, with the folder
+    // of each file in an extra column. Raises SearchResultsShown. False (nothing changes)
+    // for an empty text or a store that cannot search. Escape or a click elsewhere in the
+    // tree leaves the results.
+    bool SearchProjects(const QString &strText);
 
     // True while the overlay covers the control (not connected, or no such location).
     bool isOverlayShown() const;
@@ -158,6 +168,8 @@ public:
     QTextBrowser *WebBrowser = nullptr;
     QStatusBar *StatusBar = nullptr;
     QLabel *lblTitle[2] = {nullptr, nullptr};
+    // The search field above the file list; shown only when the store can search.
+    QLineEdit *txtZoeken = nullptr;
     // The status bar panel with this key ("infohuidig", "computernaam", "infogebruiker",
     // "infoserver").
     QLabel *statusPanel(const QString &key) const;
@@ -171,6 +183,11 @@ signals:
     void FileCheckIn(qint32 lProjectID);
     void ProjectDblClick();
     void FileCopy(qint32 lSourceProjectID, qint32 lSourceLocationID);
+    // The results of a search are shown: its text and the number of files found.
+    void SearchResultsShown(const QString &strText, qint32 lCount);
+    // A file the user asked to hear about ("Laat weten wanneer vrij") is free again: its
+    // name, its ID and the user who checked it in or undid its check-out.
+    void ProjectFreed(const QString &strProjectDescription, qint32 lProjectID, const QString &strUserID);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -195,6 +212,7 @@ private:
     void setUpPreview();
     void setUpFileCommands();
     void setUpFolderAndFileWork();
+    void setUpSearchAndNotices();
 
     ControlState m_state;
     FileListModel *m_listModel = nullptr;
@@ -215,6 +233,8 @@ private:
     ListCommandDispatch *m_dispatch = nullptr;
     ClipboardCommands *m_clipboard = nullptr;
     FileCommands *m_fileCommands = nullptr;
+    SearchCommands *m_search = nullptr;
+    FreeWatch *m_freeWatch = nullptr;
 };
 
 } // namespace dwfm

@@ -23,6 +23,8 @@ struct FileManUIInternals {
     static SendToCommands &sendToCommands(const FileManUI &control) { return *control.m_sendTo; }
     static PropertiesCommand &propertiesCommand(const FileManUI &control) { return *control.m_properties; }
     static CommandDispatch &commandDispatch(const FileManUI &control) { return *control.m_commandDispatch; }
+    static SearchCommands &searchCommands(const FileManUI &control) { return *control.m_search; }
+    static FreeWatch &freeWatch(const FileManUI &control) { return *control.m_freeWatch; }
 };
 
 // The layout, view menu and popup menu; commands connect to the popup menu's and the tool
@@ -61,6 +63,9 @@ inline CommandDispatch &commandDispatchOf(const FileManUI &control)
 {
     return FileManUIInternals::commandDispatch(control);
 }
+// The search field and its results; the files the user waits for.
+inline SearchCommands &searchCommandsOf(const FileManUI &control) { return FileManUIInternals::searchCommands(control); }
+inline FreeWatch &freeWatchOf(const FileManUI &control) { return FileManUIInternals::freeWatch(control); }
 // The location tree's model.
 LocationTreeModel *treeModelOf(const FileManUI &control);
 

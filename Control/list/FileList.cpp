@@ -8,9 +8,11 @@
 #include "core/Keys.h"
 #include "core/SessionAccess.h"
 #include "DwError.h"
+#include "ProjectSearch.h"
 #include "platform/ErrorTrap.h"
 #include "platform/TextHelpers.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -76,6 +78,24 @@ void FileList::RefreshListView()
     });
 }
 
+namespace {
+// Makes the folder column of search results as wide as the folders of its first rows. The
+// view's own measure looks only at the rows it shows, which are none or few while the
+// control has not been shown yet.
+void fitFolderColumn(QTreeView &view, const FileListModel &model)
+{
+    constexpr int MeasuredRows = 1000, Widest = 400;
+    const QFontMetrics metrics(view.font());
+    int width = view.header()->sectionSizeHint(FileListModel::ColFolder);
+    const int rows = std::min(model.rowCount(), MeasuredRows);
+    for (int row = 0; row < rows; ++row) {
+        const QString folder = model.index(row, FileListModel::ColFolder).data().toString();
+        width = std::max(width, metrics.horizontalAdvance(folder) + 2 * metrics.averageCharWidth());
+    }
+    view.setColumnWidth(FileListModel::ColFolder, std::min(width, Widest));
+}
+} // namespace
+
 void FileList::FillProjectList(const QString &strKey)
 {
     m_ctx.showBusy();
@@ -87,8 +107,20 @@ void FileList::FillProjectList(const QString &strKey)
         if (strKey.size() >= 2) {
             const FileStoreSessionPtr store = RequireSession();
             const QChar kind = strKey.back();
+            // Search results carry the path of each file's location in a column of its own.
+            m_ctx.model->setFolderColumn(kind == QLatin1Char('S'));
+            if (m_ctx.model->hasFolderColumn()) {
+                // The folder stands beside the name, where it shows without scrolling
+                // however wide the other columns were made.
+                QHeaderView *header = m_ctx.view->header();
+                if (const int at = header->visualIndex(FileListModel::ColFolder); at > 1)
+                    header->moveSection(at, 1);
+            }
             if (kind == QLatin1Char('U')) {
                 store->Projects().GetProjectsOfUser(rs, StripLastChar(strKey), QVariant());
+            } else if (kind == QLatin1Char('S')) {
+                if (auto *search = dynamic_cast<ProjectSearch *>(&store->Projects()))
+                    search->SearchProjects(rs, m_ctx.state.SearchText);
             } else if (kind == QLatin1Char('C')) {
                 bool ok = false;
                 const qint32 locationID = StripLastChar(strKey).toInt(&ok);
@@ -118,6 +150,8 @@ void FileList::FillProjectList(const QString &strKey)
                 rs->close();
         }
         m_ctx.model->setRows(std::move(rows));
+        if (m_ctx.model->hasFolderColumn())
+            fitFolderColumn(*m_ctx.view, *m_ctx.model);
     } catch (const std::exception &error) {
         // The rows read so far stay in the list.
         SkipOnError([&] { m_ctx.model->setRows(std::move(rows)); });

@@ -51,7 +51,8 @@ public:
     // before, when it is still there. Does nothing when no node is selected.
     void RefreshListView();
     // Clears and refills the list for a tree-node key: "12C" the files of location 12,
-    // "JANU" the files checked out by user JAN; any other key lists nothing.
+    // "JANU" the files checked out by user JAN, "0S" the files the control's search text
+    // finds (with the folder column); any other key lists nothing.
     void FillProjectList(const QString &strKey);
     // Whether the acceptable-files filter lets this file be listed.
     bool MayShowProject(qint32 lProjectID);

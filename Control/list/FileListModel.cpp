@@ -21,15 +21,44 @@ int FileListModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_rows.size();
 }
 
-int FileListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+QString FileListModel::folderCaption() { return QStringLiteral("Map"); }
+
+int FileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount + (m_folderColumn ? 1 : 0);
+}
+
+void FileListModel::setFolderColumn(bool shown)
+{
+    if (shown == m_folderColumn)
+        return;
+    if (shown) {
+        beginInsertColumns(QModelIndex(), ColFolder, ColFolder);
+        m_folderColumn = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns(QModelIndex(), ColFolder, ColFolder);
+        m_folderColumn = false;
+        endRemoveColumns();
+        // A sort by the folder column ends with the column.
+        if (m_sortKey == ColFolder) {
+            m_sortKey = ColFileName;
+            m_headerImages[ColFolder] = NoHeaderImage;
+        }
+    }
+}
 
 QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= ColumnCount)
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnCount())
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
         return m_rows.cellText(index.row(), index.column());
+    case Qt::ToolTipRole: {
+        const QString age = m_rows.ageText(index.row());
+        return age.isEmpty() ? QVariant() : QVariant(age);
+    }
     case Qt::ForegroundRole: {
         const QColor &colour = m_rows.colour(index.row());
         return colour.isValid() ? QVariant(colour) : QVariant();
@@ -42,10 +71,10 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return columnCaptions().at(section);
+        return section == ColFolder ? folderCaption() : columnCaptions().at(section);
     if (role == Qt::DecorationRole && m_headerImages[std::size_t(section)] != NoHeaderImage)
         return headerIcon(m_headerImages[std::size_t(section)]);
     return QAbstractTableModel::headerData(section, orientation, role);
@@ -64,12 +93,12 @@ QIcon FileListModel::headerIcon(int image)
 void FileListModel::clearHeaderImages()
 {
     m_headerImages.fill(NoHeaderImage);
-    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 void FileListModel::setHeaderImage(int column, int image)
 {
-    if (column < 0 || column >= ColumnCount)
+    if (column < 0 || column >= columnCount())
         return;
     m_headerImages[std::size_t(column)] = image;
     emit headerDataChanged(Qt::Horizontal, column, column);
@@ -77,17 +106,19 @@ void FileListModel::setHeaderImage(int column, int image)
 
 int FileListModel::headerImage(int column) const
 {
-    return column >= 0 && column < ColumnCount ? m_headerImages[std::size_t(column)] : NoHeaderImage;
+    return column >= 0 && column < columnCount() ? m_headerImages[std::size_t(column)] : NoHeaderImage;
 }
 
 const QString &FileListModel::cellText(const FileListRow &row, int column)
 {
+    if (column == ColFolder)
+        return row.locationPath;
     return column <= ColFileName ? row.text : row.subItems[std::size_t(std::min(column, int(ColumnCount) - 1) - 1)];
 }
 
 void FileListModel::sort(int column, Qt::SortOrder order)
 {
-    if (column < 0 || column >= ColumnCount)
+    if (column < 0 || column >= columnCount())
         return;
     m_sorted = true;
     m_sortKey = column;

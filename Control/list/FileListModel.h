@@ -16,14 +16,16 @@ class QIcon;
 namespace dwfm {
 
 // One row of the file list as a whole: the key ("1234P"), the text (the file name), the
-// four sub-items of the other columns, the fore colour and the tag bits. The model keeps
-// its rows in a smaller form (FileListRows) and makes this one when asked.
+// four sub-items of the other columns, the fore colour and the tag bits; in search results
+// also the path of the file's location. The model keeps its rows in a smaller form
+// (FileListRows) and makes this one when asked.
 struct FileListRow {
     QString key;
     QString text;
     std::array<QString, 4> subItems;
     QColor foreColor; // invalid = the list's default colour
     qint32 tag = 0;
+    QString locationPath;
 };
 
 // The rows of the file list, shown by a QTreeView in report view. The list keeps no other
@@ -31,7 +33,9 @@ struct FileListRow {
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { ColFileName, ColUser, ColDateTime, ColLocation, ColRemark, ColumnCount };
+    // ColFolder, the path of each file's location, is a column only while the list shows
+    // search results (setFolderColumn).
+    enum Column { ColFileName, ColUser, ColDateTime, ColLocation, ColRemark, ColumnCount, ColFolder = ColumnCount };
     enum Role { KeyRole = Qt::UserRole + 1, TagRole };
     // The pictures a column header can show: none, or the sort direction.
     enum HeaderImage { NoHeaderImage = 0, HeaderImageDescending = 1, HeaderImageAscending = 2 };
@@ -45,6 +49,12 @@ public:
 
     // The five column captions, in order.
     static QStringList columnCaptions();
+    // The caption of the folder column of search results.
+    static QString folderCaption();
+
+    // Shows or hides the folder column (column 5, after the five of every list).
+    void setFolderColumn(bool shown);
+    bool hasFolderColumn() const { return m_folderColumn; }
 
     void clear();
     // Replaces all rows at once.
@@ -92,7 +102,8 @@ private:
     bool m_sorted = false;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    std::array<int, ColumnCount> m_headerImages{};
+    std::array<int, ColumnCount + 1> m_headerImages{};
+    bool m_folderColumn = false;
 };
 
 } // namespace dwfm

@@ -1,9 +1,12 @@
 #include "FileListRows.h"
 
 #include "FileListModel.h"
+#include "FileRowReader.h"
 
 #include "core/Keys.h"
 #include "platform/FoldedTexts.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 #include <charconv>
@@ -85,6 +88,13 @@ void FileListRows::setCheckOut(const FileCheckOut &checkOut)
     detail.dateText = intern(checkOut.dateText);
     detail.place = intern(checkOut.place);
     detail.remark = intern(checkOut.remark);
+    detail.sinceDay = checkOut.since.isValid() ? checkOut.since.toJulianDay() : 0;
+}
+
+void FileListRows::setLocationPath(const QString &path)
+{
+    if (!path.isEmpty())
+        detailOfLast().locationPath = intern(path);
 }
 
 void FileListRows::append(const FileListRow &row)
@@ -104,6 +114,7 @@ void FileListRows::append(const FileListRow &row)
         checkOut.remark = row.subItems[3];
         setCheckOut(checkOut);
     }
+    setLocationPath(row.locationPath);
 }
 
 void FileListRows::finish()
@@ -163,8 +174,21 @@ QString FileListRows::cellText(int index, int column) const
     case FileListModel::ColUser: return m_texts[d.user];
     case FileListModel::ColDateTime: return dateOf(d);
     case FileListModel::ColLocation: return m_texts[d.place];
-    default: return m_texts[d.remark];
+    case FileListModel::ColRemark: return m_texts[d.remark];
+    default: return m_texts[d.locationPath];
     }
+}
+
+QString FileListRows::ageText(int index) const
+{
+    const Row &r = m_rows[std::size_t(index)];
+    if (r.detail == NoDetail)
+        return QString();
+    const Detail &d = m_details[r.detail];
+    const QDate since = d.moment != FileCheckOut::NoMoment ? QDateTime::fromMSecsSinceEpoch(d.moment).date()
+                        : d.sinceDay != 0                  ? QDate::fromJulianDay(d.sinceDay)
+                                                           : QDate();
+    return CheckoutAgeText(since, QDate::currentDate());
 }
 
 FileListRow FileListRows::row(int index) const
@@ -176,6 +200,7 @@ FileListRow FileListRows::row(int index) const
     if (r.detail != NoDetail) {
         const Detail &d = m_details[r.detail];
         whole.subItems = {m_texts[d.user], dateOf(d), m_texts[d.place], m_texts[d.remark]};
+        whole.locationPath = m_texts[d.locationPath];
     }
     whole.foreColor = m_colours[r.colour];
     whole.tag = r.tag;
@@ -205,6 +230,7 @@ quint32 FileListRows::cellTextNumber(const Row &row, int column, QHash<QString, 
     case FileListModel::ColUser: return d.user;
     case FileListModel::ColLocation: return d.place;
     case FileListModel::ColRemark: return d.remark;
+    case FileListModel::ColFolder: return d.locationPath;
     default: break;
     }
     if (d.moment == FileCheckOut::NoMoment)

@@ -3,6 +3,7 @@
 #include "CheckoutDateText.h"
 
 #include <QColor>
+#include <QDate>
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -25,6 +26,9 @@ struct FileCheckOut {
     QString dateText;
     QString place; // "[computer]folder"
     QString remark;
+    // The day of the check-out when `moment` is NoMoment, for the age the row's tooltip
+    // tells; invalid when unknown.
+    QDate since;
 };
 
 // Many texts one after the other in large blocks, instead of one allocation each: the
@@ -64,6 +68,8 @@ public:
     void append(qint32 id, QStringView name, qint32 tag, const QColor &colour);
     // Gives the last row added the columns of a checked-out file.
     void setCheckOut(const FileCheckOut &checkOut);
+    // Gives the last row added the path of its location (search results show it).
+    void setLocationPath(const QString &path);
     // Adds a row as a whole; a key that is not "<id>P" is kept as it is.
     void append(const FileListRow &row);
     // Lets go of what only adding needs (the index of the texts kept so far) and of room
@@ -78,8 +84,12 @@ public:
     qint32 tag(int index) const { return m_rows[std::size_t(index)].tag; }
     // Invalid for the list's default colour.
     const QColor &colour(int index) const { return m_colours[m_rows[std::size_t(index)].colour]; }
-    // The text row `index` shows in `column` (0 the name, 1..4 the check-out columns).
+    // The text row `index` shows in `column` (0 the name, 1..4 the check-out columns, 5 the
+    // path of its location).
     QString cellText(int index, int column) const;
+    // How long the file of row `index` has been in use, by today's date; empty for a free
+    // file or an unknown moment.
+    QString ageText(int index) const;
     // The row with this key; -1 when none.
     int find(const QString &key) const;
 
@@ -102,9 +112,10 @@ private:
     };
     // Texts as numbers into m_texts; 0 is the empty text.
     struct Detail {
-        quint32 user = 0, dateText = 0, place = 0, remark = 0;
+        quint32 user = 0, dateText = 0, place = 0, remark = 0, locationPath = 0;
         quint32 key = OwnKey;
         qint64 moment = FileCheckOut::NoMoment;
+        qint64 sinceDay = 0; // the Julian day of FileCheckOut::since; 0 when unknown
     };
 
     quint32 intern(const QString &text);

@@ -7,6 +7,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace dwfm {
 
 namespace {
@@ -63,6 +65,16 @@ QString FormatCheckoutDate(const QVariant &value)
     return moment.toString(QStringLiteral("dd-MM-yy HH:mm"));
 }
 
+QString CheckoutAgeText(const QDate &since, const QDate &today)
+{
+    if (!since.isValid() || !today.isValid())
+        return QString();
+    const qint64 days = std::max<qint64>(0, since.daysTo(today));
+    if (days == 0)
+        return QStringLiteral("in gebruik sinds vandaag");
+    return days == 1 ? QStringLiteral("in gebruik sinds 1 dag") : QStringLiteral("in gebruik sinds %1 dagen").arg(days);
+}
+
 int FileRowReader::field(const Recordset &rs, const char *name) const
 {
     const QString fieldName = QString::fromLatin1(name);
@@ -86,6 +98,7 @@ FileRowReader::FileRowReader(const Recordset &rs, Context context)
       m_remark(field(rs, "CheckOutDescription")),
       m_locked(field(rs, "Locked")),
       m_default(field(rs, "DefaultProject")),
+      m_locationPath(rs.fieldIndex(QStringLiteral("LocationPath"))),
       m_source(&rs),
       m_stored(dynamic_cast<const StoredFields *>(&rs)),
       m_currentUpper(m_context.currentUserID.toUpper()),
@@ -123,9 +136,11 @@ void FileRowReader::append(const Recordset &rs, FileListRows &rows) const
     FileCheckOut checkOut;
     if (checkedOut) {
         checkOut.user = user;
-        if (!stored)
-            checkOut.dateText = FormatCheckoutDate(rs.value(m_date));
-        else if (!stored->isNullAt(m_date))
+        if (!stored) {
+            const QVariant moment = rs.value(m_date);
+            checkOut.dateText = FormatCheckoutDate(moment);
+            checkOut.since = moment.toDateTime().date();
+        } else if (!stored->isNullAt(m_date))
             checkOut.moment = stored->integerAt(m_date);
         checkOut.place = QLatin1Char('[') + text(m_computer) + QLatin1Char(']') + text(m_folder);
         checkOut.remark = text(m_remark);
@@ -134,6 +149,8 @@ void FileRowReader::append(const Recordset &rs, FileListRows &rows) const
                 colorFor(user, m_currentTrimmedUpper, checkedOut, m_context.userMode, m_context.shadow));
     if (checkedOut)
         rows.setCheckOut(checkOut);
+    if (m_locationPath >= 0)
+        rows.setLocationPath(text(m_locationPath));
 }
 
 FileListRow FileRowReader::read(const Recordset &rs) const

@@ -4,6 +4,7 @@
 #include "FileListRows.h"
 
 #include <QColor>
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -31,6 +32,10 @@ QColor FileRowColor(const QString &rowUserID, const QString &currentUserID, bool
                                        bool userMode, const QColor &shadow);
 // The check-out moment as the list shows it, "dd-mm-yy hh:nn"; empty for a null value.
 QString FormatCheckoutDate(const QVariant &value);
+// How long a file has been in use, for the tooltip of its row, counted in calendar days:
+// "in gebruik sinds vandaag", "in gebruik sinds 1 dag", "in gebruik sinds 12 dagen". Empty
+// for an unknown day.
+QString CheckoutAgeText(const QDate &since, const QDate &today);
 
 // Turns the rows of a list query into file list rows. The field positions are looked up
 // once, when the reader is made, so that reading a row costs no name look-ups; a record
@@ -62,6 +67,7 @@ private:
 
     Context m_context;
     int m_id, m_fileName, m_checkedOut, m_user, m_date, m_computer, m_folder, m_remark, m_locked, m_default;
+    int m_locationPath; // -1: the rows carry no location path (they are not search results)
     const Recordset *m_source;
     const StoredFields *m_stored;
     // The current user's ID in upper case, as is and trimmed, made once for every row.

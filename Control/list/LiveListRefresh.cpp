@@ -36,11 +36,12 @@ void LiveListRefresh::locationsChanged(const QList<qint32> &locationIDs)
     const SelectedLocation node = m_selectedLocation();
     if (!node.selected)
         return;
-    // "12C" lists location 12; "JANU" lists a user's files, which may lie anywhere.
+    // "12C" lists location 12; "JANU" lists a user's files and "0S" search results, which
+    // may lie anywhere.
     bool shown = false;
     if (node.key.endsWith(QLatin1Char('C')))
         shown = locationIDs.isEmpty() || locationIDs.contains(IdOfKey(node.key));
-    else if (node.key.endsWith(QLatin1Char('U')))
+    else if (node.key.endsWith(QLatin1Char('U')) || node.key.endsWith(QLatin1Char('S')))
         shown = true;
     if (shown)
         refreshWhenIdle();

@@ -1,7 +1,7 @@
 #include "PreviewWorker.h"
 
 #include "OfficeConverter.h"
-#include "PreviewContent.h"
+#include "DocumentContent.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,25 +45,25 @@ void PreviewWorker::examine(quint64 generation, const PreviewRequest &request)
         answer(generation, {});
         return;
     }
-    const QByteArray head = file.read(PreviewContent::HeadBytes);
-    switch (PreviewContent::kindOf(request.fileName, head)) {
-    case PreviewContent::Kind::Pdf:
+    const QByteArray head = file.read(DocumentContent::HeadBytes);
+    switch (DocumentContent::kindOf(request.fileName, head)) {
+    case DocumentContent::Kind::Pdf:
         file.close();
         answerPdf(generation, request.path, request);
         return;
-    case PreviewContent::Kind::Text: {
+    case DocumentContent::Kind::Text: {
         PreviewDocument text;
         text.kind = PreviewDocument::Kind::Text;
-        text.text = PreviewContent::decodeText(head);
+        text.text = DocumentContent::decodeText(head);
         text.truncated = file.size() > head.size();
         answer(generation, std::move(text));
         return;
     }
-    case PreviewContent::Kind::Office:
+    case DocumentContent::Kind::Office:
         file.close();
         examineOffice(generation, request);
         return;
-    case PreviewContent::Kind::None:
+    case DocumentContent::Kind::None:
         break;
     }
     answer(generation, {});

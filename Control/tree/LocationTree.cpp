@@ -11,9 +11,12 @@
 #include "platform/TextHelpers.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace dwfm {
 
@@ -240,17 +243,7 @@ void LocationTree::ReloadChildLocations(const QModelIndex &node)
                 texts.insert(childKey(rs->value(QStringLiteral("ChildID"))), NullToEmpty(rs->value(QStringLiteral("childpath"))));
         }
         closeQuietly(rs);
-        // A new text moves a node to its sorted place: the children are taken first.
-        QList<QPersistentModelIndex> children;
-        for (int row = 0; row < m_model->rowCount(parent); ++row)
-            children << m_model->index(row, 0, parent);
-        for (const QPersistentModelIndex &child : children) {
-            const auto now = texts.constFind(m_model->key(child));
-            if (now == texts.cend())
-                m_model->removeNode(child);
-            else if (m_model->text(child) != *now)
-                m_model->setText(child, *now);
-        }
+        matchChildren(parent, texts);
         if (session->Locations().GetChildLocations(rs, id))
             LoadChildLocations(parent, rs);
         else
@@ -260,6 +253,21 @@ void LocationTree::ReloadChildLocations(const QModelIndex &node)
         selectNode(parent);
         nodeClick(parent);
     });
+}
+
+void LocationTree::matchChildren(const QModelIndex &parent, const QHash<QString, QString> &texts)
+{
+    // A new text moves a node to its sorted place: the children are taken first.
+    QList<QPersistentModelIndex> children;
+    for (int row = 0; row < m_model->rowCount(parent); ++row)
+        children << m_model->index(row, 0, parent);
+    for (const QPersistentModelIndex &child : children) {
+        const auto now = texts.constFind(m_model->key(child));
+        if (now == texts.cend())
+            m_model->removeNode(child);
+        else if (m_model->text(child) != *now)
+            m_model->setText(child, *now);
+    }
 }
 
 void LocationTree::follow(SessionChanges *changes)
@@ -278,12 +286,101 @@ void LocationTree::locationsChanged(const QList<qint32> &locationIDs)
     const QWidget *focus = QApplication::focusWidget();
     if ((focus && focus != m_ctx.view && m_ctx.view->isAncestorOf(focus)) || QApplication::activeModalWidget())
         return;
+    // A top location tells the store's top (0) when it is made, renamed or deleted; a root
+    // of the user's own that is renamed tells itself.
+    if (m_ctx.state.ModeLocationID == -1 &&
+        std::any_of(locationIDs.begin(), locationIDs.end(), [this](qint32 id) {
+            return id == 0 || m_model->findNode(QString::number(id) + QLatin1Char('P')).isValid();
+        }))
+        ReloadRoots();
     for (qint32 id : locationIDs) {
         // A node that still holds its placeholder reads its children when it is opened.
-        const QModelIndex node = m_model->findNode(QString::number(id) + QLatin1Char('C'));
+        const QModelIndex node = locationNode(id);
         if (node.isValid() && !m_model->holdsPlaceholder(node))
             ReloadChildLocations(node);
     }
+}
+
+QModelIndex LocationTree::locationNode(qint32 id) const
+{
+    const QModelIndex node = m_model->findNode(QString::number(id) + QLatin1Char('C'));
+    return node.isValid() ? node : m_model->findNode(QString::number(id) + QLatin1Char('P'));
+}
+
+void LocationTree::ReloadRoots()
+{
+    SkipOnError([&] {
+        // The root node of root mode: the one top node without a key.
+        QPersistentModelIndex root;
+        for (int row = 0; row < m_model->rowCount() && !root.isValid(); ++row) {
+            if (m_model->key(m_model->index(row, 0)).isEmpty())
+                root = m_model->index(row, 0);
+        }
+        if (!root.isValid())
+            return;
+        const QPersistentModelIndex selected(selectedNode());
+        const bool hadSelection = selected.isValid();
+        const FileStoreSessionPtr session = RequireSession();
+        RecordsetPtr rs;
+        QHash<QString, QString> texts; // key: the root's text now
+        std::vector<NewLocationNode> added;
+        if (session->CurrentUser().GetRoots(rs) && rs) {
+            for (; !rs->isEof(); rs->moveNext()) {
+                const qint32 id = toLocationID(rs->value(QStringLiteral("RootID")));
+                const QString key = QString::number(id) + QLatin1Char('P');
+                texts.insert(key, NullToEmpty(rs->value(QStringLiteral("Tekstnode"))));
+                if (!m_model->findNode(key).isValid())
+                    added.push_back({key, texts.value(key), LocationTreeModel::ImageFolder,
+                                     hasChildLocations(*session, id)});
+            }
+        }
+        closeQuietly(rs);
+        matchChildren(root, texts);
+        m_model->addNodes(root, std::move(added), LocationTreeModel::KnownKeys::Skip);
+        if (hadSelection && !selected.isValid()) {
+            selectNode(root);
+            nodeClick(root);
+        }
+    });
+}
+
+QString LocationTree::searchNodeKey() { return QStringLiteral("0S"); }
+
+void LocationTree::showSearchNode(const QString &text)
+{
+    QModelIndex node = m_model->findNode(searchNodeKey());
+    if (!node.isValid())
+        node = m_model->addNode(QModelIndex(), {searchNodeKey(), text, LocationTreeModel::ImageSearchResults});
+    else if (m_model->text(node) != text)
+        m_model->setText(node, text);
+    selectNode(node);
+    m_ctx.view->scrollTo(node);
+    nodeClick(node);
+}
+
+void LocationTree::removeSearchNode(const QString &returnKey)
+{
+    const QPersistentModelIndex node = m_model->findNode(searchNodeKey());
+    if (!node.isValid())
+        return;
+    // The node to go back to is selected first, quietly: removing the selected node would
+    // make the view select another one in the middle of the removal.
+    const bool wasSelected = node == selectedNode() || node == m_ctx.view->currentIndex();
+    QPersistentModelIndex back;
+    if (wasSelected) {
+        back = FindNode(returnKey);
+        if (!back.isValid() && m_model->rowCount() > 0 && m_model->index(0, 0) != node)
+            back = m_model->index(0, 0);
+        if (back.isValid())
+            selectNode(back);
+        else
+            m_ctx.view->selectionModel()->clear();
+    }
+    m_model->removeNode(node);
+    if (!back.isValid())
+        return;
+    m_ctx.view->scrollTo(back);
+    nodeClick(back);
 }
 
 void LocationTree::nodeExpanded(const QModelIndex &node)
@@ -377,6 +474,29 @@ QModelIndex LocationTree::openPath(const QString &path)
 bool LocationTree::selectPath(const QString &path)
 {
     const QModelIndex node = openPath(path);
+    if (!node.isValid())
+        return false;
+    selectNode(node);
+    m_ctx.view->scrollTo(node);
+    nodeClick(node);
+    return true;
+}
+
+bool LocationTree::selectLocation(qint32 locationID)
+{
+    QModelIndex node = locationNode(locationID);
+    if (!node.isValid()) {
+        // The tree's top may be any location on the path (a root of the user, the mode's
+        // location): the longest end of the path that leads to this location is opened.
+        const FileStoreSessionPtr session = RequireSession();
+        const QStringList parts =
+            session->Locations().GetLocationPath(locationID).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        for (qsizetype from = 0; from < parts.size() && !node.isValid(); ++from) {
+            const QModelIndex candidate = openPath(parts.mid(from).join(QLatin1Char('/')));
+            if (candidate.isValid() && IdOfKey(m_model->key(candidate)) == locationID)
+                node = candidate;
+        }
+    }
     if (!node.isValid())
         return false;
     selectNode(node);

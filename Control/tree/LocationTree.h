@@ -2,6 +2,7 @@
 
 #include "Recordset.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -59,8 +60,21 @@ public:
     // went selects its parent).
     void ReloadChildLocations(const QModelIndex &node);
     // Follows the changes of a newly connected session (null: a store that does not tell):
-    // a location whose sub-folders others changed has them read again.
+    // a location whose sub-folders others changed has them read again, and in root mode the
+    // user's roots when a top location was made, renamed or deleted.
     void follow(class SessionChanges *changes);
+    // Reads the user's roots again (root mode): new ones are added, renamed ones get their
+    // new text, gone ones are removed (a selection below one selects the root node).
+    void ReloadRoots();
+
+    // The node of search results ("Zoekresultaten: ..."): a top node after the mode's
+    // nodes, with the key searchNodeKey(). Selects it (adding it first when there is none,
+    // giving it `text` otherwise) and handles it as if clicked.
+    void showSearchNode(const QString &text);
+    // Removes the search results node, if any. When it was selected, the node with
+    // `returnKey` is selected and handled instead (the first top node when that is gone).
+    void removeSearchNode(const QString &returnKey);
+    static QString searchNodeKey();
     // Selects the node with this key, makes it visible and handles it as if clicked.
     void ReselectNode(const QString &key);
     // The node with this key; invalid when there is none.
@@ -79,6 +93,10 @@ public:
     QModelIndex openPath(const QString &path);
     // Opens the path and handles its node as if clicked. False when it is not found.
     bool selectPath(const QString &path);
+    // Selects the node of a location and handles it as if clicked, opening the nodes above
+    // it as a user would (found by the location's path in the store). False when the tree
+    // does not reach it.
+    bool selectLocation(qint32 locationID);
 
     // The selected node; invalid when none.
     QModelIndex selectedNode() const;
@@ -98,10 +116,15 @@ private:
     void buildUserMode();
     void buildSpecificMode(class FileStoreSession &session);
     bool hasChildLocations(class FileStoreSession &session, qint32 locationID);
+    // Removes the children of `parent` whose key `texts` lacks and gives the others the
+    // text `texts` has for them (key: the child's key).
+    void matchChildren(const QModelIndex &parent, const QHash<QString, QString> &texts);
     void onSelectionChanged();
     void onClicked(const QModelIndex &index);
     QModelIndex childWithText(const QModelIndex &parent, const QString &text) const;
     void locationsChanged(const QList<qint32> &locationIDs);
+    // The node of a location the tree holds: "12C", or "12P" for a root of root mode.
+    QModelIndex locationNode(qint32 id) const;
 
     LocationTreeContext m_ctx;
     LocationTreeModel *m_model;

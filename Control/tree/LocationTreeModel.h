@@ -31,7 +31,7 @@ class LocationTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     // The images of the tree's image list.
-    enum Image { NoImage = 0, ImageFolder = 1, ImageOpenFolder = 2, ImageNewFolder = 3 };
+    enum Image { NoImage = 0, ImageFolder = 1, ImageOpenFolder = 2, ImageNewFolder = 3, ImageSearchResults = 4 };
     enum Role { KeyRole = Qt::UserRole + 1, ImageRole };
 
     // The text of the child that stands in for children not loaded yet.

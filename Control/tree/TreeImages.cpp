@@ -2,6 +2,9 @@
 
 #include "platform/ThemeIcons.h"
 
+#include <QApplication>
+#include <QStyle>
+
 namespace dwfm {
 
 QIcon treeImage(int image)
@@ -11,10 +14,18 @@ QIcon treeImage(int image)
     static const QIcon closed = ThemeIcon(QStringLiteral("folder"));
     static const QIcon open = ThemeIcon(QStringLiteral("folder-open"));
     static const QIcon created = ThemeIcon(QStringLiteral("folder-new"));
+    // The library bundles no magnifier; without one in the theme the style's picture serves.
+    static const QIcon found = [] {
+        const QIcon themed = ThemeIcon(QStringLiteral("edit-find"));
+        if (!themed.isNull() || !QApplication::style())
+            return themed;
+        return QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView);
+    }();
     switch (image) {
     case 1: return closed;
     case 2: return open;
     case 3: return created;
+    case 4: return found;
     default: return QIcon();
     }
 }

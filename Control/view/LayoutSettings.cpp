@@ -1,5 +1,6 @@
 #include "LayoutSettings.h"
 
+#include "list/FileListModel.h"
 #include "platform/ErrorTrap.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
@@ -10,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dwfm::LayoutSettings {
@@ -21,9 +23,11 @@ const QString kDefaultColumnWidth = QStringLiteral("1000");
 // written back with its exact value, so a restore followed by a save changes nothing.
 constexpr char kColumnTwipsProperty[] = "dwColumnTwips";
 
+// The columns every list has: the folder column of search results is fitted to its rows
+// each time they show, not kept.
 int columnCount(const QTreeView *list)
 {
-    return list && list->model() ? list->model()->columnCount() : 0;
+    return list && list->model() ? std::min(list->model()->columnCount(), int(FileListModel::ColumnCount)) : 0;
 }
 
 QString numberText(double value)

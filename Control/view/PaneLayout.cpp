@@ -89,8 +89,11 @@ Result SizeControls(const Input &in)
     out.picToolbarFolders = pane(0, treeTop, treeWidth, in.toolbarHeight, false);
     out.picToolbar = pane(R, treeTop, rightWidth, in.toolbarHeight, in.ToolbarVisible);
 
-    const double listTop = treeTop + toolbarHeight;
-    const double listHeight = in.FileInfoVisible ? Y - listTop : treeHeight - toolbarHeight;
+    const double searchHeight = in.searchVisible ? in.searchHeight : 0;
+    out.txtZoeken = pane(R, treeTop + toolbarHeight, rightWidth, in.searchHeight, in.searchVisible);
+
+    const double listTop = treeTop + toolbarHeight + searchHeight;
+    const double listHeight = in.FileInfoVisible ? Y - listTop : treeHeight - toolbarHeight - searchHeight;
     out.lvListView = pane(R, listTop, rightWidth, listHeight, true);
 
     out.imgSplitterVertical = pane(R, Y, rightWidth, SplitterThickness, in.FileInfoVisible);

@@ -33,6 +33,8 @@ struct Input {
     bool ToolbarVisible = false;
     double statusBarHeight = 0; // the status bar's own height
     double toolbarHeight = 0;   // the file tool bar's own height
+    bool searchVisible = false; // the store can search: the search field shows above the list
+    double searchHeight = 0;    // the search field's own height
 };
 
 // One child's place. A child whose `placed` is False is left where it was.
@@ -58,6 +60,7 @@ struct Result {
     Pane WebBrowser;
     Pane picToolbar;
     Pane picToolbarFolders;
+    Pane txtZoeken;
     Pane imgSplitter;
     Pane picSplitter;
     Pane imgSplitterVertical;
@@ -76,7 +79,8 @@ double clampHorizontalDrag(double p, double H);
 
 // Lays out every child. The file tool bar is shown above the list, with room reserved
 // for it, when ToolbarVisible is set; the folder tool bar carries no buttons and stays
-// hidden.
+// hidden. The search field lies between the tool bar and the list, as wide as the list,
+// when the store can search.
 Result SizeControls(const Input &in);
 
 } // namespace PaneLayout

@@ -30,6 +30,7 @@ constexpr EntrySpec kTopLevel[] = {
     {E::ProjectBewerken, "Bestand In Gebruik Nemen"},
     {E::ProjectTerugzetten, "Bestand Vrijgeven"},
     {E::UndoCheckOut, "Vrijgeven Ongedaan Maken"},
+    {E::ProjectLaatWeten, "Laat weten wanneer vrij"},
     {E::Caption1, nullptr},
     {E::ProjectKnippen, "Bestand Knippen"},
     {E::ProjectKopieren, "Bestand Kopiëren"},
@@ -78,6 +79,8 @@ PopupMenu::PopupMenu(QMenu *viewMenu, QWidget *parent) : QObject(parent)
             action = m_menu->addAction(QString::fromUtf8(def.caption));
         }
         action->setObjectName(popupEntryName(def.entry));
+        // The wish to hear when a file is free shows a check mark while it waits.
+        action->setCheckable(def.entry == E::ProjectLaatWeten);
         m_actions[std::size_t(def.entry)] = action;
     }
     for (int i = int(E::WeergaveMappen); i < PopupEntryCount; ++i)

@@ -1,6 +1,7 @@
 #include "PopupMenuController.h"
 
 #include "core/ControlState.h"
+#include "core/Keys.h"
 #include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "platform/ErrorTrap.h"
@@ -122,10 +123,16 @@ PopupSelection PopupMenuController::selection(bool bTreeContext, bool bItemSelec
     s.treeContext = bTreeContext;
     s.itemSelected = bItemSelected;
     s.locationNode = bLocationNode;
-    s.nodeHasParent = selectedNode(m_context.tvTreeView).parent().isValid();
+    const QModelIndex node = selectedNode(m_context.tvTreeView);
+    s.nodeHasParent = node.parent().isValid();
+    s.searchResults = node.data(TreeKeyRole).toString().endsWith(QLatin1Char('S'));
     s.oneRowSelected = IsOneRowSelected();
     s.sameStatusSelection = IsSameStatusSelection();
-    s.tag = selectedRow(m_context.lvListView).data(FileListModel::TagRole).toInt();
+    const QModelIndex row = selectedRow(m_context.lvListView);
+    s.tag = row.data(FileListModel::TagRole).toInt();
+    SkipOnError([&] { s.freeNotices = m_context.freeNotices && m_context.freeNotices(); });
+    if (row.isValid() && m_context.awaitingFree)
+        SkipOnError([&] { s.awaitingFree = m_context.awaitingFree(FileIdOfKey(row.data(FileListModel::KeyRole).toString())); });
     s.mode = m_context.state ? m_context.state->ControlMode : 0;
     s.readOnly = m_context.ReadOnly && *m_context.ReadOnly;
     // Without a session nothing can change the store.

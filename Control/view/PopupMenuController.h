@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPoint>
 
+#include <functional>
+
 class QTreeView;
 
 namespace dwfm {
@@ -20,6 +22,10 @@ struct PopupContext {
     const bool *AllowPopupMenu = nullptr;
     const bool *ReadOnly = nullptr;
     const ControlState *state = nullptr;
+    // Whether the store tells of others' changes, so that a file coming free is noticed;
+    // and whether the user waits to hear when this file is free. Both may be empty.
+    std::function<bool()> freeNotices;
+    std::function<bool(qint32 projectID)> awaitingFree;
 };
 
 // Opens the popup menu on a right-button release in the tree or the list, after setting

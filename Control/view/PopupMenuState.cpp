@@ -21,6 +21,7 @@ constexpr const char *kNames[PopupEntryCount] = {
     "mnuPopupProjectProjectBewerken",
     "mnuPopupProjectProjectTerugzetten",
     "mnuPopupProjectUndoCheckOut",
+    "mnuPopUpProjectLaatWetenWanneerVrij",
     "mnuCaption1",
     "mnuPopUpProjectKnippen",
     "mnuPopUpProjectKopieren",
@@ -76,6 +77,7 @@ struct FileCommands {
     bool verwijderen = false;
     bool toevoegen = false;
     bool eigenschappen = false;
+    bool laatWeten = false;
 };
 
 FileCommands fileCommands(const PopupSelection &s)
@@ -123,6 +125,12 @@ FileCommands fileCommands(const PopupSelection &s)
         // Nothing that changes the store, the taking back of a check-out included.
         c.openen = c.bewerken = c.terugzetten = c.toevoegen = c.verwijderen = c.undo = false;
     }
+    // Search results lie in many locations: there is no one location to add files to.
+    if (s.searchResults)
+        c.toevoegen = false;
+    // Waiting for a file someone else has in use changes nothing in the store; a wish that
+    // waits can always be taken back.
+    c.laatWeten = s.freeNotices && s.oneRowSelected && ((checkedOut && !own) || s.awaitingFree);
     return c;
 }
 
@@ -145,12 +153,15 @@ void setListEntries(PopupMenuState &state, const PopupSelection &s)
     state[E::ProjectVerwijderen].enabled = c.verwijderen;
     state[E::ProjectToevoegen].enabled = c.toevoegen;
     state[E::ProjectEigenschappen].enabled = c.eigenschappen;
+    state[E::ProjectLaatWeten].enabled = c.laatWeten;
+    state[E::ProjectLaatWeten].checked = s.oneRowSelected && s.awaitingFree;
 
     const bool copyAllowed = s.mode != 4 && !s.readOnlySession && s.itemSelected;
     state[E::ProjectKopieren].enabled = copyAllowed;
     state[E::ProjectKnippen].enabled = copyAllowed;
-    // Paste follows the clipboard alone (and the session).
-    state[E::ProjectPlakken].enabled = !s.readOnlySession && s.clipboardHoldsList;
+    // Paste follows the clipboard alone (and the session), except in search results, which
+    // are no location to paste into.
+    state[E::ProjectPlakken].enabled = !s.readOnlySession && s.clipboardHoldsList && !s.searchResults;
 
     state[E::ProjectNaamWijzigen].enabled =
         !s.readOnlySession && s.oneRowSelected && s.mode != 4 && !(s.tag & RowTag::CheckedOut);

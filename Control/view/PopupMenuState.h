@@ -21,6 +21,7 @@ enum class PopupEntry {
     ProjectBewerken,
     ProjectTerugzetten,
     UndoCheckOut,
+    ProjectLaatWeten,
     Caption1,
     ProjectKnippen,
     ProjectKopieren,
@@ -68,6 +69,9 @@ struct PopupSelection {
     bool readOnlySession = false;
     bool isAdministrator = false;
     bool clipboardHoldsList = false; // the clipboard holds a cut or copy list
+    bool searchResults = false;      // the list shows search results, not one location
+    bool freeNotices = false;        // the store tells when others free a file
+    bool awaitingFree = false;       // the user waits to hear when the selected file is free
     bool FileInfoVisible = false;
     bool StatusBarVisible = false;
     bool HideLocations = false;

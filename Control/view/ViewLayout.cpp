@@ -116,6 +116,9 @@ PaneLayout::Input ViewLayout::currentInput(double X, double Y) const
     if (m_widgets.StatusBar)
         in.statusBarHeight = Twips::toTwipsY(m_widgets.StatusBar->sizeHint().height(), m_widgets.control);
     in.toolbarHeight = Twips::toTwipsY(tbToolbar->sizeHint().height(), m_widgets.control);
+    in.searchVisible = m_searchShown && m_widgets.txtZoeken;
+    if (m_widgets.txtZoeken)
+        in.searchHeight = Twips::toTwipsY(m_widgets.txtZoeken->sizeHint().height(), m_widgets.control);
     return in;
 }
 
@@ -146,6 +149,7 @@ void ViewLayout::apply(const PaneLayout::Result &r)
     placePane(m_widgets.WebBrowser, r.WebBrowser);
     placePane(picToolbar, r.picToolbar);
     placePane(picToolbarFolders, r.picToolbarFolders);
+    placePane(m_widgets.txtZoeken, r.txtZoeken);
     placePane(imgSplitter, r.imgSplitter);
     placePane(imgSplitterVertical, r.imgSplitterVertical);
     // A drag bar that is showing belongs to a drag in progress: only its place changes.
@@ -163,6 +167,14 @@ void ViewLayout::UserControl_Resize()
     double X = Twips::rect(imgSplitter).left();
     double Y = Twips::rect(imgSplitterVertical).top();
     SizeControls(X, Y);
+}
+
+void ViewLayout::setSearchShown(bool shown)
+{
+    m_searchShown = shown;
+    if (m_widgets.txtZoeken && !shown)
+        m_widgets.txtZoeken->hide();
+    UserControl_Resize();
 }
 
 double ViewLayout::barLeft() const { return Twips::rect(picSplitter).left(); }

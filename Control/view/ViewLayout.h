@@ -34,6 +34,7 @@ struct ViewWidgets {
     QWidget *WebBrowser = nullptr;
     QStatusBar *StatusBar = nullptr;
     QLabel *lblTitle[2] = {nullptr, nullptr};
+    QWidget *txtZoeken = nullptr;
 };
 
 // Places the control's children by the pane layout rule and runs the two splitters. It
@@ -66,6 +67,10 @@ public:
     void imgSplitterVertical_MouseUp();
     // True while a splitter is being dragged.
     bool isMoving() const { return mbMoving; }
+    // Shows the search field above the list (the store can search) or takes it away, and
+    // lays out again.
+    void setSearchShown(bool shown);
+    bool searchShown() const { return m_searchShown; }
 
     QWidget *picTitles = nullptr;
     QWidget *picToolbar = nullptr;
@@ -87,6 +92,7 @@ private:
     ViewWidgets m_widgets;
     ViewFields m_fields;
     bool mbMoving = false;
+    bool m_searchShown = false;
 };
 
 } // namespace dwfm

@@ -138,6 +138,63 @@ SELECT p.project_id, 1,
 UPDATE projects SET checkout_version = 1 WHERE checked_out = 1;
 )SQL";
 
+// Version 5: the search index. Names and check-out remarks (search_names) and history
+// remarks (search_memos) are kept folded (dw_fold: lower case, no accents) in full-text
+// tables of three-character parts, so any part of them is found; triggers keep them, so
+// they are right the moment a change commits. The text inside documents (search_text, in
+// words) takes longer to read: a new or checked-in file waits in search_queue until an
+// indexer, in the background after the commit, has read it; search_content keeps the stamp
+// of the server file whose text is in the index, so content that did not change (an undone
+// check-out) is not read again. A store from before search gets its names and remarks at
+// once and every file in the queue.
+const char *const SearchSql = R"SQL(
+CREATE VIRTUAL TABLE search_names USING fts5(name, remark, tokenize = 'trigram');
+CREATE VIRTUAL TABLE search_memos USING fts5(memo, project_id UNINDEXED, tokenize = 'trigram');
+CREATE VIRTUAL TABLE search_text USING fts5(body, tokenize = 'unicode61 remove_diacritics 2');
+CREATE TABLE search_content (
+    project_id INTEGER PRIMARY KEY,
+    stamp      TEXT NOT NULL
+);
+CREATE TABLE search_queue (
+    project_id INTEGER PRIMARY KEY,
+    queued     INTEGER NOT NULL,
+    claimed_by TEXT
+);
+CREATE INDEX search_queue_in_order ON search_queue (queued);
+CREATE TRIGGER search_project_added AFTER INSERT ON projects BEGIN
+    INSERT INTO search_names (rowid, name, remark)
+    VALUES (NEW.project_id, dw_fold(NEW.file_name), dw_fold(NEW.checkout_remark));
+    INSERT OR REPLACE INTO search_queue (project_id, queued)
+    VALUES (NEW.project_id, (SELECT COALESCE(MAX(queued), 0) + 1 FROM search_queue));
+END;
+CREATE TRIGGER search_project_named AFTER UPDATE OF file_name, checkout_remark ON projects BEGIN
+    UPDATE search_names SET name = dw_fold(NEW.file_name), remark = dw_fold(NEW.checkout_remark)
+     WHERE rowid = NEW.project_id;
+END;
+CREATE TRIGGER search_project_released AFTER UPDATE OF checked_out ON projects
+WHEN OLD.checked_out = 1 AND NEW.checked_out = 0 BEGIN
+    INSERT OR REPLACE INTO search_queue (project_id, queued)
+    VALUES (NEW.project_id, (SELECT COALESCE(MAX(queued), 0) + 1 FROM search_queue));
+END;
+CREATE TRIGGER search_project_removed AFTER DELETE ON projects BEGIN
+    DELETE FROM search_names WHERE rowid = OLD.project_id;
+    DELETE FROM search_text WHERE rowid = OLD.project_id;
+    DELETE FROM search_content WHERE project_id = OLD.project_id;
+    DELETE FROM search_queue WHERE project_id = OLD.project_id;
+END;
+CREATE TRIGGER search_memo_added AFTER INSERT ON history WHEN NEW.memo IS NOT NULL BEGIN
+    INSERT INTO search_memos (rowid, memo, project_id) VALUES (NEW.history_id, dw_fold(NEW.memo), NEW.project_id);
+END;
+CREATE TRIGGER search_memo_removed AFTER DELETE ON history BEGIN
+    DELETE FROM search_memos WHERE rowid = OLD.history_id;
+END;
+INSERT INTO search_names (rowid, name, remark)
+SELECT project_id, dw_fold(file_name), dw_fold(checkout_remark) FROM projects;
+INSERT INTO search_memos (rowid, memo, project_id)
+SELECT history_id, dw_fold(memo), project_id FROM history WHERE memo IS NOT NULL;
+INSERT INTO search_queue (project_id, queued) SELECT project_id, project_id FROM projects;
+)SQL";
+
 int readVersion(const SqliteDbPtr &db)
 {
     try {
@@ -157,6 +214,8 @@ void upgrade(const SqliteDbPtr &db, int from)
         db->exec(ChangeSerialsSql);
     if (from < 4)
         db->exec(VersionsSql);
+    if (from < 5)
+        db->exec(SearchSql);
     Statement set(db, "UPDATE store_info SET value = ? WHERE key = 'schema_version'");
     set.bind(1, QString::number(CurrentVersion)).exec();
 }

@@ -10,7 +10,7 @@ namespace dwfm::store {
 namespace Schema {
 
 // The version this code writes and understands.
-constexpr int CurrentVersion = 4;
+constexpr int CurrentVersion = 5;
 
 // Creates the tables of a new, empty store and switches the database to WAL.
 void create(const SqliteDbPtr &db);

@@ -1,6 +1,7 @@
 #include "db/SqliteDb.h"
 
 #include "DwError.h"
+#include "search/SearchText.h"
 
 #include <sqlite3.h>
 
@@ -35,6 +36,19 @@ qint32 errorNumber(int rc)
         return DwError::DatabaseError;
     }
 }
+
+// dw_fold(text): the text as the search index keeps it (SearchText::fold). The index's
+// triggers call it, so every connection that changes files must have it.
+void foldFunction(sqlite3_context *context, int, sqlite3_value **values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(values[0]));
+    const QByteArray folded = SearchText::fold(QString::fromUtf8(text, sqlite3_value_bytes(values[0]))).toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
 } // namespace
 
 SqliteDbPtr SqliteDb::open(const QString &path, bool create)
@@ -51,6 +65,8 @@ SqliteDbPtr SqliteDb::open(const QString &path, bool create)
     SqliteDbPtr db(new SqliteDb(raw));
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    sqlite3_create_function_v2(raw, "dw_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               foldFunction, nullptr, nullptr, nullptr);
     db->exec("PRAGMA synchronous=FULL");
     db->exec(ReadTuning);
     return db;

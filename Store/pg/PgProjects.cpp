@@ -3,11 +3,15 @@
 #include "ServerFolder.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
+#include "search/ShownFiles.h"
 #include "DwError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace dwfm::store::pg {
 
@@ -196,6 +200,24 @@ bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strU
                                          "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
                                          {strUserID, filtered ? 1 : 0, location}, RowShapes::file());
             return bool(rsProjects);
+        },
+        false);
+}
+
+bool PgProjects::GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays)
+{
+    rsHeld.reset();
+    return guarded(
+        m_context,
+        [&] {
+            static const QByteArray sql = ShownFiles::heldSql(QLatin1Char('$')).toUtf8();
+            const qint64 days = std::max(lOlderThanDays, 0);
+            rsHeld = m_context->rows(sql.constData(),
+                                     {m_context->user().id.toLower(), m_context->user().admin ? 1 : 0,
+                                      strUserID.trimmed().toLower(), days,
+                                      QDateTime::currentMSecsSinceEpoch() - days * 86'400'000},
+                                     RowShapes::foundFile());
+            return bool(rsHeld);
         },
         false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileStoreSession.h"
+#include "HeldProjects.h"
 #include "ProjectBatch.h"
 #include "ProjectVersions.h"
 #include "pg/PgContext.h"
@@ -64,7 +65,7 @@ private:
     const PgContextPtr &m_context;
 };
 
-class PgProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions {
+class PgProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions, public HeldProjects {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,
@@ -87,6 +88,7 @@ public:
                            const QVariant &vOptional = QVariant()) override;
     bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
     bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
+    bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) override;
 
     // ProjectBatch: each list in one call of the server, one transaction.
     QList<qint32> CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,

@@ -1,9 +1,13 @@
 #include "services/StoreProjects.h"
 
 #include "fs/FileOps.h"
+#include "search/ContentIndex.h"
+#include "services/PendingWork.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace dwfm::store {
 
@@ -157,9 +161,53 @@ bool StoreProjects::GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QStri
         false);
 }
 
+bool StoreProjects::SearchProjects(RecordsetPtr &rsFound, const QString &strText)
+{
+    rsFound.reset();
+    return run(
+        [&] {
+            rsFound = m_search.find(strText);
+            return bool(rsFound);
+        },
+        false);
+}
+
 bool StoreProjects::RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark)
 {
     return run([&] { return m_versions.restore(lProjectID, lVersion, strRemark), true; }, false);
+}
+
+bool StoreProjects::GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays)
+{
+    rsHeld.reset();
+    return run(
+        [&] {
+            rsHeld = m_search.held(strUserID, lOlderThanDays);
+            return bool(rsHeld);
+        },
+        false);
+}
+
+bool StoreProjects::FinishIndexing(qint32 lTimeoutMs)
+{
+    return run(
+        [&] {
+            const QDeadlineTimer deadline(std::max(lTimeoutMs, 0));
+            const QString owner = PendingWork::ownerTag();
+            const auto goOn = [&] { return !deadline.hasExpired(); };
+            for (;;) {
+                if (ContentIndex::indexNext(*m_context, owner, goOn) == ContentIndex::Outcome::Indexed)
+                    continue;
+                if (ContentIndex::waiting(m_context->db()) == 0)
+                    return true;
+                if (deadline.hasExpired())
+                    return false;
+                // The rest is being read by another process, or by this session's own
+                // indexer: look again in a moment.
+                QThread::msleep(10);
+            }
+        },
+        false);
 }
 
 } // namespace dwfm::store

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "FileStoreSession.h"
+#include "HeldProjects.h"
 #include "ProjectBatch.h"
+#include "ProjectSearch.h"
 #include "ProjectVersions.h"
+#include "search/StoreSearch.h"
 #include "services/CheckOutDesk.h"
 #include "services/ContentVersions.h"
 #include "services/ProjectCatalog.h"
@@ -10,14 +13,16 @@
 namespace dwfm::store {
 
 // The files service of the session: answers the control's calls, leaving the work to
-// the catalogue, the check-out desk and the versions, and turns their errors into False
-// (or -1) plus the session's last error. Many copies, deletions or check-outs at once are
-// one decision of the store (ProjectBatch); every content a file had is kept
-// (ProjectVersions).
-class StoreProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions {
+// the catalogue, the check-out desk, the versions and the search, and turns their errors into
+// False (or -1) plus the session's last error. Many copies, deletions or check-outs at once
+// are one decision of the store (ProjectBatch); every content a file had is kept
+// (ProjectVersions); files are found anywhere below the user's roots (ProjectSearch) and the
+// held ones listed (HeldProjects).
+class StoreProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions, public ProjectSearch,
+                            public HeldProjects {
 public:
     explicit StoreProjects(StoreContextPtr &context)
-        : m_context(context), m_catalog(context), m_desk(context), m_versions(context)
+        : m_context(context), m_catalog(context), m_desk(context), m_versions(context), m_search(context)
     {
     }
 
@@ -53,6 +58,12 @@ public:
     bool GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath) override;
     bool RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark) override;
 
+    bool SearchProjects(RecordsetPtr &rsFound, const QString &strText) override;
+    bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) override;
+    // Indexes on this session's connection what no other process is reading, then waits
+    // for the others (this session's own background indexer among them).
+    bool FinishIndexing(qint32 lTimeoutMs) override;
+
 private:
     template <typename F, typename R>
     R run(F &&work, R failed);
@@ -61,6 +72,7 @@ private:
     ProjectCatalog m_catalog;
     CheckOutDesk m_desk;
     ContentVersions m_versions;
+    StoreSearch m_search;
 };
 
 } // namespace dwfm::store

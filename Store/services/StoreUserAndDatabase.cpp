@@ -3,6 +3,7 @@
 #include "SessionRegistry.h"
 #include "db/SqliteRecordset.h"
 #include "fs/NameRules.h"
+#include "search/ShownFiles.h"
 #include "DwError.h"
 
 namespace dwfm::store {
@@ -69,14 +70,11 @@ bool StoreCurrentUser::GetRoots(RecordsetPtr &rsRoots)
     rsRoots.reset();
     return guarded(m_context, 
         [&] {
-            // Own roots when the user has any, else every top location.
-            Statement q(m_context->db(), R"SQL(
-                SELECT l.location_id, l.name FROM locations l
-                 WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1)
-                        AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?1))
-                    OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?1) AND l.parent_id = 0)
-                 ORDER BY l.name)SQL");
-            q.bind(1, NameRules::key(m_context->user().id));
+            // Own roots when the user has any, else every top location: the locations a
+            // search looks below too.
+            static const QByteArray sql = (ShownFiles::rootsSql(QLatin1Char('?')) + QStringLiteral(" ORDER BY l.name")).toUtf8();
+            Statement q(m_context->db(), sql.constData());
+            q.bind(1, NameRules::key(m_context->user().id)).bind(2, qint64(0));
             rsRoots = collectRows(q, RowShapes::roots().fields, RowShapes::roots().kinds);
             return bool(rsRoots);
         },

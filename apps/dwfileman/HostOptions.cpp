@@ -40,12 +40,16 @@ HostOptions parseHostOptions(const QStringList &arguments)
     const QCommandLineOption file(QStringLiteral("file"),
                                   QStringLiteral("Click this file of the opened location, e.g. \"Situatie.png\"."),
                                   QStringLiteral("name"));
+    const QCommandLineOption search(QStringLiteral("search"),
+                                    QStringLiteral("Search the store for this text, as the search field above the list does."),
+                                    QStringLiteral("text"));
     const QCommandLineOption dialogShots(
         QStringLiteral("dialog-screenshots"),
         QStringLiteral("Render the connection dialog and the add-files and properties dialogs of the opened "
                        "location to PNG files in this folder and quit."),
         QStringLiteral("folder"));
-    parser.addOptions({server, catalog, user, password, passwordStdin, sqlSecurity, screenshot, location, file, dialogShots});
+    parser.addOptions({server, catalog, user, password, passwordStdin, sqlSecurity, screenshot, location, file, search,
+                       dialogShots});
     parser.process(arguments);
 
     HostOptions options;
@@ -60,6 +64,7 @@ HostOptions parseHostOptions(const QStringList &arguments)
     options.screenshot = parser.value(screenshot);
     options.location = parser.value(location);
     options.file = parser.value(file);
+    options.search = parser.value(search);
     options.dialogScreenshots = parser.value(dialogShots);
     return options;
 }

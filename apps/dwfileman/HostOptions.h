@@ -16,6 +16,7 @@ struct HostOptions {
     QString screenshot; // render the window to this PNG and quit
     QString location;   // the location to open after connecting ("Projecten/Brug Noord")
     QString file;       // a file of that location to click ("Situatie.png")
+    QString search;     // text to search the store for, as the search field does
     QString dialogScreenshots; // render the dialogs into this folder and quit
 };
 

@@ -96,6 +96,8 @@ int main(int argc, char **argv)
         print(QStringLiteral("Locatie niet gevonden: %1").arg(options.location));
     if (!options.file.isEmpty() && !clickFile(*window.control(), options.file))
         print(QStringLiteral("Bestand niet gevonden: %1").arg(options.file));
+    if (!options.search.isEmpty() && !window.control()->SearchProjects(options.search))
+        print(QStringLiteral("Niets gevonden: %1").arg(options.search));
     if (!options.dialogScreenshots.isEmpty()) {
         const bool saved = saveDialogScreenshots(*window.control(), window.connection(), options.dialogScreenshots);
         print(saved ? QStringLiteral("Dialogs: %1").arg(options.dialogScreenshots)

@@ -8,8 +8,10 @@
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "DwError.h"
+#include "HeldProjects.h"
 #include "ProjectVersions.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -261,6 +263,42 @@ int undoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &
     return ExitOk;
 }
 
+// The held files, longest held first: ID, the file's place in the store, holder, since
+// when and for how many days, and the computer and folder of the working copy.
+int whoCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
+{
+    const Args a(inv.words.mid(1), {QStringLiteral("older-than"), QStringLiteral("user")}, {});
+    need(a, 0, "who [--older-than DAGEN] [--user NAAM]");
+    const qint32 days = a.has(QStringLiteral("older-than"))
+        ? number(a.options[QStringLiteral("older-than")], QStringLiteral("--older-than"))
+        : 0;
+    if (days < 0)
+        throw UsageError{QStringLiteral("--older-than moet 0 of meer dagen zijn, niet %1.").arg(days)};
+    FileStoreSession &s = admin.store();
+    auto *holders = dynamic_cast<HeldProjects *>(&s.Projects());
+    if (!holders)
+        throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Deze store kan niet opsommen wat in gebruik is."));
+    RecordsetPtr rs;
+    if (!holders->GetHeldProjects(rs, a.options.value(QStringLiteral("user")), days)) {
+        if (s.Database().LastErrorNumber() != 0 && !s.Database().LastError().isEmpty())
+            throw DwError(s.Database().LastErrorNumber(), s.Database().LastError());
+        out << "Er zijn geen bestanden in gebruik" << (days > 0 ? QStringLiteral(" sinds %1 dagen of langer").arg(days) : QString())
+            << ".\n";
+        return ExitOk;
+    }
+    const QDate today = QDate::currentDate();
+    for (; !rs->isEof(); rs->moveNext()) {
+        const QDateTime since = rs->value(QStringLiteral("Checkoutdate")).toDateTime();
+        const qint64 held = since.isValid() ? since.date().daysTo(today) : 0;
+        out << rs->value(QStringLiteral("Projectid")).toInt() << "\t" << rs->value(QStringLiteral("LocationPath")).toString()
+            << "/" << rs->value(QStringLiteral("FileName")).toString() << "\t" << rs->value(QStringLiteral("UserID")).toString()
+            << "\tsinds " << since.toString(QStringLiteral("dd-MM-yyyy HH:mm")) << " (" << held
+            << (held == 1 ? " dag" : " dagen") << ")\t[" << rs->value(QStringLiteral("ComputerName")).toString() << "]"
+            << rs->value(QStringLiteral("ProjectCheckoutlocation")).toString() << "\n";
+    }
+    return ExitOk;
+}
+
 int versionsCommand(StoreAdministration &admin, const Invocation &inv, QTextStream &out)
 {
     const Args a(inv.words.mid(1), {}, {});
@@ -336,7 +374,7 @@ int demoCommand(const Invocation &inv, QTextStream &out)
 
 bool isSharedCommand(const QString &command)
 {
-    static const QStringList shared{"user", "location", "import", "ls", "undo-checkout", "versions", "prune", "check", "repair"};
+    static const QStringList shared{"user", "location", "import", "ls", "who", "undo-checkout", "versions", "prune", "check", "repair"};
     return shared.contains(command);
 }
 
@@ -351,6 +389,8 @@ int sharedCommand(StoreAdministration &admin, const Invocation &inv, QTextStream
         return importCommand(admin, inv, out, err);
     if (command == QLatin1String("ls"))
         return lsCommand(admin, inv, out);
+    if (command == QLatin1String("who"))
+        return whoCommand(admin, inv, out);
     if (command == QLatin1String("versions"))
         return versionsCommand(admin, inv, out);
     if (command == QLatin1String("prune"))
@@ -388,6 +428,7 @@ void printUsage(QTextStream &out)
            "  location list | location rename ID NAAM\n"
            "  import MAP [--parent ID]              neem een mappenboom op\n"
            "  ls LOCATIE-ID                         bestanden en wie wat in gebruik heeft\n"
+           "  who [--older-than DAGEN] [--user NAAM]  wie wat in gebruik heeft, langst eerst\n"
            "  undo-checkout BESTAND-ID [--remark T] als beheerder\n"
            "  versions BESTAND-ID                   alle bewaarde versies van een bestand\n"
            "  prune [--keep N] [--older-than DAGEN] verwijder oude versies (niet de huidige, niet de\n"

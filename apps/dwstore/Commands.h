@@ -37,7 +37,7 @@ void printUsage(QTextStream &out);
 // Runs one command on a server store (inv.server set); throws as runCommand does.
 int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err);
 
-// The commands both stores share: user, location, import, ls, undo-checkout, versions,
+// The commands both stores share: user, location, import, ls, who, undo-checkout, versions,
 // prune, check and repair.
 bool isSharedCommand(const QString &command);
 // Runs one of them on a store's administration; throws UsageError or DwError.

@@ -136,6 +136,6 @@ int runServerCommand(const Invocation &inv, QTextStream &out, QTextStream &err)
         return sharedCommand(admin, inv, out, err);
     throw UsageError{QStringLiteral("Gebruik: dwstore --server SERVER --catalog DATABASE init | "
                                     "user add|list|set|remove | location add|list|rename | import MAP | ls ID | "
-                                    "undo-checkout ID | versions ID | prune | check | repair | import-share MAP | "
-                                    "timeouts | demo [--reset]")};
+                                    "who [--older-than DAGEN] [--user NAAM] | undo-checkout ID | versions ID | prune | "
+                                    "check | repair | import-share MAP | timeouts | demo [--reset]")};
 }

@@ -9,42 +9,12 @@
 #include "list/FileListModel.h"
 #include "core/FileManUIInternals.h"
 #include "tree/LocationTree.h"
+#include "tree/LocationTreeModel.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QTest>
 
 using namespace dwfm;
 using namespace dwfm::test;
-
-// Child: checks one file out as bert, in a process of its own.
-TEST(LiveUpdateChild, DISABLED_CheckOut)
-{
-    if (!qEnvironmentVariableIsSet("DW_LIVE_STORE"))
-        GTEST_SKIP();
-    store::DwFileStoreSession s;
-    ASSERT_TRUE(s.Connect(qEnvironmentVariable("DW_LIVE_STORE"), "bert", "bert", qEnvironmentVariable("DW_LIVE_CATALOGUE"),
-                          true));
-    ASSERT_TRUE(s.Projects().CheckOutProject(qEnvironmentVariableIntValue("DW_LIVE_FILE"), "elders"))
-        << s.Database().LastError().toStdString();
-}
-
-namespace {
-void checkOutElsewhere(const QString &store, const QString &catalogue, qint32 file)
-{
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DW_LIVE_STORE", store);
-    env.insert("DW_LIVE_CATALOGUE", catalogue);
-    env.insert("DW_LIVE_FILE", QString::number(file));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests", "--gtest_filter=LiveUpdateChild.DISABLED_CheckOut"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    ASSERT_EQ(child.exitCode(), 0);
-}
-} // namespace
 
 TEST_F(StoreControlFixture, ListFollowsCheckOutsOfOtherProcessesKeepingTheSelection)
 {
@@ -62,13 +32,13 @@ TEST_F(StoreControlFixture, ListFollowsCheckOutsOfOtherProcessesKeepingTheSelect
     EXPECT_EQ(refills.count(), 0);
 
     // A change in another location is told, but this list is not refilled.
-    checkOutElsewhere(storeFolder(), catalogue, telefoonlijst);
+    actElsewhere(QStringLiteral("bert"), QStringLiteral("checkout"), telefoonlijst);
     ASSERT_TRUE(QTest::qWaitFor([&] { return told.count() > 0; }, 1000));
     EXPECT_EQ(told.takeFirst().at(0).value<QList<qint32>>(), QList<qint32>{kantoor});
     EXPECT_EQ(refills.count(), 0);
 
     // A check-out in the shown location shows within a second, the selection kept.
-    checkOutElsewhere(storeFolder(), catalogue, begroting);
+    actElsewhere(QStringLiteral("bert"), QStringLiteral("checkout"), begroting);
     const auto holderOfBegroting = [&] {
         const int row = listRowOf(*control, "Begroting.txt");
         return row < 0 ? QString() : listModelOf(*control)->row(row).subItems[0];
@@ -96,4 +66,27 @@ TEST_F(StoreControlFixture, TreeFollowsLocationsMadeRenamedAndDeletedElsewhere)
     EXPECT_EQ(control->GetCurrentLocationID(), tekeningen) << "the renamed node stays selected";
     ASSERT_TRUE(other->Locations().DeleteLocation(fase));
     ASSERT_TRUE(QTest::qWaitFor([&] { return children() == QStringList{"Schetsen"}; }, 2000)) << children().join(',').toStdString();
+}
+
+TEST_F(StoreControlFixture, RootsFollowTopLocationsMadeRenamedAndDeletedElsewhere)
+{
+    auto control = connectControl("bert");
+    ASSERT_TRUE(control->ControlInRootMode());
+    clickPath(*control, "Applicaties/Projecten/Kantoor");
+    const QPersistentModelIndex root = treeModelOf(*control)->index(0, 0);
+    const auto roots = [&] { return childTexts(*control, root); };
+    ASSERT_EQ(roots(), QStringList({"Archief", "Projecten"}));
+    auto other = openSession("anna");
+    qint32 nieuw = 0;
+    ASSERT_TRUE(other->Locations().CreateLocation("Nieuw", "", 0, nieuw));
+    ASSERT_TRUE(other->Locations().RenameLocation(archief, "Oud archief"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return roots() == QStringList({"Nieuw", "Oud archief", "Projecten"}); }, 2000))
+        << roots().join(',').toStdString();
+    EXPECT_EQ(control->GetCurrentLocationID(), kantoor) << "the selection stays";
+    // A root that goes takes the selection below it along to the root node.
+    clickPath(*control, "Applicaties/Nieuw");
+    ASSERT_TRUE(other->Locations().DeleteLocation(nieuw));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return roots() == QStringList({"Oud archief", "Projecten"}); }, 2000))
+        << roots().join(',').toStdString();
+    EXPECT_EQ(control->GetCurrentLocationDescription(), "Applicaties");
 }

@@ -2,6 +2,7 @@
 
 #include "DwFileStore.h"
 #include "admin/StoreAdmin.h"
+#include "ProjectSearch.h"
 #include "SessionRegistry.h"
 #include "list/FileListModel.h"
 #include "tree/LocationTree.h"
@@ -9,8 +10,10 @@
 #include "core/FileManUIInternals.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTreeView>
 
 namespace dwfm::test {
@@ -20,6 +23,43 @@ using store::StoreAdmin;
 using store::UserChange;
 
 const QString StoreControlFixture::catalogue = QStringLiteral("Proef");
+
+// The other program of actElsewhere: this test program run again with this test only.
+TEST(ElsewhereChild, DISABLED_Act)
+{
+    if (!qEnvironmentVariableIsSet("DW_ELSEWHERE_STORE"))
+        GTEST_SKIP();
+    DwFileStoreSession s;
+    const QString user = qEnvironmentVariable("DW_ELSEWHERE_USER");
+    ASSERT_TRUE(s.Connect(qEnvironmentVariable("DW_ELSEWHERE_STORE"), user, user, qEnvironmentVariable("DW_ELSEWHERE_CATALOGUE"), true));
+    const qint32 file = qEnvironmentVariableIntValue("DW_ELSEWHERE_FILE");
+    if (qEnvironmentVariable("DW_ELSEWHERE_ACTION") == QLatin1String("checkout")) {
+        ASSERT_TRUE(s.Projects().CheckOutProject(file, QStringLiteral("elders"))) << s.Database().LastError().toStdString();
+        return;
+    }
+    QFile copy(QDir(s.Projects().GetProjectLocalFolder(file)).filePath(s.Projects().GetProjectFileName(file)));
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly | QIODevice::Append));
+    copy.write("elders bijgewerkt\n");
+    copy.close();
+    ASSERT_TRUE(s.Projects().CheckInProject(file, QStringLiteral("elders"), false)) << s.Database().LastError().toStdString();
+}
+
+void StoreControlFixture::actElsewhere(const QString &user, const QString &action, qint32 file)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DW_ELSEWHERE_STORE"), storeFolder());
+    env.insert(QStringLiteral("DW_ELSEWHERE_CATALOGUE"), catalogue);
+    env.insert(QStringLiteral("DW_ELSEWHERE_USER"), user);
+    env.insert(QStringLiteral("DW_ELSEWHERE_ACTION"), action);
+    env.insert(QStringLiteral("DW_ELSEWHERE_FILE"), QString::number(file));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"), QStringLiteral("--gtest_filter=ElsewhereChild.DISABLED_Act")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitCode(), 0);
+}
 
 namespace {
 qint32 makeLocation(FileStoreSession &session, const QString &name, qint32 parent)
@@ -68,6 +108,9 @@ void StoreControlFixture::SetUp()
     auto bert = openSession(QStringLiteral("bert"));
     ASSERT_TRUE(bert->Projects().CheckOutProject(offerte, QStringLiteral("Prijzen bijwerken")))
         << bert->Database().LastError().toStdString();
+    // The text of the files is in the search index before any control looks: the store is
+    // quiet when a test starts.
+    ASSERT_TRUE(dynamic_cast<ProjectSearch &>(bert->Projects()).FinishIndexing(30000));
 
     store::registerDwFileStore();
     prompts = std::make_unique<ScriptedPrompts>();

@@ -62,6 +62,9 @@ protected:
     QStringList fileNames() const;
     // A file's content; "<ontbreekt>" when it cannot be read.
     static QByteArray readFile(const QString &path);
+    // Another program on the same store: a process of its own connects as `user` and checks
+    // `file` out ("checkout") or in ("checkin", with new content for its working copy).
+    void actElsewhere(const QString &user, const QString &action, qint32 file);
 
     QString storeFolder() const { return m_dir.filePath(QStringLiteral("store")); }
     QString workingRoot(const QString &user) const { return m_dir.filePath(QStringLiteral("werk/") + user); }

@@ -47,6 +47,18 @@ TEST(FileRowRules, CheckOutMomentIsShownDayFirstWithTwoDigitYear)
     EXPECT_EQ(FormatCheckoutDate(QVariant()), QString());
 }
 
+TEST(FileRowRules, ACheckOutsAgeCountsCalendarDays)
+{
+    const QDate today(2026, 12, 6);
+    const std::pair<QDate, const char *> cases[] = {
+        {today, "in gebruik sinds vandaag"},           {QDate(2026, 12, 5), "in gebruik sinds 1 dag"},
+        {QDate(2026, 11, 24), "in gebruik sinds 12 dagen"}, {QDate(2026, 12, 7), "in gebruik sinds vandaag"},
+        {QDate(), ""},
+    };
+    for (const auto &[since, text] : cases)
+        EXPECT_EQ(CheckoutAgeText(since, today), QString::fromUtf8(text)) << since.toString().toStdString();
+}
+
 // The list's own date texts against the system's local time, in a zone with clock changes,
 // for moments in an order that makes the reader learn the offset again and again.
 TEST(FileRowRules, CheckOutMomentsAcrossClockChangesReadAsTheSystemsLocalTime)

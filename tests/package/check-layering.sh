@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The three parts meet only at the session contract: nothing under Store/ includes a header
-# of Control/, nothing under Control/ one of Store/, and the contract includes neither.
+# of Control/, nothing under Control/ one of Store/, and the contract includes neither. The
+# document library both read documents with (Documents/) includes none of them.
 # Argument: the source tree. An include counts when it names the other folder or when the
 # file it names lies in the other folder (its include root or beside the including file).
 set -euo pipefail
@@ -23,6 +24,7 @@ check() { # part, forbidden folders...
 check Store Control
 check Control Store
 check SessionContract Control Store
+check Documents Control Store SessionContract
 [ -d SessionContract ] || { echo "the session contract has no folder of its own"; fail=1; }
-[ "$fail" -eq 0 ] && echo "layering: Store/, Control/ and SessionContract/ keep to their own headers"
+[ "$fail" -eq 0 ] && echo "layering: Store/, Control/, SessionContract/ and Documents/ keep to their own headers"
 exit "$fail"

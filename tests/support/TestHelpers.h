@@ -21,7 +21,7 @@ inline QString inFolder(const QString &folder, const QString &name) { return fol
 // A file list row with key "<id>P" and the given tag.
 inline FileListRow listRow(qint32 id, const QString &name, qint32 tag = 0)
 {
-    return FileListRow{QString::number(id) + QLatin1Char('P'), name, {}, {}, tag};
+    return FileListRow{QString::number(id) + QLatin1Char('P'), name, {}, {}, tag, {}};
 }
 
 // Selects these rows of a view (after clearing the selection) and makes the first current.

@@ -106,6 +106,22 @@ TEST(PaneLayout, ToolbarTakesRoomAboveTheListOnly)
     EXPECT_EQ(noPreview.lvListView.rect.bottom(), noPreview.tvTreeView.rect.bottom());
 }
 
+TEST(PaneLayout, SearchFieldLiesBetweenToolbarAndListWhenTheStoreCanSearch)
+{
+    Input in = control(9000, 6000, 3000, 3500);
+    in.ToolbarVisible = true;
+    in.searchHeight = 360;
+    EXPECT_FALSE(SizeControls(in).txtZoeken.visible);
+    EXPECT_EQ(SizeControls(in).lvListView.rect.top(), 470);
+
+    in.searchVisible = true;
+    const Result r = SizeControls(in);
+    expectRect(r.txtZoeken, 3050, 470, 5950, 360);
+    EXPECT_TRUE(r.txtZoeken.visible);
+    EXPECT_EQ(r.lvListView.rect.top(), 830);
+    EXPECT_EQ(r.lvListView.rect.bottom(), r.tvTreeView.rect.bottom()) << "without the preview the list still ends with the tree";
+}
+
 // x: the split's left, y: the split's height, v and h: the drag bars, which keep their
 // lower bound even on a control too small for both (the layout's bounds give way there).
 TEST(PaneLayout, SplitsAndDragBarsStayWithinTheirBounds)

@@ -136,6 +136,45 @@ TEST_F(PopupMenuStateTest, EachSelectionGivesItsRowOfTheTable)
     }
 }
 
+// The rule alone: waiting for a file someone else holds, and search results, which are no
+// location to add or paste files to.
+TEST(PopupMenuRules, WaitingForAFileAndSearchResults)
+{
+    struct Case {
+        const char *what;
+        qint32 tag;
+        bool oneRow, freeNotices, awaiting, searchResults;
+        bool laatWeten, checked, toevoegen, plakken;
+    };
+    const Case cases[] = {
+        {"someone else's", Out, true, true, false, false, true, false, true, true},
+        {"someone else's, waited for", Out, true, true, true, false, true, true, true, true},
+        {"freed while waited for", 0, true, true, true, false, true, true, true, true},
+        {"a free file", 0, true, true, false, false, false, false, true, true},
+        {"own check-out", Own | Out, true, true, false, false, false, false, true, true},
+        {"store that does not tell", Out, true, false, false, false, false, false, true, true},
+        {"two rows", Out, false, true, false, false, false, false, true, true},
+        {"in search results", Out, true, true, false, true, true, false, false, false},
+    };
+    for (const Case &c : cases) {
+        PopupSelection s;
+        s.itemSelected = true;
+        s.mode = 1;
+        s.tag = c.tag;
+        s.oneRowSelected = c.oneRow;
+        s.freeNotices = c.freeNotices;
+        s.awaitingFree = c.awaiting;
+        s.searchResults = c.searchResults;
+        s.clipboardHoldsList = true;
+        const PopupMenuState state = computePopupMenuState(s);
+        EXPECT_EQ(state[E::ProjectLaatWeten].enabled, c.laatWeten) << c.what;
+        EXPECT_EQ(state[E::ProjectLaatWeten].checked, c.checked) << c.what;
+        EXPECT_TRUE(state[E::ProjectLaatWeten].visible) << c.what;
+        EXPECT_EQ(state[E::ProjectToevoegen].enabled, c.toevoegen) << c.what;
+        EXPECT_EQ(state[E::ProjectPlakken].enabled, c.plakken) << c.what;
+    }
+}
+
 TEST_F(PopupMenuStateTest, ClipboardDecidesPaste)
 {
     rows({0}, {0});

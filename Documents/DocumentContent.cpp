@@ -1,4 +1,4 @@
-#include "PreviewContent.h"
+#include "DocumentContent.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-namespace dwfm::PreviewContent {
+namespace dwfm::DocumentContent {
 
 namespace {
 
@@ -88,4 +88,4 @@ QString decodeText(QByteArrayView head)
     return decodeWestern(head);
 }
 
-} // namespace dwfm::PreviewContent
+} // namespace dwfm::DocumentContent

@@ -5,9 +5,9 @@
 
 namespace dwfm {
 
-// What kind of document a file is, for the preview, and how the beginning of a text file
+// What kind of document a file is, for the preview and the search index, and how a text file
 // reads. Pure rules over a file name and the file's first bytes: no file is opened here.
-namespace PreviewContent {
+namespace DocumentContent {
 
 enum class Kind {
     None,   // nothing to show beyond the link page
@@ -16,7 +16,7 @@ enum class Kind {
     Office, // a word-processor, spreadsheet or presentation file, by its extension
 };
 
-// How many bytes of a file the preview reads to tell its kind and to show of a text.
+// How many bytes of a file tell its kind (and how much of a text the preview shows).
 inline constexpr qsizetype HeadBytes = 16 * 1024;
 
 // Whether LibreOffice can make a PDF of this file: .odt, .ods, .odp, .doc, .docx, .xls,
@@ -33,6 +33,6 @@ bool looksLikeText(QByteArrayView head);
 // code page (Latin-1 with the printable characters of Windows-1252 in 0x80–0x9F).
 QString decodeText(QByteArrayView head);
 
-} // namespace PreviewContent
+} // namespace DocumentContent
 
 } // namespace dwfm

@@ -1,0 +1,7 @@
+#include "HeldProjects.h"
+
+namespace dwfm {
+
+HeldProjects::~HeldProjects() = default;
+
+} // namespace dwfm

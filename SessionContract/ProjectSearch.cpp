@@ -1,0 +1,7 @@
+#include "ProjectSearch.h"
+
+namespace dwfm {
+
+ProjectSearch::~ProjectSearch() = default;
+
+} // namespace dwfm

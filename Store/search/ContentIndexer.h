@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace dwfm::store {
+
+// Indexes the text of stored documents in the background, on a thread and a database
+// connection of its own (ContentIndex does each file). It looks at the queue when it starts
+// (catching up with what waited when the store was last closed) and whenever any connection
+// committed a change; it then waits until the store has been quiet for a moment, so that a
+// run of check-ins is not slowed down by reading documents between them, but not longer
+// than MaxDelayMs for a file that waits. Stops when it is destroyed.
+class ContentIndexer final : public QThread {
+    Q_OBJECT
+public:
+    static constexpr int TickMs = 200;
+    static constexpr int QuietMs = 400;
+    static constexpr int MaxDelayMs = 3000;
+
+    // The embedded store whose database is `databasePath`, its files below `folder` /
+    // `catalogue`.
+    ContentIndexer(QString databasePath, QString folder, QString catalogue, QObject *parent = nullptr);
+    ~ContentIndexer() override;
+
+    // Whether new sessions index in the background (they do unless switched off, for a
+    // measurement of what the indexing costs).
+    static bool enabled();
+    static void setEnabled(bool on);
+
+protected:
+    void run() override;
+
+private:
+    bool stopping() const { return m_stop.load(); }
+    void waitTick();
+
+    QString m_databasePath;
+    QString m_folder;
+    QString m_catalogue;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+};
+
+} // namespace dwfm::store
