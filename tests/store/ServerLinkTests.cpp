@@ -75,6 +75,8 @@ private:
                 fds.insert(fds.end(), {{client, POLLIN, 0}, {server, POLLIN, 0}});
             if (::poll(fds.data(), fds.size(), 50) <= 0)
                 continue;
+            // Only the pairs polled above have events; one accepted now waits for the next poll.
+            const std::size_t polled = pairs.size();
             if (fds[0].revents & POLLIN) {
                 const int client = ::accept(m_listener, nullptr, nullptr);
                 const int server = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -82,7 +84,7 @@ private:
                 ::connect(server, reinterpret_cast<const sockaddr *>(&a), sizeof a);
                 pairs.emplace_back(client, server);
             }
-            for (std::size_t i = 0; i < pairs.size(); ++i) {
+            for (std::size_t i = 0; i < polled; ++i) {
                 const auto [client, server] = pairs[i];
                 const bool fromClient = fds[1 + 2 * i].revents != 0, fromServer = fds[2 + 2 * i].revents != 0;
                 if ((fromClient && !pass(client, server, true)) || (fromServer && !pass(server, client, false))) {
