@@ -14,6 +14,7 @@
 // Usage: bench_preview [RUNS]   (RUNS: how many clicks each median is taken over, 7 by default)
 #include "DwFileStore.h"
 #include "DwFileStoreSession.h"
+#include "ProjectSearch.h"
 #include "admin/StoreAdmin.h"
 #include "BenchTiming.h"
 
@@ -181,6 +182,12 @@ void Bench::createStore()
         default: add(QStringLiteral("Gegevens %1.bin").arg(number), QByteArray(4096, '\0'), list); break;
         }
     }
+    // The text of every document is read for searching in the background after it is added;
+    // the figures are of a store whose indexing has caught up, as a store is once its files
+    // have been there a while.
+    auto *search = dynamic_cast<ProjectSearch *>(&admin->Projects());
+    if (search && !search->FinishIndexing(1200000))
+        die(QStringLiteral("The store's indexing did not catch up: %1").arg(admin->Database().LastError()));
     // The office document of the samples has its PDF in the cache already.
     const QString odt =
         QDir(locations.GetServerRootFolder()).filePath(locations.GetLocationPath(samples) + QStringLiteral("/Verslag.odt"));
