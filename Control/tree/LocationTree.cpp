@@ -473,13 +473,7 @@ QModelIndex LocationTree::openPath(const QString &path)
 
 bool LocationTree::selectPath(const QString &path)
 {
-    const QModelIndex node = openPath(path);
-    if (!node.isValid())
-        return false;
-    selectNode(node);
-    m_ctx.view->scrollTo(node);
-    nodeClick(node);
-    return true;
+    return showNode(openPath(path));
 }
 
 bool LocationTree::selectLocation(qint32 locationID)
@@ -497,6 +491,11 @@ bool LocationTree::selectLocation(qint32 locationID)
                 node = candidate;
         }
     }
+    return showNode(node);
+}
+
+bool LocationTree::showNode(const QModelIndex &node)
+{
     if (!node.isValid())
         return false;
     selectNode(node);

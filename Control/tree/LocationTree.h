@@ -102,6 +102,8 @@ public:
     QModelIndex selectedNode() const;
     // Selects a node without handling it as a click.
     void selectNode(const QModelIndex &node);
+    // Selects a found node, scrolls to it and handles it as a click; false when none was found.
+    bool showNode(const QModelIndex &node);
     qint32 GetCurrentLocationID();
     QString GetCurrentLocationDescription();
 
