@@ -25,6 +25,11 @@ QString SessionContext::workingRoot() const
     return StoreFolders::defaultWorkingRoot(m_catalogue, m_user.id);
 }
 
+QString SessionContext::workingFolder(qint32 locationId) const
+{
+    return FileOps::join(workingRoot(), locationPath(locationId));
+}
+
 void SessionContext::setLastError(qint32 number, const QString &text)
 {
     m_lastErrorNumber = number;

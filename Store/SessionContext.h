@@ -1,11 +1,15 @@
 #pragma once
 
+#include "Recordset.h"
+#include "RowShape.h"
 #include "fs/AnchoredPath.h"
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 namespace dwfm::store {
@@ -45,6 +49,8 @@ public:
     const QString &computerName() const { return m_computerName; }
     // The folder under which this user's working copies lie.
     QString workingRoot() const;
+    // Where the working copies of a location's files go when nobody has one yet.
+    QString workingFolder(qint32 locationId) const;
 
     QString lastError() const { return m_lastError; }
     qint32 lastErrorNumber() const { return m_lastErrorNumber; }
@@ -63,9 +69,24 @@ public:
     }
     void recordError(const std::exception &e);
 
+    // What each backend answers in its own engine's terms.
     // The location's path below the root folder, parts joined by "/"; throws DwError (item
     // not found) for an unknown location.
     virtual QString locationPath(qint32 id) const = 0;
+    // A file's row; throws DwError (item not found) for an unknown file.
+    virtual ProjectRow fileRow(qint32 id) const = 0;
+    // True when the file is checked out by someone other than this session's user.
+    virtual bool heldByOther(const ProjectRow &row) const = 0;
+    // Runs a read (parameters as `?`) and answers all its rows as a record set of `shape`;
+    // null when there are none.
+    virtual RecordsetPtr rows(const char *sql, const QVariantList &params, const RowShape &shape) const = 0;
+    // The user's roots (RowShapes::roots): their own, or every top location without them.
+    virtual RecordsetPtr userRoots() const = 0;
+    // Where the store is, as the connection property "Data Source" shows it, and which
+    // backend serves it ("Provider").
+    virtual QString dataSource() const = 0;
+    virtual QString providerName() const = 0;
+
     QString locationFolder(qint32 id) const;
     QString serverFile(const ProjectRow &row) const;
 
@@ -97,10 +118,27 @@ private:
     qint32 m_lastErrorNumber = 0;
 };
 
+// A service's view of its session's context: the session makes a new one on every Connect
+// (and drops it when one fails), so a service reads it through the session's own pointer.
+class ContextRef {
+public:
+    template <typename Context>
+    ContextRef(const std::shared_ptr<Context> &context) // NOLINT: made from the session's member
+        : m_get([&context]() -> SessionContext * { return context.get(); })
+    {
+    }
+    SessionContext *get() const { return m_get(); }
+    SessionContext *operator->() const { return get(); }
+    explicit operator bool() const { return get() != nullptr; }
+
+private:
+    std::function<SessionContext *()> m_get;
+};
+
 // The boundary of every service call: `failed` without a connection, otherwise the
 // answer of `work`, or `failed` plus the last error when it throws.
 template <typename Context, typename F, typename R>
-R guarded(const std::shared_ptr<Context> &context, F &&work, R failed)
+R guarded(const Context &context, F &&work, R failed)
 {
     if (!context)
         return failed;

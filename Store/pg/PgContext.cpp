@@ -19,6 +19,18 @@ RecordsetPtr PgContext::rows(const char *sql, const QVariantList &params, const 
     return PgRecordset::open(m_db->exec(sql, params), shape.fields, shape.kinds);
 }
 
+RecordsetPtr PgContext::userRoots() const
+{
+    const QString key = user().id.toLower();
+    return rows(R"SQL(
+        SELECT l.location_id, l.name FROM locations l
+         WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?)
+                AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?))
+            OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?) AND l.parent_id = 0)
+         ORDER BY l.name)SQL",
+                {key, key, key}, RowShapes::roots());
+}
+
 QString PgContext::locationPath(qint32 id) const
 {
     const PgResult r = m_db->exec(LocationPathSql, {id});

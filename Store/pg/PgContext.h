@@ -28,12 +28,30 @@ public:
     PgConnection &db() const { return *m_db; }
     const PgConnectionPtr &connection() const { return m_db; }
     const QString &server() const { return m_server; }
-    // Runs a query and answers its rows as a record set of `shape`.
-    RecordsetPtr rows(const char *sql, const QVariantList &params, const RowShape &shape) const;
+    RecordsetPtr rows(const char *sql, const QVariantList &params, const RowShape &shape) const override;
+    RecordsetPtr userRoots() const override;
+    QString dataSource() const override { return m_server; }
+    QString providerName() const override { return QStringLiteral("DwFileStore.PostgreSQL"); }
 
     QString locationPath(qint32 id) const override;
     PgFileRow file(qint32 id) const;
-    bool heldByOther(const ProjectRow &file) const;
+    ProjectRow fileRow(qint32 id) const override { return file(id); }
+    // User IDs compare without regard to case.
+    bool heldByOther(const ProjectRow &file) const override;
+
+    // Runs `work` in one transaction, committed after it (just after the fault point
+    // "before-commit", where a test makes the commit fail as a full disk would;
+    // "after-commit" follows it); an error rolls it back and goes on to the caller.
+    template <typename F>
+    auto inTransaction(F &&work) -> decltype(work())
+    {
+        PgTransaction tx(db());
+        auto answer = work();
+        FaultInjection::check("before-commit");
+        tx.commit();
+        FaultInjection::point("after-commit");
+        return answer;
+    }
 
 private:
     PgConnectionPtr m_db;
@@ -49,17 +67,7 @@ using PgContextPtr = std::shared_ptr<PgContext>;
 template <typename F, typename R>
 R committed(const PgContextPtr &context, F &&work, R failed)
 {
-    return guarded(
-        context,
-        [&] {
-            PgTransaction tx(context->db());
-            R answer = work();
-            FaultInjection::check("before-commit");
-            tx.commit();
-            FaultInjection::point("after-commit");
-            return answer;
-        },
-        failed);
+    return guarded(context, [&] { return context->inTransaction(work); }, failed);
 }
 
 } // namespace dwfm::store::pg

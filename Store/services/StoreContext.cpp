@@ -1,6 +1,8 @@
 #include "services/StoreContext.h"
 
 #include "StoreFolders.h"
+#include "db/SqliteRecordset.h"
+#include "search/ShownFiles.h"
 #include "fs/FaultInjection.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
@@ -77,9 +79,19 @@ QString StoreContext::locationPath(qint32 id) const
     return joinLocationPath(id, parts, topParent);
 }
 
-QString StoreContext::workingFolder(qint32 locationId) const
+RecordsetPtr StoreContext::rows(const char *sql, const QVariantList &params, const RowShape &shape) const
 {
-    return FileOps::join(workingRoot(), locationPath(locationId));
+    Statement q(m_db, sql);
+    for (int i = 0; i < params.size(); ++i)
+        q.bind(i + 1, params[i]);
+    return collectRows(q, shape.fields, shape.kinds);
+}
+
+RecordsetPtr StoreContext::userRoots() const
+{
+    // The locations a search looks below too.
+    static const QByteArray sql = (ShownFiles::rootsSql(QLatin1Char('?')) + QStringLiteral(" ORDER BY l.name")).toUtf8();
+    return rows(sql.constData(), {NameRules::key(user().id), qint64(0)}, RowShapes::roots());
 }
 
 ProjectRow StoreContext::project(qint32 id) const

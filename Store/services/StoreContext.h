@@ -47,10 +47,14 @@ public:
     bool locationExists(qint32 id) const;
     QString locationPath(qint32 id) const override;
     ProjectRow project(qint32 id) const;
-    QString workingFolder(qint32 locationId) const;
+    ProjectRow fileRow(qint32 id) const override { return project(id); }
 
-    // True when the file is checked out by someone other than this session's user.
-    bool heldByOther(const ProjectRow &row) const;
+    // User IDs compare by their name key.
+    bool heldByOther(const ProjectRow &row) const override;
+    RecordsetPtr rows(const char *sql, const QVariantList &params, const RowShape &shape) const override;
+    RecordsetPtr userRoots() const override;
+    QString dataSource() const override { return m_folder; }
+    QString providerName() const override { return QStringLiteral("DwFileStore.SQLite"); }
     // Throws a readable refusal when someone else holds the file.
     void requireNotHeldByOther(const ProjectRow &row, const QString &action) const;
     // Refuses `name` when a file or a sub-folder of the location (0: the top) has it already,
