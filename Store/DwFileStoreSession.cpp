@@ -93,14 +93,7 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
         m_server = std::make_unique<pg::PgSession>();
         return m_server->Connect(strServer, strUser, strPassWord, strCatalog, bSQLSecurity);
     }
-    // A failed attempt leaves the session unconnected; LastError says why.
-    auto failed = [&](qint32 number, const QString &text) {
-        m_changes.reset();
-        m_context.reset();
-        m_database.setConnectError(number, text);
-        return false;
-    };
-    try {
+    return connectWith([&] {
         QString folder, catalogue;
         SqliteDbPtr db = openStore(strServer, strCatalog, folder, catalogue);
         UserInfo user;
@@ -121,24 +114,16 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
         }
         m_changes = std::make_unique<StoreChangeWatch>(db);
         m_context = std::make_shared<StoreContext>(std::move(db), folder, catalogue, std::move(user));
-        m_database.setConnectError(0, QString());
         if (ContentIndexer::enabled()) {
             m_indexer = std::make_unique<ContentIndexer>(StoreFolders::databasePath(folder, catalogue), folder, catalogue);
             m_indexer->start(QThread::LowPriority);
         }
-        return true;
-    } catch (const DwError &e) {
-        return failed(e.number(), e.description());
-    } catch (const std::exception &e) {
-        return failed(DwError::DatabaseError, QString::fromLocal8Bit(e.what()));
-    }
+    }, [&] { m_changes.reset(); });
 }
 
 bool DwFileStoreSession::IsReadOnlySession()
 {
-    if (m_server)
-        return m_server->IsReadOnlySession();
-    return !m_context || m_context->user().readOnly;
+    return m_server ? m_server->IsReadOnlySession() : StoreSession::IsReadOnlySession();
 }
 
 std::shared_ptr<DwFileStoreSession> DwFileStoreSession::openAsAdministrator(const QString &folder,

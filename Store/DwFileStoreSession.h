@@ -4,10 +4,14 @@
 #include "pg/PgSession.h"
 #include "FileStoreSession.h"
 #include "search/ContentIndexer.h"
+#include "search/IndexedProjects.h"
+#include "services/CheckOutDesk.h"
+#include "services/ContentVersions.h"
+#include "services/LocationFolders.h"
+#include "services/ProjectCatalog.h"
 #include "services/StoreContext.h"
 #include "services/StoreLocations.h"
-#include "services/StoreProjects.h"
-#include "services/StoreUserAndDatabase.h"
+#include "services/StoreSession.h"
 
 namespace dwfm::store {
 
@@ -15,7 +19,7 @@ namespace dwfm::store {
 // processes and users may share one store on that machine. A server address instead of a
 // folder connects to the server store (PostgreSQL alone, for many machines)
 // and the session hands out that store's services.
-class DwFileStoreSession final : public FileStoreSession {
+class DwFileStoreSession final : public StoreSession<StoreContext> {
 public:
     DwFileStoreSession();
     ~DwFileStoreSession() override;
@@ -29,8 +33,8 @@ public:
     bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                  const QString &strCatalog, bool bSQLSecurity) override;
     bool IsReadOnlySession() override;
-    SessionDatabase &Database() override { return m_server ? m_server->Database() : m_database; }
-    CurrentUserService &CurrentUser() override { return m_server ? m_server->CurrentUser() : m_currentUser; }
+    SessionDatabase &Database() override { return m_server ? m_server->Database() : StoreSession::Database(); }
+    CurrentUserService &CurrentUser() override { return m_server ? m_server->CurrentUser() : StoreSession::CurrentUser(); }
     LocationsService &Locations() override { return m_server ? m_server->Locations() : m_locations; }
     ProjectsService &Projects() override { return m_server ? m_server->Projects() : m_projects; }
     // Tells of changes that other connections commit, while connected.
@@ -54,11 +58,13 @@ public:
     static SqliteDbPtr openStore(const QString &server, const QString &catalogue, QString &folder, QString &catalogueOut);
 
 private:
-    StoreContextPtr m_context;
-    StoreDatabase m_database{m_context};
-    StoreCurrentUser m_currentUser{m_context};
-    StoreLocations m_locations{m_context};
-    StoreProjects m_projects{m_context};
+    // The engine: SQLite transactions and the folder tree.
+    LocationFolders m_locationFolders{m_context};
+    ProjectCatalog m_catalog{m_context};
+    CheckOutDesk m_desk{m_context};
+    ContentVersions m_versions{m_context};
+    StoreLocations m_locations{m_context, m_locationFolders};
+    IndexedProjects m_projects{m_context, m_catalog, m_desk, m_versions};
     std::unique_ptr<StoreChangeWatch> m_changes;
     // Reads the text of stored documents into the search index, in the background.
     std::unique_ptr<ContentIndexer> m_indexer;

@@ -54,31 +54,15 @@ void PgProjects::place(Taking &taking)
         taking.copy->replace(taking.name);
 }
 
-bool PgProjects::CheckOutProject(qint32 lProjectID, const QString &strDescription)
+void PgProjects::checkOut(qint32 lProjectID, const QString &strDescription)
 {
-    return guarded(
-        m_context,
-        [&] {
-            std::unique_ptr<Taking> taking;
-            {
-                PgTransaction tx(m_context->db());
-                taking = take(lProjectID, strDescription);
-                FaultInjection::check("before-commit");
-                tx.commit();
-            }
-            FaultInjection::point("after-commit");
-            place(*taking);
-            return true;
-        },
-        false);
+    place(*m_context->inTransaction([&] { return take(lProjectID, strDescription); }));
 }
 
-QList<bool> PgProjects::CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription)
+QList<bool> PgProjects::checkOutMany(const QList<qint32> &lProjectIDs, const QString &strDescription)
 {
     constexpr qsizetype Slice = 200;
     QList<bool> answers;
-    if (!m_context)
-        return QList<bool>(lProjectIDs.size(), false);
     for (qsizetype start = 0; start < lProjectIDs.size(); start += Slice) {
         const QList<qint32> slice = lProjectIDs.mid(start, Slice);
         std::vector<std::unique_ptr<Taking>> taken;
@@ -143,17 +127,6 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
         FileOps::removeIfUnchanged(local, up.source);
 }
 
-bool PgProjects::CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy)
-{
-    return guarded(
-        m_context,
-        [&] {
-            checkIn(lProjectID, strDescription, bRemoveLocalCopy);
-            return true;
-        },
-        false);
-}
-
 void PgProjects::cancel(qint32 id, const QString &remark, bool restoreLocalCopy)
 {
     // The server's version is fetched beside the working copy first, without a name, and
@@ -177,17 +150,6 @@ void PgProjects::cancel(qint32 id, const QString &remark, bool restoreLocalCopy)
         restored->replace(row.fileName);
 }
 
-bool PgProjects::CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy)
-{
-    return guarded(
-        m_context,
-        [&] {
-            cancel(lProjectID, strDescription, bRestoreLocalCopy);
-            return true;
-        },
-        false);
-}
-
 void PgProjects::withContent(qint32 id, qint32 version,
                              const std::function<void(const FileOps::Producer &, const QString &name)> &use)
 {
@@ -202,58 +164,18 @@ void PgProjects::withContent(qint32 id, qint32 version,
     use(PgContent::producer(m_context->db(), PgContent::cursorOf(r), name), name);
 }
 
-bool PgProjects::GetViewCopy(qint32 lProjectID, QString &strPath)
+QString PgProjects::viewCopy(qint32 lProjectID)
 {
-    return guarded(
-        m_context,
-        [&] {
-            withContent(lProjectID, 0, [&](const FileOps::Producer &bytes, const QString &name) {
-                strPath = FileOps::viewCopy(bytes, name);
-            });
-            return true;
-        },
-        false);
+    QString path;
+    withContent(lProjectID, 0,
+                [&](const FileOps::Producer &bytes, const QString &name) { path = FileOps::viewCopy(bytes, name); });
+    return path;
 }
 
-bool PgProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTargetPath)
+void PgProjects::localCopy(qint32 lProjectID, const AnchoredPath &target)
 {
-    return guarded(
-        m_context,
-        [&] {
-            withContent(lProjectID, 0,
-                        [&](const FileOps::Producer &bytes, const QString &) {
-                            FileOps::writeNew(bytes, AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPath)), false);
-                        });
-            return true;
-        },
-        false);
-}
-
-bool PgProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)
-{
-    return guarded(
-        m_context,
-        [&] {
-            if (lProjectIDs.size() != strTargetPaths.size()) {
-                throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Er zijn %1 bestanden en %2 doelen opgegeven.")
-                                                                 .arg(lProjectIDs.size())
-                                                                 .arg(strTargetPaths.size()));
-            }
-            QStringList failed;
-            for (qsizetype i = 0; i < lProjectIDs.size(); ++i) {
-                try {
-                    const AnchoredPath target = FileOps::freePath(AnchoredPath::chosen(QDir::fromNativeSeparators(strTargetPaths[i])));
-                    withContent(lProjectIDs[i], 0,
-                                [&](const FileOps::Producer &bytes, const QString &) { FileOps::writeNew(bytes, target, false); });
-                } catch (const DwError &e) {
-                    failed << e.description();
-                }
-            }
-            if (!failed.isEmpty())
-                throw DwError(DwError::PathNotFound, failed.join(QLatin1Char(' ')));
-            return true;
-        },
-        false);
+    withContent(lProjectID, 0,
+                [&](const FileOps::Producer &bytes, const QString &) { FileOps::writeNew(bytes, target, false); });
 }
 
 } // namespace dwfm::store::pg

@@ -45,16 +45,13 @@ const char *PgProjects::inLocationSql()
     return "SELECT " DW_FILE_ROW_COLUMNS " FROM projects p WHERE p.location_id = ? ORDER BY p.name_key";
 }
 
-qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
-                              bool bCopyIntoStore, bool bLogHistory)
+qint32 PgProjects::add(const QString &strSourcePath, qint32 lLocationID, const QString &name, bool bCopyIntoStore,
+                       bool bLogHistory)
 {
     FileOps::FileStamp placed;
     AnchoredPath source;
-    const qint32 id = committed(
-        m_context,
+    const qint32 id = m_context->inTransaction(
         [&] {
-            const QString name = vFileName.isNull() ? QFileInfo(strSourcePath).fileName()
-                                                    : QFileInfo(QDir::fromNativeSeparators(vFileName.toString())).fileName();
             NameRules::require(name);
             // A file to register must lie where the server session's root folder says a
             // file of that location and name is put (see StoreFolders::serverDropFolder);
@@ -75,59 +72,45 @@ qint32 PgProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, 
                               .exec("SELECT add_project(?, ?, ?, ?, ?, ?)",
                                     {lLocationID, name, bLogHistory, source, up.id, PgContent::hashBytes(up.content.sha256)})
                               .int64(0, 0));
-        },
-        qint32(-1));
+        });
     // A registered file has been handed over: the database holds it now.
-    if (id > 0 && !bCopyIntoStore)
+    if (!bCopyIntoStore)
         m_context->guard([&] { return FileOps::removeIfUnchanged(source, placed); }, QString());
     return id;
 }
 
-bool PgProjects::CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
-                             QVariant &vNewProjectID)
+qint32 PgProjects::copy(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription)
 {
-    const qint32 id = committed(
-        m_context,
-        [&] {
-            return qint32(m_context->db()
-                              .exec("SELECT copy_project(?, ?, ?)", {lProjectID, lTargetLocationID, strDescription})
-                              .int64(0, 0));
-        },
-        qint32(-1));
-    if (id > 0)
-        vNewProjectID = id;
-    return id > 0;
+    return m_context->inTransaction([&] {
+        return qint32(
+            m_context->db().exec("SELECT copy_project(?, ?, ?)", {lProjectID, lTargetLocationID, strDescription}).int64(0, 0));
+    });
 }
 
-QList<qint32> PgProjects::CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
-                                       const QString &strDescription)
+QList<qint32> PgProjects::copyMany(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
+                                   const QString &strDescription)
 {
-    return committed(
-        m_context,
+    return m_context->inTransaction(
         [&] {
             const PgResult r = m_context->db().exec("SELECT new_id, state, refusal FROM copy_projects(?::integer[], ?, ?)",
                                                     {idArray(lProjectIDs), lTargetLocationID, strDescription});
             return batchAnswers<qint32>(m_context, r, [](const PgResult &row, int i) { return qint32(row.int64(i, 0)); });
-        },
-        QList<qint32>(lProjectIDs.size(), -1));
+        });
 }
 
-QList<bool> PgProjects::DeleteProjects(const QList<qint32> &lProjectIDs)
+QList<bool> PgProjects::removeMany(const QList<qint32> &lProjectIDs)
 {
-    return committed(
-        m_context,
+    return m_context->inTransaction(
         [&] {
             const PgResult r =
                 m_context->db().exec("SELECT done, state, refusal FROM delete_projects(?::integer[])", {idArray(lProjectIDs)});
             return batchAnswers<bool>(m_context, r, [](const PgResult &row, int i) { return row.boolean(i, 0); });
-        },
-        QList<bool>(lProjectIDs.size(), false));
+        });
 }
 
-bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
+void PgProjects::rename(qint32 lProjectID, const QString &strName)
 {
-    return committed(
-        m_context,
+    m_context->inTransaction(
         [&] {
             // The same name again changes nothing; a name the rules refuse is refused unless it is.
             if (!NameRules::problem(strName).isEmpty()) {
@@ -140,100 +123,40 @@ bool PgProjects::RenameProject(qint32 lProjectID, const QString &strName)
                                  "FROM (SELECT (SELECT file_name FROM projects WHERE project_id = ?) AS file_name) f",
                                  {strName, lProjectID, strName, lProjectID});
             return true;
-        },
-        false);
+        });
 }
 
-bool PgProjects::DeleteProject(qint32 lProjectID)
+void PgProjects::remove(qint32 lProjectID)
 {
-    return committed(
-        m_context,
-        [&] {
-            m_context->db().exec("SELECT delete_project(?)", {lProjectID});
-            return true;
-        },
-        false);
+    m_context->inTransaction([&] {
+        m_context->db().exec("SELECT delete_project(?)", {lProjectID});
+        return true;
+    });
 }
 
-QString PgProjects::GetProjectLocalFolder(qint32 lProjectID)
+RecordsetPtr PgProjects::inLocation(qint32 lLocationID)
 {
-    return guarded(
-        m_context,
-        [&] {
-            const PgFileRow row = m_context->file(lProjectID);
-            if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
-                return row.checkoutFolder;
-            return FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));
-        },
-        QString());
+    return m_context->rows(inLocationSql(), {lLocationID}, RowShapes::file());
 }
 
-QString PgProjects::GetProjectLocationPath(qint32 lProjectID)
+RecordsetPtr PgProjects::ofUser(const QString &strUserID, const QVariant &vOptional)
 {
-    return guarded(
-        m_context, [&] { return m_context->locationPath(m_context->file(lProjectID).locationId) + QLatin1Char('/'); },
-        QString());
+    bool filtered = false;
+    const qint32 location = vOptional.isNull() ? 0 : vOptional.toInt(&filtered);
+    return m_context->rows("SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
+                           "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
+                           "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
+                           {strUserID, filtered ? 1 : 0, location}, RowShapes::file());
 }
 
-QString PgProjects::GetProjectFileName(qint32 lProjectID)
+RecordsetPtr PgProjects::held(const QString &strUserID, qint32 lOlderThanDays)
 {
-    return guarded(m_context, [&] { return m_context->file(lProjectID).fileName; }, QString());
-}
-
-bool PgProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID)
-{
-    rsProjects.reset();
-    return guarded(m_context, [&] { return bool(rsProjects = m_context->rows(inLocationSql(), {lLocationID}, RowShapes::file())); },
-                   false);
-}
-
-bool PgProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID, const QVariant &vOptional)
-{
-    rsProjects.reset();
-    return guarded(
-        m_context,
-        [&] {
-            bool filtered = false;
-            const qint32 location = vOptional.isNull() ? 0 : vOptional.toInt(&filtered);
-            rsProjects = m_context->rows("SELECT " DW_FILE_ROW_COLUMNS " FROM projects p "
-                                         "WHERE p.checked_out AND lower(p.user_id) = lower(?) "
-                                         "AND (? = 0 OR p.location_id = ?) ORDER BY p.name_key",
-                                         {strUserID, filtered ? 1 : 0, location}, RowShapes::file());
-            return bool(rsProjects);
-        },
-        false);
-}
-
-bool PgProjects::GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays)
-{
-    rsHeld.reset();
-    return guarded(
-        m_context,
-        [&] {
-            static const QByteArray sql = ShownFiles::heldSql(QLatin1Char('$')).toUtf8();
-            const qint64 days = std::max(lOlderThanDays, 0);
-            rsHeld = m_context->rows(sql.constData(),
-                                     {m_context->user().id.toLower(), m_context->user().admin ? 1 : 0,
-                                      strUserID.trimmed().toLower(), days,
-                                      QDateTime::currentMSecsSinceEpoch() - days * 86'400'000},
-                                     RowShapes::foundFile());
-            return bool(rsHeld);
-        },
-        false);
-}
-
-bool PgProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
-{
-    rsInfo.reset();
-    const char *sql = "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?";
-    return guarded(m_context, [&] { return bool(rsInfo = m_context->rows(sql, {lProjectID}, RowShapes::fileInfo())); }, false);
-}
-
-bool PgProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
-{
-    rsHistory.reset();
-    return guarded(m_context, [&] { return bool(rsHistory = m_context->rows(HistorySql, {lProjectID}, RowShapes::history())); },
-                   false);
+    static const QByteArray sql = ShownFiles::heldSql(QLatin1Char('$')).toUtf8();
+    const qint64 days = std::max(lOlderThanDays, 0);
+    return m_context->rows(sql.constData(),
+                           {m_context->user().id.toLower(), m_context->user().admin ? 1 : 0, strUserID.trimmed().toLower(),
+                            days, QDateTime::currentMSecsSinceEpoch() - days * 86'400'000},
+                           RowShapes::foundFile());
 }
 
 } // namespace dwfm::store::pg

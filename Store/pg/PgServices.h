@@ -1,109 +1,67 @@
 #pragma once
 
-#include "FileStoreSession.h"
-#include "HeldProjects.h"
-#include "ProjectBatch.h"
-#include "ProjectVersions.h"
 #include "pg/PgContext.h"
+#include "services/StoreEngine.h"
 
+#include <functional>
 #include <memory>
 
 namespace dwfm::store::pg {
 
-// The services of the server store. Reads are plain SELECTs (store users may read the
-// record tables); every change is one call of a server function, which checks the user's
-// rights, in one transaction with the content it uploads. The files' content lies in the
-// database and is read and written only through the functions; what the session writes
-// on this computer (working copies, copies to look at) follows the commit.
+// The engine of the server store. Reads are plain SELECTs (store users may read the record
+// tables); every change is one call of a server function, which checks the user's rights,
+// in one transaction with the content it uploads. The files' content lies in the database
+// and is read and written only through the functions; what the session writes on this
+// computer (working copies, copies to look at) follows the commit.
 
-class PgDatabase final : public SessionDatabase {
-public:
-    explicit PgDatabase(const PgContextPtr &context) : m_context(context) {}
-    QVariant ConnectionProperty(const QString &strName) override;
-    QString DefaultDatabase() override;
-    QString LastError() override;
-    qint32 LastErrorNumber() override;
-    void ReportLastError() override;
-    void setConnectError(qint32 number, const QString &text)
-    {
-        m_connectNumber = number;
-        m_connectError = text;
-    }
-
-private:
-    const PgContextPtr &m_context;
-    QString m_connectError;
-    qint32 m_connectNumber = 0;
-};
-
-class PgCurrentUser final : public CurrentUserService {
-public:
-    explicit PgCurrentUser(const PgContextPtr &context) : m_context(context) {}
-    QString CurrentUserID() override;
-    QString CurrentUserName() override;
-    bool IsAdministrator() override;
-    bool GetRoots(RecordsetPtr &rsRoots) override;
-
-private:
-    const PgContextPtr &m_context;
-};
-
-class PgLocations final : public LocationsService {
+class PgLocations final : public LocationsEngine {
 public:
     explicit PgLocations(const PgContextPtr &context) : m_context(context) {}
-    bool CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
-                        qint32 &lNewID) override;
-    bool DeleteLocation(qint32 lLocationID) override;
-    bool RenameLocation(qint32 lLocationID, const QString &strName) override;
-    QString GetLocationPath(qint32 lLocationID) override;
-    QString GetServerRootFolder() override;
-    QString GetLocationDescription(qint32 lLocationID) override;
-    qint32 GetLocationKind(qint32 lLocationID) override;
-    bool GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID) override;
+    qint32 createLocation(const QString &name, const QString &remark, qint32 parentId) override;
+    void deleteLocation(qint32 locationId) override;
+    void renameLocation(qint32 locationId, const QString &name) override;
+    qint32 locationKind(qint32 locationId) override;
+    RecordsetPtr childLocations(qint32 locationId) override;
 
 private:
     const PgContextPtr &m_context;
 };
 
-class PgProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions, public HeldProjects {
+class PgProjects final : public CatalogEngine, public DeskEngine, public VersionsEngine {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
-    qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,
-                      bool bLogHistory) override;
-    bool CopyProject(qint32 lProjectID, qint32 lTargetLocationID, const QString &strDescription,
-                     QVariant &vNewProjectID) override;
-    bool RenameProject(qint32 lProjectID, const QString &strName) override;
-    bool DeleteProject(qint32 lProjectID) override;
-    bool CheckOutProject(qint32 lProjectID, const QString &strDescription) override;
-    bool CheckInProject(qint32 lProjectID, const QString &strDescription, bool bRemoveLocalCopy) override;
-    bool CancelCheckOut(qint32 lProjectID, const QString &strDescription, bool bRestoreLocalCopy) override;
-    bool GetViewCopy(qint32 lProjectID, QString &strPath) override;
-    bool GetLocalCopy(qint32 hWnd, qint32 lProjectID, const QString &strTargetPath) override;
-    bool CopyProjectsToFolders(qint32 hWnd, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths) override;
-    QString GetProjectLocalFolder(qint32 lProjectID) override;
-    QString GetProjectLocationPath(qint32 lProjectID) override;
-    QString GetProjectFileName(qint32 lProjectID) override;
-    bool GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID) override;
-    bool GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &strUserID,
-                           const QVariant &vOptional = QVariant()) override;
-    bool GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID) override;
-    bool GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID) override;
-    bool GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays) override;
 
-    // ProjectBatch: each list in one call of the server, one transaction.
-    QList<qint32> CopyProjects(const QList<qint32> &lProjectIDs, qint32 lTargetLocationID,
-                               const QString &strDescription) override;
-    QList<bool> DeleteProjects(const QList<qint32> &lProjectIDs) override;
-    // Checks out each file as CheckOutProject does, many in one transaction (up to a few
-    // hundred files each: every prepared working copy holds an open file until the commit).
-    QList<bool> CheckOutProjects(const QList<qint32> &lProjectIDs, const QString &strDescription) override;
+    // One server function each, in a transaction of its own; add and check-in upload the
+    // content in the same transaction.
+    qint32 add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore,
+               bool logHistory) override;
+    void checkIn(qint32 projectId, const QString &remark, bool removeLocalCopy) override;
+    qint32 copy(qint32 projectId, qint32 targetLocationId, const QString &remark) override;
+    void rename(qint32 projectId, const QString &name) override;
+    void remove(qint32 projectId) override;
+    void restore(qint32 projectId, qint32 version, const QString &remark) override;
 
-    // ProjectVersions.
-    bool GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID) override;
-    bool GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath) override;
-    bool RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark) override;
+    // A list in one call of the server, one transaction.
+    QList<qint32> copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark) override;
+    QList<bool> removeMany(const QList<qint32> &projectIds) override;
+    // Checks out each file as checkOut does, many in one transaction (up to a few hundred
+    // files each: every prepared working copy holds an open file until the commit).
+    QList<bool> checkOutMany(const QList<qint32> &projectIds, const QString &remark) override;
 
-    // The statement GetProjectsInLocation runs, with the location's ID as its parameter.
+    // Content from the database onto this computer: the working copy follows the commit
+    // of a check-out or undo; the other copies are read in a transaction that changes nothing.
+    void checkOut(qint32 projectId, const QString &remark) override;
+    void cancel(qint32 projectId, const QString &remark, bool restoreLocalCopy) override;
+    QString viewCopy(qint32 projectId) override;
+    QString viewCopy(qint32 projectId, qint32 version) override;
+    void localCopy(qint32 projectId, const AnchoredPath &target) override;
+
+    // Plain reads.
+    RecordsetPtr inLocation(qint32 locationId) override;
+    RecordsetPtr ofUser(const QString &userId, const QVariant &locationFilter) override;
+    RecordsetPtr held(const QString &userId, qint32 olderThanDays) override;
+    RecordsetPtr list(qint32 projectId) override;
+    // The statement inLocation runs, with the location's ID as its parameter.
     static const char *inLocationSql();
 
 private:
@@ -112,8 +70,6 @@ private:
     std::unique_ptr<Taking> take(qint32 id, const QString &remark);
     // After the commit: the prepared working copy takes its place.
     static void place(Taking &taking);
-    void checkIn(qint32 id, const QString &remark, bool removeLocalCopy);
-    void cancel(qint32 id, const QString &remark, bool restoreLocalCopy);
     // Runs `use` with the bytes of a version of the file (0: its current one) in a
     // transaction of its own.
     void withContent(qint32 id, qint32 version, const std::function<void(const FileOps::Producer &, const QString &name)> &use);

@@ -12,10 +12,6 @@
 
 namespace dwfm::store::pg {
 
-namespace {
-const QString NotConnected = QStringLiteral("De sessie is niet verbonden met een store.");
-}
-
 PgSession::PgSession() = default;
 PgSession::~PgSession() = default;
 
@@ -109,9 +105,7 @@ void PgSession::requireSchema(int version, const QString &catalogue)
 bool PgSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                         const QString &strCatalog, bool bSQLSecurity)
 {
-    m_changes.reset();
-    m_context.reset();
-    try {
+    return connectWith([&] {
         const QString catalogue = strCatalog.trimmed().isEmpty() ? StoreFolders::defaultCatalogue() : strCatalog.trimmed();
         // Integrated security logs in as the process's real account, whatever the environment
         // (USER, PGUSER) claims; the server checks it (peer, GSS). With SQL security and no
@@ -138,18 +132,7 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         // server text never becomes part of a path.
         const QString shown = shownServer(strServer);
         m_context = std::make_shared<PgContext>(connection, shown, catalogue, StoreFolders::serverDropFolder(shown, catalogue), user);
-        m_database.setConnectError(0, QString());
-        return true;
-    } catch (const DwError &e) {
-        m_context.reset();
-        m_database.setConnectError(e.number(), e.description());
-        return false;
-    }
-}
-
-bool PgSession::IsReadOnlySession()
-{
-    return !m_context || m_context->user().readOnly;
+    }, [&] { m_changes.reset(); });
 }
 
 SessionChanges *PgSession::Changes()
@@ -162,80 +145,6 @@ SessionChanges *PgSession::Changes()
         }
     }
     return m_changes.get();
-}
-
-QVariant PgDatabase::ConnectionProperty(const QString &strName)
-{
-    if (!m_context)
-        throw DwError(DwError::ObjectNotSet, NotConnected);
-    const QString name = strName.trimmed().toLower();
-    if (name == QLatin1String("data source"))
-        return m_context->server();
-    if (name == QLatin1String("initial catalog"))
-        return m_context->catalogue();
-    if (name == QLatin1String("user id"))
-        return m_context->user().id;
-    if (name == QLatin1String("provider"))
-        return QStringLiteral("DwFileStore.PostgreSQL");
-    throw DwError(DwError::ItemNotFound, QStringLiteral("De verbinding kent de eigenschap '%1' niet.").arg(strName));
-}
-
-QString PgDatabase::DefaultDatabase()
-{
-    return m_context ? m_context->catalogue() : QString();
-}
-
-QString PgDatabase::LastError()
-{
-    return m_context ? m_context->lastError() : m_connectError;
-}
-
-qint32 PgDatabase::LastErrorNumber()
-{
-    return m_context ? m_context->lastErrorNumber() : m_connectNumber;
-}
-
-void PgDatabase::ReportLastError()
-{
-    const QString text = LastError();
-    if (!text.isEmpty())
-        SessionRegistry::reportLastError(text);
-}
-
-QString PgCurrentUser::CurrentUserID()
-{
-    return m_context ? m_context->user().id : QString();
-}
-
-QString PgCurrentUser::CurrentUserName()
-{
-    return m_context ? m_context->user().name : QString();
-}
-
-bool PgCurrentUser::IsAdministrator()
-{
-    return m_context && m_context->user().admin;
-}
-
-bool PgCurrentUser::GetRoots(RecordsetPtr &rsRoots)
-{
-    rsRoots.reset();
-    return guarded(
-        m_context,
-        [&] {
-            // Own roots when the user has any, else every top location.
-            rsRoots = m_context->rows(R"SQL(
-                SELECT l.location_id, l.name FROM locations l
-                 WHERE (EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?)
-                        AND l.location_id IN (SELECT location_id FROM user_roots WHERE user_key = ?))
-                    OR (NOT EXISTS (SELECT 1 FROM user_roots WHERE user_key = ?) AND l.parent_id = 0)
-                 ORDER BY l.name)SQL",
-                                      {m_context->user().id.toLower(), m_context->user().id.toLower(),
-                                       m_context->user().id.toLower()},
-                                      RowShapes::roots());
-            return bool(rsRoots);
-        },
-        false);
 }
 
 } // namespace dwfm::store::pg

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "FileStoreSession.h"
 #include "pg/PgServices.h"
+#include "services/StoreLocations.h"
+#include "services/StoreProjects.h"
+#include "services/StoreSession.h"
 
 #include <memory>
 
@@ -11,7 +13,7 @@ class PgChanges;
 
 // The session of the server store: PostgreSQL holds the records and the files' content; a
 // client needs nothing but its connection.
-class PgSession final : public FileStoreSession {
+class PgSession final : public StoreSession<PgContext> {
 public:
     PgSession();
     ~PgSession() override;
@@ -24,9 +26,6 @@ public:
     // strPassWord, False as the operating-system account (peer or GSS, as the server allows).
     bool Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                  const QString &strCatalog, bool bSQLSecurity) override;
-    bool IsReadOnlySession() override;
-    SessionDatabase &Database() override { return m_database; }
-    CurrentUserService &CurrentUser() override { return m_currentUser; }
     LocationsService &Locations() override { return m_locations; }
     ProjectsService &Projects() override { return m_projects; }
     SessionChanges *Changes() override;
@@ -44,11 +43,11 @@ public:
     static void requireSchema(int version, const QString &catalogue);
 
 private:
-    PgContextPtr m_context;
-    PgDatabase m_database{m_context};
-    PgCurrentUser m_currentUser{m_context};
-    PgLocations m_locations{m_context};
-    PgProjects m_projects{m_context};
+    // The engine: server functions over the connection.
+    PgLocations m_locationEngine{m_context};
+    PgProjects m_projectEngine{m_context};
+    StoreLocations m_locations{m_context, m_locationEngine};
+    StoreProjects m_projects{m_context, m_projectEngine, m_projectEngine, m_projectEngine};
     std::unique_ptr<PgChanges> m_changes;
 };
 

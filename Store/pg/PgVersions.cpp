@@ -7,42 +7,29 @@
 
 namespace dwfm::store::pg {
 
-bool PgProjects::GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID)
+RecordsetPtr PgProjects::list(qint32 lProjectID)
 {
-    rsVersions.reset();
-    return guarded(
-        m_context,
-        [&] {
-            m_context->file(lProjectID); // an unknown file is an error, not an empty list
-            rsVersions = m_context->rows("SELECT v.version, encode(v.sha256, 'hex'), v.size, v.user_name, v.made_at, v.remark, "
+    m_context->file(lProjectID); // an unknown file is an error, not an empty list
+    return m_context->rows("SELECT v.version, encode(v.sha256, 'hex'), v.size, v.user_name, v.made_at, v.remark, "
                                          "v.version = p.version, v.version IS NOT DISTINCT FROM p.checkout_version "
                                          "FROM versions v JOIN projects p USING (project_id) "
                                          "WHERE v.project_id = ? ORDER BY v.version DESC",
                                          {lProjectID}, RowShapes::versions());
-            return bool(rsVersions);
-        },
-        false);
 }
 
-bool PgProjects::GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath)
+QString PgProjects::viewCopy(qint32 lProjectID, qint32 lVersion)
 {
-    return guarded(
-        m_context,
-        [&] {
-            if (lVersion <= 0)
-                throw DwError(DwError::ItemNotFound, QStringLiteral("Versie %1 bestaat niet.").arg(lVersion));
-            withContent(lProjectID, lVersion, [&](const FileOps::Producer &bytes, const QString &name) {
-                strPath = FileOps::viewCopy(bytes, name);
-            });
-            return true;
-        },
-        false);
+    if (lVersion <= 0)
+        throw DwError(DwError::ItemNotFound, QStringLiteral("Versie %1 bestaat niet.").arg(lVersion));
+    QString path;
+    withContent(lProjectID, lVersion,
+                [&](const FileOps::Producer &bytes, const QString &name) { path = FileOps::viewCopy(bytes, name); });
+    return path;
 }
 
-bool PgProjects::RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark)
+void PgProjects::restore(qint32 lProjectID, qint32 lVersion, const QString &strRemark)
 {
-    return committed(
-        m_context,
+    m_context->inTransaction(
         [&] {
             // Damaged content is not made current again: it is read back against its hash first.
             const QString name = m_context->file(lProjectID).fileName;
@@ -51,8 +38,7 @@ bool PgProjects::RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const
             PgContent::producer(m_context->db(), kept, name)([](const char *, qint64) {});
             m_context->db().exec("SELECT restore_version(?, ?, ?)", {lProjectID, lVersion, strRemark});
             return true;
-        },
-        false);
+        });
 }
 
 } // namespace dwfm::store::pg

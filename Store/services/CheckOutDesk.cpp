@@ -301,31 +301,4 @@ void CheckOutDesk::localCopy(qint32 projectId, const AnchoredPath &target)
     FileOps::copyNew(m_context->serverPath(row), target, false);
 }
 
-void CheckOutDesk::copyToFolders(const QList<qint32> &projectIds, const QStringList &targets)
-{
-    if (projectIds.size() != targets.size()) {
-        throw DwError(DwError::InvalidProcedureCall,
-                      QStringLiteral("Er zijn %1 bestanden en %2 doelen opgegeven.").arg(projectIds.size()).arg(targets.size()));
-    }
-    QStringList failed;
-    for (qsizetype i = 0; i < projectIds.size(); ++i) {
-        try {
-            const QString target = QDir::fromNativeSeparators(targets[i]);
-            localCopy(projectIds[i], FileOps::freePath(AnchoredPath::chosen(target)));
-        } catch (const DwError &e) {
-            failed << e.description();
-        }
-    }
-    if (!failed.isEmpty())
-        throw DwError(DwError::PathNotFound, failed.join(QLatin1Char(' ')));
-}
-
-QString CheckOutDesk::localFolder(qint32 projectId)
-{
-    const ProjectRow row = m_context->project(projectId);
-    if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
-        return row.checkoutFolder;
-    return m_context->workingFolder(row.locationId);
-}
-
 } // namespace dwfm::store

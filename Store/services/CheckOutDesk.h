@@ -3,6 +3,7 @@
 #include "DwError.h"
 #include "services/ContentVersions.h"
 #include "services/StoreContext.h"
+#include "services/StoreEngine.h"
 
 #include <QList>
 #include <QStringList>
@@ -24,32 +25,25 @@ namespace dwfm::store {
 // then puts it over the server file, whose content is kept (ContentVersions). A working
 // copy that differs from what would replace it is never overwritten: it is renamed to
 // "<name> (bewaard <moment>).<ext>" beside it first.
-class CheckOutDesk {
+class CheckOutDesk final : public DeskEngine {
 public:
     explicit CheckOutDesk(StoreContextPtr &context) : m_context(context), m_versions(context) {}
 
-    void checkOut(qint32 projectId, const QString &remark);
+    void checkOut(qint32 projectId, const QString &remark) override;
     // Checks out each file as checkOut does, with one commit for all of them: True for each
     // file that is now the user's, False for each refused one (its reason becomes the last
     // error).
-    QList<bool> checkOutMany(const QList<qint32> &projectIds, const QString &remark);
+    QList<bool> checkOutMany(const QList<qint32> &projectIds, const QString &remark) override;
     // removeLocalCopy: the working copy is deleted once the server holds its content.
-    void checkIn(qint32 projectId, const QString &remark, bool removeLocalCopy);
+    void checkIn(qint32 projectId, const QString &remark, bool removeLocalCopy) override;
     // Administrators may cancel anyone's check-out, other users only their own.
     // restoreLocalCopy: the holder's working copy is set back to the server's version
     // (a changed copy is kept aside first); only done when the holder is this user.
-    void cancel(qint32 projectId, const QString &remark, bool restoreLocalCopy);
+    void cancel(qint32 projectId, const QString &remark, bool restoreLocalCopy) override;
 
-    // A copy in a new temporary folder, under the file's own name.
-    QString viewCopy(qint32 projectId);
-    // A copy at `target`; an existing file there is refused, never overwritten.
-    void localCopy(qint32 projectId, const AnchoredPath &target);
-    // Copies pairwise; an existing target gets a free "name (n).ext" beside it. Throws
-    // after trying all of them when any failed.
-    void copyToFolders(const QList<qint32> &projectIds, const QStringList &targets);
-
-    // The folder of the working copy: where it was checked out to, or where it would go.
-    QString localFolder(qint32 projectId);
+    // Both copy the server file once work that another process committed for it is done.
+    QString viewCopy(qint32 projectId) override;
+    void localCopy(qint32 projectId, const AnchoredPath &target) override;
 
 private:
     struct Taking;

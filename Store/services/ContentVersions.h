@@ -3,6 +3,7 @@
 #include "Recordset.h"
 #include "services/PendingWork.h"
 #include "services/StoreContext.h"
+#include "services/StoreEngine.h"
 
 namespace dwfm::store {
 
@@ -13,7 +14,7 @@ namespace dwfm::store {
 // the store's content folder: the step that puts the new content in place first gives the
 // old file a second name there (PendingWork::Supersede), in the same commit that decides
 // the change. Identical contents share one kept file, so copies and restores add none.
-class ContentVersions {
+class ContentVersions final : public VersionsEngine {
 public:
     explicit ContentVersions(StoreContextPtr &context) : m_context(context) {}
 
@@ -42,12 +43,12 @@ public:
     QList<PendingWork::Step> unusedContents(const QStringList &hashes);
 
     // The versions of a file, newest first (the fields of ProjectVersions).
-    RecordsetPtr list(qint32 projectId);
+    RecordsetPtr list(qint32 projectId) override;
     // A read-only copy of one version's exact content in a new temporary folder, under the
     // file's name; damaged content is refused.
-    QString viewCopy(qint32 projectId, qint32 version);
+    QString viewCopy(qint32 projectId, qint32 version) override;
     // Makes an earlier version's content current again, as a new version with a history row.
-    void restore(qint32 projectId, qint32 version, const QString &remark);
+    void restore(qint32 projectId, qint32 version, const QString &remark) override;
 
 private:
     // Where the content of one version lies now, and its hash (empty when not known yet).

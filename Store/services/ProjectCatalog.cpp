@@ -7,6 +7,7 @@
 #include "fs/NameRules.h"
 #include "DwError.h"
 #include "services/PendingWork.h"
+#include "search/StoreSearch.h"
 #include "services/StoreLocations.h"
 
 #include <QFileInfo>
@@ -282,18 +283,9 @@ RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locat
     return SqliteRecordset::open(std::move(st), RowShapes::file().fields, RowShapes::file().kinds);
 }
 
-RecordsetPtr ProjectCatalog::info(qint32 projectId)
+RecordsetPtr ProjectCatalog::held(const QString &userId, qint32 olderThanDays)
 {
-    Statement st(m_context->db(), "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?");
-    st.bind(1, qint64(projectId));
-    return collectRows(st, RowShapes::fileInfo().fields, RowShapes::fileInfo().kinds);
-}
-
-RecordsetPtr ProjectCatalog::history(qint32 projectId)
-{
-    Statement st(m_context->db(), HistorySql);
-    st.bind(1, qint64(projectId));
-    return collectRows(st, RowShapes::history().fields, RowShapes::history().kinds);
+    return StoreSearch(m_context).held(userId, olderThanDays);
 }
 
 } // namespace dwfm::store

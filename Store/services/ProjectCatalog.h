@@ -4,6 +4,7 @@
 #include "services/ContentVersions.h"
 #include "services/PendingWork.h"
 #include "services/StoreContext.h"
+#include "services/StoreEngine.h"
 
 #include <QVariant>
 
@@ -13,29 +14,31 @@ namespace dwfm::store {
 // deleting them. Every change keeps the database row and the server file in step: new
 // content is staged before the write lock, the commit decides, and the disk follows with
 // steps recorded in the same commit (PendingWork), so a crash anywhere is finished later.
-class ProjectCatalog {
+class ProjectCatalog final : public CatalogEngine {
 public:
     explicit ProjectCatalog(StoreContextPtr &context) : m_context(context), m_versions(context) {}
 
     // bCopyIntoStore: copy `source` into the location's folder under `name`; otherwise
     // `source` must already be that file in the location's folder and is only registered.
-    qint32 add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore, bool logHistory);
-    qint32 copy(qint32 projectId, qint32 targetLocationId, const QString &remark);
+    qint32 add(const QString &source, qint32 locationId, const QString &name, bool copyIntoStore,
+               bool logHistory) override;
+    qint32 copy(qint32 projectId, qint32 targetLocationId, const QString &remark) override;
     // Copies many files as copy does, decided by one commit: the new IDs in the order
     // given, -1 for each refused file (its reason becomes the last error).
-    QList<qint32> copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark);
-    void rename(qint32 projectId, const QString &name);
-    void remove(qint32 projectId);
+    QList<qint32> copyMany(const QList<qint32> &projectIds, qint32 targetLocationId, const QString &remark) override;
+    void rename(qint32 projectId, const QString &name) override;
+    void remove(qint32 projectId) override;
     // Deletes many files as remove does, decided by one commit: True for each deleted file,
     // False for each refused one (its reason becomes the last error).
-    QList<bool> removeMany(const QList<qint32> &projectIds);
+    QList<bool> removeMany(const QList<qint32> &projectIds) override;
 
-    RecordsetPtr inLocation(qint32 locationId);
+    // Sized from a count first, then read as the caller moves through the rows.
+    RecordsetPtr inLocation(qint32 locationId) override;
     // The statement inLocation runs, with the location's ID as its one parameter.
     static const char *inLocationSql();
-    RecordsetPtr ofUser(const QString &userId, const QVariant &locationFilter);
-    RecordsetPtr info(qint32 projectId);
-    RecordsetPtr history(qint32 projectId);
+    RecordsetPtr ofUser(const QString &userId, const QVariant &locationFilter) override;
+    // Only below the user's roots, each with its location's path (StoreSearch).
+    RecordsetPtr held(const QString &userId, qint32 olderThanDays) override;
 
 private:
     void requireTarget(qint32 locationId, const QString &name);

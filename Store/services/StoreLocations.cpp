@@ -1,168 +1,41 @@
 #include "services/StoreLocations.h"
 
-#include "db/SqliteRecordset.h"
-#include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "DwError.h"
-#include "services/PendingWork.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace dwfm::store {
 
-namespace {
-[[noreturn]] void notConnected()
-{
-    throw DwError(DwError::ObjectNotSet, QStringLiteral("De sessie is niet verbonden met een store."));
-}
-} // namespace
-
-void StoreLocations::requireFreeName(qint32 parentId, const QString &name, qint32 exceptId)
+void StoreLocations::requireName(const QString &parentPath, const QString &name)
 {
     NameRules::require(name);
-    const QString path = parentId == 0 ? name : m_context->locationPath(parentId) + QLatin1Char('/') + name;
+    const QString path = parentPath.isEmpty() ? name : parentPath + QLatin1Char('/') + name;
     if (NameRules::byteLength(path) > NameRules::MaxPathBytes) {
         throw DwError(DwError::InputError, QStringLiteral("Het pad van de map wordt te lang: %1 bytes, hoogstens %2.")
                                                .arg(NameRules::byteLength(path))
                                                .arg(NameRules::MaxPathBytes));
     }
-    m_context->requireNameFree(parentId, name, 0, exceptId);
-}
-
-void StoreLocations::requireMayChange(const LocationRow &loc) const
-{
-    // Top locations are made by administrators only, and only they rename or delete them.
-    if (loc.parentId == 0 && !m_context->user().admin) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("Alleen een beheerder mag de hoofdlocatie '%1' wijzigen.").arg(loc.name));
-    }
-}
-
-qint32 StoreLocations::create(const QString &name, const QString &remark, qint32 parentId, qint32 kind)
-{
-    if (!m_context)
-        notConnected();
-    m_context->requireWritable();
-    if (parentId == 0 && !m_context->user().admin)
-        throw DwError(DwError::PermissionDenied, QStringLiteral("Alleen een beheerder mag een hoofdlocatie maken."));
-    WriteTransaction tx(m_context->db());
-    const QString parentFolder = parentId == 0 ? m_context->rootFolder() : m_context->locationFolder(parentId);
-    requireFreeName(parentId, name, 0);
-    const AnchoredPath folder = m_context->inStore(FileOps::join(parentFolder, name));
-    FileOps::requireFolder(folder, true);
-    const bool existed = FileOps::kindOf(folder) == FileOps::Kind::Folder;
-    Statement ins(m_context->db(),
-                  "INSERT INTO locations (parent_id, name, name_key, remark, kind) VALUES (?, ?, ?, ?, ?) "
-                  "RETURNING location_id");
-    ins.bind(1, qint64(parentId)).bind(2, name).bind(3, NameRules::key(name)).bind(4, remark).bind(5, qint64(kind));
-    ins.step();
-    const qint32 id = qint32(ins.int64(0));
-    ins.reset();
-    FileOps::makeFolder(folder);
-    try {
-        tx.commit();
-    } catch (...) {
-        if (!existed)
-            FileOps::removeFolder(folder);
-        throw;
-    }
-    return id;
 }
 
 bool StoreLocations::CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
                                     qint32 &lNewID)
 {
-    return guarded(m_context, 
+    return guarded(
+        m_context,
         [&] {
-            const qint32 kind = lParentID == 0 ? LocationKind::Files : m_context->location(lParentID).kind;
-            lNewID = create(strName, strDescription, lParentID, kind);
+            lNewID = m_engine.createLocation(strName, strDescription, lParentID);
             return true;
         },
         false);
-}
-
-PendingWork::Step StoreLocations::decideDelete(qint32 lLocationID)
-{
-    const LocationRow loc = m_context->location(lLocationID);
-    requireMayChange(loc);
-    Statement files(m_context->db(), "SELECT COUNT(*) FROM projects WHERE location_id = ?");
-    files.bind(1, qint64(lLocationID)).step();
-    Statement children(m_context->db(), "SELECT COUNT(*) FROM locations WHERE parent_id = ?");
-    children.bind(1, qint64(lLocationID)).step();
-    if (files.int64(0) > 0 || children.int64(0) > 0) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("De map '%1' is niet leeg: er staan nog %2 bestand(en) en %3 map(pen) in.")
-                          .arg(loc.name)
-                          .arg(files.int64(0))
-                          .arg(children.int64(0)));
-    }
-    const QString folder = m_context->locationFolder(lLocationID);
-    FileOps::requireFolder(m_context->inStore(folder), true);
-    if (QFileInfo(folder).isDir() && !QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("De map '%1' kan niet worden verwijderd: er staan bestanden in die de "
-                                     "store niet kent.").arg(folder));
-    }
-    Statement del(m_context->db(), "DELETE FROM locations WHERE location_id = ?");
-    del.bind(1, qint64(lLocationID)).exec();
-    Statement roots(m_context->db(), "DELETE FROM user_roots WHERE location_id = ?");
-    roots.bind(1, qint64(lLocationID)).exec();
-    return {0, PendingWork::RemoveFolder, folder, QString(), lLocationID, QString(), QString()};
 }
 
 bool StoreLocations::DeleteLocation(qint32 lLocationID)
 {
-    return guarded(m_context, 
-        [&] {
-            m_context->requireWritable();
-            m_context->commitChange([&] { return decideDelete(lLocationID); });
-            return true;
-        },
-        false);
-}
-
-PendingWork::Step StoreLocations::decideRename(qint32 lLocationID, const QString &strName)
-{
-    const LocationRow loc = m_context->location(lLocationID);
-    if (loc.name == strName)
-        return {};
-    requireMayChange(loc);
-    requireFreeName(loc.parentId, strName, lLocationID);
-    Statement busy(m_context->db(), R"SQL(
-        WITH RECURSIVE below (location_id) AS (
-            SELECT ?1 UNION ALL
-            SELECT l.location_id FROM locations l JOIN below b ON l.parent_id = b.location_id)
-        SELECT COUNT(*) FROM projects WHERE checked_out = 1 AND location_id IN (SELECT location_id FROM below))SQL");
-    busy.bind(1, qint64(lLocationID)).step();
-    if (busy.int64(0) > 0) {
-        throw DwError(DwError::PermissionDenied,
-                      QStringLiteral("De map '%1' kan niet worden hernoemd: er zijn nog %2 bestand(en) in "
-                                     "gebruik.").arg(loc.name).arg(busy.int64(0)));
-    }
-    const QString oldFolder = m_context->locationFolder(lLocationID);
-    // New content that another process committed for a file below lands where the database
-    // said it lies before the folder moves.
-    PendingWork::settleFolder(m_context->db(), m_context->folder(), oldFolder);
-    const QString newFolder = FileOps::join(QFileInfo(oldFolder).absolutePath(), strName);
-    const bool caseOnly = NameRules::key(loc.name) == NameRules::key(strName);
-    FileOps::requireFolder(m_context->inStore(oldFolder), true);
-    if (!caseOnly && FileOps::kindOf(m_context->inStore(newFolder)) != FileOps::Kind::Missing)
-        throw DwError(DwError::FileAlreadyExists, QStringLiteral("De map '%1' bestaat al op schijf.").arg(newFolder));
-    Statement upd(m_context->db(), "UPDATE locations SET name = ?, name_key = ? WHERE location_id = ?");
-    upd.bind(1, strName).bind(2, NameRules::key(strName)).bind(3, qint64(lLocationID)).exec();
-    return {0, PendingWork::RenameFolder, oldFolder, newFolder, lLocationID, NameRules::key(strName), QString()};
+    return guarded(m_context, [&] { return m_engine.deleteLocation(lLocationID), true; }, false);
 }
 
 bool StoreLocations::RenameLocation(qint32 lLocationID, const QString &strName)
 {
-    return guarded(m_context, 
-        [&] {
-            m_context->requireWritable();
-            m_context->commitChange([&] { return decideRename(lLocationID, strName); });
-            return true;
-        },
-        false);
+    return guarded(m_context, [&] { return m_engine.renameLocation(lLocationID, strName), true; }, false);
 }
 
 QString StoreLocations::GetLocationPath(qint32 lLocationID)
@@ -177,37 +50,25 @@ QString StoreLocations::GetServerRootFolder()
 
 QString StoreLocations::GetLocationDescription(qint32 lLocationID)
 {
-    return guarded(m_context, 
+    static const RowShape nameOnly{{QStringLiteral("name")}, {ColumnKind::Text}};
+    return guarded(
+        m_context,
         [&] {
-            Statement q(m_context->db(), "SELECT name FROM locations WHERE location_id = ?");
-            q.bind(1, qint64(lLocationID));
-            return q.step() ? q.text(0) : QString();
+            const RecordsetPtr row = m_context->rows("SELECT name FROM locations WHERE location_id = ?", {lLocationID}, nameOnly);
+            return row && !row->isEof() ? row->value(0).toString() : QString();
         },
         QString());
 }
 
 qint32 StoreLocations::GetLocationKind(qint32 lLocationID)
 {
-    return guarded(m_context, [&] { return m_context->location(lLocationID).kind; }, qint32(0));
-}
-
-const char *StoreLocations::childRowsSql()
-{
-    return ChildLocationsSql;
+    return guarded(m_context, [&] { return m_engine.locationKind(lLocationID); }, qint32(0));
 }
 
 bool StoreLocations::GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID)
 {
     rsChildren.reset();
-    return guarded(m_context, 
-        [&] {
-            auto q = std::make_unique<Statement>(m_context->db(), childRowsSql());
-            q->bind(1, qint64(lLocationID));
-            rsChildren = SqliteRecordset::open(std::move(q), RowShapes::childLocations().fields,
-                                               RowShapes::childLocations().kinds);
-            return bool(rsChildren);
-        },
-        false);
+    return guarded(m_context, [&] { return bool(rsChildren = m_engine.childLocations(lLocationID)); }, false);
 }
 
 } // namespace dwfm::store

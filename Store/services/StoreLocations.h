@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FileStoreSession.h"
-#include "services/PendingWork.h"
-#include "services/StoreContext.h"
+#include "SessionContext.h"
+#include "services/StoreEngine.h"
 
 namespace dwfm::store {
 
@@ -14,12 +14,11 @@ constexpr qint32 Archive = 1;
 constexpr qint32 Files = LocationsService::KindFiles;
 } // namespace LocationKind
 
-// The store's locations: rows in the database and folders under the root folder, kept
-// in step (a folder change is undone when the database change fails, and the other way
-// round).
+// The locations service of a session, for either backend: its engine creates, renames and
+// deletes; reading paths and names is the same on both.
 class StoreLocations final : public LocationsService {
 public:
-    explicit StoreLocations(StoreContextPtr &context) : m_context(context) {}
+    StoreLocations(ContextRef context, LocationsEngine &engine) : m_context(std::move(context)), m_engine(engine) {}
 
     // lParentID 0 makes a top location (administrators only).
     bool CreateLocation(const QString &strName, const QString &strDescription, qint32 lParentID,
@@ -33,23 +32,17 @@ public:
     // The kind, or 0 for an unknown location.
     qint32 GetLocationKind(qint32 lLocationID) override;
     // Rows `ChildID`, `childpath` and `HasChildren` (the child has sub-locations), in the
-    // order of the names without regard to case. The rows are read from the database as
-    // the caller moves through them; close the record set when done with it early.
+    // order of the names without regard to case.
     bool GetChildLocations(RecordsetPtr &rsChildren, qint32 lLocationID) override;
-    // The statement GetChildLocations runs, with the parent's ID as its one parameter.
-    static const char *childRowsSql();
 
-    // Creates a location of a given kind (CreateLocation takes the parent's kind).
-    qint32 create(const QString &name, const QString &remark, qint32 parentId, qint32 kind);
+    // Refuses a location name that the name rules refuse, or whose path below the root
+    // (`parentPath` empty for a top location) grows too long: the path becomes the folder
+    // of the working copies.
+    static void requireName(const QString &parentPath, const QString &name);
 
 private:
-    void requireMayChange(const LocationRow &loc) const;
-    // The database half of a delete or rename, run inside the change's transaction; answers
-    // the step that the folder follows with after the commit.
-    PendingWork::Step decideDelete(qint32 lLocationID);
-    PendingWork::Step decideRename(qint32 lLocationID, const QString &strName);
-    void requireFreeName(qint32 parentId, const QString &name, qint32 exceptId);
-    StoreContextPtr &m_context;
+    ContextRef m_context;
+    LocationsEngine &m_engine;
 };
 
 } // namespace dwfm::store

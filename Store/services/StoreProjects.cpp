@@ -1,21 +1,13 @@
 #include "services/StoreProjects.h"
 
+#include "RowShape.h"
 #include "fs/FileOps.h"
-#include "search/ContentIndex.h"
-#include "services/PendingWork.h"
+#include "DwError.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 
 namespace dwfm::store {
-
-template <typename F, typename R>
-R StoreProjects::run(F &&work, R failed)
-{
-    return guarded(m_context, std::forward<F>(work), failed);
-}
 
 qint32 StoreProjects::AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName,
                                  bool bCopyIntoStore, bool bLogHistory)
@@ -102,23 +94,50 @@ bool StoreProjects::GetLocalCopy(qint32, qint32 lProjectID, const QString &strTa
 
 bool StoreProjects::CopyProjectsToFolders(qint32, const QList<qint32> &lProjectIDs, const QStringList &strTargetPaths)
 {
-    return run([&] { return m_desk.copyToFolders(lProjectIDs, strTargetPaths), true; }, false);
+    return run(
+        [&] {
+            if (lProjectIDs.size() != strTargetPaths.size()) {
+                throw DwError(DwError::InvalidProcedureCall, QStringLiteral("Er zijn %1 bestanden en %2 doelen opgegeven.")
+                                                                 .arg(lProjectIDs.size())
+                                                                 .arg(strTargetPaths.size()));
+            }
+            QStringList failed;
+            for (qsizetype i = 0; i < lProjectIDs.size(); ++i) {
+                try {
+                    const QString target = QDir::fromNativeSeparators(strTargetPaths[i]);
+                    m_desk.localCopy(lProjectIDs[i], FileOps::freePath(AnchoredPath::chosen(target)));
+                } catch (const DwError &e) {
+                    failed << e.description();
+                }
+            }
+            if (!failed.isEmpty())
+                throw DwError(DwError::PathNotFound, failed.join(QLatin1Char(' ')));
+            return true;
+        },
+        false);
 }
 
 QString StoreProjects::GetProjectLocalFolder(qint32 lProjectID)
 {
-    return run([&] { return m_desk.localFolder(lProjectID); }, QString());
+    return run(
+        [&] {
+            const ProjectRow row = m_context->fileRow(lProjectID);
+            if (row.checkedOut && !m_context->heldByOther(row) && !row.checkoutFolder.isEmpty())
+                return row.checkoutFolder;
+            return m_context->workingFolder(row.locationId);
+        },
+        QString());
 }
 
 QString StoreProjects::GetProjectLocationPath(qint32 lProjectID)
 {
-    return run([&] { return m_context->locationPath(m_context->project(lProjectID).locationId) + QLatin1Char('/'); },
+    return run([&] { return m_context->locationPath(m_context->fileRow(lProjectID).locationId) + QLatin1Char('/'); },
                QString());
 }
 
 QString StoreProjects::GetProjectFileName(qint32 lProjectID)
 {
-    return run([&] { return m_context->project(lProjectID).fileName; }, QString());
+    return run([&] { return m_context->fileRow(lProjectID).fileName; }, QString());
 }
 
 bool StoreProjects::GetProjectsInLocation(RecordsetPtr &rsProjects, qint32 lLocationID)
@@ -136,13 +155,14 @@ bool StoreProjects::GetProjectsOfUser(RecordsetPtr &rsProjects, const QString &s
 bool StoreProjects::GetProjectInfo(RecordsetPtr &rsInfo, qint32 lProjectID)
 {
     rsInfo.reset();
-    return run([&] { return bool(rsInfo = m_catalog.info(lProjectID)); }, false);
+    static const char *const sql = "SELECT " DW_FILE_ROW_COLUMNS ", p.file_name FROM projects p WHERE p.project_id = ?";
+    return run([&] { return bool(rsInfo = m_context->rows(sql, {lProjectID}, RowShapes::fileInfo())); }, false);
 }
 
 bool StoreProjects::GetProjectHistory(RecordsetPtr &rsHistory, qint32 lProjectID)
 {
     rsHistory.reset();
-    return run([&] { return bool(rsHistory = m_catalog.history(lProjectID)); }, false);
+    return run([&] { return bool(rsHistory = m_context->rows(HistorySql, {lProjectID}, RowShapes::history())); }, false);
 }
 
 bool StoreProjects::GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID)
@@ -161,17 +181,6 @@ bool StoreProjects::GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QStri
         false);
 }
 
-bool StoreProjects::SearchProjects(RecordsetPtr &rsFound, const QString &strText)
-{
-    rsFound.reset();
-    return run(
-        [&] {
-            rsFound = m_search.find(strText);
-            return bool(rsFound);
-        },
-        false);
-}
-
 bool StoreProjects::RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark)
 {
     return run([&] { return m_versions.restore(lProjectID, lVersion, strRemark), true; }, false);
@@ -180,34 +189,7 @@ bool StoreProjects::RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, co
 bool StoreProjects::GetHeldProjects(RecordsetPtr &rsHeld, const QString &strUserID, qint32 lOlderThanDays)
 {
     rsHeld.reset();
-    return run(
-        [&] {
-            rsHeld = m_search.held(strUserID, lOlderThanDays);
-            return bool(rsHeld);
-        },
-        false);
-}
-
-bool StoreProjects::FinishIndexing(qint32 lTimeoutMs)
-{
-    return run(
-        [&] {
-            const QDeadlineTimer deadline(std::max(lTimeoutMs, 0));
-            const QString owner = PendingWork::ownerTag();
-            const auto goOn = [&] { return !deadline.hasExpired(); };
-            for (;;) {
-                if (ContentIndex::indexNext(*m_context, owner, goOn) == ContentIndex::Outcome::Indexed)
-                    continue;
-                if (ContentIndex::waiting(m_context->db()) == 0)
-                    return true;
-                if (deadline.hasExpired())
-                    return false;
-                // The rest is being read by another process, or by this session's own
-                // indexer: look again in a moment.
-                QThread::msleep(10);
-            }
-        },
-        false);
+    return run([&] { return bool(rsHeld = m_catalog.held(strUserID, lOlderThanDays)); }, false);
 }
 
 } // namespace dwfm::store

@@ -1,9 +1,6 @@
 #include "services/StoreUserAndDatabase.h"
 
 #include "SessionRegistry.h"
-#include "db/SqliteRecordset.h"
-#include "fs/NameRules.h"
-#include "search/ShownFiles.h"
 #include "DwError.h"
 
 namespace dwfm::store {
@@ -18,13 +15,13 @@ QVariant StoreDatabase::ConnectionProperty(const QString &strName)
         throw DwError(DwError::ObjectNotSet, NotConnected);
     const QString name = strName.trimmed().toLower();
     if (name == QLatin1String("data source"))
-        return m_context->folder();
+        return m_context->dataSource();
     if (name == QLatin1String("initial catalog"))
         return m_context->catalogue();
     if (name == QLatin1String("user id"))
         return m_context->user().id;
     if (name == QLatin1String("provider"))
-        return QStringLiteral("DwFileStore.SQLite");
+        return m_context->providerName();
     throw DwError(DwError::ItemNotFound, QStringLiteral("De verbinding kent de eigenschap '%1' niet.").arg(strName));
 }
 
@@ -68,17 +65,7 @@ bool StoreCurrentUser::IsAdministrator()
 bool StoreCurrentUser::GetRoots(RecordsetPtr &rsRoots)
 {
     rsRoots.reset();
-    return guarded(m_context, 
-        [&] {
-            // Own roots when the user has any, else every top location: the locations a
-            // search looks below too.
-            static const QByteArray sql = (ShownFiles::rootsSql(QLatin1Char('?')) + QStringLiteral(" ORDER BY l.name")).toUtf8();
-            Statement q(m_context->db(), sql.constData());
-            q.bind(1, NameRules::key(m_context->user().id)).bind(2, qint64(0));
-            rsRoots = collectRows(q, RowShapes::roots().fields, RowShapes::roots().kinds);
-            return bool(rsRoots);
-        },
-        false);
+    return guarded(m_context, [&] { return bool(rsRoots = m_context->userRoots()); }, false);
 }
 
 } // namespace dwfm::store

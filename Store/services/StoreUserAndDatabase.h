@@ -1,16 +1,17 @@
 #pragma once
 
 #include "FileStoreSession.h"
-#include "services/StoreContext.h"
+#include "SessionContext.h"
 
 namespace dwfm::store {
 
-// The connection's properties and its last error.
+// The connection's properties and its last error, for either backend.
 class StoreDatabase final : public SessionDatabase {
 public:
-    explicit StoreDatabase(StoreContextPtr &context) : m_context(context) {}
+    explicit StoreDatabase(ContextRef context) : m_context(std::move(context)) {}
 
-    // "Data Source" (the store folder), "Initial Catalog", "User ID" and "Provider".
+    // "Data Source" (the store folder or the server), "Initial Catalog", "User ID" and
+    // "Provider".
     QVariant ConnectionProperty(const QString &strName) override;
     QString DefaultDatabase() override;
     QString LastError() override;
@@ -26,7 +27,7 @@ public:
     }
 
 private:
-    StoreContextPtr &m_context;
+    ContextRef m_context;
     QString m_connectError;
     qint32 m_connectNumber = 0;
 };
@@ -34,7 +35,7 @@ private:
 // The logged-on user and the locations shown at the top of the user's tree.
 class StoreCurrentUser final : public CurrentUserService {
 public:
-    explicit StoreCurrentUser(StoreContextPtr &context) : m_context(context) {}
+    explicit StoreCurrentUser(ContextRef context) : m_context(std::move(context)) {}
 
     QString CurrentUserID() override;
     QString CurrentUserName() override;
@@ -43,7 +44,7 @@ public:
     bool GetRoots(RecordsetPtr &rsRoots) override;
 
 private:
-    StoreContextPtr &m_context;
+    ContextRef m_context;
 };
 
 } // namespace dwfm::store

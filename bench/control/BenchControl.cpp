@@ -25,7 +25,7 @@
 #include "BenchTiming.h"
 #include "db/SqliteDb.h"
 #include "services/ProjectCatalog.h"
-#include "services/StoreLocations.h"
+#include "services/LocationFolders.h"
 
 #include "core/FileManUI.h"
 #include "core/FileManUIInternals.h"
@@ -407,7 +407,7 @@ int main(int argc, char **argv)
         click(store.empty);
         control.RefreshTreeView();
     };
-    const double query = medianMs([&] { stepRaw(store.raw(), StoreLocations::childRowsSql(), store.wide); });
+    const double query = medianMs([&] { stepRaw(store.raw(), LocationFolders::childRowsSql(), store.wide); });
     const double expanded = medianMs(expand, rebuild);
     if (tree->rowCount(nodeOf(store.wide)) != kSubFolders) {
         std::fprintf(stderr, "expanding did not load %d sub-folders\n", kSubFolders);
