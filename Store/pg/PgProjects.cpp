@@ -7,8 +7,6 @@
 #include "DwError.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>

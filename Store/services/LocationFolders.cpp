@@ -1,24 +1,16 @@
 #include "services/LocationFolders.h"
 
-#include "services/StoreLocations.h"
-
 #include "db/SqliteRecordset.h"
 #include "fs/FileOps.h"
 #include "fs/NameRules.h"
 #include "DwError.h"
 #include "services/PendingWork.h"
+#include "services/StoreLocations.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace dwfm::store {
-
-namespace {
-[[noreturn]] void notConnected()
-{
-    throw DwError(DwError::ObjectNotSet, QStringLiteral("De sessie is niet verbonden met een store."));
-}
-} // namespace
 
 void LocationFolders::requireFreeName(qint32 parentId, const QString &name, qint32 exceptId)
 {
@@ -37,8 +29,6 @@ void LocationFolders::requireMayChange(const LocationRow &loc) const
 
 qint32 LocationFolders::create(const QString &name, const QString &remark, qint32 parentId, qint32 kind)
 {
-    if (!m_context)
-        notConnected();
     m_context->requireWritable();
     if (parentId == 0 && !m_context->user().admin)
         throw DwError(DwError::PermissionDenied, QStringLiteral("Alleen een beheerder mag een hoofdlocatie maken."));
