@@ -107,11 +107,6 @@ public:
     static const char *inLocationSql();
 
 private:
-    // A file taken in the running transaction, with its working copy made ready.
-    struct Taking;
-    std::unique_ptr<Taking> take(qint32 id, const QString &remark);
-    // After the commit: the prepared working copy takes its place.
-    static void place(Taking &taking);
     void checkIn(qint32 id, const QString &remark, bool removeLocalCopy);
     void cancel(qint32 id, const QString &remark, bool restoreLocalCopy);
     // Runs `use` with the bytes of a version of the file (0: its current one) in a
