@@ -46,12 +46,17 @@ RETURNS TABLE (state text, refusal text, file_name text, folder text, held boole
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 #variable_conflict use_column
 DECLARE u users; r projects; c contents; p integer; budget bigint := greatest(coalesce(p_inline, 0), 0);
+        memo text := NULLIF(trim(coalesce(p_remark, '')), ''); changed integer[] := '{}';
+        last_location integer; last_folder text; l integer;
 BEGIN
     FOREACH p IN ARRAY p_projects LOOP
         state := NULL; refusal := NULL; file_name := NULL; folder := NULL; held := NULL; content := NULL;
         sha256 := NULL; size := NULL; data := NULL;
         BEGIN
-            u := writer();
+            -- Who calls is asked once; a refusal of the caller is every file's answer.
+            IF u IS NULL THEN
+                u := writer();
+            END IF;
             r := file_row(u, p);
             c := version_content(r);
             held := r.checked_out AND lower(r.user_id) = u.user_key;
@@ -62,13 +67,21 @@ BEGIN
             ELSIF r.checked_out THEN
                 PERFORM refuse(format('''%s'' is al in gebruik bij %s.', r.file_name, r.user_id));
             ELSE
-                folder := working_folder(p_root, r.location_id);
+                -- The files of one dialog mostly share a location: its folder is found once.
+                IF last_location IS DISTINCT FROM r.location_id THEN
+                    last_folder := working_folder(p_root, r.location_id);
+                    last_location := r.location_id;
+                END IF;
+                folder := last_folder;
                 UPDATE projects SET checked_out = true, user_id = u.user_id, checkout_at = now_ms(),
                        computer_name = p_computer, checkout_folder = folder, checkout_remark = NULLIF(p_remark, ''),
                        checkout_version = r.version
                  WHERE project_id = p AND NOT checked_out AND NOT locked;
-                PERFORM log_action(p, 'In gebruik genomen', p_remark);
-                PERFORM touched(r.location_id);
+                INSERT INTO history (project_id, action, action_at, user_name, memo)
+                VALUES (p, 'In gebruik genomen', now_ms(), u.user_id, memo);
+                IF NOT r.location_id = ANY (changed) THEN
+                    changed := changed || r.location_id;
+                END IF;
             END IF;
             file_name := r.file_name;
             sha256 := c.sha256;
@@ -88,6 +101,10 @@ BEGIN
             file_name := NULL; folder := NULL; held := NULL; content := NULL; sha256 := NULL; size := NULL; data := NULL;
         END;
         RETURN NEXT;
+    END LOOP;
+    -- Each changed location is told once.
+    FOREACH l IN ARRAY changed LOOP
+        PERFORM touched(l);
     END LOOP;
 END $$;
 
