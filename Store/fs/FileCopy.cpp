@@ -324,7 +324,7 @@ PreparedFile::~PreparedFile()
         ::close(m_folder);
 }
 
-void PreparedFile::place(const QString &name)
+void PreparedFile::place(const QString &name, bool flush)
 {
     FaultInjection::point("before-rename");
     const QByteArray target = QFile::encodeName(name);
@@ -348,7 +348,8 @@ void PreparedFile::place(const QString &name)
         if (::linkat(AT_FDCWD, self.constData(), m_folder, target.constData(), AT_SYMLINK_FOLLOW) != 0)
             failErrno(errno, where);
     }
-    syncFolder(m_path);
+    if (flush)
+        syncFolder(m_path);
 }
 
 bool sameContent(const Path &a, const Path &b)

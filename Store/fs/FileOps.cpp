@@ -215,13 +215,13 @@ QString viewCopy(const Producer &produce, const QString &fileName)
     return inNewTempFolder(fileName, [&](const Path &file) { writeNew(produce, file, false); });
 }
 
-void PreparedFile::replace(const QString &name)
+void PreparedFile::replace(const QString &name, bool flush)
 {
     const Path target = m_path.child(name);
     requireRegular(target, true);
     if (kindOf(target) != Kind::Missing)
         moveAside(target);
-    place(name);
+    place(name, flush);
 }
 
 } // namespace dwfm::store::FileOps

@@ -152,11 +152,14 @@ public:
     PreparedFile(const PreparedFile &) = delete;
     PreparedFile &operator=(const PreparedFile &) = delete;
     // Gives the copy the name `name` in its folder, which must be free (refused
-    // otherwise); flushes the folder.
-    void place(const QString &name);
+    // otherwise); flushes the folder, unless `flush` is false (the caller flushes it once
+    // for many files, syncFolder).
+    void place(const QString &name, bool flush = true);
     // Like place, but a regular file of that name is first kept aside (moveAside): nothing
     // is lost. A link or anything but a regular file there is refused, never moved.
-    void replace(const QString &name);
+    void replace(const QString &name, bool flush = true);
+    // The folder the copy is made in.
+    const Path &folder() const { return m_path; }
 
 private:
     // Makes the file in `folder` and has `write` fill it through its descriptor.

@@ -210,9 +210,12 @@ PreparedFile::~PreparedFile()
         QFile::remove(join(m_path.path(), m_named));
 }
 
-void PreparedFile::place(const QString &name)
+void PreparedFile::place(const QString &name, bool flush)
 {
-    install(m_path.child(m_named), m_path.child(name), false);
+    if (flush)
+        install(m_path.child(m_named), m_path.child(name), false);
+    else
+        installUnflushed(m_path.child(m_named), m_path.child(name), false);
     m_named.clear();
 }
 

@@ -9,6 +9,7 @@
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
 #include "pg/PgSessionLimitsSql.h"
+#include "pg/PgSlowLinkSql.h"
 #include "pg/PgStoreCheck.h"
 #include "DwError.h"
 
@@ -58,6 +59,10 @@ PgConnection &PgAdmin::db()
             m_db->script(withRoles(PgRequestsSql));
             tx.commit();
         }
+        // A store of the version before this one lacks only functions: it gets them now, and its
+        // users' sessions can connect again.
+        if (m_db->exec("SELECT 1 FROM dw.store_info WHERE key = 'schema_version' AND value = '2'").rows() > 0)
+            upgrade();
     }
     return *m_db;
 }
@@ -100,6 +105,7 @@ void PgAdmin::installFunctions(PgConnection &c)
 {
     c.script(withRoles(PgFunctionsSql));
     c.script(withRoles(PgContentSql));
+    c.script(withRoles(PgSlowLinkSql));
     // The functions were all dropped and made again: the one that ends stuck sessions too.
     c.script(withRoles(PgSessionLimitsSql));
     c.script(withRoles(PgRequestsSql));
@@ -147,8 +153,10 @@ int PgAdmin::upgrade()
     if (version > PgSchemaVersion)
         PgSession::requireSchema(version, m_catalogue);
     // Version 1 kept the content on a shared folder: the content tables are new, and the
-    // files get their content when the share is moved in (PgShareImport).
-    c.script(withRoles(PgContentTablesSql));
+    // files get their content when the share is moved in (PgShareImport). Later versions
+    // differ in their functions only.
+    if (version < 2)
+        c.script(withRoles(PgContentTablesSql));
     installFunctions(c);
     tx.commit();
     return version;

@@ -1,5 +1,7 @@
 #include "pg/PgChanges.h"
 
+#include <algorithm>
+
 namespace dwfm::store::pg {
 
 PgChanges::PgChanges(PgConnectionPtr connection, QObject *parent)
@@ -21,6 +23,31 @@ PgChanges::PgChanges(PgConnectionPtr connection, QObject *parent)
         watch();
         takeLater();
     });
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &PgChanges::retry);
+}
+
+namespace {
+constexpr int FirstPauseMs = 500;
+constexpr int LongestPauseMs = 30000;
+// While libpq is connecting, how soon its next step is taken.
+constexpr int StepMs = 20;
+} // namespace
+
+void PgChanges::retry()
+{
+    switch (m_connection->reviveWithoutWaiting()) {
+    case PgConnection::Revival::Back:
+        m_pauseMs = 0; // listening again: the reconnect hook watches the new socket
+        break;
+    case PgConnection::Revival::Connecting:
+        m_retry.start(StepMs);
+        break;
+    case PgConnection::Revival::Failed:
+        m_pauseMs = std::min(m_pauseMs * 2, LongestPauseMs);
+        m_retry.start(m_pauseMs);
+        break;
+    }
 }
 
 PgChanges::~PgChanges()
@@ -33,9 +60,15 @@ QList<qint32> PgChanges::take()
 {
     QList<qint32> changed;
     const QList<QString> payloads = m_connection->takeNotifications(Channel);
-    // A closed link stays readable: it is watched again once the session has connected anew.
-    if (m_connection->broken())
+    // A closed link stays readable: it is watched again once the connection is made anew, by
+    // the timer or by the session's next call.
+    if (m_connection->broken()) {
         m_notifier.setEnabled(false);
+        if (!m_retry.isActive()) {
+            m_pauseMs = FirstPauseMs;
+            m_retry.start(m_pauseMs);
+        }
+    }
     for (const QString &payload : payloads) {
         bool ok = false;
         const qint32 id = payload.toInt(&ok);

@@ -8,91 +8,170 @@
 #include "DwError.h"
 
 #include <QDir>
+#include <QSet>
 
+#include <map>
 #include <optional>
 #include <vector>
 
 namespace dwfm::store::pg {
 
-struct PgProjects::Taking {
+namespace {
+// What a dialog's check-out answers inline in all (each file at most 1 MiB); a larger file,
+// or one past this, is fetched on its own.
+constexpr qint64 InlineBytes = qint64(8) << 20;
+
+// One file of a check-out: refused (by the server, or on this side), or taken with its
+// working copy made ready when one is needed.
+struct Taking {
+    qint32 id = 0;
+    std::optional<DwError> refusal;
+    bool refusedHere = false;
     QString name;
     std::unique_ptr<FileOps::PreparedFile> copy;
 };
 
-std::unique_ptr<PgProjects::Taking> PgProjects::take(qint32 id, const QString &remark)
+// Takes the files in the running transaction: the server reserves them all in one call and
+// answers each one's folder and content (inline or a cursor); each working copy is made
+// before the commit, as a file without a name that replaces the local file only after the
+// commit (a different local file kept aside). A refused commit or a killed process leaves
+// the user's folder as it was; a check-out whose answer got lost is settled by asking the
+// server, and one checked out again by its holder puts a missing working copy back.
+std::vector<Taking> take(PgContext &context, const QList<qint32> &ids, const QString &remark)
 {
-    // The server takes the row and answers its content in the running transaction; the
-    // working copy is made from it before the commit, as a file without a name that replaces
-    // the local file only after the commit (a different local file kept aside). A refused
-    // commit or a killed process leaves the user's folder as it was; a check-out whose
-    // answer got lost is simply checked out again by its holder, which puts a missing
-    // working copy back.
-    const PgFileRow row = m_context->file(id);
-    const bool mine = row.checkedOut && !m_context->heldByOther(row);
-    const QString folder = mine ? row.checkoutFolder
-                                : FileOps::join(m_context->workingRoot(), m_context->locationPath(row.locationId));
-    auto taking = std::make_unique<Taking>();
-    taking->name = row.fileName;
-    // Below the working root nothing is followed: a link or anything but a regular file
-    // where the working copy goes is refused, never read, replaced or written through.
-    const AnchoredPath folderPath = m_context->workingFolderPath(folder);
-    const AnchoredPath local = folderPath.child(row.fileName);
-    FileOps::requireRegular(local, true);
-    const PgContent::Cursor cursor = PgContent::cursorOf(
-        m_context->db().exec("SELECT * FROM check_out(?, ?, ?, ?)", {id, m_context->computerName(), folder, remark}));
-    // The holder's own working copy stays as it is; only a missing one is made again.
-    if (!(FileOps::kindOf(local) == FileOps::Kind::File && (mine || PgContent::holds(local, cursor.content)))) {
-        taking->copy =
-            std::make_unique<FileOps::PreparedFile>(PgContent::producer(m_context->db(), cursor, row.fileName), folderPath);
+    PgConnection &db = context.db();
+    // Binary cells: the inline content as its raw bytes.
+    const PgResult r = db.execBinary("SELECT state, refusal, file_name, folder, held::text, content::text, "
+                                     "encode(sha256, 'hex'), size::text, data "
+                                     "FROM check_out_files(?::integer[], ?, ?, ?, ?)",
+                                     {PgConnection::intArray(ids), context.computerName(), context.workingRoot(), remark,
+                                      InlineBytes});
+    std::vector<Taking> taken(std::size_t(r.rows()));
+    for (int i = 0; i < r.rows(); ++i) {
+        Taking &t = taken[std::size_t(i)];
+        t.id = ids.value(i);
+        if (!r.isNull(i, 0)) {
+            t.refusal.emplace(PgConnection::errorNumber(r.raw(i, 0)), r.text(i, 1));
+            continue;
+        }
+        t.name = r.text(i, 2);
+        try {
+            // Below the working root nothing is followed: a link or anything but a regular
+            // file where the working copy goes is refused, never read, replaced or written
+            // through.
+            const AnchoredPath folder = context.workingFolderPath(r.text(i, 3));
+            const AnchoredPath local = folder.child(t.name);
+            FileOps::requireRegular(local, true);
+            const PgContent::Stored content{r.text(i, 6), r.int64(i, 7)};
+            // The holder's own working copy stays as it is; only a missing one is made again.
+            if (FileOps::kindOf(local) == FileOps::Kind::File && (r.boolean(i, 4) || PgContent::holds(local, content)))
+                continue;
+            t.copy = std::make_unique<FileOps::PreparedFile>(
+                r.isNull(i, 5) ? PgContent::producer(QByteArray(r.raw(i, 8), r.length(i, 8)), content, t.name)
+                               : PgContent::producer(db, PgContent::Cursor{r.text(i, 5), content}, t.name),
+                folder);
+        } catch (const DwError &e) {
+            t.refusal = e;
+            t.refusedHere = true;
+        }
     }
-    return taking;
+    return taken;
 }
 
-void PgProjects::place(Taking &taking)
+// Checks out the files in one transaction and answers them in the order of `ids`, each
+// refused or taken (its working copy not yet placed). Throws when the transaction fails as
+// a whole.
+std::vector<Taking> checkOutAll(PgContext &context, const QList<qint32> &ids, const QString &remark)
+{
+    QList<qint32> todo = ids;
+    std::map<qint32, DwError> refusedHere;
+    std::vector<Taking> taken;
+    while (!todo.isEmpty()) {
+        PgTransaction tx(context.db());
+        taken = take(context, todo, remark);
+        // A file this side refuses is given back by rolling back; the others are taken
+        // again without it.
+        const auto before = todo.size();
+        for (const Taking &t : taken) {
+            if (t.refusedHere) {
+                refusedHere.insert_or_assign(t.id, *t.refusal);
+                todo.removeAll(t.id);
+            }
+        }
+        if (todo.size() != before) {
+            taken.clear();
+            continue;
+        }
+        FaultInjection::check("before-commit");
+        tx.commit();
+        FaultInjection::point("after-commit");
+        break;
+    }
+    std::vector<Taking> answers;
+    std::size_t next = 0;
+    for (qint32 id : ids) {
+        if (const auto refused = refusedHere.find(id); refused != refusedHere.end()) {
+            answers.push_back(Taking{id, refused->second, true, {}, {}});
+        } else if (next < taken.size()) {
+            answers.push_back(std::move(taken[next++]));
+        } else {
+            answers.push_back(Taking{id, DwError(DwError::DatabaseError, QStringLiteral("De server gaf geen antwoord voor bestand %1.").arg(id)), false, {}, {}});
+        }
+    }
+    return answers;
+}
+
+// After the commit: the prepared working copy takes its place, its folder flushed unless the
+// caller flushes the folders of many (flushFolders).
+void place(Taking &taking, bool flush = true)
 {
     if (taking.copy)
-        taking.copy->replace(taking.name);
+        taking.copy->replace(taking.name, flush);
 }
+
+// Flushes each folder the working copies were placed in once.
+void flushFolders(const std::vector<Taking> &taken)
+{
+    QSet<QString> flushed;
+    for (const Taking &taking : taken) {
+        if (taking.copy && !flushed.contains(taking.copy->folder().path())) {
+            flushed.insert(taking.copy->folder().path());
+            FileOps::syncFolder(taking.copy->folder());
+        }
+    }
+}
+} // namespace
 
 void PgProjects::checkOut(qint32 lProjectID, const QString &strDescription)
 {
-    place(*m_context->inTransaction([&] { return take(lProjectID, strDescription); }));
+    std::vector<Taking> taken = checkOutAll(*m_context, {lProjectID}, strDescription);
+    if (taken.front().refusal)
+        throw *taken.front().refusal;
+    place(taken.front());
 }
 
 QList<bool> PgProjects::checkOutMany(const QList<qint32> &lProjectIDs, const QString &strDescription)
 {
+    // Every prepared working copy holds an open file until the commit: a few hundred a time.
     constexpr qsizetype Slice = 200;
     QList<bool> answers;
     for (qsizetype start = 0; start < lProjectIDs.size(); start += Slice) {
-        const QList<qint32> slice = lProjectIDs.mid(start, Slice);
-        std::vector<std::unique_ptr<Taking>> taken;
-        QList<bool> sliceAnswers;
+        std::vector<Taking> taken;
         try {
-            PgTransaction tx(m_context->db());
-            // Each file on its own: a refused one is rolled back to before it, the others stay.
-            for (qint32 id : slice) {
-                m_context->db().exec("SAVEPOINT dw_file");
-                try {
-                    taken.push_back(take(id, strDescription));
-                    m_context->db().exec("RELEASE SAVEPOINT dw_file");
-                    sliceAnswers << true;
-                } catch (const std::exception &e) {
-                    m_context->db().exec("ROLLBACK TO SAVEPOINT dw_file");
-                    m_context->recordError(e);
-                    sliceAnswers << false;
-                }
-            }
-            FaultInjection::check("before-commit");
-            tx.commit();
+            taken = checkOutAll(*m_context, lProjectIDs.mid(start, Slice), strDescription);
         } catch (const std::exception &e) {
             m_context->recordError(e);
             answers << QList<bool>(lProjectIDs.size() - answers.size(), false);
             return answers;
         }
-        FaultInjection::point("after-commit");
-        for (auto &taking : taken)
-            m_context->guard([&] { place(*taking); return true; }, false);
-        answers << sliceAnswers;
+        for (Taking &taking : taken) {
+            if (taking.refusal)
+                m_context->recordError(*taking.refusal);
+            else
+                m_context->guard([&] { place(taking, false); return true; }, false);
+            answers << !taking.refusal;
+        }
+        flushFolders(taken);
     }
     return answers;
 }
@@ -115,11 +194,13 @@ void PgProjects::checkIn(qint32 id, const QString &remark, bool removeLocalCopy)
     PgContent::Upload up;
     {
         PgTransaction tx(m_context->db());
-        up = PgContent::upload(m_context->db(), local, row.content);
+        up = PgContent::upload(m_context->db(), local, row.content, true);
         FaultInjection::check("before-commit");
-        // The switch goes in one message with the COMMIT.
-        tx.commit("SELECT check_in(?, ?, ?, ?)",
-                  {id, up.id ? QVariant(up.id) : QVariant(), PgContent::hashBytes(up.content.sha256), remark});
+        // The upload's last chunk (a small file's only one) and the switch go in one message
+        // with the COMMIT.
+        tx.commit("SELECT check_in_last(?, ?, ?, ?, ?)",
+                  {id, up.id ? QVariant(up.id) : QVariant(), up.changed ? QVariant(up.last) : QVariant(),
+                   PgContent::hashBytes(up.content.sha256), remark});
     }
     FaultInjection::point("after-commit");
     // Only the version that was stored goes; one saved since is kept aside.

@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <exception>
-#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -216,13 +215,13 @@ void PgConnection::afterStatement()
     }
 }
 
-pg_result *PgConnection::run(std::initializer_list<Statement> statements, pg_result **failed)
+pg_result *PgConnection::run(const std::vector<Statement> &statements, pg_result **failed)
 {
     // More than one statement go in one message (libpq's pipeline mode): one round trip.
     const bool pipelined = statements.size() > 1;
     bool sent = !pipelined || PQenterPipelineMode(m_conn) == 1;
     for (const Statement &statement : statements)
-        sent = sent && send(statement.sql, statement.params, 0);
+        sent = sent && send(statement.sql, statement.params, statement.resultFormat);
     if (!sent || (pipelined && PQpipelineSync(m_conn) != 1)) {
         if (pipelined)
             PQexitPipelineMode(m_conn);
@@ -267,6 +266,16 @@ pg_result *PgConnection::run(std::initializer_list<Statement> statements, pg_res
 
 PgResult PgConnection::exec(const char *sql, const QVariantList &params)
 {
+    return execAs(sql, params, 0);
+}
+
+PgResult PgConnection::execBinary(const char *sql, const QVariantList &params)
+{
+    return execAs(sql, params, 1);
+}
+
+PgResult PgConnection::execAs(const char *sql, const QVariantList &params, int resultFormat)
+{
     if (!revive(sql))
         return PgResult();
     // A transaction begins with its first statement, BEGIN and it in one message. A rollback
@@ -275,13 +284,14 @@ PgResult PgConnection::exec(const char *sql, const QVariantList &params)
     if (begin && std::strcmp(sql, "ROLLBACK") == 0)
         return PgResult();
     pg_result *failed = nullptr;
-    pg_result *result = begin ? run({{"BEGIN", {}}, {sql, params}}, &failed) : run({{sql, params}}, &failed);
+    pg_result *result = begin ? run({{"BEGIN", {}}, {sql, params, resultFormat}}, &failed)
+                              : run({{sql, params, resultFormat}}, &failed);
     if (failed) {
         if (resendable(sql, begin)) {
             PQclear(failed);
             reopen();
             m_beginPending = begin;
-            return exec(sql, params);
+            return execAs(sql, params, resultFormat);
         }
         fail(failed);
     }
@@ -377,6 +387,14 @@ QString PgConnection::conninfo(const QList<std::pair<const char *, QString>> &pa
         out << QStringLiteral("%1='%2'").arg(QLatin1String(key), quoted);
     }
     return out.join(QLatin1Char(' '));
+}
+
+QString PgConnection::intArray(const QList<qint32> &ids)
+{
+    QStringList parts;
+    for (qint32 id : ids)
+        parts << QString::number(id);
+    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
 }
 
 QString PgConnection::identifier(const QString &name)

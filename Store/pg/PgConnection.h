@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -53,6 +54,10 @@ public:
     PgConnection &operator=(const PgConnection &) = delete;
 
     PgResult exec(const char *sql, const QVariantList &params = {});
+    // As exec, with the cells in binary form: a bytea's raw bytes without the cost of its
+    // text form (a text column is its UTF-8 bytes either way; other types are best cast to
+    // text in the statement).
+    PgResult execBinary(const char *sql, const QVariantList &params = {});
     // Runs a query whose rows may be too many to hold at once: each row comes to `row` on
     // its own as it arrives (a result of one row, cells in binary form: a bytea's raw
     // bytes), and is gone when `row` returns. An exception from `row` cancels the query
@@ -78,6 +83,11 @@ public:
     void setReconnectHook(std::function<void()> hook) { m_reconnected = std::move(hook); }
     // Whether the link to the server is known to be broken.
     bool broken() const;
+    // Makes a broken link again without waiting for the server: each call takes the steps
+    // that can be taken now (for a listener's timer, which must not hold up the event loop).
+    // A statement meanwhile finishes the reconnection the usual way.
+    enum class Revival { Back, Connecting, Failed };
+    Revival reviveWithoutWaiting();
     // Begins a transaction; the BEGIN goes with its first statement.
     void begin() { m_beginPending = true; }
     // Commits the running transaction. With request marks on, the change is committed with a
@@ -98,6 +108,8 @@ public:
     void endStuckSessions() noexcept;
     // Builds a libpq connection string from its parts (values quoted as libpq wants).
     static QString conninfo(const QList<std::pair<const char *, QString>> &parts);
+    // A list of IDs as an SQL array literal (for a parameter cast to integer[]).
+    static QString intArray(const QList<qint32> &ids);
     // A name as a quoted SQL identifier.
     static QString identifier(const QString &name);
     // The store's error number for an SQL state (e.g. of a refusal a batch function caught).
@@ -108,10 +120,12 @@ private:
     struct Statement {
         const char *sql;
         QVariantList params;
+        int resultFormat = 0;
     };
     // Sends the statements (several in one message) and answers the last result, or null with
     // the first error in `failed`.
-    pg_result *run(std::initializer_list<Statement> statements, pg_result **failed);
+    pg_result *run(const std::vector<Statement> &statements, pg_result **failed);
+    PgResult execAs(const char *sql, const QVariantList &params, int resultFormat);
     void afterStatement();
     [[noreturn]] void fail(pg_result *result);
     [[noreturn]] static void refuseConnection(const QString &why, const QString &server, const QString &database,
@@ -122,6 +136,8 @@ private:
     // for the rollback of a transaction the break cut off (nothing left to do).
     bool revive(const char *sql);
     void reopen();
+    // After the connection was made again: its settings, LISTENs and the reconnect hook.
+    void restored();
     // Whether a statement that found the link broken may go again on a new connection.
     bool resendable(const char *sql, bool begun) const;
     // Sends a BEGIN still owed on its own (before a statement that cannot go in a pipeline).
@@ -129,6 +145,7 @@ private:
     pg_conn *m_conn = nullptr;
     bool m_requestMarks = false;
     bool m_beginPending = false;
+    bool m_reviving = false; // a reconnection without waiting is under way
     QList<QByteArray> m_channels;
     std::function<void()> m_reconnected;
     bool m_sentInTransaction = false; // the last statement was sent inside a transaction

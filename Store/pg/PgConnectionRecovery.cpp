@@ -70,6 +70,7 @@ void PgConnection::reopen()
 {
     if (m_lastFailure.isValid() && !m_lastFailure.hasExpired(RetryPauseMs))
         throw DwError(DwError::CannotCreateObject, m_failureText);
+    m_reviving = false;
     PQreset(m_conn);
     if (PQstatus(m_conn) != CONNECTION_OK) {
         m_failureText = QStringLiteral("De verbinding met de server was verbroken en kon niet worden hersteld: %1")
@@ -77,6 +78,11 @@ void PgConnection::reopen()
         m_lastFailure.start();
         throw DwError(DwError::CannotCreateObject, m_failureText);
     }
+    restored();
+}
+
+void PgConnection::restored()
+{
     m_lastFailure.invalidate();
     m_sentInTransaction = false;
     setUp();
@@ -86,11 +92,40 @@ void PgConnection::reopen()
         m_reconnected();
 }
 
+PgConnection::Revival PgConnection::reviveWithoutWaiting()
+{
+    if (!m_reviving) {
+        if (!broken())
+            return Revival::Back;
+        // libpq's own steps (PQresetStart, PQresetPoll) never wait for the server.
+        if (PQresetStart(m_conn) != 1)
+            return Revival::Failed;
+        m_reviving = true;
+    }
+    switch (PQresetPoll(m_conn)) {
+    case PGRES_POLLING_OK:
+        m_reviving = false;
+        try {
+            restored();
+        } catch (const DwError &) {
+            return Revival::Failed; // gone again at once: the next try connects anew
+        }
+        return Revival::Back;
+    case PGRES_POLLING_FAILED:
+        m_reviving = false;
+        return Revival::Failed;
+    default:
+        return Revival::Connecting;
+    }
+}
+
 void PgConnection::commit(const char *last, const QVariantList &params)
 {
+    bool begin = false;
     if (last) {
         revive(last);
-        beginNow();
+        // A transaction of one statement: BEGIN, it, the mark and COMMIT go in one message.
+        begin = std::exchange(m_beginPending, false);
     } else if (std::exchange(m_beginPending, false)) {
         return; // a transaction that ran no statement was never begun on the server
     } else {
@@ -98,14 +133,16 @@ void PgConnection::commit(const char *last, const QVariantList &params)
     }
     // The mark is a change of the same transaction: it is there exactly when the COMMIT landed.
     const QString request = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    std::vector<Statement> statements;
+    if (begin)
+        statements.push_back({"BEGIN", {}});
+    if (last)
+        statements.push_back({last, params});
+    if (m_requestMarks)
+        statements.push_back({"SELECT dw.mark_request(?)", {request}});
+    statements.push_back({"COMMIT", {}});
     pg_result *failed = nullptr;
-    pg_result *result = nullptr;
-    if (!m_requestMarks)
-        result = last ? run({{last, params}, {"COMMIT", {}}}, &failed) : run({{"COMMIT", {}}}, &failed);
-    else if (last)
-        result = run({{last, params}, {"SELECT dw.mark_request(?)", {request}}, {"COMMIT", {}}}, &failed);
-    else
-        result = run({{"SELECT dw.mark_request(?)", {request}}, {"COMMIT", {}}}, &failed);
+    pg_result *result = run(statements, &failed);
     PQclear(result);
     if (!failed) {
         afterStatement();

@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <functional>
 #include <memory>
 
 namespace dwfm::store::pg::PgContent {
@@ -35,7 +36,7 @@ void openRegular(QFile &file, const AnchoredPath &path)
 }
 } // namespace
 
-Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current)
+Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current, bool keepLast)
 {
     const QString &path = at.path();
     Upload up;
@@ -52,6 +53,7 @@ Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current)
         up.content = current;
         return up;
     }
+    up.changed = true;
     ContentHash hash;
     qint64 size = 0;
     std::unique_ptr<char[]> buffer(new char[ChunkSize]);
@@ -62,6 +64,12 @@ Upload upload(PgConnection &db, const AnchoredPath &at, const Stored &current)
             break;
         hash.add(buffer.get(), size_t(n));
         size += n;
+        // The file's size when it was stamped tells the last chunk; a file that grew since is
+        // refused below.
+        if (keepLast && (n < ChunkSize || size >= up.source.size)) {
+            up.last = QByteArray(buffer.get(), n);
+            break;
+        }
         const QVariant data = n == 0 ? QVariant() : QVariant(QByteArray::fromRawData(buffer.get(), n));
         id = db.exec("SELECT put_chunk(?::bigint, ?::bytea)", {id, data}).int64(0, 0);
         FaultInjection::point("after-chunk");
@@ -94,21 +102,39 @@ Cursor cursorOf(const PgResult &result)
     return Cursor{result.text(0, 0), Stored{result.text(0, 1).mid(2), result.int64(0, 2)}};
 }
 
+namespace {
+// Hands the bytes that `feed` gives on to `write`, and throws when they are not `content`.
+void verified(const FileOps::Writer &write, const Stored &content, const QString &what,
+              const std::function<void(const FileOps::Writer &)> &feed)
+{
+    ContentHash hash;
+    qint64 size = 0;
+    feed([&](const char *data, qint64 n) {
+        hash.add(data, size_t(n));
+        size += n;
+        write(data, n);
+    });
+    if (size != content.size || hash.finish() != content.sha256) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("De inhoud van '%1' in de database is beschadigd (dwstore check --deep).").arg(what));
+    }
+}
+} // namespace
+
 FileOps::Producer producer(PgConnection &db, const Cursor &cursor, const QString &what)
 {
     return [&db, cursor, what](const FileOps::Writer &write) {
-        ContentHash hash;
-        qint64 size = 0;
-        const QByteArray fetch = "FETCH ALL FROM " + PgConnection::identifier(cursor.name).toUtf8();
-        db.stream(fetch.constData(), {}, [&](const PgResult &row) {
-            hash.add(row.raw(0, 0), size_t(row.length(0, 0)));
-            size += row.length(0, 0);
-            write(row.raw(0, 0), row.length(0, 0));
+        verified(write, cursor.content, what, [&](const FileOps::Writer &chunk) {
+            const QByteArray fetch = "FETCH ALL FROM " + PgConnection::identifier(cursor.name).toUtf8();
+            db.stream(fetch.constData(), {}, [&](const PgResult &row) { chunk(row.raw(0, 0), row.length(0, 0)); });
         });
-        if (size != cursor.content.size || hash.finish() != cursor.content.sha256) {
-            throw DwError(DwError::DatabaseError,
-                          QStringLiteral("De inhoud van '%1' in de database is beschadigd (dwstore check --deep).").arg(what));
-        }
+    };
+}
+
+FileOps::Producer producer(const QByteArray &bytes, const Stored &content, const QString &what)
+{
+    return [bytes, content, what](const FileOps::Writer &write) {
+        verified(write, content, what, [&](const FileOps::Writer &all) { all(bytes.constData(), bytes.size()); });
     };
 }
 

@@ -265,27 +265,88 @@ BEGIN
     PERFORM touched(r.location_id);
 END $$;
 
--- Many copies (deletions) in one call, each decided on its own: a refused file answers -1
--- (false) with the refusal's SQL state and text, and the others go on.
+-- Many copies in one call, each decided on its own as copy_project decides it: a refused file
+-- answers -1 (false) with the refusal's SQL state and text, and the others go on. The files
+-- are read, checked and copied as a set (a paste of a thousand files is a few statements, not
+-- a few thousand), sharing their content; of several with one name the first is copied.
 CREATE FUNCTION copy_projects(p_projects integer[], p_target integer, p_remark text)
 RETURNS TABLE (new_id integer, state text, refusal text)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE p integer;
+#variable_conflict use_column
+DECLARE u users := writer(); n integer := coalesce(array_length(p_projects, 1), 0);
+        roots boolean := NOT u.is_admin AND EXISTS (SELECT 1 FROM user_roots r WHERE r.user_key = u.user_key);
+        memo text := NULLIF(trim(coalesce(p_remark, '')), '');
+        ids integer[] := array_fill(-1, ARRAY[n]); states text[] := array_fill(NULL::text, ARRAY[n]);
+        refusals text[] := array_fill(NULL::text, ARRAY[n]);
+        made integer[] := '{}'; sources integer[] := '{}'; paths text[] := '{}'; f record; id integer;
+        serial regclass := pg_get_serial_sequence('dw.projects', 'project_id')::regclass;
 BEGIN
-    FOREACH p IN ARRAY p_projects LOOP
-        BEGIN
-            new_id := copy_project(p, p_target, p_remark);
-            state := NULL;
-            refusal := NULL;
-        EXCEPTION WHEN OTHERS THEN
-            new_id := -1;
-            state := SQLSTATE;
-            refusal := SQLERRM;
-        END;
-        RETURN NEXT;
+    PERFORM files_allowed(p_target);
+    PERFORM reachable(u, p_target);
+    -- The sources locked as file_row locks one, in one order: two pastes never wait on each
+    -- other in a circle.
+    PERFORM 1 FROM projects r WHERE r.project_id = ANY (p_projects) ORDER BY r.project_id FOR UPDATE;
+    FOR f IN
+        WITH a AS (SELECT x.p, x.ord FROM unnest(p_projects) WITH ORDINALITY x(p, ord)),
+             s AS (SELECT a.ord, a.p, r.project_id AS found, r.file_name, r.name_key, r.location_id,
+                          v.content_id IS NOT NULL AS has_content
+                     FROM a LEFT JOIN projects r ON r.project_id = a.p
+                     LEFT JOIN versions v ON v.project_id = r.project_id AND v.version = r.version),
+             here AS (SELECT l.location_id, location_path(l.location_id) AS path,
+                             NOT roots OR EXISTS (SELECT 1 FROM above(l.location_id) b JOIN user_roots ur
+                                                      ON ur.location_id = b.location_id WHERE ur.user_key = u.user_key) AS reached
+                        FROM (SELECT DISTINCT s.location_id FROM s WHERE s.found IS NOT NULL) l),
+             c AS (SELECT s.*, h.path, h.reached,
+                          CASE WHEN s.found IS NULL THEN 1 WHEN NOT h.reached THEN 2 WHEN NOT s.has_content THEN 3 END AS problem
+                     FROM s LEFT JOIN here h ON h.location_id = s.location_id)
+        SELECT c.*,
+               (SELECT t.file_name FROM projects t WHERE t.location_id = p_target AND t.name_key = c.name_key) AS file_there,
+               (SELECT l.name FROM locations l WHERE l.parent_id = p_target AND l.name_key = c.name_key) AS folder_there,
+               first_value(c.file_name) OVER w AS first_name, row_number() OVER w AS nth
+          FROM c WINDOW w AS (PARTITION BY c.problem IS NULL, c.name_key ORDER BY c.ord)
+         ORDER BY c.ord
+    LOOP
+        IF f.problem = 1 THEN
+            states[f.ord] := 'P0002';
+            refusals[f.ord] := format('Bestand %s bestaat niet in de store.', f.p);
+        ELSIF f.problem = 2 THEN
+            states[f.ord] := '42501';
+            refusals[f.ord] := format('De map ''%s'' ligt buiten de roots van gebruiker ''%s''.',
+                                      coalesce(f.path, f.location_id::text), u.user_id);
+        ELSIF f.problem = 3 THEN
+            states[f.ord] := 'P0002';
+            refusals[f.ord] := format('De inhoud van ''%s'' staat nog niet in de database.', f.file_name);
+        ELSIF f.file_there IS NOT NULL OR f.nth > 1 THEN
+            states[f.ord] := '23505';
+            refusals[f.ord] := format('Er staat al een bestand ''%s'' in deze map.', coalesce(f.file_there, f.first_name));
+        ELSIF f.folder_there IS NOT NULL THEN
+            states[f.ord] := '23505';
+            refusals[f.ord] := format('Er bestaat al een map ''%s'' op deze plaats.', f.folder_there);
+        ELSE
+            id := nextval(serial);
+            ids[f.ord] := id;
+            made := made || id;
+            sources := sources || f.p;
+            paths := paths || f.path;
+        END IF;
     END LOOP;
+    IF made <> '{}' THEN
+        INSERT INTO projects (project_id, location_id, file_name, name_key, default_project, version)
+        SELECT m.id, p_target, r.file_name, r.name_key, r.default_project, 1
+          FROM unnest(made, sources) m(id, src) JOIN projects r ON r.project_id = m.src;
+        INSERT INTO versions (project_id, version, content_id, sha256, size, made_at, user_name, remark)
+        SELECT m.id, 1, v.content_id, v.sha256, v.size, now_ms(), u.user_id, memo
+          FROM unnest(made, sources) m(id, src) JOIN projects r ON r.project_id = m.src
+          JOIN versions v ON v.project_id = r.project_id AND v.version = r.version;
+        INSERT INTO history (project_id, action, action_at, user_name, memo)
+        SELECT m.id, 'Gekopieerd van ' || m.path, now_ms(), u.user_id, memo FROM unnest(made, paths) m(id, path);
+        PERFORM touched(p_target);
+    END IF;
+    RETURN QUERY SELECT * FROM unnest(ids, states, refusals);
 END $$;
 
+-- Many deletions in one call, each decided on its own: a refused file answers false with the
+-- refusal's SQL state and text, and the others go on.
 CREATE FUNCTION delete_projects(p_projects integer[]) RETURNS TABLE (done boolean, state text, refusal text)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 DECLARE p integer;

@@ -14,15 +14,6 @@
 namespace dwfm::store::pg {
 
 namespace {
-// A list of IDs as a PostgreSQL array literal.
-QString idArray(const QList<qint32> &ids)
-{
-    QStringList parts;
-    for (qint32 id : ids)
-        parts << QString::number(id);
-    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
-}
-
 // The answers of a batch function, one row per file (first column its own answer, then the
 // refusal's SQL state and text); the last refusal becomes the last error.
 template <typename T>
@@ -91,7 +82,7 @@ QList<qint32> PgProjects::copyMany(const QList<qint32> &lProjectIDs, qint32 lTar
     return m_context->inTransaction(
         [&] {
             const PgResult r = m_context->db().exec("SELECT new_id, state, refusal FROM copy_projects(?::integer[], ?, ?)",
-                                                    {idArray(lProjectIDs), lTargetLocationID, strDescription});
+                                                    {PgConnection::intArray(lProjectIDs), lTargetLocationID, strDescription});
             return batchAnswers<qint32>(m_context, r, [](const PgResult &row, int i) { return qint32(row.int64(i, 0)); });
         });
 }
@@ -101,7 +92,7 @@ QList<bool> PgProjects::removeMany(const QList<qint32> &lProjectIDs)
     return m_context->inTransaction(
         [&] {
             const PgResult r =
-                m_context->db().exec("SELECT done, state, refusal FROM delete_projects(?::integer[])", {idArray(lProjectIDs)});
+                m_context->db().exec("SELECT done, state, refusal FROM delete_projects(?::integer[])", {PgConnection::intArray(lProjectIDs)});
             return batchAnswers<bool>(m_context, r, [](const PgResult &row, int i) { return row.boolean(i, 0); });
         });
 }

@@ -9,8 +9,9 @@ namespace dwfm::store::pg {
 // {owner} is replaced by the owner role. The scripts run as the database administrator.
 
 // The version of the tables and functions these scripts make (store_info 'schema_version').
-// 1: content in a shared folder; 2: content and its versions in the database.
-inline constexpr int PgSchemaVersion = 2;
+// 1: content in a shared folder; 2: content and its versions in the database; 3: the
+// functions that take a dialog's check-outs in one call and a small check-in in one message.
+inline constexpr int PgSchemaVersion = 3;
 
 // The record tables, for a new store.
 inline const char *const PgRecordTablesSql = R"SQL(

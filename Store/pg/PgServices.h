@@ -65,11 +65,6 @@ public:
     static const char *inLocationSql();
 
 private:
-    // A file taken in the running transaction, with its working copy made ready.
-    struct Taking;
-    std::unique_ptr<Taking> take(qint32 id, const QString &remark);
-    // After the commit: the prepared working copy takes its place.
-    static void place(Taking &taking);
     // Runs `use` with the bytes of a version of the file (0: its current one) in a
     // transaction of its own.
     void withContent(qint32 id, qint32 version, const std::function<void(const FileOps::Producer &, const QString &name)> &use);

@@ -90,6 +90,11 @@ QString PgSession::conninfo(const QString &server, const QString &database, cons
 
 void PgSession::requireSchema(int version, const QString &catalogue)
 {
+    if (version >= 2 && version < PgSchemaVersion) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("De store '%1' heeft een oudere opbouw (versie %2): een beheerder werkt hem bij met "
+                                     "een dwstore --server ... opdracht, bijvoorbeeld check.").arg(catalogue).arg(version));
+    }
     if (version < PgSchemaVersion) {
         throw DwError(DwError::DatabaseError,
                       QStringLiteral("De store '%1' heeft een oudere opbouw (versie %2): een beheerder werkt hem bij met "

@@ -1,5 +1,7 @@
 #include "StoreFixture.h"
 
+#include "ProjectBatch.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -79,4 +81,33 @@ TEST_P(StoreTest, AnAdministratorUndoingSomeoneElsesCheckOutLeavesTheirFiles)
     for (; !h->isEof(); h->moveNext())
         last = h->value("Description").toString() + ":" + h->value("Memo").toString();
     EXPECT_EQ(last, "In gebruik nemen ongedaan gemaakt:Voor bert. vergeten");
+}
+
+// The files of one dialog are decided each on its own: a file held by someone else or with a
+// link where its working copy goes is refused and stays as it was, the others are checked
+// out, small and large alike, and a file the user held already keeps its working copy.
+TEST_P(StoreTest, ADialogsCheckOutDecidesEachFileOnItsOwn)
+{
+    const QByteArray large = QByteArray(5 << 19, 'g') + "einde"; // beyond what travels in one piece
+    const qint32 small = addFile(*anna, "Klein.txt", "klein", tekeningen), big = addFile(*anna, "Groot.bin", large, tekeningen);
+    const qint32 berts = addFile(*anna, "Van bert.txt", "b", tekeningen), linked = addFile(*anna, "Gelinkt.txt", "l", tekeningen);
+    const qint32 own = addFile(*anna, "Eigen.txt", "e", tekeningen);
+    ASSERT_TRUE(bert->Projects().CheckOutProject(berts, "") && anna->Projects().CheckOutProject(own, ""));
+    writeFile(localFile("anna", "Eigen.txt"), "al gewijzigd");
+    writeFile(m_dir.filePath("elders.txt"), "niet van de store");
+    ASSERT_TRUE(QFile::link(m_dir.filePath("elders.txt"), localFile("anna", "Gelinkt.txt")));
+
+    auto &batch = dynamic_cast<ProjectBatch &>(anna->Projects());
+    EXPECT_EQ(batch.CheckOutProjects({small, big, berts, linked, own}, "samen"), QList<bool>({true, true, false, false, true}));
+    EXPECT_EQ(readFile(localFile("anna", "Klein.txt")), "klein");
+    EXPECT_EQ(readFile(localFile("anna", "Groot.bin")), large);
+    EXPECT_EQ(readFile(localFile("anna", "Eigen.txt")), "al gewijzigd");
+    EXPECT_EQ(readFile(m_dir.filePath("elders.txt")), "niet van de store");
+    const std::pair<qint32, const char *> holders[] = {{small, "anna"}, {big, "anna"}, {berts, "bert"}, {linked, ""}, {own, "anna"}};
+    for (const auto &[id, holder] : holders) {
+        RecordsetPtr info;
+        ASSERT_TRUE(anna->Projects().GetProjectInfo(info, id));
+        EXPECT_EQ(info->value("UserID").toString(), QString::fromUtf8(holder)) << id;
+    }
+    EXPECT_EQ(checkStore(), QStringList());
 }

@@ -170,10 +170,12 @@ TEST_P(StoreTest, ABatchCopyOrDeletionDoesTheGoodFilesAndLeavesTheRefusedOnesAsT
     const qint32 doel = makeLocation(*anna, "Doel", projecten);
     const qint32 a = addFile(*anna, "a.txt", "aa", tekeningen), b = addFile(*anna, "b.txt", "bb", tekeningen),
                  c = addFile(*anna, "c.txt", "cc", tekeningen);
-    const qint32 other = addFile(*anna, "B.TXT", "ander", doel);
+    const qint32 other = addFile(*anna, "B.TXT", "ander", doel), folderName = addFile(*anna, "Sub", "s", tekeningen);
+    makeLocation(*anna, "sub", doel);
 
     const QStringList before = snapshot();
-    EXPECT_EQ(batch->CopyProjects({b, 4711}, doel, "samen"), QList<qint32>({-1, -1}));
+    EXPECT_EQ(batch->CopyProjects({b, 4711, folderName}, doel, "samen"), QList<qint32>({-1, -1, -1}));
+    EXPECT_TRUE(anna->Database().LastError().contains("map 'sub'")) << anna->Database().LastError().toStdString();
     EXPECT_EQ(snapshot(), before) << "refused files leave the store as it was";
 
     // The second c is refused too: its name is taken by the first, in the same batch.

@@ -152,7 +152,6 @@ QStringList StoreTest::checkStore(bool deep)
 QStringList StoreTest::snapshot() const
 {
     QStringList lines;
-    const char *tables[] = {"users", "locations", "user_roots", "projects", "history", "pending_work"};
     if (embedded()) {
         auto db = SqliteDb::open(StoreFolders::databasePath(m_server, m_catalogue), false);
         for (const char *table : {"users", "locations", "user_roots", "projects", "history", "pending_work", "versions"}) {
