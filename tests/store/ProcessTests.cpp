@@ -293,3 +293,33 @@ TEST_P(ServerStoreTest, ARenameRacingADeleteOfTheSameFileLeavesOneOutcome)
     EXPECT_EQ(admin().storedContent().contents, contents - 1);
     EXPECT_EQ(checkStore(true), QStringList());
 }
+
+// Two users delete the two files that share one content at the same moment: each sees the
+// other's file still using it until that one commits, so the content must not be judged by
+// both before either commits. The second waits for the first and takes it along.
+TEST_P(ServerStoreTest, TwoFilesSharingAContentDeletedAtOnceTakeTheContentAlong)
+{
+    const qint32 file = addFile(*bert, "Plan.txt", "gedeelde inhoud", tekeningen);
+    QVariant copy;
+    ASSERT_TRUE(bert->Projects().CopyProject(file, projecten, "", copy));
+    const qint64 contents = admin().storedContent().contents;
+    pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    std::unique_ptr<QProcess> child;
+    FaultInjection::setHook(runHook);
+    atPoint = [&](const char *name) {
+        if (qstrcmp(name, "before-commit") != 0 || child)
+            return;
+        child.reset(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
+                                                      {"DW_CHILD_OP", "delete"}, {"DW_CHILD_ID", copy.toString()}}));
+        // Unguarded, the other deletion is done before this one commits.
+        QTest::qWaitFor([&] { return otherBackends(owner, "wait_event_type = 'Lock'") == 1 || child->state() == QProcess::NotRunning; },
+                        30000);
+    };
+    EXPECT_TRUE(bert->Projects().DeleteProject(file)) << bert->Database().LastError().toStdString();
+    atPoint = nullptr;
+    FaultInjection::setHook(nullptr);
+    ASSERT_TRUE(child && (child->state() == QProcess::NotRunning || child->waitForFinished(60000)));
+    EXPECT_EQ(child->exitCode(), 0) << "the other deletion answered True too";
+    EXPECT_EQ(admin().storedContent().contents, contents - 1);
+    EXPECT_EQ(checkStore(), QStringList());
+}
