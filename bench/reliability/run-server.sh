@@ -40,7 +40,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/dwbetrouwbaar.XXXXXX")
 pgdir=$(mktemp -d /tmp/dwpg-XXXXXX)
 chmod 755 "$pgdir"
 as_server() { if [ "$(id -u)" -eq 0 ]; then runuser -u nobody -- "$@"; else "$@"; fi; }
-[ "$(id -u)" -eq 0 ] && { dw_need runuser; chown nobody "$pgdir"; }
+[ "$(id -u)" -eq 0 ] && { dw_need /usr/sbin/runuser; chown nobody "$pgdir"; }
 server_stop() { as_server "$pgbin/pg_ctl" -D "$pgdir/data" -m immediate -w stop >/dev/null 2>&1; }
 server_start() {
   as_server "$pgbin/pg_ctl" -D "$pgdir/data" -l "$pgdir/log" -w -t 60 -o "-p $port -k $pgdir \
@@ -132,7 +132,11 @@ while [ "$killed" -lt "$kills" ] || [ "$stopped" -lt "$stops" ]; do
 done
 check final --all
 
+echo -n "Gedood midden in: "
 for k in "${kinds[@]}"; do printf '%s=%s ' "$k" "${killedAt[$k]:-0}"; done
+echo
+echo -n "Bevestigd door de store: "
+for k in "${kinds[@]}"; do printf '%s=%s ' "$k" "$(cat "$work"/j/[ks]*.log | grep -c "^END $k ok")"; done
 echo
 echo "Gedood midden in een bewerking: $killed; de server abrupt gestopt: $stopped; bewerkingen: $ops; proeven: $trials"
 echo "Gescheurd: $torn; verloren: $lost; vastgelopen: $stuck; mislukte controles: $bad"
