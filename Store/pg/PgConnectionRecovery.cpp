@@ -85,11 +85,16 @@ void PgConnection::restored()
 {
     m_lastFailure.invalidate();
     m_sentInTransaction = false;
+    // What a new connection sets up (search path, LISTENs) is the connection's own and goes
+    // before the transaction the caller is beginning: sent inside it, a rollback of that
+    // transaction would take the search path along and every later statement would fail.
+    const bool beginPending = std::exchange(m_beginPending, false);
     setUp();
     for (const QByteArray &channel : std::as_const(m_channels))
         exec(QByteArray("LISTEN ").append(channel).constData());
     if (m_reconnected)
         m_reconnected();
+    m_beginPending = beginPending;
 }
 
 PgConnection::Revival PgConnection::reviveWithoutWaiting()

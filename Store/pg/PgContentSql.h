@@ -154,12 +154,16 @@ BEGIN
     RETURN c;
 END $$;
 
--- Removes contents no version uses any more; one taken into use meanwhile stays.
+-- Removes contents no version uses any more; one taken into use meanwhile stays. The
+-- content's row is locked before its users are counted, so that two transactions that each
+-- drop one of its last two users do not both count the other's and leave it to nobody: the
+-- second counts after the first committed.
 CREATE FUNCTION drop_unused(p_contents bigint[]) RETURNS void LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
 DECLARE c bigint;
 BEGIN
     FOREACH c IN ARRAY coalesce(p_contents, '{}') LOOP
         BEGIN
+            PERFORM 1 FROM contents WHERE content_id = c FOR UPDATE;
             DELETE FROM contents WHERE content_id = c AND NOT uploading
                AND NOT EXISTS (SELECT 1 FROM versions WHERE content_id = c);
         EXCEPTION WHEN foreign_key_violation THEN
@@ -258,7 +262,7 @@ BEGIN
     IF r.checked_out AND lower(r.user_id) <> u.user_key THEN
         PERFORM refuse(format('''%s'' kan niet worden verwijderd: het is in gebruik bij %s.', r.file_name, r.user_id));
     END IF;
-    used := ARRAY(SELECT DISTINCT content_id FROM versions WHERE project_id = p_project);
+    used := ARRAY(SELECT DISTINCT content_id FROM versions WHERE project_id = p_project ORDER BY 1);
     DELETE FROM history WHERE project_id = p_project;
     DELETE FROM projects WHERE project_id = p_project;
     PERFORM drop_unused(used);

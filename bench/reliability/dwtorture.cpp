@@ -5,6 +5,7 @@
 //   dwtorture race STORE USER SEED COUNT COUNT random operations, then exits
 //   dwtorture verify STORE               recover, check (every content against its hash), repair
 //                                        when needed; prints figures
+// With a server address for STORE the server store is worked on (ServerTorture.h).
 // Before each operation it prints "BEGIN kind", after it "END kind", so that the script
 // knows what a kill interrupted. Every file's content ends in its own checksum, so a torn
 // file is recognised.
@@ -14,6 +15,8 @@
 #include "admin/StoreCheck.h"
 #include "ProjectBatch.h"
 #include "ProjectVersions.h"
+#include "ServerTorture.h"
+#include "TortureContent.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -26,39 +29,12 @@
 
 using namespace dwfm;
 using namespace dwfm::store;
+using namespace dwfm::torture;
 
 namespace {
 const QString Catalogue = QStringLiteral("Proef");
 const QStringList Kinds = {"checkout", "checkin", "undo",          "add",           "copy",    "batch",
                            "rename",   "delete",  "folder-rename", "folder-delete", "restore", "prune"};
-
-QRandomGenerator rng;
-
-QByteArray content(qsizetype size)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    for (char &c : data)
-        c = char('a' + rng.bounded(26));
-    return data + "\n#" + QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex() + "\n";
-}
-
-bool whole(const QByteArray &data)
-{
-    const qsizetype mark = data.lastIndexOf("\n#");
-    return mark >= 0 && data.mid(mark + 2).trimmed() == QCryptographicHash::hash(data.left(mark), QCryptographicHash::Md5).toHex();
-}
-
-// Written as an editor saves: a new file renamed over the old one.
-void save(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    const QString temp = path + QStringLiteral(".sav");
-    QFile f(temp);
-    if (f.open(QIODevice::WriteOnly) && f.write(data) == data.size()) {
-        f.close();
-        std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData());
-    }
-}
 
 qsizetype randomSize()
 {
@@ -251,6 +227,19 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments().mid(1);
     const QString mode = a.value(0), store = a.value(1);
+    if (DwFileStoreSession::isServerAddress(store)) {
+        if (mode == "setup" && a.size() == 4)
+            return serverSetup(store, a[3], a[2].toInt());
+        if (mode == "verify" && (a.size() == 4 || (a.size() == 5 && a[4] == "--all")))
+            return serverVerify(store, a[2], a[3], a.size() == 5);
+        if (mode == "op" && a.size() == 5) {
+            rng.seed(a[4].toUInt());
+            serverWork(store, a[2], a[3]);
+        }
+        std::fprintf(stderr, "Gebruik: dwtorture setup SERVER BESTANDEN MAP | op SERVER GEBRUIKER SOORT ZAAD | "
+                             "verify SERVER JOURNALEN PROEF [--all]\n");
+        return 2;
+    }
     if (mode == "setup" && a.size() == 3)
         return setup(store, a[2].toInt());
     if (mode == "verify" && a.size() == 2)

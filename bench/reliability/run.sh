@@ -6,7 +6,12 @@
 #   --kills   workers to kill (default 36: three trials of one worker of each of the twelve kinds)
 #   --files   files in the racing store (default 100); --ops operations per racing process
 #   --rounds  racing rounds (default 1)
+# run.sh DWTORTURE DWSTORE --server [OPTIONS]: the server store, with abrupt stops of the
+# database server too (run-server.sh, which lists its options).
 set -uo pipefail
+if [ "${3:-}" = --server ]; then
+  exec "$(dirname "$0")/run-server.sh" "$1" "$2" "${@:4}"
+fi
 torture=$1 dwstore=$2; shift 2
 kills=36 files=100 ops=40 rounds=1
 while [ $# -gt 0 ]; do

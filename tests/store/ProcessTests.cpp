@@ -236,6 +236,28 @@ void runHook(const char *name)
     if (atPoint)
         atPoint(name);
 }
+
+// Runs `change` in this process; just before it commits, a child (as anna) starts `op` on
+// file `id` and `meanwhile` waits for what should become of it. Answers the child, finished.
+std::unique_ptr<QProcess> raceAtCommit(const QString &server, const QString &catalogue, const char *op, qint32 id,
+                                       const std::function<void(QProcess &)> &meanwhile, const std::function<void()> &change)
+{
+    std::unique_ptr<QProcess> child;
+    FaultInjection::setHook(runHook);
+    atPoint = [&](const char *name) {
+        if (qstrcmp(name, "before-commit") != 0 || child)
+            return;
+        child.reset(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", server}, {"DW_CHILD_CATALOGUE", catalogue},
+                                                      {"DW_CHILD_OP", op}, {"DW_CHILD_ID", QString::number(id)}}));
+        meanwhile(*child);
+    };
+    change();
+    atPoint = nullptr;
+    FaultInjection::setHook(nullptr);
+    if (child && child->state() != QProcess::NotRunning)
+        child->waitForFinished(60000);
+    return child;
+}
 } // namespace
 
 TEST_P(ServerStoreTest, AClientKilledInTheMiddleOfAnUploadLeavesNothingAndTheServerCleansUp)
@@ -274,22 +296,40 @@ TEST_P(ServerStoreTest, ARenameRacingADeleteOfTheSameFileLeavesOneOutcome)
     const qint32 file = addFile(*bert, "Plan.txt", "inhoud", tekeningen);
     const qint64 contents = admin().storedContent().contents;
     pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
-    std::unique_ptr<QProcess> child;
-    FaultInjection::setHook(runHook);
-    atPoint = [&](const char *name) {
-        if (qstrcmp(name, "before-commit") != 0 || child)
-            return;
-        child.reset(startChild("DISABLED_Operation", {{"DW_CHILD_STORE", m_server}, {"DW_CHILD_CATALOGUE", m_catalogue},
-                                                      {"DW_CHILD_OP", "delete"}, {"DW_CHILD_ID", QString::number(file)}}));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return otherBackends(owner, "wait_event_type = 'Lock'") == 1; }, 30000))
-            << "the deletion waits for the rename";
-    };
-    EXPECT_TRUE(bert->Projects().RenameProject(file, "Nieuw.txt")) << bert->Database().LastError().toStdString();
-    atPoint = nullptr;
-    FaultInjection::setHook(nullptr);
-    ASSERT_TRUE(child && child->waitForFinished(60000));
+    const auto child = raceAtCommit(
+        m_server, m_catalogue, "delete", file,
+        [&](QProcess &) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return otherBackends(owner, "wait_event_type = 'Lock'") == 1; }, 30000))
+                << "the deletion waits for the rename";
+        },
+        [&] { EXPECT_TRUE(bert->Projects().RenameProject(file, "Nieuw.txt")) << bert->Database().LastError().toStdString(); });
+    ASSERT_TRUE(child && child->state() == QProcess::NotRunning);
     EXPECT_EQ(child->exitCode(), 0) << "the deletion answered True too";
     EXPECT_TRUE(bert->Projects().GetProjectFileName(file).isEmpty());
     EXPECT_EQ(admin().storedContent().contents, contents - 1);
     EXPECT_EQ(checkStore(true), QStringList());
+}
+
+// Two users delete the two files that share one content at the same moment: each sees the
+// other's file still using it until that one commits, so the content must not be judged by
+// both before either commits. The second waits for the first and takes it along.
+TEST_P(ServerStoreTest, TwoFilesSharingAContentDeletedAtOnceTakeTheContentAlong)
+{
+    const qint32 file = addFile(*bert, "Plan.txt", "gedeelde inhoud", tekeningen);
+    QVariant copy;
+    ASSERT_TRUE(bert->Projects().CopyProject(file, projecten, "", copy));
+    const qint64 contents = admin().storedContent().contents;
+    pg::PgConnection owner(pg::PgSession::conninfo(m_server, m_catalogue, QString(), QString()));
+    const auto child = raceAtCommit(
+        m_server, m_catalogue, "delete", copy.toInt(),
+        [&](QProcess &other) {
+            // Unguarded, the other deletion is done before this one commits.
+            QTest::qWaitFor([&] { return otherBackends(owner, "wait_event_type = 'Lock'") == 1 || other.state() == QProcess::NotRunning; },
+                            30000);
+        },
+        [&] { EXPECT_TRUE(bert->Projects().DeleteProject(file)) << bert->Database().LastError().toStdString(); });
+    ASSERT_TRUE(child && child->state() == QProcess::NotRunning);
+    EXPECT_EQ(child->exitCode(), 0) << "the other deletion answered True too";
+    EXPECT_EQ(admin().storedContent().contents, contents - 1);
+    EXPECT_EQ(checkStore(), QStringList());
 }
