@@ -3,6 +3,7 @@
 #include "FileStoreSession.h"
 #include "HeldProjects.h"
 #include "ProjectBatch.h"
+#include "ProjectSearch.h"
 #include "ProjectVersions.h"
 #include "pg/PgContext.h"
 
@@ -65,7 +66,8 @@ private:
     const PgContextPtr &m_context;
 };
 
-class PgProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions, public HeldProjects {
+class PgProjects final : public ProjectsService, public ProjectBatch, public ProjectVersions, public HeldProjects,
+                         public ProjectSearch {
 public:
     explicit PgProjects(const PgContextPtr &context) : m_context(context) {}
     qint32 AddProject(const QString &strSourcePath, qint32 lLocationID, const QVariant &vFileName, bool bCopyIntoStore,
@@ -102,6 +104,11 @@ public:
     bool GetProjectVersions(RecordsetPtr &rsVersions, qint32 lProjectID) override;
     bool GetVersionViewCopy(qint32 lProjectID, qint32 lVersion, QString &strPath) override;
     bool RestoreProjectVersion(qint32 lProjectID, qint32 lVersion, const QString &strRemark) override;
+
+    // ProjectSearch (PgSearch.cpp): through the store's own search function; FinishIndexing
+    // reads on this session's connection what no other client is reading, then waits for them.
+    bool SearchProjects(RecordsetPtr &rsFound, const QString &strText) override;
+    bool FinishIndexing(qint32 lTimeoutMs) override;
 
     // The statement GetProjectsInLocation runs, with the location's ID as its parameter.
     static const char *inLocationSql();

@@ -3,6 +3,8 @@
 #include "StoreFolders.h"
 #include "SessionRegistry.h"
 #include "pg/PgChanges.h"
+#include "pg/PgIndexer.h"
+#include "search/ContentIndexer.h"
 #include "pg/PgSchemaSql.h"
 #include "DwError.h"
 
@@ -109,6 +111,7 @@ void PgSession::requireSchema(int version, const QString &catalogue)
 bool PgSession::Connect(const QString &strServer, const QString &strUser, const QString &strPassWord,
                         const QString &strCatalog, bool bSQLSecurity)
 {
+    m_indexer.reset();
     m_changes.reset();
     m_context.reset();
     try {
@@ -117,8 +120,8 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         // (USER, PGUSER) claims; the server checks it (peer, GSS). With SQL security and no
         // user, libpq's own login applies (PGUSER, PGPASSWORD, ~/.pgpass).
         const QString login = bSQLSecurity ? strUser.trimmed().toLower() : StoreFolders::osAccount().toLower();
-        auto connection = std::make_shared<PgConnection>(
-            conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString()));
+        const QString info = conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString());
+        auto connection = std::make_shared<PgConnection>(info);
         const PgResult version = connection->exec("SELECT value, to_regprocedure('dw.mark_request(uuid)') IS NOT NULL "
                                                   "FROM store_info WHERE key = 'schema_version'");
         if (version.rows() == 0)
@@ -139,6 +142,11 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         const QString shown = shownServer(strServer);
         m_context = std::make_shared<PgContext>(connection, shown, catalogue, StoreFolders::serverDropFolder(shown, catalogue), user);
         m_database.setConnectError(0, QString());
+        // The same switch as the embedded store's indexing (off only to measure its cost).
+        if (ContentIndexer::enabled()) {
+            m_indexer = std::make_unique<PgIndexer>(info);
+            m_indexer->start(QThread::LowPriority);
+        }
         return true;
     } catch (const DwError &e) {
         m_context.reset();

@@ -8,6 +8,7 @@
 namespace dwfm::store::pg {
 
 class PgChanges;
+class PgIndexer;
 
 // The session of the server store: PostgreSQL holds the records and the files' content; a
 // client needs nothing but its connection.
@@ -50,6 +51,8 @@ private:
     PgLocations m_locations{m_context};
     PgProjects m_projects{m_context};
     std::unique_ptr<PgChanges> m_changes;
+    // Reads the text of stored documents for the store's search, in the background.
+    std::unique_ptr<PgIndexer> m_indexer;
 };
 
 } // namespace dwfm::store::pg

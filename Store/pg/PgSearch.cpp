@@ -1,0 +1,196 @@
+#include "pg/PgSearch.h"
+
+#include "DocumentContent.h"
+#include "DocumentText.h"
+#include "DwError.h"
+#include "RowShape.h"
+#include "pg/PgAdmin.h"
+#include "pg/PgRecordset.h"
+#include "pg/PgSearchSql.h"
+#include "pg/PgServices.h"
+#include "search/SearchText.h"
+#include "search/ShownFiles.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace dwfm::store::pg {
+
+namespace PgSearch {
+
+void install(PgAdmin &admin, PgConnection &c)
+{
+    c.script(admin.withRoles(PgSearchExtensionSql));
+    const PgResult where = c.exec("SELECT n.nspname, EXISTS (SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu') "
+                                  "FROM pg_extension e JOIN pg_namespace n ON n.oid = e.extnamespace "
+                                  "WHERE e.extname = 'pg_trgm'");
+    // lower() of the database's own locale may know only ASCII letters (the C locale); ICU's
+    // root locale knows them all.
+    c.script(admin.withRoles(PgSearchSql)
+                 .replace(QStringLiteral("{trgm}"), PgConnection::identifier(where.text(0, 0)))
+                 .replace(QStringLiteral("{collate}"),
+                          where.boolean(0, 1) ? QStringLiteral("COLLATE \"und-x-icu\"") : QString())
+                 .replace(QStringLiteral("{shown}"), ShownFiles::belowRootsSql(QLatin1Char('$'), QStringLiteral("%s"),
+                                                                               QString(), QStringLiteral("p.name_key"))));
+}
+
+bool installed(PgConnection &c)
+{
+    return c.exec("SELECT to_regprocedure('dw.search_projects(text)') IS NOT NULL").boolean(0, 0);
+}
+
+RecordsetPtr find(PgConnection &c, const QString &text)
+{
+    if (SearchText::words(text).isEmpty())
+        return nullptr;
+    if (!installed(c)) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore upgrade."));
+    }
+    return PgRecordset::open(c.exec("SELECT " DW_FILE_ROW_COLUMNS ", f.location_path FROM search_projects(?) f "
+                                    "JOIN projects p ON p.project_id = f.project_id ORDER BY p.name_key, f.location_path",
+                                    {text}),
+                             RowShapes::foundFile().fields, RowShapes::foundFile().kinds);
+}
+
+namespace {
+// How much of a content its text needs: nothing more of one that has none (known from its
+// first chunk), the first characters of a text file, all of a PDF or an office document.
+qint64 bytesNeeded(const QString &fileName, QByteArrayView firstChunk)
+{
+    switch (DocumentContent::kindOf(fileName, firstChunk.first(std::min(firstChunk.size(), DocumentContent::HeadBytes)))) {
+    case DocumentContent::Kind::None:
+        return 0;
+    case DocumentContent::Kind::Text:
+        return qint64(SearchText::MaxDocumentText) * 4;
+    default:
+        return std::numeric_limits<qint64>::max();
+    }
+}
+
+struct Claim {
+    qint64 contentId = 0;
+    QString fileName;
+};
+
+void giveBack(PgConnection &c, qint64 contentId)
+{
+    try {
+        c.exec("SELECT release_text(?)", {contentId});
+    } catch (const DwError &) {
+        // The claim ends with this connection.
+    }
+}
+
+// Claims the next content and writes as much of it as its text needs into `file`, in one
+// short transaction (the claim outlives it); nothing when nothing waits for this connection.
+std::optional<Claim> claimInto(PgConnection &c, QFile &file)
+{
+    std::optional<Claim> claim;
+    try {
+        PgTransaction tx(c);
+        const PgResult r = c.exec("SELECT content_id, file_name, content FROM claim_text()");
+        if (r.rows() == 0 || r.isNull(0, 0)) {
+            tx.commit();
+            return std::nullopt;
+        }
+        claim = Claim{r.int64(0, 0), r.text(0, 1)};
+        const QByteArray fetch = "FETCH 1 FROM " + PgConnection::identifier(r.text(0, 2)).toUtf8();
+        qint64 written = 0, needed = -1;
+        for (bool more = true; more && (needed < 0 || written < needed);) {
+            more = false;
+            c.stream(fetch.constData(), {}, [&](const PgResult &row) {
+                more = true;
+                const qint64 n = row.length(0, 0);
+                if (file.write(row.raw(0, 0), n) != n)
+                    throw DwError(DwError::DiskFull, QStringLiteral("De tekst van een document kan niet worden gelezen: "
+                                                                    "de tijdelijke map is vol."));
+                if (needed < 0)
+                    needed = bytesNeeded(claim->fileName, QByteArrayView(row.raw(0, 0), n));
+                written += n;
+            });
+        }
+        file.close();
+        tx.commit();
+    } catch (...) {
+        file.close();
+        if (claim)
+            giveBack(c, claim->contentId);
+        throw;
+    }
+    return claim;
+}
+} // namespace
+
+Outcome indexNext(PgConnection &c, const std::function<bool()> &goOn)
+{
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/dwindex-XXXXXX"));
+    if (!folder.isValid())
+        throw DwError(DwError::PathNotFound, QStringLiteral("Er kan geen tijdelijke map worden gemaakt voor het lezen van "
+                                                            "documenten."));
+    const QString path = folder.filePath(QStringLiteral("document"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw DwError(DwError::PermissionDenied, QStringLiteral("De tijdelijke map '%1' is niet beschrijfbaar.").arg(folder.path()));
+    const std::optional<Claim> claim = claimInto(c, file);
+    if (!claim)
+        return Outcome::Waiting;
+    try {
+        const std::optional<QString> text = DocumentText::extract(path, claim->fileName, SearchText::MaxDocumentText, goOn);
+        if (goOn && !goOn()) {
+            giveBack(c, claim->contentId);
+            return Outcome::Stopped;
+        }
+        c.exec("SELECT store_text(?, ?)", {claim->contentId, text.value_or(QString())});
+    } catch (...) {
+        giveBack(c, claim->contentId);
+        throw;
+    }
+    return Outcome::Indexed;
+}
+
+qint64 waiting(PgConnection &c)
+{
+    return c.exec("SELECT text_waiting()").int64(0, 0);
+}
+
+} // namespace PgSearch
+
+bool PgProjects::SearchProjects(RecordsetPtr &rsFound, const QString &strText)
+{
+    rsFound.reset();
+    return guarded(m_context, [&] { return bool(rsFound = PgSearch::find(m_context->db(), strText)); }, false);
+}
+
+bool PgProjects::FinishIndexing(qint32 lTimeoutMs)
+{
+    return guarded(
+        m_context,
+        [&] {
+            if (!PgSearch::installed(m_context->db()))
+                return true; // a store without search has no text to wait for
+            const QDeadlineTimer deadline(std::max(lTimeoutMs, 0));
+            const auto goOn = [&] { return !deadline.hasExpired(); };
+            for (;;) {
+                if (PgSearch::indexNext(m_context->db(), goOn) == PgSearch::Outcome::Indexed)
+                    continue;
+                if (PgSearch::waiting(m_context->db()) == 0)
+                    return true;
+                if (deadline.hasExpired())
+                    return false;
+                // The rest is being read by other clients (this session's own indexer among
+                // them): look again in a moment.
+                QThread::msleep(10);
+            }
+        },
+        false);
+}
+
+} // namespace dwfm::store::pg
