@@ -27,6 +27,12 @@ namespace PgSearch {
 
 void install(PgAdmin &admin, PgConnection &c)
 {
+    if (c.exec("SELECT 1 FROM pg_available_extensions WHERE name = 'pg_trgm'").rows() == 0) {
+        throw DwError(DwError::DatabaseError,
+                      QStringLiteral("De PostgreSQL-server mist de uitbreiding pg_trgm, die het zoeken nodig heeft: "
+                                     "installeer op de server het Debian-pakket postgresql-contrib (bij PostgreSQL 15: "
+                                     "postgresql-15)."));
+    }
     c.script(admin.withRoles(PgSearchExtensionSql));
     const PgResult where = c.exec("SELECT n.nspname, EXISTS (SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu') "
                                   "FROM pg_extension e JOIN pg_namespace n ON n.oid = e.extnamespace "

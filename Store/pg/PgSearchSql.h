@@ -54,6 +54,7 @@ CREATE TABLE IF NOT EXISTS search_queue (
     content_id bigint PRIMARY KEY REFERENCES contents ON DELETE CASCADE,
     queued_at  bigint NOT NULL,
     tries      integer NOT NULL DEFAULT 0);
+CREATE INDEX IF NOT EXISTS search_queue_by_age ON search_queue (queued_at, content_id);
 
 -- The current contents that have no text yet, for a store that kept content before.
 INSERT INTO search_queue (content_id, queued_at)
