@@ -56,14 +56,20 @@ RecordsetPtr find(PgConnection &c, const QString &text)
 {
     if (SearchText::words(text).isEmpty())
         return nullptr;
-    if (!installed(c)) {
-        throw DwError(DwError::DatabaseError,
-                      QStringLiteral("Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore upgrade."));
+    try {
+        return PgRecordset::open(c.exec("SELECT " DW_FILE_ROW_COLUMNS ", f.location_path FROM search_projects(?) f "
+                                        "JOIN projects p ON p.project_id = f.project_id "
+                                        "ORDER BY p.name_key, f.location_path",
+                                        {text}),
+                                 RowShapes::foundFile().fields, RowShapes::foundFile().kinds);
+    } catch (const DwError &) {
+        // Asked only now: a search costs one round trip.
+        if (!installed(c)) {
+            throw DwError(DwError::DatabaseError,
+                          QStringLiteral("Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore upgrade."));
+        }
+        throw;
     }
-    return PgRecordset::open(c.exec("SELECT " DW_FILE_ROW_COLUMNS ", f.location_path FROM search_projects(?) f "
-                                    "JOIN projects p ON p.project_id = f.project_id ORDER BY p.name_key, f.location_path",
-                                    {text}),
-                             RowShapes::foundFile().fields, RowShapes::foundFile().kinds);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "DwError.h"
 #include "HeldProjects.h"
 #include "ProjectSearch.h"
+#include "pg/PgAdmin.h"
 #include "pg/PgConnection.h"
 #include "pg/PgSession.h"
 #include "search/ContentIndexer.h"
@@ -272,4 +273,23 @@ TEST_P(ServerStoreTest, EachContentIsReadByOneClientThatMayReadIt)
     EXPECT_EQ(found(*writer, "cijfers"), QStringList{"Open.txt|Projecten"});
     ASSERT_TRUE(searchOf(*writer).FinishIndexing(30000));
     EXPECT_EQ(found(*writer, "cijfers"), (QStringList{"Geheim.txt|Intern", "Open.txt|Projecten"}));
+}
+
+TEST_P(ServerStoreTest, AStoreMadeBeforeItCouldSearchGetsItsSearchFromItsAdministration)
+{
+    addFile(*anna, "Oud.txt", "een oude notitie", projecten);
+    execAsOwner("DROP SCHEMA dw_search CASCADE; DROP TABLE dw.search_text, dw.search_queue CASCADE; "
+                "DROP FUNCTION dw.search_projects(text), dw.claim_text(), dw.release_text(bigint), "
+                "dw.store_text(bigint, text)");
+    RecordsetPtr rs;
+    EXPECT_FALSE(searchOf(*anna).SearchProjects(rs, "oud"));
+    EXPECT_EQ(anna->Database().LastError(),
+              "Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore upgrade.");
+    EXPECT_TRUE(searchOf(*anna).FinishIndexing(1000)) << "no text to wait for";
+
+    // Any work of the administration brings it; the content kept before is read then.
+    pg::PgAdmin(m_server, m_catalogue).users();
+    EXPECT_EQ(found(*anna, "oud"), QStringList{"Oud.txt|Projecten"});
+    ASSERT_TRUE(searchOf(*anna).FinishIndexing(30000));
+    EXPECT_EQ(found(*anna, "notitie"), QStringList{"Oud.txt|Projecten"});
 }
