@@ -3,7 +3,8 @@
 #include "pg/PgConnection.h"
 #include "pg/PgSearch.h"
 
-#include <chrono>
+#include <QElapsedTimer>
+
 #include <memory>
 
 namespace dwfm::store::pg {
@@ -12,25 +13,14 @@ namespace {
 constexpr const char *Channel = "dw_text";
 }
 
-PgIndexer::PgIndexer(QString conninfo, QObject *parent) : QThread(parent), m_conninfo(std::move(conninfo))
+PgIndexer::PgIndexer(QString conninfo, QObject *parent) : IndexingThread(parent), m_conninfo(std::move(conninfo))
 {
     setObjectName(QStringLiteral("DwPgIndexer"));
 }
 
 PgIndexer::~PgIndexer()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop.store(true);
-    }
-    m_wake.notify_all();
-    wait();
-}
-
-void PgIndexer::waitTick()
-{
-    std::unique_lock lock(m_mutex);
-    m_wake.wait_for(lock, std::chrono::milliseconds(TickMs), [this] { return stopping(); });
+    stopAndWait();
 }
 
 void PgIndexer::run()

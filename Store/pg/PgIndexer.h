@@ -1,12 +1,8 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QString>
-#include <QThread>
+#include "search/IndexingThread.h"
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <QString>
 
 namespace dwfm::store::pg {
 
@@ -17,10 +13,9 @@ namespace dwfm::store::pg {
 // a client that went is free again); after a notice it waits until the store has been quiet
 // for a moment, so that a run of check-ins does not share its time with reading documents,
 // but not longer than MaxDelayMs. Stops when it is destroyed.
-class PgIndexer final : public QThread {
+class PgIndexer final : public IndexingThread {
     Q_OBJECT
 public:
-    static constexpr int TickMs = 200;
     static constexpr int QuietMs = 400;
     static constexpr int MaxDelayMs = 3000;
     static constexpr int LookAgainMs = 60000;
@@ -34,13 +29,7 @@ protected:
     void run() override;
 
 private:
-    bool stopping() const { return m_stop.load(); }
-    void waitTick();
-
     QString m_conninfo;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
 };
 
 } // namespace dwfm::store::pg

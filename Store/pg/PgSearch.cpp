@@ -8,14 +8,13 @@
 #include "pg/PgRecordset.h"
 #include "pg/PgSearchSql.h"
 #include "pg/PgServices.h"
+#include "search/IndexingThread.h"
 #include "search/SearchText.h"
 #include "search/ShownFiles.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <limits>
@@ -186,21 +185,15 @@ bool PgProjects::FinishIndexing(qint32 lTimeoutMs)
     return guarded(
         m_context,
         [&] {
-            if (!PgSearch::installed(m_context->db()))
-                return true; // a store without search has no text to wait for
-            const QDeadlineTimer deadline(std::max(lTimeoutMs, 0));
-            const auto goOn = [&] { return !deadline.hasExpired(); };
-            for (;;) {
-                if (PgSearch::indexNext(m_context->db(), goOn) == PgSearch::Outcome::Indexed)
-                    continue;
-                if (PgSearch::waiting(m_context->db()) == 0)
-                    return true;
-                if (deadline.hasExpired())
-                    return false;
-                // The rest is being read by other clients (this session's own indexer among
-                // them): look again in a moment.
-                QThread::msleep(10);
-            }
+            PgConnection &db = m_context->db();
+            // A store without search has no text to wait for.
+            return !PgSearch::installed(db)
+                || finishIndexing(
+                       lTimeoutMs,
+                       [&](const std::function<bool()> &goOn) {
+                           return PgSearch::indexNext(db, goOn) == PgSearch::Outcome::Indexed;
+                       },
+                       [&] { return PgSearch::waiting(db); });
         },
         false);
 }

@@ -9,6 +9,7 @@
 // Usage: bench_search_server [RUNS]   (median of RUNS runs, 7 by default; starts its own
 // throwaway PostgreSQL cluster)
 #include "BenchTiming.h"
+#include "SearchVocabulary.h"
 #include "DwFileStoreSession.h"
 #include "PgCluster.h"
 #include "ProjectSearch.h"
@@ -37,21 +38,6 @@ constexpr int kLocations = 1000;
 constexpr int kNamedFiles = 100000;
 constexpr int kDocuments = 10000;
 const char *const kCatalogue = "bench_search";
-
-// A made-up word of two to four syllables, the n-th of the vocabulary (as the embedded
-// store's benchmark makes them).
-QString word(quint32 n)
-{
-    static const char *const syllables[] = {"ka", "ver", "bou", "ste", "lin", "gro", "de", "wa", "ter",
-                                            "mo", "ni", "pla", "zon", "ber", "aal", "ruim", "vest", "ek"};
-    QString out;
-    const int count = 2 + int(n % 3);
-    for (int i = 0; i < count; ++i) {
-        out += QLatin1String(syllables[n % 18]);
-        n = n / 18 + 7 * quint32(i + 1);
-    }
-    return out;
-}
 
 // The store: 1,000 locations below "Projecten", 100,000 file rows without content named as
 // in the embedded benchmark, and 10,000 text documents whose content lies in the database
@@ -138,6 +124,7 @@ int main(int argc, char **argv)
     admin.createStore();
     UserChange user;
     user.password = QStringLiteral("bench");
+    user.admin = true; // makes the top location; sees every location, as a user without roots does
     user.workingRoot = dir.filePath(QStringLiteral("werk"));
     admin.addUser(QStringLiteral("bench"), user);
     DwFileStoreSession session;

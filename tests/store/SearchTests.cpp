@@ -266,7 +266,7 @@ TEST_P(ServerStoreTest, EachContentIsReadByOneClientThatMayReadIt)
     // A claim ends with its connection: the next client takes the content over.
     first.reset();
     std::pair<qint64, QString> taken;
-    for (int i = 0; i < 100 && !taken.first; ++i, QThread::msleep(50))
+    for (int i = 0; i < 300 && !taken.first; ++i, QThread::msleep(50))
         taken = claim(*second);
     EXPECT_EQ(taken.second, "Open.txt");
     second->exec("SELECT dw.store_text(?, 'openbare cijfers')", {taken.first});
