@@ -65,7 +65,8 @@ RecordsetPtr find(PgConnection &c, const QString &text)
         // Asked only now: a search costs one round trip.
         if (!installed(c)) {
             throw DwError(DwError::DatabaseError,
-                          QStringLiteral("Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore upgrade."));
+                          QStringLiteral("Deze store kan nog niet zoeken: een beheerder werkt hem bij met "
+                                         "dwstore --server ... check."));
         }
         throw;
     }

@@ -284,7 +284,7 @@ TEST_P(ServerStoreTest, AStoreMadeBeforeItCouldSearchGetsItsSearchFromItsAdminis
     RecordsetPtr rs;
     EXPECT_FALSE(searchOf(*anna).SearchProjects(rs, "oud"));
     EXPECT_EQ(anna->Database().LastError(),
-              "Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore upgrade.");
+              "Deze store kan nog niet zoeken: een beheerder werkt hem bij met dwstore --server ... check.");
     EXPECT_TRUE(searchOf(*anna).FinishIndexing(1000)) << "no text to wait for";
 
     // Any work of the administration brings it; the content kept before is read then.
