@@ -62,14 +62,15 @@ void fill(pg::PgConnection &db, qint32 top)
         for (int w = 0; w < 200; ++w)
             words << word(random.bounded(4000u));
         const QByteArray text = words.join(QLatin1Char(' ')).toUtf8();
-        db.exec("WITH f AS (INSERT INTO dw.projects (location_id, file_name, name_key) "
-                "  SELECT location_id, ?, lower(?) FROM dw.locations WHERE parent_id = ? AND name = ? RETURNING project_id), "
+        // The file row names its version at once: the statement's parts do not see each
+        // other's rows, so it could not be set afterwards in the same statement.
+        db.exec("WITH f AS (INSERT INTO dw.projects (location_id, file_name, name_key, version) "
+                "  SELECT location_id, ?, lower(?), 1 FROM dw.locations WHERE parent_id = ? AND name = ? RETURNING project_id), "
                 "c AS (INSERT INTO dw.contents (sha256, size, chunk_count, uploading, uploader) "
                 "  VALUES (sha256(?::bytea), ?, 1, false, session_user) RETURNING content_id), "
-                "k AS (INSERT INTO dw.chunks (content_id, seq, data) SELECT content_id, 0, ?::bytea FROM c), "
-                "v AS (INSERT INTO dw.versions (project_id, version, content_id, sha256, size, made_at) "
-                "  SELECT project_id, 1, content_id, sha256(?::bytea), ?, 0 FROM f, c) "
-                "UPDATE dw.projects p SET version = 1 FROM f WHERE p.project_id = f.project_id",
+                "k AS (INSERT INTO dw.chunks (content_id, seq, data) SELECT content_id, 0, ?::bytea FROM c) "
+                "INSERT INTO dw.versions (project_id, version, content_id, sha256, size, made_at) "
+                "SELECT project_id, 1, content_id, sha256(?::bytea), ?, 0 FROM f, c",
                 {QStringLiteral("tekst %1.txt").arg(i, 5, 10, QLatin1Char('0')),
                  QStringLiteral("tekst %1.txt").arg(i, 5, 10, QLatin1Char('0')), top,
                  QStringLiteral("Project %1").arg(i % kLocations, 4, 10, QLatin1Char('0')), text, text.size(), text, text,
