@@ -47,9 +47,6 @@ using namespace dwfm::bench;
 
 namespace {
 
-constexpr int kLocations = 1000;
-constexpr int kNamedFiles = 100000;
-constexpr int kDocuments = 10000;
 constexpr int kCheckIns = 1000;
 const char *const kKinds[] = {"offerte", "tekening", "rapport", "notulen", "begroting",
                               "contract", "planning", "factuur", "brief",   "verslag"};

@@ -34,9 +34,6 @@ using namespace dwfm::bench;
 
 namespace {
 
-constexpr int kLocations = 1000;
-constexpr int kNamedFiles = 100000;
-constexpr int kDocuments = 10000;
 const char *const kCatalogue = "bench_search";
 
 // The store: 1,000 locations below "Projecten", 100,000 file rows without content named as

@@ -5,6 +5,12 @@
 
 namespace dwfm::bench {
 
+// The size of the search benchmarks' stores: file rows named after kinds of documents in
+// locations below one top location, and documents with a text of their own.
+constexpr int kLocations = 1000;
+constexpr int kNamedFiles = 100000;
+constexpr int kDocuments = 10000;
+
 // A made-up word of two to four syllables, the n-th of the search benchmarks' vocabulary: the
 // text of their documents and the words they search for.
 inline QString word(quint32 n)
