@@ -146,24 +146,25 @@ $$;
 -- that this caller may read; a user who may only read indexes nothing.
 CREATE OR REPLACE FUNCTION claim_text(OUT content_id bigint, OUT file_name text, OUT content refcursor)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := caller(); s search_queue; c contents;
+DECLARE u users := caller(); s search_queue; id bigint; c contents;
 BEGIN
     IF u.is_readonly THEN
         RETURN;
     END IF;
     FOR s IN SELECT * FROM readable_waiting(u) LOOP
-        CONTINUE WHEN NOT pg_try_advisory_lock(text_claim_key(s.content_id));
+        id := s.content_id;
+        CONTINUE WHEN NOT pg_try_advisory_lock(text_claim_key(id));
         -- Another client may have stored it between the look and the lock, or be storing it.
-        SELECT * INTO s FROM search_queue q WHERE q.content_id = s.content_id FOR UPDATE SKIP LOCKED;
+        PERFORM 1 FROM search_queue q WHERE q.content_id = id FOR UPDATE SKIP LOCKED;
         IF NOT FOUND THEN
-            PERFORM pg_advisory_unlock(text_claim_key(s.content_id));
+            PERFORM pg_advisory_unlock(text_claim_key(id));
             CONTINUE;
         END IF;
-        UPDATE search_queue q SET tries = q.tries + 1 WHERE q.content_id = s.content_id;
-        SELECT * INTO c FROM contents ct WHERE ct.content_id = s.content_id;
+        UPDATE search_queue q SET tries = q.tries + 1 WHERE q.content_id = id;
+        SELECT * INTO c FROM contents ct WHERE ct.content_id = id;
         SELECT p.file_name INTO file_name FROM versions v JOIN projects p ON p.project_id = v.project_id
-           AND p.version = v.version WHERE v.content_id = s.content_id ORDER BY p.project_id LIMIT 1;
-        content_id := s.content_id;
+           AND p.version = v.version WHERE v.content_id = id ORDER BY p.project_id LIMIT 1;
+        content_id := id;
         content := content_cursor(c);
         RETURN;
     END LOOP;
