@@ -15,7 +15,8 @@ declare -gA DW_PROGRAM_PACKAGES=(
   # the Debian package and the checks of the libraries
   [file]=file [dpkg-deb]=dpkg [dpkg-shlibdeps]=dpkg-dev
   [nm]=binutils [readelf]=binutils [objcopy]=binutils [ldd]=libc-bin
-  # the server store's tests start a throwaway PostgreSQL 15 cluster
+  # the server store's tests start a throwaway PostgreSQL 15 cluster (the package also holds
+  # pg_trgm, the extension the server store's search is made with)
   [/usr/lib/postgresql/15/bin/initdb]=postgresql-15 [/usr/lib/postgresql/15/bin/pg_ctl]=postgresql-15
   [/usr/sbin/runuser]=util-linux
   # send-to by e-mail and opening a working copy with the desktop's application

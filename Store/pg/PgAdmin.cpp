@@ -6,6 +6,7 @@
 #include "pg/PgContentSql.h"
 #include "pg/PgFunctionsSql.h"
 #include "pg/PgRequestsSql.h"
+#include "pg/PgSearch.h"
 #include "pg/PgSchemaSql.h"
 #include "pg/PgSession.h"
 #include "pg/PgSessionLimitsSql.h"
@@ -63,6 +64,12 @@ PgConnection &PgAdmin::db()
         // users' sessions can connect again.
         if (m_db->exec("SELECT 1 FROM dw.store_info WHERE key = 'schema_version' AND value = '2'").rows() > 0)
             upgrade();
+        // A store that keeps its content but was made before it could search gets its search now.
+        if (m_db->exec("SELECT to_regclass('dw.contents') IS NOT NULL").boolean(0, 0) && !PgSearch::installed(*m_db)) {
+            PgTransaction tx(*m_db);
+            PgSearch::install(*this, *m_db);
+            tx.commit();
+        }
     }
     return *m_db;
 }
@@ -109,6 +116,7 @@ void PgAdmin::installFunctions(PgConnection &c)
     // The functions were all dropped and made again: the one that ends stuck sessions too.
     c.script(withRoles(PgSessionLimitsSql));
     c.script(withRoles(PgRequestsSql));
+    PgSearch::install(*this, c);
     c.exec("UPDATE dw.store_info SET value = ? WHERE key = 'schema_version'", {PgSchemaVersion});
 }
 

@@ -70,6 +70,8 @@ public:
 
     QString ownerRole() const;
     QString usersRole() const;
+    // A script with the store's own role names in place of {owner} and {users}.
+    QString withRoles(const char *script) const;
     // The connection of the database administrator to the store's database.
     PgConnection &db();
 
@@ -78,8 +80,6 @@ protected:
 
 private:
     std::unique_ptr<PgConnection> serverConnection() const;
-    // A script with the store's own role names in place of {owner} and {users}.
-    QString withRoles(const char *script) const;
     // (Re)makes every function of the store, its session limits' included.
     void installFunctions(PgConnection &c);
     void applyChange(PgConnection &c, const QString &role, const UserChange &change);

@@ -3,6 +3,8 @@
 #include "StoreFolders.h"
 #include "SessionRegistry.h"
 #include "pg/PgChanges.h"
+#include "pg/PgIndexer.h"
+#include "search/ContentIndexer.h"
 #include "pg/PgSchemaSql.h"
 #include "DwError.h"
 
@@ -116,8 +118,8 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         // (USER, PGUSER) claims; the server checks it (peer, GSS). With SQL security and no
         // user, libpq's own login applies (PGUSER, PGPASSWORD, ~/.pgpass).
         const QString login = bSQLSecurity ? strUser.trimmed().toLower() : StoreFolders::osAccount().toLower();
-        auto connection = std::make_shared<PgConnection>(
-            conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString()));
+        const QString info = conninfo(strServer, catalogue, login, bSQLSecurity ? strPassWord : QString());
+        auto connection = std::make_shared<PgConnection>(info);
         const PgResult version = connection->exec("SELECT value, to_regprocedure('dw.mark_request(uuid)') IS NOT NULL "
                                                   "FROM store_info WHERE key = 'schema_version'");
         if (version.rows() == 0)
@@ -137,7 +139,15 @@ bool PgSession::Connect(const QString &strServer, const QString &strUser, const 
         // server text never becomes part of a path.
         const QString shown = shownServer(strServer);
         m_context = std::make_shared<PgContext>(connection, shown, catalogue, StoreFolders::serverDropFolder(shown, catalogue), user);
-    }, [&] { m_changes.reset(); });
+        // The same switch as the embedded store's indexing (off only to measure its cost).
+        if (ContentIndexer::enabled()) {
+            m_indexer = std::make_unique<PgIndexer>(info);
+            m_indexer->start(QThread::LowPriority);
+        }
+    }, [&] {
+        m_indexer.reset();
+        m_changes.reset();
+    });
 }
 
 SessionChanges *PgSession::Changes()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pg/PgSearch.h"
 #include "pg/PgServices.h"
 #include "services/StoreLocations.h"
 #include "services/StoreProjects.h"
@@ -10,6 +11,7 @@
 namespace dwfm::store::pg {
 
 class PgChanges;
+class PgIndexer;
 
 // The session of the server store: PostgreSQL holds the records and the files' content; a
 // client needs nothing but its connection.
@@ -47,8 +49,10 @@ private:
     PgLocations m_locationEngine{m_context};
     PgProjects m_projectEngine{m_context};
     StoreLocations m_locations{m_context, m_locationEngine};
-    StoreProjects m_projects{m_context, m_projectEngine, m_projectEngine, m_projectEngine};
+    PgIndexedProjects m_projects{m_context, m_projectEngine, m_projectEngine, m_projectEngine};
     std::unique_ptr<PgChanges> m_changes;
+    // Reads the text of stored documents for the store's search, in the background.
+    std::unique_ptr<PgIndexer> m_indexer;
 };
 
 } // namespace dwfm::store::pg

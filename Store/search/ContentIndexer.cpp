@@ -8,7 +8,6 @@
 
 #include <QElapsedTimer>
 
-#include <chrono>
 
 namespace dwfm::store {
 
@@ -26,7 +25,7 @@ bool ContentIndexer::enabled() { return g_enabled.load(); }
 void ContentIndexer::setEnabled(bool on) { g_enabled.store(on); }
 
 ContentIndexer::ContentIndexer(QString databasePath, QString folder, QString catalogue, QObject *parent)
-    : QThread(parent), m_databasePath(std::move(databasePath)), m_folder(std::move(folder)),
+    : IndexingThread(parent), m_databasePath(std::move(databasePath)), m_folder(std::move(folder)),
       m_catalogue(std::move(catalogue))
 {
     setObjectName(QStringLiteral("DwContentIndexer"));
@@ -34,18 +33,7 @@ ContentIndexer::ContentIndexer(QString databasePath, QString folder, QString cat
 
 ContentIndexer::~ContentIndexer()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop.store(true);
-    }
-    m_wake.notify_all();
-    wait();
-}
-
-void ContentIndexer::waitTick()
-{
-    std::unique_lock lock(m_mutex);
-    m_wake.wait_for(lock, std::chrono::milliseconds(TickMs), [this] { return stopping(); });
+    stopAndWait();
 }
 
 void ContentIndexer::run()

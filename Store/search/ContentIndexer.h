@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <QThread>
+#include "search/IndexingThread.h"
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <QString>
 
 namespace dwfm::store {
 
@@ -15,10 +12,9 @@ namespace dwfm::store {
 // committed a change; it then waits until the store has been quiet for a moment, so that a
 // run of check-ins is not slowed down by reading documents between them, but not longer
 // than MaxDelayMs for a file that waits. Stops when it is destroyed.
-class ContentIndexer final : public QThread {
+class ContentIndexer final : public IndexingThread {
     Q_OBJECT
 public:
-    static constexpr int TickMs = 200;
     static constexpr int QuietMs = 400;
     static constexpr int MaxDelayMs = 3000;
 
@@ -36,15 +32,9 @@ protected:
     void run() override;
 
 private:
-    bool stopping() const { return m_stop.load(); }
-    void waitTick();
-
     QString m_databasePath;
     QString m_folder;
     QString m_catalogue;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
 };
 
 } // namespace dwfm::store

@@ -1,10 +1,8 @@
 #include "search/IndexedProjects.h"
 
 #include "search/ContentIndex.h"
+#include "search/IndexingThread.h"
 #include "services/PendingWork.h"
-
-#include <QDeadlineTimer>
-#include <QThread>
 
 namespace dwfm::store {
 
@@ -23,20 +21,13 @@ bool IndexedProjects::FinishIndexing(qint32 lTimeoutMs)
 {
     return run(
         [&] {
-            const QDeadlineTimer deadline(std::max(lTimeoutMs, 0));
             const QString owner = PendingWork::ownerTag();
-            const auto goOn = [&] { return !deadline.hasExpired(); };
-            for (;;) {
-                if (ContentIndex::indexNext(*m_context, owner, goOn) == ContentIndex::Outcome::Indexed)
-                    continue;
-                if (ContentIndex::waiting(m_context->db()) == 0)
-                    return true;
-                if (deadline.hasExpired())
-                    return false;
-                // The rest is being read by another process, or by this session's own
-                // indexer: look again in a moment.
-                QThread::msleep(10);
-            }
+            return finishIndexing(
+                lTimeoutMs,
+                [&](const std::function<bool()> &goOn) {
+                    return ContentIndex::indexNext(*m_context, owner, goOn) == ContentIndex::Outcome::Indexed;
+                },
+                [&] { return ContentIndex::waiting(m_context->db()); });
         },
         false);
 }

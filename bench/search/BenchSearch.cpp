@@ -12,6 +12,7 @@
 //
 // Usage: bench_search [RUNS]   (RUNS: how many runs each median is taken over, 7 by default)
 #include "BenchTiming.h"
+#include "SearchVocabulary.h"
 #include "DwFileStore.h"
 #include "DwFileStoreSession.h"
 #include "ProjectSearch.h"
@@ -46,9 +47,6 @@ using namespace dwfm::bench;
 
 namespace {
 
-constexpr int kLocations = 1000;
-constexpr int kNamedFiles = 100000;
-constexpr int kDocuments = 10000;
 constexpr int kCheckIns = 1000;
 const char *const kKinds[] = {"offerte", "tekening", "rapport", "notulen", "begroting",
                               "contract", "planning", "factuur", "brief",   "verslag"};
@@ -65,20 +63,6 @@ void writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         fail(QStringLiteral("cannot write %1").arg(path));
-}
-
-// A made-up word of two to four syllables, the n-th of the vocabulary.
-QString word(quint32 n)
-{
-    static const char *const syllables[] = {"ka", "ver", "bou", "ste", "lin", "gro", "de", "wa", "ter",
-                                            "mo", "ni", "pla", "zon", "ber", "aal", "ruim", "vest", "ek"};
-    QString out;
-    const int count = 2 + int(n % 3);
-    for (int i = 0; i < count; ++i) {
-        out += QLatin1String(syllables[n % 18]);
-        n = n / 18 + 7 * quint32(i + 1);
-    }
-    return out;
 }
 
 struct SearchStore {

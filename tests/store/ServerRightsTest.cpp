@@ -135,6 +135,12 @@ TEST_P(ServerStoreTest, AUserOwnLoginCannotGoAroundTheStore)
         {&bertSql, "SELECT dw.add_project(" + p + ", 'Leeg.txt', true, '', NULL, NULL)"},
         {&bertSql, "SELECT dw.check_in(" + b + ", NULL, " + hash + ", '')", DwError::InputError},
         {&bertSql, "SELECT dw.settle_upload(" + upload + ", " + hash + ")"},
+        // Document text is kept by the server and searched only through its function.
+        {&bertSql, "SELECT * FROM dw.search_text"},
+        {&bertSql, "DELETE FROM dw.search_queue"},
+        {&bertSql, "SELECT dw_search.fold('x')"},
+        {&bertSql, "SELECT dw.store_text(content_id, 'nep') FROM dw.versions WHERE project_id = " + b},
+        {&lezerSql, "SELECT dw.store_text(content_id, 'nep') FROM dw.versions WHERE project_id = " + f},
         // Change notices come from the functions' changes only.
         {&bertSql, "SELECT dw.touched(" + p + ")"},
         {&lezerSql, "SELECT dw.touched(0)"},
