@@ -1,6 +1,8 @@
 #include "search/ContentIndexer.h"
 
 #include "DwError.h"
+#include "StoreFolders.h"
+#include "db/Schema.h"
 #include "db/SqliteDb.h"
 #include "search/ContentIndex.h"
 #include "services/PendingWork.h"
@@ -25,9 +27,8 @@ qint64 dataVersion(const SqliteDbPtr &db)
 bool ContentIndexer::enabled() { return g_enabled.load(); }
 void ContentIndexer::setEnabled(bool on) { g_enabled.store(on); }
 
-ContentIndexer::ContentIndexer(QString databasePath, QString folder, QString catalogue, QObject *parent)
-    : QThread(parent), m_databasePath(std::move(databasePath)), m_folder(std::move(folder)),
-      m_catalogue(std::move(catalogue))
+ContentIndexer::ContentIndexer(QString folder, QString catalogue, QObject *parent)
+    : QThread(parent), m_folder(std::move(folder)), m_catalogue(std::move(catalogue))
 {
     setObjectName(QStringLiteral("DwContentIndexer"));
 }
@@ -52,7 +53,8 @@ void ContentIndexer::run()
 {
     SqliteDbPtr db;
     try {
-        db = SqliteDb::open(m_databasePath, false);
+        db = SqliteDb::open(StoreFolders::databasePath(m_folder, m_catalogue), false);
+        Schema::attachSearch(db, StoreFolders::searchDatabasePath(m_folder, m_catalogue));
     } catch (const DwError &) {
         return; // the session itself reports a store it cannot open
     }

@@ -22,9 +22,8 @@ public:
     static constexpr int QuietMs = 400;
     static constexpr int MaxDelayMs = 3000;
 
-    // The embedded store whose database is `databasePath`, its files below `folder` /
-    // `catalogue`.
-    ContentIndexer(QString databasePath, QString folder, QString catalogue, QObject *parent = nullptr);
+    // The embedded store `catalogue` in `folder`.
+    ContentIndexer(QString folder, QString catalogue, QObject *parent = nullptr);
     ~ContentIndexer() override;
 
     // Whether new sessions index in the background (they do unless switched off, for a
@@ -39,7 +38,6 @@ private:
     bool stopping() const { return m_stop.load(); }
     void waitTick();
 
-    QString m_databasePath;
     QString m_folder;
     QString m_catalogue;
     std::atomic<bool> m_stop{false};

@@ -196,18 +196,19 @@ struct CheckInStore {
             user.admin = true;
             user.workingRoot = dir.filePath(QStringLiteral("werk"));
             admin.addUser(QStringLiteral("bench"), user, 1000);
-            if (!withSearch) {
-                admin.session().context()->db()->exec(
-                    "DROP TRIGGER search_project_added; DROP TRIGGER search_project_named; "
-                    "DROP TRIGGER search_project_released; DROP TRIGGER search_project_removed; "
-                    "DROP TRIGGER search_memo_added; DROP TRIGGER search_memo_removed;");
-            }
         }
         ContentIndexer::setEnabled(withSearch);
         session = std::make_unique<DwFileStoreSession>();
         if (!session->Connect(folder, QStringLiteral("bench"), QStringLiteral("bench"), QStringLiteral("Bench"), true))
             fail(session->Database().LastError());
         ContentIndexer::setEnabled(true);
+        // The session's connection keeps the index through triggers of its own.
+        if (!withSearch) {
+            session->context()->db()->exec(
+                "DROP TRIGGER search_project_added; DROP TRIGGER search_project_named; "
+                "DROP TRIGGER search_project_released; DROP TRIGGER search_project_removed; "
+                "DROP TRIGGER search_memo_added; DROP TRIGGER search_memo_removed;");
+        }
         qint32 location = 0;
         session->Locations().CreateLocation(QStringLiteral("Documenten"), QString(), 0, location);
         for (int i = 0; i < kCheckIns; ++i) {
