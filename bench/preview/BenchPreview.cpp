@@ -24,6 +24,7 @@
 #include "SessionRegistry.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
+#include "db/Schema.h"
 #include "db/SqliteDb.h"
 #include "search/ContentIndex.h"
 #include "BenchTiming.h"
@@ -211,8 +212,9 @@ void Bench::createStore(bool caughtUp)
 
 qint64 Bench::waitingForIndex() const
 {
-    return store::ContentIndex::waiting(
-        store::SqliteDb::open(store::StoreFolders::databasePath(folder, QStringLiteral("Bench")), false));
+    const store::SqliteDbPtr db = store::SqliteDb::open(store::StoreFolders::databasePath(folder, QStringLiteral("Bench")), false);
+    store::Schema::attachSearch(db, store::StoreFolders::searchDatabasePath(folder, QStringLiteral("Bench")));
+    return store::ContentIndex::waiting(db);
 }
 
 void Bench::open(const QString &path)

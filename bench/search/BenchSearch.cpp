@@ -269,7 +269,8 @@ int main(int argc, char **argv)
         fail(QStringLiteral("the documents were not indexed"));
     std::printf("embedded store, %d files in %d locations, %d documents (indexed in %.1f s), median of %d runs\n\n",
                 kNamedFiles + kDocuments, kLocations, kDocuments, double(indexing.elapsed()) / 1000, runs);
-    const QString database = StoreFolders::databasePath(store.folder, QStringLiteral("Bench"));
+    // The raw queries read the search index's own database.
+    const QString database = StoreFolders::searchDatabasePath(store.folder, QStringLiteral("Bench"));
 
     // Name search: 10,000 of the files are reports.
     const int named = searchInControl(control, QStringLiteral("Rapport"));

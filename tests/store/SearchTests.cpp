@@ -4,6 +4,7 @@
 #include "HeldProjects.h"
 #include "ProjectSearch.h"
 #include "search/ContentIndexer.h"
+#include "support/StandInOffice.h"
 
 #include "SessionChanges.h"
 
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -152,6 +154,23 @@ TEST_P(SearchTest, TextInsideDocumentsIsFoundOnceIndexed)
     indexed(*bert);
     EXPECT_EQ(found(*bert, "staalconstructie"), QStringList{});
     EXPECT_EQ(found(*anna, "houten balken"), QStringList{"Brief.txt|Projecten/Tekeningen"});
+}
+
+TEST_P(SearchTest, OfficeDocumentsAreFoundByTheirTextThroughTheConverter)
+{
+    QTemporaryDir bin;
+    const QString pdf = bin.filePath("omgezet.pdf"), log = bin.filePath("aanroepen.log");
+    writeFile(pdf, pdfSaying("Bestek voor de kademuur"));
+    ASSERT_TRUE(test::writeStandInOffice(bin.path(), log, pdf));
+    const test::PathFirst path(bin.path());
+    addFile(*bert, "Bestek.odt", "PK\x03\x04 bestek", tekeningen);
+    addFile(*bert, "Notitie.txt", "geen kademuur hier? toch wel: kademuur", projecten);
+    indexed(*bert);
+    EXPECT_EQ(found(*anna, "bestek kademuur"), QStringList{"Bestek.odt|Projecten/Tekeningen"});
+    EXPECT_EQ(found(*anna, "kademuur"), (QStringList{"Bestek.odt|Projecten/Tekeningen", "Notitie.txt|Projecten"}));
+    QFile calls(log);
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    EXPECT_EQ(calls.readAll().count("--convert-to pdf"), 1) << "only the office document is converted, once";
 }
 
 TEST_P(SearchTest, RenamedAndDeletedFilesAreFoundAccordinglyAtOnce)
