@@ -123,6 +123,8 @@ TEST_P(SearchTest, RemarksAndHoldersFindTheirFiles)
     ASSERT_TRUE(anna->Projects().CheckInProject(plan, "Definitieve versie na overleg", false));
 
     EXPECT_EQ(found(*anna, "prijzen"), QStringList{"Rapport.txt|Projecten/Tekeningen"}) << "check-out remark";
+    EXPECT_EQ(found(*anna, "rapport prijzen"), QStringList{}) << "one word in the name, the other in the remark";
+    EXPECT_EQ(found(*anna, "bijwerken prijzen"), QStringList{"Rapport.txt|Projecten/Tekeningen"});
     EXPECT_EQ(found(*anna, "overleg definitieve"), QStringList{"Plan.txt|Projecten"}) << "remark in the history";
     EXPECT_EQ(found(*anna, "bert"), QStringList{"Rapport.txt|Projecten/Tekeningen"}) << "what bert holds";
     EXPECT_EQ(found(*anna, "BERT"), QStringList{"Rapport.txt|Projecten/Tekeningen"});
