@@ -21,6 +21,10 @@ signals:
     // The files of these locations changed. An empty list: something changed, the store
     // does not know where.
     void LocationsChanged(const QList<qint32> &lLocationIDs);
+    // The text of documents that a search finds changed (another process read a new
+    // document into the store's search index); no file or location changed. A list of
+    // search results looks again.
+    void SearchTextChanged();
 };
 
 } // namespace dwfm

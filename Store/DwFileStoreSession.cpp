@@ -71,7 +71,7 @@ SqliteDbPtr DwFileStoreSession::openStore(const QString &server, const QString &
                                                             "ontbreekt).").arg(folder, catalogueOut, dbPath));
     }
     SqliteDbPtr db = SqliteDb::open(dbPath, false);
-    Schema::verify(db, dbPath);
+    Schema::verify(db, dbPath, StoreFolders::searchDatabasePath(folder, catalogueOut));
     StoreChangeWatch::tellLocationChanges(db);
     // Work that a killed process left half done is finished (or its leftovers removed)
     // before this session reads anything. A store that cannot be written stays as it is.
@@ -115,7 +115,7 @@ bool DwFileStoreSession::Connect(const QString &strServer, const QString &strUse
         m_changes = std::make_unique<StoreChangeWatch>(db);
         m_context = std::make_shared<StoreContext>(std::move(db), folder, catalogue, std::move(user));
         if (ContentIndexer::enabled()) {
-            m_indexer = std::make_unique<ContentIndexer>(StoreFolders::databasePath(folder, catalogue), folder, catalogue);
+            m_indexer = std::make_unique<ContentIndexer>(folder, catalogue);
             m_indexer->start(QThread::LowPriority);
         }
     }, [&] { m_changes.reset(); });

@@ -6,9 +6,16 @@
 
 namespace dwfm::store {
 
+namespace {
+// Each database's counter moves when another connection committed a change to it.
+constexpr const char *StoreVersionSql = "PRAGMA main.data_version";
+constexpr const char *SearchVersionSql = "PRAGMA search.data_version";
+} // namespace
+
 StoreChangeWatch::StoreChangeWatch(SqliteDbPtr db, QObject *parent) : SessionChanges(parent), m_db(std::move(db))
 {
-    m_version = dataVersion();
+    m_version = dataVersion(StoreVersionSql);
+    m_searchVersion = dataVersion(SearchVersionSql);
     m_ownChanges = sqlite3_total_changes64(m_db->handle());
     m_serial = highestSerial();
     m_timer.setInterval(IntervalMs);
@@ -16,10 +23,14 @@ StoreChangeWatch::StoreChangeWatch(SqliteDbPtr db, QObject *parent) : SessionCha
     m_timer.start();
 }
 
-qint64 StoreChangeWatch::dataVersion() const
+qint64 StoreChangeWatch::dataVersion(const char *sql) const
 {
-    Statement q(m_db, "PRAGMA data_version");
-    return q.step() ? q.int64(0) : 0;
+    try {
+        Statement q(m_db, sql);
+        return q.step() ? q.int64(0) : 0;
+    } catch (const std::exception &) {
+        return 0; // a connection without a search index
+    }
 }
 
 qint64 StoreChangeWatch::highestSerial() const
@@ -31,8 +42,12 @@ qint64 StoreChangeWatch::highestSerial() const
 QList<qint32> StoreChangeWatch::poll()
 {
     QList<qint32> changed;
+    bool searchChanged = false;
     try {
-        const qint64 version = dataVersion();
+        const qint64 search = dataVersion(SearchVersionSql);
+        searchChanged = search != m_searchVersion;
+        m_searchVersion = search;
+        const qint64 version = dataVersion(StoreVersionSql);
         const qint64 own = sqlite3_total_changes64(m_db->handle());
         if (version == m_version) {
             // Only this connection wrote since the last look: its own changes are not told.
@@ -40,23 +55,27 @@ QList<qint32> StoreChangeWatch::poll()
                 m_ownChanges = own;
                 m_serial = highestSerial();
             }
-            return changed;
-        }
-        m_version = version;
-        m_ownChanges = own;
-        Statement q(m_db, "SELECT location_id, change_serial FROM location_changes WHERE change_serial > ? "
-                          "ORDER BY change_serial");
-        q.bind(1, m_serial);
-        while (q.step()) {
-            changed << qint32(q.int64(0));
-            m_serial = q.int64(1);
+        } else {
+            m_version = version;
+            m_ownChanges = own;
+            Statement q(m_db, "SELECT location_id, change_serial FROM location_changes WHERE change_serial > ? "
+                              "ORDER BY change_serial");
+            q.bind(1, m_serial);
+            while (q.step()) {
+                changed << qint32(q.int64(0));
+                m_serial = q.int64(1);
+            }
         }
     } catch (const std::exception &) {
         // A busy or vanished database is looked at again at the next tick.
         return changed;
     }
+    // A change of files moves their names in the index too; what changed only the index is
+    // the text an indexer read.
     if (!changed.isEmpty())
         emit LocationsChanged(changed);
+    else if (searchChanged)
+        emit SearchTextChanged();
     return changed;
 }
 

@@ -12,7 +12,9 @@ namespace dwfm::store {
 // committed: when nothing changed a tick costs one look at the shared memory index and
 // nothing else. When it moved, the locations whose change serial passed the highest one
 // seen so far are the ones whose files changed. Changes of the session's own connection
-// are not told: when only it wrote, the highest serial seen is moved past them.
+// are not told: when only it wrote, the highest serial seen is moved past them. The search
+// index, a database of its own, has its own counter: text that an indexer read is told as
+// SearchTextChanged, never as a change of a location.
 class StoreChangeWatch final : public SessionChanges {
     Q_OBJECT
 public:
@@ -30,12 +32,13 @@ public:
     static void tellLocationChanges(const SqliteDbPtr &db);
 
 private:
-    qint64 dataVersion() const;
+    qint64 dataVersion(const char *sql) const;
     qint64 highestSerial() const;
 
     SqliteDbPtr m_db;
     QTimer m_timer;
     qint64 m_version = 0;
+    qint64 m_searchVersion = 0;
     qint64 m_serial = 0;
     qint64 m_ownChanges = 0; // rows this connection changed, as last seen
 };

@@ -31,6 +31,11 @@ QString databasePath(const QString &folder, const QString &catalogue)
     return FileOps::join(folder, catalogue + QStringLiteral(".dwstore"));
 }
 
+QString searchDatabasePath(const QString &folder, const QString &catalogue)
+{
+    return FileOps::join(folder, catalogue + QStringLiteral(".dwsearch"));
+}
+
 QStringList catalogues(const QString &folder)
 {
     const QString suffix = QStringLiteral(".dwstore");

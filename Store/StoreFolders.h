@@ -16,6 +16,9 @@ QString defaultCatalogue();
 // and a host agree on it without being told.
 QString defaultStoreFolder();
 QString databasePath(const QString &folder, const QString &catalogue);
+// The store's search index, a database of its own beside the store's: "<catalogue>.dwsearch".
+// It holds nothing the store does not; a missing one is made again.
+QString searchDatabasePath(const QString &folder, const QString &catalogue);
 // The catalogues whose database lies in `folder`, sorted; empty when there are none or
 // the folder cannot be read.
 QStringList catalogues(const QString &folder);

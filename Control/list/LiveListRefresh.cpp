@@ -27,8 +27,10 @@ void LiveListRefresh::follow(SessionChanges *changes)
         disconnect(m_changes, nullptr, this, nullptr);
     m_changes = changes;
     m_waitForDialog.stop();
-    if (changes)
+    if (changes) {
         connect(changes, &SessionChanges::LocationsChanged, this, &LiveListRefresh::locationsChanged);
+        connect(changes, &SessionChanges::SearchTextChanged, this, &LiveListRefresh::searchTextChanged);
+    }
 }
 
 void LiveListRefresh::locationsChanged(const QList<qint32> &locationIDs)
@@ -44,6 +46,14 @@ void LiveListRefresh::locationsChanged(const QList<qint32> &locationIDs)
     else if (node.key.endsWith(QLatin1Char('U')) || node.key.endsWith(QLatin1Char('S')))
         shown = true;
     if (shown)
+        refreshWhenIdle();
+}
+
+void LiveListRefresh::searchTextChanged()
+{
+    // Only search results depend on the text inside documents.
+    const SelectedLocation node = m_selectedLocation();
+    if (node.selected && node.key.endsWith(QLatin1Char('S')))
         refreshWhenIdle();
 }
 

@@ -29,6 +29,7 @@ public:
 
 private:
     void locationsChanged(const QList<qint32> &locationIDs);
+    void searchTextChanged();
     void refreshWhenIdle();
 
     FileList &m_list;

@@ -32,10 +32,13 @@ void StoreAdmin::createStore(const QString &folder, const QString &catalogue)
     // gives its journal files the database's mode.
     const AnchoredPath db = AnchoredPath::below(anchor, StoreFolders::databasePath(anchor, catalogue));
     FileOps::createFile(db);
+    const QString searchPath = StoreFolders::searchDatabasePath(anchor, catalogue);
     try {
-        Schema::create(SqliteDb::open(dbPath, true));
+        Schema::create(SqliteDb::open(dbPath, true), searchPath);
     } catch (...) {
         FileOps::discard(db);
+        if (QFileInfo::exists(searchPath))
+            FileOps::discard(AnchoredPath::below(anchor, searchPath));
         throw;
     }
 }

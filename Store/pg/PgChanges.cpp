@@ -15,6 +15,7 @@ PgChanges::PgChanges(PgConnectionPtr connection, QObject *parent)
     const auto takeLater = [this] { QMetaObject::invokeMethod(this, [this] { take(); }, Qt::QueuedConnection); };
     // Listening first: a connection that broke meanwhile is made again by it (a new socket).
     m_connection->listen(Channel);
+    m_connection->listen(TextChannel);
     watch();
     connect(&m_notifier, &QSocketNotifier::activated, this, [this] { take(); });
     m_connection->setNotificationHook(takeLater);
@@ -59,7 +60,7 @@ PgChanges::~PgChanges()
 QList<qint32> PgChanges::take()
 {
     QList<qint32> changed;
-    const QList<QString> payloads = m_connection->takeNotifications(Channel);
+    const QList<std::pair<QByteArray, QString>> arrived = m_connection->takeNotifications();
     // A closed link stays readable: it is watched again once the connection is made anew, by
     // the timer or by the session's next call.
     if (m_connection->broken()) {
@@ -69,14 +70,18 @@ QList<qint32> PgChanges::take()
             m_retry.start(m_pauseMs);
         }
     }
-    for (const QString &payload : payloads) {
+    bool textStored = false;
+    for (const auto &[channel, payload] : arrived) {
+        textStored = textStored || channel == TextChannel;
         bool ok = false;
         const qint32 id = payload.toInt(&ok);
-        if (ok && !changed.contains(id))
+        if (channel == Channel && ok && !changed.contains(id))
             changed << id;
     }
     if (!changed.isEmpty())
         emit LocationsChanged(changed);
+    if (textStored)
+        emit SearchTextChanged();
     return changed;
 }
 

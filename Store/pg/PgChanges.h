@@ -18,6 +18,9 @@ class PgChanges final : public SessionChanges {
     Q_OBJECT
 public:
     static constexpr const char *Channel = "dw_changes";
+    // Told when document text was stored for the search (SearchTextChanged): no location's
+    // files changed, so no list is read again for it.
+    static constexpr const char *TextChannel = "dw_text_stored";
     explicit PgChanges(PgConnectionPtr connection, QObject *parent = nullptr);
     ~PgChanges() override;
 

@@ -365,15 +365,19 @@ void PgConnection::collect()
 
 QList<QString> PgConnection::takeNotifications(const char *channel)
 {
-    PQconsumeInput(m_conn);
-    collect();
     QList<QString> payloads;
-    for (const auto &[name, payload] : std::as_const(m_pending)) {
+    for (const auto &[name, payload] : takeNotifications()) {
         if (name == channel)
             payloads << payload;
     }
-    m_pending.clear();
     return payloads;
+}
+
+QList<std::pair<QByteArray, QString>> PgConnection::takeNotifications()
+{
+    PQconsumeInput(m_conn);
+    collect();
+    return std::exchange(m_pending, {});
 }
 
 QString PgConnection::conninfo(const QList<std::pair<const char *, QString>> &parts)

@@ -71,6 +71,8 @@ public:
     // are left out.
     int socket() const;
     QList<QString> takeNotifications(const char *channel);
+    // The same for a listener of several channels: each arrival's channel and payload.
+    QList<std::pair<QByteArray, QString>> takeNotifications();
     // Called after a statement during which notifications arrived: they were read with
     // its answer, so the socket will not tell of them.
     void setNotificationHook(std::function<void()> hook) { m_hook = std::move(hook); }

@@ -184,7 +184,7 @@ END $$;
 -- searches shown there look again. Only the connection holding the claim may.
 CREATE OR REPLACE FUNCTION store_text(p_content bigint, p_text text) RETURNS void
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
-DECLARE u users := writer(); folded text; body tsvector; l integer;
+DECLARE u users := writer(); folded text; body tsvector;
 BEGIN
     IF NOT pg_advisory_unlock(text_claim_key(p_content)) THEN
         PERFORM refuse(format('De tekst van inhoud %s is niet door deze verbinding opgehaald.', p_content));
@@ -204,10 +204,8 @@ BEGIN
     INSERT INTO search_text (content_id, body) VALUES (p_content, body)
     ON CONFLICT (content_id) DO UPDATE SET body = EXCLUDED.body;
     DELETE FROM search_queue WHERE content_id = p_content;
-    FOR l IN SELECT DISTINCT p.location_id FROM versions v JOIN projects p ON p.project_id = v.project_id
-                AND p.version = v.version WHERE v.content_id = p_content LOOP
-        PERFORM touched(l);
-    END LOOP;
+    -- Open searches look again; no location's files changed, so no list is read again.
+    PERFORM pg_notify('dw_text_stored', '');
 END $$;
 
 -- How many contents the caller may read still wait for their text.

@@ -76,16 +76,17 @@ QString stampText(const FileOps::FileStamp &stamp)
 }
 
 // Writes what was read, unless the file went meanwhile. The queue entry goes only when it
-// is still the one that was claimed: content stored again meanwhile is read again.
+// is still the one that was claimed: content stored again meanwhile is read again. Only the
+// index changes: a list of the file's location has nothing new to show, and open searches
+// learn of it through the index's own change counter.
 void record(const StoreContext &context, const Claim &claim, const QString &owner, const QString &stamp,
             const QString &text)
 {
     const SqliteDbPtr &db = context.db();
     WriteTransaction tx(db, WriteTransaction::Deferred);
-    Statement where(db, "SELECT location_id FROM projects WHERE project_id = ?");
+    Statement where(db, "SELECT 1 FROM projects WHERE project_id = ?");
     where.bind(1, claim.projectId);
     if (where.step()) {
-        const qint64 location = where.int64(0);
         where.reset();
         Statement drop(db, "DELETE FROM search_text WHERE rowid = ?");
         drop.bind(1, claim.projectId).exec();
@@ -95,9 +96,6 @@ void record(const StoreContext &context, const Claim &claim, const QString &owne
         }
         Statement keep(db, "INSERT OR REPLACE INTO search_content (project_id, stamp) VALUES (?, ?)");
         keep.bind(1, claim.projectId).bind(2, stamp).exec();
-        Statement told(db, "INSERT OR REPLACE INTO location_changes (location_id, change_serial) "
-                           "VALUES (?, (SELECT COALESCE(MAX(change_serial), 0) + 1 FROM location_changes))");
-        told.bind(1, location).exec();
     } else {
         where.reset();
     }

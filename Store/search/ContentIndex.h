@@ -11,9 +11,8 @@ namespace dwfm::store {
 // The text of stored documents in the embedded store's search index. A file whose content
 // was stored (added, copied, checked in) waits in search_queue; indexing it claims it for
 // this process (so that two processes never read the same document at once), reads its
-// server file's text outside any transaction and writes the text, the file's stamp and its
-// location's change serial (so that open searches of other sessions look again) in one
-// commit. A claim of a process that no longer runs is taken over; content that did not
+// server file's text outside any transaction and writes the text and the file's stamp in
+// one commit of the index's database. A claim of a process that no longer runs is taken over; content that did not
 // change since it was indexed is not read again.
 namespace ContentIndex {
 

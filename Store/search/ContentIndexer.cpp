@@ -1,13 +1,14 @@
 #include "search/ContentIndexer.h"
 
 #include "DwError.h"
+#include "StoreFolders.h"
+#include "db/Schema.h"
 #include "db/SqliteDb.h"
 #include "search/ContentIndex.h"
 #include "services/PendingWork.h"
 #include "services/StoreContext.h"
 
 #include <QElapsedTimer>
-
 
 namespace dwfm::store {
 
@@ -24,9 +25,8 @@ qint64 dataVersion(const SqliteDbPtr &db)
 bool ContentIndexer::enabled() { return g_enabled.load(); }
 void ContentIndexer::setEnabled(bool on) { g_enabled.store(on); }
 
-ContentIndexer::ContentIndexer(QString databasePath, QString folder, QString catalogue, QObject *parent)
-    : IndexingThread(parent), m_databasePath(std::move(databasePath)), m_folder(std::move(folder)),
-      m_catalogue(std::move(catalogue))
+ContentIndexer::ContentIndexer(QString folder, QString catalogue, QObject *parent)
+    : IndexingThread(parent), m_folder(std::move(folder)), m_catalogue(std::move(catalogue))
 {
     setObjectName(QStringLiteral("DwContentIndexer"));
 }
@@ -40,7 +40,8 @@ void ContentIndexer::run()
 {
     SqliteDbPtr db;
     try {
-        db = SqliteDb::open(m_databasePath, false);
+        db = SqliteDb::open(StoreFolders::databasePath(m_folder, m_catalogue), false);
+        Schema::attachSearch(db, StoreFolders::searchDatabasePath(m_folder, m_catalogue));
     } catch (const DwError &) {
         return; // the session itself reports a store it cannot open
     }

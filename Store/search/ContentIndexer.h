@@ -18,9 +18,8 @@ public:
     static constexpr int QuietMs = 400;
     static constexpr int MaxDelayMs = 3000;
 
-    // The embedded store whose database is `databasePath`, its files below `folder` /
-    // `catalogue`.
-    ContentIndexer(QString databasePath, QString folder, QString catalogue, QObject *parent = nullptr);
+    // The embedded store `catalogue` in `folder`.
+    ContentIndexer(QString folder, QString catalogue, QObject *parent = nullptr);
     ~ContentIndexer() override;
 
     // Whether new sessions index in the background (they do unless switched off, for a
@@ -32,7 +31,6 @@ protected:
     void run() override;
 
 private:
-    QString m_databasePath;
     QString m_folder;
     QString m_catalogue;
 };

@@ -13,20 +13,34 @@
 namespace dwfm::store {
 
 namespace {
-// The rows of one full-text table whose folded `column` holds every word: the long words
-// through the index of parts, the short ones by looking at each row. Binds from `next`.
-QString partsMatch(const QString &table, const QString &idColumn, const QString &column, const QStringList &words,
+// The rows of one full-text table of which one of the folded `columns` holds every word.
+// The long words are looked up once in the index of parts, over all the columns at once (a
+// column filter does not make the index read less); the rows it answers are then looked at
+// for the short words, and, when there are several columns and words, for every word in one
+// column. Binds from `next`.
+QString partsMatch(const QString &table, const QString &idColumn, const QStringList &columns, const QStringList &words,
                    int &next, QVariantList &binds)
 {
     QStringList conditions;
-    const QString query = SearchText::partsQuery(words, column);
+    const QString scope = columns.size() == 1 ? columns.first() : QLatin1Char('{') + columns.join(QLatin1Char(' ')) + QLatin1Char('}');
+    const QString query = SearchText::partsQuery(words, scope);
     if (!query.isEmpty()) {
         conditions << table + QStringLiteral(" MATCH ?%1").arg(next++);
         binds << query;
     }
-    for (const QString &word : SearchText::shortWords(words)) {
-        conditions << QStringLiteral("instr(%1, ?%2) > 0").arg(column).arg(next++);
-        binds << word;
+    const QStringList shortWords = SearchText::shortWords(words);
+    const QStringList looked = columns.size() > 1 && (words.size() > 1 || !shortWords.isEmpty()) ? words : shortWords;
+    if (!looked.isEmpty()) {
+        QStringList inColumns;
+        for (const QString &column : columns) {
+            QStringList all;
+            for (const QString &word : looked) {
+                all << QStringLiteral("instr(%1, ?%2) > 0").arg(column).arg(next++);
+                binds << word;
+            }
+            inColumns << QLatin1Char('(') + all.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+        }
+        conditions << QLatin1Char('(') + inColumns.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     }
     return QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(idColumn, table, conditions.join(QStringLiteral(" AND ")));
 }
@@ -49,10 +63,9 @@ RecordsetPtr StoreSearch::find(const QString &text)
     QVariantList binds{NameRules::key(m_context->user().id), qint64(0)};
     int next = 3;
     QStringList found;
-    found << partsMatch(QStringLiteral("search_names"), QStringLiteral("rowid"), QStringLiteral("name"), words, next, binds)
-          << partsMatch(QStringLiteral("search_names"), QStringLiteral("rowid"), QStringLiteral("remark"), words, next,
-                        binds)
-          << partsMatch(QStringLiteral("search_memos"), QStringLiteral("project_id"), QStringLiteral("memo"), words,
+    found << partsMatch(QStringLiteral("search_names"), QStringLiteral("rowid"),
+                        {QStringLiteral("name"), QStringLiteral("remark")}, words, next, binds)
+          << partsMatch(QStringLiteral("search_memos"), QStringLiteral("project_id"), {QStringLiteral("memo")}, words,
                         next, binds);
     // The holder: by user ID, or by a full name that holds every word.
     QStringList nameWords;

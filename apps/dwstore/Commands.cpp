@@ -357,8 +357,10 @@ int demoCommand(const Invocation &inv, QTextStream &out)
             printDemoConnection(folder, catalogue, out);
             return ExitOk;
         }
-        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
             QFile::remove(dbPath + suffix);
+            QFile::remove(StoreFolders::searchDatabasePath(folder, catalogue) + suffix);
+        }
         QDir(StoreFolders::rootFolder(folder, catalogue)).removeRecursively();
         QDir(StoreFolders::contentFolder(folder, catalogue)).removeRecursively();
     }

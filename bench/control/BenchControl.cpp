@@ -15,9 +15,11 @@
 //   expand         expanding a folder with 10,000 sub-folders until the tree has painted,
 //                  against stepping the store's query for those rows
 //
-// Usage: bench_control [RUNS] [FILES]   (RUNS: how many runs each median is taken over, 7 by
-// default; FILES: the files in the big folder, 100,000 by default; the goals of fill, sort
-// and memory are set for 100,000 and the memory goal grows in step with FILES)
+// Usage: bench_control [RUNS] [FILES] [--queued]   (RUNS: how many runs each median is taken
+// over, 7 by default; FILES: the files in the big folder, 100,000 by default; the goals of
+// fill, sort and memory are set for 100,000 and the memory goal grows in step with FILES;
+// --queued: every file waits for the search indexer, as in a store just upgraded to search,
+// and the session's indexer works through them while the figures are taken)
 #include "DwFileStore.h"
 #include "DwFileStoreSession.h"
 #include "StoreFolders.h"
@@ -61,6 +63,7 @@ using namespace dwfm::bench;
 namespace {
 
 int kFiles = 100000;
+bool kQueued = false;
 constexpr int kSubFolders = 10000;
 // Memory allowed per 100,000 listed rows.
 constexpr double kMiBPer100000 = 32;
@@ -161,7 +164,8 @@ void BenchStore::create()
     }
     // The rows came without content on disk: no text waits to be read, as in a store whose
     // background indexing has caught up, so the figures are of listing alone.
-    Statement(db, "DELETE FROM search_queue").exec();
+    if (!kQueued)
+        Statement(db, "DELETE FROM search_queue").exec();
     tx.commit();
 }
 
@@ -273,7 +277,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     runs = 7;
     bench::readRuns(argc, argv);
-    if (argc > 2)
+    kQueued = QCoreApplication::arguments().contains(QStringLiteral("--queued"));
+    if (argc > 2 && std::atoi(argv[2]) > 0)
         kFiles = std::max(1, std::atoi(argv[2]));
     BenchStore store;
     store.create();
@@ -300,8 +305,9 @@ int main(int argc, char **argv)
     };
     FileStoreSession &session = *SessionRegistry::current();
 
-    std::printf("embedded store, %d files, %d sub-folders, median of %d runs, %s\n\n", kFiles, kSubFolders, runs,
-                Stopwatch::cpuTime() ? "CPU time of the thread" : "wall-clock time");
+    std::printf("embedded store, %d files, %d sub-folders, median of %d runs, %s%s\n\n", kFiles, kSubFolders, runs,
+                Stopwatch::cpuTime() ? "CPU time of the thread" : "wall-clock time",
+                kQueued ? ", every file waiting for the search indexer" : "");
 
     // Memory first, while the process has never listed the big folder.
     click(store.empty);

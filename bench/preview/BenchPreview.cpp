@@ -11,11 +11,22 @@
 //                  step of the list (key to painted list and page) and the longest stretch
 //                  the GUI thread was busy between steps, against one frame of 16 ms
 //
-// Usage: bench_preview [RUNS]   (RUNS: how many clicks each median is taken over, 7 by default)
+// With --while-indexing the arrow key goes down the list right after the 1,000 files were
+// added, while the session's background indexer still reads their text (PDFs, office
+// documents through LibreOffice), and then again once the indexing has caught up: the
+// steps while indexing against the steps after it.
+//
+// Usage: bench_preview [RUNS] [--while-indexing]
+//        (RUNS: how many clicks each median is taken over, 7 by default)
 #include "DwFileStore.h"
 #include "DwFileStoreSession.h"
 #include "ProjectSearch.h"
+#include "SessionRegistry.h"
+#include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
+#include "db/Schema.h"
+#include "db/SqliteDb.h"
+#include "search/ContentIndex.h"
 #include "BenchTiming.h"
 
 #include "core/FileManUI.h"
@@ -114,7 +125,10 @@ struct Bench {
     // The 10-page PDF, and the cached PDF of the office document.
     QString pdf, cachedPdf;
 
-    void createStore();
+    // `caughtUp`: the store's indexing has read every document before the figures.
+    void createStore(bool caughtUp);
+    // How many files wait for their text to be indexed.
+    qint64 waitingForIndex() const;
     void open(const QString &path);
     int rowOf(const QString &name) const;
     void clickRow(int row);
@@ -132,7 +146,7 @@ struct Bench {
     ArrowFigures arrowRun(const char *label);
 };
 
-void Bench::createStore()
+void Bench::createStore(bool caughtUp)
 {
     folder = dir.filePath(QStringLiteral("store"));
     store::StoreAdmin::createStore(folder, QStringLiteral("Bench"));
@@ -186,7 +200,7 @@ void Bench::createStore()
     // the figures are of a store whose indexing has caught up, as a store is once its files
     // have been there a while.
     auto *search = dynamic_cast<ProjectSearch *>(&admin->Projects());
-    if (search && !search->FinishIndexing(1200000))
+    if (caughtUp && search && !search->FinishIndexing(1200000))
         die(QStringLiteral("The store's indexing did not catch up: %1").arg(admin->Database().LastError()));
     // The office document of the samples has its PDF in the cache already.
     const QString odt =
@@ -194,6 +208,13 @@ void Bench::createStore()
     cachedPdf = PreviewCache().store(PreviewCache::keyOfFile(odt), pdf);
     if (cachedPdf.isEmpty())
         die(QStringLiteral("Cannot fill the preview cache for %1").arg(odt));
+}
+
+qint64 Bench::waitingForIndex() const
+{
+    const store::SqliteDbPtr db = store::SqliteDb::open(store::StoreFolders::databasePath(folder, QStringLiteral("Bench")), false);
+    store::Schema::attachSearch(db, store::StoreFolders::searchDatabasePath(folder, QStringLiteral("Bench")));
+    return store::ContentIndex::waiting(db);
 }
 
 void Bench::open(const QString &path)
@@ -345,10 +366,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     runs = 7;
     readRuns(argc, argv);
+    const bool whileIndexing = QCoreApplication::arguments().contains(QStringLiteral("--while-indexing"));
 
     store::registerDwFileStore();
     Bench bench;
-    bench.createStore();
+    bench.createStore(!whileIndexing);
     FileManUI &control = bench.control;
     control.FileInfoVisible = control.AutoShowPreview = true;
     control.resize(1100, 720);
@@ -360,6 +382,20 @@ int main(int argc, char **argv)
         !control.ControlInRootMode())
         die(QStringLiteral("Cannot open the store"));
     control.WebBrowser->viewport()->installEventFilter(&bench.pagePaints);
+    if (whileIndexing) {
+        const qint64 before = bench.waitingForIndex();
+        const Bench::ArrowFigures indexing = bench.arrowRun("while the store indexes");
+        std::printf("  files waiting for the indexer: %lld before the run, %lld after it\n", before,
+                    bench.waitingForIndex());
+        auto *search = dynamic_cast<ProjectSearch *>(&SessionRegistry::current()->Projects());
+        if (!search || !search->FinishIndexing(1200000))
+            die(QStringLiteral("The store's indexing did not catch up"));
+        const Bench::ArrowFigures caughtUp = bench.arrowRun("indexing caught up");
+        report("list step processor time, indexing against caught up", indexing.stepCpu, caughtUp.stepCpu, 0);
+        report("GUI busy (processor), indexing against caught up", indexing.busyCpu, caughtUp.busyCpu, 0);
+        report("list step processor time while indexing, against one frame", indexing.stepCpu, kFrameMs, 1.0);
+        return 0;
+    }
     bench.open(QStringLiteral("Bench/Voorbeeld"));
 
     auto *browser = qobject_cast<PreviewTextBrowser *>(control.WebBrowser);

@@ -180,18 +180,19 @@ struct CheckInStore {
             user.admin = true;
             user.workingRoot = dir.filePath(QStringLiteral("werk"));
             admin.addUser(QStringLiteral("bench"), user, 1000);
-            if (!withSearch) {
-                admin.session().context()->db()->exec(
-                    "DROP TRIGGER search_project_added; DROP TRIGGER search_project_named; "
-                    "DROP TRIGGER search_project_released; DROP TRIGGER search_project_removed; "
-                    "DROP TRIGGER search_memo_added; DROP TRIGGER search_memo_removed;");
-            }
         }
         ContentIndexer::setEnabled(withSearch);
         session = std::make_unique<DwFileStoreSession>();
         if (!session->Connect(folder, QStringLiteral("bench"), QStringLiteral("bench"), QStringLiteral("Bench"), true))
             fail(session->Database().LastError());
         ContentIndexer::setEnabled(true);
+        // The session's connection keeps the index through triggers of its own.
+        if (!withSearch) {
+            session->context()->db()->exec(
+                "DROP TRIGGER search_project_added; DROP TRIGGER search_project_named; "
+                "DROP TRIGGER search_project_released; DROP TRIGGER search_project_removed; "
+                "DROP TRIGGER search_memo_added; DROP TRIGGER search_memo_removed;");
+        }
         qint32 location = 0;
         session->Locations().CreateLocation(QStringLiteral("Documenten"), QString(), 0, location);
         for (int i = 0; i < kCheckIns; ++i) {
@@ -252,7 +253,8 @@ int main(int argc, char **argv)
         fail(QStringLiteral("the documents were not indexed"));
     std::printf("embedded store, %d files in %d locations, %d documents (indexed in %.1f s), median of %d runs\n\n",
                 kNamedFiles + kDocuments, kLocations, kDocuments, double(indexing.elapsed()) / 1000, runs);
-    const QString database = StoreFolders::databasePath(store.folder, QStringLiteral("Bench"));
+    // The raw queries read the search index's own database.
+    const QString database = StoreFolders::searchDatabasePath(store.folder, QStringLiteral("Bench"));
 
     // Name search: 10,000 of the files are reports.
     const int named = searchInControl(control, QStringLiteral("Rapport"));

@@ -5,6 +5,7 @@
 // the list as the user's do; the test waits on the pane's signal, never a fixed time.
 #include "PreviewTexts.h"
 #include "support/ControlFixture.h"
+#include "support/StandInOffice.h"
 
 #include "preview/PreviewBrowser.h"
 #include "preview/PreviewLoader.h"
@@ -106,14 +107,7 @@ public:
 };
 
 // PATH with one folder put first, for as long as this lives.
-struct PathFirst {
-    QByteArray before = qgetenv("PATH");
-    explicit PathFirst(const QString &folder, bool only = false)
-    {
-        qputenv("PATH", only ? folder.toLocal8Bit() : folder.toLocal8Bit() + ':' + before);
-    }
-    ~PathFirst() { qputenv("PATH", before); }
-};
+using test::PathFirst;
 
 // Location 12 ("Map") of a store whose root is a temporary folder: the test puts files in
 // it with addFile. The control is shown and its preview follows the selection.
@@ -255,14 +249,7 @@ TEST_F(PreviewDocumentTest, OfficeDocumentsAreConvertedOnceByContentAndOnlyWhile
     QTemporaryDir bin;
     writeBytes(bin.filePath("made.pdf"), pdfOf(3));
     const QString log = bin.filePath("calls.log");
-    // Stands in for soffice: notes its arguments and "converts" the last one to made.pdf.
-    writeBytes(bin.filePath("soffice"), QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nout=; prev=\n"
-                                                       "for a in \"$@\"; do [ \"$prev\" = --outdir ] && out=$a; "
-                                                       "prev=$a; done\nbase=$(basename \"$prev\")\n"
-                                                       "cp '%2' \"$out/${base%.*}.pdf\"\n")
-                                            .arg(log, bin.filePath("made.pdf"))
-                                            .toUtf8());
-    QFile::setPermissions(bin.filePath("soffice"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(test::writeStandInOffice(bin.path(), log, bin.filePath("made.pdf")));
     const auto calls = [&] {
         QFile file(log);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)

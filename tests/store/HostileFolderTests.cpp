@@ -159,7 +159,8 @@ TEST(StoreModesTest, WhatTheStoreMakesFollowsTheUmask)
         const bool checkedOut = id > 0 && s.Projects().CheckOutProject(id, QString());
         ::umask(old);
         ASSERT_TRUE(checkedOut) << s.Database().LastError().toStdString();
-        for (const auto &[path, mode] : {std::pair{"Modes.dwstore", file}, {"Modes/Map", folder}, {"Modes/Map/bron.txt", file},
+        for (const auto &[path, mode] : {std::pair{"Modes.dwstore", file}, {"Modes.dwsearch", file}, {"Modes/Map", folder},
+                                         {"Modes/Map/bron.txt", file},
                                          {"werk/Map", folder}, {"werk/Map/bron.txt", file}}) {
             struct stat st {};
             ASSERT_EQ(::stat(QFile::encodeName(dir.filePath(path)).constData(), &st), 0) << path;

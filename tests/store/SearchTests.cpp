@@ -8,6 +8,7 @@
 #include "pg/PgConnection.h"
 #include "pg/PgSession.h"
 #include "search/ContentIndexer.h"
+#include "support/StandInOffice.h"
 
 #include "SessionChanges.h"
 
@@ -18,6 +19,7 @@
 #include <QPdfWriter>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTemporaryDir>
 
 using namespace dwfm;
 using namespace dwfm::store;
@@ -126,6 +128,8 @@ TEST_P(SearchTest, RemarksAndHoldersFindTheirFiles)
     ASSERT_TRUE(anna->Projects().CheckInProject(plan, "Definitieve versie na overleg", false));
 
     EXPECT_EQ(found(*anna, "prijzen"), QStringList{"Rapport.txt|Projecten/Tekeningen"}) << "check-out remark";
+    EXPECT_EQ(found(*anna, "rapport prijzen"), QStringList{}) << "one word in the name, the other in the remark";
+    EXPECT_EQ(found(*anna, "bijwerken prijzen"), QStringList{"Rapport.txt|Projecten/Tekeningen"});
     EXPECT_EQ(found(*anna, "overleg definitieve"), QStringList{"Plan.txt|Projecten"}) << "remark in the history";
     EXPECT_EQ(found(*anna, "bert"), QStringList{"Rapport.txt|Projecten/Tekeningen"}) << "what bert holds";
     EXPECT_EQ(found(*anna, "BERT"), QStringList{"Rapport.txt|Projecten/Tekeningen"});
@@ -157,6 +161,23 @@ TEST_P(SearchTest, TextInsideDocumentsIsFoundOnceIndexed)
     indexed(*bert);
     EXPECT_EQ(found(*bert, "staalconstructie"), QStringList{});
     EXPECT_EQ(found(*anna, "houten balken"), QStringList{"Brief.txt|Projecten/Tekeningen"});
+}
+
+TEST_P(SearchTest, OfficeDocumentsAreFoundByTheirTextThroughTheConverter)
+{
+    QTemporaryDir bin;
+    const QString pdf = bin.filePath("omgezet.pdf"), log = bin.filePath("aanroepen.log");
+    writeFile(pdf, pdfSaying("Bestek voor de kademuur"));
+    ASSERT_TRUE(test::writeStandInOffice(bin.path(), log, pdf));
+    const test::PathFirst path(bin.path());
+    addFile(*bert, "Bestek.odt", "PK\x03\x04 bestek", tekeningen);
+    addFile(*bert, "Notitie.txt", "geen kademuur hier? toch wel: kademuur", projecten);
+    indexed(*bert);
+    EXPECT_EQ(found(*anna, "bestek kademuur"), QStringList{"Bestek.odt|Projecten/Tekeningen"});
+    EXPECT_EQ(found(*anna, "kademuur"), (QStringList{"Bestek.odt|Projecten/Tekeningen", "Notitie.txt|Projecten"}));
+    QFile calls(log);
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    EXPECT_EQ(calls.readAll().count("--convert-to pdf"), 1) << "only the office document is converted, once";
 }
 
 TEST_P(SearchTest, RenamedAndDeletedFilesAreFoundAccordinglyAtOnce)
@@ -226,13 +247,16 @@ TEST_P(SearchTest, TextStoredWhileNoSessionIndexedIsCaughtUpInTheBackground)
     addFile(*writer, "Notitie.txt", "zonnepanelen op het dak", tekeningen);
     writer.reset();
     ContentIndexer::setEnabled(true);
-    // The next session reads what waited in the background, and tells that the location's
-    // search results changed.
+    // The next session reads what waited in the background and tells searches that the text
+    // changed, but no list of a location: none of their files changed.
     auto reader = connect("anna");
-    QSignalSpy told(reader->Changes(), &SessionChanges::LocationsChanged);
-    ASSERT_TRUE(told.wait(10000));
-    EXPECT_EQ(told.first().first().value<QList<qint32>>(), QList<qint32>{tekeningen});
-    EXPECT_EQ(found(*reader, "zonnepanelen"), QStringList{"Notitie.txt|Projecten/Tekeningen"});
+    QSignalSpy text(reader->Changes(), &SessionChanges::SearchTextChanged);
+    QSignalSpy locations(reader->Changes(), &SessionChanges::LocationsChanged);
+    QStringList rows;
+    while (rows.isEmpty() && text.wait(10000)) // taking the file to read is told too
+        rows = found(*reader, "zonnepanelen");
+    EXPECT_EQ(rows, QStringList{"Notitie.txt|Projecten/Tekeningen"});
+    EXPECT_EQ(locations.count(), 0);
 }
 
 TEST_P(ServerStoreTest, EachContentIsReadByOneClientThatMayReadIt)

@@ -243,13 +243,9 @@ TEST_P(EmbeddedStoreTest, AStoreFromBeforeVersionsGetsVersionOneOfEachFileAndIts
 {
     const qint32 a = addFile(*bert, "A.txt", "oud A", tekeningen), b = addFile(*bert, "B.txt", "oud B", tekeningen);
     ASSERT_TRUE(bert->Projects().CheckOutProject(b, ""));
-    // The store as the code before versions (and search) left it.
+    // The store as the code before versions left it.
     SqliteDb::open(StoreFolders::databasePath(storeFolder(), "Test"), false)
-        ->exec("DROP TRIGGER search_project_added; DROP TRIGGER search_project_named; "
-               "DROP TRIGGER search_project_released; DROP TRIGGER search_project_removed; "
-               "DROP TRIGGER search_memo_added; DROP TRIGGER search_memo_removed; DROP TABLE search_names; "
-               "DROP TABLE search_memos; DROP TABLE search_text; DROP TABLE search_content; DROP TABLE search_queue; "
-               "DROP TABLE versions; ALTER TABLE projects DROP COLUMN version; "
+        ->exec("DROP TABLE versions; ALTER TABLE projects DROP COLUMN version; "
                "ALTER TABLE projects DROP COLUMN checkout_version; ALTER TABLE pending_work DROP COLUMN keep_path; "
                "UPDATE store_info SET value = '3' WHERE key = 'schema_version'");
     auto upgraded = connect("bert");
