@@ -50,9 +50,8 @@ QString FileList::titleText() const
     const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
     const qint64 expected = m_load->rowsExpected();
     const QString read = dutch.toString(m_load->rowsRead());
-    return node.fullPath + (expected > 0 ? QStringLiteral("  (bezig met laden: %1 van %2 bestanden)")
-                                               .arg(read, dutch.toString(expected))
-                                         : QStringLiteral("  (bezig met laden: %1 bestanden)").arg(read));
+    return node.fullPath + (expected > 0 ? QStringLiteral("  (bezig met laden: %1 van %2)").arg(read, dutch.toString(expected))
+                                         : QStringLiteral("  (bezig met laden: %1)").arg(read));
 }
 
 void FileList::updateTitle()
