@@ -1,15 +1,10 @@
 #pragma once
 
-#include "Recordset.h"
-#include "StoredFields.h"
-#include "db/SqliteDb.h"
+#include "db/SqliteRecordset.h"
 
-#include <memory>
 #include <vector>
 
 namespace dwfm::store {
-
-class SqliteRecordset;
 
 // The files of one location, by name, read on a connection of the listing's own. A list
 // of many files is read over many turns of the caller's event loop; on the session's
@@ -23,47 +18,29 @@ class SqliteRecordset;
 // in one go do, the table is read front to back instead of looking every row up in name
 // order, which takes a fraction of the time. Each row then tells its place in name order,
 // read from the location's index in the same snapshot.
-class LocationListing final : public Recordset, public StoredFields {
+class LocationListing final : public SqliteRecordset {
 public:
     // Null when the location has no files. `session` is the session's connection: the
     // listing opens its own to the same database.
     static RecordsetPtr open(const SqliteDbPtr &session, qint32 locationId);
-    ~LocationListing() override;
 
-    int fieldCount() const override;
-    QString fieldName(int index) const override;
-    QVariant value(int index) const override;
-    using Recordset::value;
-    bool isEof() const override;
-    void moveNext() override;
-    void close() override;
-    bool isClosed() const override;
-    int fieldIndex(const QString &name) const override;
-
-    bool isNullAt(int index) const override;
-    qint64 integerAt(int index) const override;
-    QString textAt(int index) const override;
     qint64 rowsHint() const override { return m_count; }
     bool allowStoreOrder() override;
     qint64 placeAt() const override;
 
 private:
     LocationListing(SqliteDbPtr db, qint32 locationId, qint64 count, qint64 firstId, qint64 lastId);
-    // The rows as they are read, started at the first look at them; null at the end.
-    SqliteRecordset *rows() const;
-    // Ends the snapshot and closes the connection once no row is left to read.
-    void release() const;
+    std::unique_ptr<Statement> start() const override;
 
+    // Until the rows start; then their statement holds the connection, and closes it with
+    // the last row.
     mutable SqliteDbPtr m_db;
     qint32 m_location;
     qint64 m_count, m_firstId, m_lastId;
     bool m_storeOrder = false;
-    bool m_closed = false;
-    mutable bool m_started = false;
-    mutable std::unique_ptr<SqliteRecordset> m_rows;
     // The place in name order of the file with ID m_firstId + i; -1 for IDs of other
     // locations.
-    mutable std::vector<qint32> m_places;
+    std::vector<qint32> m_places;
 };
 
 } // namespace dwfm::store

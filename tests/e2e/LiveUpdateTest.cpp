@@ -97,7 +97,7 @@ TEST_F(StoreControlFixture, RootsFollowTopLocationsMadeRenamedAndDeletedElsewher
 // leaves out; a change told while it loads shows once it has loaded.
 TEST_F(StoreControlFixture, AListReadOverManyTurnsShowsTheFilesByNameAndThenTheChangesToldMeanwhile)
 {
-    auto control = connectControl("anna");
+    control = connectControl("anna");
     const qint32 zaagplan = addFile(*SessionRegistry::current(), brugNoord, "Zaagplan.txt", "z");
     const qint32 bestek = addFile(*SessionRegistry::current(), brugNoord, "bestek.txt", "b");
     const qint32 aanvraag = addFile(*SessionRegistry::current(), brugNoord, "Aanvraag.txt", "a");
