@@ -164,8 +164,10 @@ void FileList::FillProjectList(const QString &strKey)
                 context.currentUserID = store->CurrentUser().CurrentUserID();
                 context.userMode = m_ctx.state.ControlMode == ControlState::ModeUser;
                 context.shadow = m_ctx.view->palette().color(QPalette::Dark);
-                m_load = std::make_unique<FileListLoad>(std::exchange(rs, nullptr), context,
-                                                        [this](qint32 id) { return MayShowProject(id); });
+                // With a filter most files may not be listed: no room is made for all of them.
+                m_load = std::make_unique<FileListLoad>(
+                    std::exchange(rs, nullptr), context, [this](qint32 id) { return MayShowProject(id); },
+                    !m_ctx.state.AcceptableProjects.has_value());
             }
         }
     } catch (const std::exception &error) {

@@ -9,7 +9,8 @@
 
 namespace dwfm {
 
-FileListLoad::FileListLoad(RecordsetPtr rs, const FileRowReader::Context &context, std::function<bool(qint32)> mayShow)
+FileListLoad::FileListLoad(RecordsetPtr rs, const FileRowReader::Context &context, std::function<bool(qint32)> mayShow,
+                           bool mostListed)
     : m_rs(std::move(rs)), m_stored(dynamic_cast<StoredFields *>(m_rs.get())), m_mayShow(std::move(mayShow))
 {
     // The list puts the rows in order itself, so the store may hand them out as it keeps them.
@@ -20,7 +21,7 @@ FileListLoad::FileListLoad(RecordsetPtr rs, const FileRowReader::Context &contex
         return;
     m_reader.emplace(*m_rs, context);
     const qint64 expected = m_reader->rowsHint();
-    if (expected > 0) {
+    if (expected > 0 && mostListed) {
         m_rows.reserve(std::size_t(expected));
         if (m_storeOrder)
             m_places.reserve(std::size_t(expected));

@@ -24,9 +24,11 @@ struct LoadPace {
 // let do so; the rows are put back in the order of the query when they are taken.
 class FileListLoad {
 public:
-    // `mayShow` decides whether a file is listed. Throws DwError 3265 when the record set
-    // lacks one of the file-row fields.
-    FileListLoad(RecordsetPtr rs, const FileRowReader::Context &context, std::function<bool(qint32)> mayShow);
+    // `mayShow` decides whether a file is listed; `mostListed` says it lets most files
+    // through, so that room for all is made at once. Throws DwError 3265 when the record
+    // set lacks one of the file-row fields.
+    FileListLoad(RecordsetPtr rs, const FileRowReader::Context &context, std::function<bool(qint32)> mayShow,
+                 bool mostListed);
     ~FileListLoad();
 
     // Reads the next slice; answers true when no row is left.
