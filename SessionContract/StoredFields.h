@@ -24,6 +24,16 @@ public:
     // About how many rows the set holds, so that a reader can make room for them at once;
     // -1 when not known. Only a hint: the rows may have changed since it was counted.
     virtual qint64 rowsHint() const { return -1; }
+
+    // Lets the set hand out its rows in the order the store keeps them, which may be much
+    // quicker to read than the order its query promises; each row then tells its place in
+    // the promised order (placeAt). Only before the first row is read (before isEof, value,
+    // moveNext). Answers whether the set does so; one that answers false keeps the promised
+    // order.
+    virtual bool allowStoreOrder() { return false; }
+    // After allowStoreOrder answered true: the current row's place in the promised order,
+    // counted from 0. The places of a set's rows are all different.
+    virtual qint64 placeAt() const { return -1; }
 };
 
 } // namespace dwfm

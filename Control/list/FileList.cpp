@@ -16,9 +16,11 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QTreeView>
 
 #include <algorithm>
+#include <utility>
 
 namespace dwfm {
 
@@ -33,18 +35,45 @@ FileList::FileList(FileListContext context, QObject *parent) : QObject(parent), 
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
     connect(header, &QHeaderView::sectionClicked, this, &FileList::headerClicked);
+    m_nextSlice.setSingleShot(true);
+    m_nextSlice.setInterval(0);
+    connect(&m_nextSlice, &QTimer::timeout, this, &FileList::continueLoad);
+}
+
+FileList::~FileList() = default;
+
+QString FileList::titleText() const
+{
+    const SelectedLocation node = m_ctx.selectedLocation();
+    if (!m_load)
+        return node.fullPath;
+    const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
+    const qint64 expected = m_load->rowsExpected();
+    const QString read = dutch.toString(m_load->rowsRead());
+    return node.fullPath + (expected > 0 ? QStringLiteral("  (bezig met laden: %1 van %2)").arg(read, dutch.toString(expected))
+                                         : QStringLiteral("  (bezig met laden: %1)").arg(read));
 }
 
 void FileList::updateTitle()
 {
-    const SelectedLocation node = m_ctx.selectedLocation();
-    if (node.selected)
-        m_ctx.title->setText(node.fullPath);
+    if (m_ctx.selectedLocation().selected)
+        m_ctx.title->setText(titleText());
 }
 
 void FileList::clear()
 {
+    abandonLoad();
     m_ctx.model->clear();
+}
+
+void FileList::abandonLoad()
+{
+    m_nextSlice.stop();
+    m_pendingSelection.clear();
+    if (m_load) {
+        m_load.reset();
+        m_ctx.showIdle();
+    }
 }
 
 int FileList::selectedRow() const
@@ -65,8 +94,9 @@ void FileList::RefreshListView()
         const SelectedLocation node = m_ctx.selectedLocation();
         if (!node.selected)
             return;
-        QString rememberedKey;
-        const int row = selectedRow();
+        // While the list loads, the row it is to select then is the one to keep.
+        QString rememberedKey = m_pendingSelection;
+        const int row = isLoading() ? -1 : selectedRow();
         if (row >= 0)
             rememberedKey = m_ctx.model->key(row);
         FillProjectList(node.key);
@@ -98,8 +128,8 @@ void fitFolderColumn(QTreeView &view, const FileListModel &model)
 
 void FileList::FillProjectList(const QString &strKey)
 {
+    abandonLoad();
     m_ctx.showBusy();
-    FileListRows rows;
     RecordsetPtr rs;
     try {
         m_ctx.model->clear();
@@ -129,42 +159,73 @@ void FileList::FillProjectList(const QString &strKey)
                 store->Projects().GetProjectsInLocation(rs, locationID);
             }
             m_ctx.view->setVisible(true);
-            // A record set without rows is treated as none: the store answers a query that
-            // finds nothing either way.
-            if (rs && !rs->isEof()) {
+            if (rs) {
                 FileRowReader::Context context;
                 context.currentUserID = store->CurrentUser().CurrentUserID();
                 context.userMode = m_ctx.state.ControlMode == ControlState::ModeUser;
                 context.shadow = m_ctx.view->palette().color(QPalette::Dark);
-                const FileRowReader reader(*rs, context);
-                // Room for every row at once; with a filter most rows may not be listed.
-                if (!m_ctx.state.AcceptableProjects && reader.rowsHint() > 0)
-                    rows.reserve(std::size_t(reader.rowsHint()));
-                while (!rs->isEof()) {
-                    if (MayShowProject(reader.projectID(*rs)))
-                        reader.append(*rs, rows);
-                    rs->moveNext();
-                }
+                // With a filter most files may not be listed: no room is made for all of them.
+                m_load = std::make_unique<FileListLoad>(
+                    std::exchange(rs, nullptr), context, [this](qint32 id) { return MayShowProject(id); },
+                    !m_ctx.state.AcceptableProjects.has_value());
             }
-            if (rs)
-                rs->close();
         }
-        m_ctx.model->setRows(std::move(rows));
-        if (m_ctx.model->hasFolderColumn())
-            fitFolderColumn(*m_ctx.view, *m_ctx.model);
     } catch (const std::exception &error) {
-        // The rows read so far stay in the list.
-        SkipOnError([&] { m_ctx.model->setRows(std::move(rows)); });
         SkipOnError([&] {
             if (rs)
                 rs->close();
         });
-        ShowError(QStringLiteral("DwProjectFileManUIFillProjectList"), error);
+        finishLoad(&error);
+        return;
     }
+    continueLoad();
+}
+
+void FileList::continueLoad()
+{
+    try {
+        if (m_load && !m_load->readSlice(m_pace)) {
+            // The rest follows in the next turns of the event loop; meanwhile the title
+            // tells how far the list got.
+            SkipOnError([&] { updateTitle(); });
+            m_nextSlice.start();
+            return;
+        }
+    } catch (const std::exception &error) {
+        finishLoad(&error);
+        return;
+    }
+    finishLoad(nullptr);
+}
+
+void FileList::finishLoad(const std::exception *error)
+{
+    // The load is done with before anything that may show a message (and so run events
+    // that start a new fill).
+    std::unique_ptr<FileListLoad> load = std::move(m_load);
+    m_nextSlice.stop();
+    FileListRows rows;
+    // On a failure the rows read so far stay in the list.
+    SkipOnError([&] {
+        if (load)
+            rows = load->takeRows();
+    });
+    load.reset();
+    SkipOnError([&] {
+        m_ctx.model->setRows(std::move(rows));
+        if (m_ctx.model->hasFolderColumn())
+            fitFolderColumn(*m_ctx.view, *m_ctx.model);
+        updateTitle();
+    });
+    if (error)
+        ShowError(QStringLiteral("DwProjectFileManUIFillProjectList"), *error);
     m_ctx.showIdle();
     SkipOnError([&] {
         m_ctx.view->selectionModel()->clear();
     });
+    if (!m_pendingSelection.isEmpty())
+        SelectListItem(std::exchange(m_pendingSelection, QString()));
+    emit loaded();
 }
 
 bool FileList::MayShowProject(qint32 lProjectID)
@@ -182,6 +243,10 @@ bool FileList::MayShowProject(qint32 lProjectID)
 
 void FileList::SelectListItem(const QString &strKey)
 {
+    if (isLoading()) {
+        m_pendingSelection = strKey;
+        return;
+    }
     SkipOnError([&] {
         QItemSelectionModel *selection = m_ctx.view->selectionModel();
         selection->clearSelection();

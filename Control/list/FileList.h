@@ -1,9 +1,13 @@
 #pragma once
 
+#include "FileListLoad.h"
+
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QTreeView;
@@ -42,10 +46,18 @@ struct FileListContext {
 // The file list of the control: fills the list for the selected location (or user) from
 // the store, keeps the selected row across refills, filters on the acceptable files and
 // sorts on a header click.
+//
+// A list that takes longer than a slice of time to read is read over several turns of the
+// event loop, so the window keeps answering however many files a location holds. While it
+// loads the list stays empty and its title says how far it got; the rows appear at once,
+// in their order, when all are read. A header click meanwhile sets the order they appear
+// in, a row to select (RefreshListView, SelectListItem) is selected once the rows are in,
+// and a new fill abandons the load.
 class FileList : public QObject {
     Q_OBJECT
 public:
     FileList(FileListContext context, QObject *parent = nullptr);
+    ~FileList() override;
 
     // Refills the list for the selected tree node and selects the row that was selected
     // before, when it is still there. Does nothing when no node is selected.
@@ -56,7 +68,8 @@ public:
     void FillProjectList(const QString &strKey);
     // Whether the acceptable-files filter lets this file be listed.
     bool MayShowProject(qint32 lProjectID);
-    // Selects only the row with this key and scrolls it into view.
+    // Selects only the row with this key and scrolls it into view; while the list loads,
+    // once the rows are in.
     void SelectListItem(const QString &strKey);
     // A click on a column header: sorts by that column, alternating the direction.
     void headerClicked(int column);
@@ -74,9 +87,27 @@ public:
     void ShowListViewGrid(bool vOn);
     bool gridShown() const;
 
+    // Whether rows are still being read into the list.
+    bool isLoading() const { return bool(m_load); }
+    void setLoadPace(const LoadPace &pace) { m_pace = pace; }
+
+signals:
+    // A fill has put its rows in the list (also after a failure, with the rows read so far).
+    void loaded();
+
 private:
+    void continueLoad();
+    // Puts the rows read in the list and ends the fill; `error` reports why it ended early.
+    void finishLoad(const std::exception *error);
+    void abandonLoad();
+    QString titleText() const;
+
     FileListContext m_ctx;
     ListGridDelegate *m_grid = nullptr;
+    LoadPace m_pace;
+    std::unique_ptr<FileListLoad> m_load;
+    QTimer m_nextSlice;
+    QString m_pendingSelection;
 };
 
 } // namespace dwfm

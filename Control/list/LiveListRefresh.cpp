@@ -63,8 +63,10 @@ void LiveListRefresh::refreshWhenIdle()
     // may be a drag from the list.
     const QWidget *focus = QApplication::focusWidget();
     const bool editing = focus && focus != m_view && m_view->isAncestorOf(focus);
+    // A list still loading finishes first: a refill would start its reading over, and a
+    // store that changes often would never let a large list appear.
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || editing ||
-        QApplication::mouseButtons() != Qt::NoButton) {
+        QApplication::mouseButtons() != Qt::NoButton || m_list.isLoading()) {
         m_waitForDialog.start();
         return;
     }

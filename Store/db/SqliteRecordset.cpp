@@ -64,6 +64,20 @@ SqliteRecordset::SqliteRecordset(std::unique_ptr<Statement> statement, QStringLi
     Q_ASSERT(m_fields.size() <= m_statement->columnCount());
 }
 
+SqliteRecordset::SqliteRecordset(QStringList fields, std::vector<ColumnKind> kinds)
+    : m_fields(std::move(fields)), m_kinds(std::move(kinds)), m_started(false)
+{
+}
+
+void SqliteRecordset::startOnce() const
+{
+    if (m_started || m_closed)
+        return;
+    m_started = true;
+    m_statement = start();
+    m_eof = !m_statement;
+}
+
 RecordsetPtr SqliteRecordset::open(std::unique_ptr<Statement> statement, QStringList fields,
                                    std::vector<ColumnKind> kinds, qint64 rowsHint)
 {
@@ -95,6 +109,7 @@ int SqliteRecordset::fieldIndex(const QString &name) const
 
 QVariant SqliteRecordset::value(int index) const
 {
+    startOnce();
     if (m_closed || m_eof)
         throw DwError(DwError::ItemNotFound, QStringLiteral("Er is geen huidige rij: het einde van de rijen is bereikt."));
     if (index < 0 || index >= int(m_kinds.size()))
@@ -104,6 +119,7 @@ QVariant SqliteRecordset::value(int index) const
 
 const Statement &SqliteRecordset::current() const
 {
+    startOnce();
     if (!m_statement)
         throw DwError(DwError::ItemNotFound, QStringLiteral("Er is geen huidige rij: het einde van de rijen is bereikt."));
     return *m_statement;
@@ -126,11 +142,13 @@ QString SqliteRecordset::textAt(int index) const
 
 bool SqliteRecordset::isEof() const
 {
+    startOnce();
     return m_eof || m_closed;
 }
 
 void SqliteRecordset::moveNext()
 {
+    startOnce();
     if (m_closed || m_eof)
         throw DwError(DwError::ItemNotFound, QStringLiteral("Er is geen volgende rij: het einde van de rijen is bereikt."));
     if (!m_statement->step()) {

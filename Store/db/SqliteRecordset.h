@@ -16,7 +16,7 @@ namespace dwfm::store {
 // is made, and each field is converted to a Qt type only when it is read (or not at all,
 // through StoredFields). At the end of the rows (or on close) the statement is finalised,
 // which ends its read snapshot.
-class SqliteRecordset final : public Recordset, public StoredFields {
+class SqliteRecordset : public Recordset, public StoredFields {
 public:
     // `statement` must already stand on its first row.
     SqliteRecordset(std::unique_ptr<Statement> statement, QStringList fields, std::vector<ColumnKind> kinds);
@@ -41,14 +41,23 @@ public:
     static RecordsetPtr open(std::unique_ptr<Statement> statement, QStringList fields,
                              std::vector<ColumnKind> kinds, qint64 rowsHint = -1);
 
+protected:
+    // A set whose statement start() makes at the first look at its rows.
+    SqliteRecordset(QStringList fields, std::vector<ColumnKind> kinds);
+    // The statement standing on its first row; null when it has no rows.
+    virtual std::unique_ptr<Statement> start() const { return nullptr; }
+    bool started() const { return m_started; }
+
 private:
     // The statement on its current row; throws when there is none.
     const Statement &current() const;
+    void startOnce() const;
 
-    std::unique_ptr<Statement> m_statement;
+    mutable std::unique_ptr<Statement> m_statement;
     QStringList m_fields;
     std::vector<ColumnKind> m_kinds;
-    bool m_eof = false;
+    mutable bool m_started = true;
+    mutable bool m_eof = false;
     bool m_closed = false;
     qint64 m_rowsHint = -1;
 };

@@ -1,4 +1,5 @@
 #include "services/ProjectCatalog.h"
+#include "services/LocationListing.h"
 
 #include "ServerFolder.h"
 #include "db/SqliteRecordset.h"
@@ -259,15 +260,7 @@ const char *ProjectCatalog::inLocationSql()
 
 RecordsetPtr ProjectCatalog::inLocation(qint32 locationId)
 {
-    // Counting first costs a walk over the location's index entries alone; it lets the
-    // list make room for all rows at once instead of growing (and copying) as it reads.
-    Statement count(m_context->db(), "SELECT count(*) FROM projects WHERE location_id = ?");
-    count.bind(1, qint64(locationId)).step();
-    const qint64 rows = count.int64(0);
-    count.reset();
-    auto st = std::make_unique<Statement>(m_context->db(), inLocationSql());
-    st->bind(1, qint64(locationId));
-    return SqliteRecordset::open(std::move(st), RowShapes::file().fields, RowShapes::file().kinds, rows);
+    return LocationListing::open(m_context->db(), locationId);
 }
 
 RecordsetPtr ProjectCatalog::ofUser(const QString &userId, const QVariant &locationFilter)

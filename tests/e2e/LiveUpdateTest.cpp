@@ -11,6 +11,7 @@
 #include "tree/LocationTree.h"
 #include "tree/LocationTreeModel.h"
 
+#include <QLabel>
 #include <QTest>
 
 using namespace dwfm;
@@ -89,4 +90,37 @@ TEST_F(StoreControlFixture, RootsFollowTopLocationsMadeRenamedAndDeletedElsewher
     ASSERT_TRUE(QTest::qWaitFor([&] { return roots() == QStringList({"Oud archief", "Projecten"}); }, 2000))
         << roots().join(',').toStdString();
     EXPECT_EQ(control->GetCurrentLocationDescription(), "Applicaties");
+}
+
+// A list read a row per turn, as a large one is: the rows come from the store in the order
+// of its table and the list shows them by name all the same, leaving out what the filter
+// leaves out; a change told while it loads shows once it has loaded.
+TEST_F(StoreControlFixture, AListReadOverManyTurnsShowsTheFilesByNameAndThenTheChangesToldMeanwhile)
+{
+    control = connectControl("anna");
+    const qint32 zaagplan = addFile(*SessionRegistry::current(), brugNoord, "Zaagplan.txt", "z");
+    const qint32 bestek = addFile(*SessionRegistry::current(), brugNoord, "bestek.txt", "b");
+    const qint32 aanvraag = addFile(*SessionRegistry::current(), brugNoord, "Aanvraag.txt", "a");
+    FileList *list = fileListOf(*control);
+    list->setLoadPace({.rowsPerLook = 1, .sliceMs = 0});
+    control->SetAcceptableProjects(QStringList{QString::number(begroting), QString::number(offerte),
+                                               QString::number(zaagplan), QString::number(bestek),
+                                               QString::number(aanvraag)}
+                                       .join('|'));
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(brugNoord, "Brug", true));
+    ASSERT_TRUE(list->isLoading());
+    EXPECT_EQ(control->lblTitle[1]->text(), "Brug  (bezig met laden: 1 van 6)");
+    list->SelectListItem(QString::number(offerte) + 'P');
+    actElsewhere(QStringLiteral("bert"), QStringLiteral("checkout"), begroting);
+    QSignalSpy loaded(list, &FileList::loaded);
+    ASSERT_TRUE(loaded.wait(2000));
+    EXPECT_EQ(fileNames(), QStringList({"Aanvraag.txt", "Begroting.txt", "bestek.txt", "Offerte.txt", "Zaagplan.txt"}));
+    EXPECT_EQ(control->lblTitle[1]->text(), "Brug");
+    EXPECT_EQ(control->GetCurrentProjectID(), offerte);
+    const auto holderOfBegroting = [&] {
+        const int row = listRowOf(*control, "Begroting.txt");
+        return row < 0 || list->isLoading() ? QString() : listModelOf(*control)->row(row).subItems[0];
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return holderOfBegroting() == "bert"; }, 3000));
+    EXPECT_EQ(control->GetCurrentProjectID(), offerte);
 }

@@ -11,7 +11,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QTest>
 #include <QTreeView>
+
+#include <functional>
 
 using namespace dwfm;
 using namespace dwfm::test;
@@ -217,6 +220,80 @@ TEST_F(FileListTest, AFailingRowEndsTheFillButTheRowsReadSoFarStay)
     expectError(QStringLiteral("DwProjectFileManUIFillProjectList"));
     ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QString(), true));
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("beta.txt"), QStringLiteral("Alpha.txt")}));
+}
+
+
+// A list read a row per turn of the event loop, as a large one is read: what happens to
+// the things a user (or the store) does while it loads.
+TEST_F(FileListTest, WhatHappensWhileAListLoadsIsSettledWhenItsRowsAreIn)
+{
+    FileList *list = fileListOf(*control);
+    list->setLoadPace({.rowsPerLook = 1, .sliceMs = 0});
+    const QList<QVariantList> original = files[10];
+    QHeaderView *header = control->lvListView->header();
+    struct Case {
+        const char *what;
+        std::function<void()> before, during;
+        QStringList names;
+        qint32 selected;
+        const char *title;
+        int queries; // of location 10 after the first
+    };
+    const Case cases[] = {
+        {"nothing", {}, {}, {"beta.txt", "Alpha.txt", "gamma.txt"}, -1, "Docs", 0},
+        {"a row to select", {}, [&] { list->SelectListItem(QStringLiteral("3P")); },
+         {"beta.txt", "Alpha.txt", "gamma.txt"}, 3, "Docs", 0},
+        {"a refresh starts over and keeps the row to select",
+         {},
+         [&] {
+             list->SelectListItem(QStringLiteral("2P"));
+             control->RefreshListView();
+         },
+         {"beta.txt", "Alpha.txt", "gamma.txt"}, 2, "Docs", 1},
+        {"another folder abandons the load", {}, [&] { clickNode(QStringLiteral("11C")); }, {}, -1, "Docs\\Leeg", 0},
+        {"a failing row keeps the rows before it",
+         [&] {
+             files[10].insert(2, QVariantList{QStringLiteral("geen getal"), QStringLiteral("kapot.txt")});
+             expectError(QStringLiteral("DwProjectFileManUIFillProjectList"));
+         },
+         {}, {"beta.txt", "Alpha.txt"}, -1, "Docs", 0},
+        // Last: the order a header click sets stays for every later fill.
+        {"a header click orders the rows to come",
+         {},
+         [&] {
+             const QPoint at(header->sectionViewportPosition(0) + header->sectionSize(0) / 2, header->height() / 2);
+             QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+         },
+         {"gamma.txt", "beta.txt", "Alpha.txt"}, -1, "Docs", 0},
+    };
+    control->show();
+    ASSERT_TRUE(control->ControlInSpecificLocationMode(10, QStringLiteral("Docs"), true));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        files[10] = original;
+        if (c.before)
+            c.before();
+        clickNode(QStringLiteral("11C"));
+        clickNode(QStringLiteral("10C"));
+        const int queriesBefore = callsFor(QStringLiteral("GetProjectsInLocation"), 10);
+        ASSERT_TRUE(list->isLoading());
+        EXPECT_EQ(model()->rowCount(), 0);
+        EXPECT_EQ(control->lblTitle[1]->text(), QStringLiteral("Docs  (bezig met laden: 1)"));
+        if (c.during)
+            c.during();
+        for (int turn = 0; turn < 100 && list->isLoading(); ++turn)
+            QCoreApplication::processEvents();
+        ASSERT_FALSE(list->isLoading());
+        QStringList names;
+        for (int row = 0; row < model()->rowCount(); ++row)
+            names << model()->text(row);
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(control->GetCurrentProjectID(), c.selected);
+        EXPECT_EQ(control->lblTitle[1]->text(), QString::fromUtf8(c.title));
+        EXPECT_EQ(callsFor(QStringLiteral("GetProjectsInLocation"), 10) - queriesBefore, c.queries);
+        EXPECT_EQ(prompts->pending(), 0u);
+    }
+    EXPECT_EQ(model()->headerImage(0), FileListModel::HeaderImageDescending);
 }
 
 } // namespace
