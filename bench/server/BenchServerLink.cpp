@@ -18,6 +18,7 @@
 #include "pg/PgAdmin.h"
 #include "pg/PgConnection.h"
 #include "pg/PgSession.h"
+#include "search/ContentIndexer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -132,9 +133,12 @@ int main(int argc, char **argv)
     test::LinkProxy proxy(server.section(QLatin1Char(':'), -1).toInt(), kDelay);
     if (!proxy.listening())
         die(QStringLiteral("the proxy cannot listen"));
+    // Without background indexing: only the session's own statements pass the proxy.
     DwFileStoreSession far;
+    ContentIndexer::setEnabled(false);
     if (!far.Connect(proxy.server(), QStringLiteral("klant"), QStringLiteral("klant"), catalogue, true))
         die(far.Database().LastError());
+    ContentIndexer::setEnabled(true);
     const QList<qint32> files = idsIn(near, dialog);
     auto &batch = dynamic_cast<ProjectBatch &>(far.Projects());
     const auto giveBack = [&] {
