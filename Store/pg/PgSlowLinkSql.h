@@ -40,72 +40,132 @@ END $$;
 -- and its content's hash and size with the content itself while it is at most 1 MiB and the
 -- call's inline bytes (p_inline in all) last, else a cursor over it. A lock that could not be
 -- had ends the whole call, as a lock wait of any statement does.
+--
+-- The files are decided all at once: one query reads their rows, contents and folders (each
+-- location's once), the reservations and their history go in one statement each, and the
+-- inline contents are read in one pass over their chunks.
 CREATE FUNCTION check_out_files(p_projects integer[], p_computer text, p_root text, p_remark text, p_inline bigint)
 RETURNS TABLE (state text, refusal text, file_name text, folder text, held boolean, content refcursor,
                sha256 bytea, size bigint, data bytea)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = dw, pg_temp AS $$
 #variable_conflict use_column
-DECLARE u users; r projects; c contents; p integer; budget bigint := greatest(coalesce(p_inline, 0), 0);
-        memo text := NULLIF(trim(coalesce(p_remark, '')), ''); changed integer[] := '{}';
-        last_location integer; last_folder text; l integer;
+DECLARE u users; n integer := coalesce(array_length(p_projects, 1), 0); roots boolean;
+        budget bigint := greatest(coalesce(p_inline, 0), 0); memo text := NULLIF(trim(coalesce(p_remark, '')), '');
+        states text[] := array_fill(NULL::text, ARRAY[n]); refusals text[] := array_fill(NULL::text, ARRAY[n]);
+        names text[] := array_fill(NULL::text, ARRAY[n]); folders text[] := array_fill(NULL::text, ARRAY[n]);
+        helds boolean[] := array_fill(NULL::boolean, ARRAY[n]); cursors refcursor[] := array_fill(NULL::refcursor, ARRAY[n]);
+        hashes bytea[] := array_fill(NULL::bytea, ARRAY[n]); sizes bigint[] := array_fill(NULL::bigint, ARRAY[n]);
+        inlined bigint[] := array_fill(NULL::bigint, ARRAY[n]); c contents;
+        taken integer[] := '{}'; taken_folders text[] := '{}'; changed integer[] := '{}'; f record;
 BEGIN
-    FOREACH p IN ARRAY p_projects LOOP
-        state := NULL; refusal := NULL; file_name := NULL; folder := NULL; held := NULL; content := NULL;
-        sha256 := NULL; size := NULL; data := NULL;
-        BEGIN
-            -- Who calls is asked once; a refusal of the caller is every file's answer.
-            IF u IS NULL THEN
-                u := writer();
+    -- A refusal of the caller is every file's answer.
+    BEGIN
+        u := writer();
+    EXCEPTION WHEN OTHERS THEN
+        RETURN QUERY SELECT SQLSTATE::text, SQLERRM::text, NULL::text, NULL::text, NULL::boolean, NULL::refcursor,
+                            NULL::bytea, NULL::bigint, NULL::bytea FROM unnest(p_projects);
+        RETURN;
+    END;
+    roots := NOT u.is_admin AND EXISTS (SELECT 1 FROM user_roots r WHERE r.user_key = u.user_key);
+    -- The rows locked as file_row locks one, in one order: two dialogs never wait on each
+    -- other in a circle.
+    PERFORM 1 FROM projects r WHERE r.project_id = ANY (p_projects) ORDER BY r.project_id FOR UPDATE;
+    FOR f IN
+        WITH a AS (SELECT x.p, x.ord FROM unnest(p_projects) WITH ORDINALITY x(p, ord)),
+             s AS (SELECT a.ord, a.p, r.project_id IS NOT NULL AS found, r.file_name, r.location_id, r.version,
+                          r.checked_out, r.locked, r.user_id, r.checkout_folder, ct.content_id, ct.sha256, ct.size
+                     FROM a LEFT JOIN projects r ON r.project_id = a.p
+                     LEFT JOIN versions v ON v.project_id = r.project_id AND v.version = r.version
+                     LEFT JOIN contents ct ON ct.content_id = v.content_id),
+             here AS (SELECT l.location_id, w.path,
+                             (SELECT t.parent_id FROM locations t WHERE t.location_id = w.top) AS top_parent,
+                             NOT roots OR EXISTS (SELECT 1 FROM above(l.location_id) b JOIN user_roots ur
+                                                      ON ur.location_id = b.location_id WHERE ur.user_key = u.user_key) AS reached
+                        FROM (SELECT DISTINCT s.location_id FROM s WHERE s.found) l,
+                             LATERAL (SELECT string_agg(b.name, '/' ORDER BY b.depth DESC) AS path,
+                                             (array_agg(b.location_id ORDER BY b.depth DESC))[1] AS top
+                                        FROM above(l.location_id) b) w)
+        SELECT s.*, h.path, h.top_parent, h.reached FROM s LEFT JOIN here h ON h.location_id = s.location_id
+         ORDER BY s.ord
+    LOOP
+        -- The checks in the order check_out makes them, each with its refusal.
+        IF NOT f.found THEN
+            states[f.ord] := 'P0002';
+            refusals[f.ord] := format('Bestand %s bestaat niet in de store.', f.p);
+        ELSIF NOT f.reached THEN
+            states[f.ord] := '42501';
+            refusals[f.ord] := format('De map ''%s'' ligt buiten de roots van gebruiker ''%s''.',
+                                      coalesce(f.path, f.location_id::text), u.user_id);
+        ELSIF f.version IS NULL THEN
+            states[f.ord] := 'P0002';
+            refusals[f.ord] := format('De inhoud van ''%s'' staat nog niet in de database.', f.file_name);
+        ELSIF f.content_id IS NULL THEN
+            states[f.ord] := 'P0002';
+            refusals[f.ord] := format('Versie %s van ''%s'' bestaat niet.', NULL, f.file_name);
+        ELSIF f.p = ANY (taken) THEN
+            -- Named twice: taken a moment ago, so held now, in the folder it was given.
+            helds[f.ord] := true;
+            folders[f.ord] := taken_folders[array_position(taken, f.p)];
+        ELSIF f.checked_out AND lower(f.user_id) = u.user_key THEN
+            -- Held already: the working copy keeps its folder.
+            helds[f.ord] := true;
+            folders[f.ord] := f.checkout_folder;
+        ELSIF f.locked THEN
+            states[f.ord] := '42501';
+            refusals[f.ord] := format('''%s'' is vergrendeld.', f.file_name);
+        ELSIF f.checked_out THEN
+            states[f.ord] := '42501';
+            refusals[f.ord] := format('''%s'' is al in gebruik bij %s.', f.file_name, f.user_id);
+        ELSIF f.path IS NULL THEN
+            states[f.ord] := 'P0002';
+            refusals[f.ord] := format('Locatie %s bestaat niet.', f.location_id);
+        ELSIF f.top_parent <> 0 THEN
+            states[f.ord] := 'XX000';
+            refusals[f.ord] := format('Het pad van locatie %s is onvolledig.', f.location_id);
+        ELSE
+            helds[f.ord] := false;
+            folders[f.ord] := CASE WHEN coalesce(p_root, '') = '' THEN f.path
+                                   WHEN right(p_root, 1) = '/' THEN p_root || f.path
+                                   ELSE p_root || '/' || f.path END;
+            taken := taken || f.p;
+            taken_folders := taken_folders || folders[f.ord];
+            IF NOT f.location_id = ANY (changed) THEN
+                changed := changed || f.location_id;
             END IF;
-            r := file_row(u, p);
-            c := version_content(r);
-            held := r.checked_out AND lower(r.user_id) = u.user_key;
-            IF held THEN
-                folder := r.checkout_folder;
-            ELSIF r.locked THEN
-                PERFORM refuse(format('''%s'' is vergrendeld.', r.file_name));
-            ELSIF r.checked_out THEN
-                PERFORM refuse(format('''%s'' is al in gebruik bij %s.', r.file_name, r.user_id));
+        END IF;
+        IF states[f.ord] IS NULL THEN
+            names[f.ord] := f.file_name;
+            hashes[f.ord] := f.sha256;
+            sizes[f.ord] := f.size;
+            -- Inline while the budget lasts, in the order of the files; else a cursor.
+            IF f.size <= least(budget, 1048576) THEN
+                inlined[f.ord] := f.content_id;
+                budget := budget - f.size;
             ELSE
-                -- The files of one dialog mostly share a location: its folder is found once.
-                IF last_location IS DISTINCT FROM r.location_id THEN
-                    last_folder := working_folder(p_root, r.location_id);
-                    last_location := r.location_id;
-                END IF;
-                folder := last_folder;
-                UPDATE projects SET checked_out = true, user_id = u.user_id, checkout_at = now_ms(),
-                       computer_name = p_computer, checkout_folder = folder, checkout_remark = NULLIF(p_remark, ''),
-                       checkout_version = r.version
-                 WHERE project_id = p AND NOT checked_out AND NOT locked;
-                INSERT INTO history (project_id, action, action_at, user_name, memo)
-                VALUES (p, 'In gebruik genomen', now_ms(), u.user_id, memo);
-                IF NOT r.location_id = ANY (changed) THEN
-                    changed := changed || r.location_id;
-                END IF;
+                c.content_id := f.content_id;
+                cursors[f.ord] := content_cursor(c);
             END IF;
-            file_name := r.file_name;
-            sha256 := c.sha256;
-            size := c.size;
-            IF c.size <= least(budget, 1048576) THEN
-                data := coalesce((SELECT string_agg(k.data, ''::bytea ORDER BY k.seq) FROM chunks k
-                                   WHERE k.content_id = c.content_id), ''::bytea);
-                budget := budget - c.size;
-            ELSE
-                content := content_cursor(c);
-            END IF;
-        EXCEPTION WHEN lock_not_available THEN
-            RAISE;
-        WHEN OTHERS THEN
-            state := SQLSTATE;
-            refusal := SQLERRM;
-            file_name := NULL; folder := NULL; held := NULL; content := NULL; sha256 := NULL; size := NULL; data := NULL;
-        END;
-        RETURN NEXT;
+        END IF;
     END LOOP;
-    -- Each changed location is told once.
-    FOREACH l IN ARRAY changed LOOP
-        PERFORM touched(l);
-    END LOOP;
+    IF taken <> '{}' THEN
+        UPDATE projects r SET checked_out = true, user_id = u.user_id, checkout_at = now_ms(),
+               computer_name = p_computer, checkout_folder = t.folder, checkout_remark = NULLIF(p_remark, ''),
+               checkout_version = r.version
+          FROM unnest(taken, taken_folders) t(p, folder)
+         WHERE r.project_id = t.p AND NOT r.checked_out AND NOT r.locked;
+        INSERT INTO history (project_id, action, action_at, user_name, memo)
+        SELECT t.p, 'In gebruik genomen', now_ms(), u.user_id, memo FROM unnest(taken) WITH ORDINALITY t(p, ord) ORDER BY t.ord;
+        -- Each changed location is told once.
+        PERFORM touched(l) FROM unnest(changed) l;
+    END IF;
+    RETURN QUERY
+        SELECT x.st, x.re, x.nm, x.fo, x.he, x.cu, x.ha, x.si,
+               CASE WHEN x.ic IS NOT NULL THEN coalesce(k.data, ''::bytea) END
+          FROM unnest(states, refusals, names, folders, helds, cursors, hashes, sizes, inlined)
+               WITH ORDINALITY x(st, re, nm, fo, he, cu, ha, si, ic, ord)
+          LEFT JOIN (SELECT k.content_id, string_agg(k.data, ''::bytea ORDER BY k.seq) AS data FROM chunks k
+                      WHERE k.content_id = ANY (inlined) GROUP BY k.content_id) k ON k.content_id = x.ic
+         ORDER BY x.ord;
 END $$;
 
 -- Adds p_last as the last chunk of the caller's upload p_upload (a new upload when null) and
