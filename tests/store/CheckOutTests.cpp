@@ -97,17 +97,28 @@ TEST_P(StoreTest, ADialogsCheckOutDecidesEachFileOnItsOwn)
     writeFile(m_dir.filePath("elders.txt"), "niet van de store");
     ASSERT_TRUE(QFile::link(m_dir.filePath("elders.txt"), localFile("anna", "Gelinkt.txt")));
 
+    const qint32 above = addFile(*anna, "Boven.txt", "boven", projecten);
+
+    // A file named twice is taken once and then held; one that does not exist is refused.
     auto &batch = dynamic_cast<ProjectBatch &>(anna->Projects());
-    EXPECT_EQ(batch.CheckOutProjects({small, big, berts, linked, own}, "samen"), QList<bool>({true, true, false, false, true}));
+    EXPECT_EQ(batch.CheckOutProjects({small, big, berts, linked, own, 999999, above, small}, "samen"),
+              QList<bool>({true, true, false, false, true, false, true, true}));
     EXPECT_EQ(readFile(localFile("anna", "Klein.txt")), "klein");
+    EXPECT_EQ(readFile(workingRoot("anna") + "/Projecten/Boven.txt"), "boven");
     EXPECT_EQ(readFile(localFile("anna", "Groot.bin")), large);
     EXPECT_EQ(readFile(localFile("anna", "Eigen.txt")), "al gewijzigd");
     EXPECT_EQ(readFile(m_dir.filePath("elders.txt")), "niet van de store");
-    const std::pair<qint32, const char *> holders[] = {{small, "anna"}, {big, "anna"}, {berts, "bert"}, {linked, ""}, {own, "anna"}};
+    const std::pair<qint32, const char *> holders[] = {{small, "anna"}, {big, "anna"}, {berts, "bert"}, {linked, ""}, {own, "anna"}, {above, "anna"}};
     for (const auto &[id, holder] : holders) {
         RecordsetPtr info;
         ASSERT_TRUE(anna->Projects().GetProjectInfo(info, id));
         EXPECT_EQ(info->value("UserID").toString(), QString::fromUtf8(holder)) << id;
     }
+    RecordsetPtr h;
+    ASSERT_TRUE(anna->Projects().GetProjectHistory(h, small));
+    int taken = 0;
+    for (; !h->isEof(); h->moveNext())
+        taken += h->value("Description").toString() == "In gebruik genomen";
+    EXPECT_EQ(taken, 1) << "a file named twice is taken once";
     EXPECT_EQ(checkStore(), QStringList());
 }
