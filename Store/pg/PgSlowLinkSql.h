@@ -57,6 +57,7 @@ DECLARE u users; n integer := coalesce(array_length(p_projects, 1), 0); roots bo
         hashes bytea[] := array_fill(NULL::bytea, ARRAY[n]); sizes bigint[] := array_fill(NULL::bigint, ARRAY[n]);
         inlined bigint[] := array_fill(NULL::bigint, ARRAY[n]); c contents;
         taken integer[] := '{}'; taken_folders text[] := '{}'; changed integer[] := '{}'; f record;
+        last_location integer; last_folder text; last_state text; last_refusal text;
 BEGIN
     -- A refusal of the caller is every file's answer.
     BEGIN
@@ -77,15 +78,11 @@ BEGIN
                      FROM a LEFT JOIN projects r ON r.project_id = a.p
                      LEFT JOIN versions v ON v.project_id = r.project_id AND v.version = r.version
                      LEFT JOIN contents ct ON ct.content_id = v.content_id),
-             here AS (SELECT l.location_id, w.path,
-                             (SELECT t.parent_id FROM locations t WHERE t.location_id = w.top) AS top_parent,
+             here AS (SELECT l.location_id, location_path(l.location_id) AS path,
                              NOT roots OR EXISTS (SELECT 1 FROM above(l.location_id) b JOIN user_roots ur
                                                       ON ur.location_id = b.location_id WHERE ur.user_key = u.user_key) AS reached
-                        FROM (SELECT DISTINCT s.location_id FROM s WHERE s.found) l,
-                             LATERAL (SELECT string_agg(b.name, '/' ORDER BY b.depth DESC) AS path,
-                                             (array_agg(b.location_id ORDER BY b.depth DESC))[1] AS top
-                                        FROM above(l.location_id) b) w)
-        SELECT s.*, h.path, h.top_parent, h.reached FROM s LEFT JOIN here h ON h.location_id = s.location_id
+                        FROM (SELECT DISTINCT s.location_id FROM s WHERE s.found) l)
+        SELECT s.*, h.path, h.reached FROM s LEFT JOIN here h ON h.location_id = s.location_id
          ORDER BY s.ord
     LOOP
         -- The checks in the order check_out makes them, each with its refusal.
@@ -116,21 +113,29 @@ BEGIN
         ELSIF f.checked_out THEN
             states[f.ord] := '42501';
             refusals[f.ord] := format('''%s'' is al in gebruik bij %s.', f.file_name, f.user_id);
-        ELSIF f.path IS NULL THEN
-            states[f.ord] := 'P0002';
-            refusals[f.ord] := format('Locatie %s bestaat niet.', f.location_id);
-        ELSIF f.top_parent <> 0 THEN
-            states[f.ord] := 'XX000';
-            refusals[f.ord] := format('Het pad van locatie %s is onvolledig.', f.location_id);
         ELSE
-            helds[f.ord] := false;
-            folders[f.ord] := CASE WHEN coalesce(p_root, '') = '' THEN f.path
-                                   WHEN right(p_root, 1) = '/' THEN p_root || f.path
-                                   ELSE p_root || '/' || f.path END;
-            taken := taken || f.p;
-            taken_folders := taken_folders || folders[f.ord];
-            IF NOT f.location_id = ANY (changed) THEN
-                changed := changed || f.location_id;
+            -- The files of one dialog mostly share a location: its folder is found once.
+            IF last_location IS DISTINCT FROM f.location_id THEN
+                last_location := f.location_id;
+                last_state := NULL;
+                BEGIN
+                    last_folder := working_folder(p_root, f.location_id);
+                EXCEPTION WHEN OTHERS THEN
+                    last_state := SQLSTATE;
+                    last_refusal := SQLERRM;
+                END;
+            END IF;
+            IF last_state IS NOT NULL THEN
+                states[f.ord] := last_state;
+                refusals[f.ord] := last_refusal;
+            ELSE
+                helds[f.ord] := false;
+                folders[f.ord] := last_folder;
+                taken := taken || f.p;
+                taken_folders := taken_folders || last_folder;
+                IF NOT f.location_id = ANY (changed) THEN
+                    changed := changed || f.location_id;
+                END IF;
             END IF;
         END IF;
         IF states[f.ord] IS NULL THEN
