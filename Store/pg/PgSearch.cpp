@@ -72,6 +72,14 @@ RecordsetPtr find(PgConnection &c, const QString &text)
     }
 }
 
+bool upToDate(PgConnection &c)
+{
+    return c.exec("SELECT to_regprocedure('dw.search_projects(text)') IS NOT NULL AND EXISTS "
+                  "(SELECT 1 FROM pg_attribute WHERE attrelid = 'dw.projects'::regclass AND attname = 'name_folded' "
+                  "AND NOT attisdropped)")
+        .boolean(0, 0);
+}
+
 namespace {
 // How much of a content its text needs: nothing more of one that has none (known from its
 // first chunk), the first characters of a text file, all of a PDF or an office document.

@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     if (PQstatus(raw) != CONNECTION_OK)
         die(QString::fromUtf8(PQerrorMessage(raw)));
     // Name search: 10,000 of the files are reports.
-    const QByteArray rawName = "SELECT project_id FROM dw.projects WHERE dw_search.fold(file_name) LIKE '%rapport%'";
+    const QByteArray rawName = "SELECT project_id FROM dw.projects WHERE name_folded LIKE '%rapport%'";
     const int named = searched(*search, QStringLiteral("Rapport")), rawNamed = rawRows(raw, rawName);
     if (named != kNamedFiles / 10 || rawNamed != named)
         die(QStringLiteral("the name search found %1 files, the index %2, expected %3").arg(named).arg(rawNamed).arg(kNamedFiles / 10));
