@@ -96,8 +96,14 @@ $$;
 -- The files below the caller's roots (the locations their tree shows) whose name holds every
 -- word of p_text, whose check-out remark or a remark in whose history does, that the user
 -- p_text names (user ID, or every word in the full name) holds, or whose current content's
--- text holds every word (words, or their beginnings); each with its location's path.
-CREATE OR REPLACE FUNCTION search_projects(p_text text) RETURNS TABLE (project_id integer, location_path text)
+-- text holds every word (words, or their beginnings): their file rows, each with its
+-- location's path, by name and path. The rows come whole, so that the caller need not look
+-- each file up again.
+DROP FUNCTION IF EXISTS search_projects(text);
+CREATE FUNCTION search_projects(p_text text)
+RETURNS TABLE (project_id integer, file_name text, checked_out boolean, user_id text, checkout_at bigint,
+               computer_name text, checkout_folder text, checkout_remark text, locked boolean,
+               default_project boolean, location_id integer, location_path text)
 LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = dw, pg_temp AS $f$
 DECLARE
     u users := caller();
@@ -125,7 +131,7 @@ BEGIN
                     '  JOIN projects c ON c.project_id = v.project_id AND c.version = v.version WHERE t.body @@ $4',
                     holds_all('name_folded', w), holds_all('dw_search.fold(checkout_remark)', w),
                     holds_all('dw_search.fold(memo)', w), holds_all('dw_search.fold(full_name)', w));
-    RETURN QUERY EXECUTE format($q$SELECT f.project_id, f.path FROM ({shown}) f$q$, found)
+    RETURN QUERY EXECUTE format($q${shown}$q$, found)
         USING u.user_key, 0, lower(trim(p_text)), q;
 END $f$;
 
