@@ -114,11 +114,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     runs = 7;
-    const bool namesOnly = argc > 1 && qstrcmp(argv[1], "--names") == 0;
-    if (namesOnly) {
-        --argc;
-        ++argv;
-    }
+    const bool namesOnly = takeOption(argc, argv, "--names");
     readRuns(argc, argv);
     QString why;
     if (!PgCluster::start(&why))
