@@ -64,8 +64,9 @@ PgConnection &PgAdmin::db()
         // users' sessions can connect again.
         if (m_db->exec("SELECT 1 FROM dw.store_info WHERE key = 'schema_version' AND value = '2'").rows() > 0)
             upgrade();
-        // A store that keeps its content but was made before it could search gets its search now.
-        if (m_db->exec("SELECT to_regclass('dw.contents') IS NOT NULL").boolean(0, 0) && !PgSearch::installed(*m_db)) {
+        // A store that keeps its content but was made before it could search, or before its
+        // search kept the folded names, gets its search now.
+        if (m_db->exec("SELECT to_regclass('dw.contents') IS NOT NULL").boolean(0, 0) && !PgSearch::upToDate(*m_db)) {
             PgTransaction tx(*m_db);
             PgSearch::install(*this, *m_db);
             tx.commit();

@@ -43,7 +43,7 @@ void install(PgAdmin &admin, PgConnection &c)
                  .replace(QStringLiteral("{collate}"),
                           where.boolean(0, 1) ? QStringLiteral("COLLATE \"und-x-icu\"") : QString())
                  .replace(QStringLiteral("{shown}"), ShownFiles::belowRootsSql(QLatin1Char('$'), QStringLiteral("%s"),
-                                                                               QString(), QStringLiteral("p.name_key"))));
+                                                                               QString(), QStringLiteral("p.name_key, s.path"))));
 }
 
 bool installed(PgConnection &c)
@@ -56,10 +56,8 @@ RecordsetPtr find(PgConnection &c, const QString &text)
     if (SearchText::words(text).isEmpty())
         return nullptr;
     try {
-        return PgRecordset::open(c.exec("SELECT " DW_FILE_ROW_COLUMNS ", f.location_path FROM search_projects(?) f "
-                                        "JOIN projects p ON p.project_id = f.project_id "
-                                        "ORDER BY p.name_key, f.location_path",
-                                        {text}),
+        // The rows in the function's own order: a scan of a function's result keeps it.
+        return PgRecordset::open(c.exec("SELECT * FROM search_projects(?)", {text}),
                                  RowShapes::foundFile().fields, RowShapes::foundFile().kinds);
     } catch (const DwError &) {
         // Asked only now: a search costs one round trip.
@@ -70,6 +68,14 @@ RecordsetPtr find(PgConnection &c, const QString &text)
         }
         throw;
     }
+}
+
+bool upToDate(PgConnection &c)
+{
+    return c.exec("SELECT to_regprocedure('dw.search_projects(text)') IS NOT NULL AND EXISTS "
+                  "(SELECT 1 FROM pg_attribute WHERE attrelid = 'dw.projects'::regclass AND attname = 'name_folded' "
+                  "AND NOT attisdropped)")
+        .boolean(0, 0);
 }
 
 namespace {

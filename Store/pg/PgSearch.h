@@ -23,6 +23,9 @@ void install(PgAdmin &admin, PgConnection &c);
 // Whether the store has its search (a store made before it has not, until an administrator
 // works on it).
 bool installed(PgConnection &c);
+// Whether the store's search is as install() makes it now (a search made by an older
+// program lacks the folded names).
+bool upToDate(PgConnection &c);
 
 // The rows of ProjectSearch::SearchProjects for the connection's user; null when nothing
 // matches. Throws DwError.

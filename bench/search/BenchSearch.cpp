@@ -237,11 +237,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     runs = 7;
-    const bool namesOnly = argc > 1 && qstrcmp(argv[1], "--names") == 0;
-    if (namesOnly) {
-        --argc;
-        ++argv;
-    }
+    const bool namesOnly = takeOption(argc, argv, "--names");
     readRuns(argc, argv);
 
     SearchStore store;

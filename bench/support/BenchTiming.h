@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -34,6 +35,16 @@ inline void readRuns(int argc, char **argv)
 {
     if (argc > 1)
         runs = std::max(1, std::atoi(argv[1]));
+}
+
+// Takes `option` when it is the first argument, so that readRuns finds the runs after it.
+inline bool takeOption(int &argc, char **&argv, const char *option)
+{
+    if (argc < 2 || std::strcmp(argv[1], option) != 0)
+        return false;
+    --argc;
+    ++argv;
+    return true;
 }
 
 // A stopwatch for one measured stretch, by the wall clock or by the thread's CPU time.

@@ -316,4 +316,9 @@ TEST_P(ServerStoreTest, AStoreMadeBeforeItCouldSearchGetsItsSearchFromItsAdminis
     EXPECT_EQ(found(*anna, "oud"), QStringList{"Oud.txt|Projecten"});
     ASSERT_TRUE(searchOf(*anna).FinishIndexing(30000));
     EXPECT_EQ(found(*anna, "notitie"), QStringList{"Oud.txt|Projecten"});
+
+    // A search made before the names were kept folded gets them from the administration too.
+    execAsOwner("ALTER TABLE dw.projects DROP COLUMN name_folded");
+    pg::PgAdmin(m_server, m_catalogue).users();
+    EXPECT_EQ(found(*anna, "OUD"), QStringList{"Oud.txt|Projecten"});
 }
