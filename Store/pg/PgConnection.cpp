@@ -99,7 +99,15 @@ PgConnection::PgConnection(const QString &conninfo)
     }
     // The server's notices (e.g. "already a member of role") are not for the user.
     PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
-    setUp();
+    // A constructor that throws runs no destructor: a server that goes away between the
+    // login and the first statement must not keep the connection open in this process.
+    try {
+        setUp();
+    } catch (...) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw;
+    }
 }
 
 void PgConnection::setUp()

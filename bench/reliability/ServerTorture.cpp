@@ -27,6 +27,7 @@
 #include "pg/PgSession.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QThread>
@@ -355,10 +356,23 @@ int serverSetup(const QString &server, const QString &work, int files)
 void serverWork(const QString &server, const QString &user, const QString &kind)
 {
     try {
-        Worker worker(server, user);
+        // A worker that had not connected yet when the server went down tries again, as a
+        // user would, until the server is back (its operations then go on by themselves).
+        std::unique_ptr<Worker> worker;
+        QElapsedTimer waited;
+        waited.start();
+        while (!worker) {
+            try {
+                worker = std::make_unique<Worker>(server, user);
+            } catch (const DwError &) {
+                if (waited.hasExpired(60000))
+                    throw;
+                QThread::msleep(200);
+            }
+        }
         for (;;) {
-            worker.prepare(kind);
-            worker.step(kind);
+            worker->prepare(kind);
+            worker->step(kind);
         }
     } catch (const DwError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.description()));

@@ -142,8 +142,10 @@ bool LinkProxy::pass(Pair &pair, bool fromClient)
     if (fromClient != m_clientSpoke.exchange(fromClient) && fromClient)
         ++m_turns;
     m_bytes += n;
-    const bool commit =
-        fromClient && m_cut != None && std::string_view(buffer, std::size_t(n)).find("COMMIT") != std::string_view::npos;
+    const std::string_view sent(buffer, std::size_t(n));
+    if (fromClient && m_cut == EverySetUp && sent.find("search_path") != std::string_view::npos)
+        return false;
+    const bool commit = fromClient && m_cut != None && m_cut != EverySetUp && sent.find("COMMIT") != std::string_view::npos;
     if (commit && m_cut == BeforeCommit) {
         m_cut = None;
         pair.toServer.clear();

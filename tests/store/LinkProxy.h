@@ -12,10 +12,11 @@ namespace dwfm::test {
 // server would: it counts the round trips (each time the client speaks again after the server
 // answered), can hold each direction back by a fixed delay (a slow link), and, armed, cuts
 // the connection that sends a COMMIT: either after passing the COMMIT on and swallowing the
-// server's answer (the change lands, the client never hears of it), or without passing it on.
+// server's answer (the change lands, the client never hears of it), or without passing it on;
+// or, until disarmed, every connection at its set-up statement, right after the login.
 class LinkProxy {
 public:
-    enum Cut { None, AfterCommit, BeforeCommit };
+    enum Cut { None, AfterCommit, BeforeCommit, EverySetUp };
 
     explicit LinkProxy(int serverPort, std::chrono::milliseconds delay = {});
     ~LinkProxy();
