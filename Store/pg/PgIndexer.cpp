@@ -23,7 +23,7 @@ PgIndexer::~PgIndexer()
     stopAndWait();
 }
 
-void PgIndexer::run()
+void PgIndexer::readLoop()
 {
     std::unique_ptr<PgConnection> db;
     try {

@@ -26,7 +26,7 @@ public:
     ~PgIndexer() override;
 
 protected:
-    void run() override;
+    void readLoop() override;
 
 private:
     QString m_conninfo;

@@ -36,7 +36,7 @@ ContentIndexer::~ContentIndexer()
     stopAndWait();
 }
 
-void ContentIndexer::run()
+void ContentIndexer::readLoop()
 {
     SqliteDbPtr db;
     try {

@@ -28,7 +28,7 @@ public:
     static void setEnabled(bool on);
 
 protected:
-    void run() override;
+    void readLoop() override;
 
 private:
     QString m_folder;

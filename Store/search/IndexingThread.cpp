@@ -2,10 +2,22 @@
 
 #include <QDeadlineTimer>
 
+#include <openssl/crypto.h>
+
 #include <algorithm>
 #include <chrono>
 
 namespace dwfm::store {
+
+void IndexingThread::run()
+{
+    readLoop();
+    // OpenSSL keeps state per thread (the random source of a server login, among others)
+    // and frees it only once the thread has ended, which may be after wait() returned: a
+    // program that ends right then would leave it behind. It is freed before the thread
+    // counts as finished.
+    OPENSSL_thread_stop();
+}
 
 void IndexingThread::stopAndWait()
 {

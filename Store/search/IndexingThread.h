@@ -18,6 +18,8 @@ public:
 
 protected:
     using QThread::QThread;
+    // The reader's work, on the thread; it ends when stopping() says so.
+    virtual void readLoop() = 0;
     // Every subclass calls this first in its destructor, so that run() ends before the
     // subclass's members go.
     void stopAndWait();
@@ -26,6 +28,8 @@ protected:
     void waitTick();
 
 private:
+    void run() final;
+
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::condition_variable m_wake;

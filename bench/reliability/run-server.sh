@@ -61,7 +61,7 @@ done
 export PGUSER=dwbeheer PGPASSWORD PGHOST=$pgdir
 server=127.0.0.1:$port
 mkdir -p "$work/j"
-"$torture" setup "$server" "$files" "$work" >"$work/j/setup.log" || exit 1
+"$torture" setup "$server" "$files" "$work" >"$work/j/setup.log" || { echo "dwtorture setup mislukt: $(tail -n 5 "$work/j/setup.log")"; exit 1; }
 
 kinds=(checkout checkin undo add copy rename delete)
 declare -A killedAt
