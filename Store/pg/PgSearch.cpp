@@ -72,7 +72,8 @@ RecordsetPtr find(PgConnection &c, const QString &text)
 
 bool upToDate(PgConnection &c)
 {
-    return c.exec("SELECT to_regprocedure('dw.search_projects(text)') IS NOT NULL AND EXISTS "
+    return c.exec("SELECT to_regprocedure('dw.search_projects(text)') IS NOT NULL "
+                  "AND to_regprocedure('dw.queue_texts()') IS NOT NULL AND EXISTS "
                   "(SELECT 1 FROM pg_attribute WHERE attrelid = 'dw.projects'::regclass AND attname = 'name_folded' "
                   "AND NOT attisdropped)")
         .boolean(0, 0);

@@ -66,18 +66,25 @@ SELECT DISTINCT v.content_id, 0 FROM versions v JOIN projects p ON p.project_id 
  WHERE NOT EXISTS (SELECT 1 FROM search_text t WHERE t.content_id = v.content_id)
 ON CONFLICT DO NOTHING;
 
--- A new version whose content has no text yet waits for a client to read it; the clients
--- listening on dw_text hear of it at the commit.
-CREATE OR REPLACE FUNCTION queue_text() RETURNS trigger LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
+-- New versions whose content has no text yet wait for a client to read it; the clients
+-- listening on dw_text hear of it at the commit. Once per statement: a paste of many files
+-- adds their versions in one.
+CREATE OR REPLACE FUNCTION queue_texts() RETURNS trigger LANGUAGE plpgsql SET search_path = dw, pg_temp AS $$
 BEGIN
-    IF NOT EXISTS (SELECT 1 FROM search_text WHERE content_id = NEW.content_id) THEN
-        INSERT INTO search_queue (content_id, queued_at) VALUES (NEW.content_id, now_ms()) ON CONFLICT DO NOTHING;
+    INSERT INTO search_queue (content_id, queued_at)
+    SELECT DISTINCT a.content_id, now_ms() FROM added a
+     WHERE NOT EXISTS (SELECT 1 FROM search_text t WHERE t.content_id = a.content_id)
+    ON CONFLICT DO NOTHING;
+    IF EXISTS (SELECT 1 FROM added a WHERE NOT EXISTS (SELECT 1 FROM search_text t WHERE t.content_id = a.content_id)) THEN
         PERFORM pg_notify('dw_text', '');
     END IF;
     RETURN NULL;
 END $$;
 DROP TRIGGER IF EXISTS versions_queue_text ON versions;
-CREATE TRIGGER versions_queue_text AFTER INSERT ON versions FOR EACH ROW EXECUTE FUNCTION queue_text();
+DROP FUNCTION IF EXISTS queue_text();
+DROP TRIGGER IF EXISTS versions_queue_texts ON versions;
+CREATE TRIGGER versions_queue_texts AFTER INSERT ON versions REFERENCING NEW TABLE AS added
+    FOR EACH STATEMENT EXECUTE FUNCTION queue_texts();
 
 -- Whether `u` sees the location: the roots rule of reachable(), as an answer.
 CREATE OR REPLACE FUNCTION sees(u users, p_location integer) RETURNS boolean LANGUAGE sql STABLE
