@@ -12,7 +12,7 @@
 #include "BenchTiming.h"
 #include "SearchVocabulary.h"
 #include "DwFileStoreSession.h"
-#include "PgCluster.h"
+#include "BenchCluster.h"
 #include "ProjectSearch.h"
 #include "Recordset.h"
 #include "pg/PgAdmin.h"
@@ -116,10 +116,7 @@ int main(int argc, char **argv)
     runs = 7;
     const bool namesOnly = takeOption(argc, argv, "--names");
     readRuns(argc, argv);
-    QString why;
-    if (!PgCluster::start(&why))
-        die(QStringLiteral("no PostgreSQL cluster: ") + why);
-    const QString server = PgCluster::server();
+    const QString server = startCluster();
     QTemporaryDir dir;
     pg::PgAdmin admin(server, kCatalogue);
     admin.createStore();

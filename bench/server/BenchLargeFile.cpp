@@ -17,7 +17,7 @@
 // Usage: bench_server_large [RUNS] [MIB]   (median of RUNS runs, 3 by default; 1024 MiB)
 #include "BenchTiming.h"
 #include "DwFileStoreSession.h"
-#include "PgCluster.h"
+#include "BenchCluster.h"
 #include "pg/PgAdmin.h"
 #include "pg/PgSession.h"
 
@@ -186,10 +186,7 @@ int main(int argc, char **argv)
     readRuns(argc, argv);
     const qint64 mib = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1024;
     qputenv("DW_PG_OPTIONS", "-c fsync=on -c synchronous_commit=on");
-    QString why;
-    if (!PgCluster::start(&why))
-        die(QStringLiteral("no PostgreSQL cluster: ") + why);
-    const QString server = PgCluster::server(), catalogue = QStringLiteral("bench_large");
+    const QString server = startCluster(), catalogue = QStringLiteral("bench_large");
     QTemporaryDir dir(QStringLiteral("/var/tmp/dwbench-XXXXXX"));
     pg::PgAdmin admin(server, catalogue);
     admin.createStore();

@@ -8,7 +8,7 @@
 // Usage: bench_server [RUNS]   (median of RUNS runs, 5 by default)
 #include "BenchTiming.h"
 #include "DwFileStoreSession.h"
-#include "PgCluster.h"
+#include "BenchCluster.h"
 #include "StoreFolders.h"
 #include "admin/StoreAdmin.h"
 #include "db/SqliteDb.h"
@@ -107,10 +107,7 @@ int main(int argc, char **argv)
     // Durable commits on both sides: the embedded store flushes every commit, so the
     // server must too.
     qputenv("DW_PG_OPTIONS", "-c fsync=on -c synchronous_commit=on");
-    QString why;
-    if (!PgCluster::start(&why))
-        die(QStringLiteral("no PostgreSQL cluster: ") + why);
-    const QString server = PgCluster::server();
+    const QString server = startCluster();
     QTemporaryDir dir;
 
     // The server store: a location of 100,000 rows and one of 1,000 real files.

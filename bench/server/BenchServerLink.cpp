@@ -13,7 +13,7 @@
 #include "BenchTiming.h"
 #include "DwFileStoreSession.h"
 #include "LinkProxy.h"
-#include "PgCluster.h"
+#include "BenchCluster.h"
 #include "ProjectBatch.h"
 #include "ProjectSearch.h"
 #include "pg/PgAdmin.h"
@@ -102,10 +102,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     readRuns(argc, argv);
-    QString why;
-    if (!PgCluster::start(&why))
-        die(QStringLiteral("no PostgreSQL cluster: ") + why);
-    const QString server = PgCluster::server();
+    const QString server = startCluster();
     QTemporaryDir dir;
     const QString catalogue = QStringLiteral("bench_link");
     pg::PgAdmin admin(server, catalogue);
