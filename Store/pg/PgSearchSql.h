@@ -75,7 +75,8 @@ BEGIN
     SELECT DISTINCT a.content_id, now_ms() FROM added a
      WHERE NOT EXISTS (SELECT 1 FROM search_text t WHERE t.content_id = a.content_id)
     ON CONFLICT DO NOTHING;
-    IF EXISTS (SELECT 1 FROM added a WHERE NOT EXISTS (SELECT 1 FROM search_text t WHERE t.content_id = a.content_id)) THEN
+    -- Contents queued before were told of when they were queued.
+    IF FOUND THEN
         PERFORM pg_notify('dw_text', '');
     END IF;
     RETURN NULL;
